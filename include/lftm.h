@@ -1,0 +1,354 @@
+/* lftm: tone mapping of high-dynamic-range photographs.
+ * SPDX-License-Identifier: BSD-3-Clause
+ */
+
+/**
+ * @file lftm.h
+ * @brief The exported interface of liblftm: records, result codes and the 22 functions.
+ *
+ * Every function returns a signed 32-bit result: 1 or a non-negative count on success,
+ * a negative code on failure. Records and buffers belong to the caller; a function uses them
+ * during the call only and keeps no pointer to them. Nothing runs between calls, and the
+ * library holds no state of its own, so any function may be called from any host thread.
+ * Worker threads are created inside a call, one per horizontal tile (at most 32), and are
+ * joined before the call returns.
+ *
+ * Diagnostic lines are printed to standard output (a few to standard error) by most calls.
+ */
+#ifndef LFTM_H_
+#define LFTM_H_
+
+#include <stdint.h>
+
+#if defined(__GNUC__) || defined(__clang__)
+#define LFTM_EXPORT __attribute__((visibility("default")))
+#else
+#define LFTM_EXPORT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/** @defgroup records Records shared with the host
+ *  @{ */
+
+/** Method codes: how the slots of a TmParam block are read. */
+enum {
+  LFTM_METHOD_TEXTURE_BOOSTER = 1, /**< gradient-domain method, calc_tm1/2/3 and tonemap */
+  LFTM_METHOD_RANGE_SQUEEZER = 2,  /**< per-pixel response curve, tm_simple and tms */
+  LFTM_METHOD_BLEND_TUNE = 10,     /**< exposure blending; settings only */
+  LFTM_METHOD_BLEND_STRONG = 11    /**< exposure blending; settings only */
+};
+
+/** Input kinds of the file-to-file drivers. */
+enum {
+  LFTM_EXT_HDR = 100,        /**< Radiance RGBE (.hdr) */
+  LFTM_EXT_EXR = 101,        /**< OpenEXR (.exr) */
+  LFTM_EXT_TIF_GAMMA = 200,  /**< TIFF holding gamma-encoded samples */
+  LFTM_EXT_TIF_LINEAR = 201  /**< TIFF holding linear samples */
+};
+
+/** Input layouts of the stages (docType). */
+enum {
+  LFTM_DOC_RGBE = 0,   /**< RGBE planar bytes: per row, red, green, blue and exponent planes */
+  LFTM_DOC_U16 = 1,    /**< interleaved 16-bit samples, decoded through lut */
+  LFTM_DOC_U8 = 2,     /**< interleaved 8-bit samples, decoded through lut */
+  LFTM_DOC_FLOAT = 10  /**< interleaved 32-bit floats (stage 3 only) */
+};
+
+/** Result codes shared by several functions. Each function lists the ones it returns. */
+enum {
+  LFTM_ERR_FILE = -1,          /**< a file or size problem */
+  LFTM_ERR_IO = -2,            /**< a short read or write, or a thread that cannot be started */
+  LFTM_ERR_NO_MEMORY = -4,     /**< memory that cannot be had */
+  LFTM_ERR_DISK_TIFF = -11,    /**< disk mode requested for TIFF input */
+  LFTM_ERR_EXT_TYPE = -101,    /**< unsupported input kind */
+  LFTM_ERR_LOAD_JPG = -110,    /**< JPEG writer library missing */
+  LFTM_ERR_ENTRY_JPG = -111,   /**< LFwritejpg missing */
+  LFTM_ERR_LOAD_TIFW = -120,   /**< TIFF writer library missing */
+  LFTM_ERR_LOAD_TIFR = -125,   /**< TIFF reader library missing */
+  LFTM_ERR_ENTRY_INFOTIF = -126,   /**< infotif missing */
+  LFTM_ERR_ENTRY_READTIF = -127,   /**< LFreadtifflat missing */
+  LFTM_ERR_LOAD_EXR = -130,        /**< EXR reader library missing */
+  LFTM_ERR_ENTRY_EXRDIM = -131,    /**< lfexr_dim missing */
+  LFTM_ERR_ENTRY_EXRREAD = -132,   /**< lfexr_read missing */
+  LFTM_ERR_ENTRY_BUF2TIF = -165,   /**< buf2tif missing */
+  LFTM_ERR_INFO = -1000,           /**< the image information could not be read */
+  LFTM_ERR_READ = -1001,           /**< the image could not be read */
+  LFTM_ERR_READ_AGAIN = -1002,     /**< the image could not be read a second time */
+  LFTM_ERR_RGBE_OPEN = -2000,      /**< RGBE file cannot be opened */
+  LFTM_ERR_RGBE_SEEK = -2001,      /**< RGBE file cannot be measured */
+  LFTM_ERR_RGBE_SHORT = -2003,     /**< RGBE file ends early or cannot be read */
+  LFTM_ERR_RGBE_NO_SIZE = -2004,   /**< no usable resolution line in the RGBE header */
+  LFTM_ERR_RGBE_BAD_SIZE = -2005,  /**< RGBE resolution line missing or different */
+  LFTM_ERR_RGBE_RUN = -2006,       /**< RGBE run passes the end of its component */
+  LFTM_ERR_RGBE_LITERAL = -2007    /**< RGBE literal empty or past the end of its component */
+};
+
+/** The parameter block: 20 settings, read according to the method code. */
+typedef struct TmParam {
+  float tmParam[20];
+} TmParam;
+
+/** Image layout. */
+typedef struct ImageDesc {
+  int32_t width;      /**< pixels per row */
+  int32_t height;     /**< rows */
+  int32_t spp;        /**< samples per pixel: 3 (colour) or 1 (grey) */
+  int32_t spare;      /**< set to 8 by init_dim_param, read by nothing */
+  int32_t bits;       /**< bits per output sample: 8 or 16 */
+  int32_t rowSamples; /**< samples per source row, width x spp */
+  int32_t rowStride;  /**< samples from one interleaved row to the next */
+  int32_t bgr;        /**< 0: red, green, blue order; other: blue first */
+  int32_t planes;     /**< 3: output as three planes (R, G, B); other: interleaved */
+} ImageDesc;
+
+/** The run record: threads, disk mode and file paths. */
+typedef struct TmFiles {
+  int32_t threads;      /**< worker threads; below 2 the calling thread does the work */
+  int32_t readFromDisk; /**< non-zero: large planes live in scratch files */
+  const char* inFile;   /**< the input image file */
+  const char* scratch1; /**< scratch files of the Texture Booster stages */
+  const char* scratch2;
+  const char* scratch3;
+  const char* scratch4;
+  const char* scratch5;
+} TmFiles;
+
+/** Sizes of the multigrid and attenuation pyramids, filled by tm_dim. */
+typedef struct PyramidDims {
+  int32_t reserved; /**< set to 0 by the caller; not used */
+  int32_t W0;       /**< image width */
+  int32_t H0;       /**< image height */
+  int32_t W;        /**< level-0 width */
+  int32_t H;        /**< level-0 height */
+  int32_t total;    /**< floats of the multigrid pyramid, all levels */
+  int32_t total2;   /**< floats of the attenuation pyramid, all levels */
+  int32_t coarseW;  /**< coarsest multigrid level width */
+  int32_t coarseH;  /**< coarsest multigrid level height */
+  int32_t minW;     /**< coarsest attenuation level width */
+  int32_t minH;     /**< coarsest attenuation level height */
+  int32_t rang;     /**< multigrid depth (halving steps) */
+  int32_t levels2;  /**< attenuation depth (halving steps) */
+} PyramidDims;
+
+/** Per-file information filled by the readers and, for the writers, by the drivers.
+ *  Slots: 0 width, 1 height, 2 file length (RGBE) or samples per pixel (TIFF) or spp
+ *  (writers), 3 output bits, 4 and 5 output options 1 and 2, 6 output option 0 (32 after
+ *  an RGBE PRIMARIES line), 7 1 when 16-bit samples are written as 8-bit, 10 option 10. */
+typedef struct HdrFileInfo {
+  int32_t infos[11];
+} HdrFileInfo;
+
+/** Output options of the drivers; options 0, 1, 2 and 10 are handed to the writers. */
+typedef struct SaveOptions {
+  int32_t options[11];
+} SaveOptions;
+
+/** Luminance statistics of the Texture Booster. */
+typedef struct LumStats {
+  float lumMoy;      /**< geometric mean luminance */
+  float lumMaxRatio; /**< maximum luminance / lumMoy */
+  float lumMin;      /**< minimum luminance */
+  float logMed;      /**< log luminance at the median fraction */
+  float log25;       /**< log luminance at half the median fraction */
+  float log75;       /**< log luminance at the upper quartile fraction */
+  float logClip;     /**< log luminance at the white clip fraction */
+} LumStats;
+
+/** Log-luminance statistics of the Range Squeezer. */
+typedef struct LogStats {
+  float logMin;       /**< minimum log luminance; 1e11 when no pixel is valid */
+  float logMax;       /**< maximum log luminance, never below 0 */
+  float logMoy;       /**< mean log luminance */
+  float autoContrast; /**< default response exponent */
+} LogStats;
+
+/** @} */
+
+/** @defgroup params Parameters and memory
+ *  @{ */
+
+/** Fills a parameter block with the defaults of method `type` (1 and 11 have defaults,
+ *  any other type gives all zeros); `variant` > 0 selects the lighter Strength of 40.
+ *  @return 1. */
+LFTM_EXPORT int32_t tmparam_default(int32_t type, int32_t variant, TmParam* tmParam);
+
+/** Resets a run record: no threads, memory mode, null paths (scratch5 is left as it is).
+ *  @return 1. */
+LFTM_EXPORT int32_t init_optim_param(TmFiles* files);
+
+/** Resets an image layout: 0 x 0, 3 samples, 8 bits, interleaved RGB.
+ *  @return 1. */
+LFTM_EXPORT int32_t init_dim_param(ImageDesc* desc);
+
+/** Checks that a zero-filled block of `bytes` bytes can be allocated (and frees it).
+ *  @return 1, or -4 when it cannot. */
+LFTM_EXPORT int32_t verif_mem(int32_t bytes);
+
+/** Copies `len` bytes from `src` to `dst` (note the order). The areas must not overlap.
+ *  @return 1. */
+LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
+
+/** @} */
+
+/** @defgroup drivers File-to-file drivers
+ *  @{ */
+
+/** Tone maps one HDR file (`files->inFile`) into a TIFF or JPEG file with the Texture Booster.
+ *  @param extType 100 .hdr, 101 .exr, 200 gamma-encoded .tif, 201 linear .tif.
+ *  @param desc [in,out] `bits` is read; the image layout is written back.
+ *  @param w6,w7,w8,w9,w10 writer arguments passed through to the writer.
+ *  @param unused not read.
+ *  @return the writer's result, or -101, -11, -110..-165, -2, -1000..-1002, -1, -4, or the
+ *          negative result of a stage. */
+LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmParam,
+                            int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
+                            int32_t w8, intptr_t w9, intptr_t w10, const char* unused,
+                            const TmFiles* files, const char* outFile);
+
+/** Tone maps one HDR file into a TIFF or JPEG file with the Range Squeezer.
+ *  Arguments as tonemap; `params` holds the Range Squeezer settings.
+ *  @return the writer's result, or -101, -110..-165, -2, -1000, -1001, -4, or the negative
+ *          result of tm_simple. */
+LFTM_EXPORT int32_t tms(int32_t extType, ImageDesc* desc, const TmParam* params,
+                        int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
+                        int32_t w8, intptr_t w9, intptr_t w10, const char* unused,
+                        const TmFiles* files, const char* outFile);
+
+/** @} */
+
+/** @defgroup booster Texture Booster
+ *  @{ */
+
+/** Sizes the multigrid and attenuation pyramids of a width x height image.
+ *  @return the multigrid depth `rang` (may be 0 or negative for small images), or -1 when
+ *          width or height is below 10 (dims is then not written). */
+LFTM_EXPORT int32_t tm_dim(int32_t width, int32_t height, const TmParam* tmParam,
+                           PyramidDims* dims);
+
+/** Stage 1: log luminance, gradient attenuation and the right-hand side(s) of the Poisson
+ *  equation, left in `buf` (or in files->scratch2 in disk mode). Fills `stats`.
+ *  @param raw the image in the layout of docType (null in disk mode, where files->inFile is
+ *         read); also used as working space.
+ *  @param work optional scratch of the multi-level worker; may be null.
+ *  @return a non-negative count, or a negative code. Thread note: any number of stage-1 calls
+ *          may run at the same time on different buffers. */
+LFTM_EXPORT int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
+                             PyramidDims* dims, LumStats* stats, const float* expTable,
+                             const float* lut, HdrFileInfo* info, const TmFiles* files,
+                             float* work, void* raw, float* buf);
+
+/** Stage 2: solves the Poisson equation for the right-hand-side pyramid in `out` and leaves
+ *  the linear luminance plane (W x H floats) at the start of `out` (memory mode).
+ *  @param work1 optional 3 x W x H floats; @param work2 optional W x H floats.
+ *  @return a non-negative count on success, or a negative code. */
+LFTM_EXPORT int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, int32_t total,
+                             int32_t rang, const TmParam* tmParam, TmFiles files, float* work1,
+                             float* work2, float* out);
+
+/** Stage 3: gamma, clipping, saturation and white balance; writes 8- or 16-bit samples.
+ *  @param input the source image (ignored in disk mode); @param lum the luminance plane,
+ *         normalised in place (ignored in disk mode).
+ *  @return the number of rows processed, or a negative code. */
+LFTM_EXPORT int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmParam* param,
+                             const LumStats* stats, const float* expTable, const float* lut,
+                             const TmFiles* files, const void* input, float* lum, void* output);
+
+/** @} */
+
+/** @defgroup squeezer Range Squeezer
+ *  @{ */
+
+/** Single-pass response curve from log-luminance statistics.
+ *  @param isFP 0: RGBE planar bytes; n > 0: interleaved floats, n = spp.
+ *  @param threads pointer to the worker count (the first field of a TmFiles does).
+ *  @param input the image; destroyed when isFP > 0, planar output and several workers.
+ *  @return rows processed, -1 when logMax equals logMin, -2 when a worker cannot start. */
+LFTM_EXPORT int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam* param,
+                              const LogStats* stats, const float* expTable,
+                              const int32_t* threads, void* input, void* output);
+
+/** @} */
+
+/** @defgroup stats Statistics
+ *  @{ */
+
+/** Packed log-luminance plane and LumStats fields 0 to 2 of an interleaved image.
+ *  @param type 0 float samples, 1 16-bit, 2 8-bit (through lut).
+ *  @return the number of pixels with a usable luminance. */
+LFTM_EXPORT int32_t get_log_lum(int32_t type, int32_t width, int32_t height, int32_t spp,
+                                int32_t rowStride, LumStats* stats, const float* lut,
+                                const void* data, float* plane);
+
+/** Minimum, maximum and mean log luminance and the automatic contrast exponent.
+ *  @param spp > 0: interleaved floats; <= 0: RGBE planar bytes decoded with expTable.
+ *  @return height. */
+LFTM_EXPORT int32_t logMinMaxMoy(int32_t spp, int32_t width, int32_t height,
+                                 const float* expTable, const void* data, LogStats* stats);
+
+/** @} */
+
+/** @defgroup previews Previews
+ *  @{ */
+
+/** Bilinear enlargement of a float plane.
+ *  @return dstWidth x dstHeight, or a negative code for sizes it cannot handle. */
+LFTM_EXPORT int32_t tm300(int32_t srcWidth, int32_t srcHeight, int32_t dstWidth,
+                          int32_t dstHeight, const float* src, float* dst);
+
+/** Nearest-neighbour quick view of any size (type 0 RGBE planar bytes, 1 16-bit samples).
+ *  @return outHeight, -1 for a size below 5, 0 for another type. */
+LFTM_EXPORT int32_t extract_qv(int32_t type, int32_t width, int32_t height, int32_t pixStep,
+                               int32_t rowStride, int32_t outRowStride, int32_t outWidth,
+                               int32_t outHeight, const void* src, void* dst);
+
+/** Preview reduced by a power of two (type 0 from srcRgbe, 1 from src16, 2 from src8).
+ *  @return rows written, -1 for a size below 5, -5 when the output is not the image halved a
+ *          whole number of times, 0 for another type. */
+LFTM_EXPORT int32_t extract_base_preview(int32_t type, int32_t width, int32_t height,
+                                         int32_t pixStep, int32_t rowStride, int32_t outWidth,
+                                         int32_t outHeight, const uint8_t* srcRgbe,
+                                         const uint16_t* src16, const uint8_t* src8, void* dst);
+
+/** A 1:1 window of outWidth x outHeight pixels from (x0, y0).
+ *  @return outHeight, -1 for a size below 5 or a window outside the image, 0 for another type. */
+LFTM_EXPORT int32_t extract_zoom(int32_t type, int32_t width, int32_t height, int32_t pixStep,
+                                 int32_t rowStride, int32_t outRowStride, int32_t outWidth,
+                                 int32_t outHeight, int32_t x0, int32_t y0, const void* src,
+                                 void* dst);
+
+/** Quick view (RGBE planar bytes) straight from a Radiance RGBE file.
+ *  @return outHeight, or -1000, -4, -1001, or a code of extract_qv. */
+LFTM_EXPORT int32_t qv_from_file(int32_t outWidth, int32_t outHeight, const char* path,
+                                 void* dst);
+
+/** Luminance and channel histograms (1024 counters) of an 8-bit preview.
+ *  @return width x height. */
+LFTM_EXPORT int32_t histo4preview(int32_t width, int32_t height, int32_t pixStep,
+                                  const uint8_t* data, int32_t* hist);
+
+/** @} */
+
+/** @defgroup settings Settings sidecar
+ *  @{ */
+
+/** Writes the settings of `method` as an XMP sidecar file.
+ *  @return 1, -2 for a method outside 1..11, -1 when the file cannot be opened, -3 when
+ *          nothing could be written. */
+LFTM_EXPORT int32_t write_xmp(const char* path, int32_t method, const TmParam* tmParam);
+
+/** Reads settings from an XMP sidecar into the caller's block (slots not in the file keep
+ *  their values). `method` -1 asks for the file's method code.
+ *  @return the bytes scanned, the method code (query), -1 file, -2 read, -5 other method,
+ *          -10 no settings namespace. */
+LFTM_EXPORT int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam);
+
+/** @} */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* LFTM_H_ */

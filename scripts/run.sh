@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Command one: set up, build, and run the main job on the bundled sample image.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+build/bin/lftm info samples/golden_gate.hdr

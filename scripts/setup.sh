@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what the build needs on a fresh Debian 12 machine (apt-get, as root or with sudo)
+# and configures and builds the normal tree in build/ (and, with --sanitize, build-asan/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          libtiff-dev libjpeg62-turbo-dev libopenexr-dev libclang-rt-14-dev libtiff-tools)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi
+
+jobs=$(nproc)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+if [ "${1:-}" = "--sanitize" ]; then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLFTM_SANITIZE=ON \
+        -DLFTM_BUILD_BENCH=OFF
+  cmake --build build-asan -j "$jobs"
+fi

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Command two: set up, build normally and with AddressSanitizer + UBSan, run every test both ways.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh --sanitize
+jobs=$(nproc)
+echo "== tests (normal build)"
+ctest --test-dir build --output-on-failure -j "$jobs"
+echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"

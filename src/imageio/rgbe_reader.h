@@ -1,0 +1,29 @@
+// Radiance RGBE files: the header parser, the two pixel readers and the exponent table.
+// The readers deliver RGBE planar bytes: per row, `width` red mantissas, then green, blue
+// and exponent bytes (4 x width bytes a row, rows top to bottom, no padding).
+#ifndef LFTM_IMAGEIO_RGBE_READER_H_
+#define LFTM_IMAGEIO_RGBE_READER_H_
+
+#include "lftm.h"
+
+namespace lftm {
+
+// Parses the header: fills info slots 0, 1, 2 (width, height, file length) and slot 6 (32 when
+// a PRIMARIES line was found), and the eight chromaticities (zeros without a PRIMARIES line).
+// Returns the 0-based index of the resolution line, or -2000, -2001, -2003, -2004.
+int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info);
+
+// Decodes the whole file from memory into dst (4 x width x height bytes), using info slots
+// 0, 1, 2 from rgbe_read_header. Returns the height, or -2000, -2003, -2005, -2006, -2007,
+// -4, or (when the file cannot be held in memory) a code of rgbe_read_stream.
+int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst);
+
+// Same contract, decoding straight from the open file. Returns the height, or -1 .. -6.
+int rgbe_read_stream(const char* path, const HdrFileInfo* info, unsigned char* dst);
+
+// Fills the 256-entry exponent table, entry e = 2^(e - 136). Returns 256.
+int build_exp_table(float table[256]);
+
+}  // namespace lftm
+
+#endif  // LFTM_IMAGEIO_RGBE_READER_H_

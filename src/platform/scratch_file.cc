@@ -1,0 +1,52 @@
+#include "platform/scratch_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace lftm {
+
+bool temp_directory(std::string* dir) {
+  const char* env = std::getenv("TMPDIR");
+  std::string candidate = (env != nullptr && env[0] != '\0') ? env : "/tmp";
+  while (candidate.size() > 1 && candidate.back() == '/') candidate.pop_back();
+  struct stat st;
+  if (stat(candidate.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  *dir = candidate;
+  return true;
+}
+
+int create_scratch_file(const char* prefix, std::string* path) {
+  std::string dir;
+  if (!temp_directory(&dir)) return -1;
+  std::string pattern = dir + "/" + prefix + "XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd < 0) return -2;
+  close(fd);
+  path->assign(name.data());
+  return 0;
+}
+
+int write_quarters(std::FILE* file, const void* data, size_t bytes) {
+  if (bytes == 0) return 4;
+  return static_cast<int>(std::fwrite(data, bytes / 4, 4, file));
+}
+
+int read_quarters(std::FILE* file, void* data, size_t bytes) {
+  if (bytes == 0) return 4;
+  return static_cast<int>(std::fread(data, bytes / 4, 4, file));
+}
+
+bool seek_to(std::FILE* file, long long offset) {
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+void remove_file(const char* path) {
+  if (path != nullptr && path[0] != '\0') unlink(path);
+}
+
+}  // namespace lftm

@@ -1,0 +1,34 @@
+// Scratch files of disk mode: uniquely named files in the temporary directory, and the
+// transfers that move a block as four items of a quarter of its bytes each.
+#ifndef LFTM_PLATFORM_SCRATCH_FILE_H_
+#define LFTM_PLATFORM_SCRATCH_FILE_H_
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace lftm {
+
+// The temporary directory: $TMPDIR when set and non-empty, else /tmp. Returns false when
+// it is not an existing directory.
+bool temp_directory(std::string* dir);
+
+// Creates an empty, uniquely named file "<tmp>/<prefix>XXXXXX" and stores its path.
+// Returns 0, -1 when there is no temporary directory, -2 when the file cannot be created.
+int create_scratch_file(const char* prefix, std::string* path);
+
+// Writes `bytes` bytes (a multiple of 4) as four items of bytes/4; returns the items written.
+int write_quarters(std::FILE* file, const void* data, size_t bytes);
+
+// Reads `bytes` bytes (a multiple of 4) as four items of bytes/4; returns the items read.
+int read_quarters(std::FILE* file, void* data, size_t bytes);
+
+// Seeks to a 64-bit byte offset from the start; returns false on failure.
+bool seek_to(std::FILE* file, long long offset);
+
+// Removes a file by path; a null or empty path is ignored.
+void remove_file(const char* path);
+
+}  // namespace lftm
+
+#endif  // LFTM_PLATFORM_SCRATCH_FILE_H_

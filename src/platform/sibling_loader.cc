@@ -1,0 +1,50 @@
+#include "platform/sibling_loader.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+namespace lftm {
+
+std::string sibling_file_name(const char* dll_name) {
+  std::string stem(dll_name);
+  const std::string dll = ".dll";
+  if (stem.size() > dll.size() &&
+      strcasecmp(stem.c_str() + stem.size() - dll.size(), dll.c_str()) == 0) {
+    stem.resize(stem.size() - dll.size());
+  }
+  return "lib" + stem + ".so";
+}
+
+std::string library_directory() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&library_directory), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return std::string();
+  }
+  std::string path(info.dli_fname);
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  return path.substr(0, slash);
+}
+
+void* sibling_open(const char* dll_name) {
+  std::string file = sibling_file_name(dll_name);
+  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle != nullptr) return handle;
+  std::string dir = library_directory();
+  if (dir.empty()) return nullptr;
+  std::string beside = dir + "/" + file;
+  return dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* sibling_symbol(void* library, const char* entry_name) {
+  if (library == nullptr) return nullptr;
+  return dlsym(library, entry_name);
+}
+
+void sibling_close(void* library) {
+  if (library != nullptr) dlclose(library);
+}
+
+}  // namespace lftm

@@ -1,0 +1,84 @@
+#include "platform/workers.h"
+
+#include <pthread.h>
+
+#include <atomic>
+#include <vector>
+
+namespace lftm {
+namespace {
+
+std::atomic<int> g_starts_allowed{-1};
+
+bool may_start_thread() {
+  int allowed = g_starts_allowed.load(std::memory_order_relaxed);
+  while (allowed >= 0) {
+    if (allowed == 0) return false;
+    if (g_starts_allowed.compare_exchange_weak(allowed, allowed - 1)) return true;
+  }
+  return true;
+}
+
+struct WorkerArgs {
+  const std::function<void(int)>* body;
+  int index;
+};
+
+void* worker_main(void* raw) {
+  auto* args = static_cast<WorkerArgs*>(raw);
+  (*args->body)(args->index);
+  return nullptr;
+}
+
+}  // namespace
+
+int clamp_workers(int requested) {
+  if (requested < 2) return 1;
+  return requested > kMaxWorkers ? kMaxWorkers : requested;
+}
+
+RowBand tile_rows(int index, int count, int height) {
+  int step = height / count;
+  RowBand band{index * step, step};
+  if (index == count - 1) band.rows = height - band.first;
+  return band;
+}
+
+int run_workers(int count, const std::function<void(int)>& body) {
+  if (count > kMaxWorkers) count = kMaxWorkers;
+  if (count <= 0) return 0;
+  std::vector<pthread_t> threads(static_cast<size_t>(count));
+  std::vector<WorkerArgs> args(static_cast<size_t>(count));
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_JOINABLE);
+  int started = 0;
+  for (int i = 0; i < count; ++i) {
+    args[static_cast<size_t>(i)] = WorkerArgs{&body, i};
+    if (!may_start_thread() ||
+        pthread_create(&threads[static_cast<size_t>(i)], &attr, worker_main,
+                       &args[static_cast<size_t>(i)]) != 0) {
+      break;
+    }
+    ++started;
+  }
+  pthread_attr_destroy(&attr);
+  for (int i = 0; i < started; ++i) pthread_join(threads[static_cast<size_t>(i)], nullptr);
+  return started;
+}
+
+int run_tiles(int count, const std::function<void(int)>& body) {
+  if (count < 2) {
+    for (int i = 0; i < count; ++i) body(i);
+    return 0;
+  }
+  int started = run_workers(count, body);
+  for (int i = started; i < count; ++i) body(i);
+  return started;
+}
+
+void simulate_thread_start_failure(int allowed) {
+  g_starts_allowed.store(allowed < 0 ? -1 : allowed, std::memory_order_relaxed);
+}
+
+}  // namespace lftm

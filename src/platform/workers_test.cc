@@ -1,0 +1,57 @@
+#include "platform/workers.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <vector>
+
+namespace lftm {
+namespace {
+
+TEST(WorkersTest, TilesCoverRowsOnceWithRemainderInLastTile) {
+  for (int height : {1, 10, 17, 1000}) {
+    for (int count : {1, 2, 3, 7, 32}) {
+      if (count > height) continue;
+      std::vector<int> hits(static_cast<size_t>(height), 0);
+      for (int i = 0; i < count; ++i) {
+        RowBand band = tile_rows(i, count, height);
+        EXPECT_EQ(band.first, i * (height / count));
+        for (int r = band.first; r < band.first + band.rows; ++r) ++hits[static_cast<size_t>(r)];
+      }
+      for (int h : hits) EXPECT_EQ(h, 1) << height << " rows, " << count << " tiles";
+    }
+  }
+  RowBand last = tile_rows(2, 3, 10);
+  EXPECT_EQ(last.first, 6);
+  EXPECT_EQ(last.rows, 4);
+}
+
+TEST(WorkersTest, ClampKeepsCountsInRange) {
+  EXPECT_EQ(clamp_workers(-5), 1);
+  EXPECT_EQ(clamp_workers(0), 1);
+  EXPECT_EQ(clamp_workers(2), 2);
+  EXPECT_EQ(clamp_workers(1000), kMaxWorkers);
+}
+
+TEST(WorkersTest, EveryTileRunsExactlyOnceEvenWhenStartsFail) {
+  for (int allowed : {-1, 0, 1, 3}) {
+    simulate_thread_start_failure(allowed);
+    std::vector<std::atomic<int>> runs(8);
+    int started = run_tiles(8, [&](int i) { runs[static_cast<size_t>(i)]++; });
+    simulate_thread_start_failure(-1);
+    EXPECT_EQ(started, allowed < 0 ? 8 : allowed);
+    for (auto& r : runs) EXPECT_EQ(r.load(), 1);
+  }
+}
+
+TEST(WorkersTest, RunWorkersReportsHowManyRan) {
+  simulate_thread_start_failure(2);
+  std::atomic<int> ran{0};
+  EXPECT_EQ(run_workers(5, [&](int) { ran++; }), 2);
+  simulate_thread_start_failure(-1);
+  EXPECT_EQ(ran.load(), 2);
+  EXPECT_EQ(run_workers(40, [&](int) { ran++; }), kMaxWorkers);
+}
+
+}  // namespace
+}  // namespace lftm
