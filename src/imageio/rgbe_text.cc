@@ -1,0 +1,86 @@
+#include "imageio/rgbe_text.h"
+
+#include <locale.h>
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/sizes.h"
+
+namespace lftm {
+namespace {
+
+const char* skip_space(const char* p) {
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  return p;
+}
+
+// A decimal integer after optional white space, as "%d" reads it.
+bool read_int(const char** p, int* value) {
+  const char* s = skip_space(*p);
+  char* end = nullptr;
+  long v = std::strtol(s, &end, 10);
+  if (end == s) return false;
+  if (v > INT_MAX) v = INT_MAX;
+  if (v < INT_MIN) v = INT_MIN;
+  *value = static_cast<int>(v);
+  *p = end;
+  return true;
+}
+
+// The numbers of a header are written with a period, so they are read in the C locale.
+locale_t c_numeric_locale() {
+  static locale_t loc = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+  return loc;
+}
+
+}  // namespace
+
+int rgbe_header_line_count(long long length) {
+  return length <= 12800 ? static_cast<int>(length / 128) : 100;
+}
+
+bool match_resolution(const char* text, int* height, int* width) {
+  const char* p = text;
+  if (p[0] != '-' || p[1] != 'Y') return false;
+  p += 2;
+  int h = 0;
+  if (!read_int(&p, &h)) return false;
+  p = skip_space(p);
+  if (p[0] != '+' || p[1] != 'X') return false;
+  p += 2;
+  int w = 0;
+  if (!read_int(&p, &w)) return false;
+  *height = h;
+  *width = w;
+  return true;
+}
+
+int match_primaries(const char* text, float values[8]) {
+  static const char kPrefix[] = "PRIMARIES=";
+  if (std::strncmp(text, kPrefix, sizeof kPrefix - 1) != 0) return -1;
+  const char* p = text + sizeof kPrefix - 1;
+  int matched = 0;
+  while (matched < 8) {
+    const char* s = skip_space(p);
+    char* end = nullptr;
+    float v = strtof_l(s, &end, c_numeric_locale());
+    if (end == s) break;
+    values[matched++] = v;
+    p = end;
+  }
+  return matched;
+}
+
+bool rgbe_size_ok(int width, int height) {
+  size_t bytes = 0;
+  return width > 0 && height > 0 && checked_product(width, height, 4, &bytes);
+}
+
+bool read_header_line(std::FILE* file, char* line) {
+  return std::fgets(line, kRgbeLineMax + 1, file) != nullptr;
+}
+
+}  // namespace lftm

@@ -1,0 +1,33 @@
+// Text matching shared by the RGBE header parser and the pixel readers.
+#ifndef LFTM_IMAGEIO_RGBE_TEXT_H_
+#define LFTM_IMAGEIO_RGBE_TEXT_H_
+
+#include <cstddef>
+#include <cstdio>
+
+namespace lftm {
+
+// Longest header line read at once; a longer line is read as several lines.
+constexpr int kRgbeLineMax = 127;
+
+// How many header lines are examined for a file of `length` bytes.
+int rgbe_header_line_count(long long length);
+
+// Matches "-Y <height> +X <width>" at the start of `text` (NUL-terminated). Numbers outside
+// the int range are clamped, so that the size check that follows refuses them.
+bool match_resolution(const char* text, int* height, int* width);
+
+// Matches "PRIMARIES=" followed by up to eight numbers (read with a '.' decimal point whatever
+// the locale). Returns how many numbers matched (0..8), or -1 when the prefix is absent.
+int match_primaries(const char* text, float values[8]);
+
+// True when width x height pixels of 4 bytes fit the library's 32-bit buffer sizes.
+bool rgbe_size_ok(int width, int height);
+
+// Reads one header line of at most kRgbeLineMax characters into `line` (size kRgbeLineMax+1).
+// Returns false at end of file or on a read error.
+bool read_header_line(std::FILE* file, char* line);
+
+}  // namespace lftm
+
+#endif  // LFTM_IMAGEIO_RGBE_TEXT_H_
