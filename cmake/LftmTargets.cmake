@@ -30,7 +30,12 @@ function(lftm_define_shared_library)
                         PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/lftm.h)
   target_link_options(lftm PRIVATE
                       -Wl,--version-script=${PROJECT_SOURCE_DIR}/src/lftm.map
-                      -Wl,--exclude-libs=ALL -Wl,--no-undefined)
+                      -Wl,--exclude-libs=ALL)
+  # Sanitizer runtimes are linked into programs, not shared libraries, so undefined references
+  # are only refused in plain builds.
+  if(NOT LFTM_SANITIZE AND NOT LFTM_TSAN AND NOT LFTM_BUILD_FUZZ)
+    target_link_options(lftm PRIVATE -Wl,--no-undefined)
+  endif()
   set_property(TARGET lftm APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/src/lftm.map)
 
   add_library(lftm_internal STATIC ${objects})
