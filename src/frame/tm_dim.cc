@@ -1,0 +1,95 @@
+// Working dimensions of the Texture Booster: the depth and size of the multigrid pyramid
+// (stage 2 and the multi-level right-hand sides) and of the attenuation pyramid (stage 1).
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "lftm.h"
+#include "platform/diag.h"
+
+namespace {
+
+constexpr int64_t kMaxFloats = std::numeric_limits<int32_t>::max();
+
+// A setting stored in a float slot, truncated toward zero. Values far outside any preset
+// (and NaN) are clamped so that the conversion stays defined.
+int slot_as_int(float value) {
+  if (!(value == value)) return 0;
+  if (value > 1e6f) return 1000000;
+  if (value < -1e6f) return -1000000;
+  return static_cast<int>(value);
+}
+
+// log2(size / 32), rounded to single precision, then to the nearest integer with halves going
+// down for positive values; negative values are truncated toward zero.
+int octaves_above_32(int size) {
+  float a = static_cast<float>(std::log(size / 32.0) / std::log(2.0));
+  int n = static_cast<int>(a);
+  if (a > n + 0.5f) ++n;
+  return n;
+}
+
+// Size of the coarsest level after `depth` halvings that stop once either side is at or
+// below `floor`, and the floats of all depth + 1 levels. False when the total does not fit
+// a 32-bit count.
+bool pyramid(int width, int height, int depth, int floor, int* lastW, int* lastH,
+             int32_t* total) {
+  int64_t w = width;
+  int64_t h = height;
+  int64_t sum = w * h;
+  for (int i = 0; i < depth && sum <= kMaxFloats; ++i) {
+    if (w > floor && h > floor) {
+      w = (w + 1) / 2;
+      h = (h + 1) / 2;
+    }
+    sum += w * h;
+  }
+  if (sum > kMaxFloats) return false;
+  *lastW = static_cast<int>(w);
+  *lastH = static_cast<int>(h);
+  *total = static_cast<int32_t>(sum);
+  return true;
+}
+
+int32_t fill_dims(int width, int height, int baseDepth, int secondDepth, PyramidDims* dims) {
+  int n = (octaves_above_32(width) + octaves_above_32(height)) >> 1;
+  lftm::diag_out("tm_dim %d  %d\n", baseDepth, n);
+  int rang = baseDepth + n;
+
+  int coarseW, coarseH, minW, minH;
+  int32_t total, total2;
+  if (!pyramid(width, height, rang, 9, &coarseW, &coarseH, &total)) return -1;
+  int levels2 = secondDepth != 0 ? secondDepth : rang + 3;
+  if (!pyramid(width, height, levels2, 5, &minW, &minH, &total2)) return -1;
+
+  lftm::diag_out("W0=%d  H0=%d  min: %d x %d  - rang: %d   %d x %d  \n", width, height, minW,
+                 minH, rang, coarseW, coarseH);
+  dims->W0 = dims->W = width;
+  dims->H0 = dims->H = height;
+  dims->total = total;
+  dims->total2 = total2;
+  dims->coarseW = coarseW;
+  dims->coarseH = coarseH;
+  dims->minW = minW;
+  dims->minH = minH;
+  dims->rang = rang;
+  dims->levels2 = levels2;
+  return rang;
+}
+
+}  // namespace
+
+extern "C" int32_t tm_dim(int32_t width, int32_t height, const TmParam* tmParam,
+                          PyramidDims* dims) {
+  lftm::diag_out("tm_dim pour %d x %d\n", width, height);
+  // "Light" smoothing (slot 16 == 0) takes its depth from the preset in slot 5 and keeps the
+  // attenuation pyramid at four levels; "Slider" smoothing derives both from the size alone.
+  int baseDepth = 0;
+  int secondDepth = 0;
+  if (tmParam->tmParam[16] == 0.0f) {
+    baseDepth = 2 - slot_as_int(tmParam->tmParam[5]);
+    secondDepth = 4;
+  }
+  if (width < 10 || height < 10) return -1;
+  return fill_dims(width, height, baseDepth, secondDepth, dims);
+}
