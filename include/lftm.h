@@ -291,41 +291,76 @@ LFTM_EXPORT int32_t logMinMaxMoy(int32_t spp, int32_t width, int32_t height,
 /** @} */
 
 /** @defgroup previews Previews
+ *  The caller provides every destination buffer. Row strides are counted in samples; for the
+ *  interleaved types a pixel is `pixStep` samples of which three are copied (sample 0, sample
+ *  (pixStep - 1) / 2 and sample pixStep - 1). Type 0 images are RGBE planar bytes, 4 x width
+ *  bytes a row (red, green, blue and exponent planes). None of these functions keeps state:
+ *  any of them may be called from any host thread.
  *  @{ */
 
-/** Bilinear enlargement of a float plane.
- *  @return dstWidth x dstHeight, or a negative code for sizes it cannot handle. */
+/** Bilinear enlargement (or reduction) of a float plane, srcWidth x srcHeight floats into
+ *  dstWidth x dstHeight floats. The last row and the last column repeat the ones before them.
+ *  Prints its scale, a few traced samples and the offset of the last row to standard error.
+ *  @param src [in] the source plane, row-major. @param dst [out] the destination plane.
+ *  @return dstWidth x dstHeight, or -1 when the source is empty, the destination is smaller
+ *          than 2 x 2, or a plane holds more than 2^31 - 1 floats. */
 LFTM_EXPORT int32_t tm300(int32_t srcWidth, int32_t srcHeight, int32_t dstWidth,
                           int32_t dstHeight, const float* src, float* dst);
 
-/** Nearest-neighbour quick view of any size (type 0 RGBE planar bytes, 1 16-bit samples).
- *  @return outHeight, -1 for a size below 5, 0 for another type. */
+/** Nearest-neighbour quick view of any size.
+ *  @param type 0 RGBE planar bytes (strides and pixStep not read), 1 interleaved 16-bit
+ *         samples (`rowStride` and `outRowStride` in samples, `pixStep` samples a pixel).
+ *  @param src [in] width x height pixels. @param dst [out] outWidth x outHeight pixels; for
+ *         type 1 only the three copied samples of each pixel are written.
+ *  @return outHeight; -1 when a width or height is below 5, or (checked after the type) when
+ *          pixStep is below 1, a stride is negative or a buffer extent passes 2^31 - 1
+ *          samples; 0 for a type other than 0 and 1. */
 LFTM_EXPORT int32_t extract_qv(int32_t type, int32_t width, int32_t height, int32_t pixStep,
                                int32_t rowStride, int32_t outRowStride, int32_t outWidth,
                                int32_t outHeight, const void* src, void* dst);
 
-/** Preview reduced by a power of two (type 0 from srcRgbe, 1 from src16, 2 from src8).
- *  @return rows written, -1 for a size below 5, -5 when the output is not the image halved a
- *          whole number of times, 0 for another type. */
+/** Preview reduced by a power of two: every pas-th pixel of every pas-th row, where the image
+ *  halved (rounding up) r times is the output size and pas = 2^r (1 for the image size).
+ *  Prints each halving round and the chosen step to standard output.
+ *  @param type 0 from srcRgbe, 1 from src16, 2 from src8 (the other two may be null).
+ *  @param rowStride source row stride in samples (types 1 and 2).
+ *  @param dst [out] type 0: RGBE planar bytes outWidth wide; types 1 and 2: packed rows of
+ *         outWidth x pixStep samples, only the three copied samples of each pixel written.
+ *  @return the number of rows written (outHeight); -1 when a size is below 5, or for types
+ *          1 and 2 when pixStep is below 1 or rowStride negative, or when a buffer extent
+ *          passes 2^31 - 1 samples; -5 when the output is not the image halved a whole number
+ *          of times; 0 for another type. */
 LFTM_EXPORT int32_t extract_base_preview(int32_t type, int32_t width, int32_t height,
                                          int32_t pixStep, int32_t rowStride, int32_t outWidth,
                                          int32_t outHeight, const uint8_t* srcRgbe,
                                          const uint16_t* src16, const uint8_t* src8, void* dst);
 
-/** A 1:1 window of outWidth x outHeight pixels from (x0, y0).
- *  @return outHeight, -1 for a size below 5 or a window outside the image, 0 for another type. */
+/** A 1:1 window of outWidth x outHeight pixels whose top-left corner is (x0, y0).
+ *  @param type 0 RGBE planar bytes, 1 interleaved 16-bit samples, 2 interleaved 8-bit samples.
+ *  @param src [in] width x height pixels. @param dst [out] outWidth x outHeight pixels, rows
+ *         4 x outWidth bytes (type 0) or outRowStride samples apart (types 1 and 2).
+ *  @return outHeight; -1 for a size below 5, or (checked after the type) a window not inside
+ *          the image, a pixStep below 1, a negative stride or a buffer extent past 2^31 - 1
+ *          samples; 0 for another type. */
 LFTM_EXPORT int32_t extract_zoom(int32_t type, int32_t width, int32_t height, int32_t pixStep,
                                  int32_t rowStride, int32_t outRowStride, int32_t outWidth,
                                  int32_t outHeight, int32_t x0, int32_t y0, const void* src,
                                  void* dst);
 
-/** Quick view (RGBE planar bytes) straight from a Radiance RGBE file.
- *  @return outHeight, or -1000, -4, -1001, or a code of extract_qv. */
+/** Quick view straight from a Radiance RGBE file: reads the whole image and samples it as
+ *  extract_qv does.
+ *  @param dst [out] RGBE planar bytes, outWidth x outHeight pixels (4 x outWidth bytes a row).
+ *  @return outHeight, -1000 when the header cannot be read, -4 when the image cannot be held
+ *          in memory, -1001 when its pixels cannot be read, or a code of extract_qv. */
 LFTM_EXPORT int32_t qv_from_file(int32_t outWidth, int32_t outHeight, const char* path,
                                  void* dst);
 
-/** Luminance and channel histograms (1024 counters) of an 8-bit preview.
- *  @return width x height. */
+/** Luminance and channel histograms of an 8-bit interleaved preview, pixels `pixStep` bytes
+ *  apart. Counters 0..255 luminance (54a + 183b + 19c) >> 8, 256..511 sample 0, 512..767 the
+ *  middle sample, 768..1023 the last sample.
+ *  @param hist [in,out] 1024 counters, added to and never cleared: zero them first.
+ *  @return width x height, or -1 when a size is negative, pixStep is below 1 or the data
+ *          passes 2^31 - 1 bytes. */
 LFTM_EXPORT int32_t histo4preview(int32_t width, int32_t height, int32_t pixStep,
                                   const uint8_t* data, int32_t* hist);
 
