@@ -83,7 +83,21 @@ enum {
   LFTM_ERR_RGBE_NO_SIZE = -2004,   /**< no usable resolution line in the RGBE header */
   LFTM_ERR_RGBE_BAD_SIZE = -2005,  /**< RGBE resolution line missing or different */
   LFTM_ERR_RGBE_RUN = -2006,       /**< RGBE run passes the end of its component */
-  LFTM_ERR_RGBE_LITERAL = -2007    /**< RGBE literal empty or past the end of its component */
+  LFTM_ERR_RGBE_LITERAL = -2007,   /**< RGBE literal empty or past the end of its component */
+  LFTM_ERR_TOO_SMALL = -12,        /**< tonemap: the image is narrower or lower than 10 pixels */
+  LFTM_ERR_TOO_LARGE = -13,        /**< tonemap, tms: a buffer of the image would pass 2^31 - 1
+                                        bytes */
+  LFTM_ERR_SIB_OPEN = -3101,       /**< sibling reader: the file cannot be opened or is not of
+                                        its format */
+  LFTM_ERR_SIB_LAYOUT = -3102,     /**< sibling reader: a sample layout it does not read (for
+                                        example floating-point or 32-bit TIFF samples) */
+  LFTM_ERR_SIB_DECODE = -3103,     /**< sibling reader: the file is damaged or cannot be decoded */
+  LFTM_ERR_SIB_SIZE = -3104,       /**< sibling reader: asked for another size or more samples
+                                        than the file has */
+  LFTM_ERR_WRITER_ARGS = -3001,    /**< writer: unusable size, samples per pixel or depth */
+  LFTM_ERR_WRITER_CREATE = -3002,  /**< writer: the output file cannot be created */
+  LFTM_ERR_WRITER_IO = -3003       /**< writer: writing the output file failed (disk full?); the
+                                        partial file is removed */
 };
 
 /** The parameter block: 20 settings, read according to the method code. */
@@ -141,10 +155,39 @@ typedef struct HdrFileInfo {
   int32_t infos[11];
 } HdrFileInfo;
 
-/** Output options of the drivers; options 0, 1, 2 and 10 are handed to the writers. */
+/** Output options of the drivers; options 0, 1, 2 and 10 are handed to the writers.
+ *  A zero-filled record gives the defaults. */
 typedef struct SaveOptions {
   int32_t options[11];
 } SaveOptions;
+
+/** Meaning of the SaveOptions entries that the writers read. */
+enum {
+  LFTM_SAVE_COMPRESSION = 0, /**< options[0]: TIFF compression, LFTM_TIFF_* (JPEG: unused) */
+  LFTM_SAVE_DPI = 1,         /**< options[1]: resolution in dots per inch stored in the file;
+                                  0 or less: 72 */
+  LFTM_SAVE_ICC = 2,         /**< options[2]: colour profile, LFTM_ICC_* */
+  LFTM_SAVE_METADATA = 10    /**< options[10]: LFTM_META_* flags */
+};
+
+/** TIFF compression (options[LFTM_SAVE_COMPRESSION]); other values give the default. */
+enum {
+  LFTM_TIFF_DEFLATE = 0, /**< lossless Deflate with horizontal prediction (default) */
+  LFTM_TIFF_NONE = 1,    /**< uncompressed */
+  LFTM_TIFF_LZW = 2      /**< lossless LZW with horizontal prediction */
+};
+
+/** Colour profile (options[LFTM_SAVE_ICC]); other values give the default. */
+enum {
+  LFTM_ICC_SRGB = 0, /**< an sRGB ICC profile is embedded (default; grey output gets none) */
+  LFTM_ICC_NONE = 1  /**< no profile */
+};
+
+/** Metadata flags (options[LFTM_SAVE_METADATA]), or-ed together; 0 is the default. */
+enum {
+  LFTM_META_NO_SETTINGS = 1 /**< do not embed the run's settings as an XMP packet (TIFF tag 700,
+                                 JPEG APP1) */
+};
 
 /** Luminance statistics of the Texture Booster. */
 typedef struct LumStats {
@@ -194,24 +237,58 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
 /** @} */
 
 /** @defgroup drivers File-to-file drivers
+ *
+ *  Both drivers read `files->inFile`, tone map it and write `outFile`. The writer is the JPEG
+ *  writer when desc->bits is 8 and the name ends in ".jpg" or ".JPG" (exactly those three
+ *  letters), otherwise the TIFF writer (8 or 16 bits). The sibling libraries that a run needs
+ *  are loaded for the call only, by bare name and then from the directory of liblftm.
+ *
+ *  Writer arguments, all optional (0 or null gives the default):
+ *  - w6  (const char*): image description (TIFF ImageDescription, JPEG comment);
+ *  - w7  (const char*): artist (TIFF Artist);
+ *  - w8  (int32_t): JPEG chroma: 0 halves the colour resolution (4:2:0), 1 keeps it (4:4:4);
+ *  - w9  (const char*): copyright notice (TIFF Copyright);
+ *  - w10 (const char*): software name (TIFF Software); null: "lftm".
+ *  `jpgQual` is the JPEG quality 1..100; 0 or less gives 90, above 100 gives 100.
+ *  The SaveOptions entries are described with LFTM_SAVE_COMPRESSION.
+ *
+ *  A failed run removes the scratch files it made and never leaves a partial output file.
+ *  Thread note: stage 1 keeps one process-wide counter, so two tonemap calls (or a tonemap
+ *  and a calc_tm1 call) must not run at the same time; tms calls may overlap.
  *  @{ */
 
 /** Tone maps one HDR file (`files->inFile`) into a TIFF or JPEG file with the Texture Booster.
  *  @param extType 100 .hdr, 101 .exr, 200 gamma-encoded .tif, 201 linear .tif.
- *  @param desc [in,out] `bits` is read; the image layout is written back.
- *  @param w6,w7,w8,w9,w10 writer arguments passed through to the writer.
+ *  @param desc [in,out] `bits` (8 or 16) is read; width, height, spp, rowSamples, rowStride
+ *         and bgr are written back.
+ *  @param tmParam Texture Booster settings (method 1), embedded in TIFF output.
+ *  @param jpgQual JPEG quality (see above).
+ *  @param save output options; may be null (defaults).
+ *  @param w6,w7,w8,w9,w10 writer arguments (see above).
  *  @param unused not read.
- *  @return the writer's result, or -101, -11, -110..-165, -2, -1000..-1002, -1, -4, or the
- *          negative result of a stage. */
+ *  @param files `threads` (0 or 1: the calling thread), `readFromDisk` (non-zero: the large
+ *         planes live in scratch files in $TMPDIR or /tmp) and `inFile`; not changed.
+ *  @param outFile the file to write.
+ *  @return 1 (the writer's result) on success, or a negative code: -101 unsupported extType,
+ *          -11 disk mode with TIFF input, -110, -111, -120, -165, -125, -126, -127, -130,
+ *          -131, -132 a sibling library or entry point missing, -2 a TIFF that cannot be
+ *          read as 16-bit samples or a scratch file that cannot be made or read back,
+ *          -1000 the image information could not be read, -12 an image below 10 pixels a
+ *          side, -13 an image too large, -1 no temporary directory, -4 out of memory,
+ *          -1001 / -1002 the image could not be read, a negative code of calc_tm1, calc_tm2 or
+ *          calc_tm3, or a writer code (-3001 .. -3003, -4). */
 LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmParam,
                             int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
                             int32_t w8, intptr_t w9, intptr_t w10, const char* unused,
                             const TmFiles* files, const char* outFile);
 
 /** Tone maps one HDR file into a TIFF or JPEG file with the Range Squeezer.
- *  Arguments as tonemap; `params` holds the Range Squeezer settings.
- *  @return the writer's result, or -101, -110..-165, -2, -1000, -1001, -4, or the negative
- *          result of tm_simple. */
+ *  Arguments as tonemap; `params` holds the Range Squeezer settings (method 2). The whole image
+ *  is held in memory (`readFromDisk` is not read). TIFF input is decoded to linear values on
+ *  the scale of Radiance files (the largest 16-bit sample is 1.0).
+ *  @return 1 (the writer's result) on success, or a negative code: -101, -110 .. -165, -2,
+ *          -1000, -13, -4, -1001, the negative result of tm_simple (-1 when the image has a
+ *          single luminance), or a writer code. */
 LFTM_EXPORT int32_t tms(int32_t extType, ImageDesc* desc, const TmParam* params,
                         int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
                         int32_t w8, intptr_t w9, intptr_t w10, const char* unused,

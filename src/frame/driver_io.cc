@@ -1,0 +1,189 @@
+#include "frame/driver_io.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "imageio/rgbe_reader.h"
+#include "platform/diag.h"
+#include "platform/sibling_loader.h"
+#include "platform/sizes.h"
+
+namespace lftm {
+namespace {
+
+const SiblingNames kDefaultNames = {kJpegWriterLibrary, kTiffWriterLibrary, kTiffReaderLibrary,
+                                    kExrReaderLibrary};
+
+// Loads one library; prints the file name and returns null when it cannot be found.
+void* open_or_report(const char* dll_name) {
+  void* library = sibling_open(dll_name);
+  if (library == nullptr) diag_out("Can not load %s\n", sibling_file_name(dll_name).c_str());
+  return library;
+}
+
+// Fetches one entry point; prints its name when it is missing.
+void* entry_or_report(void* library, const char* entry_name) {
+  void* entry = sibling_symbol(library, entry_name);
+  if (entry == nullptr) diag_out("GetProcAddress Failed for: %s\n", entry_name);
+  return entry;
+}
+
+}  // namespace
+
+const SiblingNames& default_sibling_names() { return kDefaultNames; }
+
+bool is_known_ext_type(int32_t extType) {
+  return extType == LFTM_EXT_HDR || extType == LFTM_EXT_EXR || extType == LFTM_EXT_TIF_GAMMA ||
+         extType == LFTM_EXT_TIF_LINEAR;
+}
+
+void report_bad_ext_type(int32_t extType) {
+  diag_out("Invalid extension type paramater - Value passed is %d whereas supported values are "
+           "100 (.hdr), 101 (.exr) and 200 (.tif)\n",
+           extType);
+}
+
+int32_t doc_type_for(int32_t extType) {
+  return (extType == LFTM_EXT_TIF_GAMMA || extType == LFTM_EXT_TIF_LINEAR) ? LFTM_DOC_U16
+                                                                          : LFTM_DOC_RGBE;
+}
+
+OutputExtension output_extension(const char* outFile) {
+  OutputExtension ext;
+  const char* dot = std::strrchr(outFile, '.');
+  const char* start = outFile;
+  if (dot != nullptr) {
+    start = dot + 1;
+    ext.positExt = static_cast<int>(start - outFile);
+  }
+  ext.fileExt.assign(start, strnlen(start, 3));
+  ext.isJpg = ext.fileExt == "jpg" || ext.fileExt == "JPG";
+  return ext;
+}
+
+SiblingSet::~SiblingSet() {
+  for (void*& library : libraries_) {
+    sibling_close(library);
+    library = nullptr;
+  }
+}
+
+int32_t SiblingSet::load_for_run(const SiblingNames& names, bool useJpeg, int32_t extType) {
+  if (useJpeg) {
+    libraries_[kJpeg] = open_or_report(names.jpegWriter);
+    if (libraries_[kJpeg] == nullptr) return LFTM_ERR_LOAD_JPG;
+    write_jpeg = reinterpret_cast<WriteJpegFn>(entry_or_report(libraries_[kJpeg], "LFwritejpg"));
+    if (write_jpeg == nullptr) return LFTM_ERR_ENTRY_JPG;
+  } else {
+    libraries_[kTiffWriter] = open_or_report(names.tiffWriter);
+    if (libraries_[kTiffWriter] == nullptr) return LFTM_ERR_LOAD_TIFW;
+    write_tiff =
+        reinterpret_cast<WriteTiffFn>(entry_or_report(libraries_[kTiffWriter], "buf2tif"));
+    if (write_tiff == nullptr) return LFTM_ERR_ENTRY_BUF2TIF;
+  }
+  return load_reader(names, extType);
+}
+
+int32_t SiblingSet::load_reader(const SiblingNames& names, int32_t extType) {
+  if (doc_type_for(extType) == LFTM_DOC_U16) return load_tiff_reader(names);
+  if (extType == LFTM_EXT_EXR) return load_exr_reader(names);
+  return 0;
+}
+
+int32_t SiblingSet::load_tiff_reader(const SiblingNames& names) {
+  libraries_[kTiffReader] = open_or_report(names.tiffReader);
+  if (libraries_[kTiffReader] == nullptr) return LFTM_ERR_LOAD_TIFR;
+  info_tiff = reinterpret_cast<InfotifFn>(entry_or_report(libraries_[kTiffReader], "infotif"));
+  if (info_tiff == nullptr) return LFTM_ERR_ENTRY_INFOTIF;
+  read_tiff =
+      reinterpret_cast<ReadTiffFn>(entry_or_report(libraries_[kTiffReader], "LFreadtifflat"));
+  if (read_tiff == nullptr) return LFTM_ERR_ENTRY_READTIF;
+  return 0;
+}
+
+int32_t SiblingSet::load_exr_reader(const SiblingNames& names) {
+  libraries_[kExr] = open_or_report(names.exrReader);
+  if (libraries_[kExr] == nullptr) return LFTM_ERR_LOAD_EXR;
+  exr_dim = reinterpret_cast<ExrDimFn>(entry_or_report(libraries_[kExr], "lfexr_dim"));
+  if (exr_dim == nullptr) return LFTM_ERR_ENTRY_EXRDIM;
+  exr_read = reinterpret_cast<ExrReadFn>(entry_or_report(libraries_[kExr], "lfexr_read"));
+  if (exr_read == nullptr) return LFTM_ERR_ENTRY_EXRREAD;
+  return 0;
+}
+
+int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char* path,
+                        HdrFileInfo* info, int32_t* spp) {
+  std::memset(info, 0, sizeof *info);
+  int32_t result;
+  *spp = 3;
+  if (extType == LFTM_EXT_HDR) {
+    float primaries[8];
+    result = rgbe_read_header(path, primaries, info);
+  } else if (extType == LFTM_EXT_EXR) {
+    result = siblings.exr_dim(path, info);
+  } else {
+    result = siblings.info_tiff(path, 0, info);
+    // A file the reader cannot open is an information failure; a readable file that cannot
+    // be delivered as 16-bit samples is the reader's refusal.
+    if (result >= 0 && result != kInfotifReadable) return LFTM_ERR_IO;
+    int32_t fileSpp = info->infos[2];
+    *spp = fileSpp == 4 ? 3 : (fileSpp == 2 ? 1 : fileSpp);
+  }
+  if (result < 0) return LFTM_ERR_INFO;
+  return result;
+}
+
+int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path,
+                   const HdrFileInfo& info, int32_t spp, float* work, void* dst) {
+  if (extType == LFTM_EXT_HDR) {
+    return rgbe_read_mem(path, &info, static_cast<unsigned char*>(dst));
+  }
+  if (extType == LFTM_EXT_EXR) return siblings.exr_read(path, work, static_cast<uint8_t*>(dst));
+  return siblings.read_tiff(path, 0, info.infos[0], info.infos[1], spp, 16, dst);
+}
+
+bool image_bytes(int32_t extType, int32_t width, int32_t height, int32_t spp, size_t* bytes) {
+  if (doc_type_for(extType) == LFTM_DOC_U16) {
+    return checked_product(2 * static_cast<int64_t>(width), height, spp, bytes);
+  }
+  return checked_product(4, width, height, bytes);
+}
+
+void build_lut(int32_t extType, float* lut) {
+  const double g = extType == LFTM_EXT_TIF_GAMMA ? 2.2 : 1.0;
+  for (int i = 1; i < 65536; ++i) {
+    lut[i] = static_cast<float>(65536.0 * std::pow(i / 65536.0, g));
+  }
+  lut[0] = lut[1];
+}
+
+HdrFileInfo writer_info(int32_t width, int32_t height, int32_t spp, int32_t bits,
+                        const SaveOptions* save, bool widenedSamples) {
+  HdrFileInfo info;
+  std::memset(&info, 0, sizeof info);
+  info.infos[0] = width;
+  info.infos[1] = height;
+  info.infos[2] = spp;
+  info.infos[3] = bits;
+  if (save != nullptr) {
+    info.infos[4] = save->options[1];
+    info.infos[5] = save->options[2];
+    info.infos[6] = save->options[0];
+    info.infos[10] = save->options[10];
+  }
+  info.infos[7] = widenedSamples ? 1 : 0;
+  return info;
+}
+
+int32_t write_output(const SiblingSet& siblings, const char* outFile, const HdrFileInfo& info,
+                     int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
+                     int32_t method, const TmParam* params, const void* samples) {
+  if (siblings.write_jpeg != nullptr) {
+    return siblings.write_jpeg(outFile, args.jpgQual, &info, rowSamples, args.w10, args.w6,
+                               args.w7, args.w8, args.w9, samples);
+  }
+  return siblings.write_tiff(samples, &info, rowSamples * sampleBytes, args.w10, args.w6,
+                             args.w7, args.w8, args.w9, method, params, outFile);
+}
+
+}  // namespace lftm

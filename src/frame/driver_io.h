@@ -1,0 +1,115 @@
+// Pieces shared by the two file-to-file drivers (and the command-line tool): the input kinds,
+// the choice of writer, loading the sibling libraries, reading the image, the 16-bit lookup
+// table and the writer's information record.
+#ifndef LFTM_FRAME_DRIVER_IO_H_
+#define LFTM_FRAME_DRIVER_IO_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "imageio/sibling_api.h"
+#include "lftm.h"
+
+namespace lftm {
+
+// The file names under which the sibling libraries are loaded; tests substitute their own.
+struct SiblingNames {
+  const char* jpegWriter;
+  const char* tiffWriter;
+  const char* tiffReader;
+  const char* exrReader;
+};
+
+const SiblingNames& default_sibling_names();
+
+// True for 100, 101, 200 and 201.
+bool is_known_ext_type(int32_t extType);
+
+// Prints the unsupported-kind message; the caller returns -101.
+void report_bad_ext_type(int32_t extType);
+
+// 0 (RGBE planar bytes) for .hdr and .exr, 1 (16-bit samples) for TIFF.
+int32_t doc_type_for(int32_t extType);
+
+// The three characters after the last '.' of the output name (the first three without a '.')
+// and the index of the first of them; isJpg only for exactly "jpg" or "JPG".
+struct OutputExtension {
+  std::string fileExt;
+  int positExt = 0;
+  bool isJpg = false;
+};
+OutputExtension output_extension(const char* outFile);
+
+// The libraries of one run and the entry points fetched from them. Whatever was loaded is
+// released when the set is destroyed.
+class SiblingSet {
+ public:
+  SiblingSet() = default;
+  ~SiblingSet();
+  SiblingSet(const SiblingSet&) = delete;
+  SiblingSet& operator=(const SiblingSet&) = delete;
+
+  // Loads what a run needs, in the order writer, TIFF reader, EXR reader: the JPEG writer when
+  // useJpeg, else the TIFF writer; the TIFF reader for extType 200 and 201; the EXR reader for
+  // 101. Returns 0, or the load or entry code of the first library that fails.
+  int32_t load_for_run(const SiblingNames& names, bool useJpeg, int32_t extType);
+
+  // Loads only the reader that extType needs (nothing for .hdr). Returns 0 or a code.
+  int32_t load_reader(const SiblingNames& names, int32_t extType);
+
+  WriteJpegFn write_jpeg = nullptr;
+  WriteTiffFn write_tiff = nullptr;
+  InfotifFn info_tiff = nullptr;
+  ReadTiffFn read_tiff = nullptr;
+  ExrDimFn exr_dim = nullptr;
+  ExrReadFn exr_read = nullptr;
+
+ private:
+  int32_t load_tiff_reader(const SiblingNames& names);
+  int32_t load_exr_reader(const SiblingNames& names);
+  enum { kJpeg, kTiffWriter, kTiffReader, kExr, kLibraryCount };
+  void* libraries_[kLibraryCount] = {nullptr, nullptr, nullptr, nullptr};
+};
+
+// Reads the image information into a zero-filled `info` and the samples per pixel the run
+// works with (3 for .hdr and .exr; the TIFF's count with 4 taken as 3 and 2 as 1). Returns the
+// information call's result (>= 0), -2 for a TIFF that cannot be delivered as 16-bit samples,
+// or -1000.
+int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char* path,
+                        HdrFileInfo* info, int32_t* spp);
+
+// Reads the whole image: RGBE planar bytes for .hdr and .exr (4 x w x h bytes), 16-bit
+// samples for TIFF (2 x w x h x spp bytes). `work` (four floats, may be null) goes to the EXR
+// reader. Returns the reader's result unchanged (negative on failure).
+int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path,
+                   const HdrFileInfo& info, int32_t spp, float* work, void* dst);
+
+// Bytes of the whole image as read_image delivers it, or false past `limit`.
+bool image_bytes(int32_t extType, int32_t width, int32_t height, int32_t spp, size_t* bytes);
+
+// Fills the 65536-entry table that maps 16-bit samples to linear values: entry i is
+// 65536 (i / 65536)^g with g 2.2 for extType 200 and 1.0 otherwise; entry 0 equals entry 1.
+void build_lut(int32_t extType, float* lut);
+
+// The record handed to the writers: width, height, spp, the caller's bits, the output
+// options, and slot 7 = 1 when the samples are 16-bit for an 8-bit output.
+HdrFileInfo writer_info(int32_t width, int32_t height, int32_t spp, int32_t bits,
+                        const SaveOptions* save, bool widenedSamples);
+
+// Arguments handed through to the writers.
+struct WriterArgs {
+  int32_t jpgQual;
+  intptr_t w6, w7;
+  int32_t w8;
+  intptr_t w9, w10;
+};
+
+// Calls the loaded writer on `samples`. rowSamples counts the samples of one row.
+int32_t write_output(const SiblingSet& siblings, const char* outFile, const HdrFileInfo& info,
+                     int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
+                     int32_t method, const TmParam* params, const void* samples);
+
+}  // namespace lftm
+
+#endif  // LFTM_FRAME_DRIVER_IO_H_

@@ -1,0 +1,70 @@
+#include "diag_routing.h"
+
+#include <cstring>
+
+namespace lftm_cli {
+namespace {
+
+// Library lines that mark the end of a step, and what the tool tells the user then.
+struct Milestone {
+  const char* prefix;
+  const char* progress;
+};
+
+constexpr Milestone kMilestones[] = {
+    {"Processing ", "image read, tone mapping"},
+    {"Texture Booster Part 1 completed", "gradients attenuated (about 35%)"},
+    {"Texture Booster Part 2 completed", "luminance reconstructed (about 70%)"},
+    {"Texture Booster Part 3 completed", "colours finished, writing"},
+};
+
+}  // namespace
+
+DiagRouting::~DiagRouting() {
+  if (installed_) lftm::set_diag_sink(nullptr, nullptr);
+  if (log_ != nullptr) std::fclose(log_);
+}
+
+bool DiagRouting::start(DiagMode mode, const std::string& logPath, bool progress) {
+  mode_ = mode;
+  progress_ = progress;
+  if (mode == DiagMode::kLogFile) {
+    log_ = std::fopen(logPath.c_str(), "a");
+    if (log_ == nullptr) return false;
+  }
+  lftm::set_diag_sink(&DiagRouting::sink, this);
+  installed_ = true;
+  return true;
+}
+
+void DiagRouting::sink(lftm::DiagStream stream, const char* text, void* context) {
+  static_cast<DiagRouting*>(context)->on_text(stream, text);
+}
+
+void DiagRouting::on_text(lftm::DiagStream stream, const char* text) {
+  if (mode_ == DiagMode::kVerbose) {
+    std::fputs(text, stream == lftm::DiagStream::kOut ? stdout : stderr);
+  } else if (log_ != nullptr) {
+    std::fputs(text, log_);
+  }
+  if (!progress_) return;
+  // Pieces may end mid-line; milestones are matched on whole lines.
+  pending_ += text;
+  size_t end;
+  while ((end = pending_.find('\n')) != std::string::npos) {
+    on_line(pending_.substr(0, end));
+    pending_.erase(0, end + 1);
+  }
+}
+
+void DiagRouting::on_line(const std::string& line) {
+  for (const Milestone& milestone : kMilestones) {
+    if (line.compare(0, std::strlen(milestone.prefix), milestone.prefix) == 0) {
+      std::fprintf(stderr, "%s: %s\n", label_.c_str(), milestone.progress);
+      std::fflush(stderr);
+      return;
+    }
+  }
+}
+
+}  // namespace lftm_cli

@@ -1,0 +1,33 @@
+#include "messages.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "lftm.h"
+
+namespace lftm_cli {
+namespace {
+
+TEST(MessagesTest, EveryLibraryCodeHasOneSentenceAndUnknownCodesSaySo) {
+  // The codes the drivers, the readers and the writers can return.
+  const int32_t codes[] = {-1,    -2,    -4,    -11,   -12,   -13,   -101,  -110,  -111,
+                           -120,  -125,  -126,  -127,  -130,  -131,  -132,  -165,  -1000,
+                           -1001, -1002, -2000, -2001, -2003, -2004, -2005, -2006, -2007,
+                           -3001, -3002, -3003, -3101, -3102, -3103, -3104};
+  for (int32_t code : codes) {
+    EXPECT_TRUE(is_known_code(code)) << code;
+    EXPECT_STRNE(describe_code(code), "unknown error") << code;
+  }
+  std::set<int32_t> seen;
+  for (int i = 0; i < known_code_count(); ++i) {
+    EXPECT_LT(known_code_at(i), 0);
+    EXPECT_TRUE(seen.insert(known_code_at(i)).second) << "listed twice: " << known_code_at(i);
+  }
+  EXPECT_STREQ(describe_code(-999), "unknown error");
+  EXPECT_STREQ(describe_code(1), "unknown error");
+}
+
+}  // namespace
+}  // namespace lftm_cli
