@@ -1,0 +1,95 @@
+// The exported Range Squeezer entry point: one pass on the calling thread, or one worker per
+// horizontal tile followed, for planar output, by the plane conversion.
+#include "squeezer/tm_simple.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/diag.h"
+#include "platform/sizes.h"
+#include "platform/workers.h"
+#include "squeezer/planar_output.h"
+
+namespace lftm {
+namespace {
+
+std::atomic<bool> g_fail_plane_scratch{false};
+
+// Samples from one interleaved row to the next as the workers write them. Planar output is
+// converted from packed interleaved rows, so the workers write packed rows then.
+int64_t worker_row_samples(const ImageDesc& d) {
+  return d.planes == 3 ? static_cast<int64_t>(d.width) * d.spp : d.rowStride;
+}
+
+// Rearranges the workers' interleaved rows into planes. Float input (isFP > 0) is large
+// enough to serve as scratch; otherwise a scratch block is allocated for the call.
+int convert_to_planes(int isFP, const ImageDesc& d, void* input, void* output) {
+  if (isFP > 0) return rgb_interleaved2color_planes(&d, input, output);
+  size_t bytes = 0;
+  if (!checked_product(static_cast<int64_t>(d.width) * d.height, d.spp, d.bits / 8, &bytes,
+                       INT64_MAX)) {
+    return LFTM_ERR_NO_MEMORY;
+  }
+  void* scratch = g_fail_plane_scratch.load() ? nullptr : std::calloc(bytes ? bytes : 1, 1);
+  if (scratch == nullptr) return LFTM_ERR_NO_MEMORY;
+  int result = rgb_interleaved2color_planes(&d, scratch, output);
+  std::free(scratch);
+  return result;
+}
+
+}  // namespace
+
+void tm_simple_threaded(SqueezerWorker* record) {
+  const ImageDesc& whole = record->desc;
+  RowBand band = tile_rows(record->index, record->count, whole.height);
+  int64_t inRow = record->isFP > 0 ? static_cast<int64_t>(whole.width) * record->isFP * 4
+                                   : static_cast<int64_t>(whole.width) * 4;
+  int64_t inOffset = band.first * inRow;
+  int64_t outOffset = band.first * worker_row_samples(whole) * (whole.bits / 8);
+  // The offsets are printed in the 32-bit form callers have always seen.
+  diag_err("tm_simple_threaded %d  - yTile=%d, hTile=%d, ofs=%d, lOfs=%d \n", record->index,
+           band.first, band.rows, static_cast<int>(inOffset), static_cast<int>(outOffset));
+
+  ImageDesc tile = whole;
+  tile.height = band.rows;
+  tile.rowStride = static_cast<int>(worker_row_samples(whole));
+  tile.planes = 0;
+  record->result =
+      tm_simple_tile(record->isFP, &tile, record->param, record->stats, record->expTable,
+                     static_cast<const uint8_t*>(record->input) + inOffset,
+                     static_cast<uint8_t*>(record->output) + outOffset);
+}
+
+void simulate_plane_scratch_failure(bool on) { g_fail_plane_scratch.store(on); }
+
+}  // namespace lftm
+
+extern "C" int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam* param,
+                             const LogStats* stats, const float* expTable,
+                             const int32_t* threads, void* input, void* output) {
+  using namespace lftm;
+  int requested = threads != nullptr ? *threads : 1;
+  // Planar output with more than three samples a pixel cannot be staged interleaved in a
+  // three-plane buffer; such images are done in one pass, which writes the planes directly.
+  bool stageable = desc->planes != 3 || desc->spp <= 3;
+  if (requested < 2 || !stageable) {
+    ImageDesc whole = *desc;
+    return tm_simple_tile(isFP, &whole, param, stats, expTable, input, output);
+  }
+
+  const int count = clamp_workers(requested);
+  SqueezerWorker records[kMaxWorkers];
+  for (int i = 0; i < count; ++i) {
+    records[i] = SqueezerWorker{isFP,  *desc, param, stats, expTable, input,
+                                output, i,     count, 0};
+  }
+  int started = run_workers(count, [&records](int i) { tm_simple_threaded(&records[i]); });
+  if (started < count) return LFTM_ERR_IO;
+
+  for (int i = 0; i < count; ++i) {
+    if (records[i].result < 0) return records[i].result;
+  }
+  if (desc->planes == 3) return convert_to_planes(isFP, *desc, input, output);
+  return records[count - 1].result;
+}

@@ -1,0 +1,40 @@
+// The Range Squeezer operator: one pass over the pixels, whole image or horizontal tiles.
+#ifndef LFTM_SQUEEZER_TM_SIMPLE_H_
+#define LFTM_SQUEEZER_TM_SIMPLE_H_
+
+#include "lftm.h"
+
+namespace lftm {
+
+// One tile's work and result; tm_simple owns one per worker for the duration of the call.
+struct SqueezerWorker {
+  int isFP;
+  ImageDesc desc;  // the whole image; the worker derives its tile from index and count
+  const TmParam* param;
+  const LogStats* stats;
+  const float* expTable;
+  const void* input;
+  void* output;
+  int index;
+  int count;
+  int result;
+};
+
+// Tone maps the width x height pixels of desc from input to output. isFP = 0: RGBE planar
+// bytes (decoded with expTable); isFP > 0: interleaved floats, spp a pixel. Output is
+// interleaved (rowStride samples a row) or, with planes = 3, three packed planes.
+// Returns the rows processed, or -1 when logMax equals logMin or bits is neither 8 nor 16
+// (nothing is printed or written then).
+int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
+                   const LogStats* stats, const float* expTable, const void* input,
+                   void* output);
+
+// Worker body: runs the record's tile (always interleaved) and stores its result.
+void tm_simple_threaded(SqueezerWorker* record);
+
+// Test hook: while on, the scratch of the threaded plane conversion cannot be allocated.
+void simulate_plane_scratch_failure(bool on);
+
+}  // namespace lftm
+
+#endif  // LFTM_SQUEEZER_TM_SIMPLE_H_
