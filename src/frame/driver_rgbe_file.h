@@ -1,0 +1,17 @@
+// Writes RGBE planar bytes as a Radiance file, so that an image decoded by a sibling reader
+// can be handed to the stages that read Radiance files themselves (disk mode).
+#ifndef LFTM_FRAME_DRIVER_RGBE_FILE_H_
+#define LFTM_FRAME_DRIVER_RGBE_FILE_H_
+
+#include <cstdint>
+
+namespace lftm {
+
+// Writes a width x height image (4 x width x height planar bytes) as a run-length encoded
+// Radiance file (flat rows for widths of 32768 and more). Returns 0, or -2 when the file
+// cannot be written.
+int write_rgbe_file(const char* path, int32_t width, int32_t height, const uint8_t* planar);
+
+}  // namespace lftm
+
+#endif  // LFTM_FRAME_DRIVER_RGBE_FILE_H_

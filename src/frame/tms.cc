@@ -1,0 +1,118 @@
+// The Range Squeezer driver: one HDR file in, one TIFF or JPEG file out, through the log
+// statistics and the single-pass response curve, with the whole image in memory.
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "frame/drivers.h"
+#include "imageio/rgbe_reader.h"
+#include "platform/diag.h"
+#include "platform/sizes.h"
+
+namespace lftm {
+namespace {
+
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+using Buffer = std::unique_ptr<void, FreeDeleter>;
+
+// TIFF samples become interleaved linear floats through the drivers' 16-bit table, divided
+// by 65536 so that the brightest sample is about 1.0, the scale of Radiance files; the
+// operator then sees the same photograph alike from either file.
+Buffer decode_tiff_samples(int32_t extType, const uint16_t* samples, size_t count) {
+  Buffer linear(std::malloc(count * sizeof(float)));
+  std::unique_ptr<float[]> lut(new (std::nothrow) float[65536]);
+  if (!linear || !lut) return Buffer();
+  build_lut(extType, lut.get());
+  float* dst = static_cast<float*>(linear.get());
+  for (size_t i = 0; i < count; ++i) dst[i] = lut[samples[i]] * (1.0f / 65536.0f);
+  return linear;
+}
+
+}  // namespace
+
+int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
+  if (check_call(call) < 0) return LFTM_ERR_FILE;
+  if (!is_known_ext_type(call.extType)) {
+    report_bad_ext_type(call.extType);
+    return LFTM_ERR_EXT_TYPE;
+  }
+  const OutputExtension ext = output_extension(call.outFile);
+  const int32_t bits = call.desc->bits;
+  SiblingSet siblings;
+  int32_t loaded = siblings.load_for_run(names, bits == 8 && ext.isJpg, call.extType);
+  if (loaded < 0) return loaded;
+
+  const char* inFile = call.files->inFile;
+  HdrFileInfo info;
+  int32_t spp = 3;
+  const int32_t infoResult = read_image_info(call.extType, siblings, inFile, &info, &spp);
+  if (infoResult < 0) return infoResult;
+  const int32_t w = info.infos[0];
+  const int32_t h = info.infos[1];
+  diag_out("Dimensions input image: width=%d  height=%d\n", w, h);
+
+  ImageDesc* desc = call.desc;
+  desc->width = w;
+  desc->height = h;
+  desc->spp = spp;
+  desc->rowSamples = desc->rowStride = w * spp;
+  desc->bgr = 0;
+
+  size_t imageBytes = 0, outputBytes = 0, floatBytes = 0;
+  if (!image_bytes(call.extType, w, h, spp, &imageBytes) ||
+      !checked_product(w, h, static_cast<int64_t>(spp) * (bits / 8), &outputBytes) ||
+      !checked_product(w, h, 4 * static_cast<int64_t>(spp), &floatBytes)) {
+    return LFTM_ERR_TOO_LARGE;
+  }
+  Buffer input(std::malloc(imageBytes));
+  if (!input) return LFTM_ERR_NO_MEMORY;
+  LogStats stats;
+  std::memset(&stats, 0, sizeof stats);
+  const int32_t readResult = read_image(call.extType, siblings, inFile, info, spp,
+                                        reinterpret_cast<float*>(&stats), input.get());
+  if (readResult < 0) return LFTM_ERR_READ;
+  diag_out("retour chargement image =%d\n", readResult);
+  diag_out("Processing %d x %d HDR image with Range Squeezer... \n", w, h);
+  float expTable[256];
+  build_exp_table(expTable);
+
+  // RGBE planar bytes go in as they are; TIFF samples as interleaved floats.
+  int32_t isFP = 0;
+  if (doc_type_for(call.extType) == LFTM_DOC_U16) {
+    input = decode_tiff_samples(call.extType, static_cast<const uint16_t*>(input.get()),
+                                floatBytes / sizeof(float));
+    if (!input) return LFTM_ERR_NO_MEMORY;
+    isFP = spp;
+  }
+  logMinMaxMoy(isFP, w, h, expTable, input.get(), &stats);
+  diag_out("log min=%1.3f  max=%1.3f  moy=%1.3f \n", stats.logMin, stats.logMax, stats.logMoy);
+
+  Buffer output(std::malloc(outputBytes));
+  if (!output) return LFTM_ERR_NO_MEMORY;
+  ImageDesc descCopy = *desc;
+  TmFiles filesCopy = *call.files;
+  int32_t result = tm_simple(isFP, &descCopy, call.params, &stats, expTable, &filesCopy.threads,
+                             input.get(), output.get());
+  input.reset();
+  if (result < 0) return result;
+
+  const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
+  result = write_output(siblings, call.outFile, writerInfo, w * spp, bits / 8, call.writer,
+                        LFTM_METHOD_RANGE_SQUEEZER, call.params, output.get());
+  output.reset();
+  if (result >= 0) diag_out("Tone mapped result saved as: %s \n", call.outFile);
+  return result;
+}
+
+}  // namespace lftm
+
+extern "C" int32_t tms(int32_t extType, ImageDesc* desc, const TmParam* params, int32_t jpgQual,
+                       const SaveOptions* save, intptr_t w6, intptr_t w7, int32_t w8,
+                       intptr_t w9, intptr_t w10, const char* /*unused*/, const TmFiles* files,
+                       const char* outFile) {
+  const lftm::DriverCall call = {extType, desc,  params, save, {jpgQual, w6, w7, w8, w9, w10},
+                                 files,   outFile};
+  return lftm::run_tms(call, lftm::default_sibling_names());
+}

@@ -1,0 +1,268 @@
+// The Texture Booster driver: one HDR file in, one TIFF or JPEG file out, through stages 1, 2
+// and 3, with the large planes in memory or (disk mode) in scratch files.
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "frame/driver_rgbe_file.h"
+#include "frame/driver_scratch.h"
+#include "frame/drivers.h"
+#include "imageio/rgbe_reader.h"
+#include "platform/diag.h"
+#include "platform/scratch_file.h"
+#include "platform/sizes.h"
+
+namespace lftm {
+namespace {
+
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+using Buffer = std::unique_ptr<void, FreeDeleter>;
+
+// Scratch files in the order they are created; the stages find them by these indices.
+enum Scratch { kTm10, kTm11, kTm12, kTm13, kTm14, kTm15, kExrCopy };
+constexpr const char* kScratchPrefixes[] = {"tm10", "tm11", "tm12", "tm13", "tm14", "tm15"};
+
+// The byte sizes of the run's buffers, checked against the 32-bit range the stages index in.
+struct BufferSizes {
+  size_t input = 0;      // raw image for stage 1 and its working space
+  size_t output = 0;     // pyramid, luminance plane and output samples
+  size_t image = 0;      // the raw image as the reader delivers it
+  size_t plane = 0;      // one w x h float plane
+};
+
+bool size_buffers(int32_t extType, int32_t w, int32_t h, int32_t spp, int32_t bits, bool disk,
+                  const PyramidDims& dims, BufferSizes* sizes) {
+  const int64_t p = dims.total > dims.total2 ? dims.total : dims.total2;
+  size_t pyramidBytes = 0, samplesBytes = 0;
+  if (!image_bytes(extType, w, h, spp, &sizes->image)) return false;
+  if (!checked_product(4, p, 1, &pyramidBytes)) return false;
+  if (!checked_product(w, h, static_cast<int64_t>(spp) * (disk ? 2 : bits / 8), &samplesBytes)) {
+    return false;
+  }
+  if (!checked_product(4, w, h, &sizes->plane)) return false;
+  sizes->input = pyramidBytes > sizes->image ? pyramidBytes : sizes->image;
+  // The output buffer holds whole floats.
+  size_t samplesRounded = (samplesBytes + 3) / 4 * 4;
+  sizes->output = pyramidBytes > samplesRounded ? pyramidBytes : samplesRounded;
+  return true;
+}
+
+// Reads stage 2's luminance plane back from "tm11" into the output buffer at byte offset
+// 2 x w x h, where disk-mode stage 3 looks for it.
+int32_t read_back_luminance(const char* path, size_t planeBytes, size_t offset, void* output) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return LFTM_ERR_FILE;
+  int items = read_quarters(file, static_cast<uint8_t*>(output) + offset, planeBytes);
+  std::fclose(file);
+  if (items != 4) {
+    diag_out("could not read from temporary file before calc_tm3\n");
+    return LFTM_ERR_IO;
+  }
+  return 0;
+}
+
+// Disk mode reads Radiance files only; an OpenEXR image is decoded once and spooled into a
+// Radiance scratch file that stands in for the input. Fills `info` for that file.
+int32_t spool_exr(const SiblingSet& siblings, const char* inFile, int32_t w, int32_t h,
+                  size_t imageBytes, ScratchFiles* scratch, HdrFileInfo* info) {
+  int32_t made = scratch->create("tmexr");
+  if (made < 0) return made;
+  Buffer pixels(std::malloc(imageBytes));
+  if (!pixels) return LFTM_ERR_NO_MEMORY;
+  float work[4];
+  if (siblings.exr_read(inFile, work, static_cast<uint8_t*>(pixels.get())) < 0) {
+    return LFTM_ERR_READ;
+  }
+  if (write_rgbe_file(scratch->path(kExrCopy), w, h, static_cast<uint8_t*>(pixels.get())) < 0) {
+    return LFTM_ERR_IO;
+  }
+  pixels.reset();
+  float primaries[8];
+  std::memset(info, 0, sizeof *info);
+  return rgbe_read_header(scratch->path(kExrCopy), primaries, info) < 0 ? LFTM_ERR_IO : 0;
+}
+
+}  // namespace
+
+int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
+  if (check_call(call) < 0) return LFTM_ERR_FILE;
+  const float* slots = call.params->tmParam;
+  diag_out("tonemap - outFile: %s   tmParam15: %1.1f   %1.1f %1.1f %1.1f\n", call.outFile,
+           slots[15], slots[0], slots[1], slots[2]);
+  if (!is_known_ext_type(call.extType)) {
+    report_bad_ext_type(call.extType);
+    return LFTM_ERR_EXT_TYPE;
+  }
+  const int32_t docType = doc_type_for(call.extType);
+  const char* inFile = call.files->inFile;
+  diag_out("docType=%d  extType=%d\n", docType, call.extType);
+  diag_out("inFile: %s  \n", inFile);
+  const bool disk = call.files->readFromDisk != 0;
+  if (disk && docType == LFTM_DOC_U16) return LFTM_ERR_DISK_TIFF;
+
+  const OutputExtension ext = output_extension(call.outFile);
+  diag_out("positExt=%d  fileExt: %s \n", ext.positExt, ext.fileExt.c_str());
+  const int32_t bits = call.desc->bits;
+  SiblingSet siblings;
+  int32_t loaded = siblings.load_for_run(names, bits == 8 && ext.isJpg, call.extType);
+  if (loaded < 0) return loaded;
+
+  HdrFileInfo info;
+  int32_t spp = 3;
+  const int32_t infoResult = read_image_info(call.extType, siblings, inFile, &info, &spp);
+  if (infoResult < 0) return infoResult;
+  const int32_t w = info.infos[0];
+  const int32_t h = info.infos[1];
+  diag_out("retour info fic=%d  spp=%d  overlap=%d  w=%d  h=%d\n", infoResult, spp, 0, w, h);
+  diag_out("Processing %d x %d HDR image with Texture Booster... \n", w, h);
+
+  ImageDesc* desc = call.desc;
+  desc->width = w;
+  desc->height = h;
+  desc->spp = spp;
+  desc->rowSamples = desc->rowStride = w * spp;
+  desc->bgr = 0;
+
+  // The pyramid sizes are 32-bit counts of about 4/3 of the pixels; larger images are refused
+  // before they are computed.
+  if (w < 10 || h < 10) return LFTM_ERR_TOO_SMALL;
+  size_t pixelCheck = 0;
+  if (!checked_product(w, h, 2, &pixelCheck)) return LFTM_ERR_TOO_LARGE;
+  PyramidDims dims;
+  std::memset(&dims, 0, sizeof dims);
+  tm_dim(w, h, call.params, &dims);
+  BufferSizes sizes;
+  if (!size_buffers(call.extType, w, h, spp, bits, disk, dims, &sizes)) return LFTM_ERR_TOO_LARGE;
+
+  // Disk mode runs stage 3 at 16 bits and lets the writer narrow the samples.
+  const bool widened = disk && bits == 8;
+  const int32_t stage3Bits = widened ? 16 : bits;
+  ScratchFiles scratch;
+  Buffer input;
+  HdrFileInfo stage1Info = info;
+  const char* stage1File = inFile;
+  if (disk) {
+    for (const char* prefix : kScratchPrefixes) {
+      int32_t made = scratch.create(prefix);
+      if (made < 0) return made == -1 ? LFTM_ERR_FILE : LFTM_ERR_IO;
+    }
+    if (call.extType == LFTM_EXT_EXR) {
+      int32_t spooled = spool_exr(siblings, inFile, w, h, sizes.image, &scratch, &stage1Info);
+      if (spooled < 0) return spooled;
+      stage1File = scratch.path(kExrCopy);
+    }
+  } else {
+    input.reset(std::malloc(sizes.input));
+    if (!input) return LFTM_ERR_NO_MEMORY;
+    if (read_image(call.extType, siblings, inFile, info, spp, nullptr, input.get()) < 0) {
+      return LFTM_ERR_READ;
+    }
+  }
+
+  float expTable[256];
+  build_exp_table(expTable);
+  Buffer output(std::malloc(sizes.output));
+  if (!output) return LFTM_ERR_NO_MEMORY;
+  std::unique_ptr<float[]> lut;
+  if (docType == LFTM_DOC_U16) {
+    lut.reset(new (std::nothrow) float[65536]);
+    if (!lut) return LFTM_ERR_NO_MEMORY;
+    build_lut(call.extType, lut.get());
+  }
+  float* out = static_cast<float*>(output.get());
+
+  // Stage 1: statistics, attenuated gradients and the right-hand sides.
+  LumStats stats;
+  std::memset(&stats, 0, sizeof stats);
+  TmFiles files1 = *call.files;
+  files1.inFile = stage1File;
+  files1.scratch1 = disk ? scratch.path(kTm10) : nullptr;
+  files1.scratch2 = disk ? scratch.path(kTm11) : nullptr;
+  int32_t result = calc_tm1(docType, desc, call.params, &dims, &stats, expTable, lut.get(),
+                            &stage1Info, &files1, nullptr, input.get(), out);
+  if (result < 0) return result;
+  input.reset();
+  if (disk && call.extType == LFTM_EXT_EXR) scratch.remove(kExrCopy);
+  diag_out("Texture Booster Part 1 completed - 65%% remaining\n");
+
+  // Stage 2: the Poisson solve, leaving the luminance plane in memory or in "tm11".
+  TmFiles files2 = *call.files;
+  if (disk) {
+    files2.scratch1 = scratch.path(kTm11);
+    files2.scratch2 = scratch.path(kTm12);
+    files2.scratch3 = scratch.path(kTm13);
+    files2.scratch4 = scratch.path(kTm14);
+    files2.scratch5 = scratch.path(kTm15);
+  } else {
+    files2.scratch1 = files2.scratch2 = files2.scratch3 = files2.scratch4 = files2.scratch5 =
+        nullptr;
+  }
+  result = calc_tm2(*desc, dims.coarseW, dims.coarseH, dims.total, dims.rang, call.params,
+                    files2, nullptr, nullptr, out);
+  if (result < 0) return result;
+  diag_out("Texture Booster Part 2 completed - 30%% remaining\n");
+
+  // Between stages 2 and 3: the luminance plane moves out of stage 3's way, and (memory mode)
+  // the image is read again.
+  Buffer luminance, secondInput;
+  if (disk) {
+    result = read_back_luminance(scratch.path(kTm11), sizes.plane, 2 * static_cast<size_t>(w) * h,
+                                 out);
+    if (result < 0) return result;
+    scratch.remove(kTm11);
+  } else {
+    luminance.reset(std::malloc(sizes.plane));
+    if (!luminance) return LFTM_ERR_NO_MEMORY;
+    std::memcpy(luminance.get(), out, sizes.plane);
+    secondInput.reset(std::malloc(sizes.image));
+    if (!secondInput) return LFTM_ERR_NO_MEMORY;
+    if (read_image(call.extType, siblings, inFile, info, spp, nullptr, secondInput.get()) < 0) {
+      return LFTM_ERR_READ_AGAIN;
+    }
+  }
+
+  // Stage 3: colour, gamma and clipping into output samples.
+  TmFiles files3 = files2;
+  files3.inFile = disk ? scratch.path(kTm10) : inFile;
+  ImageDesc desc3 = *desc;
+  desc3.bits = stage3Bits;
+  result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
+                    secondInput.get(), static_cast<float*>(luminance.get()), out);
+  if (result < 0) return result;
+  secondInput.reset();
+  luminance.reset();
+  diag_out("Texture Booster Part 3 completed - Saving to file...\n");
+
+  const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, widened);
+  for (int slot = 0; slot < 8; ++slot) diag_out("%d infos=%d\n", slot, writerInfo.infos[slot]);
+  diag_out("outFile: %s\n", call.outFile);
+  diag_out("jpgQual: %d\n", call.writer.jpgQual);
+  result = write_output(siblings, call.outFile, writerInfo, w * spp, widened ? 2 : bits / 8,
+                        call.writer, LFTM_METHOD_TEXTURE_BOOSTER, call.params, out);
+  diag_out("retour write: %d\n", result);
+  output.reset();
+  lut.reset();
+  if (result >= 0) diag_out("Result saved as: %s \n", call.outFile);
+  return result;
+}
+
+int32_t check_call(const DriverCall& call) {
+  if (call.desc == nullptr || call.params == nullptr || call.files == nullptr ||
+      call.files->inFile == nullptr || call.outFile == nullptr) {
+    return LFTM_ERR_FILE;
+  }
+  return (call.desc->bits == 8 || call.desc->bits == 16) ? 0 : LFTM_ERR_FILE;
+}
+
+}  // namespace lftm
+
+extern "C" int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmParam,
+                           int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
+                           int32_t w8, intptr_t w9, intptr_t w10, const char* /*unused*/,
+                           const TmFiles* files, const char* outFile) {
+  const lftm::DriverCall call = {extType, desc,  tmParam, save, {jpgQual, w6, w7, w8, w9, w10},
+                                 files,   outFile};
+  return lftm::run_tonemap(call, lftm::default_sibling_names());
+}
