@@ -1,0 +1,52 @@
+// Working buffers of stage 1. A buffer is either borrowed from the caller's scratch space or
+// taken from the heap with malloc, so that a failed allocation is a result code (-4) instead
+// of an exception crossing the C interface.
+#ifndef LFTM_BOOSTER_STAGE1_HEAP_BUFFER_H_
+#define LFTM_BOOSTER_STAGE1_HEAP_BUFFER_H_
+
+#include <cstddef>
+#include <cstdlib>
+
+namespace lftm {
+
+template <typename T>
+class HeapBuffer {
+ public:
+  HeapBuffer() = default;
+  ~HeapBuffer() { release(); }
+  HeapBuffer(const HeapBuffer&) = delete;
+  HeapBuffer& operator=(const HeapBuffer&) = delete;
+
+  // Takes `count` elements from the heap (zero-filled when asked); false when that fails.
+  bool allocate(size_t count, bool zeroed = false) {
+    release();
+    if (count == 0) count = 1;
+    void* p = zeroed ? std::calloc(count, sizeof(T)) : std::malloc(count * sizeof(T));
+    data_ = static_cast<T*>(p);
+    owned_ = data_ != nullptr;
+    return owned_;
+  }
+
+  // Uses caller-owned space; nothing is released afterwards.
+  void borrow(T* space) {
+    release();
+    data_ = space;
+  }
+
+  void release() {
+    if (owned_) std::free(data_);
+    data_ = nullptr;
+    owned_ = false;
+  }
+
+  T* get() const { return data_; }
+  bool owned() const { return owned_; }
+
+ private:
+  T* data_ = nullptr;
+  bool owned_ = false;
+};
+
+}  // namespace lftm
+
+#endif  // LFTM_BOOSTER_STAGE1_HEAP_BUFFER_H_
