@@ -52,16 +52,6 @@ TEST(ExtractQv, QuarterSizeTakesEveryFourthRowAndColumn) {
   expect_rgbe_mapping(src, dst, 160, 120, [](int j, int i) { return std::pair{4 * j, 4 * i}; });
 }
 
-TEST(ExtractQv, EnlargingRepeatsPixelsAndStaysInsideTheImage) {
-  const auto src = coordinate_rgbe(5, 6);
-  std::vector<uint8_t> dst(4 * 12 * 13);
-  EXPECT_EQ(extract_qv(0, 5, 6, 0, 0, 0, 12, 13, src.bytes.data(), dst.data()), 13);
-  // 5/12 and 6/13: output 11 comes from column 4, output 12 from row 5.
-  EXPECT_EQ(rgbe_pixel(dst, 12, 11, 12), rgbe_pixel(src.bytes, 5, 4, 5));
-  EXPECT_EQ(rgbe_pixel(dst, 12, 2, 2), rgbe_pixel(src.bytes, 5, 0, 0));
-  EXPECT_EQ(rgbe_pixel(dst, 12, 3, 3), rgbe_pixel(src.bytes, 5, 1, 1));
-}
-
 TEST(ExtractQv, SixteenBitSamplesFollowBothStrides) {
   // Four samples a pixel (the third is not copied) and padded rows on both sides.
   const int pixStep = 4, rowStride = 40 * 4 + 6, outRowStride = 10 * 4 + 3;
@@ -77,13 +67,6 @@ TEST(ExtractQv, SixteenBitSamplesFollowBothStrides) {
   }
   // Row padding of the destination is not written.
   EXPECT_EQ(dst[outRowStride - 1], kUntouched);
-}
-
-TEST(ExtractQv, GreySamplesAreCopiedOnce) {
-  const auto src = coordinate_interleaved<uint16_t>(10, 10, 1, 10, 0);
-  std::vector<uint16_t> dst(25);
-  EXPECT_EQ(extract_qv(1, 10, 10, 1, 10, 5, 5, 5, src.data(), dst.data()), 5);
-  EXPECT_EQ(dst[5 * 4 + 4], coordinate_sample(8, 8, 0));
 }
 
 TEST(ExtractBasePreview, ThousandBySevenFiftyHalvesTwice) {
@@ -124,36 +107,35 @@ TEST(ExtractBasePreview, SameSizeCopiesEveryPixelWithoutRounds) {
   EXPECT_EQ(diag.out(), "extract_qv  In: 7 x 6    out:  7 x 6   pas: 1\n ");
 }
 
-TEST(ExtractBasePreview, OddSizesReachTheLastPixel) {
-  // 37 x 21 -> 19 x 11 -> 10 x 6: the last output pixel is source pixel (36, 20).
-  const int pixStep = 3, rowStride = 37 * 3 + 2;
-  const auto src16 = coordinate_interleaved<uint16_t>(37, 21, pixStep, rowStride, 0);
-  std::vector<uint16_t> dst16(10 * 6 * pixStep);
+// 37 x 21 -> 19 x 11 -> 10 x 6: the last output pixel is source pixel (36, 20). Output rows
+// are packed; the third of four samples is not copied.
+template <typename Sample>
+void reduce_odd_interleaved(int type) {
+  const int pixStep = 4, rowStride = 37 * 4 + 2;
+  const auto src = coordinate_interleaved<Sample>(37, 21, pixStep, rowStride, 0);
+  std::vector<Sample> dst(10 * 6 * pixStep, kUntouched);
+  const uint16_t* src16 = nullptr;
+  const uint8_t* src8 = nullptr;
+  if constexpr (sizeof(Sample) == 2) {
+    src16 = src.data();
+  } else {
+    src8 = src.data();
+  }
   lftm_test::DiagCapture diag;
-  EXPECT_EQ(extract_base_preview(1, 37, 21, pixStep, rowStride, 10, 6, nullptr, src16.data(),
-                                 nullptr, dst16.data()),
+  EXPECT_EQ(extract_base_preview(type, 37, 21, pixStep, rowStride, 10, 6, nullptr, src16, src8,
+                                 dst.data()),
             6);
   for (int o = 0; o < 6; ++o) {
     for (int j = 0; j < 10; ++j) {
-      expect_three_samples(dst16.data() + (10 * o + j) * pixStep, pixStep, 4 * j, 4 * o);
+      expect_three_samples(dst.data() + (10 * o + j) * pixStep, pixStep, 4 * j, 4 * o);
     }
   }
   EXPECT_NE(diag.out().find("pas: 4\n"), std::string::npos);
 }
 
-TEST(ExtractBasePreview, EightBitOutputIsPackedAndSkipsUncopiedSamples) {
-  const int pixStep = 4, rowStride = 10 * 4;
-  const auto src8 = coordinate_interleaved<uint8_t>(10, 10, pixStep, rowStride, 0);
-  std::vector<uint8_t> dst8(5 * 5 * pixStep, kUntouched);
-  lftm_test::DiagCapture diag;
-  EXPECT_EQ(extract_base_preview(2, 10, 10, pixStep, rowStride, 5, 5, nullptr, nullptr,
-                                 src8.data(), dst8.data()),
-            5);
-  for (int o = 0; o < 5; ++o) {
-    for (int j = 0; j < 5; ++j) {
-      expect_three_samples(dst8.data() + (5 * o + j) * pixStep, pixStep, 2 * j, 2 * o);
-    }
-  }
+TEST(ExtractBasePreview, InterleavedOddSizesReachTheLastPixel) {
+  reduce_odd_interleaved<uint16_t>(1);
+  reduce_odd_interleaved<uint8_t>(2);
 }
 
 TEST(ExtractZoom, WindowAtTheBottomRightCorner) {
@@ -219,15 +201,12 @@ TEST(PreviewBadArgs, StridesAndSizesThatOverflow) {
   EXPECT_EQ(extract_qv(0, big, big, 0, 0, 0, 5, 5, nullptr, nullptr), -1);
   EXPECT_EQ(extract_qv(0, 20, 20, 0, 0, 0, big, big, nullptr, nullptr), -1);
   EXPECT_EQ(extract_qv(1, 20, 20, 3, INT32_MAX / 10, 15, 5, 5, nullptr, nullptr), -1);
-  EXPECT_EQ(extract_qv(1, 20, 20, 3, 60, INT32_MAX / 2, 5, 5, nullptr, nullptr), -1);
   EXPECT_EQ(extract_qv(1, 20, 20, 0, 60, 15, 5, 5, nullptr, nullptr), -1);
   EXPECT_EQ(extract_qv(1, 20, 20, 3, -60, 15, 5, 5, nullptr, nullptr), -1);
 
   lftm_test::DiagCapture diag;
   EXPECT_EQ(extract_base_preview(0, big, big, 0, 0, big, big, nullptr, nullptr, nullptr,
                                  nullptr),
-            -1);
-  EXPECT_EQ(extract_base_preview(1, 20, 20, 0, 60, 10, 10, nullptr, nullptr, nullptr, nullptr),
             -1);
   EXPECT_EQ(extract_base_preview(2, 20, 20, 3, INT32_MAX / 10, 10, 10, nullptr, nullptr,
                                  nullptr, nullptr),
@@ -240,7 +219,6 @@ TEST(PreviewBadArgs, StridesAndSizesThatOverflow) {
   EXPECT_EQ(extract_zoom(0, big, big, 0, 0, 0, 5, 5, 0, 0, nullptr, nullptr), -1);
   EXPECT_EQ(extract_zoom(1, 20, 20, 3, INT32_MAX / 10, 15, 5, 5, 0, 0, nullptr, nullptr), -1);
   EXPECT_EQ(extract_zoom(2, 20, 20, 0, 60, 15, 5, 5, 0, 0, nullptr, nullptr), -1);
-  EXPECT_EQ(extract_zoom(2, 20, 20, 3, 60, -15, 5, 5, 0, 0, nullptr, nullptr), -1);
 }
 
 }  // namespace

@@ -35,14 +35,6 @@ TEST(Histo4Preview, ReadsFirstMiddleAndLastSampleAndAddsUp) {
   EXPECT_EQ(std::accumulate(hist.begin(), hist.end(), 0), 16);
 }
 
-TEST(Histo4Preview, GreyPixelIsItsOwnLuminance) {
-  const uint8_t grey[1] = {77};
-  std::vector<int32_t> hist(1024, 0);
-  EXPECT_EQ(histo4preview(1, 1, 1, grey, hist.data()), 1);
-  EXPECT_EQ(hist[77], 1);
-  EXPECT_EQ(hist[256 + 77] + hist[512 + 77] + hist[768 + 77], 3);
-}
-
 TEST(Histo4Preview, BadSizes) {
   std::vector<int32_t> hist(1024, 0);
   EXPECT_EQ(histo4preview(0, 10, 3, nullptr, hist.data()), 0);

@@ -62,14 +62,6 @@ TEST(Tm300, ReproducesALinearPlaneAwayFromTheEdges) {
   for (int k = 0; k < dw; ++k) EXPECT_EQ(dst[(dh - 1) * dw + k], dst[(dh - 2) * dw + k]);
 }
 
-TEST(Tm300, ReducingStaysInsideTheSource) {
-  const std::vector<float> src = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-  std::vector<float> dst(4, 0);
-  lftm_test::DiagCapture diag;
-  EXPECT_EQ(tm300(5, 3, 2, 2, src.data(), dst.data()), 4);
-  EXPECT_EQ(dst, std::vector<float>(4, 1.0f));
-}
-
 TEST(Tm300, RefusesDestinationsBelowTwoByTwoAndOversizedPlanes) {
   const std::vector<float> src(4, 1);
   std::vector<float> dst(16, 0);
