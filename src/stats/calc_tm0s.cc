@@ -1,0 +1,119 @@
+// Log-luminance plane of stage 1 in disk mode: the RGBE bytes are read into the work buffer,
+// parked in a scratch file (which later serves stage 3 as its input), and converted back
+// row by row into the same buffer.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "imageio/rgbe_reader.h"
+#include "platform/diag.h"
+#include "platform/scratch_file.h"
+#include "platform/sizes.h"
+#include "stats/log_accumulator.h"
+#include "stats/log_luminance.h"
+#include "stats/pixel_luminance.h"
+
+namespace lftm {
+namespace {
+
+// Writes the whole image as four quarters: 0, -1 when the file cannot be created, -2 when
+// anything did not reach it.
+int park_image(const char* scratchPath, const void* bytes, size_t size) {
+  std::FILE* file = std::fopen(scratchPath, "wb");
+  if (file == nullptr) return -1;
+  const int items = write_quarters(file, bytes, size);
+  // Buffered data that cannot be flushed is as lost as a short write.
+  const bool closed = std::fclose(file) == 0;
+  return items == 4 && closed ? 0 : -2;
+}
+
+// One R, G, B, E row into the plane row `out`.
+void log_row(int width, int j, const uint8_t* row, const float* expTable, float* out,
+             LogAccumulator* acc) {
+  const int printEvery = width >> 3;
+  for (int k = 0; k < width; ++k) {
+    const uint8_t r = row[k];
+    const uint8_t g = row[width + k];
+    const uint8_t b = row[2 * width + k];
+    const uint8_t e = row[3 * width + k];
+    if (j < 5 && k % printEvery == 0) {
+      diag_out("%d %d %d  %d  - calc_tm0s %d,%d\n", r, g, b, e, k, j);
+    }
+    float v = kNoLuminance;
+    if (e != 0) {
+      const float lum = luminance_single(r, g, b);
+      if (lum > 0) {
+        v = log_as_float(lum * expTable[e]);
+        acc->add(v);
+      }
+    }
+    out[k] = v;
+  }
+}
+
+// Converts the parked image row by row; -1 when the file cannot be reopened, -2 on a short
+// read, -4 when the row buffer cannot be had.
+int log_plane_from(const char* scratchPath, int width, int height, const float* expTable,
+                   float* buf, LogAccumulator* acc) {
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  auto* row = static_cast<uint8_t*>(std::malloc(rowBytes));
+  if (row == nullptr) return -4;
+  std::FILE* file = std::fopen(scratchPath, "rb");
+  if (file == nullptr) {
+    std::free(row);
+    return -1;
+  }
+  int result = 0;
+  for (int j = 0; j < height; ++j) {
+    if (read_quarters(file, row, rowBytes) != 4) {
+      result = -2;
+      break;
+    }
+    log_row(width, j, row, expTable, buf + static_cast<size_t>(width) * j, acc);
+  }
+  std::fclose(file);
+  std::free(row);
+  return result;
+}
+
+}  // namespace
+
+int calc_tm0s(int docType, int width, int height, LumStats* stats, const float* expTable,
+              const HdrFileInfo* info, const char* inPath, const char* scratchPath, float* buf) {
+  if (width < 10 || height < 10) return -1;
+  if (docType > 0) return kUnsupportedLayout;
+  size_t imageBytes;
+  if (!checked_product(width, height, 4, &imageBytes)) return -1;
+  // The reader fills 4 x info width x info height bytes: they must be the ones buf was
+  // sized for.
+  if (info->infos[0] != width || info->infos[1] != height) return -1;
+
+  auto* bytes = reinterpret_cast<unsigned char*>(buf);
+  // A file that cannot be decoded leaves buf undefined: nothing is parked or measured.
+  const int read = rgbe_read_mem(inPath, info, bytes);
+  if (read < 0) return read;
+  const int parked = park_image(scratchPath, bytes, imageBytes);
+  if (parked < 0) return parked;
+
+  LogAccumulator acc;
+  const int converted = log_plane_from(scratchPath, width, height, expTable, buf, &acc);
+  if (converted < 0) return converted;
+  close_lum_stats(acc, stats);
+
+  // Pixels without light take the darkest logged value.
+  const int pixels = width * height;
+  int replaced = 0;
+  if (acc.count < pixels) {
+    for (int i = 0; i < pixels; ++i) {
+      if (!is_marker(buf[i])) continue;
+      buf[i] = acc.min;
+      ++replaced;
+    }
+  }
+  diag_out("-- minX=%1.3f  maxX=%1.3f   lumParam %1.3f %1.3f  cntDiff=%d  ctnPetit=%d   %1.2f\n",
+           acc.min, acc.max, stats->lumMoy, stats->lumMaxRatio,
+           static_cast<int>(acc.count - pixels), replaced, replaced * 100.0 / pixels);
+  return height;
+}
+
+}  // namespace lftm

@@ -1,0 +1,187 @@
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "imageio/rgbe_reader.h"
+#include "stats/log_luminance.h"
+#include "stats/stats_test_support.h"
+
+namespace lftm {
+namespace {
+
+using lftm_test::count_of;
+using lftm_test::DiagCapture;
+using lftm_test::RgbePlanar;
+using lftm_test::TempDir;
+
+const std::vector<float> kExp = lftm_test::reference_exp_table();
+
+struct HdrFile {
+  std::string path;
+  HdrFileInfo info{};
+};
+
+HdrFile write_hdr(const TempDir& dir, const std::string& name, const RgbePlanar& img,
+                  bool runLength = true) {
+  HdrFile f;
+  f.path = dir.file(name);
+  EXPECT_TRUE(lftm_test::write_file(f.path, lftm_test::encode_rgbe_file(img, runLength)));
+  float primaries[8];
+  EXPECT_GE(rgbe_read_header(f.path.c_str(), primaries, &f.info), 0);
+  return f;
+}
+
+int disk_plane(const HdrFile& f, const std::string& scratch, LumStats* stats,
+               std::vector<float>* buf) {
+  buf->assign(static_cast<size_t>(f.info.infos[0]) * f.info.infos[1], -7.0f);
+  return calc_tm0s(LFTM_DOC_RGBE, f.info.infos[0], f.info.infos[1], stats, kExp.data(),
+                   &f.info, f.path.c_str(), scratch.c_str(), buf->data());
+}
+
+int memory_plane(const RgbePlanar& img, LumStats* stats, std::vector<float>* plane) {
+  plane->assign(static_cast<size_t>(img.width) * img.height, -7.0f);
+  return minMaxMoy(LFTM_DOC_RGBE, 3, img.width, img.height, 3 * img.width, img.width,
+                   img.height, img.width, img.height, stats, kExp.data(), nullptr,
+                   img.bytes.data(), plane->data());
+}
+
+std::set<std::string> files_in(const std::string& dir) {
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      if (e->d_name[0] != '.') names.insert(e->d_name);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+TEST(CalcTm0sTest, MatchesTheInMemoryPlaneAndParksTheImage) {
+  TempDir dir;
+  RgbePlanar img = lftm_test::make_test_image(37, 23, 9);
+  HdrFile f = write_hdr(dir, "in.hdr", img);
+  LumStats disk{}, memory{};
+  std::vector<float> buf, plane;
+  DiagCapture diag;
+  ASSERT_EQ(disk_plane(f, dir.file("scratch"), &disk, &buf), 23);
+  ASSERT_EQ(memory_plane(img, &memory, &plane), 23);
+  EXPECT_EQ(0, std::memcmp(buf.data(), plane.data(), buf.size() * sizeof(float)));
+  EXPECT_EQ(disk.lumMoy, memory.lumMoy);
+  EXPECT_EQ(disk.lumMaxRatio, memory.lumMaxRatio);
+  EXPECT_EQ(disk.lumMin, memory.lumMin);
+  // The scratch file keeps the planar bytes for the later stages.
+  EXPECT_EQ(lftm_test::read_file(dir.file("scratch")), img.bytes);
+
+  // Rows 0 to 4, every fourth column (37 >> 3), the first one with the pixel's bytes.
+  EXPECT_EQ(count_of(diag.out(), "- calc_tm0s "), 5 * 10);
+  char first[64];
+  std::snprintf(first, sizeof first, "%d %d %d  %d  - calc_tm0s 0,0\n", img.bytes[0],
+                img.bytes[37], img.bytes[74], img.bytes[111]);
+  EXPECT_EQ(diag.out().rfind(first, 0), 0u) << diag.out();
+  EXPECT_NE(diag.out().find("- calc_tm0s 36,4\n"), std::string::npos);
+  EXPECT_NE(diag.out().find("  cntDiff=0  ctnPetit=0   0.00\n"), std::string::npos);
+}
+
+TEST(CalcTm0sTest, BundledSampleAgreesWithTheInMemoryPath) {
+  HdrFile f;
+  f.path = lftm_test::sample_path("golden_gate.hdr");
+  float primaries[8];
+  ASSERT_GE(rgbe_read_header(f.path.c_str(), primaries, &f.info), 0);
+  RgbePlanar img = lftm_test::blank_rgbe(f.info.infos[0], f.info.infos[1]);
+  ASSERT_EQ(rgbe_read_mem(f.path.c_str(), &f.info, img.bytes.data()), img.height);
+
+  TempDir dir;
+  LumStats disk{}, memory{};
+  std::vector<float> buf, plane;
+  DiagCapture diag;
+  ASSERT_EQ(disk_plane(f, dir.file("scratch"), &disk, &buf), img.height);
+  ASSERT_EQ(memory_plane(img, &memory, &plane), img.height);
+  EXPECT_EQ(disk.lumMoy, memory.lumMoy);
+  EXPECT_EQ(disk.lumMaxRatio, memory.lumMaxRatio);
+  EXPECT_EQ(disk.lumMin, memory.lumMin);
+  // The photograph has no unlit pixel, so nothing is patched and the planes are identical.
+  EXPECT_EQ(0, std::memcmp(buf.data(), plane.data(), buf.size() * sizeof(float)));
+  EXPECT_NE(diag.out().find("  cntDiff=0  ctnPetit=0   0.00\n"), std::string::npos);
+}
+
+TEST(CalcTm0sTest, PixelsWithoutLightTakeTheMinimum) {
+  TempDir dir;
+  RgbePlanar img = lftm_test::make_test_image(16, 12, 3);
+  lftm_test::set_grey(&img, 5, 7, 0, 0);
+  HdrFile one = write_hdr(dir, "one.hdr", img);
+  lftm_test::set_grey(&img, 9, 2, 0, 140);
+  HdrFile two = write_hdr(dir, "two.hdr", img, false);
+
+  for (const HdrFile* f : {&one, &two}) {
+    LumStats stats{};
+    std::vector<float> buf;
+    DiagCapture diag;
+    ASSERT_EQ(disk_plane(*f, dir.file("scratch"), &stats, &buf), 12);
+    float lowest = 1e30f;
+    for (float v : buf) lowest = std::min(lowest, v);
+    EXPECT_GT(lowest, -1.0e8f) << "no marker is left, even a single one";
+    EXPECT_EQ(buf[7 * 16 + 5], lowest);
+    EXPECT_NEAR(lowest, std::log(stats.lumMin), 1e-5);
+    const bool single = f == &one;
+    EXPECT_NE(diag.out().find(single ? "cntDiff=-1  ctnPetit=1   0.52\n"
+                                     : "cntDiff=-2  ctnPetit=2   1.04\n"),
+              std::string::npos)
+        << diag.out();
+    if (!single) {
+      EXPECT_EQ(buf[2 * 16 + 9], lowest);
+    }
+  }
+}
+
+TEST(CalcTm0sTest, FailureCodesLeaveNoStrayFiles) {
+  TempDir dir;
+  RgbePlanar img = lftm_test::make_test_image(12, 10);
+  HdrFile f = write_hdr(dir, "in.hdr", img);
+  const std::string scratch = dir.file("scratch");
+  std::vector<float> buf(40 * 30, -7.0f);
+  LumStats stats{};
+  DiagCapture diag;
+  auto call = [&](int docType, int w, int h, const HdrFileInfo& info, const std::string& in,
+                  const std::string& out) {
+    return calc_tm0s(docType, w, h, &stats, kExp.data(), &info, in.c_str(), out.c_str(),
+                     buf.data());
+  };
+
+  EXPECT_EQ(call(0, 9, 10, f.info, f.path, scratch), -1);
+  EXPECT_EQ(call(0, 12, 9, f.info, f.path, scratch), -1);
+  EXPECT_EQ(call(1, 12, 10, f.info, f.path, scratch), -3);
+  EXPECT_EQ(call(0, 70000, 70000, f.info, f.path, scratch), -1) << "size past 32 bits";
+  HdrFileInfo larger = f.info;
+  larger.infos[1] = 11;  // would decode more rows than buf holds
+  EXPECT_EQ(call(0, 12, 10, larger, f.path, scratch), -1);
+  EXPECT_EQ(call(0, 12, 10, f.info, dir.file("missing.hdr"), scratch), LFTM_ERR_RGBE_OPEN);
+  // A flat file that ends inside its pixels cannot be decoded. (Large enough for the header
+  // parser to reach its resolution line.)
+  std::vector<uint8_t> cut = lftm_test::encode_rgbe_file(lftm_test::make_test_image(40, 30), false);
+  cut.resize(cut.size() - 30);
+  HdrFile corrupt;
+  corrupt.path = dir.file("corrupt.hdr");
+  ASSERT_TRUE(lftm_test::write_file(corrupt.path, cut));
+  float primaries[8];
+  ASSERT_GE(rgbe_read_header(corrupt.path.c_str(), primaries, &corrupt.info), 0);
+  EXPECT_LE(call(0, 40, 30, corrupt.info, corrupt.path, scratch), LFTM_ERR_RGBE_OPEN);
+  EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"in.hdr", "corrupt.hdr"}))
+      << "no scratch file before the image was read";
+
+  const std::string nowhere = dir.file("no_such_dir");
+  EXPECT_EQ(call(0, 12, 10, f.info, f.path, nowhere + "/scratch"), -1);
+  struct stat st;
+  EXPECT_NE(stat(nowhere.c_str(), &st), 0);
+  EXPECT_EQ(call(0, 12, 10, f.info, f.path, "/dev/full"), -2) << "short write";
+  EXPECT_EQ(call(0, 12, 10, f.info, f.path, "/dev/null"), -2) << "short read";
+  EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"in.hdr", "corrupt.hdr"}));
+  EXPECT_EQ(stats.lumMoy, 0.0f) << "no statistics from a failed call";
+}
+
+}  // namespace
+}  // namespace lftm
