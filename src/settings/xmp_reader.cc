@@ -1,0 +1,75 @@
+// parse_xmp: restores a TmParam block from a settings sidecar, or tells which method a
+// sidecar holds.
+#include <cstdint>
+#include <limits>
+
+#include "lftm.h"
+#include "platform/diag.h"
+#include "settings/settings_line_reader.h"
+#include "settings/sidecar_lines.h"
+
+namespace {
+
+constexpr int32_t kQuery = -1;
+
+int32_t finish(lftm::SidecarLines* lines, int32_t result) {
+  lftm::close_sidecar(lines);
+  return result;
+}
+
+// Phase 1: every line up to and including the namespace declaration. Settings on those
+// lines are not read. Returns 0 once the declaration was found, else the error code.
+int32_t find_namespace(lftm::SidecarLines* lines) {
+  for (;;) {
+    switch (lftm::next_sidecar_line(lines, lftm::LineLimit::kNamespaceSearch)) {
+      case lftm::LineResult::kLine:
+        break;
+      case lftm::LineResult::kEnd:
+        return -10;
+      case lftm::LineResult::kReadError:
+        return -2;
+      case lftm::LineResult::kSeekError:
+        return -1;
+    }
+    const bool declared = lftm::declares_settings_namespace(lines->line, lines->length);
+    if (lftm::finish_sidecar_line(lines) != lftm::LineResult::kLine) return -1;
+    if (declared) return 0;
+  }
+}
+
+}  // namespace
+
+extern "C" int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam) {
+  // A query stores nothing, so it reads into a copy; a query may also pass no block at all.
+  TmParam copy{};
+  if (tmParam != nullptr) copy = *tmParam;
+  float* slots = (method == kQuery || tmParam == nullptr) ? copy.tmParam : tmParam->tmParam;
+
+  lftm::SidecarLines lines;
+  if (!lftm::open_sidecar(path, &lines)) return -1;
+  if (const int32_t error = find_namespace(&lines)) return finish(&lines, error);
+
+  lftm::SettingsReadState state;
+  state.requested = method;
+  state.slots = slots;
+  while (!state.last_line && lines.counted < lines.last_index) {
+    const lftm::LineResult got = lftm::next_sidecar_line(&lines, lftm::LineLimit::kSettings);
+    if (got == lftm::LineResult::kEnd) break;
+    if (got == lftm::LineResult::kReadError) return finish(&lines, -2);
+    if (got == lftm::LineResult::kSeekError) return finish(&lines, -1);
+    const lftm::LineOutcome outcome = lftm::read_settings_line(lines.line, lines.length, &state);
+    if (outcome.stop) return finish(&lines, outcome.result);
+    if (lftm::finish_sidecar_line(&lines) != lftm::LineResult::kLine) return finish(&lines, -1);
+  }
+  lftm::close_sidecar(&lines);
+
+  // A file without gamma means the neutral slider.
+  if (!state.found[lftm::kGammaSlot] && method != kQuery) slots[lftm::kGammaSlot] = 50.0f;
+  lftm::diag_out("parse_xmp  fin -  param15: %1.2f    %1.1f %1.1f\n", slots[15], slots[1],
+                 slots[2]);
+  // The count of bytes scanned; a settings file is small, but the result must stay positive.
+  if (lines.counted > std::numeric_limits<int32_t>::max()) {
+    return std::numeric_limits<int32_t>::max();
+  }
+  return static_cast<int32_t>(lines.counted);
+}

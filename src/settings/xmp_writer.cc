@@ -1,0 +1,26 @@
+// write_xmp: stores the settings sidecar of one method.
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "lftm.h"
+#include "settings/xmp_format.h"
+
+extern "C" int32_t write_xmp(const char* path, int32_t method, const TmParam* tmParam) {
+  if (!lftm::is_sidecar_method(method)) return -2;
+  // The text is made before the file is opened, so a failure here leaves the file untouched.
+  std::string text;
+  try {
+    text = lftm::render_settings_xmp(method, *tmParam);
+  } catch (const std::bad_alloc&) {
+    return -3;
+  }
+  if (path == nullptr) return -1;
+  std::FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) return -1;
+  const size_t items = std::fwrite(text.data(), text.size(), 1, file);
+  // A full disk often shows only when the buffered text is flushed at close; that is a failed
+  // write too, not a saved file.
+  const bool closed = std::fclose(file) == 0;
+  return (items == 1 && closed) ? 1 : -3;
+}
