@@ -446,15 +446,58 @@ LFTM_EXPORT int32_t histo4preview(int32_t width, int32_t height, int32_t pixStep
 /** @defgroup settings Settings sidecar
  *  @{ */
 
-/** Writes the settings of `method` as an XMP sidecar file.
- *  @return 1, -2 for a method outside 1..11, -1 when the file cannot be opened, -3 when
- *          nothing could be written. */
+/** Writes the settings of one method as an XMP sidecar file (plain 8-bit text, LF line
+ *  ends, created or truncated).
+ *
+ *  The settings elements use the prefix `lftm`, bound to the namespace URI
+ *  `http://ns.lftm.invalid/tone_mapping_settings`. The file declares format version 3.2, the
+ *  method (for methods 1, 2, 10 and 11) and one element per setting of that method, in a
+ *  fixed order. Numbers are always written with a period as the decimal separator, whatever
+ *  LC_NUMERIC the host has set. Values are written as they are, unchecked. The Texture
+ *  Booster's gamma slider (slot 8) is written as the gamma it stands for; a smoothing mode
+ *  other than 1 ("Slider") is written as "Light" with the preset of slot 5, and presets
+ *  outside 0..4 as the nearest one.
+ *
+ *  @param path    file to write (NUL-terminated).
+ *  @param method  1 Texture Booster, 2 Range Squeezer, 10 Blend/Tune, 11 Blend/Strong; 3 to 9
+ *                 give a file without method and settings.
+ *  @param tmParam [in] the caller's block; read during the call only.
+ *  @return 1 when written;
+ *          -2 for a method of 0 or less or above 11 (no file is created or touched);
+ *          -1 when the file cannot be opened for writing (or `path` is null);
+ *          -3 when the text could not be written or flushed (for example a full disk); the
+ *             file is left as far as it got.
+ *  Any host thread may call it; two calls must not write the same file at once. */
 LFTM_EXPORT int32_t write_xmp(const char* path, int32_t method, const TmParam* tmParam);
 
-/** Reads settings from an XMP sidecar into the caller's block (slots not in the file keep
- *  their values). `method` -1 asks for the file's method code.
- *  @return the bytes scanned, the method code (query), -1 file, -2 read, -5 other method,
- *          -10 no settings namespace. */
+/** Reads settings from an XMP sidecar into the caller's block, or tells which method a
+ *  sidecar holds.
+ *
+ *  The reader scans lines, not XML: it needs the declaration "xmlns:lftm=" (any URI) and
+ *  reads the known elements of the requested method from the lines after it, up to the line
+ *  holding "</rdf:". Files of older format versions are read too (integer values before
+ *  3.2, micro-contrast words before 2.5, the element name NoiseSmoothing). Slots the file
+ *  does not set keep the caller's values, so fill the block with tmparam_default() first;
+ *  a value that cannot be read leaves its slot as it was. A file without a Gamma element
+ *  sets slot 8 to 50 (gamma 1.0). A line longer than 255 bytes ends the scan. Numbers are
+ *  read with a period as the decimal separator, whatever LC_NUMERIC the host has set.
+ *  Prints one line on standard output when the scan ends normally.
+ *
+ *  @param path    file to read (NUL-terminated).
+ *  @param method  1, 2, 10 or 11 to read that method's settings; -1 to ask for the method
+ *                 only; any other code reads no setting.
+ *  @param tmParam [in,out] the caller's block; not written in query mode (-1), where it may
+ *                 be null.
+ *  @return the number of bytes scanned (positive) when read;
+ *          in query mode the file's method code: 1, 2, 10, 11, or 0 for a name it does not
+ *          know (a file without method element gives the bytes scanned);
+ *          -5 when the file holds another method than the one requested (slots read before
+ *             the method element keep their new values);
+ *          -10 when the file has no "xmlns:lftm=" declaration where it may be (also for an
+ *             empty file);
+ *          -1 when the file cannot be opened (or `path` is null) or a seek fails;
+ *          -2 when a line cannot be read back whole (the file shrank while read).
+ *  Any host thread may call it. */
 LFTM_EXPORT int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam);
 
 /** @} */
