@@ -185,8 +185,8 @@ enum {
 
 /** Metadata flags (options[LFTM_SAVE_METADATA]), or-ed together; 0 is the default. */
 enum {
-  LFTM_META_NO_SETTINGS = 1 /**< do not embed the run's settings as an XMP packet (TIFF tag 700,
-                                 JPEG APP1) */
+  LFTM_META_NO_SETTINGS = 1 /**< TIFF: do not embed the run's settings as an XMP packet (tag
+                                 700) */
 };
 
 /** Luminance statistics of the Texture Booster. */
@@ -318,9 +318,33 @@ LFTM_EXPORT int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmPara
                              float* work, void* raw, float* buf);
 
 /** Stage 2: solves the Poisson equation for the right-hand-side pyramid in `out` and leaves
- *  the linear luminance plane (W x H floats) at the start of `out` (memory mode).
- *  @param work1 optional 3 x W x H floats; @param work2 optional W x H floats.
- *  @return a non-negative count on success, or a negative code. */
+ *  the linear luminance plane (exp of the solution, W x H floats, W and H from `desc`) at the
+ *  start of `out`.
+ *
+ *  With tmParam[16] > 0 the levels 0 .. rang - 2 of the pyramid are solved by conjugate
+ *  gradients, coarsest first (a rang of 1 or less solves level 0 alone); otherwise a
+ *  multigrid of rang levels runs four V-cycles from level 0's right-hand side.
+ *
+ *  Disk mode (files.readFromDisk non-zero): on success the plane is always both at the start
+ *  of `out` and in the file files.scratch1 (W x H raw floats, the file rewritten), even when
+ *  the pyramid was too shallow for the levels to be streamed and the solve ran in memory.
+ *  files.scratch2 to scratch5 are removed before the call returns, on success and on failure;
+ *  files.scratch1 is left for the caller to read back and remove.
+ *
+ *  @param desc width and height are read.
+ *  @param coarseW,coarseH,total the coarsest level and the total floats of the pyramid
+ *         (PyramidDims coarseW, coarseH, total); `out` holds at least `total` floats.
+ *  @param rang the multigrid depth of PyramidDims.
+ *  @param files threads, readFromDisk and scratch1 to scratch5 (disk mode) are read.
+ *  @param work1 optional 3 x W x H floats; @param work2 optional W x H floats. Both given:
+ *         no plane-sized allocation.
+ *  @return W x H (conjugate gradients) or H (multigrid) on success; -1 a bad argument, a
+ *          scratch file that cannot be opened or levels that do not fit in `total`; -2 a
+ *          short scratch transfer or a multigrid depth below 1 (or an image too small for
+ *          one level below it); -4 memory; -20 a solver scratch file that cannot be opened,
+ *          positioned, read or written.
+ *  Thread note: uses up to files.threads workers (at most 32) inside the call; calls on
+ *  different buffers and files may overlap. */
 LFTM_EXPORT int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, int32_t total,
                              int32_t rang, const TmParam* tmParam, TmFiles files, float* work1,
                              float* work2, float* out);
