@@ -300,8 +300,11 @@ LFTM_EXPORT int32_t tms(int32_t extType, ImageDesc* desc, const TmParam* params,
  *  @{ */
 
 /** Sizes the multigrid and attenuation pyramids of a width x height image.
+ *  @param tmParam [in] slot 16 0.0 ("Light") takes the depth from the preset in slot 5.
+ *  @param dims [out] every field but `reserved`.
  *  @return the multigrid depth `rang` (may be 0 or negative for small images), or -1 when
- *          width or height is below 10 (dims is then not written). */
+ *          width or height is below 10 or a pyramid's float count does not fit 32 bits
+ *          (dims is then not written). */
 LFTM_EXPORT int32_t tm_dim(int32_t width, int32_t height, const TmParam* tmParam,
                            PyramidDims* dims);
 
@@ -376,14 +379,22 @@ LFTM_EXPORT int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam
 /** @defgroup stats Statistics
  *  @{ */
 
-/** Packed log-luminance plane and LumStats fields 0 to 2 of an interleaved image.
+/** Packed log-luminance plane and LumStats fields 0 to 2 of an interleaved image. Pixels
+ *  whose luminance is not positive take the lowest log value of the image.
  *  @param type 0 float samples, 1 16-bit, 2 8-bit (through lut).
- *  @return the number of pixels with a usable luminance. */
+ *  @param rowStride samples from one row to the next; red, green and blue are samples 0,
+ *         (spp - 1) / 2 and spp - 1 of a pixel.
+ *  @param plane [out] width x height floats.
+ *  @return the number of pixels with a usable luminance, -1 for a negative size, stride or
+ *          an spp below 1 or width x height past 32 bits, -3 for a type outside 0..2 (nothing
+ *          is read or written). */
 LFTM_EXPORT int32_t get_log_lum(int32_t type, int32_t width, int32_t height, int32_t spp,
                                 int32_t rowStride, LumStats* stats, const float* lut,
                                 const void* data, float* plane);
 
 /** Minimum, maximum and mean log luminance and the automatic contrast exponent.
+ *  Pixels without light are skipped; `autoContrast` is written only when the maximum
+ *  exceeds the minimum.
  *  @param spp > 0: interleaved floats; <= 0: RGBE planar bytes decoded with expTable.
  *  @return height. */
 LFTM_EXPORT int32_t logMinMaxMoy(int32_t spp, int32_t width, int32_t height,
