@@ -25,43 +25,44 @@ extern "C" {
 // Returns 16 when LFreadtifflat can deliver the image as 16-bit samples (8- and 16-bit
 // unsigned samples, 1 to 4 per pixel), the file's bits per sample when it cannot, or a
 // negative LFTM_SIB_* code.
-int32_t infotif(const char* path, int32_t directory, HdrFileInfo* info);
+LFTM_EXPORT int32_t infotif(const char* path, int32_t directory, HdrFileInfo* info);
 
 // Decodes TIFF directory `directory` into dst: width x height pixels of `spp` interleaved
 // samples, rows packed, each sample `bits` (16 or 8) bits wide. 8-bit files are widened to 16
 // bits (v * 257) and 16-bit files narrowed to 8 when asked; a file with more samples per pixel
 // than `spp` gives its first `spp` (alpha is dropped). Returns height, or a negative
 // LFTM_SIB_* code.
-int32_t LFreadtifflat(const char* path, int32_t directory, int32_t width, int32_t height,
-                      int32_t spp, int32_t bits, void* dst);
+LFTM_EXPORT int32_t LFreadtifflat(const char* path, int32_t directory, int32_t width,
+                                  int32_t height, int32_t spp, int32_t bits, void* dst);
 
 // Reads the data window of an OpenEXR file into info: slot 0 width, 1 height, 2 colour
 // channels (3 for RGB, 1 for luminance-only), 3 the widest sample in bits (16 half, 32 float
 // or unsigned int), 4 1 when the file is tiled. Returns 1, or a negative LFTM_SIB_* code.
-int32_t lfexr_dim(const char* path, HdrFileInfo* info);
+LFTM_EXPORT int32_t lfexr_dim(const char* path, HdrFileInfo* info);
 
 // Decodes an OpenEXR file into RGBE planar bytes (4 x width x height bytes). Negative, NaN
 // and zero values become black; values too large for RGBE become its largest value. When work
 // is not null it receives: [0] the largest value seen, [1] the number of samples made black
 // because they were negative or NaN, [2] and [3] zero. Returns height, or a negative
 // LFTM_SIB_* code.
-int32_t lfexr_read(const char* path, float* work, uint8_t* dst);
+LFTM_EXPORT int32_t lfexr_read(const char* path, float* work, uint8_t* dst);
 
-// Writes a baseline JPEG. info: slot 0 width, 1 height, 2 samples per pixel (1 grey, 3 RGB,
-// more: the first three are used), 3 output bits (8), 4 resolution option, 5 colour profile
-// option, 6 unused by JPEG, 7 1 when `samples` are 16-bit, 10 metadata flags. rowSamples is
-// the distance between rows in samples. Returns 1, or a negative code (lftm.h).
-int32_t LFwritejpg(const char* outFile, int32_t quality, const HdrFileInfo* info,
-                   int32_t rowSamples, intptr_t w10, intptr_t w6, intptr_t w7, int32_t w8,
-                   intptr_t w9, const void* samples);
+// Writes a baseline JPEG. info: slot 0 width, 1 height, 2 samples per pixel (1 or 2: grey
+// from the first; 3 or more: RGB from the first three), 3 output bits (8), 4 resolution
+// option, 5 colour profile option, 7 1 when `samples` are 16-bit; slots 6 and 10 are not used
+// (the JPEG writer is not handed the settings). rowSamples is the distance between rows in
+// samples. Returns 1, or a negative code (lftm.h).
+LFTM_EXPORT int32_t LFwritejpg(const char* outFile, int32_t quality, const HdrFileInfo* info,
+                               int32_t rowSamples, intptr_t w10, intptr_t w6, intptr_t w7,
+                               int32_t w8, intptr_t w9, const void* samples);
 
 // Writes a TIFF. info as for LFwritejpg, with slot 3 8 or 16 and slot 6 the compression
 // option. rowBytes is the distance between rows of `samples` in bytes (of the samples as
 // handed over, 16-bit when slot 7 is 1). method and params are the run's settings, embedded as
 // an XMP packet. Returns 1, or a negative code (lftm.h).
-int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_t rowBytes, intptr_t w10,
-                intptr_t w6, intptr_t w7, int32_t w8, intptr_t w9, int32_t method,
-                const TmParam* params, const char* outFile);
+LFTM_EXPORT int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_t rowBytes,
+                            intptr_t w10, intptr_t w6, intptr_t w7, int32_t w8, intptr_t w9,
+                            int32_t method, const TmParam* params, const char* outFile);
 
 }  // extern "C"
 

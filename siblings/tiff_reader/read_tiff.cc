@@ -1,0 +1,210 @@
+// Lumenforge_Tiff: infotif and LFreadtifflat, 8- and 16-bit TIFF input through libtiff
+// (1 to 4 samples per pixel, palette images, strips or tiles, contiguous or separate planes,
+// any compression libtiff decodes).
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "common/quiet_tiff.h"
+#include "imageio/sibling_api.h"
+
+namespace {
+
+struct TiffCloser {
+  void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+struct Layout {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint16_t spp = 1;           // samples stored per pixel
+  uint16_t bits = 1;
+  uint16_t format = SAMPLEFORMAT_UINT;
+  uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+  uint16_t planar = PLANARCONFIG_CONTIG;
+  uint16_t compression = COMPRESSION_NONE;
+  bool tiled = false;
+  uint16_t* palette[3] = {nullptr, nullptr, nullptr};
+};
+
+TiffHandle open_directory(const char* path, int32_t directory) {
+  if (path == nullptr || directory < 0) return TiffHandle();
+  TiffHandle tif(lftm_sibling::open_tiff_quietly(path, "r"));
+  if (tif && directory > 0 && TIFFSetDirectory(tif.get(), static_cast<tdir_t>(directory)) != 1) {
+    return TiffHandle();
+  }
+  return tif;
+}
+
+Layout read_layout(TIFF* tif) {
+  Layout l;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &l.spp);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &l.format);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.planar);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &l.compression);
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric)) {
+    l.photometric = l.spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+  }
+  l.tiled = TIFFIsTiled(tif) != 0;
+  if (l.photometric == PHOTOMETRIC_PALETTE) {
+    TIFFGetField(tif, TIFFTAG_COLORMAP, &l.palette[0], &l.palette[1], &l.palette[2]);
+  }
+  return l;
+}
+
+// JPEG-compressed YCbCr files are decoded to RGB by libtiff itself.
+void ask_for_rgb(TIFF* tif, Layout* l) {
+  if (l->photometric == PHOTOMETRIC_YCBCR && l->compression == COMPRESSION_JPEG) {
+    TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    l->photometric = PHOTOMETRIC_RGB;
+  }
+}
+
+bool is_palette(const Layout& l) { return l.photometric == PHOTOMETRIC_PALETTE; }
+
+// Samples per pixel delivered to the caller: palette indices become RGB.
+uint16_t delivered_spp(const Layout& l) { return is_palette(l) ? 3 : l.spp; }
+
+bool readable(const Layout& l) {
+  if ((l.bits != 8 && l.bits != 16) || l.format != SAMPLEFORMAT_UINT) return false;
+  if (l.width == 0 || l.height == 0 || l.spp < 1 || l.spp > 4) return false;
+  switch (l.photometric) {
+    case PHOTOMETRIC_MINISBLACK:
+    case PHOTOMETRIC_MINISWHITE:
+    case PHOTOMETRIC_RGB:
+      return true;
+    case PHOTOMETRIC_PALETTE:
+      return l.spp == 1 && l.palette[0] != nullptr;
+    default:
+      return false;
+  }
+}
+
+// Turns one stored sample into a 16-bit value.
+uint16_t to16(const Layout& l, uint32_t v) {
+  uint32_t wide = l.bits == 8 ? v * 257u : v;
+  return static_cast<uint16_t>(l.photometric == PHOTOMETRIC_MINISWHITE ? 65535u - wide : wide);
+}
+
+uint32_t stored(const Layout& l, const uint8_t* data, size_t index) {
+  if (l.bits == 8) return data[index];
+  uint16_t v;
+  std::memcpy(&v, data + 2 * index, 2);
+  return v;
+}
+
+// Copies one decoded block (a strip row band or a tile) into the destination. `block` holds
+// rows of `blockWidth` pixels of `perPixel` samples (1 for a separate plane); `sample` is the
+// plane's sample index, or -1 for contiguous pixels.
+struct Destination {
+  int32_t spp;
+  int32_t bits;
+  uint32_t width;
+  void* data;
+};
+
+void put(const Destination& d, size_t index, uint16_t v) {
+  if (d.bits == 16) {
+    static_cast<uint16_t*>(d.data)[index] = v;
+  } else {
+    static_cast<uint8_t*>(d.data)[index] = static_cast<uint8_t>((v * 255u + 32767u) / 65535u);
+  }
+}
+
+void copy_block(const Layout& l, const Destination& d, const uint8_t* block, uint32_t x0,
+                uint32_t y0, uint32_t blockWidth, uint32_t cols, uint32_t rows, int sample) {
+  const uint32_t perPixel = sample < 0 ? l.spp : 1;
+  for (uint32_t r = 0; r < rows; ++r) {
+    for (uint32_t c = 0; c < cols; ++c) {
+      const size_t at = (static_cast<size_t>(r) * blockWidth + c) * perPixel;
+      const size_t pixel = static_cast<size_t>(y0 + r) * d.width + x0 + c;
+      if (is_palette(l)) {
+        uint32_t index = stored(l, block, at);
+        const uint32_t entries = 1u << l.bits;
+        if (index >= entries) index = entries - 1;
+        for (int32_t s = 0; s < d.spp; ++s) put(d, pixel * d.spp + s, l.palette[s][index]);
+        continue;
+      }
+      if (sample >= 0) {
+        if (sample < d.spp) put(d, pixel * d.spp + sample, to16(l, stored(l, block, at)));
+        continue;
+      }
+      for (int32_t s = 0; s < d.spp; ++s) put(d, pixel * d.spp + s, to16(l, stored(l, block, at + s)));
+    }
+  }
+}
+
+bool read_strips(TIFF* tif, const Layout& l, const Destination& d) {
+  std::vector<uint8_t> line(static_cast<size_t>(TIFFScanlineSize64(tif)));
+  const int planes = l.planar == PLANARCONFIG_SEPARATE ? l.spp : 1;
+  for (int p = 0; p < planes; ++p) {
+    for (uint32_t y = 0; y < l.height; ++y) {
+      if (TIFFReadScanline(tif, line.data(), y, static_cast<uint16_t>(p)) != 1) return false;
+      copy_block(l, d, line.data(), 0, y, l.width, l.width, 1, planes > 1 ? p : -1);
+    }
+  }
+  return true;
+}
+
+bool read_tiles(TIFF* tif, const Layout& l, const Destination& d) {
+  uint32_t tileW = 0, tileH = 0;
+  TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileW);
+  TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileH);
+  if (tileW == 0 || tileH == 0) return false;
+  std::vector<uint8_t> tile(static_cast<size_t>(TIFFTileSize64(tif)));
+  const int planes = l.planar == PLANARCONFIG_SEPARATE ? l.spp : 1;
+  for (int p = 0; p < planes; ++p) {
+    for (uint32_t y = 0; y < l.height; y += tileH) {
+      for (uint32_t x = 0; x < l.width; x += tileW) {
+        if (TIFFReadTile(tif, tile.data(), x, y, 0, static_cast<uint16_t>(p)) < 0) return false;
+        const uint32_t cols = l.width - x < tileW ? l.width - x : tileW;
+        const uint32_t rows = l.height - y < tileH ? l.height - y : tileH;
+        copy_block(l, d, tile.data(), x, y, tileW, cols, rows, planes > 1 ? p : -1);
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int32_t infotif(const char* path, int32_t directory, HdrFileInfo* info) {
+  if (info == nullptr) return LFTM_ERR_SIB_OPEN;
+  TiffHandle tif = open_directory(path, directory);
+  if (!tif) return LFTM_ERR_SIB_OPEN;
+  Layout l = read_layout(tif.get());
+  ask_for_rgb(tif.get(), &l);
+  if (l.width > 0x7fffffffu || l.height > 0x7fffffffu) return LFTM_ERR_SIB_LAYOUT;
+  info->infos[0] = static_cast<int32_t>(l.width);
+  info->infos[1] = static_cast<int32_t>(l.height);
+  info->infos[2] = delivered_spp(l);
+  info->infos[3] = l.bits;
+  info->infos[4] = l.tiled ? 1 : 0;
+  info->infos[5] = l.compression;
+  info->infos[6] = l.photometric;
+  if (readable(l)) return lftm::kInfotifReadable;
+  // A depth other than 8 or 16 is reported as such; an 8- or 16-bit layout that cannot be
+  // delivered (signed or floating-point samples, CMYK, ...) as 0.
+  return (l.bits == 8 || l.bits == 16) ? 0 : l.bits;
+}
+
+extern "C" int32_t LFreadtifflat(const char* path, int32_t directory, int32_t width,
+                                 int32_t height, int32_t spp, int32_t bits, void* dst) {
+  if (dst == nullptr || (bits != 8 && bits != 16)) return LFTM_ERR_SIB_LAYOUT;
+  TiffHandle tif = open_directory(path, directory);
+  if (!tif) return LFTM_ERR_SIB_OPEN;
+  Layout l = read_layout(tif.get());
+  ask_for_rgb(tif.get(), &l);
+  if (!readable(l)) return LFTM_ERR_SIB_LAYOUT;
+  if (width < 1 || height < 1 || static_cast<uint32_t>(width) != l.width ||
+      static_cast<uint32_t>(height) != l.height || spp < 1 || spp > delivered_spp(l)) {
+    return LFTM_ERR_SIB_SIZE;
+  }
+  const Destination d = {spp, bits, l.width, dst};
+  const bool ok = l.tiled ? read_tiles(tif.get(), l, d) : read_strips(tif.get(), l, d);
+  return ok ? height : LFTM_ERR_SIB_DECODE;
+}

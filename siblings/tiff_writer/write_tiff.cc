@@ -1,0 +1,102 @@
+// Lumenforge32Lib1: buf2tif, 8- or 16-bit RGB or grey TIFF output through libtiff, with the
+// run's settings embedded as an XMP packet.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/quiet_tiff.h"
+#include "common/srgb_profile.h"
+#include "common/writer_options.h"
+#include "imageio/sibling_api.h"
+#include "settings/xmp_format.h"
+
+namespace {
+
+uint16_t compression_of(int32_t option) {
+  if (option == LFTM_TIFF_NONE) return COMPRESSION_NONE;
+  if (option == LFTM_TIFF_LZW) return COMPRESSION_LZW;
+  return COMPRESSION_ADOBE_DEFLATE;
+}
+
+// The settings sidecar text wrapped as an XMP packet; empty when there is nothing to embed.
+std::string settings_packet(const HdrFileInfo* info, int32_t method, const TmParam* params) {
+  if (params == nullptr || (info->infos[10] & LFTM_META_NO_SETTINGS) != 0 ||
+      !lftm::is_sidecar_method(method)) {
+    return std::string();
+  }
+  return "<?xpacket begin='\xEF\xBB\xBF' id='W5M0MpCehiHzreSzNTczkc9d'?>\n" +
+         lftm::render_settings_xmp(method, *params) + "<?xpacket end='w'?>";
+}
+
+bool set_text(TIFF* tif, uint32_t tag, const char* text) {
+  return text == nullptr || TIFFSetField(tif, tag, text) == 1;
+}
+
+bool write_tags(TIFF* tif, const lftm_sibling::WriterLayout& layout, const HdrFileInfo* info,
+                intptr_t w6, intptr_t w7, intptr_t w9, intptr_t w10, const std::string& xmp) {
+  const uint16_t compression = compression_of(info->infos[6]);
+  const float dpi = static_cast<float>(lftm_sibling::dots_per_inch(info));
+  bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(layout.width)) == 1 &&
+            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(layout.height)) == 1 &&
+            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, layout.outChannels) == 1 &&
+            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, layout.outBits) == 1 &&
+            TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT) == 1 &&
+            TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) == 1 &&
+            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.outChannels == 3
+                                                       ? PHOTOMETRIC_RGB
+                                                       : PHOTOMETRIC_MINISBLACK) == 1 &&
+            TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) == 1 &&
+            TIFFSetField(tif, TIFFTAG_COMPRESSION, compression) == 1 &&
+            TIFFSetField(tif, TIFFTAG_XRESOLUTION, dpi) == 1 &&
+            TIFFSetField(tif, TIFFTAG_YRESOLUTION, dpi) == 1 &&
+            TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) == 1 &&
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0)) == 1;
+  if (ok && compression != COMPRESSION_NONE) {
+    ok = TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) == 1;
+  }
+  const char* software = lftm_sibling::text_argument(w10);
+  ok = ok && set_text(tif, TIFFTAG_SOFTWARE, software != nullptr ? software : "lftm") &&
+       set_text(tif, TIFFTAG_IMAGEDESCRIPTION, lftm_sibling::text_argument(w6)) &&
+       set_text(tif, TIFFTAG_ARTIST, lftm_sibling::text_argument(w7)) &&
+       set_text(tif, TIFFTAG_COPYRIGHT, lftm_sibling::text_argument(w9));
+  if (ok && lftm_sibling::wants_srgb_profile(info, layout)) {
+    const std::vector<uint8_t>& icc = lftm_sibling::srgb_icc_profile();
+    ok = TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data()) == 1;
+  }
+  if (ok && !xmp.empty()) {
+    ok = TIFFSetField(tif, TIFFTAG_XMLPACKET, static_cast<uint32_t>(xmp.size()), xmp.data()) == 1;
+  }
+  return ok;
+}
+
+}  // namespace
+
+extern "C" int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_t rowBytes,
+                           intptr_t w10, intptr_t w6, intptr_t w7, int32_t /*w8*/, intptr_t w9,
+                           int32_t method, const TmParam* params, const char* outFile) {
+  lftm_sibling::WriterLayout layout;
+  if (outFile == nullptr || samples == nullptr || !lftm_sibling::read_layout(info, &layout) ||
+      rowBytes < static_cast<int64_t>(layout.width) * layout.spp * (layout.samples16 ? 2 : 1)) {
+    return LFTM_ERR_WRITER_ARGS;
+  }
+  const std::string xmp = settings_packet(info, method, params);
+  // Files past 4 GB need the BigTIFF layout.
+  const double bytes = static_cast<double>(layout.width) * layout.height * layout.outChannels *
+                       (layout.outBits / 8);
+  TIFF* tif = lftm_sibling::open_tiff_quietly(outFile, bytes > 3.9e9 ? "w8" : "w");
+  if (tif == nullptr) return LFTM_ERR_WRITER_CREATE;
+  bool ok = write_tags(tif, layout, info, w6, w7, w9, w10, xmp);
+  std::vector<uint8_t> row;
+  for (int32_t y = 0; ok && y < layout.height; ++y) {
+    const uint8_t* src = static_cast<const uint8_t*>(samples) + static_cast<size_t>(y) * rowBytes;
+    lftm_sibling::convert_row(layout, src, &row);
+    ok = TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0) == 1;
+  }
+  ok = ok && TIFFWriteDirectory(tif) == 1;
+  TIFFClose(tif);
+  if (!ok) {
+    std::remove(outFile);
+    return LFTM_ERR_WRITER_IO;
+  }
+  return 1;
+}
