@@ -84,6 +84,7 @@ int calc_tm0s(int docType, int width, int height, LumStats* stats, const float* 
   if (docType > 0) return kUnsupportedLayout;
   size_t imageBytes;
   if (!checked_product(width, height, 4, &imageBytes)) return -1;
+  if (inPath == nullptr || scratchPath == nullptr) return -1;
   // The reader fills 4 x info width x info height bytes: they must be the ones buf was
   // sized for.
   if (info->infos[0] != width || info->infos[1] != height) return -1;

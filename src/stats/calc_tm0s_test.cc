@@ -160,6 +160,9 @@ TEST(CalcTm0sTest, FailureCodesLeaveNoStrayFiles) {
   larger.infos[1] = 11;  // would decode more rows than buf holds
   EXPECT_EQ(call(0, 12, 10, larger, f.path, scratch), -1);
   EXPECT_EQ(call(0, 12, 10, f.info, dir.file("missing.hdr"), scratch), LFTM_ERR_RGBE_OPEN);
+  EXPECT_EQ(calc_tm0s(0, 12, 10, &stats, kExp.data(), &f.info, f.path.c_str(), nullptr,
+                      buf.data()),
+            -1);
   // A flat file that ends inside its pixels cannot be decoded. (Large enough for the header
   // parser to reach its resolution line.)
   std::vector<uint8_t> cut = lftm_test::encode_rgbe_file(lftm_test::make_test_image(40, 30), false);

@@ -32,9 +32,9 @@ int minMaxMoy(int docType, int spp, int width, int height, int rowStride, int W0
 // are patched with the minimum log value. buf must hold width x height floats (the same size
 // as the 4 x width x height RGBE bytes).
 // Returns height; -1 for a size below 10, a size that does not fit 32 bits, info that
-// disagrees with width x height, or a scratch file that cannot be created or reopened; -2 for
-// a short write or read of the scratch file; -3 for a docType above 0; -4 when the row buffer
-// cannot be had; or the negative result of the RGBE reader.
+// disagrees with width x height, a missing path, or a scratch file that cannot be created
+// or reopened; -2 for a short write or read of the scratch file; -3 for a docType above 0;
+// -4 when the row buffer cannot be had; or the negative result of the RGBE reader.
 int calc_tm0s(int docType, int width, int height, LumStats* stats, const float* expTable,
               const HdrFileInfo* info, const char* inPath, const char* scratchPath, float* buf);
 
