@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-build/bin/lftm info samples/golden_gate.hdr
+build/bin/lftm samples/golden_gate.hdr build/golden_gate.jpg
