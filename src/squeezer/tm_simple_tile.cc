@@ -40,6 +40,11 @@ inline Sample to_sample(float o, float ldrMax) {
   return static_cast<Sample>(o);
 }
 
+// Pixels are taken a chunk at a time through separate passes (read, adaptation level, power,
+// response, store) so that each pass is a tight loop the compiler can schedule or vectorise;
+// every value goes through exactly the operations of the pixel-by-pixel description.
+constexpr int kChunk = 256;
+
 template <typename Sample, bool kRgbe, bool kWhiteBalance, bool kSaturate>
 void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayout& in,
                   const float* expTable, const OutputLayout<Sample>& out) {
@@ -55,78 +60,110 @@ void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayo
   const int hsl_scale = static_cast<int>(c.ldrMax);
   const int rowPeriod = height / 4;
   const int colPeriod = width / 2;
-  const float(&m)[3][3] = c.wb;
+  const float m00 = c.wb[0][0], m01 = c.wb[0][1], m02 = c.wb[0][2];
+  const float m10 = c.wb[1][0], m11 = c.wb[1][1], m12 = c.wb[1][2];
+  const float m20 = c.wb[2][0], m21 = c.wb[2][1], m22 = c.wb[2][2];
+  const ptrdiff_t w = width;
+  const ptrdiff_t step = out.step;
+
+  // Channel values as read (after white balance, before the exponent), the exponent scale,
+  // the adaptation level, its power term and the output values of one chunk.
+  alignas(16) float rIn[kChunk], gIn[kChunk], bIn[kChunk], unit[kChunk], A[kChunk];
+  alignas(16) float oR[kChunk], oG[kChunk], oB[kChunk];
+  alignas(16) double power[kChunk];
+  uint8_t black[kChunk];
 
   for (int y = 0; y < height; ++y) {
     const bool probeRow = kProbe && rowPeriod > 0 && colPeriod > 0 && y % rowPeriod == 0;
-    const ptrdiff_t w = width;
     const uint8_t* rgbeRow = kRgbe ? in.rgbe + y * 4 * w : nullptr;
     const float* floatRow = kRgbe ? nullptr : in.floats + y * w * in.spp;
-    Sample* outR = out.red + y * out.row;
-    Sample* outG = out.green + y * out.row;
-    Sample* outB = out.blue + y * out.row;
 
-    for (int x = 0; x < width; ++x) {
-      const ptrdiff_t o = x * out.step;
-      float r, g, b;
-      int exponent = 0;
+    for (int x0 = 0; x0 < width; x0 += kChunk) {
+      const int n = width - x0 < kChunk ? width - x0 : kChunk;
+
       if constexpr (kRgbe) {
-        exponent = rgbeRow[3 * w + x];
-        if (exponent == 0) {
-          outR[o] = 0;
-          outG[o] = 0;
-          outB[o] = 0;
-          continue;
+        const uint8_t* mr = rgbeRow + x0;
+        const uint8_t* mg = mr + w;
+        const uint8_t* mb = mr + 2 * w;
+        const uint8_t* ex = mr + 3 * w;
+        for (int i = 0; i < n; ++i) {
+          rIn[i] = mr[i];
+          gIn[i] = mg[i];
+          bIn[i] = mb[i];
+          unit[i] = expTable[ex[i]];
+          black[i] = ex[i] == 0;
         }
-        r = rgbeRow[x];
-        g = rgbeRow[w + x];
-        b = rgbeRow[2 * w + x];
       } else {
-        const float* px = floatRow + x * in.spp;
-        r = px[in.red];
-        g = px[in.green];
-        b = px[in.blue];
-      }
-      float Y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
-      if constexpr (kWhiteBalance) {
-        float wr = m[0][0] * r + m[0][1] * g + m[0][2] * b;
-        float wg = m[1][0] * r + m[1][1] * g + m[1][2] * b;
-        float wb = m[2][0] * r + m[2][1] * g + m[2][2] * b;
-        r = wr;
-        g = wg;
-        b = wb;
-      }
-      const float inR = r, inG = g, inB = b;
-      if constexpr (kRgbe) {
-        const float unit = expTable[exponent];
-        Y *= unit;
-        r *= unit;
-        g *= unit;
-        b *= unit;
-      }
-      const float A = globalPart + blend * Y;
-      const double p = std::pow(kD * A, eD);
-      const double rd = r, gd = g, bd = b;
-      float res[3];
-      res[0] = (static_cast<float>(rd * ldrMaxD / (1e-20 + rd + p)) - lo) * scale;
-      res[1] = (static_cast<float>(gd * ldrMaxD / (1e-20 + gd + p)) - lo) * scale;
-      res[2] = (static_cast<float>(bd * ldrMaxD / (1e-20 + bd + p)) - lo) * scale;
-      if constexpr (kSaturate) {
-        float hsl[3];
-        rgb_to_hsl(hsl_scale, res, hsl);
-        hsl[1] = hsl[1] * c.satFactor;
-        if (hsl[1] > 1) hsl[1] = 1;
-        hsl_to_rgb(hsl_scale, hsl, res);
-      }
-      if constexpr (kProbe) {
-        if (probeRow && x % colPeriod == 0) {
-          diag_out("in:  %1.2f  %1.2f  %1.2f    out: %1.2f  %1.2f  %1.2f  %d,%d\n", inR, inG,
-                   inB, res[0], res[1], res[2], x, y);
+        const float* px = floatRow + x0 * in.spp;
+        for (int i = 0; i < n; ++i, px += in.spp) {
+          rIn[i] = px[in.red];
+          gIn[i] = px[in.green];
+          bIn[i] = px[in.blue];
         }
       }
-      outR[o] = to_sample<Sample>(res[0], ldrMax);
-      outG[o] = to_sample<Sample>(res[1], ldrMax);
-      outB[o] = to_sample<Sample>(res[2], ldrMax);
+
+      for (int i = 0; i < n; ++i) {
+        const float r = rIn[i], g = gIn[i], b = bIn[i];
+        float Y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+        if constexpr (kWhiteBalance) {
+          rIn[i] = m00 * r + m01 * g + m02 * b;
+          gIn[i] = m10 * r + m11 * g + m12 * b;
+          bIn[i] = m20 * r + m21 * g + m22 * b;
+        }
+        if constexpr (kRgbe) Y *= unit[i];
+        A[i] = globalPart + blend * Y;
+      }
+
+      for (int i = 0; i < n; ++i) power[i] = std::pow(kD * A[i], eD);
+
+      for (int i = 0; i < n; ++i) {
+        float r = rIn[i], g = gIn[i], b = bIn[i];
+        if constexpr (kRgbe) {
+          r *= unit[i];
+          g *= unit[i];
+          b *= unit[i];
+        }
+        const double rd = r, gd = g, bd = b, p = power[i];
+        oR[i] = (static_cast<float>(rd * ldrMaxD / (1e-20 + rd + p)) - lo) * scale;
+        oG[i] = (static_cast<float>(gd * ldrMaxD / (1e-20 + gd + p)) - lo) * scale;
+        oB[i] = (static_cast<float>(bd * ldrMaxD / (1e-20 + bd + p)) - lo) * scale;
+      }
+
+      if constexpr (kSaturate) {
+        for (int i = 0; i < n; ++i) {
+          float o[3] = {oR[i], oG[i], oB[i]};
+          float hsl[3];
+          rgb_to_hsl(hsl_scale, o, hsl);
+          hsl[1] = hsl[1] * c.satFactor;
+          if (hsl[1] > 1) hsl[1] = 1;
+          hsl_to_rgb(hsl_scale, hsl, o);
+          oR[i] = o[0];
+          oG[i] = o[1];
+          oB[i] = o[2];
+        }
+      }
+
+      if constexpr (kProbe) {
+        if (probeRow) {
+          for (int i = 0; i < n; ++i) {
+            const int x = x0 + i;
+            if (x % colPeriod != 0 || (kRgbe && black[i])) continue;
+            diag_out("in:  %1.2f  %1.2f  %1.2f    out: %1.2f  %1.2f  %1.2f  %d,%d\n", rIn[i],
+                     gIn[i], bIn[i], oR[i], oG[i], oB[i], x, y);
+          }
+        }
+      }
+
+      Sample* outR = out.red + y * out.row + x0 * step;
+      Sample* outG = out.green + y * out.row + x0 * step;
+      Sample* outB = out.blue + y * out.row + x0 * step;
+      for (int i = 0; i < n; ++i) {
+        const bool keep = !kRgbe || !black[i];
+        // Written in this order so that a one-sample pixel keeps the blue result.
+        outR[i * step] = keep ? to_sample<Sample>(oR[i], ldrMax) : 0;
+        outG[i * step] = keep ? to_sample<Sample>(oG[i], ldrMax) : 0;
+        outB[i * step] = keep ? to_sample<Sample>(oB[i], ldrMax) : 0;
+      }
     }
   }
 }
