@@ -285,7 +285,7 @@ LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmP
 /** Tone maps one HDR file into a TIFF or JPEG file with the Range Squeezer.
  *  Arguments as tonemap; `params` holds the Range Squeezer settings (method 2). The whole image
  *  is held in memory (`readFromDisk` is not read). TIFF input is decoded to linear values on
- *  the scale of Radiance files (the largest 16-bit sample is 1.0).
+ *  the scale of Radiance photographs (the largest 16-bit sample is 256).
  *  @return 1 (the writer's result) on success, or a negative code: -101, -110 .. -165, -2,
  *          -1000, -13, -4, -1001, the negative result of tm_simple (-1 when the image has a
  *          single luminance), or a writer code. */

@@ -17,16 +17,15 @@ struct FreeDeleter {
 };
 using Buffer = std::unique_ptr<void, FreeDeleter>;
 
-// TIFF samples become interleaved linear floats through the drivers' 16-bit table, divided
-// by 65536 so that the brightest sample is about 1.0, the scale of Radiance files; the
-// operator then sees the same photograph alike from either file.
+// TIFF samples become interleaved linear floats through the drivers' 16-bit table, brought to
+// the scale of Radiance photographs.
 Buffer decode_tiff_samples(int32_t extType, const uint16_t* samples, size_t count) {
   Buffer linear(std::malloc(count * sizeof(float)));
   std::unique_ptr<float[]> lut(new (std::nothrow) float[65536]);
   if (!linear || !lut) return Buffer();
   build_lut(extType, lut.get());
   float* dst = static_cast<float*>(linear.get());
-  for (size_t i = 0; i < count; ++i) dst[i] = lut[samples[i]] * (1.0f / 65536.0f);
+  for (size_t i = 0; i < count; ++i) dst[i] = lut[samples[i]] * kTiffToRadiance;
   return linear;
 }
 

@@ -98,7 +98,7 @@ std::vector<float> linear_values(const SourceImage& image) {
   std::vector<float> lut(65536);
   lftm::build_lut(image.extType, lut.data());
   std::vector<float> linear(image.samples.size());
-  for (size_t i = 0; i < linear.size(); ++i) linear[i] = lut[image.samples[i]] / 65536.0f;
+  for (size_t i = 0; i < linear.size(); ++i) linear[i] = lut[image.samples[i]] * lftm::kTiffToRadiance;
   return linear;
 }
 
