@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "lftm.h"
 #include "settings/sidecar_test_files.h"
@@ -74,24 +75,6 @@ TEST_F(XmpReaderTest, EveryMethodRoundTrips) {
         if (i == 8) expected = method == 1 ? 0.0f : 50.0f;  // no gamma element: neutral
         EXPECT_EQ(read.tmParam[i], expected) << "method " << method << " slot " << i;
       }
-    }
-  }
-}
-
-TEST_F(XmpReaderTest, GammaSliderSurvivesWithinOneDecimalOfGamma) {
-  for (float slider : {0.0f, 13.0f, 50.0f, 77.0f, 100.0f}) {
-    TmParam p;
-    tmparam_default(1, 0, &p);
-    p.tmParam[8] = slider;
-    const std::string path = dir_.file("g.xmp");
-    ASSERT_EQ(write_xmp(path.c_str(), 1, &p), 1);
-    TmParam read = filled_block(kUntouched);
-    DiagCapture quiet;
-    ASSERT_GT(parse_xmp(path.c_str(), 1, &read), 0);
-    // One decimal of gamma near 0.5 moves the slider by up to 50 * log2(0.55 / 0.5) = 6.9.
-    EXPECT_NEAR(read.tmParam[8], slider, 7.0f);
-    if (slider == 0 || slider == 50 || slider == 100) {
-      EXPECT_EQ(read.tmParam[8], slider);
     }
   }
 }
@@ -200,20 +183,14 @@ TEST_F(XmpReaderTest, OlderFormatVersions) {
   EXPECT_EQ(read.tmParam[0], 1.0f);
   EXPECT_EQ(read.tmParam[1], 2.0f);
 
-  // Words of the older micro-contrast scale; the earlier name of micro-smoothing loses to
-  // the current one when it comes later in the line.
-  const std::pair<const char*, float> words[] = {
-      {"High", 0}, {"Medium High", -2}, {"Medium", -2}, {"Low", -9}, {"Very Low", -10},
-      {"Extreme", kUntouched}};
-  for (const auto& w : words) {
-    read = filled_block(kUntouched);
-    parse_body(std::string("<lftm:Version>1.2</lftm:Version>\n<lftm:Microcontrast>") + w.first +
-                   "</lftm:Microcontrast>\n<lftm:Microsmoothing>5</lftm:Microsmoothing>"
-                   "<lftm:NoiseSmoothing>6</lftm:NoiseSmoothing>\n",
-               1, &read);
-    EXPECT_EQ(read.tmParam[6], w.second) << w.first;
-    EXPECT_EQ(read.tmParam[7], 5.0f);
-  }
+  // The earlier name of micro-smoothing loses to the current one when it comes later.
+  read = filled_block(kUntouched);
+  parse_body("<lftm:Version>1.2</lftm:Version>\n"
+             "<lftm:Microcontrast>Extreme</lftm:Microcontrast><lftm:Microsmoothing>5"
+             "</lftm:Microsmoothing><lftm:NoiseSmoothing>6</lftm:NoiseSmoothing>\n",
+             1, &read);
+  EXPECT_EQ(read.tmParam[6], kUntouched);  // no word of the scale
+  EXPECT_EQ(read.tmParam[7], 5.0f);
 }
 
 TEST_F(XmpReaderTest, GammaAndSmoothingRules) {
@@ -287,7 +264,7 @@ TEST_F(XmpReaderTest, WhereValuesAreFound) {
   EXPECT_EQ(read.tmParam[1], kUntouched);
   EXPECT_EQ(read.tmParam[0], kUntouched);
 
-  // A last line without LF is not processed; neither is one too close to the end.
+  // A last line without LF is not processed; with bytes behind its LF it is.
   const std::string head = sidecar_text("").substr(0, sidecar_text("").find("</rdf:Desc"));
   read = filled_block(kUntouched);
   parse_text(head + "<lftm:Version>3.2</lftm:Version>\n<lftm:Strength>4</lftm:Strength>", 1,
