@@ -367,9 +367,21 @@ LFTM_EXPORT int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmPar
 
 /** Single-pass response curve from log-luminance statistics.
  *  @param isFP 0: RGBE planar bytes; n > 0: interleaved floats, n = spp.
- *  @param threads pointer to the worker count (the first field of a TmFiles does).
- *  @param input the image; destroyed when isFP > 0, planar output and several workers.
- *  @return rows processed, -1 when logMax equals logMin, -2 when a worker cannot start. */
+ *  @param desc image and output layout (read only). With planes = 3 the output is three
+ *         packed planes of width x height samples (red, green, blue) and rowStride is not
+ *         used; otherwise rows are rowStride samples apart.
+ *  @param param, stats settings and statistics (read only); expTable is read when isFP = 0.
+ *  @param threads pointer to the worker count (the first field of a TmFiles does); below 2
+ *         the calling thread does the work, above 32 counts as 32.
+ *  @param input the image; destroyed when isFP > 0, planar output and several workers, and
+ *         the call succeeds.
+ *  @param output 8-bit or 16-bit samples (bits): height x rowStride when interleaved,
+ *         3 x width x height when planar.
+ *  @return rows processed (the last tile's rows when tiled, the height after a tiled planar
+ *          conversion), -1 when logMax equals logMin or bits is neither 8 nor 16 (nothing is
+ *          written), -2 when a worker cannot start (the started ones are joined first), -4
+ *          when the plane conversion's scratch cannot be allocated. Thread note: calls on
+ *          different output buffers may run at the same time. */
 LFTM_EXPORT int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam* param,
                               const LogStats* stats, const float* expTable,
                               const int32_t* threads, void* input, void* output);
