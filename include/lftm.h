@@ -370,7 +370,8 @@ LFTM_EXPORT int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmPar
  *  @param desc image and output layout (read only). With planes = 3 the output is three
  *         packed planes of width x height samples (red, green, blue) and rowStride is not
  *         used; otherwise rows are rowStride samples apart.
- *  @param param, stats settings and statistics (read only); expTable is read when isFP = 0.
+ *  @param param,stats,expTable settings, statistics and exponent table (read only; the
+ *         table only when isFP = 0).
  *  @param threads pointer to the worker count (the first field of a TmFiles does); below 2
  *         the calling thread does the work, above 32 counts as 32.
  *  @param input the image; destroyed when isFP > 0, planar output and several workers, and
