@@ -24,6 +24,10 @@ void prolongate(const float* coarse, int G, int Hc, float* fine, int L, int M, i
   for (int k = 0; k <= last_row; ++k) {
     const int64_t row_start = static_cast<int64_t>(k >> 1) * g;
     float* out = fine + static_cast<int64_t>(k) * L;
+    // The wrapped last column needs the coarse row starts, which the row's own writes may
+    // reach in place (last row of an odd height): keep them first.
+    const float start = x[row_start];
+    const float next_start = (L % 2 == 0 && is360 != 0 && (k & 1) != 0) ? x[row_start + g] : 0.0f;
     for (int l = 0; l <= last_col; ++l) {
       const int64_t c = row_start + (l >> 1);
       float v;
@@ -42,8 +46,7 @@ void prolongate(const float* coarse, int G, int Hc, float* fine, int L, int M, i
       const int64_t c = row_start + ((L - 1) >> 1);
       float v;
       if (is360 != 0) {
-        v = (k & 1) == 0 ? half(x[c] + x[row_start])
-                         : quarter(x[c] + x[row_start] + x[c + g] + x[row_start + g]);
+        v = (k & 1) == 0 ? half(x[c] + start) : quarter(x[c] + start + x[c + g] + next_start);
       } else {
         v = (k & 1) == 0 ? x[c] : half(x[c] + x[c + g]);
       }
