@@ -308,13 +308,39 @@ LFTM_EXPORT int32_t tms(int32_t extType, ImageDesc* desc, const TmParam* params,
 LFTM_EXPORT int32_t tm_dim(int32_t width, int32_t height, const TmParam* tmParam,
                            PyramidDims* dims);
 
-/** Stage 1: log luminance, gradient attenuation and the right-hand side(s) of the Poisson
- *  equation, left in `buf` (or in files->scratch2 in disk mode). Fills `stats`.
- *  @param raw the image in the layout of docType (null in disk mode, where files->inFile is
- *         read); also used as working space.
- *  @param work optional scratch of the multi-level worker; may be null.
- *  @return a non-negative count, or a negative code. Thread note: any number of stage-1 calls
- *          may run at the same time on different buffers. */
+/** Stage 1: log luminance and its percentiles, gradient attenuation over the attenuation
+ *  pyramid, and the right-hand side(s) of the Poisson equation, left in `buf`.
+ *
+ *  The pyramid lies in `buf` level after level from offset 0, each row-major; level k+1 is
+ *  ceil(w/2) x ceil(h/2) of level k. With tmParam[16] (truncated) non-zero, level t holds the
+ *  right-hand side of level t for t = 0 .. max(dims->rang - 2, 0), each from the attenuation
+ *  factors of levels t .. t+5 (t+4 when tmParam[18] > 0); with it zero, level 0 holds the one
+ *  right-hand side of all levels, values beyond [-100, 100] set to 0.
+ *  @param docType 0 RGBE planar bytes, 1 interleaved 16-bit, 2 interleaved 8-bit samples
+ *         (through lut); disk mode reads RGBE files only.
+ *  @param img image layout; width and height must be dims->W0 and dims->H0.
+ *  @param dims the record tm_dim filled for this image (read only).
+ *  @param stats [out] all seven fields; fields 3 to 6 are left as they were when the image has
+ *         a single luminance.
+ *  @param expTable the 256-entry exponent table (docType 0). @param lut 65536 floats (docType
+ *         1 and 2).
+ *  @param info the RGBE header information of files->inFile (disk mode).
+ *  @param files `threads` (at most 32 are used) and `readFromDisk`; in disk mode (single
+ *         threaded) `inFile` is read, `scratch1` receives its RGBE bytes and `scratch2` the
+ *         log-luminance pyramid. Both files outlive a successful call; a failed call removes
+ *         them. May be null (memory mode, calling thread).
+ *  @param work optional, used by the multi-level worker only: at least max(65536, L1 + 3 x
+ *         dims->W) floats, L1 the size of level 1; with it no large buffer is allocated.
+ *  @param raw memory mode: the image in the layout of docType, overwritten with the
+ *         log-luminance pyramid, so at least max(dims->total, dims->total2) floats. Null in
+ *         disk mode.
+ *  @param buf [out] at least max(dims->total, dims->total2) floats.
+ *  @return dims->W0, or -1 (an unusable argument, a pyramid record that does not describe
+ *          the image, a pyramid too shallow for the multigrid levels, a scratch file that
+ *          cannot be created, opened or positioned), -2 (a short scratch-file read or write),
+ *          -4 (out of memory), or the negative result of the log-luminance step (in disk
+ *          mode also an RGBE reader code). Thread note: stage-1 calls on different buffers
+ *          may run at the same time. */
 LFTM_EXPORT int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
                              PyramidDims* dims, LumStats* stats, const float* expTable,
                              const float* lut, HdrFileInfo* info, const TmFiles* files,
