@@ -330,9 +330,11 @@ TEST(TmSimpleFailures, FlatLuminanceAndUnknownDepthWriteNothing) {
     }
   }
   const LogStats& s = kStats;
-  Outcome odd = run(img, layout(img, 3, 12, 0, 0), kSettings[0], s, 1);
-  EXPECT_EQ(odd.result, -1);
-  EXPECT_EQ(odd.out, std::vector<uint8_t>(odd.out.size(), 0xA5));
+  for (const ImageDesc& odd : {layout(img, 3, 12, 0, 0), layout(img, 0, 8, 0, 0, 8)}) {
+    Outcome r = run(img, odd, kSettings[0], s, 1);
+    EXPECT_EQ(r.result, -1);
+    EXPECT_EQ(r.out, std::vector<uint8_t>(r.out.size(), 0xA5));
+  }
 }
 
 TEST(TmSimpleFailures, ThreadCountsWorkerStartsAndScratch) {

@@ -75,7 +75,7 @@ void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayo
 
   for (int y = 0; y < height; ++y) {
     const bool probeRow = kProbe && rowPeriod > 0 && colPeriod > 0 && y % rowPeriod == 0;
-    const uint8_t* rgbeRow = kRgbe ? in.rgbe + y * 4 * w : nullptr;
+    const uint8_t* rgbeRow = kRgbe ? in.rgbe + 4 * w * y : nullptr;
     const float* floatRow = kRgbe ? nullptr : in.floats + y * w * in.spp;
 
     for (int x0 = 0; x0 < width; x0 += kChunk) {
@@ -218,7 +218,8 @@ int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
                    const LogStats* stats, const float* expTable, const void* input,
                    void* output) {
   if (stats->logMax == stats->logMin) return -1;
-  if (desc->bits != 8 && desc->bits != 16) return -1;
+  // No sample depth or channel positions to write with: nothing is written.
+  if ((desc->bits != 8 && desc->bits != 16) || desc->spp < 1) return -1;
 
   SqueezerCurve curve;
   make_squeezer_curve(desc->bits, param, stats, &curve);
