@@ -15,7 +15,7 @@ enum class ReadAs {
   kGamma,          // gamma, stored as the slider value
   kSmoothingMode,  // "Light" or "Slider"
   kSmoothing,      // preset word or slider value, depending on the smoothing mode
-  kMicrocontrast,  // a word before format 2.5, a number since
+  kMicrocontrast,  // a number when major > 2 or minor > 4, else a word of the old scale
   kYesNo           // "Yes" sets the slot to 1; only outside the legacy flag
 };
 
