@@ -1,6 +1,7 @@
 // calc_tm1 as a whole: against the whole-plane reference, and the equivalences that must
 // hold between threads, memory and disk, with and without a work buffer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <memory>
@@ -52,6 +53,11 @@ struct Outcome {
   std::string out;
 };
 
+bool exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
 bool same_stats(const LumStats& a, const LumStats& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // `capture` is off for calls that run at the same time: the capture is process-wide.
@@ -62,8 +68,10 @@ Outcome run_memory(Case& s, int threads, bool withWork = false, LumStats initial
   o.raw.assign(std::max(s.saved, s.image.bytes.size() / 4), 0.0f);
   std::memcpy(o.raw.data(), s.image.bytes.data(), s.image.bytes.size());
   o.buf.assign(s.saved, -123.0f);
+  // The smallest work buffer the multi-level worker may be given.
+  const size_t level1 = static_cast<size_t>((s.dims.W + 1) / 2) * ((s.dims.H + 1) / 2);
   std::vector<float> work;
-  if (withWork) work.assign(std::max<size_t>(65536, 4 * s.saved), -7.0f);
+  if (withWork) work.assign(std::max<size_t>(65536, level1 + 3 * s.dims.W), -7.0f);
   TmFiles files{};
   files.threads = threads;
   HdrFileInfo info{};
@@ -198,7 +206,8 @@ TEST(CalcTm1Test, DiskModeMatchesMemoryMode) {
 }
 
 TEST(CalcTm1Test, WorkBufferAndConcurrentCallsGiveIdenticalResults) {
-  Case s(lftm_test::make_test_image(300, 200, 8), true, false);
+  // Level 1 (300 x 220) and three rows of level 0 need more than the 65536 histogram floats.
+  Case s(lftm_test::make_test_image(600, 440, 8), true, false);
   Outcome plain = run_memory(s, 2);
   Outcome withWork = run_memory(s, 2, true);
   EXPECT_EQ(withWork.buf, plain.buf);
@@ -286,12 +295,29 @@ TEST(CalcTm1Test, UnusableArgumentsAndFailuresLeaveNoScratchFiles) {
               -1);  // disk mode reads RGBE files only
     EXPECT_EQ(capture.out(), "");
   }
-  lftm_test::DiagCapture capture;
-  EXPECT_EQ(calc_tm1(0, &s.desc, &s.param, &s.dims, &stats, s.expTable, nullptr, &info, &files,
-                     nullptr, nullptr, buf.data()),
-            -1);
-  EXPECT_NE(capture.out().find("can not open temporary file\n"), std::string::npos);
-  EXPECT_TRUE(lftm_test::read_file(s1).empty());  // the RGBE copy was removed again
+  {
+    lftm_test::DiagCapture capture;
+    EXPECT_EQ(calc_tm1(0, &s.desc, &s.param, &s.dims, &stats, s.expTable, nullptr, &info, &files,
+                       nullptr, nullptr, buf.data()),
+              -1);
+    EXPECT_NE(capture.out().find("can not open temporary file\n"), std::string::npos);
+    EXPECT_FALSE(exists(s1));  // the RGBE copy was removed again
+  }
+  {
+    // Without an input image there is no log plane: the stage stops there.
+    lftm_test::DiagCapture capture;
+    const std::string absent = dir.file("absent.hdr");
+    const std::string s2ok = dir.file("tm11");
+    files.inFile = absent.c_str();
+    files.scratch2 = s2ok.c_str();
+    EXPECT_LT(calc_tm1(0, &s.desc, &s.param, &s.dims, &stats, s.expTable, nullptr, &info, &files,
+                       nullptr, nullptr, buf.data()),
+              0);
+    EXPECT_NE(capture.out().find("retour calc_tm0=-"), std::string::npos);
+    EXPECT_EQ(capture.out().find("tm1 vectI fin"), std::string::npos);
+    EXPECT_FALSE(exists(s1));
+    EXPECT_FALSE(exists(s2ok));
+  }
 
   // A pyramid record that does not belong to the image is refused before any work.
   std::vector<float> raw(std::max(s.saved, s.image.bytes.size() / 4));
