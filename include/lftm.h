@@ -378,10 +378,30 @@ LFTM_EXPORT int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, i
                              int32_t rang, const TmParam* tmParam, TmFiles files, float* work1,
                              float* work2, float* out);
 
-/** Stage 3: gamma, clipping, saturation and white balance; writes 8- or 16-bit samples.
- *  @param input the source image (ignored in disk mode); @param lum the luminance plane,
- *         normalised in place (ignored in disk mode).
- *  @return the number of rows processed, or a negative code. */
+/** Stage 3: stretches the stage-2 luminance plane between a black and a white point, then
+ *  restores colour with gamma, shadow clipping, saturation and white balance, and writes 8-bit
+ *  (`bits` 8) or 16-bit (`bits` 16) samples.
+ *  @param docType layout of `input`: 0 RGBE planar bytes, 1 interleaved 16-bit and 2 interleaved
+ *         8-bit samples (through `lut`), 10 interleaved floats; another value gives black pixels.
+ *  @param desc image layout; interleaved input rows and output rows are `rowStride` samples
+ *         apart (tiles start `rowSamples` samples per row into the input); with `planes` 3 the
+ *         output is three packed planes of width x height samples (red, green, blue).
+ *  @param files `threads` workers (below 2: the calling thread; above 32: 32); `readFromDisk`
+ *         non-zero selects disk mode, single-threaded: the RGBE rows are read from `inFile`,
+ *         which is deleted after a successful call, and the luminance plane is taken from the
+ *         last 4 x width x height bytes of `output` (height x rowStride 16-bit samples). Disk
+ *         mode needs docType 0, `bits` 16 and a `rowStride` of at least width x spp and
+ *         2 x width.
+ *  @param input the source image, read only (ignored in disk mode).
+ *  @param lum the luminance plane (width x height floats, not negative), normalised in place
+ *         (ignored in disk mode).
+ *  @param output height x rowStride samples, or 3 x width x height with planes.
+ *  @return the number of rows processed (the last tile's rows when threaded, the height after a
+ *          planar conversion), or -101 (a negative luminance value; nothing is written),
+ *          -102 (an empty plane), -2 (a worker could not be started, or disk mode: a short row
+ *          in `inFile`), -1 (disk mode: `inFile` cannot be opened, or a layout disk mode cannot
+ *          serve), -4 (no memory). Thread note: the buffers must not be touched by the caller
+ *          while the call runs. */
 LFTM_EXPORT int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmParam* param,
                              const LumStats* stats, const float* expTable, const float* lut,
                              const TmFiles* files, const void* input, float* lum, void* output);
