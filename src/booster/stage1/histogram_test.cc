@@ -95,16 +95,6 @@ TEST(HistogramTest, PercentilesOfAUniformPlane) {
   EXPECT_NEAR(stats.logClip, 9.97f, 0.01f + bin);
   EXPECT_NE(capture.out().find("percMed apres adjustment: 0.500\n"), std::string::npos);
   EXPECT_NE(capture.out().find("Percentile 25 50 75 99:  "), std::string::npos);
-
-  // A plane of one value has an empty range: fields 3-6 keep what they held.
-  LumStats flat{};
-  flat.lumMin = flat.lumMoy = 2.0f;
-  flat.lumMaxRatio = 1.0f;
-  flat.logMed = flat.log25 = flat.log75 = flat.logClip = -7.0f;
-  std::vector<int32_t> fresh(kHistogramBins, 0);
-  lftm::luminance_percentiles(plane.data(), 1000, 0.9975f, &flat, fresh.data());
-  EXPECT_EQ(flat.logMed, -7.0f);
-  EXPECT_EQ(flat.logClip, -7.0f);
 }
 
 }  // namespace
