@@ -60,9 +60,10 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   desc->bgr = 0;
 
   size_t imageBytes = 0, outputBytes = 0, floatBytes = 0;
+  const bool tiff = doc_type_for(call.extType) == LFTM_DOC_U16;
   if (!image_bytes(call.extType, w, h, spp, &imageBytes) ||
       !checked_product(w, h, static_cast<int64_t>(spp) * (bits / 8), &outputBytes) ||
-      !checked_product(w, h, 4 * static_cast<int64_t>(spp), &floatBytes)) {
+      (tiff && !checked_product(w, h, 4 * static_cast<int64_t>(spp), &floatBytes))) {
     return LFTM_ERR_TOO_LARGE;
   }
   Buffer input(std::malloc(imageBytes));
@@ -79,7 +80,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
 
   // RGBE planar bytes go in as they are; TIFF samples as interleaved floats.
   int32_t isFP = 0;
-  if (doc_type_for(call.extType) == LFTM_DOC_U16) {
+  if (tiff) {
     input = decode_tiff_samples(call.extType, static_cast<const uint16_t*>(input.get()),
                                 floatBytes / sizeof(float));
     if (!input) return LFTM_ERR_NO_MEMORY;

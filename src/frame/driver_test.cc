@@ -1,0 +1,247 @@
+// The drivers' input checks, writer choice, library loading codes and refusals.
+#include <ImfChannelList.h>
+#include <ImfHeader.h>
+#include <ImfOutputFile.h>
+#include <gtest/gtest.h>
+
+#include "frame/driver_test_support.h"
+#include "test_support.h"
+
+namespace lftm_test {
+namespace {
+
+const lftm::SiblingNames kMissing = {"No_Such_Jpeg.dll", "No_Such_Tiff_Writer.dll",
+                                     "No_Such_Tiff_Reader.dll", "No_Such_Exr.dll"};
+const lftm::SiblingNames kEmpty = {"lftm_stub_empty.dll", "lftm_stub_empty.dll",
+                                   "lftm_stub_empty.dll", "lftm_stub_empty.dll"};
+const lftm::SiblingNames kFirstOnly = {"lftm_stub_first.dll", "lftm_stub_first.dll",
+                                       "lftm_stub_first.dll", "lftm_stub_first.dll"};
+
+class DriverTest : public ::testing::TestWithParam<Driver> {
+ protected:
+  DriverRun base(const std::string& outName) {
+    DriverRun run;
+    run.driver = GetParam();
+    run.in = write_test_hdr(dir_.file("in.hdr"), 64, 48);
+    run.out = dir_.file(outName);
+    return run;
+  }
+  TempDir dir_;
+};
+
+TEST_P(DriverTest, UnsupportedInputKindsAreRefusedWithTheMessage) {
+  for (int32_t extType : {99, 102, 150, 199, 202, 0, -100}) {
+    DriverRun run = base("out.jpg");
+    run.extType = extType;
+    DiagCapture capture;
+    EXPECT_EQ(run_driver(run), LFTM_ERR_EXT_TYPE) << extType;
+    EXPECT_NE(capture.out().find("Invalid extension type paramater - Value passed is " +
+                                 std::to_string(extType)),
+              std::string::npos);
+    if (GetParam() == Driver::kTms) {
+      EXPECT_EQ(capture.out().find("Invalid"), 0u) << "nothing is printed before the message";
+    }
+    EXPECT_FALSE(file_exists(run.out));
+  }
+}
+
+TEST_P(DriverTest, OnlyExactlyJpgOrJPGAt8BitsGoesToTheJpegWriter) {
+  struct Case {
+    const char* name;
+    int32_t bits;
+    bool jpeg;
+  };
+  const Case cases[] = {{"a.jpg", 8, true},   {"b.JPG", 8, true},   {"c.Jpg", 8, false},
+                        {"d.jpeg", 8, false}, {"e.jpg", 16, false}, {"f.tif", 8, false},
+                        {"g.tif", 16, false}};
+  for (const Case& c : cases) {
+    DriverRun run = base(c.name);
+    run.bits = c.bits;
+    DiagCapture capture;
+    ASSERT_EQ(run_driver(run), 1) << c.name;
+    EXPECT_EQ(starts_with_jpeg_marker(run.out), c.jpeg) << c.name;
+    EXPECT_EQ(starts_with_tiff_header(run.out), !c.jpeg) << c.name;
+  }
+}
+
+TEST_P(DriverTest, MissingLibrariesGiveTheirCodesAndName) {
+  struct Case {
+    int32_t extType;
+    const char* out;
+    int32_t code;
+    const char* printed;
+  };
+  const Case cases[] = {{LFTM_EXT_HDR, "o.jpg", LFTM_ERR_LOAD_JPG, "libNo_Such_Jpeg.so"},
+                        {LFTM_EXT_HDR, "o.tif", LFTM_ERR_LOAD_TIFW, "libNo_Such_Tiff_Writer.so"}};
+  for (const Case& c : cases) {
+    DriverRun run = base(c.out);
+    run.extType = c.extType;
+    run.names = &kMissing;
+    DiagCapture capture;
+    EXPECT_EQ(run_driver(run), c.code);
+    EXPECT_NE(capture.out().find(std::string("Can not load ") + c.printed), std::string::npos);
+  }
+  // Readers are loaded after the writer: with the real writers and missing readers.
+  DiagCapture capture;
+  const lftm::SiblingNames realWritersOnly = {lftm::kJpegWriterLibrary,
+                                              lftm::kTiffWriterLibrary, "No_Such_Tiff_Reader.dll",
+                                              "No_Such_Exr.dll"};
+  DriverRun run = base("o.jpg");
+  run.names = &realWritersOnly;
+  run.extType = LFTM_EXT_TIF_LINEAR;
+  EXPECT_EQ(run_driver(run), LFTM_ERR_LOAD_TIFR);
+  run.extType = LFTM_EXT_EXR;
+  EXPECT_EQ(run_driver(run), LFTM_ERR_LOAD_EXR);
+}
+
+TEST_P(DriverTest, MissingEntryPointsGiveTheirCodesAndName) {
+  struct Case {
+    const lftm::SiblingNames* names;
+    int32_t extType;
+    const char* out;
+    int32_t code;
+    const char* entry;
+  };
+  const lftm::SiblingNames emptyReaders = {lftm::kJpegWriterLibrary, lftm::kTiffWriterLibrary,
+                                           "lftm_stub_empty.dll", "lftm_stub_empty.dll"};
+  const lftm::SiblingNames firstOnlyReaders = {lftm::kJpegWriterLibrary,
+                                               lftm::kTiffWriterLibrary, "lftm_stub_first.dll",
+                                               "lftm_stub_first.dll"};
+  const Case cases[] = {
+      {&kEmpty, LFTM_EXT_HDR, "o.jpg", LFTM_ERR_ENTRY_JPG, "LFwritejpg"},
+      {&kEmpty, LFTM_EXT_HDR, "o.tif", LFTM_ERR_ENTRY_BUF2TIF, "buf2tif"},
+      {&emptyReaders, LFTM_EXT_TIF_GAMMA, "o.jpg", LFTM_ERR_ENTRY_INFOTIF, "infotif"},
+      {&firstOnlyReaders, LFTM_EXT_TIF_GAMMA, "o.jpg", LFTM_ERR_ENTRY_READTIF, "LFreadtifflat"},
+      {&emptyReaders, LFTM_EXT_EXR, "o.jpg", LFTM_ERR_ENTRY_EXRDIM, "lfexr_dim"},
+      {&firstOnlyReaders, LFTM_EXT_EXR, "o.jpg", LFTM_ERR_ENTRY_EXRREAD, "lfexr_read"},
+  };
+  for (const Case& c : cases) {
+    DriverRun run = base(c.out);
+    run.extType = c.extType;
+    run.names = c.names;
+    DiagCapture capture;
+    EXPECT_EQ(run_driver(run), c.code) << c.entry;
+    EXPECT_NE(capture.out().find(std::string("GetProcAddress Failed for: ") + c.entry + "\n"),
+              std::string::npos)
+        << c.entry;
+  }
+  (void)kFirstOnly;
+}
+
+TEST_P(DriverTest, UnreadableInputsAndOutputsFailWithoutLeavingAFile) {
+  DiagCapture capture;
+  DriverRun run = base("out.jpg");
+  run.in = dir_.file("missing.hdr");
+  EXPECT_EQ(run_driver(run), LFTM_ERR_INFO);
+  run.in = dir_.file("missing.tif");
+  run.extType = LFTM_EXT_TIF_GAMMA;
+  EXPECT_EQ(run_driver(run), LFTM_ERR_INFO);
+  run.extType = LFTM_EXT_EXR;
+  EXPECT_EQ(run_driver(run), LFTM_ERR_INFO);
+
+  // A header that promises more pixels than the file holds.
+  DriverRun truncated = base("out.jpg");
+  std::vector<uint8_t> bytes = read_file(truncated.in);
+  bytes.resize(bytes.size() / 2);
+  write_file(truncated.in, bytes);
+  EXPECT_EQ(run_driver(truncated), LFTM_ERR_READ);
+  EXPECT_FALSE(file_exists(truncated.out));
+
+  // The writer cannot create the file: its code comes back, nothing is left.
+  DriverRun noFolder = base("no/such/folder/out.tif");
+  EXPECT_EQ(run_driver(noFolder), LFTM_ERR_WRITER_CREATE);
+  EXPECT_EQ(capture.out().find("saved as: " + noFolder.out), std::string::npos);
+}
+
+TEST_P(DriverTest, ImagesTooSmallOrTooLargeAreRefused) {
+  DiagCapture capture;
+  DriverRun tiny = base("tiny.tif");
+  tiny.in = write_test_hdr(dir_.file("tiny.hdr"), 9, 40);
+  // The Range Squeezer has no pyramid and handles any size.
+  EXPECT_EQ(run_driver(tiny), GetParam() == Driver::kTms ? 1 : LFTM_ERR_TOO_SMALL);
+
+  // An OpenEXR header of 70000 x 70000 pixels: every buffer would pass 2^31 bytes. (The
+  // file holds no pixels; nothing gets as far as reading them.)
+  DriverRun huge = base("huge.tif");
+  huge.extType = LFTM_EXT_EXR;
+  huge.in = dir_.file("huge.exr");
+  {
+    Imf::Header header(70000, 70000);
+    header.channels().insert("R", Imf::Channel(Imf::HALF));
+    Imf::OutputFile file(huge.in.c_str(), header);
+  }
+  EXPECT_EQ(run_driver(huge), LFTM_ERR_TOO_LARGE);
+  EXPECT_FALSE(file_exists(huge.out));
+
+  // A Radiance file the reader accepts but whose pyramid would pass 2^31 bytes.
+  if (GetParam() == Driver::kTonemap) {
+    std::vector<uint8_t> file = encode_rgbe_file(make_test_image(16, 16), false);
+    std::string text(file.begin(), file.end());
+    text.replace(text.find("-Y 16 +X 16"), 11, "-Y 22000 +X 20000");
+    huge.in = dir_.file("huge.hdr");
+    huge.extType = LFTM_EXT_HDR;
+    write_file(huge.in, std::vector<uint8_t>(text.begin(), text.end()));
+    EXPECT_EQ(run_driver(huge), LFTM_ERR_TOO_LARGE);
+  }
+}
+
+TEST_P(DriverTest, WritesTheLayoutBackAndTheWriterRecord) {
+  DriverRun run = base("out.tif");
+  run.bits = 16;
+  run.save.options[LFTM_SAVE_COMPRESSION] = LFTM_TIFF_LZW;
+  run.save.options[LFTM_SAVE_ICC] = LFTM_ICC_NONE;
+  ImageDesc desc;
+  DiagCapture capture;
+  ASSERT_EQ(run_driver(run, &desc), 1);
+  EXPECT_EQ(desc.width, 64);
+  EXPECT_EQ(desc.height, 48);
+  EXPECT_EQ(desc.spp, 3);
+  EXPECT_EQ(desc.rowSamples, 192);
+  EXPECT_EQ(desc.rowStride, 192);
+  EXPECT_EQ(desc.spare, 8);
+  TiffImage tiff;
+  ASSERT_TRUE(read_tiff(run.out, &tiff));
+  EXPECT_EQ(tiff.bits, 16);
+  EXPECT_EQ(tiff.compression, 5);  // LZW
+  EXPECT_FALSE(tiff.hasIcc);
+  // The settings of the run travel in the file.
+  const char* method = GetParam() == Driver::kTms ? "Range Squeezer" : "Texture Booster";
+  EXPECT_NE(tiff.xmp.find(std::string("<lftm:Method>") + method), std::string::npos);
+}
+
+TEST_P(DriverTest, AFlatImageFailsInTheSqueezerWithoutAFile) {
+  if (GetParam() != Driver::kTms) GTEST_SKIP() << "the Range Squeezer refuses flat images";
+  RgbePlanar flat = make_test_image(32, 32);
+  for (size_t i = 0; i < flat.bytes.size(); ++i) flat.bytes[i] = (i / 32) % 4 == 3 ? 130 : 200;
+  DriverRun run = base("flat.jpg");
+  write_file(run.in, encode_rgbe_file(flat, false));
+  DiagCapture capture;
+  EXPECT_EQ(run_driver(run), -1);
+  EXPECT_FALSE(file_exists(run.out));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDrivers, DriverTest,
+                         ::testing::Values(Driver::kTonemap, Driver::kTms),
+                         [](const ::testing::TestParamInfo<Driver>& info) {
+                           return info.param == Driver::kTms ? "tms" : "tonemap";
+                         });
+
+TEST(TonemapTest, DiskModeRefusesTiffBeforeLoadingAnything) {
+  TempDir dir;
+  DriverRun run;
+  run.extType = LFTM_EXT_TIF_GAMMA;
+  run.disk = true;
+  run.in = sample_path("golden_gate_linear16.tif");
+  run.out = dir.file("out.jpg");
+  run.names = &kMissing;
+  DiagCapture capture;
+  EXPECT_EQ(run_driver(run), LFTM_ERR_DISK_TIFF);
+  EXPECT_EQ(capture.out().find("Can not load"), std::string::npos);
+  // The Range Squeezer has no disk mode and does not refuse.
+  run.driver = Driver::kTms;
+  run.names = nullptr;
+  EXPECT_EQ(run_driver(run), 1);
+}
+
+}  // namespace
+}  // namespace lftm_test
