@@ -101,22 +101,6 @@ TEST(CalcTm3, TileAnnouncementsAndOffsets) {
             std::string::npos);
   EXPECT_NE(log.find("tm3_threaded 3  - yTile=6, hTile=4, ofs=192, mOfs=48 lOfs=288 \n"),
             std::string::npos);
-
-  // 16-bit interleaved input: each tile starts 2 x rowSamples bytes per row in.
-  ImageDesc d = image_desc(8, 10, 3, 8);
-  std::vector<uint16_t> input(8 * 10 * 3, 1000);
-  std::vector<float> lut = stage3_test::linear_lut();
-  std::vector<float> lum = stage3_test::test_plane(8, 10);
-  std::vector<uint8_t> out(8 * 10 * 3);
-  TmFiles files{};
-  files.threads = 4;
-  lftm_test::DiagCapture capture;
-  EXPECT_EQ(calc_tm3(1, &d, &s.param, &s.stats, s.table.data(), lut.data(), &files,
-                     input.data(), lum.data(), out.data()),
-            4);
-  EXPECT_NE(capture.err().find("yTile=6, hTile=4, ofs=288, mOfs=48 lOfs=144 \n"),
-            std::string::npos)
-      << capture.err();
 }
 
 TEST(CalcTm3, EightBitSourceIntoSixteenBitPlanes) {

@@ -168,29 +168,4 @@ TEST(Tm3Tile, InterleavedLayoutsReadTheSameColours) {
   EXPECT_GT(rgb[2], rgb[0]);
 }
 
-TEST(Tm3Tile, SampleLinesOnlyForLargeSixteenBitTiles) {
-  auto lines = [](int w, int h, int bits) {
-    std::vector<float> table = stage3_test::exp_table();
-    TmParam p = booster_defaults();
-    LumStats stats = scene_stats();
-    TmFiles files{};
-    ImageDesc d = image_desc(w, h, 3, bits);
-    lftm_test::RgbePlanar img = lftm_test::make_test_image(w, h);
-    std::vector<float> lum = stage3_test::test_plane(w, h);
-    std::vector<uint16_t> out(static_cast<size_t>(w) * h * 3);
-    lftm_test::DiagCapture capture;
-    lftm::tm3_tile(0, &d, &p, &stats, table.data(), nullptr, &files, img.bytes.data(),
-                   lum.data(), out.data());
-    size_t count = 0;
-    for (size_t at = capture.out().find("   Lin: "); at != std::string::npos;
-         at = capture.out().find("   Lin: ", at + 1)) {
-      ++count;
-    }
-    return count;
-  };
-  EXPECT_EQ(lines(48, 48, 16), 16u);  // rows and columns 10, 22, 34, 46
-  EXPECT_EQ(lines(48, 48, 8), 0u);
-  EXPECT_EQ(lines(3, 3, 16), 0u);
-}
-
 }  // namespace
