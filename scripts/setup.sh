@@ -18,6 +18,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
 fi
 
+# A decimal-comma locale, so that the tests can check that numbers never follow the host's.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf-\?8$'; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q "install ok installed" ||
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq locales
+  $sudo_cmd sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
+  $sudo_cmd locale-gen >/dev/null
+fi
+
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"

@@ -1,5 +1,7 @@
 #include "platform/diag.h"
 
+#include <locale.h>
+
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
@@ -18,7 +20,28 @@ std::mutex g_sink_mutex;
 SinkSlot g_sink;
 std::atomic<bool> g_has_sink{false};
 
+// Diagnostic numbers are written with a period whatever locale the host has set.
+locale_t c_numeric_locale() {
+  static locale_t loc = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+  return loc;
+}
+
+class CNumericScope {
+ public:
+  CNumericScope() : previous_(c_numeric_locale() != nullptr ? uselocale(c_numeric_locale())
+                                                            : nullptr) {}
+  ~CNumericScope() {
+    if (previous_ != nullptr) uselocale(previous_);
+  }
+  CNumericScope(const CNumericScope&) = delete;
+  CNumericScope& operator=(const CNumericScope&) = delete;
+
+ private:
+  locale_t previous_;
+};
+
 void emit(DiagStream stream, const char* format, va_list args) {
+  CNumericScope c_numbers;
   if (!g_has_sink.load(std::memory_order_acquire)) {
     std::vfprintf(stream == DiagStream::kOut ? stdout : stderr, format, args);
     return;
