@@ -39,8 +39,11 @@ void apply_range(int w, int h, bool is360, const float* p, float* q, int64_t beg
   }
 }
 
-// q = A p and the float sum of q x p over [begin, end) in position order, a row piece at a
-// time so that the piece is still in cache when it is summed.
+// Pieces short enough that the loads of the next piece overlap the serial sum of this one.
+constexpr int64_t kPiece = 256;
+
+// q = A p and the float sum of q x p over [begin, end) in position order, a short piece at
+// a time so that the piece is still in cache when it is summed.
 float apply_dot_range(int w, int h, bool is360, const float* p, float* q, int64_t begin,
                       int64_t end) {
   float s = 0.0f;
@@ -49,11 +52,13 @@ float apply_dot_range(int w, int h, bool is360, const float* p, float* q, int64_
     const int i = static_cast<int>(pos / w);
     const int64_t row = static_cast<int64_t>(i) * w;
     const int j0 = static_cast<int>(pos - row);
-    const int64_t row_end = row + w;
-    const int j1 = static_cast<int>((end < row_end ? end : row_end) - row);
+    int64_t stop = row + w;
+    if (stop > end) stop = end;
+    if (stop > pos + kPiece) stop = pos + kPiece;
+    const int j1 = static_cast<int>(stop - row);
     operator_image_row(p, w, h, is360, i, j0, j1, q);
-    for (int64_t k = row + j0; k < row + j1; ++k) s += q[k] * p[k];
-    pos = row + j1;
+    for (int64_t k = pos; k < stop; ++k) s += q[k] * p[k];
+    pos = stop;
   }
   return s;
 }
@@ -62,7 +67,6 @@ float update_dot_range(float alpha, const float* __restrict p, const float* __re
                        float* __restrict x, float* __restrict r, int64_t begin, int64_t end) {
   const float minus_alpha = -alpha;
   float s = 0.0f;
-  constexpr int64_t kPiece = 1024;
   for (int64_t a = begin; a < end; a += kPiece) {
     const int64_t b = end - a < kPiece ? end : a + kPiece;
     for (int64_t i = a; i < b; ++i) x[i] = x[i] + alpha * p[i];
