@@ -1,0 +1,143 @@
+// LFwritejpg, read back with libjpeg.
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "imageio/sibling_api.h"
+#include "test_support.h"
+
+namespace {
+
+struct Decoded {
+  int width = 0, height = 0, components = 0;
+  int density = 0;
+  bool icc = false;
+  std::string comment;
+  std::vector<uint8_t> pixels;
+};
+
+Decoded decode(const std::string& path) {
+  Decoded d;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  EXPECT_NE(file, nullptr);
+  if (file == nullptr) return d;
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr errors;
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&cinfo);
+  jpeg_stdio_src(&cinfo, file);
+  jpeg_save_markers(&cinfo, JPEG_COM, 0xFFFF);
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+  jpeg_read_header(&cinfo, TRUE);
+  JOCTET* icc = nullptr;
+  unsigned int iccLength = 0;
+  d.icc = jpeg_read_icc_profile(&cinfo, &icc, &iccLength) && iccLength > 0;
+  std::free(icc);
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
+    if (m->marker == JPEG_COM) d.comment.assign(reinterpret_cast<char*>(m->data), m->data_length);
+  }
+  jpeg_start_decompress(&cinfo);
+  d.width = static_cast<int>(cinfo.output_width);
+  d.height = static_cast<int>(cinfo.output_height);
+  d.components = cinfo.output_components;
+  d.density = cinfo.X_density;
+  d.pixels.resize(static_cast<size_t>(d.width) * d.height * d.components);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = d.pixels.data() + static_cast<size_t>(cinfo.output_scanline) * d.width *
+                                         d.components;
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  std::fclose(file);
+  return d;
+}
+
+HdrFileInfo info_for(int w, int h, int spp, bool widened = false) {
+  HdrFileInfo info = {};
+  info.infos[0] = w;
+  info.infos[1] = h;
+  info.infos[2] = spp;
+  info.infos[3] = 8;
+  info.infos[7] = widened ? 1 : 0;
+  return info;
+}
+
+// A smooth colour image, which JPEG keeps closely at the highest quality.
+std::vector<uint8_t> gradient(int w, int h) {
+  std::vector<uint8_t> px(static_cast<size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &px[(static_cast<size_t>(y) * w + x) * 3];
+      p[0] = static_cast<uint8_t>(x * 255 / (w - 1));
+      p[1] = static_cast<uint8_t>(y * 255 / (h - 1));
+      p[2] = static_cast<uint8_t>(128 + 100 * std::sin(x * 0.05));
+    }
+  }
+  return px;
+}
+
+double mean_error(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  double sum = 0;
+  for (size_t i = 0; i < a.size(); ++i) sum += std::abs(a[i] - b[i]);
+  return sum / static_cast<double>(a.size());
+}
+
+TEST(JpegWriterTest, ColourAndGreyRoundTripWithTheirMarkers) {
+  lftm_test::TempDir dir;
+  const int w = 64, h = 40;
+  const std::vector<uint8_t> px = gradient(w, h);
+  HdrFileInfo info = info_for(w, h, 3);
+  info.infos[4] = 300;
+  const std::string out = dir.file("c.jpg");
+  const char* comment = "tone mapped";
+  ASSERT_EQ(LFwritejpg(out.c_str(), 100, &info, w * 3, 0, reinterpret_cast<intptr_t>(comment),
+                       0, 1, 0, px.data()),
+            1);
+  Decoded d = decode(out);
+  EXPECT_EQ(d.width, w);
+  EXPECT_EQ(d.height, h);
+  EXPECT_EQ(d.components, 3);
+  EXPECT_EQ(d.density, 300);
+  EXPECT_TRUE(d.icc);
+  EXPECT_EQ(d.comment, "tone mapped");
+  EXPECT_LT(mean_error(px, d.pixels), 1.5);
+
+  // Grey from 16-bit samples, default quality and resolution, no profile.
+  std::vector<uint16_t> grey(w * h);
+  std::vector<uint8_t> grey8(w * h);
+  for (size_t i = 0; i < grey.size(); ++i) {
+    grey8[i] = static_cast<uint8_t>((i % w) * 4);
+    grey[i] = static_cast<uint16_t>(grey8[i] * 257);
+  }
+  info = info_for(w, h, 1, true);
+  const std::string outGrey = dir.file("g.jpg");
+  ASSERT_EQ(LFwritejpg(outGrey.c_str(), 0, &info, w, 0, 0, 0, 0, 0, grey.data()), 1);
+  Decoded g = decode(outGrey);
+  EXPECT_EQ(g.components, 1);
+  EXPECT_EQ(g.density, 72);
+  EXPECT_FALSE(g.icc);
+  EXPECT_LT(mean_error(grey8, g.pixels), 2.0);
+}
+
+TEST(JpegWriterTest, RefusesWhatJpegCannotHoldAndLeavesNoFile) {
+  lftm_test::TempDir dir;
+  std::vector<uint8_t> px(300, 9);
+  const std::string out = dir.file("x.jpg");
+  HdrFileInfo tooWide = info_for(70000, 1, 3);
+  EXPECT_EQ(LFwritejpg(out.c_str(), 90, &tooWide, 210000, 0, 0, 0, 0, 0, px.data()),
+            LFTM_ERR_WRITER_ARGS);
+  HdrFileInfo ok = info_for(10, 10, 3);
+  EXPECT_EQ(LFwritejpg(out.c_str(), 90, &ok, 29, 0, 0, 0, 0, 0, px.data()),
+            LFTM_ERR_WRITER_ARGS);
+  EXPECT_EQ(LFwritejpg(dir.file("no/x.jpg").c_str(), 90, &ok, 30, 0, 0, 0, 0, 0, px.data()),
+            LFTM_ERR_WRITER_CREATE);
+  EXPECT_TRUE(lftm_test::read_file(out).empty());
+}
+
+}  // namespace

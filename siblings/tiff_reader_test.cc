@@ -1,0 +1,224 @@
+// infotif and LFreadtifflat on files written here with libtiff in many layouts.
+#include <tiffio.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "imageio/sibling_api.h"
+#include "test_support.h"
+
+namespace {
+
+struct Spec {
+  uint32_t width = 37, height = 23;
+  uint16_t spp = 3, bits = 16;
+  uint16_t photometric = PHOTOMETRIC_RGB;
+  uint16_t planar = PLANARCONFIG_CONTIG;
+  uint16_t compression = COMPRESSION_NONE;
+  uint16_t format = SAMPLEFORMAT_UINT;
+  uint32_t tile = 0;  // 0: strips
+};
+
+// The stored value of sample s of pixel (x, y).
+uint32_t value(const Spec& spec, uint32_t x, uint32_t y, uint16_t s) {
+  uint32_t v = 97 * x + 311 * y + 4099 * s + 5;
+  return spec.bits == 8 ? v % 256 : v % 65536;
+}
+
+void put(const Spec& spec, std::vector<uint8_t>* buf, size_t index, uint32_t v) {
+  if (spec.bits == 8) {
+    (*buf)[index] = static_cast<uint8_t>(v);
+  } else {
+    uint16_t s = static_cast<uint16_t>(v);
+    std::memcpy(buf->data() + 2 * index, &s, 2);
+  }
+}
+
+void write_tiff(const std::string& path, const Spec& spec, int pages = 1) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  for (int page = 0; page < pages; ++page) {
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, spec.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, spec.height + page);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.spp);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, spec.format);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.planar);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
+    if (spec.spp == 2 || spec.spp == 4) {
+      uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+      TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    }
+    std::vector<uint16_t> map(256);
+    if (spec.photometric == PHOTOMETRIC_PALETTE) {
+      for (int i = 0; i < 256; ++i) map[i] = static_cast<uint16_t>(i * 200);
+      TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data(), map.data());
+    }
+    const uint32_t height = spec.height + page;
+    const bool separate = spec.planar == PLANARCONFIG_SEPARATE;
+    const uint16_t planes = separate ? spec.spp : 1;
+    const uint16_t perPixel = separate ? 1 : spec.spp;
+    if (spec.tile == 0) {
+      std::vector<uint8_t> line(static_cast<size_t>(spec.width) * spec.spp * 4);
+      for (uint16_t p = 0; p < planes; ++p) {
+        for (uint32_t y = 0; y < height; ++y) {
+          for (uint32_t x = 0; x < spec.width; ++x) {
+            for (uint16_t s = 0; s < perPixel; ++s) {
+              put(spec, &line, x * perPixel + s, value(spec, x, y, separate ? p : s));
+            }
+          }
+          ASSERT_EQ(TIFFWriteScanline(tif, line.data(), y, p), 1);
+        }
+      }
+    } else {
+      TIFFSetField(tif, TIFFTAG_TILEWIDTH, spec.tile);
+      TIFFSetField(tif, TIFFTAG_TILELENGTH, spec.tile);
+      std::vector<uint8_t> tile(static_cast<size_t>(spec.tile) * spec.tile * spec.spp * 4);
+      for (uint16_t p = 0; p < planes; ++p) {
+        for (uint32_t ty = 0; ty < height; ty += spec.tile) {
+          for (uint32_t tx = 0; tx < spec.width; tx += spec.tile) {
+            for (uint32_t y = 0; y < spec.tile; ++y) {
+              for (uint32_t x = 0; x < spec.tile; ++x) {
+                for (uint16_t s = 0; s < perPixel; ++s) {
+                  put(spec, &tile, (y * spec.tile + x) * perPixel + s,
+                      value(spec, tx + x, ty + y, separate ? p : s));
+                }
+              }
+            }
+            ASSERT_GE(TIFFWriteTile(tif, tile.data(), tx, ty, 0, p), 0);
+          }
+        }
+      }
+    }
+    TIFFWriteDirectory(tif);
+  }
+  TIFFClose(tif);
+}
+
+// Reads `spp` samples per pixel at 16 bits and checks each against `expected`.
+void expect_read(const std::string& path, const Spec& spec, int spp,
+                 const std::function<uint16_t(uint32_t, uint32_t, int)>& expected) {
+  std::vector<uint16_t> out(static_cast<size_t>(spec.width) * spec.height * spp);
+  ASSERT_EQ(LFreadtifflat(path.c_str(), 0, spec.width, spec.height, spp, 16, out.data()),
+            static_cast<int32_t>(spec.height));
+  for (uint32_t y = 0; y < spec.height; ++y) {
+    for (uint32_t x = 0; x < spec.width; ++x) {
+      for (int s = 0; s < spp; ++s) {
+        ASSERT_EQ(out[(static_cast<size_t>(y) * spec.width + x) * spp + s], expected(x, y, s))
+            << x << "," << y << " sample " << s;
+      }
+    }
+  }
+}
+
+TEST(TiffReaderTest, ReadsStripsTilesPlanesAndCompressions) {
+  lftm_test::TempDir dir;
+  struct Case {
+    const char* name;
+    Spec spec;
+    int spp;  // requested
+  };
+  Spec rgb8;
+  rgb8.bits = 8;
+  rgb8.compression = COMPRESSION_LZW;
+  Spec rgba16Tiled;
+  rgba16Tiled.spp = 4;
+  rgba16Tiled.tile = 16;
+  rgba16Tiled.compression = COMPRESSION_ADOBE_DEFLATE;
+  Spec separate16;
+  separate16.planar = PLANARCONFIG_SEPARATE;
+  separate16.compression = COMPRESSION_PACKBITS;
+  Spec greyAlpha8;
+  greyAlpha8.bits = 8;
+  greyAlpha8.spp = 2;
+  greyAlpha8.photometric = PHOTOMETRIC_MINISBLACK;
+  const Case cases[] = {{"rgb8_lzw", rgb8, 3},
+                        {"rgba16_tiled_deflate", rgba16Tiled, 3},
+                        {"rgb16_separate_packbits", separate16, 3},
+                        {"greyalpha8", greyAlpha8, 1}};
+  for (const Case& c : cases) {
+    const std::string path = dir.file(std::string(c.name) + ".tif");
+    write_tiff(path, c.spec);
+    HdrFileInfo info = {};
+    ASSERT_EQ(infotif(path.c_str(), 0, &info), 16) << c.name;
+    EXPECT_EQ(info.infos[0], 37);
+    EXPECT_EQ(info.infos[1], 23);
+    EXPECT_EQ(info.infos[2], c.spec.spp) << c.name;
+    EXPECT_EQ(info.infos[3], c.spec.bits);
+    EXPECT_EQ(info.infos[4], c.spec.tile > 0 ? 1 : 0);
+    const Spec spec = c.spec;
+    expect_read(path, spec, c.spp, [&](uint32_t x, uint32_t y, int s) {
+      uint32_t v = value(spec, x, y, static_cast<uint16_t>(s));
+      return static_cast<uint16_t>(spec.bits == 8 ? v * 257 : v);
+    });
+  }
+}
+
+TEST(TiffReaderTest, InvertsMinIsWhiteExpandsPalettesAndNarrowsOnRequest) {
+  lftm_test::TempDir dir;
+  Spec white;
+  white.bits = 8;
+  white.spp = 1;
+  white.photometric = PHOTOMETRIC_MINISWHITE;
+  write_tiff(dir.file("white.tif"), white);
+  expect_read(dir.file("white.tif"), white, 1, [&](uint32_t x, uint32_t y, int) {
+    return static_cast<uint16_t>(65535 - value(white, x, y, 0) * 257);
+  });
+
+  Spec palette = white;
+  palette.photometric = PHOTOMETRIC_PALETTE;
+  write_tiff(dir.file("palette.tif"), palette);
+  HdrFileInfo info = {};
+  ASSERT_EQ(infotif(dir.file("palette.tif").c_str(), 0, &info), 16);
+  EXPECT_EQ(info.infos[2], 3) << "a palette image is delivered as RGB";
+  expect_read(dir.file("palette.tif"), palette, 3, [&](uint32_t x, uint32_t y, int) {
+    return static_cast<uint16_t>(value(palette, x, y, 0) * 200);
+  });
+
+  Spec rgb16;
+  write_tiff(dir.file("rgb16.tif"), rgb16);
+  std::vector<uint8_t> out8(37 * 23 * 3);
+  ASSERT_EQ(LFreadtifflat(dir.file("rgb16.tif").c_str(), 0, 37, 23, 3, 8, out8.data()), 23);
+  EXPECT_EQ(out8[5], (value(rgb16, 1, 0, 2) * 255 + 32767) / 65535);
+}
+
+TEST(TiffReaderTest, ReportsWhatItCannotDeliver) {
+  lftm_test::TempDir dir;
+  Spec floats;
+  floats.bits = 32;
+  floats.format = SAMPLEFORMAT_IEEEFP;
+  write_tiff(dir.file("float.tif"), floats);
+  Spec signed16;
+  signed16.format = SAMPLEFORMAT_INT;
+  write_tiff(dir.file("signed.tif"), signed16);
+  HdrFileInfo info = {};
+  EXPECT_EQ(infotif(dir.file("float.tif").c_str(), 0, &info), 32);
+  EXPECT_EQ(infotif(dir.file("signed.tif").c_str(), 0, &info), 0);
+  std::vector<uint16_t> out(37 * 23 * 4);
+  EXPECT_EQ(LFreadtifflat(dir.file("float.tif").c_str(), 0, 37, 23, 3, 16, out.data()),
+            LFTM_ERR_SIB_LAYOUT);
+
+  Spec rgb;
+  write_tiff(dir.file("two_pages.tif"), rgb, 2);
+  const std::string twoPages = dir.file("two_pages.tif");
+  EXPECT_EQ(LFreadtifflat(twoPages.c_str(), 0, 36, 23, 3, 16, out.data()), LFTM_ERR_SIB_SIZE);
+  EXPECT_EQ(LFreadtifflat(twoPages.c_str(), 0, 37, 23, 4, 16, out.data()), LFTM_ERR_SIB_SIZE);
+  EXPECT_EQ(LFreadtifflat(twoPages.c_str(), 0, 37, 23, 3, 12, out.data()), LFTM_ERR_SIB_LAYOUT);
+  // The second directory is one row taller.
+  ASSERT_EQ(infotif(twoPages.c_str(), 1, &info), 16);
+  EXPECT_EQ(info.infos[1], 24);
+  EXPECT_EQ(LFreadtifflat(twoPages.c_str(), 1, 37, 24, 3, 16, out.data()), 24);
+  EXPECT_EQ(infotif(twoPages.c_str(), 2, &info), LFTM_ERR_SIB_OPEN);
+
+  const std::string missing = dir.file("missing.tif");
+  EXPECT_EQ(infotif(missing.c_str(), 0, &info), LFTM_ERR_SIB_OPEN);
+  EXPECT_EQ(LFreadtifflat(missing.c_str(), 0, 37, 23, 3, 16, out.data()), LFTM_ERR_SIB_OPEN);
+  lftm_test::write_file(dir.file("text.tif"), {'n', 'o', 't', ' ', 'a', ' ', 't', 'i', 'f'});
+  EXPECT_EQ(infotif(dir.file("text.tif").c_str(), 0, &info), LFTM_ERR_SIB_OPEN);
+}
+
+}  // namespace
