@@ -1,5 +1,7 @@
 #include "image_source.h"
 
+#include <cstdio>
+
 #include "frame/driver_io.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/sizes.h"
@@ -48,12 +50,21 @@ int32_t probe_with(const lftm::SiblingSet& siblings, const std::string& path,
   return 0;
 }
 
+// The format of a file, or the code that says why it has none.
+int32_t recognise(const std::string& path, SourceImage* image) {
+  image->path = path;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return LFTM_ERR_INFO;
+  std::fclose(file);
+  image->format = detect_input_format(path);
+  return image->format == InputFormat::kUnknown ? LFTM_ERR_EXT_TYPE : 0;
+}
+
 }  // namespace
 
 int32_t probe_image(const std::string& path, TiffEncoding encoding, SourceImage* image) {
-  image->path = path;
-  image->format = detect_input_format(path);
-  if (image->format == InputFormat::kUnknown) return LFTM_ERR_EXT_TYPE;
+  int32_t known = recognise(path, image);
+  if (known < 0) return known;
   lftm::SiblingSet siblings;
   int32_t loaded = siblings.load_reader(lftm::default_sibling_names(),
                                         ext_type_of(image->format, 16, encoding));
@@ -62,9 +73,8 @@ int32_t probe_image(const std::string& path, TiffEncoding encoding, SourceImage*
 }
 
 int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* image) {
-  image->path = path;
-  image->format = detect_input_format(path);
-  if (image->format == InputFormat::kUnknown) return LFTM_ERR_EXT_TYPE;
+  int32_t known = recognise(path, image);
+  if (known < 0) return known;
   lftm::SiblingSet siblings;
   int32_t loaded = siblings.load_reader(lftm::default_sibling_names(),
                                         ext_type_of(image->format, 16, encoding));
