@@ -69,6 +69,9 @@ int plan_grid(int W, int H, int coarseW, int coarseH, int total, int N, GridPlan
   const GridLevel& last = plan->level[k];
   const int64_t needed = last.offset + static_cast<int64_t>(last.w) * last.h;
   if (needed > n || needed > total) return -1;
+  // The buffers hold the levels the cycles visit, which is never more than the caller's
+  // description (and fits the documented work buffers even for long thin images).
+  plan->total = needed;
   return 0;
 }
 

@@ -28,7 +28,7 @@ struct GridPlan {
   int N;                  // the level count actually used
   bool divisible;         // W and H are multiples of 2^N
   int coarseW, coarseH;   // the coarsest size as given or recomputed
-  int64_t total;          // floats of the solution pyramid (n)
+  int64_t total;          // floats of the levels visited: the size of U and P
   int depth;              // levels below level 0 that the cycles use
   GridLevel level[kMaxGridLevels];
   UnevenStep step;        // the level 0 - level 1 transfer of an uneven image

@@ -206,6 +206,25 @@ TEST(MultigridTest, ThreadsAndDiskModeGiveTheSameBits) {
   EXPECT_EQ(std::log(first), streamed[0]);
 }
 
+TEST(MultigridTest, WorkBuffersGiveTheSameBits) {
+  lftm_test::DiagCapture quiet;
+  const int W = 96, H = 64;
+  const std::vector<float> f = lftm_test::random_vector(W * H, 12, -0.01f, 0.01f);
+  Described d = describe(W, H, 3);
+  std::vector<float> plain(static_cast<size_t>(d.total)), given(static_cast<size_t>(d.total));
+  std::copy(f.begin(), f.end(), plain.begin());
+  std::copy(f.begin(), f.end(), given.begin());
+  ImageDesc desc{};
+  desc.width = W;
+  desc.height = H;
+  ASSERT_EQ(calc_tm2old(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, nullptr, nullptr,
+                        plain.data()), H);
+  std::vector<float> work1(3 * W * H, 4.0f);
+  ASSERT_EQ(calc_tm2old(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, work1.data(),
+                        nullptr, given.data()), H);
+  EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + W * H, given.begin()));
+}
+
 TEST(MultigridTest, ElongatedImagesAndShortDescentsStayInsideTheirBuffers) {
   lftm_test::DiagCapture quiet;
   struct Case { int W, H, N; } cases[] = {{12, 400, 5}, {400, 12, 6}, {4096, 64, 4}, {37, 29, 3}};

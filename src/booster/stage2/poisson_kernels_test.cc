@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,37 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
         EXPECT_TRUE(same_bits(r, r2));
         EXPECT_TRUE(same_bits(plain_rr, fused_rr)) << s.w << "x" << s.h << " T=" << T;
       }
+    }
+  }
+}
+
+// Vectors far larger than the cache, aligned or not.
+TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceOnLargeVectors) {
+  lftm_test::DiagCapture quiet;
+  const int w = 2049, h = 2048, n = w * h;
+  for (int shift : {0, 1}) {
+    std::vector<float> store = random_vector(static_cast<size_t>(4 * n + 4), 41);
+    float* p = store.data() + shift;
+    std::vector<float> q_plain(n), q_fused_store(n + 1);
+    float* q_fused = q_fused_store.data() + shift;
+    for (int T : {0, 2}) {
+      tm20_apply(T, w, h, 0, p, q_plain.data());
+      float plain = vec_dot(T, n, q_plain.data(), p);
+      EXPECT_TRUE(same_bits(plain, apply_dot(T, w, h, 0, p, q_fused)));
+      EXPECT_EQ(std::memcmp(q_plain.data(), q_fused, sizeof(float) * n), 0);
+
+      std::vector<float> x(p + n, p + 2 * n), r(p + 2 * n, p + 3 * n), x2 = x, r2 = r;
+      vec_axpy(T, n, x.data(), 0.25f, p, x.data());
+      vec_axpy(T, n, r.data(), -0.25f, q_plain.data(), r.data());
+      float rr = vec_dot(T, n, r.data(), r.data());
+      EXPECT_TRUE(same_bits(rr, update_dot(T, n, 0.25f, p, q_plain.data(), x2.data(), r2.data())));
+      EXPECT_TRUE(same_bits(x, x2));
+      EXPECT_TRUE(same_bits(r, r2));
+
+      std::vector<float> direction(p, p + n), expected(n);
+      for (int i = 0; i < n; ++i) expected[i] = r[i] + 0.5f * direction[i];
+      vec_axpy(T, n, r.data(), 0.5f, direction.data(), direction.data());
+      EXPECT_TRUE(same_bits(direction, expected));
     }
   }
 }

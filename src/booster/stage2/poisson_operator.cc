@@ -27,9 +27,10 @@ float edge_pixel(const float* up, const float* cur, const float* down, const flo
 
 // Columns that have both horizontal neighbours: the same operations as edge_pixel, written
 // so that the compiler can vectorise them.
+// out[k] receives column first + k.
 template <bool kPole, bool kUp, bool kDown>
 void inner_columns(const float* up, const float* cur, const float* down, float pole, int j0,
-                   int j1, float* out) {
+                   int j1, int first, float* out) {
   for (int j = j0; j < j1; ++j) {
     float s = 0.0f;
     if (kPole) s += pole;
@@ -43,7 +44,7 @@ void inner_columns(const float* up, const float* cur, const float* down, float p
     s -= c;
     s -= c;
     if (kDown) s -= c;
-    out[j] = s;
+    out[j - first] = s;
   }
 }
 
@@ -62,18 +63,18 @@ void operator_row(const float* up, const float* cur, const float* down, const fl
   if (a < b) {
     const float p = pole != nullptr ? *pole : 0.0f;
     if (pole != nullptr) {
-      if (down != nullptr) inner_columns<true, false, true>(up, cur, down, p, a, b, out);
-      else inner_columns<true, false, false>(up, cur, down, p, a, b, out);
+      if (down != nullptr) inner_columns<true, false, true>(up, cur, down, p, a, b, j0, out);
+      else inner_columns<true, false, false>(up, cur, down, p, a, b, j0, out);
     } else if (up != nullptr) {
-      if (down != nullptr) inner_columns<false, true, true>(up, cur, down, p, a, b, out);
-      else inner_columns<false, true, false>(up, cur, down, p, a, b, out);
+      if (down != nullptr) inner_columns<false, true, true>(up, cur, down, p, a, b, j0, out);
+      else inner_columns<false, true, false>(up, cur, down, p, a, b, j0, out);
     } else {
-      if (down != nullptr) inner_columns<false, false, true>(up, cur, down, p, a, b, out);
-      else inner_columns<false, false, false>(up, cur, down, p, a, b, out);
+      if (down != nullptr) inner_columns<false, false, true>(up, cur, down, p, a, b, j0, out);
+      else inner_columns<false, false, false>(up, cur, down, p, a, b, j0, out);
     }
   }
   if (w > 1 && j1 >= w && j0 <= w - 1) {
-    out[w - 1] = edge_pixel(up, cur, down, pole, w, is360, w - 1);
+    out[w - 1 - j0] = edge_pixel(up, cur, down, pole, w, is360, w - 1);
   }
 }
 
@@ -84,7 +85,7 @@ void operator_image_row(const float* v, int w, int h, bool is360, int i, int j0,
   const float* up = i > 0 ? cur - w : nullptr;
   const float* down = i < h - 1 ? cur + w : nullptr;
   const float* pole = (i == 0 && is360) ? v + (w >> 1) : nullptr;
-  operator_row(up, cur, down, pole, w, is360, j0, j1, y + row);
+  operator_row(up, cur, down, pole, w, is360, j0, j1, y + row + j0);
 }
 
 void print_band_samples(int w, const float* v, const float* y, int first, int rows) {

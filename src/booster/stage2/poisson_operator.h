@@ -8,9 +8,9 @@
 
 namespace lftm {
 
-// Columns [j0, j1) of one output row. `up` and `down` are the neighbouring input rows or
-// null at the top and bottom; `pole` points at the pole value for the top row of a wrapped
-// level and is null elsewhere.
+// Columns [j0, j1) of one output row into out[0 .. j1 - j0). `up` and `down` are the
+// neighbouring input rows or null at the top and bottom; `pole` points at the pole value for
+// the top row of a wrapped level and is null elsewhere.
 void operator_row(const float* up, const float* cur, const float* down, const float* pole,
                   int w, bool is360, int j0, int j1, float* out);
 
