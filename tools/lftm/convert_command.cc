@@ -131,8 +131,8 @@ int convert_one(const Job& job, const CliOptions& options, const TmParam& params
           : tonemap(image.extType, &desc, &params, options.quality, &options.save, w6, w7,
                     options.chroma444, w9, 0, nullptr, &files, job.output.c_str());
   if (result < 0) {
-    std::fprintf(stderr, "lftm: %s: %s (code %d)\n", job.input.c_str(), describe_code(result),
-                 result);
+    std::fprintf(stderr, "lftm: %s: %s (code %d)\n", job.input.c_str(),
+                 describe_method_code(options.method, result), result);
     return kExitFailed;
   }
   if (options.progress) {

@@ -10,6 +10,25 @@ struct CodeText {
   const char* text;
 };
 
+// Codes whose meaning depends on the method that returned them.
+struct MethodCodeText {
+  int32_t method;
+  int32_t code;
+  const char* text;
+};
+
+constexpr MethodCodeText kMethodCodes[] = {
+    {LFTM_METHOD_RANGE_SQUEEZER, -1,
+     "the image has one luminance everywhere: there is nothing to tone map"},
+    {LFTM_METHOD_TEXTURE_BOOSTER, -101,
+     "the reconstructed luminance came out negative: try other settings (Smoothing, "
+     "Microcontrast)"},
+    {LFTM_METHOD_TEXTURE_BOOSTER, -102, "the reconstructed luminance plane is empty"},
+    {LFTM_METHOD_TEXTURE_BOOSTER, -20,
+     "a scratch file of the solver could not be written or read: check the free space in "
+     "the temporary directory ($TMPDIR)"},
+};
+
 // One entry per negative code of the library, its drivers and the sibling libraries. Codes
 // that mean different things in different calls are described by what they mean in the
 // calls this tool makes (the drivers and the readers).
@@ -104,6 +123,13 @@ const char* describe_code(int32_t code) {
     if (entry.code == code) return entry.text;
   }
   return "unknown error";
+}
+
+const char* describe_method_code(int32_t method, int32_t code) {
+  for (const MethodCodeText& entry : kMethodCodes) {
+    if (entry.method == method && entry.code == code) return entry.text;
+  }
+  return describe_code(code);
 }
 
 bool is_known_code(int32_t code) {

@@ -9,6 +9,10 @@ namespace lftm_cli {
 // What went wrong and what to do about it; "unknown error" for a code not in the table.
 const char* describe_code(int32_t code);
 
+// The same for a code returned by a tone-mapping run of `method` (1 or 2), where a few codes
+// mean something of their own (the Range Squeezer's -1: an image of a single luminance).
+const char* describe_method_code(int32_t method, int32_t code);
+
 // True when the table has a sentence for `code`.
 bool is_known_code(int32_t code);
 

@@ -25,6 +25,10 @@ TEST(MessagesTest, EveryLibraryCodeHasOneSentenceAndUnknownCodesSaySo) {
     EXPECT_LT(known_code_at(i), 0);
     EXPECT_TRUE(seen.insert(known_code_at(i)).second) << "listed twice: " << known_code_at(i);
   }
+  // Codes of one method's own.
+  EXPECT_STRNE(describe_method_code(LFTM_METHOD_RANGE_SQUEEZER, -1), describe_code(-1));
+  EXPECT_STRNE(describe_method_code(LFTM_METHOD_TEXTURE_BOOSTER, -101), describe_code(-101));
+  EXPECT_STREQ(describe_method_code(LFTM_METHOD_TEXTURE_BOOSTER, -1), describe_code(-1));
   EXPECT_STREQ(describe_code(-999), "unknown error");
   EXPECT_STREQ(describe_code(1), "unknown error");
 }
