@@ -4,31 +4,41 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 namespace lftm_fuzz {
 namespace {
 
-std::string g_path;
+std::map<std::string, std::string>& paths() {
+  static std::map<std::string, std::string> bySuffix;
+  return bySuffix;
+}
 
-void remove_input_file() {
-  if (!g_path.empty()) unlink(g_path.c_str());
+void remove_scratch_files() {
+  for (const auto& entry : paths()) unlink(entry.second.c_str());
 }
 
 }  // namespace
 
-const char* write_input_file(const uint8_t* data, size_t size, const char* suffix) {
-  if (g_path.empty()) {
+const char* scratch_file_path(const char* suffix) {
+  std::string& path = paths()[suffix];
+  if (path.empty()) {
+    if (paths().size() == 1) std::atexit(remove_scratch_files);
     const char* tmp = std::getenv("TMPDIR");
-    g_path = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/lftm_fuzz_" +
-             std::to_string(getpid()) + suffix;
-    std::atexit(remove_input_file);
+    path = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/lftm_fuzz_" +
+           std::to_string(getpid()) + suffix;
   }
-  std::FILE* f = std::fopen(g_path.c_str(), "wb");
+  return path.c_str();
+}
+
+const char* write_input_file(const uint8_t* data, size_t size, const char* suffix) {
+  const char* path = scratch_file_path(suffix);
+  std::FILE* f = std::fopen(path, "wb");
   if (f == nullptr) return nullptr;
   bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
   if (std::fclose(f) != 0 || !ok) return nullptr;
-  return g_path.c_str();
+  return path;
 }
 
 }  // namespace lftm_fuzz

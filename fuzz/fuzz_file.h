@@ -1,4 +1,4 @@
-// The readers under test take file paths: each fuzz input is written to one scratch file.
+// The readers under test take file paths: each fuzz input is written to a scratch file.
 #ifndef LFTM_FUZZ_FUZZ_FILE_H_
 #define LFTM_FUZZ_FUZZ_FILE_H_
 
@@ -7,8 +7,11 @@
 
 namespace lftm_fuzz {
 
-// Writes data to this process's scratch file (created on first use, removed at exit) and
-// returns its path, or null when it cannot be written.
+// This process's scratch file for `suffix` (one file per suffix, removed at exit).
+const char* scratch_file_path(const char* suffix);
+
+// Writes data to the scratch file for `suffix` and returns its path, or null when it cannot
+// be written.
 const char* write_input_file(const uint8_t* data, size_t size, const char* suffix);
 
 }  // namespace lftm_fuzz

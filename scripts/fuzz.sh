@@ -7,8 +7,9 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 jobs=$(nproc)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DLFTM_BUILD_FUZZ=ON -DLFTM_SANITIZE=ON -DLFTM_BUILD_TESTS=OFF -DLFTM_BUILD_BENCH=OFF
-cmake --build build-fuzz -j "$jobs"
+      -DLFTM_BUILD_FUZZ=ON -DLFTM_SANITIZE=ON -DLFTM_BUILD_TESTS=OFF -DLFTM_BUILD_BENCH=OFF \
+      -DLFTM_BUILD_SIBLINGS=ON
+cmake --build build-fuzz -j "$jobs" --target lftm_fuzzers
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for target in build-fuzz/bin/*_fuzz; do
