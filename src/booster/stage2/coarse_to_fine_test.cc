@@ -52,17 +52,6 @@ TEST(ProlongationTest, InterpolatesAlongRowsAndWrapsTheLastColumn) {
   EXPECT_EQ(fine[3 * 6 + 5], 2.0f);
 }
 
-TEST(CoarseToFineTest, LevelSizesHalveWhileBothSidesAreAtLeastFour) {
-  int w[6], h[6];
-  pyramid_levels(1000, 750, 4, w, h);
-  EXPECT_EQ(w[3], 125);
-  EXPECT_EQ(h[3], 94);
-  pyramid_levels(12, 4000, 5, w, h);
-  EXPECT_EQ(w[1], 6); EXPECT_EQ(h[1], 2000);
-  EXPECT_EQ(w[2], 3); EXPECT_EQ(h[2], 1000);
-  EXPECT_EQ(w[4], 3); EXPECT_EQ(h[4], 1000);
-}
-
 TEST(CoarseToFineTest, SliderAndToleranceClassGiveTheTabledValues) {
   EXPECT_EQ(iteration_limit(0.0f), 50);
   EXPECT_EQ(iteration_limit(10.0f), 150);
