@@ -188,7 +188,7 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
                  is360);
     }
   }
-  return finish_luminance(W, H, files, out);
+  return finish_luminance(W, H, files, threads, out);
 }
 
 }  // namespace lftm

@@ -1,6 +1,5 @@
 #include "booster/stage2/multigrid.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -371,16 +370,15 @@ int calc_tm2old(const ImageDesc& desc, int coarseW, int coarseH, int total, int 
   }
 
   if (mg.disk) {
-    exponentiate(out, plane);
+    exponentiate(out, plane, 0);
     std::fclose(mg.rhs_file);
     mg.rhs_file = nullptr;
     status = write_plane(files.scratch1, out, plane, "can not open temporary file iofpRHS2\n",
                          "could not write to temporary file iofpRHS2\n");
     if (status < 0) return status;
   } else {
-    for (int64_t i = 0; i < plane; ++i) {
-      out[i] = static_cast<float>(std::exp(static_cast<double>(mg.U[i])));
-    }
+    std::memcpy(out, mg.U, static_cast<size_t>(plane) * sizeof(float));
+    exponentiate(out, plane, mg.threads);
   }
   return mg.H;
 }

@@ -6,11 +6,19 @@
 
 #include "platform/diag.h"
 #include "platform/scratch_file.h"
+#include "platform/workers.h"
 
 namespace lftm {
 
-void exponentiate(float* plane, int64_t n) {
-  for (int64_t i = 0; i < n; ++i) plane[i] = static_cast<float>(std::exp(static_cast<double>(plane[i])));
+void exponentiate(float* plane, int64_t n, int threads) {
+  const int tiles = n >= 65536 ? clamp_workers(threads) : 1;
+  run_tiles(tiles, [&](int t) {
+    const int64_t step = n / tiles;
+    const int64_t end = t == tiles - 1 ? n : (t + 1) * step;
+    for (int64_t i = t * step; i < end; ++i) {
+      plane[i] = static_cast<float>(std::exp(static_cast<double>(plane[i])));
+    }
+  });
 }
 
 int write_plane(const char* path, const float* plane, int64_t n, const char* open_message,
@@ -33,14 +41,14 @@ int write_plane(const char* path, const float* plane, int64_t n, const char* ope
   return 0;
 }
 
-int finish_luminance(int W, int H, const TmFiles& files, float* out) {
+int finish_luminance(int W, int H, const TmFiles& files, int threads, float* out) {
   const int64_t n = static_cast<int64_t>(W) * H;
   const int64_t step = (n >> 5) > 1 ? n >> 5 : 1;
   for (int64_t i = 0; i < n; i += step) {
     diag_out("tm2new2 outImage:%1.2f    exp:  %1.4f   for: %d \n", out[i],
              std::exp(static_cast<double>(out[i])), static_cast<int>(i));
   }
-  exponentiate(out, n);
+  exponentiate(out, n, threads);
   if (files.readFromDisk != 0) {
     int status = write_plane(files.scratch1, out, n, "can not open temporary file %s\n",
                              "could not write to temporary file iofpRHS\n");

@@ -9,8 +9,9 @@
 
 namespace lftm {
 
-// Replaces each of the n floats of `plane` by its exponential (in double, stored as float).
-void exponentiate(float* plane, int64_t n);
+// Replaces each of the n floats of `plane` by its exponential (in double, stored as float),
+// spread over `threads` workers when there are 2 or more.
+void exponentiate(float* plane, int64_t n, int threads);
 
 // Writes n floats to `path` (truncated): 0, -1 when it cannot be opened (printing
 // open_message with the path when that has a %s, else as is), -2 on a short write (printing
@@ -20,7 +21,7 @@ int write_plane(const char* path, const float* plane, int64_t n, const char* ope
 
 // The last steps of the conjugate-gradient worker: sample lines, exponentiation and, with
 // files.readFromDisk set, the plane written to files.scratch1. Returns W x H or -1, -2.
-int finish_luminance(int W, int H, const TmFiles& files, float* out);
+int finish_luminance(int W, int H, const TmFiles& files, int threads, float* out);
 
 }  // namespace lftm
 
