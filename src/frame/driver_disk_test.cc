@@ -1,5 +1,6 @@
 // Disk mode of the Texture Booster driver against memory mode, and its scratch files.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <ImfChannelList.h>
 #include <ImfFrameBuffer.h>
@@ -152,14 +153,12 @@ TEST_F(DiskModeTest, NoTemporaryDirectoryOrAnUnwritableOneFails) {
     ScopedTmpdir unwritable("/proc");
     EXPECT_EQ(run_driver(run), LFTM_ERR_IO);
   }
-  struct stat st;
   if (geteuid() != 0 && mkdir(work_.file("locked").c_str(), 0500) == 0) {
     ScopedTmpdir locked(work_.file("locked"));
     EXPECT_EQ(run_driver(run), LFTM_ERR_IO);
     chmod(work_.file("locked").c_str(), 0700);
     rmdir(work_.file("locked").c_str());
   }
-  (void)st;
   EXPECT_FALSE(file_exists(run.out));
 }
 

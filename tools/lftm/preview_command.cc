@@ -1,5 +1,6 @@
 // lftm preview FILE OUT.jpg [--size WxH]: a quick tone-mapped preview, made as a host makes
 // one: a nearest-neighbour quick view, the Range Squeezer on it, and the preview histogram.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
