@@ -20,7 +20,8 @@ extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, in
   }
   int result;
   if (tmParam->tmParam[16] > 0.0f) {
-    result = tm2new2(desc.width, desc.height, rang - 1, tmParam, files, work1, work2, out);
+    result = tm2new2(desc.width, desc.height, rang < 1 ? 0 : rang - 1, tmParam, files, work1,
+                     work2, out);
   } else {
     result = calc_tm2old(desc, coarseW, coarseH, total, rang,
                          static_cast<int>(tmParam->tmParam[15]), files, work1, work2, out);
