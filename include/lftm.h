@@ -253,8 +253,8 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  The SaveOptions entries are described with LFTM_SAVE_COMPRESSION.
  *
  *  A failed run removes the scratch files it made and never leaves a partial output file.
- *  Thread note: stage 1 keeps one process-wide counter, so two tonemap calls (or a tonemap
- *  and a calc_tm1 call) must not run at the same time; tms calls may overlap.
+ *  Thread note: driver calls on different output files may run at the same time; each uses
+ *  up to files->threads workers (at most 32) inside the call.
  *  @{ */
 
 /** Tone maps one HDR file (`files->inFile`) into a TIFF or JPEG file with the Texture Booster.
