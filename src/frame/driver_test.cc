@@ -182,6 +182,21 @@ TEST_P(DriverTest, ImagesTooSmallOrTooLargeAreRefused) {
   }
 }
 
+TEST_P(DriverTest, FilesAreWrittenInterleavedEvenWhenTheCallerAsksForPlanes) {
+  DriverRun run = base("interleaved.tif");
+  DiagCapture capture;
+  ASSERT_EQ(run_driver(run), 1);
+  run.out = dir_.file("planes.tif");
+  run.planes = 3;
+  ImageDesc desc;
+  ASSERT_EQ(run_driver(run, &desc), 1);
+  EXPECT_EQ(desc.planes, 3) << "the caller's record keeps its layout";
+  TiffImage interleaved, planes;
+  ASSERT_TRUE(read_tiff(dir_.file("interleaved.tif"), &interleaved));
+  ASSERT_TRUE(read_tiff(run.out, &planes));
+  EXPECT_TRUE(interleaved.samples == planes.samples);
+}
+
 TEST_P(DriverTest, WritesTheLayoutBackAndTheWriterRecord) {
   DriverRun run = base("out.tif");
   run.bits = 16;

@@ -16,6 +16,7 @@ int32_t run_driver(const DriverRun& run, ImageDesc* descOut) {
   ImageDesc desc;
   init_dim_param(&desc);
   desc.bits = run.bits;
+  desc.planes = run.planes;
   TmParam params;
   tmparam_default(run.driver == Driver::kTms ? LFTM_METHOD_RANGE_SQUEEZER
                                              : LFTM_METHOD_TEXTURE_BOOSTER,

@@ -22,6 +22,7 @@ struct DriverRun {
   int32_t bits = 8;
   bool disk = false;
   int32_t threads = 2;
+  int32_t planes = 0;  // the caller's output layout (3: planar)
   SaveOptions save = {};
   const lftm::SiblingNames* names = nullptr;  // null: the real libraries
 };

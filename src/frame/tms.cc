@@ -91,7 +91,9 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
 
   Buffer output(std::malloc(outputBytes));
   if (!output) return LFTM_ERR_NO_MEMORY;
+  // The writers take interleaved samples, whatever layout the caller's record asks for.
   ImageDesc descCopy = *desc;
+  descCopy.planes = 0;
   TmFiles filesCopy = *call.files;
   int32_t result = tm_simple(isFP, &descCopy, call.params, &stats, expTable, &filesCopy.threads,
                              input.get(), output.get());

@@ -226,8 +226,10 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   // Stage 3: colour, gamma and clipping into output samples.
   TmFiles files3 = files2;
   files3.inFile = disk ? scratch.path(kTm10) : inFile;
+  // The writers take interleaved samples, whatever layout the caller's record asks for.
   ImageDesc desc3 = *desc;
   desc3.bits = stage3Bits;
+  desc3.planes = 0;
   result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
                     secondInput.get(), static_cast<float*>(luminance.get()), out);
   if (result < 0) return result;
