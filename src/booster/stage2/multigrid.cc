@@ -55,20 +55,7 @@ std::FILE* open_scratch(const char* path, const char* mode, const char* message)
   return file;
 }
 
-// Writes or reads the n floats of a level to or from a scratch file, as one transfer.
-int write_level(const char* path, const float* v, int64_t n, const char* open_message,
-                const char* write_message) {
-  std::FILE* file = open_scratch(path, "wb", open_message);
-  if (file == nullptr) return -1;
-  int moved = write_quarters(file, v, static_cast<size_t>(n) * sizeof(float));
-  if (std::fclose(file) != 0) moved = 0;
-  if (moved != 4) {
-    diag_out("%s", write_message);
-    return -2;
-  }
-  return 0;
-}
-
+// Reads the n floats of a level back from a scratch file, as one transfer.
 int read_level(const char* path, float* v, int64_t n, const char* open_message,
                const char* read_message) {
   std::FILE* file = open_scratch(path, "rb", open_message);
@@ -227,7 +214,7 @@ int ascend_to(Multigrid& mg, int k, bool report) {
   const int64_t fine_n = static_cast<int64_t>(fine.w) * fine.h;
   float* v = mg.U + fine.offset;
   if (mg.disk) {
-    int status = write_level(mg.files->scratch2, v, fine_n, "can not open temporary file iofp23\n",
+    int status = write_plane(mg.files->scratch2, v, fine_n, "can not open temporary file iofp23\n",
                              "could not write to temporary file iofp23\n");
     if (status < 0) return status;
   } else {
