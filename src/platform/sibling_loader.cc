@@ -35,7 +35,11 @@ void* sibling_open(const char* dll_name) {
   std::string dir = library_directory();
   if (dir.empty()) return nullptr;
   std::string beside = dir + "/" + file;
-  return dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+  handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle != nullptr) return handle;
+  // A program that links the library statically sits in bin/, its libraries in ../lib.
+  std::string lib_dir = dir + "/../lib/" + file;
+  return dlopen(lib_dir.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
 void* sibling_symbol(void* library, const char* entry_name) {
