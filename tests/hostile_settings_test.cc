@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
+#include "driver_runs.h"
 #include "hardening_support.h"
 #include "lftm.h"
 #include "test_support.h"
@@ -121,6 +123,40 @@ TEST(HostileSettings, SqueezerStaysInsideItsBuffers) {
         EXPECT_LE(r.result, image.height);
       });
     }
+  }
+}
+
+// The drivers, disk mode included: a finished file or a negative code, and no scratch file
+// left either way.
+TEST(HostileSettings, DriversFinishOrRefuseCleanly) {
+  QuietDiagnostics quiet;
+  lftm_test::TempDir dir;
+  const std::string in = lftm_hard::write_hdr(dir.file("in.hdr"), 30, 22, 7);
+  lftm_hard::ScopedTmpdir tmp;
+  TmParam squeezerBase{};
+  squeezerBase.tmParam[13] = 2.0f;
+  for (int run = 0; run < 3; ++run) {
+    const bool squeezer = run == 2;
+    const TmParam base = squeezer ? squeezerBase : booster_defaults(run == 1);
+    for_each_hostile(base, [&](int slot, float value, const TmParam& p) {
+      const std::string what = describe(squeezer ? "tms" : run == 1 ? "tonemap disk light"
+                                                                    : "tonemap slider",
+                                        slot, value);
+      SCOPED_TRACE(what);
+      Watchdog watchdog(what);
+      lftm_hard::DriverRun r;
+      r.method = squeezer ? lftm_hard::Method::kSqueezer : lftm_hard::Method::kBooster;
+      r.in = in;
+      r.out = dir.file("out.tif");
+      r.disk = run == 1;
+      r.bits = slot % 2 == 0 ? 8 : 16;
+      r.params = &p;
+      const int32_t result = lftm_hard::run_driver(r);
+      EXPECT_TRUE(result == 1 || result < 0) << result;
+      EXPECT_EQ(lftm_hard::file_exists(r.out), result == 1);
+      EXPECT_TRUE(lftm_hard::directory_entries(tmp.path()).empty());
+      std::remove(r.out.c_str());
+    });
   }
 }
 
