@@ -346,8 +346,10 @@ int calc_tm2old(const ImageDesc& desc, int coarseW, int coarseH, int total, int 
   } else {
     mg.U = zeroed(mg, work1, n, 0);
     if (mg.U == nullptr) return -4;
+    // The residual of the current level is always written from index 0, so a caller's
+    // buffer needs (and is cleared over) only a level-0 plane: work2 holds W x H floats.
     float* residual = work2 != nullptr ? work2 : (work1 != nullptr ? work1 + n : nullptr);
-    mg.P = zeroed(mg, residual, n, 1);
+    mg.P = zeroed(mg, residual, residual != nullptr ? plane : n, 1);
     if (mg.P == nullptr) return -4;
     mg.F = out;
   }

@@ -223,6 +223,14 @@ TEST(MultigridTest, WorkBuffersGiveTheSameBits) {
   ASSERT_EQ(calc_tm2old(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, work1.data(),
                         nullptr, given.data()), H);
   EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + W * H, given.begin()));
+
+  // Both buffers at their documented sizes: work2 of W x H floats is smaller than the
+  // pyramid, and only its start serves as the residual.
+  std::copy(f.begin(), f.end(), given.begin());
+  std::vector<float> work2(W * H, 4.0f);
+  ASSERT_EQ(calc_tm2old(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, work1.data(),
+                        work2.data(), given.data()), H);
+  EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + W * H, given.begin()));
 }
 
 TEST(MultigridTest, ElongatedImagesAndShortDescentsStayInsideTheirBuffers) {
