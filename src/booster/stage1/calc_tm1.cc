@@ -3,6 +3,7 @@
 #include "booster/stage1/settings.h"
 #include "booster/stage1/stage1.h"
 #include "lftm.h"
+#include "platform/setting_value.h"
 
 int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
                  PyramidDims* dims, LumStats* stats, const float* expTable, const float* lut,
@@ -11,7 +12,7 @@ int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
   const ImageDesc imgCopy = *img;
   TmFiles filesCopy{};
   if (files != nullptr) filesCopy = *files;
-  if (lftm::truncate_to_int(tmParam->tmParam[16]) != 0) {
+  if (lftm::truncate_setting(tmParam->tmParam[16]) != 0) {
     return lftm::calc_tm1new(docType, &imgCopy, tmParam, dims, stats, expTable, lut, info,
                              &filesCopy, work, raw, buf);
   }

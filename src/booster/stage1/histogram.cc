@@ -4,6 +4,7 @@
 
 #include "booster/stage1/settings.h"
 #include "platform/diag.h"
+#include "platform/setting_value.h"
 
 namespace lftm {
 
@@ -83,7 +84,7 @@ void luminance_percentiles(const float* plane, int count, float clipFraction, Lu
   stats->logMed = log_at(percMed);
   stats->logClip = log_at(clipFraction);
   diag_out("Percentile 25 50 75 %d:  %1.3f  %1.3f  %1.3f  %1.3f\n",
-           truncate_to_int(clipFraction * 100), stats->log25, stats->logMed, stats->log75,
+           truncate_setting(clipFraction * 100), stats->log25, stats->logMed, stats->log75,
            stats->logClip);
 }
 

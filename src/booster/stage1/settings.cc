@@ -2,16 +2,9 @@
 
 #include <cmath>
 
-namespace lftm {
+#include "platform/setting_value.h"
 
-// Integer settings live in float slots and are truncated toward zero; values outside the
-// int range (or NaN) are brought into it instead of overflowing the conversion.
-int truncate_to_int(float v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0f) return 2147483647;
-  if (v <= -2147483648.0f) return -2147483647 - 1;
-  return static_cast<int>(v);
-}
+namespace lftm {
 
 Stage1Settings derive_stage1_settings(const TmParam& param) {
   const float* p = param.tmParam;
@@ -29,8 +22,8 @@ Stage1Settings derive_stage1_settings(const TmParam& param) {
                                                  : smoothing / 15.0);
 
   s.clipFraction = (100.0f - p[3]) / 100.0f;
-  s.is360 = truncate_to_int(p[15]);
-  s.multiLevel = truncate_to_int(p[16]);
+  s.is360 = truncate_setting(p[15]);
+  s.multiLevel = truncate_setting(p[16]);
   s.windowLevels = p[18] > 0.0f ? 4 : 5;
   return s;
 }

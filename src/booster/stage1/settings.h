@@ -20,9 +20,6 @@ struct Stage1Settings {
 
 Stage1Settings derive_stage1_settings(const TmParam& param);
 
-// A float truncated toward zero, brought into the int range (NaN gives 0).
-int truncate_to_int(float v);
-
 }  // namespace lftm
 
 #endif  // LFTM_BOOSTER_STAGE1_SETTINGS_H_

@@ -4,6 +4,7 @@
 #include "booster/stage2/multigrid.h"
 #include "lftm.h"
 #include "platform/diag.h"
+#include "platform/setting_value.h"
 #include "platform/scratch_file.h"
 
 extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, int32_t total,
@@ -24,7 +25,7 @@ extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, in
                      work2, out);
   } else {
     result = calc_tm2old(desc, coarseW, coarseH, total, rang,
-                         static_cast<int>(tmParam->tmParam[15]), files, work1, work2, out);
+                         truncate_setting(tmParam->tmParam[15]), files, work1, work2, out);
   }
   // The solver files belong to this stage in disk mode, whatever the outcome; the first
   // scratch file (the output plane) is left to the caller.

@@ -11,6 +11,7 @@
 #include "booster/stage2/stage2_output.h"
 #include "platform/diag.h"
 #include "platform/scratch_file.h"
+#include "platform/setting_value.h"
 
 namespace lftm {
 namespace {
@@ -78,7 +79,7 @@ float base_tolerance(int tolerance_class) {
 }
 
 int iteration_limit(float slider) {
-  return static_cast<int>(50.0 * std::pow(3.0, slider / 10.0));
+  return truncate_setting(50.0 * std::pow(3.0, slider / 10.0));
 }
 
 int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
@@ -88,9 +89,9 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
   int threads = files.threads;
   const bool disk = files.readFromDisk != 0 && count >= 3;
   if (disk) threads = 0;
-  const int is360 = static_cast<int>(p[15]);
-  const int method = static_cast<int>(p[19]) + 1;
-  const float tolerance = base_tolerance(static_cast<int>(p[18]));
+  const int is360 = truncate_setting(p[15]);
+  const int method = truncate_setting(p[19]) + 1;
+  const float tolerance = base_tolerance(truncate_setting(p[18]));
   const int64_t plane = static_cast<int64_t>(W) * H;
 
   Buffers buffers;

@@ -3,23 +3,17 @@
 #include <cmath>
 
 #include "platform/diag.h"
+#include "platform/setting_value.h"
 #include "squeezer/colour.h"
 
 namespace lftm {
 namespace {
 
-// Truncation toward zero that stays defined for values no int can hold (and NaN, as 0).
-int trunc_to_int(double value) {
-  if (!(value == value)) return 0;
-  if (value >= 2147483647.0) return 2147483647;
-  if (value <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(value);
-}
 
 // Nearest integer; a fraction of exactly one half rounds down.
 int round_half_down(double value) {
   double whole = std::floor(value);
-  return trunc_to_int(value - whole > 0.5 ? whole + 1 : whole);
+  return truncate_setting(value - whole > 0.5 ? whole + 1 : whole);
 }
 
 float mix_weight(int docType, float stre) {
@@ -67,7 +61,7 @@ void make_finish_constants(int docType, const ImageDesc& desc, const TmParam& pa
   k->gammaD = 0.45f + (k->valSat > 50 ? 0.011f * (k->valSat - 50) - 0.1f : 0.0f);
   k->gG = docType == 10 ? 1.0f : 0.45f;
   k->satSteps =
-      (k->valSat < 40 || k->valSat > 50) ? trunc_to_int((k->valSat - 50) / 5) : 0;
+      (k->valSat < 40 || k->valSat > 50) ? truncate_setting((k->valSat - 50) / 5) : 0;
   k->satFactor = 1 + 0.1f * static_cast<float>(k->satSteps);
 
   k->mixW = mix_weight(docType, k->stre);
@@ -103,7 +97,7 @@ void make_finish_constants(int docType, const ImageDesc& desc, const TmParam& pa
   // gives nothing, so that the factors stay 1.
   float temperature = 6500 - 260 * k->colorTemperature;
   float xyz[3] = {0.950456f, 1.0f, 1.088754f};
-  daylight_xyz(trunc_to_int(temperature), xyz);
+  daylight_xyz(truncate_setting(temperature), xyz);
   k->u = xyz[0] / 0.950456f;
   k->v = xyz[2] / 1.088754f;
 
@@ -132,7 +126,7 @@ void print_finish_marks(const FinishConstants& k, const LumStats& stats) {
              "perc75: %1.2f   perc:%d  %1.2f \n",
              k.highlightsSmoothing, clip, (100 - k.valWhiteUsed) / 100, k.echHL, stats.lumMoy,
              std::exp(stats.logMed), std::exp(stats.log75),
-             trunc_to_int(100 - k.valWhiteUsed), std::exp(stats.logClip));
+             truncate_setting(100 - k.valWhiteUsed), std::exp(stats.logClip));
   }
   diag_out("mask - %1.2f  %1.2f  %1.2f  %1.2f  %1.2f\n", k.logMinL, k.log25, k.logMed, k.log75,
            k.logMaxL);
