@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (AddressSanitizer + UBSan) in build-fuzz/ and runs
-# each for SECONDS seconds (default 30) from its seed corpus. New inputs go to a scratch
+# each for SECONDS seconds (default 30) from its seed corpus and the inputs that once failed. New inputs go to a scratch
 # corpus, not into the repository. A crash stops the script with the reproducer's path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +20,7 @@ for target in build-fuzz/bin/*_fuzz; do
   [ -f "fuzz/dict/$name.dict" ] && args+=(-dict="fuzz/dict/$name.dict")
   seeds=()
   [ -d "fuzz/corpus/$name" ] && seeds+=("fuzz/corpus/$name")
+  [ -d "fuzz/regressions/$name" ] && seeds+=("fuzz/regressions/$name")
   echo "== fuzz $name for ${seconds}s"
   if ! "$target" "${args[@]}" "$work/$name" "${seeds[@]}" > "$work/$name.log" 2>&1; then
     tail -40 "$work/$name.log"
