@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (AddressSanitizer + UBSan) in build-fuzz/ and runs
 # each for SECONDS seconds (default 30) from its seed corpus and the inputs that once failed.
-# New inputs go to a scratch corpus, not into the repository. A crash stops the script with the reproducer's path.
+# New inputs go to a scratch corpus, not into the repository. A crash stops the script with
+# the reproducer's path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
