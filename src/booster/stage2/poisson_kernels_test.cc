@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "booster/stage2/fused_kernels.h"
 #include "booster/stage2/poisson_operator.h"
 #include "booster/stage2/stage2_test_util.h"
 #include "booster/stage2/vector_kernels.h"
@@ -151,9 +152,9 @@ TEST(VectorKernelsTest, AxpyUpdatesEveryElementOnceInPlaceAndThreaded) {
 // The fused passes of an iteration against the plain sequence of kernels.
 TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
   lftm_test::DiagCapture quiet;
-  for (const Size& s : {Size{1, 1}, Size{5, 3}, Size{37, 23}, Size{1100, 5}}) {
+  for (const Size& s : {Size{1, 1}, Size{5, 3}, Size{1, 40}, Size{37, 23}, Size{1100, 5}}) {
     const int n = s.w * s.h;
-    for (int T : {0, 2, 3, 5}) {
+    for (int T : {0, 2, 3, 5, 32}) {
       for (int is360 : {0, 1}) {
         std::vector<float> p = random_vector(n, 21), q_plain(n), q_fused(n);
         tm20_apply(T, s.w, s.h, is360, p.data(), q_plain.data());
@@ -172,6 +173,16 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
         EXPECT_TRUE(same_bits(x, x2));
         EXPECT_TRUE(same_bits(r, r2));
         EXPECT_TRUE(same_bits(plain_rr, fused_rr)) << s.w << "x" << s.h << " T=" << T;
+
+        // The next direction made in the operator pass.
+        std::vector<float> p2 = p, q2(n);
+        vec_axpy(T, n, r.data(), 0.6f, p.data(), p.data());
+        tm20_apply(T, s.w, s.h, is360, p.data(), q_plain.data());
+        plain = vec_dot(T, n, q_plain.data(), p.data());
+        fused = update_apply_dot(T, s.w, s.h, is360, r.data(), 0.6f, p2.data(), q2.data());
+        EXPECT_TRUE(same_bits(p, p2));
+        EXPECT_TRUE(same_bits(q_plain, q2));
+        EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " T=" << T;
       }
     }
   }
@@ -198,6 +209,16 @@ TEST(VectorKernelsTest, FusedPassesSurviveWorkersThatCannotStart) {
   EXPECT_TRUE(same_bits(x, x2));
   EXPECT_TRUE(same_bits(r, r2));
   EXPECT_TRUE(same_bits(rr, dot_range(r.data(), r.data(), 0, n)));
+
+  std::vector<float> direction = p, q_next(n);
+  vec_axpy(0, n, r.data(), 0.3f, p.data(), p.data());
+  tm20_apply(0, w, h, 0, p.data(), q_plain.data());
+  simulate_thread_start_failure(1);
+  float next = update_apply_dot(3, w, h, 0, r.data(), 0.3f, direction.data(), q_next.data());
+  simulate_thread_start_failure(-1);
+  EXPECT_TRUE(same_bits(direction, p));
+  EXPECT_TRUE(same_bits(q_next, q_plain));
+  EXPECT_TRUE(same_bits(next, dot_range(q_plain.data(), p.data(), 0, n)));
 }
 
 }  // namespace

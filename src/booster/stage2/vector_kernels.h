@@ -20,6 +20,9 @@ VecChunk vec_chunk(int t, int T, int64_t n);
 // Float sum of a[i] x b[i] over [begin, end), in position order from 0.
 float dot_range(const float* a, const float* b, int64_t begin, int64_t end);
 
+// y[i] = a[i] + s x b[i] over [begin, end) on the calling thread; y may be a or b.
+void axpy_range(const float* a, float s, const float* b, float* y, int64_t begin, int64_t end);
+
 // y[i] = a[i] + s x b[i]; y may be a or b. A worker that cannot start leaves its chunk to
 // the calling thread, so that every element is updated exactly once.
 void vec_axpy(int T, int n, const float* a, float s, const float* b, float* y);
@@ -27,13 +30,6 @@ void vec_axpy(int T, int n, const float* a, float s, const float* b, float* y);
 // Sum of a[i] x b[i]: one partial per chunk, the partials added in chunk order. With T < 2,
 // or when a worker cannot start, one float sum over the whole vector.
 float vec_dot(int T, int n, const float* a, const float* b);
-
-// The fused passes of one iteration. They return exactly what the plain sequence returns:
-// apply_dot is tm20_apply(T, w, h, is360, p, q) followed by vec_dot(T, n, q, p);
-// update_dot is vec_axpy(x += alpha p), vec_axpy(r += -alpha q), then vec_dot(T, n, r, r).
-float apply_dot(int T, int w, int h, int is360, const float* p, float* q);
-float update_dot(int T, int n, float alpha, const float* p, const float* q, float* x,
-                 float* r);
 
 }  // namespace lftm
 
