@@ -90,7 +90,8 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
   const bool disk = files.readFromDisk != 0 && count >= 3;
   if (disk) threads = 0;
   const int is360 = truncate_setting(p[15]);
-  const int method = truncate_setting(p[19]) + 1;
+  const int method_slot = truncate_setting(p[19]);
+  const int method = method_slot < INT32_MAX ? method_slot + 1 : method_slot;
   const float tolerance = base_tolerance(truncate_setting(p[18]));
   const int64_t plane = static_cast<int64_t>(W) * H;
 
