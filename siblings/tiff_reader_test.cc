@@ -12,7 +12,7 @@
 
 namespace {
 
-struct Spec {
+struct TiffLayout {
   uint32_t width = 37, height = 23;
   uint16_t spp = 3, bits = 16;
   uint16_t photometric = PHOTOMETRIC_RGB;
@@ -23,13 +23,13 @@ struct Spec {
 };
 
 // The stored value of sample s of pixel (x, y).
-uint32_t value(const Spec& spec, uint32_t x, uint32_t y, uint16_t s) {
+uint32_t value(const TiffLayout& layout, uint32_t x, uint32_t y, uint16_t s) {
   uint32_t v = 97 * x + 311 * y + 4099 * s + 5;
-  return spec.bits == 8 ? v % 256 : v % 65536;
+  return layout.bits == 8 ? v % 256 : v % 65536;
 }
 
-void put(const Spec& spec, std::vector<uint8_t>* buf, size_t index, uint32_t v) {
-  if (spec.bits == 8) {
+void put(const TiffLayout& layout, std::vector<uint8_t>* buf, size_t index, uint32_t v) {
+  if (layout.bits == 8) {
     (*buf)[index] = static_cast<uint8_t>(v);
   } else {
     uint16_t s = static_cast<uint16_t>(v);
@@ -37,55 +37,55 @@ void put(const Spec& spec, std::vector<uint8_t>* buf, size_t index, uint32_t v) 
   }
 }
 
-void write_tiff(const std::string& path, const Spec& spec, int pages = 1) {
+void write_tiff(const std::string& path, const TiffLayout& layout, int pages = 1) {
   TIFF* tif = TIFFOpen(path.c_str(), "w");
   ASSERT_NE(tif, nullptr);
   for (int page = 0; page < pages; ++page) {
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, spec.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, spec.height + page);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.spp);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, spec.format);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.planar);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
-    if (spec.spp == 2 || spec.spp == 4) {
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, layout.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, layout.height + page);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, layout.spp);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, layout.bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, layout.format);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, layout.planar);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
+    if (layout.spp == 2 || layout.spp == 4) {
       uint16_t extra = EXTRASAMPLE_UNASSALPHA;
       TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
     std::vector<uint16_t> map(256);
-    if (spec.photometric == PHOTOMETRIC_PALETTE) {
+    if (layout.photometric == PHOTOMETRIC_PALETTE) {
       for (int i = 0; i < 256; ++i) map[i] = static_cast<uint16_t>(i * 200);
       TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data(), map.data());
     }
-    const uint32_t height = spec.height + page;
-    const bool separate = spec.planar == PLANARCONFIG_SEPARATE;
-    const uint16_t planes = separate ? spec.spp : 1;
-    const uint16_t perPixel = separate ? 1 : spec.spp;
-    if (spec.tile == 0) {
-      std::vector<uint8_t> line(static_cast<size_t>(spec.width) * spec.spp * 4);
+    const uint32_t height = layout.height + page;
+    const bool separate = layout.planar == PLANARCONFIG_SEPARATE;
+    const uint16_t planes = separate ? layout.spp : 1;
+    const uint16_t perPixel = separate ? 1 : layout.spp;
+    if (layout.tile == 0) {
+      std::vector<uint8_t> line(static_cast<size_t>(layout.width) * layout.spp * 4);
       for (uint16_t p = 0; p < planes; ++p) {
         for (uint32_t y = 0; y < height; ++y) {
-          for (uint32_t x = 0; x < spec.width; ++x) {
+          for (uint32_t x = 0; x < layout.width; ++x) {
             for (uint16_t s = 0; s < perPixel; ++s) {
-              put(spec, &line, x * perPixel + s, value(spec, x, y, separate ? p : s));
+              put(layout, &line, x * perPixel + s, value(layout, x, y, separate ? p : s));
             }
           }
           ASSERT_EQ(TIFFWriteScanline(tif, line.data(), y, p), 1);
         }
       }
     } else {
-      TIFFSetField(tif, TIFFTAG_TILEWIDTH, spec.tile);
-      TIFFSetField(tif, TIFFTAG_TILELENGTH, spec.tile);
-      std::vector<uint8_t> tile(static_cast<size_t>(spec.tile) * spec.tile * spec.spp * 4);
+      TIFFSetField(tif, TIFFTAG_TILEWIDTH, layout.tile);
+      TIFFSetField(tif, TIFFTAG_TILELENGTH, layout.tile);
+      std::vector<uint8_t> tile(static_cast<size_t>(layout.tile) * layout.tile * layout.spp * 4);
       for (uint16_t p = 0; p < planes; ++p) {
-        for (uint32_t ty = 0; ty < height; ty += spec.tile) {
-          for (uint32_t tx = 0; tx < spec.width; tx += spec.tile) {
-            for (uint32_t y = 0; y < spec.tile; ++y) {
-              for (uint32_t x = 0; x < spec.tile; ++x) {
+        for (uint32_t ty = 0; ty < height; ty += layout.tile) {
+          for (uint32_t tx = 0; tx < layout.width; tx += layout.tile) {
+            for (uint32_t y = 0; y < layout.tile; ++y) {
+              for (uint32_t x = 0; x < layout.tile; ++x) {
                 for (uint16_t s = 0; s < perPixel; ++s) {
-                  put(spec, &tile, (y * spec.tile + x) * perPixel + s,
-                      value(spec, tx + x, ty + y, separate ? p : s));
+                  put(layout, &tile, (y * layout.tile + x) * perPixel + s,
+                      value(layout, tx + x, ty + y, separate ? p : s));
                 }
               }
             }
@@ -100,15 +100,15 @@ void write_tiff(const std::string& path, const Spec& spec, int pages = 1) {
 }
 
 // Reads `spp` samples per pixel at 16 bits and checks each against `expected`.
-void expect_read(const std::string& path, const Spec& spec, int spp,
+void expect_read(const std::string& path, const TiffLayout& layout, int spp,
                  const std::function<uint16_t(uint32_t, uint32_t, int)>& expected) {
-  std::vector<uint16_t> out(static_cast<size_t>(spec.width) * spec.height * spp);
-  ASSERT_EQ(LFreadtifflat(path.c_str(), 0, spec.width, spec.height, spp, 16, out.data()),
-            static_cast<int32_t>(spec.height));
-  for (uint32_t y = 0; y < spec.height; ++y) {
-    for (uint32_t x = 0; x < spec.width; ++x) {
+  std::vector<uint16_t> out(static_cast<size_t>(layout.width) * layout.height * spp);
+  ASSERT_EQ(LFreadtifflat(path.c_str(), 0, layout.width, layout.height, spp, 16, out.data()),
+            static_cast<int32_t>(layout.height));
+  for (uint32_t y = 0; y < layout.height; ++y) {
+    for (uint32_t x = 0; x < layout.width; ++x) {
       for (int s = 0; s < spp; ++s) {
-        ASSERT_EQ(out[(static_cast<size_t>(y) * spec.width + x) * spp + s], expected(x, y, s))
+        ASSERT_EQ(out[(static_cast<size_t>(y) * layout.width + x) * spp + s], expected(x, y, s))
             << x << "," << y << " sample " << s;
       }
     }
@@ -119,20 +119,20 @@ TEST(TiffReaderTest, ReadsStripsTilesPlanesAndCompressions) {
   lftm_test::TempDir dir;
   struct Case {
     const char* name;
-    Spec spec;
+    TiffLayout layout;
     int spp;  // requested
   };
-  Spec rgb8;
+  TiffLayout rgb8;
   rgb8.bits = 8;
   rgb8.compression = COMPRESSION_LZW;
-  Spec rgba16Tiled;
+  TiffLayout rgba16Tiled;
   rgba16Tiled.spp = 4;
   rgba16Tiled.tile = 16;
   rgba16Tiled.compression = COMPRESSION_ADOBE_DEFLATE;
-  Spec separate16;
+  TiffLayout separate16;
   separate16.planar = PLANARCONFIG_SEPARATE;
   separate16.compression = COMPRESSION_PACKBITS;
-  Spec greyAlpha8;
+  TiffLayout greyAlpha8;
   greyAlpha8.bits = 8;
   greyAlpha8.spp = 2;
   greyAlpha8.photometric = PHOTOMETRIC_MINISBLACK;
@@ -142,25 +142,25 @@ TEST(TiffReaderTest, ReadsStripsTilesPlanesAndCompressions) {
                         {"greyalpha8", greyAlpha8, 1}};
   for (const Case& c : cases) {
     const std::string path = dir.file(std::string(c.name) + ".tif");
-    write_tiff(path, c.spec);
+    write_tiff(path, c.layout);
     HdrFileInfo info = {};
     ASSERT_EQ(infotif(path.c_str(), 0, &info), 16) << c.name;
     EXPECT_EQ(info.infos[0], 37);
     EXPECT_EQ(info.infos[1], 23);
-    EXPECT_EQ(info.infos[2], c.spec.spp) << c.name;
-    EXPECT_EQ(info.infos[3], c.spec.bits);
-    EXPECT_EQ(info.infos[4], c.spec.tile > 0 ? 1 : 0);
-    const Spec spec = c.spec;
-    expect_read(path, spec, c.spp, [&](uint32_t x, uint32_t y, int s) {
-      uint32_t v = value(spec, x, y, static_cast<uint16_t>(s));
-      return static_cast<uint16_t>(spec.bits == 8 ? v * 257 : v);
+    EXPECT_EQ(info.infos[2], c.layout.spp) << c.name;
+    EXPECT_EQ(info.infos[3], c.layout.bits);
+    EXPECT_EQ(info.infos[4], c.layout.tile > 0 ? 1 : 0);
+    const TiffLayout layout = c.layout;
+    expect_read(path, layout, c.spp, [&](uint32_t x, uint32_t y, int s) {
+      uint32_t v = value(layout, x, y, static_cast<uint16_t>(s));
+      return static_cast<uint16_t>(layout.bits == 8 ? v * 257 : v);
     });
   }
 }
 
 TEST(TiffReaderTest, InvertsMinIsWhiteExpandsPalettesAndNarrowsOnRequest) {
   lftm_test::TempDir dir;
-  Spec white;
+  TiffLayout white;
   white.bits = 8;
   white.spp = 1;
   white.photometric = PHOTOMETRIC_MINISWHITE;
@@ -169,7 +169,7 @@ TEST(TiffReaderTest, InvertsMinIsWhiteExpandsPalettesAndNarrowsOnRequest) {
     return static_cast<uint16_t>(65535 - value(white, x, y, 0) * 257);
   });
 
-  Spec palette = white;
+  TiffLayout palette = white;
   palette.photometric = PHOTOMETRIC_PALETTE;
   write_tiff(dir.file("palette.tif"), palette);
   HdrFileInfo info = {};
@@ -179,7 +179,7 @@ TEST(TiffReaderTest, InvertsMinIsWhiteExpandsPalettesAndNarrowsOnRequest) {
     return static_cast<uint16_t>(value(palette, x, y, 0) * 200);
   });
 
-  Spec rgb16;
+  TiffLayout rgb16;
   write_tiff(dir.file("rgb16.tif"), rgb16);
   std::vector<uint8_t> out8(37 * 23 * 3);
   ASSERT_EQ(LFreadtifflat(dir.file("rgb16.tif").c_str(), 0, 37, 23, 3, 8, out8.data()), 23);
@@ -188,11 +188,11 @@ TEST(TiffReaderTest, InvertsMinIsWhiteExpandsPalettesAndNarrowsOnRequest) {
 
 TEST(TiffReaderTest, ReportsWhatItCannotDeliver) {
   lftm_test::TempDir dir;
-  Spec floats;
+  TiffLayout floats;
   floats.bits = 32;
   floats.format = SAMPLEFORMAT_IEEEFP;
   write_tiff(dir.file("float.tif"), floats);
-  Spec signed16;
+  TiffLayout signed16;
   signed16.format = SAMPLEFORMAT_INT;
   write_tiff(dir.file("signed.tif"), signed16);
   HdrFileInfo info = {};
@@ -202,7 +202,7 @@ TEST(TiffReaderTest, ReportsWhatItCannotDeliver) {
   EXPECT_EQ(LFreadtifflat(dir.file("float.tif").c_str(), 0, 37, 23, 3, 16, out.data()),
             LFTM_ERR_SIB_LAYOUT);
 
-  Spec rgb;
+  TiffLayout rgb;
   write_tiff(dir.file("two_pages.tif"), rgb, 2);
   const std::string twoPages = dir.file("two_pages.tif");
   EXPECT_EQ(LFreadtifflat(twoPages.c_str(), 0, 36, 23, 3, 16, out.data()), LFTM_ERR_SIB_SIZE);
