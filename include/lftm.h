@@ -368,10 +368,11 @@ LFTM_EXPORT int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmPara
  *  @param work1 optional 3 x W x H floats; @param work2 optional W x H floats. Both given:
  *         no plane-sized allocation.
  *  @return W x H (conjugate gradients) or H (multigrid) on success; -1 a bad argument, a
- *          scratch file that cannot be opened or levels that do not fit in `total`; -2 a
- *          short scratch transfer or a multigrid depth below 1 (or an image too small for
- *          one level below it); -4 memory; -20 a solver scratch file that cannot be opened,
- *          positioned, read or written.
+ *          scratch file that cannot be opened, levels that do not fit in `total`, or (conjugate
+ *          gradients) a residual that is or becomes NaN or infinite, as right-hand sides from
+ *          NaN or infinite settings give; -2 a short scratch transfer or a multigrid depth
+ *          below 1 (or an image too small for one level below it); -4 memory; -20 a solver
+ *          scratch file that cannot be opened, positioned, read or written.
  *  Thread note: uses up to files.threads workers (at most 32) inside the call; calls on
  *  different buffers and files may overlap. */
 LFTM_EXPORT int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, int32_t total,

@@ -102,6 +102,23 @@ TEST(HostileSettings, BoosterStagesStayInsideTheirBuffers) {
   }
 }
 
+// A slider of +inf asks for more solver steps than an int holds; with a 360-degree flag or a
+// right-hand side of non-numbers from another hostile slot the solver would take them all.
+TEST(HostileSettings, BoosterWithAnUnboundedSliderEnds) {
+  QuietDiagnostics quiet;
+  const lftm_test::RgbePlanar image = lftm_test::make_test_image(40, 28, 4);
+  TmParam base = booster_defaults(false);
+  base.tmParam[17] = std::numeric_limits<float>::infinity();
+  for_each_hostile(base, [&](int slot, float value, const TmParam& p) {
+    const std::string what = describe("booster with slider +inf", slot, value);
+    SCOPED_TRACE(what);
+    Watchdog watchdog(what, 60);
+    BoosterSetup setup;
+    setup.threads = 2;
+    EXPECT_TRUE(lftm_hard::run_booster(image, p, setup).buffersIntact);
+  });
+}
+
 TEST(HostileSettings, SqueezerStaysInsideItsBuffers) {
   QuietDiagnostics quiet;
   const lftm_test::RgbePlanar image = lftm_test::make_test_image(37, 21, 5);

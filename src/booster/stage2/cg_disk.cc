@@ -1,6 +1,7 @@
 // The disk-backed form of tm20: x, r, p and A p live in scratch files and pass through the
 // work area (the caller's x) a strip or a whole vector at a time, so that the finest levels
 // of very large images need no second plane in memory. It runs on the calling thread.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
@@ -98,6 +99,7 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
   float restePrev = vec_dot(T, static_cast<int>(n), S, S);
   const float threshold = tol * restePrev;
   diag_out("Init restePrev: %1.2f\n", restePrev);
+  if (!std::isfinite(restePrev)) return kResidualNotANumber;
 
   int iter = 0;
   while (iter < limit) {
@@ -132,6 +134,7 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
     LFTM_TRY(scratch_read(files.r, 0, n, S));
     *resteCur = dot_range(S, S, 0, n);
     diag_out("iter: %d  resteCur: %1.3f\n", iter, *resteCur);
+    if (!std::isfinite(*resteCur)) return kResidualNotANumber;
     if (threshold > *resteCur) break;
     if (*resteCur > restePrev) ++*cntRemonte;
 

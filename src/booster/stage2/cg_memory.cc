@@ -2,6 +2,7 @@
 // over the worker threads. Each dot product is fused into the pass that produces its
 // operands, and the new search direction into the next step's operator pass, which gives
 // the same bits as the plain sequence with three passes over memory per step instead of six.
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,6 +38,10 @@ int tm20_memory(int w, int h, int limit, float tol, int is360, int T, float* scr
   float restePrev = vec_dot(T, n, r, r);
   const float threshold = tol * restePrev;
   diag_out("Init restePrev: %1.4f\n", restePrev);
+  if (!std::isfinite(restePrev)) {
+    std::free(allocated);
+    return kResidualNotANumber;
+  }
 
   int iter = 0;
   float beta = 0.0f;
@@ -49,6 +54,10 @@ int tm20_memory(int w, int h, int limit, float tol, int is360, int T, float* scr
     const float alpha = restePrev / dval;
     *resteCur = update_dot(T, n, alpha, p, q, x, r);
     diag_out("iter: %d  resteCur: %1.4f\n", iter, *resteCur);
+    if (!std::isfinite(*resteCur)) {
+      std::free(allocated);
+      return kResidualNotANumber;
+    }
     if (threshold > *resteCur) break;
     if (*resteCur > restePrev) ++*cntRemonte;
     beta = *resteCur / restePrev;

@@ -23,7 +23,11 @@ struct CgPaths {
 // or null to allocate) holds r and A p. Disk-backed, b and scratch are unused: b is read
 // from paths.in at float position positPyram, and x must have room for 2 x ceil(n / strips)
 // floats because it is also the work area. Returns the completed iterations, -4 when memory
-// cannot be had, or -20 when a scratch file cannot be opened, positioned, read or written.
+// cannot be had, -20 when a scratch file cannot be opened, positioned, read or written, or
+// kResidualNotANumber when the squared residual is or becomes NaN or infinite (a right-hand
+// side holding such values): no step can then bring it under the tolerance, and the solve
+// would run to the iteration limit, however high, for nothing.
+constexpr int kResidualNotANumber = -1;
 int tm20(int w, int h, int limit, float tol, int is360, int T, int F, const CgPaths& paths,
          int positPyram, float* scratch, float* b, float* x);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -164,6 +165,29 @@ TEST(Tm20Test, DiskFailuresReturnMinus20WithTheirMessage) {
   EXPECT_EQ(tm20(w, h, 5, 1e-6f, 0, 0, 2, files.paths(), 0, nullptr, unused.data(), area.data()), -20);
   EXPECT_NE(capture.out().find("can not read temporary file - returned 3 instead of 4 in tm20\n"),
             std::string::npos);
+}
+
+// A right-hand side that is not all numbers (stage 1 with NaN or infinite settings) never
+// meets the tolerance: the solve stops at once instead of running to a limit as high as the
+// largest int, which is what a slider of +inf gives.
+TEST(Tm20Test, ResidualThatIsNotANumberEndsTheSolve) {
+  lftm_test::DiagCapture capture;
+  const int w = 20, h = 15, n = w * h;
+  const int unbounded = 2147483647;
+  for (float bad : {std::nanf(""), INFINITY, -INFINITY, 3e37f, 1e18f}) {
+    SCOPED_TRACE(bad);
+    std::vector<float> b = apply(w, h, 0, lftm_test::smooth_field(w, h)), x(n, 0.0f);
+    b[n / 2] = bad;
+    const std::vector<float> rhs = b;
+    EXPECT_EQ(tm20(w, h, unbounded, 1e-9f, 0, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()),
+              kResidualNotANumber);
+    DiskFiles files;
+    files.store_rhs(rhs, 7);
+    std::vector<float> area(2 * static_cast<size_t>(n), 0.0f), unused(n);
+    EXPECT_EQ(tm20(w, h, unbounded, 1e-9f, 0, 0, 1, files.paths(), 7, nullptr, unused.data(),
+                   area.data()),
+              kResidualNotANumber);
+  }
 }
 
 // Positions past 2^31 bytes, which is what disk mode is for.

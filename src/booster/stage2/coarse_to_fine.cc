@@ -79,7 +79,9 @@ float base_tolerance(int tolerance_class) {
 }
 
 int iteration_limit(float slider) {
-  return truncate_setting(50.0 * std::pow(3.0, slider / 10.0));
+  const double limit = 50.0 * std::pow(3.0, slider / 10.0);
+  if (!(limit < 2147483648.0)) return -1;
+  return truncate_setting(limit);
 }
 
 int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
@@ -93,6 +95,9 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
   const int method_slot = truncate_setting(p[19]);
   const int method = method_slot < INT32_MAX ? method_slot + 1 : method_slot;
   const float tolerance = base_tolerance(truncate_setting(p[18]));
+  // Every level runs to the same limit, the slider's.
+  const int limit = iteration_limit(p[17]);
+  if (limit < 0) return -1;
   const int64_t plane = static_cast<int64_t>(W) * H;
 
   Buffers buffers;
@@ -138,7 +143,6 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
                       files.scratch5};
 
   int64_t positPyram = total;
-  int limit = 0;
   for (int nivo = count - 1; nivo >= 0; --nivo) {
     const int w = widths[nivo];
     const int h = heights[nivo];
@@ -165,7 +169,6 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
       diag_out("===  divGrad:  %1.2f %1.2f %1.2f %1.2f\n", sample(rhs, n, 0),
                sample(rhs, n, 1), sample(rhs, n, 2), sample(rhs, n, 10));
       factor = 1e-4f;
-      limit = iteration_limit(p[17]);
     } else if (a > 1600) {
       factor = static_cast<float>(20.0 * std::log(static_cast<float>(a) / 1000.0));
     }

@@ -21,7 +21,9 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
             float* work1, float* work2, float* out);
 
 // The base tolerance of tolerance class (int)tmParam[18] and the iteration limit of the
-// smoothing slider tmParam[17].
+// smoothing slider tmParam[17]. A slider whose limit is NaN or beyond the int range (above
+// about 159.7, +inf included) gives -1: a solve that does not converge, such as a 360-degree
+// level, would otherwise run for days.
 float base_tolerance(int tolerance_class);
 int iteration_limit(float slider);
 

@@ -118,6 +118,22 @@ int run(KnownPyramid& k, const TmParam& p, const TmFiles& files, float* work1 = 
                   k.out.data());
 }
 
+// A slider whose limit passes the int range is refused before anything is solved: a
+// 360-degree level, which need not converge, would run that many steps (the NaN, +inf and
+// 1e30 sliders of a hostile host did, for days).
+TEST(CoarseToFineTest, SliderBeyondAnIntOfStepsIsRefused) {
+  EXPECT_GT(iteration_limit(159.0f), 1900000000);
+  EXPECT_EQ(iteration_limit(-INFINITY), 0);
+  for (float slider : {160.0f, 1e30f, INFINITY, std::nanf("")}) {
+    EXPECT_EQ(iteration_limit(slider), -1) << slider;
+  }
+  lftm_test::DiagCapture quiet;
+  KnownPyramid k(40, 30, 3, 1);
+  const std::vector<float> before = k.out;
+  EXPECT_EQ(run(k, slider_params(INFINITY), memory_run(2)), -1);
+  EXPECT_TRUE(k.out == before) << "nothing solved";
+}
+
 TEST(CoarseToFineTest, ReconstructsAKnownLogLuminance) {
   lftm_test::DiagCapture quiet;
   for (int threads : {0, 2}) {
