@@ -17,6 +17,7 @@ namespace {
 
 // Keeps every run fast: pyramids deeper than this many floats are not worth the time.
 constexpr int64_t kMaxPyramidFloats = int64_t{1} << 20;
+constexpr double kMaxSolverSteps = 5000;
 
 std::vector<float> make_lut(bool gamma) {
   std::vector<float> lut(65536);
@@ -83,6 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tmparam_default(1, 0, &usual);
   if ((run & 32) != 0) usual.tmParam[16] = 0.0f;  // "Light" smoothing
   TmParam param = lftm_fuzz::fuzz_settings(&in, usual);
+  // Stage 2 takes as many solver steps as the slider asks, up to an int's worth, and a
+  // 360-degree level need not converge before; such runs are long, not wrong, so sliders
+  // asking for more than kMaxSolverSteps are left out (those beyond an int are refused at
+  // once and stay in).
+  const double steps = 50.0 * std::pow(3.0, param.tmParam[17] / 10.0);
+  if (steps > kMaxSolverSteps && steps < 2147483648.0) return 0;
 
   float expTable[256];
   lftm::build_exp_table(expTable);
