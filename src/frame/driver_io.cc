@@ -186,4 +186,12 @@ int32_t write_output(const SiblingSet& siblings, const char* outFile, const HdrF
                              args.w7, args.w8, args.w9, method, params, outFile);
 }
 
+void write_image_layout(ImageDesc* desc, int32_t width, int32_t height, int32_t spp) {
+  desc->width = width;
+  desc->height = height;
+  desc->spp = spp;
+  desc->rowSamples = desc->rowStride = width * spp;
+  desc->bgr = 0;
+}
+
 }  // namespace lftm

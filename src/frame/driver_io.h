@@ -79,6 +79,10 @@ class SiblingSet {
 int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char* path,
                         HdrFileInfo* info, int32_t* spp);
 
+// Writes the input image's layout into the caller's record: size, samples per pixel, packed
+// rows, RGB order. `bits`, `spare` and `planes` stay as the caller set them.
+void write_image_layout(ImageDesc* desc, int32_t width, int32_t height, int32_t spp);
+
 // Reads the whole image: RGBE planar bytes for .hdr and .exr (4 x w x h bytes), 16-bit
 // samples for TIFF (2 x w x h x spp bytes). `work` (four floats, may be null) goes to the EXR
 // reader. Returns the reader's result unchanged (negative on failure).

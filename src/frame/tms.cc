@@ -53,11 +53,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   diag_out("Dimensions input image: width=%d  height=%d\n", w, h);
 
   ImageDesc* desc = call.desc;
-  desc->width = w;
-  desc->height = h;
-  desc->spp = spp;
-  desc->rowSamples = desc->rowStride = w * spp;
-  desc->bgr = 0;
+  write_image_layout(desc, w, h, spp);
 
   size_t imageBytes = 0, outputBytes = 0, floatBytes = 0;
   const bool tiff = doc_type_for(call.extType) == LFTM_DOC_U16;

@@ -119,11 +119,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   diag_out("Processing %d x %d HDR image with Texture Booster... \n", w, h);
 
   ImageDesc* desc = call.desc;
-  desc->width = w;
-  desc->height = h;
-  desc->spp = spp;
-  desc->rowSamples = desc->rowStride = w * spp;
-  desc->bgr = 0;
+  write_image_layout(desc, w, h, spp);
 
   // The pyramid sizes are 32-bit counts of about 4/3 of the pixels; larger images are refused
   // before they are computed.
