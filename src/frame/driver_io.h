@@ -92,12 +92,6 @@ int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path
 // Bytes of the whole image as read_image delivers it, or false past `limit`.
 bool image_bytes(int32_t extType, int32_t width, int32_t height, int32_t spp, size_t* bytes);
 
-// The factor that brings the table's values (up to 65536) to the scale of Radiance
-// photographs, whose brightest values are typically a few hundred: the largest 16-bit sample
-// becomes 256. The Range Squeezer's response depends on the absolute level, and at this scale
-// a photograph gives a similar result from a 16-bit linear TIFF and from an .hdr file.
-constexpr float kTiffToRadiance = 1.0f / 256.0f;
-
 // Fills the 65536-entry table that maps 16-bit samples to linear values: entry i is
 // 65536 (i / 65536)^g with g 2.2 for extType 200 and 1.0 otherwise; entry 0 equals entry 1.
 void build_lut(int32_t extType, float* lut);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "frame/drivers.h"
+#include "frame/squeezer_tiff_input.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
 #include "platform/sizes.h"
@@ -17,15 +18,14 @@ struct FreeDeleter {
 };
 using Buffer = std::unique_ptr<void, FreeDeleter>;
 
-// TIFF samples become interleaved linear floats through the drivers' 16-bit table, brought to
-// the scale of Radiance photographs.
-Buffer decode_tiff_samples(int32_t extType, const uint16_t* samples, size_t count) {
-  Buffer linear(std::malloc(count * sizeof(float)));
-  std::unique_ptr<float[]> lut(new (std::nothrow) float[65536]);
-  if (!linear || !lut) return Buffer();
-  build_lut(extType, lut.get());
-  float* dst = static_cast<float*>(linear.get());
-  for (size_t i = 0; i < count; ++i) dst[i] = lut[samples[i]] * kTiffToRadiance;
+// TIFF samples become interleaved linear floats at the level the Range Squeezer expects.
+Buffer decode_tiff_samples(int32_t extType, const uint16_t* samples, int32_t w, int32_t h,
+                           int32_t spp, size_t floatBytes) {
+  Buffer linear(std::malloc(floatBytes));
+  if (!linear || !squeezer_input_from_tiff(extType, samples, w, h, spp,
+                                           static_cast<float*>(linear.get()))) {
+    return Buffer();
+  }
   return linear;
 }
 
@@ -77,8 +77,8 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   // RGBE planar bytes go in as they are; TIFF samples as interleaved floats.
   int32_t isFP = 0;
   if (tiff) {
-    input = decode_tiff_samples(call.extType, static_cast<const uint16_t*>(input.get()),
-                                floatBytes / sizeof(float));
+    input = decode_tiff_samples(call.extType, static_cast<const uint16_t*>(input.get()), w, h,
+                                spp, floatBytes);
     if (!input) return LFTM_ERR_NO_MEMORY;
     isFP = spp;
   }

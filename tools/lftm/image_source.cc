@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "frame/driver_io.h"
+#include "frame/squeezer_tiff_input.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/sizes.h"
 
@@ -105,10 +106,10 @@ int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* 
 }
 
 std::vector<float> linear_values(const SourceImage& image) {
-  std::vector<float> lut(65536);
-  lftm::build_lut(image.extType, lut.data());
   std::vector<float> linear(image.samples.size());
-  for (size_t i = 0; i < linear.size(); ++i) linear[i] = lut[image.samples[i]] * lftm::kTiffToRadiance;
+  // Without memory for the table the values stay 0, which the statistics treat as black.
+  lftm::squeezer_input_from_tiff(image.extType, image.samples.data(), image.width,
+                                 image.height, image.spp, linear.data());
   return linear;
 }
 

@@ -37,8 +37,8 @@ int32_t probe_image(const std::string& path, TiffEncoding encoding, SourceImage*
 // Probes and reads the pixels. Returns 0 or a negative library code.
 int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* image);
 
-// The TIFF samples as interleaved linear values on the scale the Range Squeezer driver uses
-// (the largest sample is 256), decoded with the drivers' table for the image's kind.
+// The TIFF samples as interleaved linear values, decoded and levelled as the Range Squeezer
+// driver does it for the image's kind.
 std::vector<float> linear_values(const SourceImage& image);
 
 }  // namespace lftm_cli

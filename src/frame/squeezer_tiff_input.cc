@@ -1,0 +1,37 @@
+#include "frame/squeezer_tiff_input.h"
+
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <new>
+
+#include "frame/driver_io.h"
+#include "lftm.h"
+
+namespace lftm {
+
+void bring_to_squeezer_level(int32_t width, int32_t height, int32_t spp, float* linear) {
+  LogStats stats = {0, 0, 0, 0};
+  logMinMaxMoy(spp, width, height, nullptr, linear, &stats);
+  // No positive luminance: the minimum kept its start value above the maximum.
+  if (!(stats.logMin <= stats.logMax)) return;
+  double logScale = std::log(kSqueezerTiffMeanLevel) - stats.logMoy;
+  if (stats.logMax + logScale < 0) logScale = -stats.logMax;
+  const float scale = static_cast<float>(std::exp(logScale));
+  const size_t count = static_cast<size_t>(width) * height * spp;
+  for (size_t i = 0; i < count; ++i) linear[i] *= scale;
+}
+
+bool squeezer_input_from_tiff(int32_t extType, const uint16_t* samples, int32_t width,
+                              int32_t height, int32_t spp, float* linear) {
+  std::unique_ptr<float[]> lut(new (std::nothrow) float[65536]);
+  if (!lut) return false;
+  build_lut(extType, lut.get());
+  lut[0] = 0.0f;
+  const size_t count = static_cast<size_t>(width) * height * spp;
+  for (size_t i = 0; i < count; ++i) linear[i] = lut[samples[i]];
+  bring_to_squeezer_level(width, height, spp, linear);
+  return true;
+}
+
+}  // namespace lftm

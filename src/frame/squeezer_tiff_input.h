@@ -1,0 +1,32 @@
+// TIFF samples as the Range Squeezer's linear float input.
+#ifndef LFTM_FRAME_SQUEEZER_TIFF_INPUT_H_
+#define LFTM_FRAME_SQUEEZER_TIFF_INPUT_H_
+
+#include <cstdint>
+
+namespace lftm {
+
+// The geometric mean luminance that TIFF input is brought to. The Range Squeezer's response
+// depends on the absolute level and a TIFF carries none, so the level is fixed by the bulk of
+// the image rather than by its brightest sample (often a small highlight, which would leave
+// the mid-tones far darker than the same photograph gives from an .hdr file). At this level
+// Radiance photographs and their linear 16-bit TIFFs come out alike.
+constexpr double kSqueezerTiffMeanLevel = 0.125;
+
+// Fills `linear` (width x height x spp floats) from interleaved 16-bit samples through the
+// 16-bit table of extType, and brings it to the level above. A sample of 0 stays 0: a pixel
+// whose samples are all 0 is black, as an RGBE pixel with exponent 0, and is left out of the
+// statistics instead of setting the black point with the many dark pixels that 16-bit
+// quantisation put on the lowest steps. Returns false when the table cannot be allocated.
+bool squeezer_input_from_tiff(int32_t extType, const uint16_t* samples, int32_t width,
+                              int32_t height, int32_t spp, float* linear);
+
+// Scales interleaved linear floats in place so that their geometric mean luminance is
+// kSqueezerTiffMeanLevel, or higher where that is needed to keep the brightest luminance at 1
+// or above (the statistics never report a maximum below 1). An image without a positive
+// luminance is left as it is.
+void bring_to_squeezer_level(int32_t width, int32_t height, int32_t spp, float* linear);
+
+}  // namespace lftm
+
+#endif  // LFTM_FRAME_SQUEEZER_TIFF_INPUT_H_
