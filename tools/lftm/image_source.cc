@@ -118,6 +118,8 @@ int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* 
   }
   size_t bytes = 0;
   if (!lftm::image_bytes(image->extType, image->width, image->height, spp, &bytes)) {
+    image->detail = std::to_string(image->width) + " x " + std::to_string(image->height) +
+                    " pixels";
     return LFTM_ERR_TOO_LARGE;
   }
   void* pixels = nullptr;

@@ -65,9 +65,7 @@ constexpr MethodCodeText kMethodCodes[] = {
 // that mean different things in different calls are described by what they mean in the
 // calls this tool makes (the drivers and the readers).
 constexpr CodeText kCodes[] = {
-    {LFTM_ERR_FILE,
-     "a file could not be opened or has an unusable size, or the temporary directory is "
-     "missing: check the paths and $TMPDIR"},
+    {LFTM_ERR_FILE, "a file could not be opened or has an unusable size: check the paths"},
     {LFTM_ERR_IO,
      "a read or write stopped short: the file is damaged, or a disk is full or failing"},
     {-3, "the image file's size line disagrees with its data: the file is damaged"},
