@@ -1,11 +1,13 @@
 // The lftm program as a user runs it: every bundled sample format, options, failures.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,10 +25,23 @@ struct Result {
 
 std::string directory_of(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // Runs the program with its standard streams in files. The sibling libraries' folder goes
-// on the library path, where a sanitizer build of the program needs it.
+// on the library path, where a sanitizer build of the program needs it. `prepare` runs in
+// the child before the program starts (environment, limits).
 Result run(const std::vector<std::string>& args, const std::string& program = kTool,
-           bool libraryPath = true) {
+           bool libraryPath = true, const std::function<void()>& prepare = nullptr) {
   lftm_test::TempDir streams;
   const std::string outPath = streams.file("out"), errPath = streams.file("err");
   pid_t pid = fork();
@@ -44,6 +59,7 @@ Result run(const std::vector<std::string>& args, const std::string& program = kT
     } else {
       unsetenv("LD_LIBRARY_PATH");
     }
+    if (prepare) prepare();
     execv(program.c_str(), argv.data());
     _exit(127);
   }
@@ -102,7 +118,7 @@ TEST(CliTest, ProblemsAreExplainedWithANonZeroStatus) {
   const std::string tif = lftm_test::sample_path("golden_gate_linear16.tif");
   Result missing = run({dir.file("none.hdr"), dir.file("o.jpg")});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_TRUE(has(missing.err, "could not be read")) << missing.err;
+  EXPECT_TRUE(has(missing.err, "none.hdr: there is no such file")) << missing.err;
   Result diskTiff = run({"--disk", tif, dir.file("o.jpg")});
   EXPECT_EQ(diskTiff.status, 1);
   EXPECT_TRUE(has(diskTiff.err, "disk mode cannot read TIFF")) << diskTiff.err;
@@ -184,6 +200,129 @@ TEST(CliTest, InfoAndPreviewWorkOnEveryFormat) {
                   "1262 x 860 pixels"));
   EXPECT_EQ(run({"info", dir.file("none.hdr")}).status, 1);
   EXPECT_EQ(run({"preview", lftm_test::sample_path("desk.exr"), dir.file("p.tif")}).status, 2);
+}
+
+std::vector<uint8_t> text_bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// A Radiance header declaring `size` ("-Y 20000 +X 20000"), then `dataBytes` zero bytes.
+std::vector<uint8_t> radiance_header(const std::string& size, size_t dataBytes) {
+  std::vector<uint8_t> bytes = text_bytes("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n" + size + "\n");
+  bytes.resize(bytes.size() + dataBytes, 0);
+  return bytes;
+}
+
+// A Radiance file of one grey level everywhere, except one pixel of `peak` when it is not 0;
+// levels are mantissas with exponent 128, so 128 is 0.5. Run-length rows of one run a
+// component: the fewest bytes an image can take.
+std::vector<uint8_t> grey_radiance_file(int side, uint8_t level, uint8_t peak) {
+  lftm_test::RgbePlanar image;
+  image.width = image.height = side;
+  image.bytes.assign(static_cast<size_t>(4) * side * side, level);
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) image.bytes[(4 * y + 3) * static_cast<size_t>(side) + x] = 128;
+  }
+  if (peak != 0) {
+    for (int c = 0; c < 3; ++c) image.bytes[static_cast<size_t>(c) * side] = peak;
+  }
+  return lftm_test::encode_rgbe_file(image, true);
+}
+
+TEST(CliTest, EachUnreadableInputIsNamedWithItsOwnCause) {
+  lftm_test::TempDir dir;
+  std::vector<uint8_t> sample = lftm_test::read_file(lftm_test::sample_path("golden_gate.hdr"));
+  std::vector<uint8_t> cut(sample.begin(), sample.begin() + 3000);
+  std::vector<uint8_t> png = text_bytes("\x89PNG\r\n\x1a\n");
+  png.resize(600, 7);
+  struct Case {
+    std::string name;
+    std::vector<uint8_t> bytes;
+    const char* says;
+  };
+  const std::vector<Case> cases = {
+      {"missing.hdr", {}, "there is no such file"},
+      {"folder.hdr", {}, "is a folder"},
+      {"empty.hdr", {}, "the file is empty"},
+      {"cut.hdr", cut, "the file is truncated"},
+      {"flipped.hdr", radiance_header("+Y 20 +X 20", 1600), "\"+Y 20 +X 20\""},
+      {"renamed.exr", png, "it is a PNG image named .exr"},
+      {"notes.hdr", text_bytes(std::string(40, 'x') + "\nsome text\n" + std::string(300, 'y')),
+       "it is a text file named .hdr"},
+      {"claims.hdr", radiance_header("-Y 20000 +X 20000", 2000), "the file is truncated"},
+      {"huge.hdr", radiance_header("-Y 100000 +X 100000", 2000), "too large"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.file(c.name);
+    if (c.name == "folder.hdr") {
+      mkdir(path.c_str(), 0700);
+    } else if (c.name != "missing.hdr") {
+      lftm_test::write_file(path, c.bytes);
+    }
+    Result r = run({"info", path});
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_TRUE(has(r.err, path + ": ") && has(r.err, c.says)) << c.name << ": " << r.err;
+  }
+  rmdir(dir.file("folder.hdr").c_str());
+  if (geteuid() != 0) {
+    const std::string locked = dir.file("locked.hdr");
+    lftm_test::write_file(locked, sample);
+    chmod(locked.c_str(), 0);
+    Result r = run({"info", locked});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.err, locked + ": the file cannot be read: permission denied")) << r.err;
+  }
+  // Disk mode names the temporary directory that is missing.
+  Result noTemp = run({"-q", "--disk", lftm_test::sample_path("golden_gate.hdr"),
+                       dir.file("o.jpg")},
+                      kTool, true, [] { setenv("TMPDIR", "/nonexistent-lftm-tmp", 1); });
+  EXPECT_EQ(noTemp.status, 1);
+  EXPECT_TRUE(has(noTemp.err, "/nonexistent-lftm-tmp: the temporary directory")) << noTemp.err;
+  // A header whose size the file can hold but memory cannot: a sentence, not an abort. The
+  // file is sparse, and the address-space limit is not usable under the address sanitizer.
+  if (!kSanitized) {
+    const std::string roomy = dir.file("roomy.hdr");
+    lftm_test::write_file(roomy, radiance_header("-Y 20000 +X 20000", 0));
+    ASSERT_EQ(truncate(roomy.c_str(), 30 << 20), 0);
+    Result r = run({"info", roomy}, kTool, true, [] {
+      rlimit limit = {512u << 20, 512u << 20};
+      setrlimit(RLIMIT_AS, &limit);
+    });
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.err, roomy + ": there is not enough memory")) << r.err;
+  }
+}
+
+TEST(CliTest, InfoReportsTheImagesOwnLuminanceRangeBelowOne) {
+  lftm_test::TempDir dir;
+  const std::string grey = dir.file("grey.hdr"), dim = dir.file("dim.hdr");
+  lftm_test::write_file(grey, grey_radiance_file(64, 128, 0));
+  lftm_test::write_file(dim, grey_radiance_file(64, 64, 248));  // 0.25 and one 0.96875
+  Result g = run({"info", grey});
+  EXPECT_EQ(g.status, 0) << g.err;
+  EXPECT_TRUE(has(g.out, "min 0.5  max 0.5  geometric mean 0.5")) << g.out;
+  EXPECT_TRUE(has(g.out, "0.0 stops")) << g.out;
+  Result d = run({"info", dim});
+  EXPECT_EQ(d.status, 0) << d.err;
+  EXPECT_TRUE(has(d.out, "min 0.25  max 0.9688")) << d.out;
+  EXPECT_TRUE(has(d.out, "2.0 stops")) << d.out;
+}
+
+TEST(CliTest, PreviewAndInfoRefuseOptionsTheyDoNotUse) {
+  lftm_test::TempDir dir;
+  const std::string in = lftm_test::sample_path("desk.exr"), out = dir.file("p.jpg");
+  const std::vector<std::vector<std::string>> refused = {
+      {"--bits", "16"}, {"--disk"}, {"--Strength", "60"}, {"--Strength=60"}, {"-m", "squeezer"}};
+  for (const auto& option : refused) {
+    std::vector<std::string> args = {"preview", in, out};
+    args.insert(args.end(), option.begin(), option.end());
+    Result r = run(args);
+    const std::string name = option[0].substr(0, option[0].find('='));
+    EXPECT_EQ(r.status, 2) << name;
+    EXPECT_TRUE(has(r.err, name + " is not an option of preview")) << r.err;
+  }
+  EXPECT_EQ(run({"preview", "--size", "64x64", "--tiff-linear", in, out}).status, 0);
+  Result info = run({"info", "--quality", "80", in});
+  EXPECT_EQ(info.status, 2);
+  EXPECT_TRUE(has(info.err, "--quality is not an option of info")) << info.err;
 }
 
 TEST(CliTest, AMissingSiblingLibraryIsNamed) {

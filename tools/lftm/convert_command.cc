@@ -13,6 +13,7 @@
 #include "lftm.h"
 #include "messages.h"
 #include "options.h"
+#include "run_failure.h"
 #include "setting_names.h"
 
 namespace lftm_cli {
@@ -95,8 +96,7 @@ int convert_one(const Job& job, const CliOptions& options, const TmParam& params
   SourceImage image;
   int32_t probed = probe_image(job.input, options.tiff, &image);
   if (probed < 0) {
-    std::fprintf(stderr, "lftm: %s: %s (code %d)\n", job.input.c_str(), describe_code(probed),
-                 probed);
+    std::fprintf(stderr, "lftm: %s\n", failure_line(job.input, probed, image.detail).c_str());
     return kExitFailed;
   }
   routing->set_label(job.input);
@@ -131,8 +131,9 @@ int convert_one(const Job& job, const CliOptions& options, const TmParam& params
           : tonemap(image.extType, &desc, &params, options.quality, &options.save, w6, w7,
                     options.chroma444, w9, 0, nullptr, &files, job.output.c_str());
   if (result < 0) {
-    std::fprintf(stderr, "lftm: %s: %s (code %d)\n", job.input.c_str(),
-                 describe_method_code(options.method, result), result);
+    FailedRun failed = {job.input, job.output, options.method, options.disk, image.width,
+                         image.height, result};
+    std::fprintf(stderr, "lftm: %s\n", run_failure_line(failed).c_str());
     return kExitFailed;
   }
   if (options.progress) {

@@ -1,10 +1,12 @@
 #include "image_source.h"
 
-#include <cstdio>
+#include <new>
 
 #include "frame/driver_io.h"
 #include "frame/squeezer_tiff_input.h"
 #include "imageio/rgbe_reader.h"
+#include "input_check.h"
+#include "messages.h"
 #include "platform/sizes.h"
 
 namespace lftm_cli {
@@ -32,6 +34,8 @@ int32_t probe_with(const lftm::SiblingSet& siblings, const std::string& path,
                           ? LFTM_EXT_TIF_LINEAR
                           : ext_type_of(image->format, 0, encoding);
   int32_t result = lftm::read_image_info(probeType, siblings, path.c_str(), &info, &spp);
+  // The TIFF reader opened the file but cannot deliver its samples as 8 or 16 bits.
+  if (result == LFTM_ERR_IO && image->format == InputFormat::kTiff) return LFTM_ERR_SIB_LAYOUT;
   if (result < 0) return result;
   image->width = info.infos[0];
   image->height = info.infos[1];
@@ -51,14 +55,39 @@ int32_t probe_with(const lftm::SiblingSet& siblings, const std::string& path,
   return 0;
 }
 
-// The format of a file, or the code that says why it has none.
+// The format of a file, or the code that says why it cannot be read.
 int32_t recognise(const std::string& path, SourceImage* image) {
   image->path = path;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return LFTM_ERR_INFO;
-  std::fclose(file);
-  image->format = detect_input_format(path);
-  return image->format == InputFormat::kUnknown ? LFTM_ERR_EXT_TYPE : 0;
+  InputCheck check = check_input(path);
+  image->format = check.format;
+  image->detail = check.detail;
+  return check.code;
+}
+
+// The Radiance readers' codes as the causes people know; the codes of the sibling readers
+// are their own.
+int32_t read_failure(const SourceImage& image, int32_t code, std::string* detail) {
+  if (image.extType != LFTM_EXT_HDR) {
+    const bool siblingCode = code <= LFTM_ERR_SIB_OPEN && code >= LFTM_ERR_SIB_SIZE;
+    return siblingCode ? code : LFTM_ERR_READ;
+  }
+  switch (code) {
+    case LFTM_ERR_RGBE_SHORT:
+    case -2:  // the streaming reader's short read
+      *detail = "the pixel data ends before the last row";
+      return kCauseTruncated;
+    case LFTM_ERR_RGBE_BAD_SIZE:
+    case LFTM_ERR_RGBE_RUN:
+    case LFTM_ERR_RGBE_LITERAL:
+      return code;
+    case -5: return LFTM_ERR_RGBE_RUN;
+    case -6: return LFTM_ERR_RGBE_LITERAL;
+    case -3: return LFTM_ERR_RGBE_BAD_SIZE;
+    case -4:
+      *detail = "a run-length row announces another width than the header";
+      return LFTM_ERR_READ;
+    default: return LFTM_ERR_READ;
+  }
 }
 
 }  // namespace
@@ -90,19 +119,27 @@ int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* 
   }
   size_t bytes = 0;
   if (!lftm::image_bytes(image->extType, image->width, image->height, spp, &bytes)) {
+    image->detail = std::to_string(image->width) + " x " + std::to_string(image->height) +
+                    " pixels";
     return LFTM_ERR_TOO_LARGE;
   }
-  if (image->extType == LFTM_EXT_HDR || image->extType == LFTM_EXT_EXR) {
-    image->rgbe.resize(bytes);
-    float work[4];
-    int32_t read = lftm::read_image(image->extType, siblings, path.c_str(), info, spp, work,
-                                    image->rgbe.data());
-    return read < 0 ? LFTM_ERR_READ : 0;
+  void* pixels = nullptr;
+  float work[4];
+  try {
+    if (image->extType == LFTM_EXT_HDR || image->extType == LFTM_EXT_EXR) {
+      image->rgbe.resize(bytes);
+      pixels = image->rgbe.data();
+    } else {
+      image->samples.resize(bytes / 2);
+      pixels = image->samples.data();
+    }
+  } catch (const std::bad_alloc&) {
+    image->detail = byte_count_text(static_cast<int64_t>(bytes)) + " for the pixels";
+    return kCauseNoMemory;
   }
-  image->samples.resize(bytes / 2);
-  int32_t read = lftm::read_image(image->extType, siblings, path.c_str(), info, spp, nullptr,
-                                  image->samples.data());
-  return read < 0 ? LFTM_ERR_READ : 0;
+  int32_t read = lftm::read_image(image->extType, siblings, path.c_str(), info, spp, work,
+                                  pixels);
+  return read < 0 ? read_failure(*image, read, &image->detail) : 0;
 }
 
 std::vector<float> linear_values(const SourceImage& image) {

@@ -29,12 +29,15 @@ struct SourceImage {
   float primaries[8] = {0, 0, 0, 0, 0, 0, 0, 0};
   std::vector<uint8_t> rgbe;   // RGBE planar bytes (.hdr and .exr)
   std::vector<uint16_t> samples;  // interleaved 16-bit samples, spp a pixel (TIFF)
+  std::string detail;  // after a failure: what the tool measured, for the message
 };
 
-// Reads the kind and layout of a file. Returns 0 or a negative library code.
+// Reads the kind and layout of a file. Returns 0, a negative library code or a cause of
+// messages.h (with image->detail).
 int32_t probe_image(const std::string& path, TiffEncoding encoding, SourceImage* image);
 
-// Probes and reads the pixels. Returns 0 or a negative library code.
+// Probes and reads the pixels. Returns as probe_image; a failed read gives the reader's own
+// code, so that a truncated file is told from a damaged one.
 int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* image);
 
 // The TIFF samples as interleaved linear values, decoded and levelled as the Range Squeezer

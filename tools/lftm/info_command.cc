@@ -1,9 +1,12 @@
 // lftm info FILE...: size, format and log-luminance statistics of HDR images.
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "commands.h"
 #include "diag_routing.h"
+#include "foreign_option.h"
 #include "image_source.h"
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
@@ -26,24 +29,69 @@ void print_format(const SourceImage& image) {
   std::printf("\n");
 }
 
-void print_statistics(const LogStats& stats) {
-  if (stats.logMin > 1e10f) {
+// Log-luminance extremes and mean over the pixels that have light. The library's
+// logMinMaxMoy starts its maximum at 0 (the Range Squeezer relies on that), so it cannot
+// report a maximum luminance below 1; these are the image's own values, with its weights.
+struct LuminanceRange {
+  int64_t count = 0;
+  double logMin = 0, logMax = 0, logMean = 0;
+};
+
+void add_luminance(double luminance, LuminanceRange* range, double* sum) {
+  if (!(luminance > 0)) return;
+  double v = std::log(luminance);
+  if (range->count == 0 || v < range->logMin) range->logMin = v;
+  if (range->count == 0 || v > range->logMax) range->logMax = v;
+  *sum += v;
+  ++range->count;
+}
+
+double weighted(double r, double g, double b) { return 0.2125 * r + 0.7154 * g + 0.0721 * b; }
+
+LuminanceRange measure(const SourceImage& image) {
+  LuminanceRange range;
+  double sum = 0;
+  const size_t w = static_cast<size_t>(image.width);
+  if (!image.rgbe.empty()) {
+    float expTable[256];
+    lftm::build_exp_table(expTable);
+    for (size_t j = 0; j < static_cast<size_t>(image.height); ++j) {
+      const uint8_t* row = image.rgbe.data() + 4 * w * j;
+      for (size_t k = 0; k < w; ++k) {
+        const uint8_t e = row[3 * w + k];
+        if (e == 0) continue;
+        add_luminance(weighted(row[k], row[w + k], row[2 * w + k]) * expTable[e], &range, &sum);
+      }
+    }
+  } else {
+    std::vector<float> linear = linear_values(image);
+    const size_t spp = static_cast<size_t>(image.spp);
+    for (size_t i = 0; i + spp <= linear.size(); i += spp) {
+      add_luminance(weighted(linear[i], linear[i + (spp - 1) / 2], linear[i + spp - 1]), &range,
+                    &sum);
+    }
+  }
+  if (range.count > 0) range.logMean = sum / static_cast<double>(range.count);
+  return range;
+}
+
+void print_statistics(const LuminanceRange& range) {
+  if (range.count == 0) {
     std::printf("log luminance:  no pixel has any light\n");
     return;
   }
-  std::printf("log luminance:  min %.3f  max %.3f  mean %.3f\n", stats.logMin, stats.logMax,
-              stats.logMoy);
+  std::printf("log luminance:  min %.3f  max %.3f  mean %.3f\n", range.logMin, range.logMax,
+              range.logMean);
   std::printf("luminance:      min %.4g  max %.4g  geometric mean %.4g\n",
-              std::exp(stats.logMin), std::exp(stats.logMax), std::exp(stats.logMoy));
-  std::printf("dynamic range:  %.1f stops\n", (stats.logMax - stats.logMin) / std::log(2.0));
+              std::exp(range.logMin), std::exp(range.logMax), std::exp(range.logMean));
+  std::printf("dynamic range:  %.1f stops\n", (range.logMax - range.logMin) / std::log(2.0));
 }
 
 int info_one(const std::string& path, TiffEncoding encoding) {
   SourceImage image;
   int32_t result = load_image(path, encoding, &image);
   if (result < 0) {
-    std::fprintf(stderr, "lftm: %s: %s (code %d)\n", path.c_str(), describe_code(result),
-                 result);
+    std::fprintf(stderr, "lftm: %s\n", failure_line(path, result, image.detail).c_str());
     return kExitFailed;
   }
   std::printf("file:           %s\n", path.c_str());
@@ -55,16 +103,7 @@ int info_one(const std::string& path, TiffEncoding encoding) {
                 image.primaries[0], image.primaries[1], image.primaries[2], image.primaries[3],
                 image.primaries[4], image.primaries[5], image.primaries[6], image.primaries[7]);
   }
-  LogStats stats = {0, 0, 0, 0};
-  float expTable[256];
-  lftm::build_exp_table(expTable);
-  if (!image.rgbe.empty()) {
-    logMinMaxMoy(0, image.width, image.height, expTable, image.rgbe.data(), &stats);
-  } else {
-    std::vector<float> linear = linear_values(image);
-    logMinMaxMoy(image.spp, image.width, image.height, expTable, linear.data(), &stats);
-  }
-  print_statistics(stats);
+  print_statistics(measure(image));
   return kExitOk;
 }
 
@@ -73,6 +112,13 @@ int info_one(const std::string& path, TiffEncoding encoding) {
 int run_info(const std::vector<std::string>& args) {
   CliOptions options;
   std::string problem = parse_options(args, &options);
+  std::string foreign = first_foreign_option(
+      args, {"--tiff-linear", "--tiff-gamma", "-v", "--verbose", "-h", "--help"}, {"--log"});
+  if (!foreign.empty()) problem = foreign + " is not an option of info";
+  if (problem.empty() && options.help) {
+    std::printf("usage: lftm info [--tiff-linear|--tiff-gamma] FILE...\n");
+    return kExitOk;
+  }
   if (!problem.empty() || options.positionals.empty()) {
     std::fprintf(stderr, "lftm info: %s\nusage: lftm info [--tiff-linear|--tiff-gamma] FILE...\n",
                  problem.empty() ? "no file given" : problem.c_str());

@@ -1,5 +1,7 @@
 #include "messages.h"
 
+#include <string>
+
 #include "lftm.h"
 
 namespace lftm_cli {
@@ -8,6 +10,36 @@ namespace {
 struct CodeText {
   int32_t code;
   const char* text;
+};
+
+// Causes the tool found by looking at the files.
+constexpr CodeText kCauses[] = {
+    {kCauseMissing, "there is no such file: check the name and the folder"},
+    {kCauseNoPermission, "the file cannot be read: permission denied"},
+    {kCauseDirectory, "this is a folder, not an image file"},
+    {kCauseNotRegular, "this is not a regular file (a device, pipe or socket)"},
+    {kCauseCannotOpen, "the file cannot be opened"},
+    {kCauseEmpty, "the file is empty"},
+    {kCauseTruncated,
+     "the file is truncated: it holds fewer bytes than the pixels its header declares"},
+    {kCauseOrientation,
+     "the Radiance file stores its rows in an order the reader does not support: only "
+     "\"-Y height +X width\" (rows top to bottom, pixels left to right) can be read; rotate "
+     "or flip it into that order"},
+    {kCauseOtherKind,
+     "the file is not a Radiance (.hdr), OpenEXR (.exr) or TIFF (.tif) image"},
+    {kCauseTempMissing,
+     "the temporary directory for the scratch files of --disk does not exist: create it or "
+     "set $TMPDIR to an existing folder"},
+    {kCauseTempNotWritable,
+     "the temporary directory for the scratch files of --disk is not writable: set $TMPDIR "
+     "to a folder you can write to"},
+    {kCauseTempFull,
+     "the scratch files of --disk could not be written: the temporary directory is full; "
+     "free space there or set $TMPDIR to a folder on a larger disk"},
+    {kCauseNoMemory,
+     "there is not enough memory for this image: close other programs or use a smaller "
+     "image"},
 };
 
 // Codes whose meaning depends on the method that returned them.
@@ -33,13 +65,9 @@ constexpr MethodCodeText kMethodCodes[] = {
 // that mean different things in different calls are described by what they mean in the
 // calls this tool makes (the drivers and the readers).
 constexpr CodeText kCodes[] = {
-    {LFTM_ERR_FILE,
-     "a file could not be opened or has an unusable size, or the temporary directory is "
-     "missing: check the paths and $TMPDIR"},
+    {LFTM_ERR_FILE, "a file could not be opened or has an unusable size: check the paths"},
     {LFTM_ERR_IO,
-     "a read or write stopped short, a scratch file could not be made, or the TIFF cannot be "
-     "read as 8- or 16-bit samples: check the free space in the temporary directory and the "
-     "file"},
+     "a read or write stopped short: the file is damaged, or a disk is full or failing"},
     {-3, "the image file's size line disagrees with its data: the file is damaged"},
     {LFTM_ERR_NO_MEMORY,
      "not enough memory for this image: close other programs, use --disk, or use a smaller "
@@ -94,8 +122,7 @@ constexpr CodeText kCodes[] = {
     {LFTM_ERR_RGBE_SHORT,
      "the .hdr file ends before its header or data is complete: the file is truncated"},
     {LFTM_ERR_RGBE_NO_SIZE,
-     "the .hdr header has no usable \"-Y height +X width\" line (other orientations are not "
-     "supported)"},
+     "the .hdr header has no usable size line (\"-Y height +X width\"): the file is damaged"},
     {LFTM_ERR_RGBE_BAD_SIZE,
      "the .hdr size line is missing from the data or disagrees with the header: the file is "
      "damaged"},
@@ -113,7 +140,8 @@ constexpr CodeText kCodes[] = {
      "most 65500 pixels a side"},
     {LFTM_ERR_WRITER_CREATE,
      "the output file cannot be created: check that its folder exists and is writable"},
-    {LFTM_ERR_WRITER_IO, "writing the output file failed: is the disk full?"},
+    {LFTM_ERR_WRITER_IO,
+     "writing the output file stopped short: the disk holding it is full or failing"},
 };
 
 }  // namespace
@@ -130,6 +158,25 @@ const char* describe_method_code(int32_t method, int32_t code) {
     if (entry.method == method && entry.code == code) return entry.text;
   }
   return describe_code(code);
+}
+
+const char* describe_cause(int32_t code) {
+  for (const CodeText& entry : kCauses) {
+    if (entry.code == code) return entry.text;
+  }
+  return nullptr;
+}
+
+std::string failure_line(const std::string& file, int32_t code, const std::string& detail,
+                         int32_t method) {
+  const char* cause = describe_cause(code);
+  std::string line = file + ": ";
+  line += cause != nullptr ? cause
+                           : (method != 0 ? describe_method_code(method, code) : describe_code(code));
+  std::string notes = detail;
+  if (cause == nullptr) notes += (notes.empty() ? "code " : "; code ") + std::to_string(code);
+  if (!notes.empty()) line += " (" + notes + ")";
+  return line;
 }
 
 bool is_known_code(int32_t code) {

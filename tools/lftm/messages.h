@@ -3,8 +3,30 @@
 #define LFTM_TOOLS_MESSAGES_H_
 
 #include <cstdint>
+#include <string>
 
 namespace lftm_cli {
+
+// Causes the tool finds itself by looking at the files, with codes of their own below every
+// library code. They are never printed as codes.
+enum Cause : int32_t {
+  kCauseMissing = -9001,
+  kCauseNoPermission = -9002,
+  kCauseDirectory = -9003,
+  kCauseNotRegular = -9004,
+  kCauseCannotOpen = -9005,
+  kCauseEmpty = -9006,
+  kCauseTruncated = -9007,
+  kCauseOrientation = -9008,
+  kCauseOtherKind = -9009,
+  kCauseTempMissing = -9010,
+  kCauseTempNotWritable = -9011,
+  kCauseTempFull = -9012,
+  kCauseNoMemory = -9013,
+};
+
+// The sentence of a cause; null for a code that is none.
+const char* describe_cause(int32_t code);
 
 // What went wrong and what to do about it; "unknown error" for a code not in the table.
 const char* describe_code(int32_t code);
@@ -12,6 +34,11 @@ const char* describe_code(int32_t code);
 // The same for a code returned by a tone-mapping run of `method` (1 or 2), where a few codes
 // mean something of their own (the Range Squeezer's -1: an image of a single luminance).
 const char* describe_method_code(int32_t method, int32_t code);
+
+// "FILE: sentence" for stderr: the sentence of a cause or of a library code (for `method`
+// when it is not 0), then what was measured and the library's code in parentheses.
+std::string failure_line(const std::string& file, int32_t code, const std::string& detail,
+                         int32_t method = 0);
 
 // True when the table has a sentence for `code`.
 bool is_known_code(int32_t code);

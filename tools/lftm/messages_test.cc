@@ -33,5 +33,19 @@ TEST(MessagesTest, EveryLibraryCodeHasOneSentenceAndUnknownCodesSaySo) {
   EXPECT_STREQ(describe_code(1), "unknown error");
 }
 
+TEST(MessagesTest, EveryCauseTheToolFindsHasASentenceOfItsOwn) {
+  std::set<std::string> sentences;
+  for (int i = 0; i < known_code_count(); ++i) sentences.insert(describe_code(known_code_at(i)));
+  for (int32_t cause = kCauseMissing; cause >= kCauseNoMemory; --cause) {
+    ASSERT_NE(describe_cause(cause), nullptr) << cause;
+    EXPECT_TRUE(sentences.insert(describe_cause(cause)).second) << describe_cause(cause);
+  }
+  EXPECT_EQ(describe_cause(LFTM_ERR_READ), nullptr);
+  // The library's codes are shown, the tool's own are not.
+  EXPECT_EQ(failure_line("a.hdr", kCauseEmpty, ""), "a.hdr: the file is empty");
+  EXPECT_EQ(failure_line("a.hdr", LFTM_ERR_READ, "row 3"),
+            std::string("a.hdr: ") + describe_code(LFTM_ERR_READ) + " (row 3; code -1001)");
+}
+
 }  // namespace
 }  // namespace lftm_cli

@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "diag_routing.h"
+#include "foreign_option.h"
 #include "frame/driver_io.h"
 #include "image_source.h"
 #include "imageio/rgbe_reader.h"
@@ -18,6 +19,10 @@ namespace lftm_cli {
 namespace {
 
 constexpr int32_t kSmallestSide = 5;  // the quick view refuses anything smaller
+
+constexpr const char* kUsage =
+    "usage: lftm preview FILE OUT.jpg [--size WxH] [--tiff-linear|--tiff-gamma] [--verbose] "
+    "[--log FILE]\n";
 
 bool parse_size(const std::string& text, int32_t* width, int32_t* height) {
   char* end = nullptr;
@@ -41,9 +46,8 @@ void fit_in_box(int32_t width, int32_t height, int32_t* boxW, int32_t* boxH) {
   *boxH = std::max(kSmallestSide, static_cast<int32_t>(height * scale + 0.5));
 }
 
-int fail(const std::string& what, int32_t code) {
-  std::fprintf(stderr, "lftm preview: %s: %s (code %d)\n", what.c_str(), describe_code(code),
-               code);
+int fail(const std::string& what, int32_t code, const std::string& detail = "") {
+  std::fprintf(stderr, "lftm preview: %s\n", failure_line(what, code, detail).c_str());
   return kExitFailed;
 }
 
@@ -57,6 +61,14 @@ void print_clipping(const std::vector<int32_t>& hist, int32_t pixels) {
 }  // namespace
 
 int run_preview(const std::vector<std::string>& args) {
+  std::string foreign = first_foreign_option(
+      args, {"--tiff-linear", "--tiff-gamma", "-v", "--verbose", "-h", "--help"},
+      {"--size", "--log"});
+  if (!foreign.empty()) {
+    std::fprintf(stderr, "lftm preview: %s is not an option of preview\n%s", foreign.c_str(),
+                 kUsage);
+    return kExitUsage;
+  }
   std::vector<std::string> rest;
   int32_t outW = 320, outH = 240;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -71,13 +83,16 @@ int run_preview(const std::vector<std::string>& args) {
   }
   CliOptions options;
   std::string problem = parse_options(rest, &options);
+  if (problem.empty() && options.help) {
+    std::printf("%s", kUsage);
+    return kExitOk;
+  }
   if (problem.empty() && options.positionals.size() != 2) problem = "give FILE and OUT.jpg";
   if (problem.empty() && lower_extension(options.positionals[1]) != "jpg") {
     problem = "the preview is a JPEG: name it .jpg";
   }
   if (!problem.empty()) {
-    std::fprintf(stderr, "lftm preview: %s\nusage: lftm preview FILE OUT.jpg [--size WxH]\n",
-                 problem.c_str());
+    std::fprintf(stderr, "lftm preview: %s\n%s", problem.c_str(), kUsage);
     return kExitUsage;
   }
   const std::string& path = options.positionals[0];
@@ -86,7 +101,7 @@ int run_preview(const std::vector<std::string>& args) {
 
   SourceImage image;
   int32_t result = probe_image(path, options.tiff, &image);
-  if (result < 0) return fail(path, result);
+  if (result < 0) return fail(path, result, image.detail);
   if (image.width < kSmallestSide || image.height < kSmallestSide) {
     return fail(path, LFTM_ERR_TOO_SMALL);
   }
@@ -102,7 +117,7 @@ int run_preview(const std::vector<std::string>& args) {
     result = qv_from_file(outW, outH, path.c_str(), quickRgbe.data());
   } else {
     result = load_image(path, options.tiff, &image);
-    if (result < 0) return fail(path, result);
+    if (result < 0) return fail(path, result, image.detail);
     if (image.format == InputFormat::kOpenExr) {
       quickRgbe.resize(4 * static_cast<size_t>(outW) * outH);
       result = extract_qv(0, image.width, image.height, 3, 3 * image.width, 3 * outW, outW,

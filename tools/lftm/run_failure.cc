@@ -1,0 +1,79 @@
+#include "run_failure.h"
+
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "input_check.h"
+#include "lftm.h"
+#include "messages.h"
+#include "platform/scratch_file.h"
+
+namespace lftm_cli {
+namespace {
+
+// Stage 2 of the Texture Booster when a scratch file cannot be written or read.
+constexpr int32_t kSolverScratchFailed = -20;
+
+// Disk mode keeps the input (4 bytes a pixel), the log-luminance pyramid and four solver
+// planes of floats in scratch files: about this many bytes a pixel at most.
+constexpr int64_t kScratchBytesPerPixel = 28;
+
+std::string folder_of(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Free bytes for an ordinary user on the disk holding `folder`, or -1.
+int64_t free_bytes(const std::string& folder) {
+  struct statvfs st;
+  if (statvfs(folder.c_str(), &st) != 0) return -1;
+  return static_cast<int64_t>(st.f_bavail) * static_cast<int64_t>(st.f_frsize);
+}
+
+std::string free_text(int64_t bytes) {
+  return bytes < 0 ? std::string() : byte_count_text(bytes) + " free";
+}
+
+// The temporary directory's own cause when the scratch files are at fault, else "".
+std::string scratch_failure(const FailedRun& run) {
+  std::string dir;
+  if (!lftm::temp_directory(&dir)) {
+    const char* env = std::getenv("TMPDIR");
+    return failure_line(env != nullptr && env[0] != '\0' ? env : "/tmp", kCauseTempMissing,
+                        "");
+  }
+  if (access(dir.c_str(), W_OK | X_OK) != 0) {
+    return failure_line(dir, kCauseTempNotWritable, "");
+  }
+  const int64_t have = free_bytes(dir);
+  const int64_t need = kScratchBytesPerPixel * run.width * static_cast<int64_t>(run.height);
+  if (have >= 0 && have < need) {
+    return failure_line(dir, kCauseTempFull,
+                        free_text(have) + ", about " + byte_count_text(need) + " needed");
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string run_failure_line(const FailedRun& run) {
+  if (run.code == LFTM_ERR_WRITER_IO) {
+    return failure_line(run.output, run.code, free_text(free_bytes(folder_of(run.output))));
+  }
+  if (run.code == LFTM_ERR_WRITER_CREATE || run.code == LFTM_ERR_WRITER_ARGS) {
+    return failure_line(run.output, run.code, "");
+  }
+  const bool scratchCode = run.code == LFTM_ERR_FILE || run.code == LFTM_ERR_IO ||
+                           (run.method == LFTM_METHOD_TEXTURE_BOOSTER &&
+                            run.code == kSolverScratchFailed);
+  if (run.disk && scratchCode) {
+    std::string line = scratch_failure(run);
+    if (!line.empty()) return line;
+  }
+  return failure_line(run.input, run.code, "", run.method);
+}
+
+}  // namespace lftm_cli
