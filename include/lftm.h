@@ -185,8 +185,8 @@ enum {
 
 /** Metadata flags (options[LFTM_SAVE_METADATA]), or-ed together; 0 is the default. */
 enum {
-  LFTM_META_NO_SETTINGS = 1 /**< TIFF: do not embed the run's settings as an XMP packet (tag
-                                 700) */
+  LFTM_META_NO_SETTINGS = 1 /**< do not embed the run's settings as an XMP packet (TIFF tag
+                                 700, JPEG APP1 segment) */
 };
 
 /** Luminance statistics of the Texture Booster. */
@@ -244,11 +244,13 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  are loaded for the call only, by bare name and then from the directory of liblftm.
  *
  *  Writer arguments, all optional (0 or null gives the default):
- *  - w6  (const char*): image description (TIFF ImageDescription, JPEG comment);
- *  - w7  (const char*): artist (TIFF Artist);
+ *  - w6  (const char*): image description (TIFF ImageDescription; JPEG EXIF
+ *    ImageDescription and comment);
+ *  - w7  (const char*): artist (TIFF Artist, JPEG EXIF Artist);
  *  - w8  (int32_t): JPEG chroma: 0 halves the colour resolution (4:2:0), 1 keeps it (4:4:4);
- *  - w9  (const char*): copyright notice (TIFF Copyright);
- *  - w10 (const char*): software name (TIFF Software); null: "lftm".
+ *  - w9  (const char*): copyright notice (TIFF Copyright, JPEG EXIF Copyright);
+ *  - w10 (const char*): software name (TIFF Software, JPEG EXIF Software); null: "lftm".
+ *  JPEG texts that together exceed the EXIF block's 64 KB are shortened.
  *  `jpgQual` is the JPEG quality 1..100; 0 or less gives 90, above 100 gives 100.
  *  The SaveOptions entries are described with LFTM_SAVE_COMPRESSION.
  *
@@ -261,7 +263,7 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  @param extType 100 .hdr, 101 .exr, 200 gamma-encoded .tif, 201 linear .tif.
  *  @param desc [in,out] `bits` (8 or 16) is read; width, height, spp, rowSamples, rowStride
  *         and bgr are written back.
- *  @param tmParam Texture Booster settings (method 1), embedded in TIFF output.
+ *  @param tmParam Texture Booster settings (method 1), embedded in the output.
  *  @param jpgQual JPEG quality (see above).
  *  @param save output options; may be null (defaults).
  *  @param w6,w7,w8,w9,w10 writer arguments (see above).

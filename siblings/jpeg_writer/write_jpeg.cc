@@ -1,14 +1,18 @@
-// Lumenforge32_jpg: LFwritejpg, baseline JPEG output through libjpeg.
+// Lumenforge32_jpg: LFwritejpg and LFwritejpgmeta, baseline JPEG output through libjpeg, with
+// the texts in an EXIF block and the run's settings in an XMP packet.
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "common/settings_packet.h"
 #include "common/srgb_profile.h"
 #include "common/writer_options.h"
 #include "imageio/sibling_api.h"
+#include "jpeg_writer/exif_segment.h"
 
 namespace {
 
@@ -33,6 +37,64 @@ int32_t quality_of(int32_t requested) {
   return requested > 100 ? 100 : requested;
 }
 
+// The segments stored beside the pixels, made before compression starts: a jump back from
+// libjpeg skips destructors, so nothing that owns memory may be made after setjmp.
+struct Metadata {
+  std::vector<uint8_t> exif;  // APP1 payload
+  std::vector<uint8_t> xmp;   // APP1 payload; empty: none
+  const char* description = nullptr;
+};
+
+// The XMP segment begins with this name, its NUL included.
+constexpr char kXmpHeader[] = "http://ns.adobe.com/xap/1.0/";
+
+// The EXIF block with the texts, and the run's settings as XMP when there are any (left out
+// if they cannot fit one segment; the settings text is a few kilobytes).
+Metadata make_metadata(const lftm_sibling::WriterLayout& layout, const HdrFileInfo* info,
+                       intptr_t w6, intptr_t w7, intptr_t w9, intptr_t w10, int32_t method,
+                       const TmParam* params) {
+  Metadata meta;
+  lftm_sibling::ExifTexts texts;
+  texts.description = meta.description = lftm_sibling::text_argument(w6);
+  texts.artist = lftm_sibling::text_argument(w7);
+  texts.copyright = lftm_sibling::text_argument(w9);
+  const char* software = lftm_sibling::text_argument(w10);
+  texts.software = software != nullptr ? software : "lftm";
+  const lftm_sibling::ExifImage image{layout.width, layout.height,
+                                      lftm_sibling::dots_per_inch(info),
+                                      layout.outChannels == 3,
+                                      lftm_sibling::wants_srgb_profile(info, layout)};
+  meta.exif = lftm_sibling::exif_segment(texts, image);
+  const std::string packet = lftm_sibling::settings_packet(info, method, params);
+  if (!packet.empty() && sizeof kXmpHeader + packet.size() <= lftm_sibling::kMaxSegmentPayload) {
+    meta.xmp.assign(kXmpHeader, kXmpHeader + sizeof kXmpHeader);
+    meta.xmp.insert(meta.xmp.end(), packet.begin(), packet.end());
+  }
+  return meta;
+}
+
+void write_segment(j_compress_ptr cinfo, int marker, const std::vector<uint8_t>& payload) {
+  jpeg_write_marker(cinfo, marker, payload.data(), static_cast<unsigned int>(payload.size()));
+}
+
+// APP1 EXIF, APP1 XMP, APP2 ICC profile, and the description once more as a comment for
+// readers that show only comments.
+void write_metadata(j_compress_ptr cinfo, const lftm_sibling::WriterLayout& layout,
+                    const HdrFileInfo* info, const Metadata& meta) {
+  write_segment(cinfo, JPEG_APP0 + 1, meta.exif);
+  if (!meta.xmp.empty()) write_segment(cinfo, JPEG_APP0 + 1, meta.xmp);
+  if (lftm_sibling::wants_srgb_profile(info, layout)) {
+    const std::vector<uint8_t>& icc = lftm_sibling::srgb_icc_profile();
+    jpeg_write_icc_profile(cinfo, icc.data(), static_cast<unsigned int>(icc.size()));
+  }
+  if (meta.description != nullptr) {
+    size_t length = std::strlen(meta.description);
+    if (length > lftm_sibling::kMaxSegmentPayload) length = lftm_sibling::kMaxSegmentPayload;
+    jpeg_write_marker(cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(meta.description),
+                      static_cast<unsigned int>(length));
+  }
+}
+
 // Everything the jump back from libjpeg must find intact lives outside the function that
 // calls setjmp.
 struct JpegJob {
@@ -43,7 +105,7 @@ struct JpegJob {
 };
 
 bool compress(JpegJob* job, const lftm_sibling::WriterLayout& layout, const HdrFileInfo* info,
-              int32_t quality, int32_t rowSamples, intptr_t w6, int32_t w8,
+              int32_t quality, int32_t rowSamples, int32_t w8, const Metadata& meta,
               const void* samples) {
   jpeg_compress_struct& cinfo = job->cinfo;
   if (setjmp(job->errors.jump) != 0) return false;
@@ -62,16 +124,7 @@ bool compress(JpegJob* job, const lftm_sibling::WriterLayout& layout, const HdrF
     cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
   }
   jpeg_start_compress(&cinfo, TRUE);
-  if (lftm_sibling::wants_srgb_profile(info, layout)) {
-    const std::vector<uint8_t>& icc = lftm_sibling::srgb_icc_profile();
-    jpeg_write_icc_profile(&cinfo, icc.data(), static_cast<unsigned int>(icc.size()));
-  }
-  if (const char* description = lftm_sibling::text_argument(w6)) {
-    size_t length = std::strlen(description);
-    if (length > 65533) length = 65533;
-    jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(description),
-                      static_cast<unsigned int>(length));
-  }
+  write_metadata(&cinfo, layout, info, meta);
   const size_t sampleBytes = layout.samples16 ? 2 : 1;
   for (int32_t y = 0; y < layout.height; ++y) {
     const uint8_t* src = static_cast<const uint8_t*>(samples) +
@@ -86,10 +139,10 @@ bool compress(JpegJob* job, const lftm_sibling::WriterLayout& layout, const HdrF
 
 }  // namespace
 
-extern "C" int32_t LFwritejpg(const char* outFile, int32_t quality, const HdrFileInfo* info,
-                              int32_t rowSamples, intptr_t /*w10*/, intptr_t w6,
-                              intptr_t /*w7*/, int32_t w8, intptr_t /*w9*/,
-                              const void* samples) {
+extern "C" int32_t LFwritejpgmeta(const char* outFile, int32_t quality, const HdrFileInfo* info,
+                                  int32_t rowSamples, intptr_t w10, intptr_t w6, intptr_t w7,
+                                  int32_t w8, intptr_t w9, int32_t method,
+                                  const TmParam* params, const void* samples) {
   lftm_sibling::WriterLayout layout;
   if (outFile == nullptr || samples == nullptr || !lftm_sibling::read_layout(info, &layout) ||
       layout.width > kLargestSide || layout.height > kLargestSide ||
@@ -98,13 +151,14 @@ extern "C" int32_t LFwritejpg(const char* outFile, int32_t quality, const HdrFil
   }
   // JPEG is 8-bit: a 16-bit request is stored at 8 bits.
   layout.outBits = 8;
+  const Metadata meta = make_metadata(layout, info, w6, w7, w9, w10, method, params);
   JpegJob job;
   job.cinfo.err = jpeg_std_error(&job.errors.base);
   job.errors.base.error_exit = on_error;
   job.errors.base.output_message = on_message;
   job.file = std::fopen(outFile, "wb");
   if (job.file == nullptr) return LFTM_ERR_WRITER_CREATE;
-  bool ok = compress(&job, layout, info, quality, rowSamples, w6, w8, samples);
+  bool ok = compress(&job, layout, info, quality, rowSamples, w8, meta, samples);
   jpeg_destroy_compress(&job.cinfo);
   ok = (std::fclose(job.file) == 0) && ok;
   if (!ok) {
@@ -112,4 +166,11 @@ extern "C" int32_t LFwritejpg(const char* outFile, int32_t quality, const HdrFil
     return LFTM_ERR_WRITER_IO;
   }
   return 1;
+}
+
+extern "C" int32_t LFwritejpg(const char* outFile, int32_t quality, const HdrFileInfo* info,
+                              int32_t rowSamples, intptr_t w10, intptr_t w6, intptr_t w7,
+                              int32_t w8, intptr_t w9, const void* samples) {
+  return LFwritejpgmeta(outFile, quality, info, rowSamples, w10, w6, w7, w8, w9, 0, nullptr,
+                        samples);
 }

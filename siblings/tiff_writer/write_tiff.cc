@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "common/quiet_tiff.h"
+#include "common/settings_packet.h"
 #include "common/srgb_profile.h"
 #include "common/writer_options.h"
 #include "imageio/sibling_api.h"
-#include "settings/xmp_format.h"
 
 namespace {
 
@@ -16,16 +16,6 @@ uint16_t compression_of(int32_t option) {
   if (option == LFTM_TIFF_NONE) return COMPRESSION_NONE;
   if (option == LFTM_TIFF_LZW) return COMPRESSION_LZW;
   return COMPRESSION_ADOBE_DEFLATE;
-}
-
-// The settings sidecar text wrapped as an XMP packet; empty when there is nothing to embed.
-std::string settings_packet(const HdrFileInfo* info, int32_t method, const TmParam* params) {
-  if (params == nullptr || (info->infos[10] & LFTM_META_NO_SETTINGS) != 0 ||
-      !lftm::is_sidecar_method(method)) {
-    return std::string();
-  }
-  return "<?xpacket begin='\xEF\xBB\xBF' id='W5M0MpCehiHzreSzNTczkc9d'?>\n" +
-         lftm::render_settings_xmp(method, *params) + "<?xpacket end='w'?>";
 }
 
 bool set_text(TIFF* tif, uint32_t tag, const char* text) {
@@ -79,7 +69,7 @@ extern "C" int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_t
       rowBytes < static_cast<int64_t>(layout.width) * layout.spp * (layout.samples16 ? 2 : 1)) {
     return LFTM_ERR_WRITER_ARGS;
   }
-  const std::string xmp = settings_packet(info, method, params);
+  const std::string xmp = lftm_sibling::settings_packet(info, method, params);
   // Files past 4 GB need the BigTIFF layout.
   const double bytes = static_cast<double>(layout.width) * layout.height * layout.outChannels *
                        (layout.outBits / 8);

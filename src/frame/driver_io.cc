@@ -74,6 +74,9 @@ int32_t SiblingSet::load_for_run(const SiblingNames& names, bool useJpeg, int32_
     if (libraries_[kJpeg] == nullptr) return LFTM_ERR_LOAD_JPG;
     write_jpeg = reinterpret_cast<WriteJpegFn>(entry_or_report(libraries_[kJpeg], "LFwritejpg"));
     if (write_jpeg == nullptr) return LFTM_ERR_ENTRY_JPG;
+    // Older libraries lack the entry that takes the settings; they still write the image.
+    write_jpeg_meta =
+        reinterpret_cast<WriteJpegMetaFn>(sibling_symbol(libraries_[kJpeg], "LFwritejpgmeta"));
   } else {
     libraries_[kTiffWriter] = open_or_report(names.tiffWriter);
     if (libraries_[kTiffWriter] == nullptr) return LFTM_ERR_LOAD_TIFW;
@@ -178,6 +181,10 @@ HdrFileInfo writer_info(int32_t width, int32_t height, int32_t spp, int32_t bits
 int32_t write_output(const SiblingSet& siblings, const char* outFile, const HdrFileInfo& info,
                      int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
                      int32_t method, const TmParam* params, const void* samples) {
+  if (siblings.write_jpeg_meta != nullptr) {
+    return siblings.write_jpeg_meta(outFile, args.jpgQual, &info, rowSamples, args.w10, args.w6,
+                                    args.w7, args.w8, args.w9, method, params, samples);
+  }
   if (siblings.write_jpeg != nullptr) {
     return siblings.write_jpeg(outFile, args.jpgQual, &info, rowSamples, args.w10, args.w6,
                                args.w7, args.w8, args.w9, samples);

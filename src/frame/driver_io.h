@@ -51,7 +51,7 @@ class SiblingSet {
   SiblingSet& operator=(const SiblingSet&) = delete;
 
   // Loads what a run needs, in the order writer, TIFF reader, EXR reader: the JPEG writer when
-  // useJpeg, else the TIFF writer; the TIFF reader for extType 200 and 201; the EXR reader for
+  // useJpeg (with its settings entry when it has one), else the TIFF writer; the TIFF reader for extType 200 and 201; the EXR reader for
   // 101. Returns 0, or the load or entry code of the first library that fails.
   int32_t load_for_run(const SiblingNames& names, bool useJpeg, int32_t extType);
 
@@ -59,6 +59,7 @@ class SiblingSet {
   int32_t load_reader(const SiblingNames& names, int32_t extType);
 
   WriteJpegFn write_jpeg = nullptr;
+  WriteJpegMetaFn write_jpeg_meta = nullptr;  // optional
   WriteTiffFn write_tiff = nullptr;
   InfotifFn info_tiff = nullptr;
   ReadTiffFn read_tiff = nullptr;
@@ -109,7 +110,8 @@ struct WriterArgs {
   intptr_t w9, w10;
 };
 
-// Calls the loaded writer on `samples`. rowSamples counts the samples of one row.
+// Calls the loaded writer on `samples`, with the settings when it takes them. rowSamples counts
+// the samples of one row.
 int32_t write_output(const SiblingSet& siblings, const char* outFile, const HdrFileInfo& info,
                      int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
                      int32_t method, const TmParam* params, const void* samples);

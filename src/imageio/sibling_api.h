@@ -4,6 +4,7 @@
 //
 // Library file names are those the hosts know (the loader maps "X.dll" to libX.so):
 //   Lumenforge32_jpg.dll  LFwritejpg             JPEG writer
+//                         LFwritejpgmeta         (optional: older libraries lack it)
 //   Lumenforge32Lib1.dll  buf2tif                TIFF writer
 //   Lumenforge_Tiff.dll   infotif, LFreadtifflat TIFF reader
 //   lfexr.dll             lfexr_dim, lfexr_read  OpenEXR reader
@@ -49,12 +50,22 @@ LFTM_EXPORT int32_t lfexr_read(const char* path, float* work, uint8_t* dst);
 
 // Writes a baseline JPEG. info: slot 0 width, 1 height, 2 samples per pixel (1 or 2: grey
 // from the first; 3 or more: RGB from the first three), 3 output bits (8), 4 resolution
-// option, 5 colour profile option, 7 1 when `samples` are 16-bit; slots 6 and 10 are not used
-// (the JPEG writer is not handed the settings). rowSamples is the distance between rows in
-// samples. Returns 1, or a negative code (lftm.h).
+// option, 5 colour profile option, 7 1 when `samples` are 16-bit; slot 6 is not used.
+// rowSamples is the distance between rows in samples. The texts w6 (also kept as a comment),
+// w7, w9 and w10 go into an EXIF block; texts too long for its 64 KB are shortened. Returns 1,
+// or a negative code (lftm.h).
 LFTM_EXPORT int32_t LFwritejpg(const char* outFile, int32_t quality, const HdrFileInfo* info,
                                int32_t rowSamples, intptr_t w10, intptr_t w6, intptr_t w7,
                                int32_t w8, intptr_t w9, const void* samples);
+
+// LFwritejpg that also embeds the run's settings as an XMP packet, as buf2tif does: method and
+// params as for buf2tif, slot 10 of info the metadata flags (LFTM_META_NO_SETTINGS leaves them
+// out). The pixels are those LFwritejpg writes. The drivers call it when the library has it
+// and LFwritejpg otherwise.
+LFTM_EXPORT int32_t LFwritejpgmeta(const char* outFile, int32_t quality,
+                                   const HdrFileInfo* info, int32_t rowSamples, intptr_t w10,
+                                   intptr_t w6, intptr_t w7, int32_t w8, intptr_t w9,
+                                   int32_t method, const TmParam* params, const void* samples);
 
 // Writes a TIFF. info as for LFwritejpg, with slot 3 8 or 16 and slot 6 the compression
 // option. rowBytes is the distance between rows of `samples` in bytes (of the samples as
@@ -73,6 +84,7 @@ using ReadTiffFn = decltype(&LFreadtifflat);
 using ExrDimFn = decltype(&lfexr_dim);
 using ExrReadFn = decltype(&lfexr_read);
 using WriteJpegFn = decltype(&LFwritejpg);
+using WriteJpegMetaFn = decltype(&LFwritejpgmeta);
 using WriteTiffFn = decltype(&buf2tif);
 
 constexpr char kJpegWriterLibrary[] = "Lumenforge32_jpg.dll";
