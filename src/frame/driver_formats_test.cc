@@ -111,5 +111,40 @@ TEST(DriverFormatsTest, OpenExrAndTiffSamplesToneMapWithBothMethods) {
   }
 }
 
+// Radiance files shorter than 512 bytes are read like any other; a header that declares far
+// more pixels than its 2 KB file holds is refused with the read code, before the image is
+// allocated (the run stays small), and so is it by the quick view.
+TEST(DriverFormatsTest, TinyRadianceFilesReadAndOversizedOnesAreRefusedEarly) {
+  TempDir dir;
+  DiagCapture capture;
+  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+    for (int width : {10, 11}) {
+      DriverRun run;
+      run.driver = driver;
+      run.in = dir.file("tiny.hdr");
+      RgbePlanar img = make_test_image(width, 10);
+      // Run-length rows (width 11): a literal of five pixels, then a run.
+      for (size_t i = 0; width == 11 && i < img.bytes.size(); ++i) {
+        if (i % width > 5) img.bytes[i] = img.bytes[i - 1];
+      }
+      ASSERT_TRUE(write_file(run.in, encode_rgbe_file(img, width == 11)));
+      ASSERT_LT(read_file(run.in).size(), 512u);
+      run.out = dir.file("tiny.tif");
+      EXPECT_EQ(run_driver(run), 1) << width;
+    }
+    DriverRun run;
+    run.driver = driver;
+    run.in = dir.file("huge.hdr");
+    const std::string head = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 20000 +X 20000\n";
+    std::vector<uint8_t> bytes(head.begin(), head.end());
+    bytes.resize(2048, 100);
+    ASSERT_TRUE(write_file(run.in, bytes));
+    run.out = dir.file("huge.tif");
+    EXPECT_EQ(run_driver(run), LFTM_ERR_READ);
+    std::vector<uint8_t> qv(64 * 64 * 3);
+    EXPECT_EQ(qv_from_file(64, 64, run.in.c_str(), qv.data()), LFTM_ERR_READ);
+  }
+}
+
 }  // namespace
 }  // namespace lftm_test

@@ -119,6 +119,9 @@ int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char*
   if (extType == LFTM_EXT_HDR) {
     float primaries[8];
     result = rgbe_read_header(path, primaries, info);
+    // A header that declares more pixels than the file can hold: the image cannot be read,
+    // and nothing was allocated for it.
+    if (result == LFTM_ERR_RGBE_SHORT) return LFTM_ERR_READ;
   } else if (extType == LFTM_EXT_EXR) {
     result = siblings.exr_dim(path, info);
   } else {
