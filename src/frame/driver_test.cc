@@ -245,20 +245,19 @@ TEST(TmsTest, AFlatImageFailsInTheSqueezerWithoutAFile) {
   EXPECT_FALSE(file_exists(run.out));
 }
 
-TEST(TonemapTest, DiskModeRefusesTiffBeforeLoadingAnything) {
+// Disk mode reads 16-bit TIFF samples nowhere; a TIFF of floats it spools like OpenEXR.
+TEST(TonemapTest, DiskModeRefusesSixteenBitTiff) {
   TempDir dir;
   DriverRun run;
   run.extType = LFTM_EXT_TIF_GAMMA;
   run.disk = true;
   run.in = sample_path("golden_gate_linear16.tif");
   run.out = dir.file("out.jpg");
-  run.names = &kMissing;
   DiagCapture capture;
   EXPECT_EQ(run_driver(run), LFTM_ERR_DISK_TIFF);
-  EXPECT_EQ(capture.out().find("Can not load"), std::string::npos);
+  EXPECT_FALSE(file_exists(run.out));
   // The Range Squeezer has no disk mode and does not refuse.
   run.driver = Driver::kTms;
-  run.names = nullptr;
   EXPECT_EQ(run_driver(run), 1);
 }
 
