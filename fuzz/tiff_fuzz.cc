@@ -1,6 +1,7 @@
 // Drives the TIFF reader of the sibling library with arbitrary files, as the drivers call it:
 // the information call, then a read into a buffer of exactly the announced size (16-bit
-// samples, as the drivers ask, and 8-bit ones), and reads that must be refused.
+// samples, as the drivers ask, and 8-bit ones), and reads that must be refused; float files
+// into RGBE planar bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
@@ -16,7 +17,18 @@ constexpr int64_t kMaxSamples = int64_t{1} << 20;
 
 void read_directory(const char* path, int32_t directory) {
   HdrFileInfo info{};
-  if (infotif(path, directory, &info) != lftm::kInfotifReadable) return;
+  const int32_t answer = infotif(path, directory, &info);
+  if (answer == lftm::kInfotifFloat) {
+    const int32_t w = info.infos[0];
+    const int32_t h = info.infos[1];
+    if (w < 1 || h < 1) abort();  // promised readable
+    if (int64_t{w} * h * 4 > kMaxSamples) return;
+    std::vector<uint8_t> rgbe(static_cast<size_t>(w) * h * 4);
+    const int32_t result = LFreadtiffrgbe(path, directory, w, h, nullptr, rgbe.data());
+    if (result >= 0 && result != h) abort();
+    return;
+  }
+  if (answer != lftm::kInfotifReadable) return;
   const int32_t w = info.infos[0];
   const int32_t h = info.infos[1];
   const int32_t spp = info.infos[2];

@@ -196,11 +196,24 @@ TEST(TiffReaderTest, ReportsWhatItCannotDeliver) {
   signed16.format = SAMPLEFORMAT_INT;
   write_tiff(dir.file("signed.tif"), signed16);
   HdrFileInfo info = {};
-  EXPECT_EQ(infotif(dir.file("float.tif").c_str(), 0, &info), 32);
+  EXPECT_EQ(infotif(dir.file("float.tif").c_str(), 0, &info), lftm::kInfotifFloat);
+  EXPECT_EQ(info.infos[7], SAMPLEFORMAT_IEEEFP);
   EXPECT_EQ(infotif(dir.file("signed.tif").c_str(), 0, &info), 0);
+  EXPECT_EQ(info.infos[7], SAMPLEFORMAT_INT);
+  TiffLayout int32 = floats;
+  int32.format = SAMPLEFORMAT_UINT;
+  write_tiff(dir.file("int32.tif"), int32);
+  EXPECT_EQ(infotif(dir.file("int32.tif").c_str(), 0, &info), 32);
   std::vector<uint16_t> out(37 * 23 * 4);
   EXPECT_EQ(LFreadtifflat(dir.file("float.tif").c_str(), 0, 37, 23, 3, 16, out.data()),
             LFTM_ERR_SIB_LAYOUT);
+  // The float reader takes float files only, of their own size.
+  std::vector<uint8_t> rgbe(4 * 37 * 24);
+  EXPECT_EQ(LFreadtiffrgbe(dir.file("float.tif").c_str(), 0, 37, 24, nullptr, rgbe.data()),
+            LFTM_ERR_SIB_SIZE);
+  EXPECT_EQ(LFreadtiffrgbe(dir.file("int32.tif").c_str(), 0, 37, 23, nullptr, rgbe.data()),
+            LFTM_ERR_SIB_LAYOUT);
+  EXPECT_EQ(LFreadtiffrgbe(dir.file("float.tif").c_str(), 0, 37, 23, nullptr, rgbe.data()), 23);
 
   TiffLayout rgb;
   write_tiff(dir.file("two_pages.tif"), rgb, 2);

@@ -56,21 +56,26 @@ std::string write_truncated_hdr(const std::string& path, int width, int height, 
   return path;
 }
 
-std::string write_tiff(const std::string& path, int width, int height, bool floats) {
+std::string write_tiff(const std::string& path, int width, int height, TiffSamples samples) {
   TIFF* tif = TIFFOpen(path.c_str(), "w");
   if (tif == nullptr) return path;
+  const bool wide = samples != TiffSamples::kUint16;
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, floats ? 32 : 16);
-  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, floats ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, wide ? 32 : 16);
+  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT,
+               samples == TiffSamples::kFloat32 ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT);
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  std::vector<uint8_t> row(static_cast<size_t>(width) * 3 * (floats ? 4 : 2));
+  std::vector<uint8_t> row(static_cast<size_t>(width) * 3 * (wide ? 4 : 2));
   for (int y = 0; y < height; ++y) {
     for (int i = 0; i < width * 3; ++i) {
-      if (floats) {
+      if (samples == TiffSamples::kFloat32) {
         const float v = static_cast<float>((i + y) % 17) / 4.0f;
+        std::memcpy(&row[4 * i], &v, 4);
+      } else if (wide) {
+        const uint32_t v = static_cast<uint32_t>((i * 977 + y * 331) % 60000) << 12;
         std::memcpy(&row[4 * i], &v, 4);
       } else {
         const uint16_t v = static_cast<uint16_t>(((i * 977 + y * 331) % 60000) + 100);

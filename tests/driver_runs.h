@@ -36,9 +36,10 @@ std::string write_hdr(const std::string& path, int width, int height, uint32_t s
 // `bytes` bytes.
 std::string write_truncated_hdr(const std::string& path, int width, int height, size_t bytes);
 
-// An RGB TIFF of 32-bit floats (a layout the TIFF reader does not deliver) or of 16-bit
-// samples; returns its path.
-std::string write_tiff(const std::string& path, int width, int height, bool floats);
+// An RGB TIFF of 16-bit samples, of 32-bit floats, or of 32-bit unsigned integers (a layout
+// the TIFF reader does not take); returns its path.
+enum class TiffSamples { kUint16, kFloat32, kUint32 };
+std::string write_tiff(const std::string& path, int width, int height, TiffSamples samples);
 
 // A half-float RGB OpenEXR file; returns its path. Without `pixels`, the file holds the
 // header of such an image and nothing else (any size may be announced).

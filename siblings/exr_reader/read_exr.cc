@@ -11,10 +11,12 @@
 #include <ImfRgbaFile.h>
 #include <ImfTestFile.h>
 
-#include "exr_reader/rgbe_encode.h"
+#include "common/rgbe_encode.h"
 #include "imageio/sibling_api.h"
 
 namespace {
+
+using lftm_sibling::RgbeRowEncoder;
 
 constexpr int kBandRows = 64;  // rows decoded at a time, to keep the float copy small
 
@@ -65,28 +67,7 @@ bool size_of(const Imf::Header& header, Size* size) {
   return true;
 }
 
-// Encodes rows of interleaved RGB floats into the RGBE planar rows of dst.
-struct Encoder {
-  int width;
-  uint8_t* dst;
-  float largest = 0.0f;
-  uint64_t clamped = 0;
-
-  void row(const float* rgb, int y) {
-    uint8_t* out = dst + 4 * static_cast<size_t>(width) * y;
-    for (int x = 0; x < width; ++x) {
-      float r = lftm_sibling::sanitize_channel(rgb[3 * x], &clamped);
-      float g = lftm_sibling::sanitize_channel(rgb[3 * x + 1], &clamped);
-      float b = lftm_sibling::sanitize_channel(rgb[3 * x + 2], &clamped);
-      largest = std::max(largest, std::max(r, std::max(g, b)));
-      uint8_t px[4];
-      lftm_sibling::encode_rgbe(r, g, b, px);
-      for (int c = 0; c < 4; ++c) out[static_cast<size_t>(c) * width + x] = px[c];
-    }
-  }
-};
-
-void read_channels(const char* path, ChannelSet set, const Size& size, Encoder* encoder) {
+void read_channels(const char* path, ChannelSet set, const Size& size, RgbeRowEncoder* encoder) {
   Imf::InputFile file(path);
   const Imath::Box2i& dw = file.header().dataWindow();
   std::vector<float> band(static_cast<size_t>(size.width) * kBandRows * 3);
@@ -119,7 +100,7 @@ void read_channels(const char* path, ChannelSet set, const Size& size, Encoder* 
   }
 }
 
-void read_rgba(const char* path, const Size& size, Encoder* encoder) {
+void read_rgba(const char* path, const Size& size, RgbeRowEncoder* encoder) {
   Imf::RgbaInputFile file(path);
   const Imath::Box2i& dw = file.dataWindow();
   std::vector<Imf::Rgba> band(static_cast<size_t>(size.width) * kBandRows);
@@ -174,17 +155,15 @@ extern "C" int32_t lfexr_read(const char* path, float* work, uint8_t* dst) {
         return LFTM_ERR_SIB_LAYOUT;
       }
     }
-    Encoder encoder{size.width, dst};
-    if (set == ChannelSet::kLuminanceChroma) {
-      read_rgba(path, size, &encoder);
-    } else {
-      read_channels(path, set, size, &encoder);
-    }
-    if (work != nullptr) {
-      work[0] = encoder.largest;
-      work[1] = static_cast<float>(encoder.clamped);
-      work[2] = work[3] = 0.0f;
-    }
+    const lftm_sibling::RgbeEncodeReport report = lftm_sibling::encode_rgbe_image(
+        size.width, dst, [&](RgbeRowEncoder* encoder) {
+          if (set == ChannelSet::kLuminanceChroma) {
+            read_rgba(path, size, encoder);
+          } else {
+            read_channels(path, set, size, encoder);
+          }
+        });
+    lftm_sibling::write_work(report, work);
     return size.height;
   } catch (...) {
     return LFTM_ERR_SIB_DECODE;

@@ -1,68 +1,16 @@
 // Lumenforge_Tiff: infotif and LFreadtifflat, 8- and 16-bit TIFF input through libtiff
 // (1 to 4 samples per pixel, palette images, strips or tiles, contiguous or separate planes,
-// any compression libtiff decodes).
+// any compression libtiff decodes). Floating-point files: read_tiff_float.cc.
 #include <cstring>
-#include <memory>
 #include <vector>
 
-#include "common/quiet_tiff.h"
 #include "imageio/sibling_api.h"
+#include "tiff_reader/tiff_layout.h"
 
 namespace {
 
-struct TiffCloser {
-  void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
-using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
-
-struct Layout {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  uint16_t spp = 1;           // samples stored per pixel
-  uint16_t bits = 1;
-  uint16_t format = SAMPLEFORMAT_UINT;
-  uint16_t photometric = PHOTOMETRIC_MINISBLACK;
-  uint16_t planar = PLANARCONFIG_CONTIG;
-  uint16_t compression = COMPRESSION_NONE;
-  bool tiled = false;
-  uint16_t* palette[3] = {nullptr, nullptr, nullptr};
-};
-
-TiffHandle open_directory(const char* path, int32_t directory) {
-  if (path == nullptr || directory < 0) return TiffHandle();
-  TiffHandle tif(lftm_sibling::open_tiff_quietly(path, "r"));
-  if (tif && directory > 0 && TIFFSetDirectory(tif.get(), static_cast<tdir_t>(directory)) != 1) {
-    return TiffHandle();
-  }
-  return tif;
-}
-
-Layout read_layout(TIFF* tif) {
-  Layout l;
-  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width);
-  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &l.spp);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bits);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &l.format);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.planar);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &l.compression);
-  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric)) {
-    l.photometric = l.spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
-  }
-  l.tiled = TIFFIsTiled(tif) != 0;
-  if (l.photometric == PHOTOMETRIC_PALETTE) {
-    TIFFGetField(tif, TIFFTAG_COLORMAP, &l.palette[0], &l.palette[1], &l.palette[2]);
-  }
-  return l;
-}
-
-// JPEG-compressed YCbCr files are decoded to RGB by libtiff itself.
-void ask_for_rgb(TIFF* tif, Layout* l) {
-  if (l->photometric == PHOTOMETRIC_YCBCR && l->compression == COMPRESSION_JPEG) {
-    TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
-    l->photometric = PHOTOMETRIC_RGB;
-  }
-}
+using lftm_sibling::Layout;
+using lftm_sibling::TiffHandle;
 
 bool is_palette(const Layout& l) { return l.photometric == PHOTOMETRIC_PALETTE; }
 
@@ -174,10 +122,9 @@ bool read_tiles(TIFF* tif, const Layout& l, const Destination& d) {
 
 extern "C" int32_t infotif(const char* path, int32_t directory, HdrFileInfo* info) {
   if (info == nullptr) return LFTM_ERR_SIB_OPEN;
-  TiffHandle tif = open_directory(path, directory);
+  TiffHandle tif = lftm_sibling::open_directory(path, directory);
   if (!tif) return LFTM_ERR_SIB_OPEN;
-  Layout l = read_layout(tif.get());
-  ask_for_rgb(tif.get(), &l);
+  const Layout l = lftm_sibling::read_layout(tif.get());
   if (l.width > 0x7fffffffu || l.height > 0x7fffffffu) return LFTM_ERR_SIB_LAYOUT;
   info->infos[0] = static_cast<int32_t>(l.width);
   info->infos[1] = static_cast<int32_t>(l.height);
@@ -186,7 +133,9 @@ extern "C" int32_t infotif(const char* path, int32_t directory, HdrFileInfo* inf
   info->infos[4] = l.tiled ? 1 : 0;
   info->infos[5] = l.compression;
   info->infos[6] = l.photometric;
+  info->infos[7] = l.format;
   if (readable(l)) return lftm::kInfotifReadable;
+  if (lftm_sibling::float_readable(l)) return lftm::kInfotifFloat;
   // A depth other than 8 or 16 is reported as such; an 8- or 16-bit layout that cannot be
   // delivered (signed or floating-point samples, CMYK, ...) as 0.
   return (l.bits == 8 || l.bits == 16) ? 0 : l.bits;
@@ -195,10 +144,9 @@ extern "C" int32_t infotif(const char* path, int32_t directory, HdrFileInfo* inf
 extern "C" int32_t LFreadtifflat(const char* path, int32_t directory, int32_t width,
                                  int32_t height, int32_t spp, int32_t bits, void* dst) {
   if (dst == nullptr || (bits != 8 && bits != 16)) return LFTM_ERR_SIB_LAYOUT;
-  TiffHandle tif = open_directory(path, directory);
+  TiffHandle tif = lftm_sibling::open_directory(path, directory);
   if (!tif) return LFTM_ERR_SIB_OPEN;
-  Layout l = read_layout(tif.get());
-  ask_for_rgb(tif.get(), &l);
+  const Layout l = lftm_sibling::read_layout(tif.get());
   if (!readable(l)) return LFTM_ERR_SIB_LAYOUT;
   if (width < 1 || height < 1 || static_cast<uint32_t>(width) != l.width ||
       static_cast<uint32_t>(height) != l.height || spp < 1 || spp > delivered_spp(l)) {

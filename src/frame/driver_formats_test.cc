@@ -1,4 +1,9 @@
-// The drivers on TIFF and OpenEXR input: samples per pixel, and the Range Squeezer on TIFF.
+// The drivers on TIFF and OpenEXR input: samples per pixel, the Range Squeezer on TIFF, float
+// TIFF, and values light cannot have.
+#include <ImfChannelList.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfOutputFile.h>
 #include <tiffio.h>
 
 #include <gtest/gtest.h>
@@ -6,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "frame/driver_test_support.h"
@@ -158,6 +164,204 @@ TEST(DriverFormatsTest, OpenExrAndTiffSamplesToneMapWithBothMethods) {
     run.out = dir.file("gg.jpg");
     ASSERT_EQ(run_driver(run), 1);
     EXPECT_TRUE(starts_with_jpeg_marker(run.out));
+  }
+}
+
+// Radiance files shorter than 512 bytes are read like any other; a header that declares far
+// more pixels than its 2 KB file holds is refused with the read code, before the image is
+// allocated (the run stays small), and so is it by the quick view.
+TEST(DriverFormatsTest, TinyRadianceFilesReadAndOversizedOnesAreRefusedEarly) {
+  TempDir dir;
+  DiagCapture capture;
+  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+    for (int width : {10, 11}) {
+      DriverRun run;
+      run.driver = driver;
+      run.in = dir.file("tiny.hdr");
+      RgbePlanar img = make_test_image(width, 10);
+      // Run-length rows (width 11): a literal of five pixels, then a run.
+      for (size_t i = 0; width == 11 && i < img.bytes.size(); ++i) {
+        if (i % width > 5) img.bytes[i] = img.bytes[i - 1];
+      }
+      ASSERT_TRUE(write_file(run.in, encode_rgbe_file(img, width == 11)));
+      ASSERT_LT(read_file(run.in).size(), 512u);
+      run.out = dir.file("tiny.tif");
+      EXPECT_EQ(run_driver(run), 1) << width;
+    }
+    DriverRun run;
+    run.driver = driver;
+    run.in = dir.file("huge.hdr");
+    const std::string head = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 20000 +X 20000\n";
+    std::vector<uint8_t> bytes(head.begin(), head.end());
+    bytes.resize(2048, 100);
+    ASSERT_TRUE(write_file(run.in, bytes));
+    run.out = dir.file("huge.tif");
+    EXPECT_EQ(run_driver(run), LFTM_ERR_READ);
+    std::vector<uint8_t> qv(64 * 64 * 3);
+    EXPECT_EQ(qv_from_file(64, 64, run.in.c_str(), qv.data()), LFTM_ERR_READ);
+  }
+}
+
+// Floats of n channels a pixel, as a picture spanning several orders of magnitude (a fourth
+// channel is alpha).
+struct FloatPicture {
+  int w = 64, h = 64, n = 3;
+  std::vector<float> px;
+};
+
+FloatPicture float_picture(int n) {
+  FloatPicture p;
+  p.n = n;
+  p.px.resize(static_cast<size_t>(p.w) * p.h * n);
+  for (int y = 0; y < p.h; ++y) {
+    for (int x = 0; x < p.w; ++x) {
+      for (int c = 0; c < n; ++c) {
+        p.px[(static_cast<size_t>(y) * p.w + x) * n + c] =
+            c == 3 ? 0.5f : std::exp(0.09f * x - 0.07f * y + 0.6f * c - 1.0f);
+      }
+    }
+  }
+  return p;
+}
+
+// Sets every channel but alpha of the 8 x 8 pixels at (24, 24) to v.
+void fill_patch(FloatPicture* p, float v) {
+  for (int y = 24; y < 32; ++y) {
+    for (int x = 24; x < 32; ++x) {
+      for (int c = 0; c < std::min(p->n, 3); ++c) p->px[(static_cast<size_t>(y) * p->w + x) * p->n + c] = v;
+    }
+  }
+}
+
+// OpenEXR of float samples: Y for one channel, else R, G, B (and A).
+std::string write_float_exr(const std::string& path, const FloatPicture& p) {
+  Imf::Header header(p.w, p.h);
+  Imf::FrameBuffer frame;
+  const char* names[4] = {"R", "G", "B", "A"};
+  for (int c = 0; c < p.n; ++c) {
+    const char* name = p.n == 1 ? "Y" : names[c];
+    header.channels().insert(name, Imf::Channel(Imf::FLOAT));
+    frame.insert(name, Imf::Slice(Imf::FLOAT, const_cast<char*>(reinterpret_cast<const char*>(p.px.data() + c)),
+                                  sizeof(float) * p.n, sizeof(float) * p.n * p.w));
+  }
+  Imf::OutputFile file(path.c_str(), header);
+  file.setFrameBuffer(frame);
+  file.writePixels(p.h);
+  return path;
+}
+
+// TIFF of 32-bit floats: strips of 7 rows, or 16 x 16 tiles; contiguous or separate planes.
+std::string write_float_tiff(const std::string& path, const FloatPicture& p, bool tiled,
+                             bool separate) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.w);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.h);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.n);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 32);
+  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.n >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+  TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_FLOATINGPOINT);
+  if (p.n == 4) {
+    uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+  }
+  const int planes = separate ? p.n : 1;
+  const int per = separate ? 1 : p.n;
+  auto sample = [&](int x, int y, int plane, int s) {
+    return p.px[(static_cast<size_t>(y) * p.w + x) * p.n + (separate ? plane : s)];
+  };
+  if (tiled) {
+    TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
+    TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
+    std::vector<float> tile(16 * 16 * per);
+    for (int plane = 0; plane < planes; ++plane) {
+      for (int ty = 0; ty < p.h; ty += 16) {
+        for (int tx = 0; tx < p.w; tx += 16) {
+          for (int i = 0; i < 16 * 16 * per; ++i) {
+            tile[i] = sample(tx + i / per % 16, ty + i / per / 16, plane, i % per);
+          }
+          TIFFWriteTile(tif, tile.data(), tx, ty, 0, static_cast<uint16_t>(plane));
+        }
+      }
+    }
+  } else {
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 7);
+    std::vector<float> row(static_cast<size_t>(p.w) * per);
+    for (int plane = 0; plane < planes; ++plane) {
+      for (int y = 0; y < p.h; ++y) {
+        for (int i = 0; i < p.w * per; ++i) row[i] = sample(i / per, y, plane, i % per);
+        TIFFWriteScanline(tif, row.data(), y, static_cast<uint16_t>(plane));
+      }
+    }
+  }
+  TIFFClose(tif);
+  return path;
+}
+
+// Tone maps `in` of kind extType; the output samples.
+std::vector<uint16_t> tone_map(const DriverRun& base, int32_t extType, const std::string& in) {
+  DriverRun run = base;
+  run.extType = extType;
+  run.in = in;
+  TiffImage out;
+  if (run_driver(run) != 1 || !read_tiff(run.out, &out)) return {};
+  return out.samples;
+}
+
+// A float TIFF is read like the same floats in an OpenEXR file: the same RGBE bytes, so the
+// same output bits, with both methods, in memory and disk mode, whatever the TIFF kind given.
+TEST(DriverFormatsTest, FloatTiffToneMapsLikeTheSameFloatsInOpenExr) {
+  TempDir dir;
+  DiagCapture capture;
+  struct Case {
+    int channels;
+    bool tiled, separate;
+  } cases[] = {{3, false, false}, {4, true, true}, {1, false, false}};
+  for (const Case& c : cases) {
+    const FloatPicture p = float_picture(c.channels);
+    const std::string exr = write_float_exr(dir.file("f.exr"), p);
+    const std::string tif = write_float_tiff(dir.file("f.tif"), p, c.tiled, c.separate);
+    for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+      for (bool disk : {false, true}) {
+        if (disk && driver == Driver::kTms) continue;
+        DriverRun base;
+        base.driver = driver;
+        base.disk = disk;
+        base.out = dir.file("out.tif");
+        const std::vector<uint16_t> fromExr = tone_map(base, LFTM_EXT_EXR, exr);
+        ASSERT_EQ(fromExr.size(), static_cast<size_t>(64 * 64 * 3)) << c.channels;
+        for (int32_t kind : {LFTM_EXT_TIF_GAMMA, LFTM_EXT_TIF_LINEAR}) {
+          EXPECT_TRUE(tone_map(base, kind, tif) == fromExr)
+              << c.channels << " channels, disk " << disk << ", kind " << kind;
+        }
+      }
+    }
+  }
+}
+
+// A patch of +infinity is a patch of the image's largest value: it moves no pixel outside
+// itself compared with the same file holding that value there, in OpenEXR and float TIFF.
+TEST(DriverFormatsTest, InfinityIsTheImagesLargestValueAndMovesNothingAround) {
+  TempDir dir;
+  DiagCapture capture;
+  FloatPicture blown = float_picture(3);
+  const float largest = *std::max_element(blown.px.begin(), blown.px.end());
+  FloatPicture bright = blown;
+  fill_patch(&blown, std::numeric_limits<float>::infinity());
+  fill_patch(&bright, largest);
+  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+    DriverRun base;
+    base.driver = driver;
+    base.out = dir.file("out.tif");
+    const std::vector<uint16_t> expected =
+        tone_map(base, LFTM_EXT_EXR, write_float_exr(dir.file("bright.exr"), bright));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(tone_map(base, LFTM_EXT_EXR, write_float_exr(dir.file("inf.exr"), blown)) ==
+                expected);
+    EXPECT_TRUE(tone_map(base, LFTM_EXT_TIF_LINEAR,
+                         write_float_tiff(dir.file("inf.tif"), blown, true, false)) == expected);
   }
 }
 

@@ -43,6 +43,13 @@ void report_bad_ext_type(int32_t extType) {
            extType);
 }
 
+int32_t input_kind(int32_t extType, int32_t infoResult) {
+  const bool tiff = extType == LFTM_EXT_TIF_GAMMA || extType == LFTM_EXT_TIF_LINEAR;
+  return tiff && infoResult == kInfotifFloat ? kExtTiffFloat : extType;
+}
+
+bool decodes_to_rgbe(int32_t kind) { return kind == LFTM_EXT_EXR || kind == kExtTiffFloat; }
+
 int32_t doc_type_for(int32_t extType) {
   return (extType == LFTM_EXT_TIF_GAMMA || extType == LFTM_EXT_TIF_LINEAR) ? LFTM_DOC_U16
                                                                           : LFTM_DOC_RGBE;
@@ -101,6 +108,9 @@ int32_t SiblingSet::load_tiff_reader(const SiblingNames& names) {
   read_tiff =
       reinterpret_cast<ReadTiffFn>(entry_or_report(libraries_[kTiffReader], "LFreadtifflat"));
   if (read_tiff == nullptr) return LFTM_ERR_ENTRY_READTIF;
+  // Needed only for float files; its absence is reported when one is met.
+  read_tiff_rgbe =
+      reinterpret_cast<ReadTiffRgbeFn>(sibling_symbol(libraries_[kTiffReader], "LFreadtiffrgbe"));
   return 0;
 }
 
@@ -122,10 +132,20 @@ int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char*
   if (extType == LFTM_EXT_HDR) {
     float primaries[8];
     result = rgbe_read_header(path, primaries, info);
+    // A header that declares more pixels than the file can hold: the image cannot be read,
+    // and nothing was allocated for it.
+    if (result == LFTM_ERR_RGBE_SHORT) return LFTM_ERR_READ;
   } else if (extType == LFTM_EXT_EXR) {
     result = siblings.exr_dim(path, info);
   } else {
     result = siblings.info_tiff(path, 0, info);
+    if (result == kInfotifFloat) {
+      if (siblings.read_tiff_rgbe == nullptr) {
+        diag_out("GetProcAddress Failed for: LFreadtiffrgbe\n");
+        return LFTM_ERR_ENTRY_READTIF;
+      }
+      return result;
+    }
     // A file the reader cannot open is an information failure; a readable file that cannot
     // be delivered as 16-bit samples is the reader's refusal.
     if (result >= 0 && result != kInfotifReadable) return LFTM_ERR_IO;
@@ -142,6 +162,10 @@ int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path
     return rgbe_read_mem(path, &info, static_cast<unsigned char*>(dst));
   }
   if (extType == LFTM_EXT_EXR) return siblings.exr_read(path, work, static_cast<uint8_t*>(dst));
+  if (extType == kExtTiffFloat) {
+    return siblings.read_tiff_rgbe(path, 0, info.infos[0], info.infos[1], work,
+                                   static_cast<uint8_t*>(dst));
+  }
   return siblings.read_tiff(path, 0, info.infos[0], info.infos[1], spp, 16, dst);
 }
 

@@ -29,8 +29,20 @@ bool is_known_ext_type(int32_t extType);
 // Prints the unsupported-kind message; the caller returns -101.
 void report_bad_ext_type(int32_t extType);
 
-// 0 (RGBE planar bytes) for .hdr and .exr, 1 (16-bit samples) for TIFF.
+// An input kind of the drivers' own, never accepted from a caller: a TIFF of 32-bit floats,
+// which the TIFF reader decodes into RGBE planar bytes like an OpenEXR file.
+constexpr int32_t kExtTiffFloat = 202;
+
+// The kind in which a run reads its input: the caller's extType, or kExtTiffFloat for a TIFF
+// whose information call (result `infoResult`) found floating-point samples.
+int32_t input_kind(int32_t extType, int32_t infoResult);
+
+// 0 (RGBE planar bytes) for .hdr, .exr and float TIFF, 1 (16-bit samples) for other TIFF.
 int32_t doc_type_for(int32_t extType);
+
+// True for the kinds decoded by a sibling library into RGBE planar bytes (OpenEXR and float
+// TIFF); disk mode spools them into a Radiance scratch file.
+bool decodes_to_rgbe(int32_t kind);
 
 // The three characters after the last '.' of the output name (the first three without a '.')
 // and the index of the first of them; isJpg only for exactly "jpg" or "JPG".
@@ -63,6 +75,7 @@ class SiblingSet {
   WriteTiffFn write_tiff = nullptr;
   InfotifFn info_tiff = nullptr;
   ReadTiffFn read_tiff = nullptr;
+  ReadTiffRgbeFn read_tiff_rgbe = nullptr;  // null when the library predates float input
   ExrDimFn exr_dim = nullptr;
   ExrReadFn exr_read = nullptr;
 
@@ -74,9 +87,11 @@ class SiblingSet {
 };
 
 // Reads the image information into a zero-filled `info` and the samples per pixel the run
-// works with (3 for .hdr and .exr; the TIFF's count with 4 taken as 3 and 2 as 1). Returns the
-// information call's result (>= 0), -2 for a TIFF that cannot be delivered as 16-bit samples,
-// or -1000.
+// works with (3 for .hdr, .exr and float TIFF; the TIFF's count with 4 taken as 3 and 2 as 1).
+// Returns the information call's result (>= 0; kInfotifFloat for a float TIFF), -2 for a TIFF
+// that can be delivered neither as 16-bit samples nor as floats, -127 (with its message) for a
+// float TIFF when the reader lacks LFreadtiffrgbe, -1001 for a Radiance file too short for the
+// size it declares, or -1000.
 int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char* path,
                         HdrFileInfo* info, int32_t* spp);
 
@@ -84,9 +99,10 @@ int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char*
 // rows, RGB order. `bits`, `spare` and `planes` stay as the caller set them.
 void write_image_layout(ImageDesc* desc, int32_t width, int32_t height, int32_t spp);
 
-// Reads the whole image: RGBE planar bytes for .hdr and .exr (4 x w x h bytes), 16-bit
-// samples for TIFF (2 x w x h x spp bytes). `work` (four floats, may be null) goes to the EXR
-// reader. Returns the reader's result unchanged (negative on failure).
+// Reads the whole image of input kind `extType` (as input_kind gives it): RGBE planar bytes for .hdr, .exr and
+// float TIFF (4 x w x h bytes), 16-bit samples for other TIFF (2 x w x h x spp bytes). `work`
+// (four floats, may be null) goes to the float readers. Returns the reader's result unchanged
+// (negative on failure).
 int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path,
                    const HdrFileInfo& info, int32_t spp, float* work, void* dst);
 

@@ -2,6 +2,8 @@
 #include <ImfChannelList.h>
 #include <ImfHeader.h>
 #include <ImfOutputFile.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "frame/driver_test_support.h"
@@ -170,14 +172,16 @@ TEST_P(DriverTest, ImagesTooSmallOrTooLargeAreRefused) {
   EXPECT_EQ(run_driver(huge), LFTM_ERR_TOO_LARGE);
   EXPECT_FALSE(file_exists(huge.out));
 
-  // A Radiance file the reader accepts but whose pyramid would pass 2^31 bytes.
+  // A Radiance file the reader accepts but whose pyramid would pass 2^31 bytes. Its length
+  // (a sparse file) is what the run-length rows of that size need at the least.
   if (GetParam() == Driver::kTonemap) {
-    std::vector<uint8_t> file = encode_rgbe_file(make_test_image(16, 16), false);
-    std::string text(file.begin(), file.end());
-    text.replace(text.find("-Y 16 +X 16"), 11, "-Y 22000 +X 20000");
+    const std::string head = "#?RADIANCE\n\n-Y 22000 +X 20000\n";
+    std::vector<uint8_t> file(head.begin(), head.end());
+    file.insert(file.end(), {2, 2, 20000 >> 8, 20000 & 0xff});
     huge.in = dir_.file("huge.hdr");
     huge.extType = LFTM_EXT_HDR;
-    write_file(huge.in, std::vector<uint8_t>(text.begin(), text.end()));
+    write_file(huge.in, file);
+    ASSERT_EQ(truncate(huge.in.c_str(), head.size() + 22000LL * (4 + 8 * 158)), 0);
     EXPECT_EQ(run_driver(huge), LFTM_ERR_TOO_LARGE);
   }
 }
@@ -241,20 +245,19 @@ TEST(TmsTest, AFlatImageFailsInTheSqueezerWithoutAFile) {
   EXPECT_FALSE(file_exists(run.out));
 }
 
-TEST(TonemapTest, DiskModeRefusesTiffBeforeLoadingAnything) {
+// Disk mode reads 16-bit TIFF samples nowhere; a TIFF of floats it spools like OpenEXR.
+TEST(TonemapTest, DiskModeRefusesSixteenBitTiff) {
   TempDir dir;
   DriverRun run;
   run.extType = LFTM_EXT_TIF_GAMMA;
   run.disk = true;
   run.in = sample_path("golden_gate_linear16.tif");
   run.out = dir.file("out.jpg");
-  run.names = &kMissing;
   DiagCapture capture;
   EXPECT_EQ(run_driver(run), LFTM_ERR_DISK_TIFF);
-  EXPECT_EQ(capture.out().find("Can not load"), std::string::npos);
+  EXPECT_FALSE(file_exists(run.out));
   // The Range Squeezer has no disk mode and does not refuse.
   run.driver = Driver::kTms;
-  run.names = nullptr;
   EXPECT_EQ(run_driver(run), 1);
 }
 

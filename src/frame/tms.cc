@@ -48,6 +48,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   int32_t spp = 3;
   const int32_t infoResult = read_image_info(call.extType, siblings, inFile, &info, &spp);
   if (infoResult < 0) return infoResult;
+  const int32_t kind = input_kind(call.extType, infoResult);
   const int32_t w = info.infos[0];
   const int32_t h = info.infos[1];
   diag_out("Dimensions input image: width=%d  height=%d\n", w, h);
@@ -56,8 +57,8 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   write_image_layout(desc, w, h, spp);
 
   size_t imageBytes = 0, outputBytes = 0, floatBytes = 0;
-  const bool tiff = doc_type_for(call.extType) == LFTM_DOC_U16;
-  if (!image_bytes(call.extType, w, h, spp, &imageBytes) ||
+  const bool tiff = doc_type_for(kind) == LFTM_DOC_U16;
+  if (!image_bytes(kind, w, h, spp, &imageBytes) ||
       !checked_product(w, h, static_cast<int64_t>(spp) * (bits / 8), &outputBytes) ||
       (tiff && !checked_product(w, h, 4 * static_cast<int64_t>(spp), &floatBytes))) {
     return LFTM_ERR_TOO_LARGE;
@@ -66,7 +67,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   if (!input) return LFTM_ERR_NO_MEMORY;
   LogStats stats;
   std::memset(&stats, 0, sizeof stats);
-  const int32_t readResult = read_image(call.extType, siblings, inFile, info, spp,
+  const int32_t readResult = read_image(kind, siblings, inFile, info, spp,
                                         reinterpret_cast<float*>(&stats), input.get());
   if (readResult < 0) return LFTM_ERR_READ;
   diag_out("retour chargement image =%d\n", readResult);

@@ -63,18 +63,22 @@ int32_t read_back_luminance(const char* path, size_t planeBytes, size_t offset, 
   return 0;
 }
 
-// Disk mode reads Radiance files only; an OpenEXR image is decoded once and spooled into a
-// Radiance scratch file that stands in for the input. Fills `info` for that file.
-int32_t spool_exr(const SiblingSet& siblings, const char* inFile, int32_t w, int32_t h,
-                  size_t imageBytes, ScratchFiles* scratch, HdrFileInfo* info) {
+// Disk mode reads Radiance files only; an OpenEXR or float TIFF image is decoded once and
+// spooled into a Radiance scratch file that stands in for the input. Fills `info` for that
+// file.
+int32_t spool_decoded(const SiblingSet& siblings, int32_t kind, const char* inFile,
+                      const HdrFileInfo& fileInfo, size_t imageBytes, ScratchFiles* scratch,
+                      HdrFileInfo* info) {
   int32_t made = scratch->create("tmexr");
   if (made < 0) return made;
   Buffer pixels(std::malloc(imageBytes));
   if (!pixels) return LFTM_ERR_NO_MEMORY;
   float work[4];
-  if (siblings.exr_read(inFile, work, static_cast<uint8_t*>(pixels.get())) < 0) {
+  if (read_image(kind, siblings, inFile, fileInfo, 3, work, pixels.get()) < 0) {
     return LFTM_ERR_READ;
   }
+  const int32_t w = fileInfo.infos[0];
+  const int32_t h = fileInfo.infos[1];
   if (write_rgbe_file(scratch->path(kExrCopy), w, h, static_cast<uint8_t*>(pixels.get())) < 0) {
     return LFTM_ERR_IO;
   }
@@ -95,12 +99,10 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     report_bad_ext_type(call.extType);
     return LFTM_ERR_EXT_TYPE;
   }
-  const int32_t docType = doc_type_for(call.extType);
   const char* inFile = call.files->inFile;
-  diag_out("docType=%d  extType=%d\n", docType, call.extType);
+  diag_out("docType=%d  extType=%d\n", doc_type_for(call.extType), call.extType);
   diag_out("inFile: %s  \n", inFile);
   const bool disk = call.files->readFromDisk != 0;
-  if (disk && docType == LFTM_DOC_U16) return LFTM_ERR_DISK_TIFF;
 
   const OutputExtension ext = output_extension(call.outFile);
   diag_out("positExt=%d  fileExt: %s \n", ext.positExt, ext.fileExt.c_str());
@@ -113,6 +115,11 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   int32_t spp = 3;
   const int32_t infoResult = read_image_info(call.extType, siblings, inFile, &info, &spp);
   if (infoResult < 0) return infoResult;
+  // A TIFF of floats reads like an OpenEXR file; only 16-bit samples cannot go through disk
+  // mode, which is known once the file was looked at.
+  const int32_t kind = input_kind(call.extType, infoResult);
+  const int32_t docType = doc_type_for(kind);
+  if (disk && docType == LFTM_DOC_U16) return LFTM_ERR_DISK_TIFF;
   const int32_t w = info.infos[0];
   const int32_t h = info.infos[1];
   diag_out("retour info fic=%d  spp=%d  overlap=%d  w=%d  h=%d\n", infoResult, spp, 0, w, h);
@@ -130,7 +137,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   std::memset(&dims, 0, sizeof dims);
   tm_dim(w, h, call.params, &dims);
   BufferSizes sizes;
-  if (!size_buffers(call.extType, w, h, spp, bits, disk, dims, &sizes)) return LFTM_ERR_TOO_LARGE;
+  if (!size_buffers(kind, w, h, spp, bits, disk, dims, &sizes)) return LFTM_ERR_TOO_LARGE;
 
   // Disk mode runs stage 3 at 16 bits and lets the writer narrow the samples.
   const bool widened = disk && bits == 8;
@@ -144,15 +151,16 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
       int32_t made = scratch.create(prefix);
       if (made < 0) return made == -1 ? LFTM_ERR_FILE : LFTM_ERR_IO;
     }
-    if (call.extType == LFTM_EXT_EXR) {
-      int32_t spooled = spool_exr(siblings, inFile, w, h, sizes.image, &scratch, &stage1Info);
+    if (decodes_to_rgbe(kind)) {
+      int32_t spooled =
+          spool_decoded(siblings, kind, inFile, info, sizes.image, &scratch, &stage1Info);
       if (spooled < 0) return spooled;
       stage1File = scratch.path(kExrCopy);
     }
   } else {
     input.reset(std::malloc(sizes.input));
     if (!input) return LFTM_ERR_NO_MEMORY;
-    if (read_image(call.extType, siblings, inFile, info, spp, nullptr, input.get()) < 0) {
+    if (read_image(kind, siblings, inFile, info, spp, nullptr, input.get()) < 0) {
       return LFTM_ERR_READ;
     }
   }
@@ -180,7 +188,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
                             &stage1Info, &files1, nullptr, input.get(), out);
   if (result < 0) return result;
   input.reset();
-  if (disk && call.extType == LFTM_EXT_EXR) scratch.remove(kExrCopy);
+  if (disk && decodes_to_rgbe(kind)) scratch.remove(kExrCopy);
   diag_out("Texture Booster Part 1 completed - 65%% remaining\n");
 
   // Stage 2: the Poisson solve, leaving the luminance plane in memory or in "tm11".
@@ -214,7 +222,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     std::memcpy(luminance.get(), out, sizes.plane);
     secondInput.reset(std::malloc(sizes.image));
     if (!secondInput) return LFTM_ERR_NO_MEMORY;
-    if (read_image(call.extType, siblings, inFile, info, spp, nullptr, secondInput.get()) < 0) {
+    if (read_image(kind, siblings, inFile, info, spp, nullptr, secondInput.get()) < 0) {
       return LFTM_ERR_READ_AGAIN;
     }
   }

@@ -1,6 +1,7 @@
 // The header parser: finds the resolution line and the optional chromaticities.
 #include <cstdio>
 
+#include "imageio/rgbe_decode.h"
 #include "imageio/rgbe_reader.h"
 #include "imageio/rgbe_text.h"
 
@@ -10,6 +11,19 @@ namespace {
 // Chromaticities assumed when the header names none.
 constexpr float kDefaultPrimaries[8] = {0.648431f, 0.330856f, 0.321152f, 0.597871f,
                                         0.155886f, 0.066044f, 0.3101f,   0.3162f};
+
+// True when the bytes after the resolution line (the file is positioned there) can hold the
+// pixels, flat or run-length as their first bytes say. The whole-file reader may skip one
+// line feed before run-length rows, so that case is looked at too.
+bool data_can_fit(std::FILE* file, long long length, int width, int height) {
+  const long long start = ftello(file);
+  if (start < 0) return false;
+  uint8_t head[4] = {0, 0, 0, 0};
+  const size_t got = std::fread(head, 1, sizeof head, file);
+  const bool runLength = starts_run_length(head, got) ||
+                         (got > 0 && head[0] == '\n' && starts_run_length(head + 1, got - 1));
+  return length - start >= rgbe_least_data_bytes(width, height, runLength);
+}
 
 }  // namespace
 
@@ -28,13 +42,15 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
     return LFTM_ERR_RGBE_SEEK;
   }
 
-  const int lines = rgbe_header_line_count(length);
+  // The first lines are examined, or the whole file when it ends sooner: a file that ends
+  // without a resolution line has none.
   int found = -1;
   char line[kRgbeLineMax + 1];
-  for (int i = 0; i < lines; ++i) {
+  for (int i = 0; i < kRgbeHeaderLines; ++i) {
     if (!read_header_line(file, line)) {
+      const bool failed = std::ferror(file) != 0;
       std::fclose(file);
-      return LFTM_ERR_RGBE_SHORT;
+      return failed ? LFTM_ERR_RGBE_SHORT : LFTM_ERR_RGBE_NO_SIZE;
     }
     float values[8];
     int matched = match_primaries(line, values);
@@ -45,10 +61,16 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
       break;
     }
   }
-  std::fclose(file);
-
   // A size that is zero, negative or too large for the library's buffers is no usable size.
-  if (found < 0 || !rgbe_size_ok(width, height)) return LFTM_ERR_RGBE_NO_SIZE;
+  if (found < 0 || !rgbe_size_ok(width, height)) {
+    std::fclose(file);
+    return LFTM_ERR_RGBE_NO_SIZE;
+  }
+  // A file too short for the size it declares ends early: said now, before a caller
+  // allocates the image.
+  const bool fits = data_can_fit(file, length, width, height);
+  std::fclose(file);
+  if (!fits) return LFTM_ERR_RGBE_SHORT;
 
   info->infos[0] = width;
   info->infos[1] = height;

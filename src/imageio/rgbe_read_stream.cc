@@ -85,10 +85,9 @@ int read_pixels(std::FILE* file, const HdrFileInfo* info, unsigned char* dst) {
   const int height = info->infos[1];
   if (!rgbe_size_ok(width, height)) return kSizeDiffers;
 
-  const int lines = rgbe_header_line_count(info->infos[2]);
   bool found = false;
   char line[kRgbeLineMax + 1];
-  for (int i = 0; i < lines && !found; ++i) {
+  for (int i = 0; i < kRgbeHeaderLines && !found; ++i) {
     if (!read_header_line(file, line)) return kShort;
     int h = 0;
     int w = 0;

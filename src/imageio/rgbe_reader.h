@@ -10,7 +10,10 @@ namespace lftm {
 
 // Parses the header: fills info slots 0, 1, 2 (width, height, file length) and slot 6 (32 when
 // a PRIMARIES line was found), and the eight chromaticities (zeros without a PRIMARIES line).
-// Returns the 0-based index of the resolution line, or -2000, -2001, -2003, -2004.
+// The resolution line must be among the first 100 lines (a shorter file is examined whole).
+// Returns the 0-based index of the resolution line, or -2000, -2001, -2004 (no usable
+// resolution line), -2003 (a read error, or a file too short for the pixels it declares:
+// fewer bytes after the resolution line than the most compact encoding of that size needs).
 int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info);
 
 // Decodes the whole file from memory into dst (4 x width x height bytes), using info slots

@@ -38,8 +38,12 @@ locale_t c_numeric_locale() {
 
 }  // namespace
 
-int rgbe_header_line_count(long long length) {
-  return length <= 12800 ? static_cast<int>(length / 128) : 100;
+long long rgbe_least_data_bytes(int width, int height, bool runLength) {
+  if (!runLength) return 4LL * width * height;
+  // A component row costs at least two bytes for every 127 pixels (one longest run each),
+  // and every row starts with its 4-byte header.
+  const long long runs = (width + 126LL) / 127;
+  return height * (4 + 4 * 2 * runs);
 }
 
 bool match_resolution(const char* text, int* height, int* width) {

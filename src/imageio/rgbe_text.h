@@ -10,8 +10,14 @@ namespace lftm {
 // Longest header line read at once; a longer line is read as several lines.
 constexpr int kRgbeLineMax = 127;
 
-// How many header lines are examined for a file of `length` bytes.
-int rgbe_header_line_count(long long length);
+// How many header lines are examined at most, whatever the file's length: the resolution line
+// must be among them. A file that ends sooner is examined whole.
+constexpr int kRgbeHeaderLines = 100;
+
+// The fewest bytes that can hold the pixel data of a width x height image: 4 a pixel for flat
+// rows; for run-length rows a 4-byte row header and one 2-byte run per 127 pixels of each of
+// the four components. No valid file has less.
+long long rgbe_least_data_bytes(int width, int height, bool runLength);
 
 // Matches "-Y <height> +X <width>" at the start of `text` (NUL-terminated). Numbers outside
 // the int range are clamped, so that the size check that follows refuses them.

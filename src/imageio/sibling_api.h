@@ -7,7 +7,13 @@
 //                         LFwritejpgmeta         (optional: older libraries lack it)
 //   Lumenforge32Lib1.dll  buf2tif                TIFF writer
 //   Lumenforge_Tiff.dll   infotif, LFreadtifflat TIFF reader
+//                         LFreadtiffrgbe         (its floating-point files)
 //   lfexr.dll             lfexr_dim, lfexr_read  OpenEXR reader
+//
+// Values light cannot have, in the floating-point readers (OpenEXR and float TIFF): negative
+// values and NaN become 0; +infinity becomes the largest finite value of the image (1 when the
+// image has none), so that a blown highlight stays the brightest part of the picture and
+// changes no pixel around it. Values too large for RGBE become its largest value.
 //
 // The meanings of the writer options (SaveOptions and the writer arguments w6..w10) and the
 // writers' result codes are public and documented in lftm.h.
@@ -22,10 +28,12 @@ extern "C" {
 
 // Reads the layout of TIFF directory `directory` (0 = the first image) into info: slot 0 width,
 // 1 height, 2 samples per pixel (3 for a palette image), 3 bits per sample in the file,
-// 4 1 when the file is tiled, 5 its compression tag value, 6 its photometric tag value.
+// 4 1 when the file is tiled, 5 its compression tag value, 6 its photometric tag value, 7 its
+// sample format tag value (1 unsigned integer, 2 signed integer, 3 floating point).
 // Returns 16 when LFreadtifflat can deliver the image as 16-bit samples (8- and 16-bit
-// unsigned samples, 1 to 4 per pixel), the file's bits per sample when it cannot, or a
-// negative LFTM_SIB_* code.
+// unsigned samples, 1 to 4 per pixel), kInfotifFloat when LFreadtiffrgbe can decode it
+// (32-bit floating point, grey or RGB, with or without alpha), the file's bits per sample
+// when neither can (0 for an 8- or 16-bit layout), or a negative LFTM_SIB_* code.
 LFTM_EXPORT int32_t infotif(const char* path, int32_t directory, HdrFileInfo* info);
 
 // Decodes TIFF directory `directory` into dst: width x height pixels of `spp` interleaved
@@ -36,16 +44,22 @@ LFTM_EXPORT int32_t infotif(const char* path, int32_t directory, HdrFileInfo* in
 LFTM_EXPORT int32_t LFreadtifflat(const char* path, int32_t directory, int32_t width,
                                   int32_t height, int32_t spp, int32_t bits, void* dst);
 
+// Decodes a 32-bit floating-point TIFF directory (one that infotif answers kInfotifFloat)
+// into RGBE planar bytes (4 x width x height bytes), linear values encoded as lfexr_read
+// encodes them (a grey image gives three equal channels; alpha is dropped). work as for
+// lfexr_read. Returns height, or a negative LFTM_SIB_* code.
+LFTM_EXPORT int32_t LFreadtiffrgbe(const char* path, int32_t directory, int32_t width,
+                                   int32_t height, float* work, uint8_t* dst);
+
 // Reads the data window of an OpenEXR file into info: slot 0 width, 1 height, 2 colour
 // channels (3 for RGB, 1 for luminance-only), 3 the widest sample in bits (16 half, 32 float
 // or unsigned int), 4 1 when the file is tiled. Returns 1, or a negative LFTM_SIB_* code.
 LFTM_EXPORT int32_t lfexr_dim(const char* path, HdrFileInfo* info);
 
-// Decodes an OpenEXR file into RGBE planar bytes (4 x width x height bytes). Negative, NaN
-// and zero values become black; values too large for RGBE become its largest value. When work
-// is not null it receives: [0] the largest value seen, [1] the number of samples made black
-// because they were negative or NaN, [2] and [3] zero. Returns height, or a negative
-// LFTM_SIB_* code.
+// Decodes an OpenEXR file into RGBE planar bytes (4 x width x height bytes), with the rule
+// above for values light cannot have. When work is not null it receives: [0] the largest
+// finite value, [1] the number of samples made 0 because they were negative or NaN, [2] and
+// [3] zero. Returns height, or a negative LFTM_SIB_* code.
 LFTM_EXPORT int32_t lfexr_read(const char* path, float* work, uint8_t* dst);
 
 // Writes a baseline JPEG. info: slot 0 width, 1 height, 2 samples per pixel (1 or 2: grey
@@ -81,6 +95,7 @@ namespace lftm {
 
 using InfotifFn = decltype(&infotif);
 using ReadTiffFn = decltype(&LFreadtifflat);
+using ReadTiffRgbeFn = decltype(&LFreadtiffrgbe);
 using ExrDimFn = decltype(&lfexr_dim);
 using ExrReadFn = decltype(&lfexr_read);
 using WriteJpegFn = decltype(&LFwritejpg);
@@ -94,6 +109,10 @@ constexpr char kExrReaderLibrary[] = "lfexr.dll";
 
 // The value infotif returns for a file that LFreadtifflat can deliver.
 constexpr int32_t kInfotifReadable = 16;
+
+// The value infotif returns for a file that LFreadtiffrgbe can decode: 65536 + 32, above every
+// bits-per-sample value, so that no other file is taken for one.
+constexpr int32_t kInfotifFloat = 0x10020;
 
 }  // namespace lftm
 

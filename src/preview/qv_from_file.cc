@@ -13,7 +13,10 @@ extern "C" int32_t qv_from_file(int32_t outWidth, int32_t outHeight, const char*
   if (path == nullptr) return LFTM_ERR_INFO;
   HdrFileInfo info{};
   float primaries[8];
-  if (lftm::rgbe_read_header(path, primaries, &info) < 0) return LFTM_ERR_INFO;
+  const int header = lftm::rgbe_read_header(path, primaries, &info);
+  // A file too short for its declared size is refused before the image is allocated.
+  if (header == LFTM_ERR_RGBE_SHORT) return LFTM_ERR_READ;
+  if (header < 0) return LFTM_ERR_INFO;
   const int32_t width = info.infos[0];
   const int32_t height = info.infos[1];
   if (width < 1 || height < 1) return LFTM_ERR_INFO;

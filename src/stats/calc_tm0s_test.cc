@@ -163,15 +163,17 @@ TEST(CalcTm0sTest, FailureCodesLeaveNoStrayFiles) {
   EXPECT_EQ(calc_tm0s(0, 12, 10, &stats, kExp.data(), &f.info, f.path.c_str(), nullptr,
                       buf.data()),
             -1);
-  // A flat file that ends inside its pixels cannot be decoded. (Large enough for the header
-  // parser to reach its resolution line.)
+  // A flat file that ends inside its pixels cannot be decoded. (The header parser refuses
+  // it, so the record is that of the whole file, cut after it was parsed.)
   std::vector<uint8_t> cut = lftm_test::encode_rgbe_file(lftm_test::make_test_image(40, 30), false);
-  cut.resize(cut.size() - 30);
   HdrFile corrupt;
   corrupt.path = dir.file("corrupt.hdr");
   ASSERT_TRUE(lftm_test::write_file(corrupt.path, cut));
   float primaries[8];
   ASSERT_GE(rgbe_read_header(corrupt.path.c_str(), primaries, &corrupt.info), 0);
+  cut.resize(cut.size() - 30);
+  ASSERT_TRUE(lftm_test::write_file(corrupt.path, cut));
+  corrupt.info.infos[2] = static_cast<int>(cut.size());
   EXPECT_LE(call(0, 40, 30, corrupt.info, corrupt.path, scratch), LFTM_ERR_RGBE_OPEN);
   EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"in.hdr", "corrupt.hdr"}))
       << "no scratch file before the image was read";

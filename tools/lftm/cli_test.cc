@@ -5,8 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <tiffio.h>
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -280,7 +283,10 @@ TEST(CliTest, EachUnreadableInputIsNamedWithItsOwnCause) {
   // file is sparse, and the address-space limit is not usable under the address sanitizer.
   if (!kSanitized) {
     const std::string roomy = dir.file("roomy.hdr");
-    lftm_test::write_file(roomy, radiance_header("-Y 20000 +X 20000", 0));
+    // The first row starts like a run-length row, so the size passes the length check.
+    std::vector<uint8_t> bytes = radiance_header("-Y 20000 +X 20000", 0);
+    bytes.insert(bytes.end(), {2, 2, 0x4e, 0x20});
+    lftm_test::write_file(roomy, bytes);
     ASSERT_EQ(truncate(roomy.c_str(), 30 << 20), 0);
     Result r = run({"info", roomy}, kTool, true, [] {
       rlimit limit = {512u << 20, 512u << 20};
@@ -323,6 +329,62 @@ TEST(CliTest, PreviewAndInfoRefuseOptionsTheyDoNotUse) {
   Result info = run({"info", "--quality", "80", in});
   EXPECT_EQ(info.status, 2);
   EXPECT_TRUE(has(info.err, "--quality is not an option of info")) << info.err;
+}
+
+// A 32 x 24 TIFF of `spp` samples of `bits` bits in `format`, all samples alike.
+std::string write_tiff(const std::string& path, uint16_t photometric, uint16_t spp,
+                       uint16_t bits, uint16_t format) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 32);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 24);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, format);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  std::vector<uint8_t> row(32 * spp * bits / 8);
+  for (uint32_t y = 0; y < 24; ++y) {
+    for (size_t i = 0; i < row.size(); i += bits / 8) {
+      const float f = 0.25f + 0.1f * y + 0.01f * static_cast<float>(i);
+      if (format == SAMPLEFORMAT_IEEEFP) std::memcpy(&row[i], &f, 4);
+      else row[i] = static_cast<uint8_t>(y * 9 + i);
+    }
+    TIFFWriteScanline(tif, row.data(), y, 0);
+  }
+  TIFFClose(tif);
+  return path;
+}
+
+// A float TIFF is HDR input like any other; other TIFF layouts are named in the refusal.
+TEST(CliTest, FloatTiffIsReadAndOtherTiffLayoutsAreNamed) {
+  lftm_test::TempDir dir;
+  const std::string floats = write_tiff(dir.file("float.tif"), PHOTOMETRIC_RGB, 3, 32,
+                                        SAMPLEFORMAT_IEEEFP);
+  Result info = run({"info", floats});
+  EXPECT_EQ(info.status, 0) << info.err;
+  EXPECT_TRUE(has(info.out, "32-bit float, 3 samples per pixel, read as linear")) << info.out;
+  EXPECT_EQ(run({floats, dir.file("o.jpg")}).status, 0);
+  EXPECT_TRUE(is_jpeg(dir.file("o.jpg")) || lftm_test::read_file(dir.file("o.jpg")).size() > 100);
+  EXPECT_EQ(run({"preview", floats, dir.file("p.jpg"), "--size", "16x12"}).status, 0);
+
+  struct Refused {
+    uint16_t photometric, spp, bits, format;
+    const char* says;
+  } refused[] = {
+      {PHOTOMETRIC_SEPARATED, 4, 8, SAMPLEFORMAT_UINT, "CMYK"},
+      {PHOTOMETRIC_RGB, 3, 32, SAMPLEFORMAT_UINT, "32-bit integer"},
+  };
+  for (const Refused& r : refused) {
+    const std::string path = write_tiff(dir.file("odd.tif"), r.photometric, r.spp, r.bits,
+                                        r.format);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{path, dir.file("o.jpg")}, {"info", path}}) {
+      Result result = run(args);
+      EXPECT_EQ(result.status, 1);
+      EXPECT_TRUE(has(result.err, r.says)) << result.err;
+      EXPECT_FALSE(has(result.err, "temporary directory")) << result.err;
+    }
+  }
 }
 
 TEST(CliTest, AMissingSiblingLibraryIsNamed) {

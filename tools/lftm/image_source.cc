@@ -8,6 +8,7 @@
 #include "input_check.h"
 #include "messages.h"
 #include "platform/sizes.h"
+#include "tiff_layout_codes.h"
 
 namespace lftm_cli {
 namespace {
@@ -34,9 +35,10 @@ int32_t probe_with(const lftm::SiblingSet& siblings, const std::string& path,
                           ? LFTM_EXT_TIF_LINEAR
                           : ext_type_of(image->format, 0, encoding);
   int32_t result = lftm::read_image_info(probeType, siblings, path.c_str(), &info, &spp);
-  // The TIFF reader opened the file but cannot deliver its samples as 8 or 16 bits.
-  if (result == LFTM_ERR_IO && image->format == InputFormat::kTiff) return LFTM_ERR_SIB_LAYOUT;
+  // A TIFF the reader takes neither as 16-bit samples nor as floats: say which layout it has.
+  if (result == LFTM_ERR_IO && image->format == InputFormat::kTiff) return tiff_layout_code(info);
   if (result < 0) return result;
+  image->floatSamples = image->format == InputFormat::kTiff && result == lftm::kInfotifFloat;
   image->width = info.infos[0];
   image->height = info.infos[1];
   image->spp = spp;
@@ -114,11 +116,12 @@ int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* 
 
   HdrFileInfo info = {};
   int32_t spp = 3;
-  if (lftm::read_image_info(image->extType, siblings, path.c_str(), &info, &spp) < 0) {
-    return LFTM_ERR_INFO;
-  }
+  const int32_t infoResult =
+      lftm::read_image_info(image->extType, siblings, path.c_str(), &info, &spp);
+  if (infoResult < 0) return LFTM_ERR_INFO;
+  const int32_t kind = lftm::input_kind(image->extType, infoResult);
   size_t bytes = 0;
-  if (!lftm::image_bytes(image->extType, image->width, image->height, spp, &bytes)) {
+  if (!lftm::image_bytes(kind, image->width, image->height, spp, &bytes)) {
     image->detail = std::to_string(image->width) + " x " + std::to_string(image->height) +
                     " pixels";
     return LFTM_ERR_TOO_LARGE;
@@ -126,7 +129,7 @@ int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* 
   void* pixels = nullptr;
   float work[4];
   try {
-    if (image->extType == LFTM_EXT_HDR || image->extType == LFTM_EXT_EXR) {
+    if (lftm::doc_type_for(kind) == LFTM_DOC_RGBE) {
       image->rgbe.resize(bytes);
       pixels = image->rgbe.data();
     } else {
@@ -137,8 +140,7 @@ int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* 
     image->detail = byte_count_text(static_cast<int64_t>(bytes)) + " for the pixels";
     return kCauseNoMemory;
   }
-  int32_t read = lftm::read_image(image->extType, siblings, path.c_str(), info, spp, work,
-                                  pixels);
+  int32_t read = lftm::read_image(kind, siblings, path.c_str(), info, spp, work, pixels);
   return read < 0 ? read_failure(*image, read, &image->detail) : 0;
 }
 

@@ -25,9 +25,10 @@ struct SourceImage {
   int32_t spp = 3;       // samples per pixel the drivers work with
   int32_t fileSpp = 0;   // samples per pixel in the file (TIFF), colour channels (EXR)
   int32_t fileBits = 0;  // bits per sample in the file (TIFF, EXR); 0 for RGBE
+  bool floatSamples = false;  // a TIFF of floats, read like an OpenEXR file
   bool hasPrimaries = false;
   float primaries[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-  std::vector<uint8_t> rgbe;   // RGBE planar bytes (.hdr and .exr)
+  std::vector<uint8_t> rgbe;   // RGBE planar bytes (.hdr, .exr and float TIFF)
   std::vector<uint16_t> samples;  // interleaved 16-bit samples, spp a pixel (TIFF)
   std::string detail;  // after a failure: what the tool measured, for the message
 };

@@ -19,9 +19,11 @@ namespace {
 void print_format(const SourceImage& image) {
   std::printf("format:         %s", format_name(image.format));
   if (image.format == InputFormat::kTiff) {
-    std::printf(", %d-bit, %d sample%s per pixel, read as %s", image.fileBits, image.fileSpp,
-                image.fileSpp == 1 ? "" : "s",
-                image.extType == LFTM_EXT_TIF_LINEAR ? "linear" : "gamma-encoded (2.2)");
+    std::printf(", %d-bit%s, %d sample%s per pixel, read as %s", image.fileBits,
+                image.floatSamples ? " float" : "", image.fileSpp, image.fileSpp == 1 ? "" : "s",
+                image.floatSamples || image.extType == LFTM_EXT_TIF_LINEAR
+                    ? "linear"
+                    : "gamma-encoded (2.2)");
   } else if (image.format == InputFormat::kOpenExr) {
     std::printf(", %s, %s", image.fileBits == 16 ? "half" : "float",
                 image.fileSpp == 1 ? "luminance only" : "colour");

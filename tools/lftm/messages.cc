@@ -3,6 +3,7 @@
 #include <string>
 
 #include "lftm.h"
+#include "tiff_layout_codes.h"
 
 namespace lftm_cli {
 namespace {
@@ -61,7 +62,8 @@ constexpr MethodCodeText kMethodCodes[] = {
      "the temporary directory ($TMPDIR)"},
 };
 
-// One entry per negative code of the library, its drivers and the sibling libraries. Codes
+// One entry per negative code of the library, its drivers and the sibling libraries, and per
+// TIFF layout the tool tells apart (tiff_layout_codes.h). Codes
 // that mean different things in different calls are described by what they mean in the
 // calls this tool makes (the drivers and the readers).
 constexpr CodeText kCodes[] = {
@@ -132,7 +134,32 @@ constexpr CodeText kCodes[] = {
     {LFTM_ERR_SIB_OPEN, "the file cannot be opened or is not of the format its name says"},
     {LFTM_ERR_SIB_LAYOUT,
      "the file's sample layout is not supported (TIFF input must have 8- or 16-bit unsigned "
-     "samples): convert it"},
+     "or 32-bit floating-point samples): convert it"},
+    {kTiffCmyk,
+     "the TIFF holds CMYK (print) colours, which are not HDR input: convert it to RGB"},
+    {kTiffInt32,
+     "the TIFF holds 32-bit integer samples, which are not supported: save it as 32-bit "
+     "floating point or 16-bit"},
+    {kTiffFloat64,
+     "the TIFF holds 64-bit floating-point samples, which are not supported: save it as 32-bit "
+     "floating point"},
+    {kTiffHalfFloat,
+     "the TIFF holds 16- or 24-bit floating-point samples, which are not supported: save it as "
+     "32-bit floating point"},
+    {kTiffSigned,
+     "the TIFF holds signed integer samples, which are not supported: save it with unsigned "
+     "8- or 16-bit samples or 32-bit floating point"},
+    {kTiffOddDepth,
+     "the TIFF's bit depth is neither 8, 16 nor 32-bit floating point (bilevel, 4-bit, 12-bit "
+     "and the like): convert it"},
+    {kTiffLogLuv,
+     "the TIFF is LogLuv encoded, which is not supported: save it as 32-bit floating point or "
+     "as .exr"},
+    {kTiffOtherColours,
+     "the TIFF's colour space (Lab, YCbCr, ...) is not supported: convert it to RGB or grey"},
+    {kTiffOtherSamples,
+     "the TIFF's samples are not grey or RGB, with or without alpha (too many samples per "
+     "pixel, or floats with white as zero): convert it"},
     {LFTM_ERR_SIB_DECODE, "the file is damaged and cannot be decoded"},
     {LFTM_ERR_SIB_SIZE, "the reader was asked for another size than the file has"},
     {LFTM_ERR_WRITER_ARGS,

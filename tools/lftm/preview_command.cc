@@ -107,8 +107,8 @@ int run_preview(const std::vector<std::string>& args) {
   }
   fit_in_box(image.width, image.height, &outW, &outH);
 
-  // The quick view: RGBE planar bytes for .hdr (straight from the file) and .exr, linear
-  // floats for TIFF.
+  // The quick view: RGBE planar bytes for .hdr (straight from the file), .exr and float TIFF,
+  // linear floats for other TIFF.
   const int32_t spp = image.format == InputFormat::kTiff ? image.spp : 3;
   std::vector<uint8_t> quickRgbe;
   std::vector<float> quickLinear;
@@ -118,7 +118,7 @@ int run_preview(const std::vector<std::string>& args) {
   } else {
     result = load_image(path, options.tiff, &image);
     if (result < 0) return fail(path, result, image.detail);
-    if (image.format == InputFormat::kOpenExr) {
+    if (!image.rgbe.empty()) {  // .exr and float TIFF
       quickRgbe.resize(4 * static_cast<size_t>(outW) * outH);
       result = extract_qv(0, image.width, image.height, 3, 3 * image.width, 3 * outW, outW,
                           outH, image.rgbe.data(), quickRgbe.data());

@@ -13,7 +13,7 @@ void print_usage(std::FILE* out) {
       "                                         size, format and luminance statistics\n"
       "  lftm preview FILE OUT.jpg [--size WxH] a quick preview (default 320x240)\n"
       "\n"
-      "INPUT is a Radiance .hdr, an OpenEXR .exr or an 8- or 16-bit TIFF. OUTPUT ending in\n"
+      "INPUT is a Radiance .hdr, an OpenEXR .exr or a TIFF (8, 16 bits or float). OUTPUT ending in\n"
       ".jpg is written as JPEG (8 bits), anything else ending in .tif or .tiff as TIFF.\n"
       "\n"
       "options:\n"
