@@ -213,7 +213,7 @@ TEST(CliTest, RefusesToOverwriteInputsAndFilesOfOtherKinds) {
       {{"--bits", "16", hdr, other, in, dir.path()}, other},  // several inputs, same folder
       {{"--save-settings", other, hdr, dir.file("o.jpg")}, "not a settings sidecar"},
       {{"--save-settings", dir.file("o.jpg"), hdr, dir.file("o.jpg")}, "output"},
-      {{"--log", other, hdr, dir.file("o.jpg")}, "not a text file"},
+      {{"--log", other, hdr, dir.file("o.jpg")}, "it is an image"},
       {{"--log", in, in, dir.file("o.jpg")}, "input"},
   };
   for (const Case& c : cases) {

@@ -7,7 +7,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 
+#include "input_format.h"
 #include "lftm.h"
 
 namespace lftm_cli {
@@ -42,36 +44,60 @@ bool read_head(const std::string& path, size_t limit, std::string* bytes) {
   return true;
 }
 
-bool holds_nul(const std::string& bytes) { return bytes.find('\0') != std::string::npos; }
+// Text as logs and sidecars hold it: no control bytes other than tab, line ends, form feed
+// and escape (terminal colours). Image data has them within its first kilobytes.
+bool is_text(const std::string& bytes) {
+  for (unsigned char c : bytes) {
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' &&
+        c != 0x1b) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// An image by its first bytes (or a Radiance name), though it may look like text.
+bool is_image(const std::string& path, const std::string& head) {
+  if (detect_input_format(path) != InputFormat::kUnknown) return true;
+  return head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF &&
+         static_cast<unsigned char>(head[1]) == 0xD8;
+}
 
 }  // namespace
 
-bool same_file(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  const bool hasA = stat(a.c_str(), &sa) == 0, hasB = stat(b.c_str(), &sb) == 0;
-  if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-  if (hasA != hasB) return false;
-  return absolute_name(a) == absolute_name(b);
+std::string file_key(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) {
+    return "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  }
+  return "name " + absolute_name(path);
 }
 
+bool same_file(const std::string& a, const std::string& b) { return file_key(a) == file_key(b); }
+
 std::string check_job_files(const std::vector<Job>& jobs) {
+  std::map<std::string, const Job*> inputs;
+  for (const Job& job : jobs) inputs.emplace(file_key(job.input), &job);
+  std::map<std::string, std::vector<const Job*>> outputs;
   for (const Job& job : jobs) {
-    for (const Job& other : jobs) {
-      if (same_file(job.output, other.input)) {
-        return "refusing to write " + job.output + ": it is the input " + other.input +
-               " (the same file); choose another output name or folder";
-      }
+    const std::string key = file_key(job.output);
+    auto input = inputs.find(key);
+    if (input != inputs.end()) {
+      return "refusing to write " + job.output + ": it is the input " + input->second->input +
+             " (the same file); choose another output name or folder";
     }
+    outputs[key].push_back(&job);
   }
-  for (size_t i = 0; i < jobs.size(); ++i) {
-    std::string colliding;
-    for (size_t j = i + 1; j < jobs.size(); ++j) {
-      if (same_file(jobs[i].output, jobs[j].output)) colliding += ", " + jobs[j].input;
+  for (const Job& job : jobs) {
+    const std::vector<const Job*>& sharing = outputs[file_key(job.output)];
+    if (sharing.size() < 2) continue;
+    std::string names;
+    for (size_t i = 0; i < sharing.size(); ++i) {
+      names += (i == 0 ? "" : i + 1 == sharing.size() ? " and " : ", ") + sharing[i]->input;
     }
-    if (!colliding.empty()) {
-      return "the inputs " + jobs[i].input + colliding + " would all be written to " +
-             jobs[i].output + "; give them distinct names or convert them separately";
-    }
+    return "the inputs " + names + (sharing.size() == 2 ? " would both" : " would all") +
+           " be written to " + job.output +
+           "; give them distinct names or convert them separately";
   }
   return "";
 }
@@ -83,7 +109,9 @@ bool is_settings_sidecar(const std::string& path) {
   }
   // An image can hold the settings text among its binary data; a sidecar holds no NUL.
   std::string bytes;
-  if (!read_head(path, kLargestSidecar, &bytes) || holds_nul(bytes)) return false;
+  if (!read_head(path, kLargestSidecar, &bytes) || !is_text(bytes) || is_image(path, bytes)) {
+    return false;
+  }
   return parse_xmp(path.c_str(), -1, nullptr) >= 0;
 }
 
@@ -98,7 +126,9 @@ std::string check_log_target(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return "";
   std::string bytes;
-  if (read_head(path, kLogProbeBytes, &bytes) && holds_nul(bytes)) {
+  if (!read_head(path, kLogProbeBytes, &bytes)) return "";  // fopen will tell
+  if (is_image(path, bytes)) return "refusing to append the log to " + path + ": it is an image";
+  if (!is_text(bytes)) {
     return "refusing to append the log to " + path + ": it is not a text file";
   }
   if (is_settings_sidecar(path)) {

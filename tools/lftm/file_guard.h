@@ -13,6 +13,9 @@ namespace lftm_cli {
 // absolute name once the folder part is resolved.
 bool same_file(const std::string& a, const std::string& b);
 
+// What same_file compares: equal keys, same file.
+std::string file_key(const std::string& path);
+
 // One input and the output it is tone mapped into.
 struct Job {
   std::string input;
@@ -23,15 +26,16 @@ struct Job {
 // what is wrong, naming the files.
 std::string check_job_files(const std::vector<Job>& jobs);
 
-// Whether the file holds a settings sidecar: a small text file in which the sidecar reader
-// finds the settings namespace.
+// Whether the file holds a settings sidecar: a small text file, not an image, in which the
+// sidecar reader finds the settings namespace.
 bool is_settings_sidecar(const std::string& path);
 
 // "" when a settings sidecar may be written at `path`: nothing is there yet, or a sidecar.
 std::string check_sidecar_target(const std::string& path);
 
-// "" when log lines may be appended at `path`: nothing is there, or a text file that is not
-// a sidecar, or something other than a plain file (a terminal, /dev/null, a pipe).
+// "" when log lines may be appended at `path`: nothing is there, or a text file that is
+// neither an image nor a sidecar, or something other than a plain file (a terminal,
+// /dev/null, a pipe).
 std::string check_log_target(const std::string& path);
 
 // A file the run reads or writes, and what it is to the run ("input", "output", ...).
