@@ -550,7 +550,8 @@ LFTM_EXPORT int32_t histo4preview(int32_t width, int32_t height, int32_t pixStep
  *  `http://ns.lftm.invalid/tone_mapping_settings`. The file declares format version 3.2, the
  *  method (for methods 1, 2, 10 and 11) and one element per setting of that method, in a
  *  fixed order. Numbers are always written with a period as the decimal separator, whatever
- *  LC_NUMERIC the host has set. Values are written as they are, unchecked. The Texture
+ *  LC_NUMERIC the host has set. Values are written as they are, not checked against any
+ *  range, but never as "nan" or "inf": such a block is refused. The Texture
  *  Booster's gamma slider (slot 8) is written as the gamma it stands for; a smoothing mode
  *  other than 1 ("Slider") is written as "Light" with the preset of slot 5, and presets
  *  outside 0..4 as the nearest one.
@@ -560,7 +561,9 @@ LFTM_EXPORT int32_t histo4preview(int32_t width, int32_t height, int32_t pixStep
  *                 give a file without method and settings.
  *  @param tmParam [in] the caller's block; read during the call only.
  *  @return 1 when written;
- *          -2 for a method of 0 or less or above 11 (no file is created or touched);
+ *          -2 for a method of 0 or less or above 11, a null `tmParam`, or a block in which a
+ *             value the file would hold (the gamma included) is NaN or infinite (no file is
+ *             created or touched);
  *          -1 when the file cannot be opened for writing (or `path` is null);
  *          -3 when the text could not be written or flushed (for example a full disk); the
  *             file is left as far as it got.

@@ -95,7 +95,7 @@ constexpr NamedValue kMicrocontrastWords[] = {
 };
 
 constexpr NamedValue kSmoothingModes[] = {{"Light", 0}, {"Slider", 1}};
-constexpr NamedValue kYes[] = {{"Yes", 1}};
+constexpr NamedValue kYesNo[] = {{"Yes", 1}, {"No", 0}};
 
 constexpr double kLn2 = 0.693147180559945309417;
 constexpr int kSmoothingSliderSlot = 17;
@@ -145,47 +145,46 @@ bool read_number(const char* text, const char* end, bool as_integer, float* slot
   return false;
 }
 
-void read_element(const ReadElement& element, const char* text, const char* end,
+// Reads the value behind a tag into its slot. Returns false when the value was neither a
+// number nor a word the element knows.
+bool read_element(const ReadElement& element, const char* text, const char* end,
                   SettingsReadState* state) {
   float* slots = state->slots;
   float* slot = &slots[element.slot];
   int32_t word_value = 0;
   switch (element.rule) {
     case ReadAs::kNumber:
-      read_number(text, end, element.integer_when_legacy && state->legacy, slot);
-      break;
+      return read_number(text, end, element.integer_when_legacy && state->legacy, slot);
     case ReadAs::kGamma: {
       float gamma = 0.0f;
-      if (read_number(text, end, false, &gamma)) {
-        *slot = static_cast<float>(50.0 * (1.0 - std::log(static_cast<double>(gamma)) / kLn2));
-      }
-      break;
+      if (!read_number(text, end, false, &gamma)) return false;
+      *slot = static_cast<float>(50.0 * (1.0 - std::log(static_cast<double>(gamma)) / kLn2));
+      return true;
     }
     case ReadAs::kSmoothingMode:
-      if (lookup_word(text, end, kSmoothingModes, &word_value)) {
-        *slot = static_cast<float>(word_value);
-      }
-      break;
+      if (!lookup_word(text, end, kSmoothingModes, &word_value)) return false;
+      *slot = static_cast<float>(word_value);
+      return true;
     case ReadAs::kSmoothing: {
       const int32_t mode = truncate_slot(slots[kSmoothingModeSlot]);
-      if (mode == 1) {
-        read_number(text, end, false, &slots[kSmoothingSliderSlot]);
-      } else if (mode == 0 && lookup_word(text, end, kSmoothingWords, &word_value)) {
-        *slot = static_cast<float>(word_value);
-      }
-      break;
+      if (mode == 1) return read_number(text, end, false, &slots[kSmoothingSliderSlot]);
+      if (mode != 0) return true;  // no mode this element belongs to: nothing to read
+      if (!lookup_word(text, end, kSmoothingWords, &word_value)) return false;
+      *slot = static_cast<float>(word_value);
+      return true;
     }
     case ReadAs::kMicrocontrast:
-      if (state->major > 2 || state->minor > 4) {
-        read_number(text, end, state->legacy, slot);
-      } else if (lookup_word(text, end, kMicrocontrastWords, &word_value)) {
-        *slot = static_cast<float>(word_value);
-      }
-      break;
+      if (state->major > 2 || state->minor > 4) return read_number(text, end, state->legacy, slot);
+      if (!lookup_word(text, end, kMicrocontrastWords, &word_value)) return false;
+      *slot = static_cast<float>(word_value);
+      return true;
     case ReadAs::kYesNo:
-      if (lookup_word(text, end, kYes, &word_value)) *slot = static_cast<float>(word_value);
-      break;
+      // "Yes" sets the flag; "No" leaves the slot as it was.
+      if (!lookup_word(text, end, kYesNo, &word_value)) return false;
+      if (word_value == 1) *slot = 1.0f;
+      return true;
   }
+  return false;
 }
 
 struct ElementList {
@@ -232,7 +231,7 @@ void read_elements(const char* line, int length, SettingsReadState* state) {
     }
     if (at < 0) continue;
     state->found[flag] = true;
-    read_element(*e, line + at + std::strlen(tag), end, state);
+    state->unreadable[flag] = !read_element(*e, line + at + std::strlen(tag), end, state);
   }
 }
 
@@ -240,6 +239,10 @@ void read_elements(const char* line, int length, SettingsReadState* state) {
 
 bool declares_settings_namespace(const char* line, int length) {
   return find_tag(line, length, "xmlns:lftm=") >= 0;
+}
+
+void finish_settings_read(SettingsReadState* state) {
+  if (!state->found[kGammaSlot] && state->requested != -1) state->slots[kGammaSlot] = 50.0f;
 }
 
 int32_t method_code_of(const char* text, const char* end) {

@@ -17,6 +17,7 @@ struct SettingsReadState {
   int32_t requested = 0;       // method code asked for; -1 asks only for the file's method
   float* slots = nullptr;      // the 20 slots being filled
   bool found[kSettingsSlots] = {};  // an element already met for this slot
+  bool unreadable[kSettingsSlots] = {};  // met, but its value was no number or known word
   int32_t major = 0;           // format version seen so far
   int32_t minor = 0;
   bool legacy = false;         // a version before 3.2: integer values for most elements
@@ -34,6 +35,9 @@ bool declares_settings_namespace(const char* line, int length);
 
 // Reads one line of `length` bytes after the namespace declaration.
 LineOutcome read_settings_line(const char* line, int length, SettingsReadState* state);
+
+// Ends a read: a file without gamma means the neutral slider (for every requested method).
+void finish_settings_read(SettingsReadState* state);
 
 // The method code a method name stands for (0 when unknown); `text` runs to `end`.
 int32_t method_code_of(const char* text, const char* end);

@@ -96,6 +96,10 @@ const char* smoothing_word(float slot) {
   return kSmoothingWords[preset];
 }
 
+float gamma_of_slider(float slider) {
+  return static_cast<float>(std::exp((50.0 - slider) * kLn2 / 50.0));
+}
+
 void append_value(std::string* text, const WrittenElement& element, const float* slots) {
   const float value = slots[element.slot];
   // Any mode other than "Slider" is written as "Light", with the preset of slot 5.
@@ -118,8 +122,7 @@ void append_value(std::string* text, const WrittenElement& element, const float*
       }
       break;
     case WriteAs::kGamma: {
-      const float gamma = static_cast<float>(std::exp((50.0 - value) * kLn2 / 50.0));
-      append_fixed(text, gamma, 1);
+      append_fixed(text, gamma_of_slider(value), 1);
       break;
     }
     case WriteAs::kYesNo:
@@ -131,6 +134,31 @@ void append_value(std::string* text, const WrittenElement& element, const float*
 }  // namespace
 
 bool is_sidecar_method(int32_t method) { return method >= 1 && method <= 11; }
+
+bool settings_are_finite(int32_t method, const TmParam& params) {
+  const float* slots = params.tmParam;
+  const ElementList list = elements_of(method);
+  for (const WrittenElement* e = list.begin; e != list.end; ++e) {
+    float written = slots[e->slot];
+    switch (e->format) {
+      case WriteAs::kOneDecimal:
+      case WriteAs::kSixDecimals:
+        break;
+      case WriteAs::kSmoothing:
+        if (truncate_slot(slots[16]) != 1) continue;  // a preset word
+        written = slots[17];
+        break;
+      case WriteAs::kGamma:
+        written = gamma_of_slider(written);
+        break;
+      case WriteAs::kSmoothingMode:
+      case WriteAs::kYesNo:
+        continue;
+    }
+    if (!std::isfinite(written)) return false;
+  }
+  return true;
+}
 
 const char* sidecar_method_name(int32_t method) {
   switch (method) {

@@ -28,6 +28,10 @@ bool is_sidecar_method(int32_t method);
 // `method` is not a sidecar method.
 std::string render_settings_xmp(int32_t method, const TmParam& params);
 
+// Whether every number the sidecar of `method` would hold is finite. Text with "nan" or
+// "inf" in it would read back as a block no method can render.
+bool settings_are_finite(int32_t method, const TmParam& params);
+
 // The method name written for `method`, or nullptr when the file carries none.
 const char* sidecar_method_name(int32_t method);
 

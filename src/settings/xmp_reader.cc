@@ -7,6 +7,7 @@
 #include "platform/diag.h"
 #include "settings/settings_line_reader.h"
 #include "settings/sidecar_lines.h"
+#include "settings/xmp_reader.h"
 
 namespace {
 
@@ -39,7 +40,10 @@ int32_t find_namespace(lftm::SidecarLines* lines) {
 
 }  // namespace
 
-extern "C" int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam) {
+namespace lftm {
+
+int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
+                           SidecarReadReport* report) {
   // A query stores nothing, so it reads into a copy; a query may also pass no block at all.
   TmParam copy{};
   if (tmParam != nullptr) copy = *tmParam;
@@ -63,8 +67,13 @@ extern "C" int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam)
   }
   lftm::close_sidecar(&lines);
 
-  // A file without gamma means the neutral slider.
-  if (!state.found[lftm::kGammaSlot] && method != kQuery) slots[lftm::kGammaSlot] = 50.0f;
+  lftm::finish_settings_read(&state);
+  if (report != nullptr) {
+    for (int i = 0; i < kSettingsSlots; ++i) {
+      report->found[i] = state.found[i];
+      report->unreadable[i] = state.unreadable[i];
+    }
+  }
   lftm::diag_out("parse_xmp  fin -  param15: %1.2f    %1.1f %1.1f\n", slots[15], slots[1],
                  slots[2]);
   // The count of bytes scanned; a settings file is small, but the result must stay positive.
@@ -72,4 +81,10 @@ extern "C" int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam)
     return std::numeric_limits<int32_t>::max();
   }
   return static_cast<int32_t>(lines.counted);
+}
+
+}  // namespace lftm
+
+extern "C" int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam) {
+  return lftm::read_settings_file(path, method, tmParam, nullptr);
 }

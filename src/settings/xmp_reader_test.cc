@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "lftm.h"
 #include "settings/sidecar_test_files.h"
+#include "settings/stored_settings.h"
+#include "settings/xmp_reader.h"
 
 namespace {
 
@@ -274,6 +277,55 @@ TEST_F(XmpReaderTest, WhereValuesAreFound) {
   parse_text(head + "<lftm:Version>3.2</lftm:Version>\n<lftm:Strength>4</lftm:Strength>\nx\n",
              1, &read);
   EXPECT_EQ(read.tmParam[1], 4.0f);
+}
+
+// settings_as_stored is write_xmp then parse_xmp without the file, for odd values of every
+// method, both smoothing modes and gammas that the file rounds.
+TEST(StoredSettings, MatchAWrittenAndReadSidecar) {
+  TempDir dir;
+  const std::string path = dir.file("s.xmp");
+  DiagCapture quiet;
+  for (int32_t method : {1, 2, 10, 11}) {
+    for (float odd : {0.0f, 55.55f, -3.14159f, 0.1234567f, 1e6f}) {
+      TmParam p;
+      for (int i = 0; i < 20; ++i) p.tmParam[i] = odd * static_cast<float>(i % 3 + 1);
+      p.tmParam[16] = odd > 1 ? 1.0f : 0.0f;
+      p.tmParam[5] = 2;
+      p.tmParam[15] = odd > 1 ? 1.0f : 0.0f;
+      TmParam base = filled_block(kUntouched);
+      ASSERT_EQ(write_xmp(path.c_str(), method, &p), 1);
+      TmParam read = base;
+      ASSERT_GT(parse_xmp(path.c_str(), method, &read), 0);
+      const TmParam stored = lftm::settings_as_stored(method, p, base);
+      for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(std::memcmp(&stored.tmParam[i], &read.tmParam[i], sizeof(float)), 0)
+            << "method " << method << " value " << odd << " slot " << i;
+      }
+    }
+  }
+}
+
+// The report names elements whose value the reader could not take; "No" is a value.
+TEST(StoredSettings, ReportNamesUnreadableValues) {
+  TempDir dir;
+  const std::string path = dir.file("r.xmp");
+  ASSERT_TRUE(write_text(path, sidecar_text("<lftm:Version>3.2</lftm:Version>\n"
+                                            "<lftm:Strength>abc</lftm:Strength>\n"
+                                            "<lftm:SmoothingMode>Banana</lftm:SmoothingMode>\n"
+                                            "<lftm:Luminosity>2.5</lftm:Luminosity>\n"
+                                            "<lftm:360DegreeImage>No</lftm:360DegreeImage>\n")));
+  DiagCapture quiet;
+  TmParam p;
+  tmparam_default(1, 0, &p);
+  lftm::SidecarReadReport report;
+  ASSERT_GT(lftm::read_settings_file(path.c_str(), 1, &p, &report), 0);
+  EXPECT_TRUE(report.found[1] && report.unreadable[1]);
+  EXPECT_TRUE(report.found[16] && report.unreadable[16]);
+  EXPECT_TRUE(report.found[0] && !report.unreadable[0]);
+  EXPECT_TRUE(report.found[15] && !report.unreadable[15]);
+  EXPECT_FALSE(report.found[2]);
+  EXPECT_EQ(p.tmParam[1], 70.0f);
+  EXPECT_EQ(p.tmParam[0], 2.5f);
 }
 
 }  // namespace

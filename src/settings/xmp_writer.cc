@@ -7,7 +7,9 @@
 #include "settings/xmp_format.h"
 
 extern "C" int32_t write_xmp(const char* path, int32_t method, const TmParam* tmParam) {
-  if (!lftm::is_sidecar_method(method)) return -2;
+  if (!lftm::is_sidecar_method(method) || tmParam == nullptr) return -2;
+  // "nan" or "inf" in a settings file would restore a block that renders nothing useful.
+  if (!lftm::settings_are_finite(method, *tmParam)) return -2;
   // The text is made before the file is opened, so a failure here leaves the file untouched.
   std::string text;
   try {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -111,9 +112,41 @@ TEST(XmpWriterTest, IntegerSettingsAreTruncatedAndGammaIsConverted) {
   EXPECT_TRUE(has("<lftm:Gamma>0.5</lftm:Gamma>\n"));
   p.tmParam[8] = 25;  // 2^0.5
   EXPECT_TRUE(has("<lftm:Gamma>1.4</lftm:Gamma>\n"));
-  // Values are written as they are, unchecked.
-  p.tmParam[3] = -std::numeric_limits<float>::infinity();
-  EXPECT_TRUE(has("<lftm:WhiteClip>-inf</lftm:WhiteClip>\n"));
+  // Values are written as they are, unchecked against any range.
+  p.tmParam[3] = -1e30f;
+  EXPECT_TRUE(has("<lftm:WhiteClip>-1000000015047466219876688855040.000000</lftm:WhiteClip>\n"));
+}
+
+// A NaN or infinite value (or a slider whose gamma overflows) would be written as "nan" or
+// "inf"; the writer refuses the block and leaves the file as it was.
+TEST(XmpWriterBadArgs, NonFiniteValuesTouchNoFile) {
+  TempDir dir;
+  const std::string kept = dir.file("kept.xmp");
+  ASSERT_TRUE(lftm_test::write_text(kept, "old"));
+  const float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    int method, slot;
+    float value;
+  };
+  for (const Case& c : {Case{1, 3, -inf}, Case{1, 1, std::nanf("")}, Case{1, 8, -1e30f},
+                        Case{2, 13, inf}, Case{11, 2, std::nanf("")}}) {
+    TmParam p;
+    tmparam_default(1, 0, &p);
+    p.tmParam[c.slot] = c.value;
+    EXPECT_EQ(write_xmp(kept.c_str(), c.method, &p), -2) << c.method << " " << c.slot;
+  }
+  EXPECT_EQ(write_xmp(kept.c_str(), 1, nullptr), -2);
+  EXPECT_EQ(read_text(kept), "old");
+  // Slots the method does not write may hold anything: a squeezer file has no gamma, and the
+  // slider form of the smoothing is not written under "Light".
+  TmParam p;
+  tmparam_default(1, 0, &p);
+  p.tmParam[8] = -1e30f;
+  EXPECT_EQ(write_xmp(kept.c_str(), 2, &p), 1);
+  p.tmParam[16] = 0;
+  p.tmParam[17] = std::nanf("");
+  p.tmParam[8] = 50;
+  EXPECT_EQ(write_xmp(kept.c_str(), 1, &p), 1);
 }
 
 TEST(XmpWriterBadArgs, MethodOutsideOneToElevenTouchesNoFile) {

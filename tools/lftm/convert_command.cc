@@ -1,6 +1,10 @@
 // lftm [options] INPUT... OUTPUT: tone maps files through the library's file-to-file drivers.
+// Nothing is written before every output, the settings sidecar and the log were checked not
+// to land on a file of the run or on a file of another kind.
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -8,13 +12,18 @@
 
 #include "commands.h"
 #include "diag_routing.h"
+#include "file_guard.h"
 #include "image_source.h"
 #include "input_format.h"
 #include "lftm.h"
 #include "messages.h"
 #include "options.h"
 #include "run_failure.h"
-#include "setting_names.h"
+#include "run_settings.h"
+
+#ifndef LFTM_VERSION
+#define LFTM_VERSION "unknown"
+#endif
 
 namespace lftm_cli {
 namespace {
@@ -30,6 +39,11 @@ bool is_directory(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
 std::string base_stem(const std::string& path) {
   size_t slash = path.find_last_of('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -37,66 +51,121 @@ std::string base_stem(const std::string& path) {
   return (dot == std::string::npos || dot == 0) ? name : name.substr(0, dot);
 }
 
-// The library picks JPEG only for names ending exactly in "jpg" or "JPG" and writes TIFF data
-// under any other name, so names that promise something else are refused here.
+bool is_jpeg_name(const std::string& path) {
+  const std::string ext = lower_extension(path);
+  return ext == "jpg" || ext == "jpeg";
+}
+
+// JPEG (any spelling of .jpg or .jpeg) or TIFF (.tif, .tiff); 16 bits need TIFF.
 std::string check_output_name(const std::string& path, int32_t bits) {
-  std::string ext = lower_extension(path);
-  size_t dot = path.find_last_of('.');
-  std::string raw = dot == std::string::npos ? "" : path.substr(dot + 1);
-  if (ext == "jpg" || ext == "jpeg") {
-    if (raw != "jpg" && raw != "JPG") return "JPEG output must end in .jpg or .JPG";
-    if (bits == 16) return "JPEG holds 8 bits a sample; write a .tif for 16 bits";
+  if (is_jpeg_name(path)) {
+    return bits == 16 ? "JPEG holds 8 bits a sample; write a .tif for 16 bits" : "";
+  }
+  const std::string ext = lower_extension(path);
+  if (ext == "tif" || ext == "tiff") return "";
+  return "the output must end in .jpg, .jpeg, .tif or .tiff";
+}
+
+// Names that look like a file rather than a folder to put several outputs in.
+bool looks_like_file_name(const std::string& path) {
+  const std::string ext = lower_extension(path);
+  for (const char* known : {"jpg", "jpeg", "tif", "tiff", "hdr", "exr", "xmp", "png"}) {
+    if (ext == known) return true;
+  }
+  return false;
+}
+
+// The file the library writes for one output. The library writes JPEG only for names that
+// end exactly in "jpg" or "JPG"; any other spelling of a JPEG name is written under a unique
+// temporary name ending in ".jpg" in the same folder, renamed onto the requested name once
+// the library succeeded and removed otherwise.
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& output) : output_(output) {}
+  ~OutputFile() {
+    if (!temporary_.empty()) unlink(temporary_.c_str());
+  }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // The name to hand the library; "" when no temporary name could be made.
+  std::string prepare() {
+    if (!is_jpeg_name(output_)) return output_;
+    const std::string last3 = output_.substr(output_.size() - 3);
+    if (last3 == "jpg" || last3 == "JPG") return output_;
+    const size_t slash = output_.find_last_of('/');
+    std::string name =
+        (slash == std::string::npos ? "" : output_.substr(0, slash + 1)) + ".lftm-XXXXXX.jpg";
+    const int fd = mkstemps(&name[0], 4);
+    if (fd < 0) return "";
+    // mkstemps makes the file private; the output gets the usual permissions.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    close(fd);
+    temporary_ = name;
+    return temporary_;
+  }
+
+  // Moves the written file onto the requested name. Returns "" or what went wrong.
+  std::string commit() {
+    if (temporary_.empty()) return "";
+    if (std::rename(temporary_.c_str(), output_.c_str()) != 0) {
+      return "cannot rename " + temporary_ + " to " + output_ + ": " + std::strerror(errno);
+    }
+    temporary_.clear();
     return "";
   }
-  if (ext == "tif" || ext == "tiff") return "";
-  return "the output must end in .jpg, .tif or .tiff";
-}
 
-// Reads the settings block: defaults of the method, then the sidecar, then the named
-// settings. Returns "" or what is wrong.
-std::string build_settings(CliOptions* options, TmParam* params) {
-  if (!options->settingsIn.empty()) {
-    TmParam probe;
-    int32_t fileMethod = parse_xmp(options->settingsIn.c_str(), -1, &probe);
-    if (fileMethod == -1) return "cannot open the settings file " + options->settingsIn;
-    if (fileMethod == -10) return options->settingsIn + " is not a settings file";
-    if (fileMethod < 0) return "cannot read the settings file " + options->settingsIn;
-    if (!options->methodGiven && (fileMethod == LFTM_METHOD_TEXTURE_BOOSTER ||
-                                  fileMethod == LFTM_METHOD_RANGE_SQUEEZER)) {
-      options->method = fileMethod;
-    }
-  }
-  tmparam_default(options->method, 0, params);
-  if (!options->settingsIn.empty()) {
-    int32_t read = parse_xmp(options->settingsIn.c_str(), options->method, params);
-    if (read == -5) {
-      return options->settingsIn + " holds the settings of another method; drop --method or "
-                                   "pick the file's method";
-    }
-    if (read < 0) return "cannot read the settings file " + options->settingsIn;
-  }
-  for (const auto& setting : options->settings) {
-    std::string problem = apply_setting(options->method, setting.first, setting.second, params);
-    if (!problem.empty()) return problem;
-  }
-  if (!options->settingsOut.empty() &&
-      write_xmp(options->settingsOut.c_str(), options->method, params) != 1) {
-    return "cannot write the settings file " + options->settingsOut;
-  }
-  return "";
-}
+ private:
+  std::string output_;
+  std::string temporary_;  // removed unless committed
+};
 
-struct Job {
-  std::string input;
-  std::string output;
+// The folder that several outputs go into: created when the first output is about to be
+// written, and removed again at the end if it was made here and stayed empty.
+class OutputFolder {
+ public:
+  OutputFolder() = default;
+  ~OutputFolder() {
+    if (created_) rmdir(path_.c_str());  // fails, as it should, unless the folder is empty
+  }
+  OutputFolder(const OutputFolder&) = delete;
+  OutputFolder& operator=(const OutputFolder&) = delete;
+
+  void set(const std::string& path) { path_ = path; }
+
+  // Returns "" or why the folder cannot be made.
+  std::string ensure() {
+    if (path_.empty() || is_directory(path_)) return "";
+    if (mkdir(path_.c_str(), 0777) != 0) {
+      return "cannot create the folder " + path_ + ": " + std::strerror(errno);
+    }
+    created_ = true;
+    return "";
+  }
+
+ private:
+  std::string path_;
+  bool created_ = false;
 };
 
 int convert_one(const Job& job, const CliOptions& options, const TmParam& params,
-                DiagRouting* routing) {
+                OutputFolder* folder, DiagRouting* routing) {
   SourceImage image;
   int32_t probed = probe_image(job.input, options.tiff, &image);
   if (probed < 0) {
     std::fprintf(stderr, "lftm: %s\n", failure_line(job.input, probed, image.detail).c_str());
+    return kExitFailed;
+  }
+  std::string problem = folder->ensure();
+  OutputFile output(job.output);
+  const std::string written = problem.empty() ? output.prepare() : "";
+  if (problem.empty() && written.empty()) {
+    problem = "cannot make a temporary file beside " + job.output + ": " + std::strerror(errno);
+  }
+  if (!problem.empty()) {
+    std::fprintf(stderr, "lftm: %s\n", problem.c_str());
     return kExitFailed;
   }
   routing->set_label(job.input);
@@ -127,13 +196,18 @@ int convert_one(const Job& job, const CliOptions& options, const TmParam& params
   int32_t result =
       options.method == LFTM_METHOD_RANGE_SQUEEZER
           ? tms(image.extType, &desc, &params, options.quality, &options.save, w6, w7,
-                options.chroma444, w9, 0, nullptr, &files, job.output.c_str())
+                options.chroma444, w9, 0, nullptr, &files, written.c_str())
           : tonemap(image.extType, &desc, &params, options.quality, &options.save, w6, w7,
-                    options.chroma444, w9, 0, nullptr, &files, job.output.c_str());
+                    options.chroma444, w9, 0, nullptr, &files, written.c_str());
   if (result < 0) {
     FailedRun failed = {job.input, job.output, options.method, options.disk, image.width,
                          image.height, result};
     std::fprintf(stderr, "lftm: %s\n", run_failure_line(failed).c_str());
+    return kExitFailed;
+  }
+  problem = output.commit();
+  if (!problem.empty()) {
+    std::fprintf(stderr, "lftm: %s\n", problem.c_str());
     return kExitFailed;
   }
   if (options.progress) {
@@ -143,8 +217,9 @@ int convert_one(const Job& job, const CliOptions& options, const TmParam& params
   return kExitOk;
 }
 
-// Works out the input and output pairs. Returns "" or what is wrong.
-std::string plan_jobs(const CliOptions& options, std::vector<Job>* jobs) {
+// Works out the input and output pairs, and the folder to create for them (`folder`, "" when
+// none is needed). Touches no file. Returns "" or what is wrong.
+std::string plan_jobs(const CliOptions& options, std::vector<Job>* jobs, std::string* folder) {
   const std::vector<std::string>& names = options.positionals;
   if (names.size() < 2) return "give an input file and an output file (or folder)";
   const std::string& target = names.back();
@@ -155,18 +230,54 @@ std::string plan_jobs(const CliOptions& options, std::vector<Job>* jobs) {
     jobs->push_back({names[0], target});
     return "";
   }
-  if (!is_directory(target) && mkdir(target.c_str(), 0777) != 0) {
-    return "cannot create the folder " + target + ": " + std::strerror(errno);
+  if (!is_directory(target)) {
+    if (exists(target)) return "several inputs go into a folder, and " + target + " is a file";
+    if (target.back() != '/' && looks_like_file_name(target)) {
+      return "several inputs go into a folder, and " + target +
+             " looks like a file name; end it with / to make a folder of that name";
+    }
   }
   std::string ext = options.format.empty() ? (options.bits == 16 ? "tif" : "jpg")
                                            : options.format;
   if (ext == "jpg" && options.bits == 16) return "JPEG holds 8 bits a sample; use --format tif";
-  std::string folder = target;
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  std::string path = target;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (!is_directory(path)) *folder = path;
   for (size_t i = 0; i + 1 < names.size(); ++i) {
-    jobs->push_back({names[i], folder + "/" + base_stem(names[i]) + "." + ext});
+    jobs->push_back({names[i], path + "/" + base_stem(names[i]) + "." + ext});
   }
   return "";
+}
+
+// Checks the files the run will write: the outputs, the settings sidecar and the log.
+std::string check_run_files(const CliOptions& options, const std::vector<Job>& jobs) {
+  std::string problem = check_job_files(jobs);
+  if (!problem.empty()) return problem;
+  std::vector<RunFile> images;
+  for (const Job& job : jobs) {
+    images.push_back({job.input, "input"});
+    images.push_back({job.output, "output"});
+  }
+  if (!options.settingsOut.empty()) {
+    problem = check_not_among(options.settingsOut, "settings sidecar", images);
+    if (problem.empty()) problem = check_sidecar_target(options.settingsOut);
+    if (!problem.empty()) return problem;
+  }
+  if (options.diag == DiagMode::kLogFile) {
+    std::vector<RunFile> others = images;
+    if (!options.settingsIn.empty()) others.push_back({options.settingsIn, "settings file"});
+    if (!options.settingsOut.empty()) {
+      others.push_back({options.settingsOut, "settings sidecar"});
+    }
+    problem = check_not_among(options.logPath, "log", others);
+  }
+  return problem;
+}
+
+int usage_error(const std::string& problem) {
+  std::fprintf(stderr, "lftm: %s\n(lftm --help shows the options and an example)\n",
+               problem.c_str());
+  return kExitUsage;
 }
 
 }  // namespace
@@ -178,28 +289,56 @@ int run_convert(const std::vector<std::string>& args) {
     print_usage(stdout);
     return kExitOk;
   }
-  std::vector<Job> jobs;
-  if (problem.empty()) problem = plan_jobs(options, &jobs);
-  TmParam params;
-  if (problem.empty()) problem = build_settings(&options, &params);
-  if (!problem.empty()) {
-    std::fprintf(stderr, "lftm: %s\n(lftm --help shows the options and an example)\n",
-                 problem.c_str());
-    return kExitUsage;
+  if (options.version) {
+    std::printf("lftm %s\n", LFTM_VERSION);
+    return kExitOk;
   }
+  if (!problem.empty()) return usage_error(problem);
+  // Routed before the first library call, so that even the lines of the sidecar reader go
+  // only where --verbose or --log asks.
   DiagRouting routing;
-  if (!routing.start(options.diag, options.logPath, options.progress)) {
-    std::fprintf(stderr, "lftm: cannot open the log file %s\n", options.logPath.c_str());
+  routing.begin(options.diag, options.progress);
+  std::vector<Job> jobs;
+  std::string folderToMake;
+  problem = plan_jobs(options, &jobs, &folderToMake);
+  if (!problem.empty()) return usage_error(problem);
+  problem = check_run_files(options, jobs);
+  if (problem.empty() && options.diag == DiagMode::kLogFile) {
+    problem = routing.open_log(options.logPath);
+  }
+  TmParam params;
+  std::vector<std::string> notes;
+  if (problem.empty()) problem = build_settings(&options, &params, &notes);
+  for (const std::string& note : notes) std::fprintf(stderr, "lftm: note: %s\n", note.c_str());
+  if (!problem.empty()) {
+    std::fprintf(stderr, "lftm: %s\n", problem.c_str());
     return kExitUsage;
   }
+
+  OutputFolder folder;
+  folder.set(folderToMake);
   int failures = 0;
   for (const Job& job : jobs) {
-    if (convert_one(job, options, params, &routing) != kExitOk) ++failures;
+    if (convert_one(job, options, params, &folder, &routing) != kExitOk) ++failures;
   }
   if (failures > 0 && jobs.size() > 1) {
     std::fprintf(stderr, "lftm: %d of %zu images failed\n", failures, jobs.size());
   }
-  return failures == 0 ? kExitOk : kExitFailed;
+  if (failures > 0) {
+    if (!options.settingsOut.empty()) {
+      std::fprintf(stderr, "lftm: the settings were not saved to %s, as the run failed\n",
+                   options.settingsOut.c_str());
+    }
+    return kExitFailed;
+  }
+  // Saved only now, so that a sidecar always describes images that were made.
+  if (!options.settingsOut.empty() &&
+      write_xmp(options.settingsOut.c_str(), options.method, &params) != 1) {
+    std::fprintf(stderr, "lftm: cannot write the settings file %s\n",
+                 options.settingsOut.c_str());
+    return kExitFailed;
+  }
+  return kExitOk;
 }
 
 }  // namespace lftm_cli

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "file_guard.h"
+
 namespace lftm_cli {
 namespace {
 
@@ -26,15 +28,23 @@ DiagRouting::~DiagRouting() {
 }
 
 bool DiagRouting::start(DiagMode mode, const std::string& logPath, bool progress) {
+  begin(mode, progress);
+  return mode != DiagMode::kLogFile || open_log(logPath).empty();
+}
+
+void DiagRouting::begin(DiagMode mode, bool progress) {
   mode_ = mode;
   progress_ = progress;
-  if (mode == DiagMode::kLogFile) {
-    log_ = std::fopen(logPath.c_str(), "a");
-    if (log_ == nullptr) return false;
-  }
   lftm::set_diag_sink(&DiagRouting::sink, this);
   installed_ = true;
-  return true;
+}
+
+std::string DiagRouting::open_log(const std::string& logPath) {
+  std::string problem = check_log_target(logPath);
+  if (!problem.empty()) return problem;
+  log_ = std::fopen(logPath.c_str(), "a");
+  if (log_ == nullptr) return "cannot open the log file " + logPath;
+  return "";
 }
 
 void DiagRouting::sink(lftm::DiagStream stream, const char* text, void* context) {

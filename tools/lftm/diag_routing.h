@@ -20,8 +20,14 @@ class DiagRouting {
   DiagRouting(const DiagRouting&) = delete;
   DiagRouting& operator=(const DiagRouting&) = delete;
 
-  // Installs the routing; false when the log file cannot be opened.
+  // Installs the routing; false when the log file cannot be opened or is no log.
   bool start(DiagMode mode, const std::string& logPath, bool progress);
+
+  // Installs the routing in two steps, so that no library line escapes while the log file
+  // is still being checked: lines meant for the log before it is open are dropped.
+  void begin(DiagMode mode, bool progress);
+  // "" or why the log cannot be appended to (not text, a sidecar, cannot be opened).
+  std::string open_log(const std::string& logPath);
 
   // The label put in front of progress lines (the input being processed).
   void set_label(const std::string& label) { label_ = label; }

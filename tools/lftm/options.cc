@@ -2,7 +2,10 @@
 
 #include <strings.h>
 
+#include <cctype>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace lftm_cli {
@@ -55,9 +58,18 @@ int32_t resolve_threads(int32_t requested) {
   return threads > 32 ? 32 : threads;
 }
 
-std::string parse_options(const std::vector<std::string>& args, CliOptions* options) {
+std::string parse_options(const std::vector<std::string>& arguments, CliOptions* options) {
+  std::vector<std::string> args = arguments;
   for (size_t i = 0; i < args.size(); ++i) {
     std::string arg = args[i];
+    // Short options may be combined: "-qv" is "-q -v", "-j4" and "-qj4" are "-q -j 4".
+    if (arg.size() > 2 && arg[0] == '-' && arg[1] != '-') {
+      const bool takesValue = std::strchr("mbj", arg[1]) != nullptr;
+      const std::string rest = takesValue ? arg.substr(2) : "-" + arg.substr(2);
+      args[i] = arg.substr(0, 2);
+      args.insert(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, rest);
+      arg = args[i];
+    }
     if (arg.size() < 2 || arg[0] != '-' || arg == "--") {
       if (arg == "--") {
         options->positionals.insert(options->positionals.end(), args.begin() + i + 1,
@@ -88,6 +100,8 @@ std::string parse_options(const std::vector<std::string>& args, CliOptions* opti
     std::string v;
     if (arg == "-h" || arg == "--help") {
       options->help = true;
+    } else if (arg == "--version") {
+      options->version = true;
     } else if (arg == "-v" || arg == "--verbose") {
       options->diag = DiagMode::kVerbose;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -131,6 +145,7 @@ std::string parse_options(const std::vector<std::string>& args, CliOptions* opti
       if (!take_value(&v)) return "--format takes jpg or tif";
       for (char& c : v) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       if (v == "tiff") v = "tif";
+      if (v == "jpeg") v = "jpg";
       if (v != "jpg" && v != "tif") return "--format takes jpg or tif";
       options->format = v;
     } else if (arg == "--compression") {

@@ -34,6 +34,7 @@ struct CliOptions {
   int32_t chroma444 = 0;
   std::string format;  // extension of the outputs written into a folder ("jpg" or "tif")
   bool help = false;
+  bool version = false;
   std::vector<std::string> positionals;
 };
 

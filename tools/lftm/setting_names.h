@@ -1,10 +1,11 @@
 // Tone-mapping settings by the names of the settings sidecar ("Strength", "Gamma", ...), as
-// the command line accepts them.
+// the command line accepts them, with the range each takes.
 #ifndef LFTM_TOOLS_SETTING_NAMES_H_
 #define LFTM_TOOLS_SETTING_NAMES_H_
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "lftm.h"
 
@@ -13,11 +14,27 @@ namespace lftm_cli {
 // Sets the setting `name` (case-insensitive) of `method` from its text. Numbers are read as
 // in the sidecar: Gamma is the gamma value (1.0 = neutral), SmoothingMode is Light or Slider,
 // Smoothing a preset word (Very High .. Very Low, which selects Light) or a number (which
-// selects Slider), 360DegreeImage Yes or No. Returns "" or what is wrong.
+// selects Slider), 360DegreeImage Yes or No. Text that is no number (or NaN, infinity, a
+// gamma of 0 or less) is refused; numbers outside the range are left to fit_settings.
+// Returns "" or what is wrong.
 std::string apply_setting(int32_t method, const std::string& name, const std::string& value,
                           TmParam* params);
 
-// The names a method accepts, separated by ", ", for help and error texts.
+// Brings every setting of `method` into its range and to the precision the settings sidecar
+// keeps (one decimal, six for the clips, the gamma as a one-decimal gamma value), so that
+// the block renders exactly as the sidecar saved from it does. Each change adds a note that
+// starts with `where` ("" or "look.xmp: "). Returns "" or why a value cannot be used at all
+// (NaN or infinity).
+std::string fit_settings(int32_t method, const std::string& where, TmParam* params,
+                         std::vector<std::string>* notes);
+
+// The sidecar name of the setting that `method` keeps in `slot`, or nullptr.
+const char* setting_name_at(int32_t method, int slot);
+
+// The names a method accepts with their ranges ("Strength 0..100, ..."), for help texts.
+std::string setting_ranges(int32_t method);
+
+// The names a method accepts, separated by ", ", for error texts.
 std::string setting_names(int32_t method);
 
 }  // namespace lftm_cli

@@ -1,6 +1,32 @@
 #include "commands.h"
+#include "lftm.h"
+#include "setting_names.h"
 
 namespace lftm_cli {
+namespace {
+
+// Prints "      <title><list>" wrapped at 90 columns, continuation lines indented.
+void print_wrapped(std::FILE* out, const std::string& title, const std::string& list) {
+  std::string line = "      " + title;
+  bool lineHasItem = false;
+  size_t start = 0;
+  while (start < list.size()) {
+    const size_t comma = list.find(", ", start);
+    const bool last = comma == std::string::npos;
+    const std::string item = list.substr(start, last ? std::string::npos : comma + 1 - start);
+    if (lineHasItem && line.size() + 1 + item.size() > 90) {
+      std::fprintf(out, "%s\n", line.c_str());
+      line = "        ";
+      lineHasItem = false;
+    }
+    line += (lineHasItem ? " " : "") + item;
+    lineHasItem = true;
+    start = last ? list.size() : comma + 2;
+  }
+  std::fprintf(out, "%s\n", line.c_str());
+}
+
+}  // namespace
 
 void print_usage(std::FILE* out) {
   std::fputs(
@@ -14,22 +40,25 @@ void print_usage(std::FILE* out) {
       "  lftm preview FILE OUT.jpg [--size WxH] a quick preview (default 320x240)\n"
       "\n"
       "INPUT is a Radiance .hdr, an OpenEXR .exr or a TIFF (8, 16 bits or float). OUTPUT ending in\n"
-      ".jpg is written as JPEG (8 bits), anything else ending in .tif or .tiff as TIFF.\n"
+      ".jpg or .jpeg is written as JPEG (8 bits), one ending in .tif or .tiff as TIFF.\n"
       "\n"
       "options:\n"
       "  -m, --method booster|squeezer  Texture Booster (default, detailed) or Range Squeezer\n"
       "                                 (fast, global curve)\n"
       "  --NAME VALUE, --set NAME=VALUE a setting by its sidecar name, e.g. --Strength 80,\n"
-      "                                 --Gamma 1.2, --Smoothing High, --360DegreeImage Yes\n"
-      "      Texture Booster: Luminosity, Strength, ColorSaturation, WhiteClip, BlackClip,\n"
-      "        SmoothingMode, Smoothing, Microcontrast, Microsmoothing, Gamma,\n"
-      "        HighlightsSmoothing, ShadowsSmoothing, ShadowsClipping, ColorTemperature,\n"
-      "        SaturationHighlights, SaturationShadows, 360DegreeImage\n"
-      "      Range Squeezer: Brightness, Compression, Contrast, WhiteClip, BlackClip,\n"
-      "        ColorTemperature, Saturation\n"
+      "                                 --Gamma 1.2, --Smoothing High, --360DegreeImage Yes.\n"
+      "                                 Values outside a setting's range are brought into it,\n"
+      "                                 and every value is kept as precisely as the sidecar\n"
+      "                                 stores it (a note tells either), so that a saved\n"
+      "                                 sidecar renders the same image again.\n",
+      out);
+  print_wrapped(out, "Texture Booster: ", setting_ranges(LFTM_METHOD_TEXTURE_BOOSTER));
+  print_wrapped(out, "Range Squeezer: ", setting_ranges(LFTM_METHOD_RANGE_SQUEEZER));
+  std::fputs(
       "  --settings FILE                read settings from an XMP sidecar (its method too,\n"
       "                                 unless --method is given); --NAME options override\n"
-      "  --save-settings FILE           write the settings used as an XMP sidecar\n"
+      "  --save-settings FILE           write the settings used as an XMP sidecar once every\n"
+      "                                 image was made (never over a file that is no sidecar)\n"
       "  -b, --bits 8|16                output depth (16 needs TIFF output; default 8)\n"
       "  --quality N                    JPEG quality 1..100 (default 90)\n"
       "  --chroma444                    JPEG without colour subsampling\n"
@@ -46,9 +75,14 @@ void print_usage(std::FILE* out) {
       "  --no-embed-settings            do not embed the settings in the output's XMP\n"
       "  --description, --artist, --copyright TEXT   stored in the output file\n"
       "  -v, --verbose                  show the library's diagnostic lines\n"
-      "  --log FILE                     append the library's diagnostic lines to FILE\n"
-      "  -q, --quiet                    no progress lines\n"
+      "  --log FILE                     append the library's diagnostic lines to FILE (a\n"
+      "                                 text file, not an image or a sidecar)\n"
+      "  -q, --quiet                    no progress lines (short flags combine: -qv)\n"
+      "  --version                      the version of lftm\n"
       "  -h, --help                     this text\n"
+      "\n"
+      "No output, sidecar or log may be one of the input images, and two inputs may not\n"
+      "share an output name; such runs are refused before anything is written.\n"
       "\n"
       "examples:\n"
       "  lftm samples/golden_gate.hdr golden_gate.jpg\n"

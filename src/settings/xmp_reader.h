@@ -1,0 +1,26 @@
+// The settings reader behind parse_xmp, for callers inside the project that also want to
+// know which elements of a file held values it could not read (the command-line tool warns
+// about them instead of silently keeping the defaults).
+#ifndef LFTM_SETTINGS_XMP_READER_H_
+#define LFTM_SETTINGS_XMP_READER_H_
+
+#include <cstdint>
+
+#include "lftm.h"
+#include "settings/settings_line_reader.h"
+
+namespace lftm {
+
+// Which slots the file named, and which of those held no number or known word.
+struct SidecarReadReport {
+  bool found[kSettingsSlots] = {};
+  bool unreadable[kSettingsSlots] = {};
+};
+
+// parse_xmp with a report; `report` may be null.
+int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
+                           SidecarReadReport* report);
+
+}  // namespace lftm
+
+#endif  // LFTM_SETTINGS_XMP_READER_H_

@@ -1,0 +1,151 @@
+#include "file_guard.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "input_format.h"
+#include "lftm.h"
+
+namespace lftm_cli {
+namespace {
+
+// Sidecars are a few kilobytes; a larger file is something else.
+constexpr long kLargestSidecar = 1 << 20;
+// How much of an existing log is looked at to tell text from an image.
+constexpr size_t kLogProbeBytes = 1 << 16;
+
+// The absolute name of a path that does not exist: its folder resolved when it exists,
+// else the path made absolute as written.
+std::string absolute_name(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  if (folder.empty()) folder = "/";
+  const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+  char resolved[PATH_MAX];
+  if (realpath(folder.c_str(), resolved) != nullptr) return std::string(resolved) + "/" + leaf;
+  if (!path.empty() && path[0] == '/') return path;
+  char cwd[PATH_MAX];
+  return getcwd(cwd, sizeof cwd) != nullptr ? std::string(cwd) + "/" + path : path;
+}
+
+// Reads up to `limit` bytes from the start of a file; false when it cannot be read.
+bool read_head(const std::string& path, size_t limit, std::string* bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  bytes->resize(limit);
+  bytes->resize(std::fread(&(*bytes)[0], 1, limit, file));
+  std::fclose(file);
+  return true;
+}
+
+// Text as logs and sidecars hold it: no control bytes other than tab, line ends, form feed
+// and escape (terminal colours). Image data has them within its first kilobytes.
+bool is_text(const std::string& bytes) {
+  for (unsigned char c : bytes) {
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' &&
+        c != 0x1b) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// An image by its first bytes (or a Radiance name), though it may look like text.
+bool is_image(const std::string& path, const std::string& head) {
+  if (detect_input_format(path) != InputFormat::kUnknown) return true;
+  return head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF &&
+         static_cast<unsigned char>(head[1]) == 0xD8;
+}
+
+}  // namespace
+
+std::string file_key(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) {
+    return "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  }
+  return "name " + absolute_name(path);
+}
+
+bool same_file(const std::string& a, const std::string& b) { return file_key(a) == file_key(b); }
+
+std::string check_job_files(const std::vector<Job>& jobs) {
+  std::map<std::string, const Job*> inputs;
+  for (const Job& job : jobs) inputs.emplace(file_key(job.input), &job);
+  std::map<std::string, std::vector<const Job*>> outputs;
+  for (const Job& job : jobs) {
+    const std::string key = file_key(job.output);
+    auto input = inputs.find(key);
+    if (input != inputs.end()) {
+      return "refusing to write " + job.output + ": it is the input " + input->second->input +
+             " (the same file); choose another output name or folder";
+    }
+    outputs[key].push_back(&job);
+  }
+  for (const Job& job : jobs) {
+    const std::vector<const Job*>& sharing = outputs[file_key(job.output)];
+    if (sharing.size() < 2) continue;
+    std::string names;
+    for (size_t i = 0; i < sharing.size(); ++i) {
+      names += (i == 0 ? "" : i + 1 == sharing.size() ? " and " : ", ") + sharing[i]->input;
+    }
+    return "the inputs " + names + (sharing.size() == 2 ? " would both" : " would all") +
+           " be written to " + job.output +
+           "; give them distinct names or convert them separately";
+  }
+  return "";
+}
+
+bool is_settings_sidecar(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestSidecar) {
+    return false;
+  }
+  // An image can hold the settings text among its binary data; a sidecar holds no NUL.
+  std::string bytes;
+  if (!read_head(path, kLargestSidecar, &bytes) || !is_text(bytes) || is_image(path, bytes)) {
+    return false;
+  }
+  return parse_xmp(path.c_str(), -1, nullptr) >= 0;
+}
+
+std::string check_sidecar_target(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || is_settings_sidecar(path)) return "";
+  return "refusing to write the settings into " + path +
+         ": it exists and is not a settings sidecar";
+}
+
+std::string check_log_target(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return "";
+  std::string bytes;
+  if (!read_head(path, kLogProbeBytes, &bytes)) return "";  // fopen will tell
+  if (is_image(path, bytes)) return "refusing to append the log to " + path + ": it is an image";
+  if (!is_text(bytes)) {
+    return "refusing to append the log to " + path + ": it is not a text file";
+  }
+  if (is_settings_sidecar(path)) {
+    return "refusing to append the log to " + path + ": it is a settings sidecar";
+  }
+  return "";
+}
+
+std::string check_not_among(const std::string& path, const std::string& use,
+                            const std::vector<RunFile>& files) {
+  for (const RunFile& file : files) {
+    if (same_file(path, file.path)) {
+      return "refusing to use " + path + " as the " + use + ": it is the " + file.role + " " +
+             file.path + " of this run";
+    }
+  }
+  return "";
+}
+
+}  // namespace lftm_cli
