@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "commands.h"
+#include "signal_cleanup.h"
 
 int main(int argc, char** argv) {
+  lftm_cli::install_signal_cleanup();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     lftm_cli::print_usage(stderr);
