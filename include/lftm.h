@@ -259,11 +259,11 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  The output is written atomically: the writer fills a temporary file `.<name>.XXXXXX`
  *  made at the start of the run in the folder of `outFile` (`<name>` is the last part of
  *  `outFile`, cut to 240 bytes; XXXXXX six random letters and digits), which is renamed onto
- *  `outFile` only when the writer succeeded. So `outFile` holds the whole new file or, after a failure, what
- *  it held before (nothing is created there); a missing or unwritable folder fails at once
- *  with -3002, before the image is read. The file gets the mode of a newly created file (0666
- *  less the umask); an existing `outFile` is replaced, not rewritten in place (a symbolic
- *  link of that name is replaced by the file). Every return removes the temporary and the
+ *  `outFile` only when the writer succeeded. So `outFile` holds the whole new file or, after
+ *  a failure, what it held before (nothing is created there); a missing or unwritable folder
+ *  fails at once with -3002, before the image is read. The file gets the mode of a newly
+ *  created file (0666 less the umask); an existing `outFile` is replaced, not rewritten in
+ *  place (a symbolic link of that name is replaced by the file). Every return removes the temporary and the
  *  scratch files (see TmFiles); only a process killed outright (SIGKILL, power loss) may
  *  leave a `.<name>.XXXXXX` beside the output and tm10XXXXXX..tm15XXXXXX or tmexrXXXXXX in
  *  $TMPDIR or /tmp.

@@ -23,16 +23,14 @@ constexpr int kAttempts = 100;
 // Six characters that differ between calls, threads and processes (mkstemp's alphabet).
 std::string unique_suffix() {
   static std::atomic<uint64_t> counter{0};
-  uint64_t x = static_cast<uint64_t>(
-                   std::chrono::steady_clock::now().time_since_epoch().count()) ^
+  uint64_t x = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                (static_cast<uint64_t>(getpid()) << 32) ^
                (counter.fetch_add(1, std::memory_order_relaxed) * 0x9E3779B97F4A7C15ull);
   // One step of splitmix64 spreads neighbouring inputs over the whole range.
   x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
   x ^= x >> 31;
-  static const char kLetters[] =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::string suffix(6, 'a');
   for (char& c : suffix) {
     c = kLetters[x % 62];
