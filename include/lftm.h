@@ -118,10 +118,14 @@ typedef struct ImageDesc {
   int32_t planes;     /**< 3: output as three planes (R, G, B); other: interleaved */
 } ImageDesc;
 
-/** The run record: threads, disk mode and file paths. */
+/** The run record: threads, disk mode and file paths.
+ *  In disk mode tonemap makes its scratch files in $TMPDIR (or /tmp when it is unset or empty)
+ *  under the names tm10XXXXXX to tm15XXXXXX, and tmexrXXXXXX for OpenEXR input (XXXXXX: six
+ *  random letters and digits). Every return removes them; only a process killed outright
+ *  (SIGKILL, power loss) leaves them behind. */
 typedef struct TmFiles {
   int32_t threads;      /**< worker threads; below 2 the calling thread does the work */
-  int32_t readFromDisk; /**< non-zero: large planes live in scratch files */
+  int32_t readFromDisk; /**< non-zero: large planes live in scratch files (see above) */
   const char* inFile;   /**< the input image file */
   const char* scratch1; /**< scratch files of the Texture Booster stages */
   const char* scratch2;
@@ -254,7 +258,17 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  `jpgQual` is the JPEG quality 1..100; 0 or less gives 90, above 100 gives 100.
  *  The SaveOptions entries are described with LFTM_SAVE_COMPRESSION.
  *
- *  A failed run removes the scratch files it made and never leaves a partial output file.
+ *  The output is written atomically: the writer fills a temporary file `.<name>.XXXXXX`
+ *  made at the start of the run in the folder of `outFile` (`<name>` is the last part of
+ *  `outFile`, cut to 240 bytes; XXXXXX six random letters and digits), which is renamed onto
+ *  `outFile` only when the writer succeeded. So `outFile` holds the whole new file or, after
+ *  a failure, what it held before (nothing is created there); a missing or unwritable folder
+ *  fails at once with -3002, before the image is read. The file gets the mode of a newly
+ *  created file (0666 less the umask); an existing `outFile` is replaced, not rewritten in
+ *  place (a symbolic link of that name is replaced by the file). Every return removes the temporary and the
+ *  scratch files (see TmFiles); only a process killed outright (SIGKILL, power loss) may
+ *  leave a `.<name>.XXXXXX` beside the output and tm10XXXXXX..tm15XXXXXX or tmexrXXXXXX in
+ *  $TMPDIR or /tmp.
  *  Thread note: driver calls on different output files may run at the same time; each uses
  *  up to files->threads workers (at most 32) inside the call.
  *  @{ */
@@ -270,7 +284,8 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  @param unused not read.
  *  @param files `threads` (0 or 1: the calling thread), `readFromDisk` (non-zero: the large
  *         planes live in scratch files in $TMPDIR or /tmp) and `inFile`; not changed.
- *  @param outFile the file to write.
+ *  @param outFile the file to write, atomically (see above); the writer is chosen from this
+ *         name.
  *  @return 1 (the writer's result) on success, or a negative code: -101 unsupported extType,
  *          -11 disk mode with TIFF input, -110, -111, -120, -165, -125, -126, -127, -130,
  *          -131, -132 a sibling library or entry point missing, -2 a TIFF that cannot be
@@ -278,7 +293,8 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *          -1000 the image information could not be read, -12 an image below 10 pixels a
  *          side, -13 an image too large, -1 no temporary directory, -4 out of memory,
  *          -1001 / -1002 the image could not be read, a negative code of calc_tm1, calc_tm2 or
- *          calc_tm3, or a writer code (-3001 .. -3003, -4). */
+ *          calc_tm3, or a writer code (-3001 .. -3003, -4; -3002 also when the folder of
+ *          `outFile` cannot take the temporary or the finished file cannot take its name). */
 LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmParam,
                             int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
                             int32_t w8, intptr_t w9, intptr_t w10, const char* unused,
@@ -287,7 +303,9 @@ LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmP
 /** Tone maps one HDR file into a TIFF or JPEG file with the Range Squeezer.
  *  Arguments as tonemap; `params` holds the Range Squeezer settings (method 2). The whole image
  *  is held in memory (`readFromDisk` is not read). TIFF input is decoded to linear values on
- *  the scale of Radiance photographs (the largest 16-bit sample is 256).
+ *  the scale of Radiance photographs (the largest 16-bit sample is 256). `outFile` is written
+ *  atomically through a temporary `.<name>.XXXXXX` beside it, as tonemap's; tms makes no
+ *  scratch files.
  *  @return 1 (the writer's result) on success, or a negative code: -101, -110 .. -165, -2,
  *          -1000, -13, -4, -1001, the negative result of tm_simple (-1 when the image has a
  *          single luminance), or a writer code. */

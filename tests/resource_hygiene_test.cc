@@ -1,6 +1,8 @@
 // Every way a driver run can fail, and a run interrupted part-way, must leave nothing behind:
-// no scratch file in the temporary directory, no output file, no open file descriptor.
+// no scratch file in the temporary directory, no output file (and no temporary beside it),
+// no open file descriptor; an earlier file of the output's name stays as it was.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -158,19 +160,83 @@ TEST_F(ResourceHygieneTest, InputsThatCannotBeRead) {
   expect_clean_failure(r, LFTM_ERR_TOO_SMALL);
 }
 
-TEST_F(ResourceHygieneTest, RunsThatFailAfterTheScratchFilesExist) {
-  // The writer cannot create the output: every stage has run, in disk mode through all six
-  // scratch files.
+TEST_F(ResourceHygieneTest, AnOutputThatCannotBeMadeFailsBeforeTheImageIsRead) {
+  lftm_test::DiagCapture capture;
+  const std::string aFile = inputs_.file("a_file");
+  lftm_test::write_file(aFile, {1, 2, 3});
+  const std::string aFolder = inputs_.file("a_folder");
+  ASSERT_EQ(mkdir(aFolder.c_str(), 0700), 0);
   for (Method m : {Method::kBooster, Method::kSqueezer}) {
     for (bool disk : {false, true}) {
-      DriverRun r = run(m, "out.tif");
+      DriverRun r = run(m, "unused");
       r.disk = disk;
-      r.out = inputs_.file("no_such_dir/out.tif");
-      expect_clean_failure(r, LFTM_ERR_WRITER_CREATE);
-      r.out = inputs_.file("no_such_dir/out.jpg");
-      expect_clean_failure(r, LFTM_ERR_WRITER_CREATE);
+      for (const std::string& out : {inputs_.file("no_such_dir/out.jpg"), aFile + "/out.tif"}) {
+        r.out = out;
+        expect_clean_failure(r, LFTM_ERR_WRITER_CREATE);
+      }
+      // An existing folder of the output's name.
+      for (const std::string& out : {aFolder, aFolder + "/"}) {
+        r.out = out;
+        EXPECT_EQ(lftm_hard::run_driver(r), LFTM_ERR_WRITER_CREATE);
+      }
     }
   }
+  // Neither driver got as far as the image's size, let alone its scratch files or stages.
+  EXPECT_EQ(capture.out().find("Processing"), std::string::npos) << capture.out();
+  EXPECT_EQ(capture.out().find("Dimensions input image"), std::string::npos);
+  EXPECT_EQ(lftm_hard::directory_entries(aFolder).size(), 0u);
+  rmdir(aFolder.c_str());
+}
+
+TEST_F(ResourceHygieneTest, AnEarlierOutputIsKeptByFailuresAndReplacedWholeBySuccess) {
+  const std::string outs = inputs_.file("outs");
+  ASSERT_EQ(mkdir(outs.c_str(), 0700), 0);
+  const std::vector<uint8_t> earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+  const std::string cut = lftm_hard::write_truncated_hdr(inputs_.file("cut.hdr"), 48, 36, 900);
+  lftm_test::RgbePlanar grey = lftm_test::make_test_image(20, 20);
+  for (size_t i = 0; i < grey.bytes.size(); ++i) grey.bytes[i] = (i / 20) % 4 == 3 ? 130 : 90;
+  const std::string flat = inputs_.file("flat.hdr");
+  lftm_test::write_file(flat, lftm_test::encode_rgbe_file(grey, false));
+  const mode_t oldMask = umask(022);
+  for (Method m : {Method::kBooster, Method::kSqueezer}) {
+    for (const char* name : {"out.jpg", "out.tif"}) {
+      SCOPED_TRACE(std::string(m == Method::kBooster ? "tonemap " : "tms ") + name);
+      DriverRun r = run(m, name);
+      r.out = outs + "/" + name;
+      lftm_test::write_file(r.out, earlier);
+      chmod(r.out.c_str(), 0600);
+      // A damaged input (in memory and disk mode), and a flat image the Range Squeezer
+      // refuses after reading it.
+      for (const std::string& in : {cut, flat}) {
+        for (bool disk : {false, true}) {
+          if (m == Method::kBooster ? in == flat : disk) continue;
+          r.in = in;
+          r.disk = disk;
+          EXPECT_LT(lftm_hard::run_driver(r), 0);
+          EXPECT_EQ(lftm_test::read_file(r.out), earlier);
+          EXPECT_EQ(lftm_hard::directory_entries(outs), std::vector<std::string>{name})
+              << "a temporary was left beside the output";
+        }
+      }
+      // Success replaces the file whole, with the mode a new file gets under the umask.
+      umask(m == Method::kBooster ? 022 : 027);
+      r.in = hdr_;
+      r.disk = false;
+      ASSERT_EQ(lftm_hard::run_driver(r), 1);
+      EXPECT_GT(lftm_test::read_file(r.out).size(), 100u);
+      struct stat st;
+      ASSERT_EQ(stat(r.out.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 0777, m == Method::kBooster ? 0644u : 0640u);
+      EXPECT_EQ(lftm_hard::directory_entries(outs), std::vector<std::string>{name});
+      unlink(r.out.c_str());
+    }
+  }
+  umask(oldMask);
+  rmdir(outs.c_str());
+  EXPECT_TRUE(lftm_hard::directory_entries(tmp_.path()).empty()) << "a scratch file was left";
+}
+
+TEST_F(ResourceHygieneTest, RunsThatFailInTheStages) {
   // A worker thread that cannot be started in the finishing stage ends the run there.
   for (Method m : {Method::kBooster, Method::kSqueezer}) {
     DriverRun r = run(m, "out.tif");

@@ -167,7 +167,7 @@ TEST_F(DiskModeTest, AFailedRunLeavesNoScratchFile) {
   DriverRun run;
   run.in = write_test_hdr(work_.file("in.hdr"), 64, 48);
   run.disk = true;
-  // The writer fails at the very end, after every scratch file was made and used.
+  // A missing output folder fails at the start, before the scratch files are made.
   run.out = work_.file("missing_folder/out.tif");
   EXPECT_EQ(run_driver(run), LFTM_ERR_WRITER_CREATE);
   // A damaged input fails in stage 1.

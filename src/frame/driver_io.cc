@@ -202,19 +202,27 @@ HdrFileInfo writer_info(int32_t width, int32_t height, int32_t spp, int32_t bits
   return info;
 }
 
-int32_t write_output(const SiblingSet& siblings, const char* outFile, const HdrFileInfo& info,
+int32_t stage_output(const char* outFile, StagedOutput* target) {
+  return target->create(outFile) < 0 ? LFTM_ERR_WRITER_CREATE : 0;
+}
+
+int32_t write_output(const SiblingSet& siblings, StagedOutput* target, const HdrFileInfo& info,
                      int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
                      int32_t method, const TmParam* params, const void* samples) {
+  int32_t result;
   if (siblings.write_jpeg_meta != nullptr) {
-    return siblings.write_jpeg_meta(outFile, args.jpgQual, &info, rowSamples, args.w10, args.w6,
-                                    args.w7, args.w8, args.w9, method, params, samples);
+    result = siblings.write_jpeg_meta(target->path(), args.jpgQual, &info, rowSamples, args.w10,
+                                      args.w6, args.w7, args.w8, args.w9, method, params,
+                                      samples);
+  } else if (siblings.write_jpeg != nullptr) {
+    result = siblings.write_jpeg(target->path(), args.jpgQual, &info, rowSamples, args.w10,
+                                 args.w6, args.w7, args.w8, args.w9, samples);
+  } else {
+    result = siblings.write_tiff(samples, &info, rowSamples * sampleBytes, args.w10, args.w6,
+                                 args.w7, args.w8, args.w9, method, params, target->path());
   }
-  if (siblings.write_jpeg != nullptr) {
-    return siblings.write_jpeg(outFile, args.jpgQual, &info, rowSamples, args.w10, args.w6,
-                               args.w7, args.w8, args.w9, samples);
-  }
-  return siblings.write_tiff(samples, &info, rowSamples * sampleBytes, args.w10, args.w6,
-                             args.w7, args.w8, args.w9, method, params, outFile);
+  if (result >= 0 && target->commit() < 0) return LFTM_ERR_WRITER_CREATE;
+  return result;
 }
 
 void write_image_layout(ImageDesc* desc, int32_t width, int32_t height, int32_t spp) {

@@ -10,6 +10,7 @@
 
 #include "imageio/sibling_api.h"
 #include "lftm.h"
+#include "platform/staged_output.h"
 
 namespace lftm {
 
@@ -126,9 +127,15 @@ struct WriterArgs {
   intptr_t w9, w10;
 };
 
-// Calls the loaded writer on `samples`, with the settings when it takes them. rowSamples counts
-// the samples of one row.
-int32_t write_output(const SiblingSet& siblings, const char* outFile, const HdrFileInfo& info,
+// Creates the temporary that the writer will fill for `outFile`, at the start of a run so that
+// an output folder that is missing or not writable fails before any work. Returns 0 or -3002.
+int32_t stage_output(const char* outFile, StagedOutput* target);
+
+// Calls the loaded writer on `samples` (with the settings when it takes them), writing the
+// staged temporary, and moves it onto the final name when the writer succeeded. rowSamples
+// counts the samples of one row. Returns the writer's result, or -3002 when the finished file
+// cannot take the final name.
+int32_t write_output(const SiblingSet& siblings, StagedOutput* target, const HdrFileInfo& info,
                      int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
                      int32_t method, const TmParam* params, const void* samples);
 

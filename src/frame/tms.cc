@@ -42,6 +42,9 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   SiblingSet siblings;
   int32_t loaded = siblings.load_for_run(names, bits == 8 && ext.isJpg, call.extType);
   if (loaded < 0) return loaded;
+  StagedOutput target;
+  const int32_t staged = stage_output(call.outFile, &target);
+  if (staged < 0) return staged;
 
   const char* inFile = call.files->inFile;
   HdrFileInfo info;
@@ -98,7 +101,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   if (result < 0) return result;
 
   const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
-  result = write_output(siblings, call.outFile, writerInfo, w * spp, bits / 8, call.writer,
+  result = write_output(siblings, &target, writerInfo, w * spp, bits / 8, call.writer,
                         LFTM_METHOD_RANGE_SQUEEZER, call.params, output.get());
   output.reset();
   if (result >= 0) diag_out("Tone mapped result saved as: %s \n", call.outFile);

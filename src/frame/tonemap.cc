@@ -110,6 +110,9 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   SiblingSet siblings;
   int32_t loaded = siblings.load_for_run(names, bits == 8 && ext.isJpg, call.extType);
   if (loaded < 0) return loaded;
+  StagedOutput target;
+  const int32_t staged = stage_output(call.outFile, &target);
+  if (staged < 0) return staged;
 
   HdrFileInfo info;
   int32_t spp = 3;
@@ -245,7 +248,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   for (int slot = 0; slot < 8; ++slot) diag_out("%d infos=%d\n", slot, writerInfo.infos[slot]);
   diag_out("outFile: %s\n", call.outFile);
   diag_out("jpgQual: %d\n", call.writer.jpgQual);
-  result = write_output(siblings, call.outFile, writerInfo, w * spp, widened ? 2 : bits / 8,
+  result = write_output(siblings, &target, writerInfo, w * spp, widened ? 2 : bits / 8,
                         call.writer, LFTM_METHOD_TEXTURE_BOOSTER, call.params, out);
   diag_out("retour write: %d\n", result);
   output.reset();

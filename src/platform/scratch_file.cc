@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/live_files.h"
+
 namespace lftm {
 
 bool temp_directory(std::string* dir) {
@@ -24,9 +26,13 @@ int create_scratch_file(const char* prefix, std::string* path) {
   std::string pattern = dir + "/" + prefix + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) return -2;
-  close(fd);
+  {
+    SignalsHeld held;
+    int fd = mkstemp(name.data());
+    if (fd < 0) return -2;
+    close(fd);
+    live_file_add(name.data());
+  }
   path->assign(name.data());
   return 0;
 }
@@ -46,7 +52,9 @@ bool seek_to(std::FILE* file, long long offset) {
 }
 
 void remove_file(const char* path) {
-  if (path != nullptr && path[0] != '\0') unlink(path);
+  if (path == nullptr || path[0] == '\0') return;
+  unlink(path);
+  live_file_drop(path);
 }
 
 }  // namespace lftm

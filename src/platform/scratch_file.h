@@ -13,7 +13,8 @@ namespace lftm {
 // it is not an existing directory.
 bool temp_directory(std::string* dir);
 
-// Creates an empty, uniquely named file "<tmp>/<prefix>XXXXXX" and stores its path.
+// Creates an empty, uniquely named file "<tmp>/<prefix>XXXXXX", records it among the live
+// files (removed by a signal handler) and stores its path.
 // Returns 0, -1 when there is no temporary directory, -2 when the file cannot be created.
 int create_scratch_file(const char* prefix, std::string* path);
 
@@ -26,7 +27,8 @@ int read_quarters(std::FILE* file, void* data, size_t bytes);
 // Seeks to a 64-bit byte offset from the start; returns false on failure.
 bool seek_to(std::FILE* file, long long offset);
 
-// Removes a file by path; a null or empty path is ignored.
+// Removes a file by path and forgets it among the live files; a null or empty path is
+// ignored.
 void remove_file(const char* path);
 
 }  // namespace lftm

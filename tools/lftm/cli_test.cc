@@ -1,6 +1,7 @@
 // The lftm program as a user runs it: every bundled sample format, options, failures.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "hardening_support.h"
 #include "test_support.h"
 
 namespace {
@@ -41,13 +43,12 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
-// Runs the program with its standard streams in files. The sibling libraries' folder goes
-// on the library path, where a sanitizer build of the program needs it. `prepare` runs in
-// the child before the program starts (environment, limits).
-Result run(const std::vector<std::string>& args, const std::string& program = kTool,
-           bool libraryPath = true, const std::function<void()>& prepare = nullptr) {
-  lftm_test::TempDir streams;
-  const std::string outPath = streams.file("out"), errPath = streams.file("err");
+// Starts the program with its standard streams in files. The sibling libraries' folder goes
+// on the library path, where a sanitizer build of the program needs it. `prepare` runs in the
+// child before the program starts (environment, limits).
+pid_t start(const std::vector<std::string>& args, const std::string& outPath,
+            const std::string& errPath, const std::string& program = kTool, bool libraryPath = true,
+            const std::function<void()>& prepare = nullptr) {
   pid_t pid = fork();
   if (pid == 0) {
     int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -63,10 +64,22 @@ Result run(const std::vector<std::string>& args, const std::string& program = kT
     } else {
       unsetenv("LD_LIBRARY_PATH");
     }
+    // A test runner started in the background may ignore SIGINT; the program must not inherit
+    // that, or it keeps the signal ignored (as under nohup).
+    signal(SIGINT, SIG_DFL);
     if (prepare) prepare();
     execv(program.c_str(), argv.data());
     _exit(127);
   }
+  return pid;
+}
+
+// Runs the program to its end.
+Result run(const std::vector<std::string>& args, const std::string& program = kTool,
+           bool libraryPath = true, const std::function<void()>& prepare = nullptr) {
+  lftm_test::TempDir streams;
+  const std::string outPath = streams.file("out"), errPath = streams.file("err");
+  pid_t pid = start(args, outPath, errPath, program, libraryPath, prepare);
   Result r;
   int status = 0;
   waitpid(pid, &status, 0);
@@ -111,8 +124,8 @@ bool is_jpeg(const std::string& path) {
 
 TEST(CliTest, ToneMapsEveryBundledFormatWithBothMethods) {
   lftm_test::TempDir dir;
-  for (const char* sample : {"golden_gate.hdr", "desk.exr", "golden_gate_linear16.tif",
-                             "forest_360.hdr"}) {
+  for (const char* sample :
+       {"golden_gate.hdr", "desk.exr", "golden_gate_linear16.tif", "forest_360.hdr"}) {
     for (const char* method : {"booster", "squeezer"}) {
       const std::string out = dir.file(std::string(method) + ".jpg");
       Result r = run({"--method", method, lftm_test::sample_path(sample), out});
@@ -349,8 +362,8 @@ TEST(CliTest, InfoAndPreviewWorkOnEveryFormat) {
     EXPECT_TRUE(is_jpeg(out) || lftm_test::read_file(out).size() > 100);
     EXPECT_TRUE(has(preview.out, "x 120 from") || has(preview.out, "160 x")) << preview.out;
   }
-  EXPECT_TRUE(has(run({"info", lftm_test::sample_path("golden_gate.hdr")}).out,
-                  "1262 x 860 pixels"));
+  EXPECT_TRUE(
+      has(run({"info", lftm_test::sample_path("golden_gate.hdr")}).out, "1262 x 860 pixels"));
   EXPECT_EQ(run({"info", dir.file("none.hdr")}).status, 1);
   EXPECT_EQ(run({"preview", lftm_test::sample_path("desk.exr"), dir.file("p.tif")}).status, 2);
 }
@@ -545,13 +558,72 @@ TEST(CliTest, AMissingSiblingLibraryIsNamed) {
   const std::string copy = bin + "/lftm";
   lftm_test::write_file(copy, lftm_test::read_file(kTool));
   chmod(copy.c_str(), 0700);
-  Result r = run({lftm_test::sample_path("golden_gate_linear16.tif"), dir.file("o.jpg")}, copy,
-                 false);
+  Result r =
+      run({lftm_test::sample_path("golden_gate_linear16.tif"), dir.file("o.jpg")}, copy, false);
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.err, "libLumenforge")) << r.err;
   EXPECT_TRUE(has(r.err, "was not found")) << r.err;
   unlink(copy.c_str());
   rmdir(bin.c_str());
+}
+
+TEST(CliTest, AnInterruptedDiskRunLeavesNoScratchFileAndNoOutput) {
+  lftm_test::TempDir dir;
+  const std::string tmp = dir.file("tmp"), outs = dir.file("outs");
+  mkdir(tmp.c_str(), 0700);
+  mkdir(outs.c_str(), 0700);
+  const std::string out = outs + "/out.jpg";
+  for (int sig : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(sig);
+    bool interrupted = false;
+    // A run that ends before the signal proves nothing: the next try takes a larger image.
+    for (int side = 512; !interrupted && side <= 4096; side *= 2) {
+      const std::string in = dir.file("in.hdr");
+      ASSERT_TRUE(lftm_test::write_file(
+          in, lftm_test::encode_rgbe_file(lftm_test::make_test_image(side, side * 3 / 4), false)));
+      pid_t pid = start({"--disk", "-q", in, out}, dir.file("stdout"), dir.file("stderr"), kTool,
+                        true, [&tmp] { setenv("TMPDIR", tmp.c_str(), 1); });
+      int status = 0;
+      bool ended = false;
+      // Waits until a scratch file exists (the run is inside the stages), then interrupts.
+      for (int ms = 0; ms < 60000; ++ms) {
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+          ended = true;
+          break;
+        }
+        std::vector<std::string> names = lftm_hard::directory_entries(tmp);
+        bool scratch = false;
+        for (const std::string& name : names) scratch = scratch || name.rfind("tm1", 0) == 0;
+        if (scratch) break;
+        usleep(1000);
+      }
+      if (!ended) {
+        kill(pid, sig);
+        waitpid(pid, &status, 0);
+      }
+      unlink(in.c_str());
+      interrupted = WIFSIGNALED(status);
+      if (!interrupted) {
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the run failed";
+        unlink(out.c_str());
+        continue;
+      }
+      EXPECT_EQ(WTERMSIG(status), sig) << "the process ends by the signal it got";
+      EXPECT_EQ(lftm_hard::directory_entries(tmp), std::vector<std::string>{})
+          << "a scratch file was left";
+      // The signal may only just miss the rename; then the output is whole.
+      std::vector<std::string> left = lftm_hard::directory_entries(outs);
+      if (!left.empty()) {
+        EXPECT_EQ(left, std::vector<std::string>{"out.jpg"}) << "a temporary was left";
+        std::vector<uint8_t> bytes = lftm_test::read_file(out);
+        EXPECT_TRUE(is_jpeg(out) && bytes[bytes.size() - 2] == 0xFF && bytes.back() == 0xD9);
+        unlink(out.c_str());
+      }
+    }
+    EXPECT_TRUE(interrupted) << "every run ended before the signal";
+  }
+  rmdir(tmp.c_str());
+  rmdir(outs.c_str());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "signal_cleanup.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int run_command(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  lftm_cli::install_signal_cleanup();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     lftm_cli::print_usage(stderr);

@@ -98,9 +98,15 @@ int run_preview(const std::vector<std::string>& args) {
   const std::string& path = options.positionals[0];
   DiagRouting routing;
   if (!routing.start(options.diag, options.logPath, false)) return kExitUsage;
+  // The JPEG is written beside its name and renamed when whole; a folder that cannot take it
+  // fails before the image is read.
+  const std::string& outPath = options.positionals[1];
+  lftm::StagedOutput target;
+  int32_t result = lftm::stage_output(outPath.c_str(), &target);
+  if (result < 0) return fail(outPath, result);
 
   SourceImage image;
-  int32_t result = probe_image(path, options.tiff, &image);
+  result = probe_image(path, options.tiff, &image);
   if (result < 0) return fail(path, result, image.detail);
   if (image.width < kSmallestSide || image.height < kSmallestSide) {
     return fail(path, LFTM_ERR_TOO_SMALL);
@@ -162,13 +168,13 @@ int run_preview(const std::vector<std::string>& args) {
 
   lftm::SiblingSet siblings;
   result = siblings.load_for_run(lftm::default_sibling_names(), true, LFTM_EXT_HDR);
-  if (result < 0) return fail(options.positionals[1], result);
+  if (result < 0) return fail(outPath, result);
   HdrFileInfo info = lftm::writer_info(outW, outH, spp, 8, nullptr, false);
   lftm::WriterArgs writerArgs = {90, 0, 0, 0, 0, 0};
-  result = lftm::write_output(siblings, options.positionals[1].c_str(), info, outW * spp, 1,
-                              writerArgs, LFTM_METHOD_RANGE_SQUEEZER, &params, out.data());
-  if (result < 0) return fail(options.positionals[1], result);
-  std::printf("preview:  %s, %d x %d from %d x %d\n", options.positionals[1].c_str(), outW,
+  result = lftm::write_output(siblings, &target, info, outW * spp, 1, writerArgs,
+                              LFTM_METHOD_RANGE_SQUEEZER, &params, out.data());
+  if (result < 0) return fail(outPath, result);
+  std::printf("preview:  %s, %d x %d from %d x %d\n", outPath.c_str(), outW,
               outH, image.width, image.height);
   print_clipping(hist, outW * outH);
   return kExitOk;

@@ -1,0 +1,89 @@
+#include "platform/staged_output.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+
+#include "platform/live_files.h"
+#include "platform/scratch_file.h"
+
+namespace lftm {
+namespace {
+
+// Longest part of the final name kept in the temporary's name, so that ".", ".XXXXXX" and
+// the name stay within the 255 bytes a folder entry may have.
+constexpr size_t kNameKept = 240;
+constexpr int kAttempts = 100;
+
+// Six characters that differ between calls, threads and processes (mkstemp's alphabet).
+std::string unique_suffix() {
+  static std::atomic<uint64_t> counter{0};
+  uint64_t x = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+               (static_cast<uint64_t>(getpid()) << 32) ^
+               (counter.fetch_add(1, std::memory_order_relaxed) * 0x9E3779B97F4A7C15ull);
+  // One step of splitmix64 spreads neighbouring inputs over the whole range.
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string suffix(6, 'a');
+  for (char& c : suffix) {
+    c = kLetters[x % 62];
+    x /= 62;
+  }
+  return suffix;
+}
+
+}  // namespace
+
+StagedOutput::~StagedOutput() { discard(); }
+
+int StagedOutput::create(const char* finalPath) {
+  discard();
+  final_ = finalPath;
+  const size_t slash = final_.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : final_.substr(0, slash + 1);
+  const std::string name = final_.substr(folder.size());
+  struct stat st;
+  if (name.empty() || (stat(finalPath, &st) == 0 && S_ISDIR(st.st_mode))) return -1;
+  const std::string stem = folder + "." + name.substr(0, kNameKept) + ".";
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string candidate = stem + unique_suffix();
+    // open() with 0666 gives the mode of any newly created file: the umask and a default
+    // access list of the folder apply, as they would to the final name.
+    SignalsHeld held;
+    int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return -1;
+    }
+    close(fd);
+    live_file_add(candidate.c_str());
+    temp_ = candidate;
+    return 0;
+  }
+  return -1;
+}
+
+int StagedOutput::commit() {
+  if (temp_.empty()) return -1;
+  if (rename(temp_.c_str(), final_.c_str()) != 0) {
+    discard();
+    return -1;
+  }
+  live_file_drop(temp_.c_str());
+  temp_.clear();
+  return 0;
+}
+
+void StagedOutput::discard() {
+  remove_file(temp_.c_str());
+  temp_.clear();
+}
+
+}  // namespace lftm
