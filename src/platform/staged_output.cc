@@ -16,7 +16,7 @@ namespace lftm {
 namespace {
 
 // Longest part of the final name kept in the temporary's name, so that ".", ".XXXXXX" and
-// the name stay within the 255 bytes a folder entry may have.
+// the name (and a short suffix) stay within the 255 bytes a folder entry may have.
 constexpr size_t kNameKept = 240;
 constexpr int kAttempts = 100;
 
@@ -43,7 +43,7 @@ std::string unique_suffix() {
 
 StagedOutput::~StagedOutput() { discard(); }
 
-int StagedOutput::create(const char* finalPath) {
+int StagedOutput::create(const char* finalPath, const char* suffix) {
   discard();
   final_ = finalPath;
   const size_t slash = final_.rfind('/');
@@ -53,7 +53,7 @@ int StagedOutput::create(const char* finalPath) {
   if (name.empty() || (stat(finalPath, &st) == 0 && S_ISDIR(st.st_mode))) return -1;
   const std::string stem = folder + "." + name.substr(0, kNameKept) + ".";
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    std::string candidate = stem + unique_suffix();
+    std::string candidate = stem + unique_suffix() + suffix;
     // open() with 0666 gives the mode of any newly created file: the umask and a default
     // access list of the folder apply, as they would to the final name.
     SignalsHeld held;

@@ -18,9 +18,10 @@ class StagedOutput {
   StagedOutput& operator=(const StagedOutput&) = delete;
 
   // Creates the empty temporary with the mode a new file gets (0666 less the umask) and
-  // records it among the live files. Returns 0, or -1 when the folder is missing or not
-  // writable, or the final name is a folder.
-  int create(const char* finalPath);
+  // records it among the live files. `suffix` (a few characters, such as ".jpg") ends the
+  // temporary's name, for writers that choose the format by the name. Returns 0, or -1 when
+  // the folder is missing or not writable, or the final name is a folder.
+  int create(const char* finalPath, const char* suffix = "");
 
   // The temporary's path, for the writer.
   const char* path() const { return temp_.c_str(); }

@@ -1,7 +1,6 @@
 // lftm [options] INPUT... OUTPUT: tone maps files through the library's file-to-file drivers.
 // Nothing is written before every output, the settings sidecar and the log were checked not
 // to land on a file of the run or on a file of another kind.
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -18,6 +17,7 @@
 #include "lftm.h"
 #include "messages.h"
 #include "options.h"
+#include "platform/staged_output.h"
 #include "run_failure.h"
 #include "run_settings.h"
 
@@ -82,44 +82,31 @@ bool looks_like_file_name(const std::string& path) {
 class OutputFile {
  public:
   explicit OutputFile(const std::string& output) : output_(output) {}
-  ~OutputFile() {
-    if (!temporary_.empty()) unlink(temporary_.c_str());
-  }
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
 
   // The name to hand the library; "" when no temporary name could be made.
   std::string prepare() {
     if (!is_jpeg_name(output_)) return output_;
     const std::string last3 = output_.substr(output_.size() - 3);
     if (last3 == "jpg" || last3 == "JPG") return output_;
-    const size_t slash = output_.find_last_of('/');
-    std::string name =
-        (slash == std::string::npos ? "" : output_.substr(0, slash + 1)) + ".lftm-XXXXXX.jpg";
-    const int fd = mkstemps(&name[0], 4);
-    if (fd < 0) return "";
-    // mkstemps makes the file private; the output gets the usual permissions.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    temporary_ = name;
-    return temporary_;
+    if (staged_.create(output_.c_str(), ".jpg") < 0) return "";
+    staged_used_ = true;
+    return staged_.path();
   }
 
   // Moves the written file onto the requested name. Returns "" or what went wrong.
   std::string commit() {
-    if (temporary_.empty()) return "";
-    if (std::rename(temporary_.c_str(), output_.c_str()) != 0) {
-      return "cannot rename " + temporary_ + " to " + output_ + ": " + std::strerror(errno);
+    if (!staged_used_) return "";
+    const std::string written = staged_.path();
+    if (staged_.commit() < 0) {
+      return "cannot rename " + written + " to " + output_ + ": " + std::strerror(errno);
     }
-    temporary_.clear();
     return "";
   }
 
  private:
   std::string output_;
-  std::string temporary_;  // removed unless committed
+  lftm::StagedOutput staged_;  // removed unless committed
+  bool staged_used_ = false;
 };
 
 // The folder that several outputs go into: created when the first output is about to be
