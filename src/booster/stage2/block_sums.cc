@@ -47,7 +47,7 @@ float BlockedSum::total() const {
   return total;
 }
 
-void StreamedDot::add(const float* a, const float* b, int64_t count) {
+void BlockDot::add(const float* a, const float* b, int64_t count) {
   int64_t i = 0;
   while (i < count) {
     const int64_t room = kSumBlock - position_ % kSumBlock;
@@ -57,7 +57,7 @@ void StreamedDot::add(const float* a, const float* b, int64_t count) {
     position_ += stop - i;
     i = stop;
     if (position_ % kSumBlock == 0) {
-      total_ += s;
+      sums_->put(s);
       open_ = 0.0f;
     } else {
       open_ = s;
@@ -65,8 +65,11 @@ void StreamedDot::add(const float* a, const float* b, int64_t count) {
   }
 }
 
-float StreamedDot::total() const {
-  return position_ % kSumBlock == 0 ? total_ : total_ + open_;
+void BlockDot::finish() {
+  if (!has_open()) return;
+  sums_->put(open_);
+  open_ = 0.0f;
+  position_ += kSumBlock - position_ % kSumBlock;
 }
 
 }  // namespace lftm

@@ -71,19 +71,37 @@ class BlockedSum {
   float running_ = 0.0f;
 };
 
-// A dot product over the pieces of a vector given one after another (the strips of the disk
-// form), summed in the blocks above.
-class StreamedDot {
+// A dot product fed piece by piece in position order from a block boundary on: the products
+// are summed into the open block, and each block's sum goes to `sums` once the block is
+// complete (the last, partial one by finish()).
+class BlockDot {
  public:
+  explicit BlockDot(BlockSums* sums) : sums_(sums) {}
   // The next `count` positions: a[i] x b[i] for i in [0, count).
   void add(const float* a, const float* b, int64_t count);
-  // The value of the dot product over everything added so far.
-  float total() const;
+  // Puts the sum of the partial block at the end, if there is one.
+  void finish();
+  // The sum of the open block so far and whether it has any position.
+  float open() const { return open_; }
+  bool has_open() const { return position_ % kSumBlock != 0; }
 
  private:
+  BlockSums* sums_;
   int64_t position_ = 0;
-  float open_ = 0.0f;  // sum of the block in progress
-  float total_ = 0.0f;  // completed blocks
+  float open_ = 0.0f;
+};
+
+// A dot product over the pieces of a vector given one after another (the strips of the disk
+// form), with the value so far at any point.
+class StreamedDot {
+ public:
+  void add(const float* a, const float* b, int64_t count) { dot_.add(a, b, count); }
+  float total() const { return dot_.has_open() ? completed_ + dot_.open() : completed_; }
+
+ private:
+  float completed_ = 0.0f;  // completed blocks, in block order
+  BlockSums fold_{nullptr, &completed_};
+  BlockDot dot_{&fold_};
 };
 
 }  // namespace lftm

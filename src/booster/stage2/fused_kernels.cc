@@ -15,56 +15,52 @@ namespace {
 // Pieces short enough that the loads of the next piece overlap the serial sum of this one.
 constexpr int64_t kPiece = 256;
 
-// Cuts [begin, end) (begin on a block boundary) into pieces that stay within one block, one
-// row of w positions and kPiece positions, short enough that a piece is still in cache when
-// it is summed. piece(i, pos, stop) handles positions [pos, stop) of row i and returns their
-// float sum in position order continued from the sum it is given; each block's sum goes to
-// `sums`.
+// Calls piece(i, pos, stop) for the pieces of [begin, end) that stay within one row i of w
+// positions and kPiece positions, short enough that a piece is still in cache when the
+// products that the piece adds to `dot` are summed.
 template <typename Piece>
-void sum_pieces(int w, int64_t begin, int64_t end, BlockSums* sums, Piece piece) {
+void for_each_piece(int w, int64_t begin, int64_t end, Piece piece) {
   int64_t pos = begin;
   while (pos < end) {
-    const int64_t block_end = end - pos < kSumBlock ? end : pos + kSumBlock;
-    float s = 0.0f;
-    while (pos < block_end) {
-      const int i = static_cast<int>(pos / w);
-      int64_t stop = static_cast<int64_t>(i) * w + w;
-      if (stop > block_end) stop = block_end;
-      if (stop > pos + kPiece) stop = pos + kPiece;
-      s = piece(i, pos, stop, s);
-      pos = stop;
-    }
-    sums->put(s);
+    const int i = static_cast<int>(pos / w);
+    int64_t stop = static_cast<int64_t>(i) * w + w;
+    if (stop > end) stop = end;
+    if (stop > pos + kPiece) stop = pos + kPiece;
+    piece(i, pos, stop);
+    pos = stop;
   }
 }
 
-// q = A p and the sums of q x p over [begin, end).
+// q = A p and the sums of q x p over [begin, end), begin on a block boundary.
 void apply_dot_range(int w, int h, bool is360, const float* p, float* q, int64_t begin,
                      int64_t end, BlockSums* sums) {
-  sum_pieces(w, begin, end, sums, [&](int i, int64_t pos, int64_t stop, float s) {
+  BlockDot dot(sums);
+  for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
     const int64_t row = static_cast<int64_t>(i) * w;
     operator_image_row(p, w, h, is360, i, static_cast<int>(pos - row),
                        static_cast<int>(stop - row), q);
-    for (int64_t k = pos; k < stop; ++k) s += q[k] * p[k];
-    return s;
+    dot.add(q + pos, p + pos, stop - pos);
   });
+  dot.finish();
 }
 
-// x += alpha p, r += -alpha q and the sums of r x r over [begin, end).
+// x += alpha p, r += -alpha q and the sums of r x r over [begin, end), begin on a block
+// boundary. A block is a whole number of pieces.
 void update_dot_range(float alpha, const float* __restrict p, const float* __restrict q,
                       float* __restrict x, float* __restrict r, int64_t begin, int64_t end,
                       BlockSums* sums) {
+  static_assert(kSumBlock % kPiece == 0, "pieces must not cross blocks");
   const float minus_alpha = -alpha;
-  for (int64_t block = begin; block < end; block += kSumBlock) {
-    const int64_t block_end = end - block < kSumBlock ? end : block + kSumBlock;
-    float s = 0.0f;
-    for (int64_t a = block; a < block_end; a += kPiece) {
-      const int64_t b = block_end - a < kPiece ? block_end : a + kPiece;
-      for (int64_t i = a; i < b; ++i) x[i] = x[i] + alpha * p[i];
-      for (int64_t i = a; i < b; ++i) r[i] = r[i] + minus_alpha * q[i];
-      for (int64_t i = a; i < b; ++i) s += r[i] * r[i];
+  float s = 0.0f;
+  for (int64_t a = begin; a < end; a += kPiece) {
+    const int64_t b = end - a < kPiece ? end : a + kPiece;
+    for (int64_t i = a; i < b; ++i) x[i] = x[i] + alpha * p[i];
+    for (int64_t i = a; i < b; ++i) r[i] = r[i] + minus_alpha * q[i];
+    for (int64_t i = a; i < b; ++i) s += r[i] * r[i];
+    if (b % kSumBlock == 0 || b == end) {
+      sums->put(s);
+      s = 0.0f;
     }
-    sums->put(s);
   }
 }
 
@@ -118,7 +114,8 @@ void fill_halo(int w, int h, const float* r, float beta, const float* p, int64_t
 }
 
 // p = r + beta p over [begin, end), and q = A p with the sums of q x p over the same
-// positions. The direction is updated a row ahead of the operator.
+// positions (begin on a block boundary). The direction is updated a row ahead of the
+// operator.
 void update_apply_dot_range(int w, int h, bool is360, const float* r, float beta, float* p,
                             float* q, int64_t begin, int64_t end, const HaloRows& halo,
                             BlockSums* sums) {
@@ -127,7 +124,8 @@ void update_apply_dot_range(int w, int h, bool is360, const float* r, float beta
     const float* shared = halo.find(i, w);
     return shared != nullptr ? shared : p + static_cast<int64_t>(i) * w;
   };
-  sum_pieces(w, begin, end, sums, [&](int i, int64_t pos, int64_t stop, float s) {
+  BlockDot dot(sums);
+  for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
     const int64_t needed = stop + w < end ? stop + w : end;
     if (updated < needed) {
       axpy_range(r, beta, p, p, updated, needed);
@@ -139,9 +137,9 @@ void update_apply_dot_range(int w, int h, bool is360, const float* r, float beta
     operator_row(i > 0 ? row_of(i - 1) : nullptr, cur, i < h - 1 ? row_of(i + 1) : nullptr,
                  pole, w, is360, static_cast<int>(pos - row), static_cast<int>(stop - row),
                  q + pos);
-    for (int64_t k = pos; k < stop; ++k) s += q[k] * cur[k - row];
-    return s;
+    dot.add(q + pos, cur + (pos - row), stop - pos);
   });
+  dot.finish();
 }
 
 }  // namespace
