@@ -22,15 +22,6 @@ void axpy_range(const float* a, float s, const float* b, float* y, int64_t begin
 }
 
 
-void dot_blocks(const float* a, const float* b, int64_t begin, int64_t end, BlockSums* sums) {
-  for (int64_t block = begin; block < end; block += kSumBlock) {
-    const int64_t stop = end - block < kSumBlock ? end : block + kSumBlock;
-    float s = 0.0f;
-    for (int64_t i = block; i < stop; ++i) s += a[i] * b[i];
-    sums->put(s);
-  }
-}
-
 void vec_axpy(int T, int n, const float* a, float s, const float* b, float* y) {
   if (n <= 0) return;
   T = clamp_workers(T);
@@ -50,7 +41,9 @@ float vec_dot(int T, int n, const float* a, const float* b) {
   blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
-    dot_blocks(a, b, c.begin, c.end, &sums);
+    BlockDot dot(&sums);
+    dot.add(a + c.begin, b + c.begin, c.end - c.begin);
+    dot.finish();
   });
   return blocked.total();
 }

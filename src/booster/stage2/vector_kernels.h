@@ -10,10 +10,6 @@
 
 namespace lftm {
 
-// a[i] x b[i] over [begin, end), begin on a block boundary: one float sum in position order
-// per block, each put into `sums`.
-void dot_blocks(const float* a, const float* b, int64_t begin, int64_t end, BlockSums* sums);
-
 // y[i] = a[i] + s x b[i] over [begin, end) on the calling thread; y may be a or b.
 void axpy_range(const float* a, float s, const float* b, float* y, int64_t begin, int64_t end);
 
