@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "booster/stage2/block_sums.h"
 #include "booster/stage2/cg_solver.h"
 #include "booster/stage2/poisson_operator.h"
 #include "booster/stage2/scratch_io.h"
@@ -107,14 +108,17 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
     LFTM_TRY(tm20_streaming(w, h, is360, S));
     LFTM_TRY(scratch_write(files.t, 0, n, S));
 
-    float dval = 0.0f;
+    // The strips go through the blocks of the in-memory dot product in order, so the
+    // curvature has the same bits as there.
+    StreamedDot curvature;
     for (int s = 0; s < strips; ++s) {
       strip(s, &k, &m);
       LFTM_TRY(scratch_read(files.t, k, m, S));
       LFTM_TRY(scratch_read(files.p, k, m, S + m));
-      dval += dot_range(S, S + m, 0, m);
-      diag_out("tm20  strip: %d    dval: %1.2f\n", s, dval);
+      curvature.add(S, S + m, m);
+      diag_out("tm20  strip: %d    dval: %1.2f\n", s, curvature.total());
     }
+    const float dval = curvature.total();
     if (dval == 0.0f) break;
 
     const float alpha = restePrev / dval;
@@ -132,7 +136,7 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
     }
 
     LFTM_TRY(scratch_read(files.r, 0, n, S));
-    *resteCur = dot_range(S, S, 0, n);
+    *resteCur = vec_dot(0, static_cast<int>(n), S, S);
     diag_out("iter: %d  resteCur: %1.3f\n", iter, *resteCur);
     if (!std::isfinite(*resteCur)) return kResidualNotANumber;
     if (threshold > *resteCur) break;

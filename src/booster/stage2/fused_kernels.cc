@@ -1,6 +1,6 @@
 // The fused passes of a conjugate-gradient iteration: each dot product is summed in the pass
-// that produces its operands, over the same chunks and in the same order as vec_dot, and
-// every element is computed by the same operations as the plain kernels.
+// that produces its operands, in the blocks and order of vec_dot (block_sums.h), and every
+// element is computed by the same operations as the plain kernels.
 #include "booster/stage2/fused_kernels.h"
 
 #include <cstdlib>
@@ -12,46 +12,44 @@
 namespace lftm {
 namespace {
 
-// q = A p over positions [begin, end), row piece by row piece.
-void apply_range(int w, int h, bool is360, const float* p, float* q, int64_t begin,
-                 int64_t end) {
-  int64_t pos = begin;
-  while (pos < end) {
-    const int i = static_cast<int>(pos / w);
-    const int j0 = static_cast<int>(pos - static_cast<int64_t>(i) * w);
-    const int64_t row_end = static_cast<int64_t>(i + 1) * w;
-    const int j1 = static_cast<int>((end < row_end ? end : row_end) - static_cast<int64_t>(i) * w);
-    operator_image_row(p, w, h, is360, i, j0, j1, q);
-    pos = static_cast<int64_t>(i) * w + j1;
-  }
-}
-
 // Pieces short enough that the loads of the next piece overlap the serial sum of this one.
 constexpr int64_t kPiece = 256;
 
-// q = A p and the float sum of q x p over [begin, end) in position order, a short piece at
-// a time so that the piece is still in cache when it is summed.
-float apply_dot_range(int w, int h, bool is360, const float* p, float* q, int64_t begin,
-                      int64_t end) {
-  float s = 0.0f;
+// Calls piece(i, pos, stop) for the pieces of [begin, end) that stay within one row i of w
+// positions and kPiece positions, short enough that a piece is still in cache when the
+// products that the piece adds to `dot` are summed.
+template <typename Piece>
+void for_each_piece(int w, int64_t begin, int64_t end, Piece piece) {
   int64_t pos = begin;
   while (pos < end) {
     const int i = static_cast<int>(pos / w);
-    const int64_t row = static_cast<int64_t>(i) * w;
-    const int j0 = static_cast<int>(pos - row);
-    int64_t stop = row + w;
+    int64_t stop = static_cast<int64_t>(i) * w + w;
     if (stop > end) stop = end;
     if (stop > pos + kPiece) stop = pos + kPiece;
-    const int j1 = static_cast<int>(stop - row);
-    operator_image_row(p, w, h, is360, i, j0, j1, q);
-    for (int64_t k = pos; k < stop; ++k) s += q[k] * p[k];
+    piece(i, pos, stop);
     pos = stop;
   }
-  return s;
 }
 
-float update_dot_range(float alpha, const float* __restrict p, const float* __restrict q,
-                       float* __restrict x, float* __restrict r, int64_t begin, int64_t end) {
+// q = A p and the sums of q x p over [begin, end), begin on a block boundary.
+void apply_dot_range(int w, int h, bool is360, const float* p, float* q, int64_t begin,
+                     int64_t end, BlockSums* sums) {
+  BlockDot dot(sums);
+  for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
+    const int64_t row = static_cast<int64_t>(i) * w;
+    operator_image_row(p, w, h, is360, i, static_cast<int>(pos - row),
+                       static_cast<int>(stop - row), q);
+    dot.add(q + pos, p + pos, stop - pos);
+  });
+  dot.finish();
+}
+
+// x += alpha p, r += -alpha q and the sums of r x r over [begin, end), begin on a block
+// boundary. A block is a whole number of pieces.
+void update_dot_range(float alpha, const float* __restrict p, const float* __restrict q,
+                      float* __restrict x, float* __restrict r, int64_t begin, int64_t end,
+                      BlockSums* sums) {
+  static_assert(kSumBlock % kPiece == 0, "pieces must not cross blocks");
   const float minus_alpha = -alpha;
   float s = 0.0f;
   for (int64_t a = begin; a < end; a += kPiece) {
@@ -59,8 +57,11 @@ float update_dot_range(float alpha, const float* __restrict p, const float* __re
     for (int64_t i = a; i < b; ++i) x[i] = x[i] + alpha * p[i];
     for (int64_t i = a; i < b; ++i) r[i] = r[i] + minus_alpha * q[i];
     for (int64_t i = a; i < b; ++i) s += r[i] * r[i];
+    if (b % kSumBlock == 0 || b == end) {
+      sums->put(s);
+      s = 0.0f;
+    }
   }
-  return s;
 }
 
 // The sample lines tm20_apply prints for the bands of T workers, of which `started` ran
@@ -79,9 +80,9 @@ void print_apply_samples(int T, int started, int w, int h, const float* p, const
   if (started < T) print_band_samples(w, p, q, 1, h - 2);
 }
 
-// The rows of the new search direction that a chunk shares with its neighbours: the row
+// The rows of the new search direction that a run shares with its neighbours: the row
 // above its first row, its first and last rows and the row below. They are computed from
-// the old direction before any worker writes its own chunk, so that no worker reads a row
+// the old direction before any worker writes its own run, so that no worker reads a row
 // another one is rewriting.
 struct HaloRows {
   int index[4];
@@ -112,37 +113,33 @@ void fill_halo(int w, int h, const float* r, float beta, const float* p, int64_t
   }
 }
 
-// p = r + beta p over [begin, end), and q = A p with the float sum of q x p over the same
-// positions in position order. The direction is updated a row ahead of the operator.
-float update_apply_dot_range(int w, int h, bool is360, const float* r, float beta, float* p,
-                             float* q, int64_t begin, int64_t end, const HaloRows& halo) {
-  float s = 0.0f;
+// p = r + beta p over [begin, end), and q = A p with the sums of q x p over the same
+// positions (begin on a block boundary). The direction is updated a row ahead of the
+// operator.
+void update_apply_dot_range(int w, int h, bool is360, const float* r, float beta, float* p,
+                            float* q, int64_t begin, int64_t end, const HaloRows& halo,
+                            BlockSums* sums) {
   int64_t updated = begin;
   auto row_of = [&](int i) -> const float* {
     const float* shared = halo.find(i, w);
     return shared != nullptr ? shared : p + static_cast<int64_t>(i) * w;
   };
-  int64_t pos = begin;
-  while (pos < end) {
-    const int i = static_cast<int>(pos / w);
-    const int64_t row = static_cast<int64_t>(i) * w;
-    int64_t stop = row + w;
-    if (stop > end) stop = end;
-    if (stop > pos + kPiece) stop = pos + kPiece;
+  BlockDot dot(sums);
+  for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
     const int64_t needed = stop + w < end ? stop + w : end;
     if (updated < needed) {
       axpy_range(r, beta, p, p, updated, needed);
       updated = needed;
     }
+    const int64_t row = static_cast<int64_t>(i) * w;
     const float* cur = row_of(i);
     const float* pole = (i == 0 && is360) ? cur + (w >> 1) : nullptr;
-    const int j0 = static_cast<int>(pos - row);
     operator_row(i > 0 ? row_of(i - 1) : nullptr, cur, i < h - 1 ? row_of(i + 1) : nullptr,
-                 pole, w, is360, j0, static_cast<int>(stop - row), q + pos);
-    for (int64_t k = pos; k < stop; ++k) s += q[k] * cur[k - row];
-    pos = stop;
-  }
-  return s;
+                 pole, w, is360, static_cast<int>(pos - row), static_cast<int>(stop - row),
+                 q + pos);
+    dot.add(q + pos, cur + (pos - row), stop - pos);
+  });
+  dot.finish();
 }
 
 }  // namespace
@@ -151,51 +148,26 @@ float apply_dot(int T, int w, int h, int is360, const float* p, float* q) {
   if (w <= 0 || h <= 0) return 0.0f;
   const int64_t n = static_cast<int64_t>(w) * h;
   const bool wrap = is360 != 0;
-  T = clamp_workers(T);
-  if (T < 2) {
-    float s = apply_dot_range(w, h, wrap, p, q, 0, n);
-    print_apply_samples(T, 0, w, h, p, q);
-    return s;
-  }
-  float partial[kMaxWorkers] = {};
-  int started = run_workers(T, [&](int t) {
-    VecChunk c = vec_chunk(t, T, n);
-    partial[t] = apply_dot_range(w, h, wrap, p, q, c.begin, c.end);
+  BlockedSum blocked(T, n);
+  const int started = blocked.for_each_run([&](int t) {
+    VecChunk c = blocked.run(t);
+    BlockSums sums = blocked.sums(t);
+    apply_dot_range(w, h, wrap, p, q, c.begin, c.end, &sums);
   });
-  print_apply_samples(T, started, w, h, p, q);
-  if (started < T) {
-    for (int t = started; t < T; ++t) {
-      VecChunk c = vec_chunk(t, T, n);
-      apply_range(w, h, wrap, p, q, c.begin, c.end);
-    }
-    return dot_range(q, p, 0, n);
-  }
-  float total = 0.0f;
-  for (int t = 0; t < T; ++t) total += partial[t];
-  return total;
+  print_apply_samples(blocked.workers(), started, w, h, p, q);
+  return blocked.total();
 }
 
 float update_dot(int T, int n, float alpha, const float* p, const float* q, float* x,
                  float* r) {
   if (n <= 0) return 0.0f;
-  T = clamp_workers(T);
-  if (T < 2) return update_dot_range(alpha, p, q, x, r, 0, n);
-  float partial[kMaxWorkers] = {};
-  int started = run_workers(T, [&](int t) {
-    VecChunk c = vec_chunk(t, T, n);
-    partial[t] = update_dot_range(alpha, p, q, x, r, c.begin, c.end);
+  BlockedSum blocked(T, n);
+  blocked.for_each_run([&](int t) {
+    VecChunk c = blocked.run(t);
+    BlockSums sums = blocked.sums(t);
+    update_dot_range(alpha, p, q, x, r, c.begin, c.end, &sums);
   });
-  if (started < T) {
-    for (int t = started; t < T; ++t) {
-      VecChunk c = vec_chunk(t, T, n);
-      axpy_range(x, alpha, p, x, c.begin, c.end);
-      axpy_range(r, -alpha, q, r, c.begin, c.end);
-    }
-    return dot_range(r, r, 0, n);
-  }
-  float total = 0.0f;
-  for (int t = 0; t < T; ++t) total += partial[t];
-  return total;
+  return blocked.total();
 }
 
 float update_apply_dot(int T, int w, int h, int is360, const float* r, float beta, float* p,
@@ -203,39 +175,28 @@ float update_apply_dot(int T, int w, int h, int is360, const float* r, float bet
   if (w <= 0 || h <= 0) return 0.0f;
   const int64_t n = static_cast<int64_t>(w) * h;
   const bool wrap = is360 != 0;
-  T = clamp_workers(T);
-  float* rows = static_cast<float*>(std::malloc(static_cast<size_t>(T) * 4 * w * sizeof(float)));
+  BlockedSum blocked(T, n);
+  const int runs = blocked.workers();
+  float* rows = static_cast<float*>(std::malloc(static_cast<size_t>(runs) * 4 * w * sizeof(float)));
   if (rows == nullptr) {
     vec_axpy(T, static_cast<int>(n), r, beta, p, p);
     return apply_dot(T, w, h, is360, p, q);
   }
   HaloRows halo[kMaxWorkers];
-  for (int t = 0; t < T; ++t) halo[t].data = rows + static_cast<int64_t>(t) * 4 * w;
-  float partial[kMaxWorkers] = {};
-  int started = 0;
-  if (T < 2) {
-    fill_halo(w, h, r, beta, p, 0, n, &halo[0]);
-    partial[0] = update_apply_dot_range(w, h, wrap, r, beta, p, q, 0, n, halo[0]);
-  } else {
-    run_tiles(T, [&](int t) {
-      VecChunk c = vec_chunk(t, T, n);
-      fill_halo(w, h, r, beta, p, c.begin, c.end, &halo[t]);
-    });
-    started = run_workers(T, [&](int t) {
-      VecChunk c = vec_chunk(t, T, n);
-      partial[t] = update_apply_dot_range(w, h, wrap, r, beta, p, q, c.begin, c.end, halo[t]);
-    });
-    for (int t = started; t < T; ++t) {
-      VecChunk c = vec_chunk(t, T, n);
-      update_apply_dot_range(w, h, wrap, r, beta, p, q, c.begin, c.end, halo[t]);
-    }
-  }
+  for (int t = 0; t < runs; ++t) halo[t].data = rows + static_cast<int64_t>(t) * 4 * w;
+  // Every halo is made from the old direction before any run rewrites its part of it.
+  run_tiles(runs, [&](int t) {
+    VecChunk c = blocked.run(t);
+    fill_halo(w, h, r, beta, p, c.begin, c.end, &halo[t]);
+  });
+  const int started = blocked.for_each_run([&](int t) {
+    VecChunk c = blocked.run(t);
+    BlockSums sums = blocked.sums(t);
+    update_apply_dot_range(w, h, wrap, r, beta, p, q, c.begin, c.end, halo[t], &sums);
+  });
   std::free(rows);
-  print_apply_samples(T, T < 2 ? 0 : started, w, h, p, q);
-  if (T >= 2 && started < T) return dot_range(q, p, 0, n);
-  float total = 0.0f;
-  for (int t = 0; t < (T < 2 ? 1 : T); ++t) total += partial[t];
-  return T < 2 ? partial[0] : total;
+  print_apply_samples(runs, started, w, h, p, q);
+  return blocked.total();
 }
 
 }  // namespace lftm

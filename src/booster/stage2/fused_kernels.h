@@ -1,6 +1,6 @@
 // The passes of one conjugate-gradient iteration with each dot product fused into the pass
 // that produces its operands. They return exactly what the plain sequence of kernels
-// returns (same elements, same chunks, same order of every float sum), with less memory
+// returns (same elements, same blocks, same order of every float sum), with less memory
 // traffic.
 #ifndef LFTM_BOOSTER_STAGE2_FUSED_KERNELS_H_
 #define LFTM_BOOSTER_STAGE2_FUSED_KERNELS_H_

@@ -114,16 +114,16 @@ TEST(PoissonOperatorTest, MiddleBandsCoverRowsOneToHMinusTwoOnce) {
   }
 }
 
-TEST(VectorKernelsTest, ChunksAreMultiplesOfFourAndTheLastTakesTheRest) {
-  VecChunk c0 = vec_chunk(0, 3, 10), c1 = vec_chunk(1, 3, 10), c2 = vec_chunk(2, 3, 10);
-  EXPECT_EQ(c0.begin, 0); EXPECT_EQ(c0.end, 4);
-  EXPECT_EQ(c1.begin, 4); EXPECT_EQ(c1.end, 8);
-  EXPECT_EQ(c2.begin, 8); EXPECT_EQ(c2.end, 10);
-  for (int64_t n : {0, 1, 5, 9, 10, 31, 1001}) {
-    for (int T : {2, 3, 7, 32}) {
+TEST(VectorKernelsTest, RunsAreWholeBlocksCoveringEveryPositionOnce) {
+  for (int64_t n : {int64_t{0}, int64_t{1}, kSumBlock - 1, kSumBlock, 3 * kSumBlock + 5,
+                    int64_t{1001}, 40 * kSumBlock + 17}) {
+    for (int T : {1, 2, 3, 7, 32}) {
       std::vector<int> hits(static_cast<size_t>(n), 0);
       for (int t = 0; t < T; ++t) {
-        VecChunk c = vec_chunk(t, T, n);
+        VecChunk c = block_run(t, T, n);
+        if (c.begin < c.end) {
+          EXPECT_EQ(c.begin % kSumBlock, 0) << n << " " << T;
+        }
         for (int64_t i = c.begin; i < c.end; ++i) hits[static_cast<size_t>(i)]++;
       }
       for (int hit : hits) EXPECT_EQ(hit, 1) << n << " " << T;
@@ -149,10 +149,14 @@ TEST(VectorKernelsTest, AxpyUpdatesEveryElementOnceInPlaceAndThreaded) {
   }
 }
 
-// The fused passes of an iteration against the plain sequence of kernels.
+// The fused passes of an iteration against the plain sequence of kernels, and every dot
+// product against the plain block-ordered sum, whatever the worker count (sizes of one to
+// several blocks, blocks ending inside rows).
 TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
   lftm_test::DiagCapture quiet;
-  for (const Size& s : {Size{1, 1}, Size{5, 3}, Size{1, 40}, Size{37, 23}, Size{1100, 5}}) {
+  using lftm_test::reference_dot;
+  for (const Size& s : {Size{1, 1}, Size{5, 3}, Size{1, 40}, Size{37, 23}, Size{1100, 5},
+                        Size{301, 97}}) {
     const int n = s.w * s.h;
     for (int T : {0, 2, 3, 5, 32}) {
       for (int is360 : {0, 1}) {
@@ -162,6 +166,7 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
         float fused = apply_dot(T, s.w, s.h, is360, p.data(), q_fused.data());
         EXPECT_TRUE(same_bits(q_plain, q_fused));
         EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " T=" << T;
+        EXPECT_TRUE(same_bits(plain, reference_dot(q_plain, p))) << s.w << "x" << s.h;
 
         std::vector<float> x = random_vector(n, 22), r = random_vector(n, 23);
         std::vector<float> x2 = x, r2 = r;
@@ -173,6 +178,7 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
         EXPECT_TRUE(same_bits(x, x2));
         EXPECT_TRUE(same_bits(r, r2));
         EXPECT_TRUE(same_bits(plain_rr, fused_rr)) << s.w << "x" << s.h << " T=" << T;
+        EXPECT_TRUE(same_bits(plain_rr, reference_dot(r, r))) << s.w << "x" << s.h;
 
         // The next direction made in the operator pass.
         std::vector<float> p2 = p, q2(n);
@@ -183,6 +189,7 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
         EXPECT_TRUE(same_bits(p, p2));
         EXPECT_TRUE(same_bits(q_plain, q2));
         EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " T=" << T;
+        EXPECT_TRUE(same_bits(plain, reference_dot(q_plain, p))) << s.w << "x" << s.h;
       }
     }
   }
@@ -190,10 +197,11 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
 
 TEST(VectorKernelsTest, FusedPassesSurviveWorkersThatCannotStart) {
   lftm_test::DiagCapture quiet;
-  const int w = 40, h = 30, n = w * h;
+  using lftm_test::reference_dot;
+  const int w = 130, h = 100, n = w * h;  // four blocks
   std::vector<float> p = random_vector(n, 31), q_plain(n), q_fused(n);
   tm20_apply(0, w, h, 0, p.data(), q_plain.data());
-  const float whole = dot_range(q_plain.data(), p.data(), 0, n);
+  const float whole = reference_dot(q_plain, p);
   simulate_thread_start_failure(1);
   float fused = apply_dot(3, w, h, 0, p.data(), q_fused.data());
   simulate_thread_start_failure(-1);
@@ -208,7 +216,7 @@ TEST(VectorKernelsTest, FusedPassesSurviveWorkersThatCannotStart) {
   simulate_thread_start_failure(-1);
   EXPECT_TRUE(same_bits(x, x2));
   EXPECT_TRUE(same_bits(r, r2));
-  EXPECT_TRUE(same_bits(rr, dot_range(r.data(), r.data(), 0, n)));
+  EXPECT_TRUE(same_bits(rr, reference_dot(r, r)));
 
   std::vector<float> direction = p, q_next(n);
   vec_axpy(0, n, r.data(), 0.3f, p.data(), p.data());
@@ -218,7 +226,7 @@ TEST(VectorKernelsTest, FusedPassesSurviveWorkersThatCannotStart) {
   simulate_thread_start_failure(-1);
   EXPECT_TRUE(same_bits(direction, p));
   EXPECT_TRUE(same_bits(q_next, q_plain));
-  EXPECT_TRUE(same_bits(next, dot_range(q_plain.data(), p.data(), 0, n)));
+  EXPECT_TRUE(same_bits(next, reference_dot(q_plain, p)));
 }
 
 }  // namespace

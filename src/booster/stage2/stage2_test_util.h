@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "booster/stage2/block_sums.h"
+
 namespace lftm_test {
 
 inline std::vector<float> random_vector(size_t n, uint32_t seed, float lo = -1.0f,
@@ -36,6 +38,18 @@ inline bool same_bits(const std::vector<float>& a, const std::vector<float>& b) 
 }
 
 inline bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The solver's dot product written out plainly: a float sum per block of kSumBlock positions,
+// the block sums added in block order.
+inline float reference_dot(const std::vector<float>& a, const std::vector<float>& b) {
+  float total = 0.0f;
+  for (size_t block = 0; block < a.size(); block += lftm::kSumBlock) {
+    float s = 0.0f;
+    for (size_t i = block; i < a.size() && i < block + lftm::kSumBlock; ++i) s += a[i] * b[i];
+    total += s;
+  }
+  return total;
+}
 
 // Largest |a - b - (mean of a - b)|: equality up to a constant.
 inline double max_deviation_up_to_constant(const std::vector<float>& a,
