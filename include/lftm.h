@@ -4,7 +4,7 @@
 
 /**
  * @file lftm.h
- * @brief The exported interface of liblftm: records, result codes and the 22 functions.
+ * @brief The exported interface of liblftm: version, records, result codes and functions.
  *
  * Every function returns a signed 32-bit result: 1 or a non-negative count on success,
  * a negative code on failure. Records and buffers belong to the caller; a function uses them
@@ -20,11 +20,29 @@
 
 #include <stdint.h>
 
+/** Marks the exported functions (default visibility; the library hides everything else). */
 #if defined(__GNUC__) || defined(__clang__)
 #define LFTM_EXPORT __attribute__((visibility("default")))
 #else
 #define LFTM_EXPORT
 #endif
+
+/** @defgroup version Version
+ *  The version of this header. lftm_version() gives the version of the library that is loaded;
+ *  a host compares the two to find a library older than the header it was built with.
+ *  @{ */
+
+/** Major version: changes when a function, record or result code changes incompatibly. */
+#define LFTM_VERSION_MAJOR 0
+/** Minor version: changes when something is added (a function, a code, a setting). */
+#define LFTM_VERSION_MINOR 1
+/** Patch version: changes for fixes that keep the interface. */
+#define LFTM_VERSION_PATCH 0
+/** The version as one number: MAJOR x 1000000 + MINOR x 1000 + PATCH (1000 for 0.1.0). */
+#define LFTM_VERSION \
+  (LFTM_VERSION_MAJOR * 1000000 + LFTM_VERSION_MINOR * 1000 + LFTM_VERSION_PATCH)
+
+/** @} */
 
 #ifdef __cplusplus
 extern "C" {
@@ -57,52 +75,176 @@ enum {
   LFTM_DOC_FLOAT = 10  /**< interleaved 32-bit floats (stage 3 only) */
 };
 
-/** Result codes shared by several functions. Each function lists the ones it returns. */
+/** @} */
+
+/** @defgroup codes Result codes
+ *
+ *  A negative result is one of these codes. Some numbers mean different things in different
+ *  functions; they have one name per meaning. The drivers (tonemap, tms) also pass on the
+ *  codes of the stages they run and of the writer.
+ *
+ *  | Code | Name | Returned by | What the caller should do |
+ *  |---|---|---|---|
+ *  | **General** ||||
+ *  | -1 | LFTM_ERR_FILE | every function that can fail | an argument is unusable (null record or path, size, stride, type, window, bits other than 8 or 16), a file cannot be opened, or no temporary directory exists: fix the call, the path or $TMPDIR |
+ *  | -2 | LFTM_ERR_IO | tonemap, tms, calc_tm1, calc_tm2, calc_tm3, tm_simple, write_xmp, parse_xmp | a short read or write (scratch or input file), a worker thread that cannot start, a TIFF the reader cannot deliver as 16-bit samples; calc_tm2: a multigrid depth below 1; write_xmp: a method of 0 or less or above 11, a null block, or a NaN or infinite value (no file touched); parse_xmp: a line that cannot be read back whole. Check the free space, the input file and the arguments |
+ *  | -3 | LFTM_ERR_LOG_TYPE | get_log_lum | type outside 0..2: pass 0, 1 or 2 |
+ *  | -3 | LFTM_ERR_XMP_WRITE | write_xmp | the text could not be written, flushed or composed (disk full, no memory); the file may be incomplete: write it again |
+ *  | -4 | LFTM_ERR_NO_MEMORY | most functions | memory could not be had: free memory, use disk mode (tonemap) or a smaller image |
+ *  | -5 | LFTM_ERR_NOT_HALVING | extract_base_preview | the output size is not the image halved a whole number of times: use extract_qv or that size |
+ *  | -5 | LFTM_ERR_XMP_METHOD | parse_xmp | the sidecar holds another method: ask with method -1 first |
+ *  | -10 | LFTM_ERR_XMP_NO_NAMESPACE | parse_xmp | not a settings sidecar (no "xmlns:lftm=", or empty): keep the defaults |
+ *  | **Texture Booster stages** ||||
+ *  | -20 | LFTM_ERR_SOLVER_SCRATCH | calc_tm2, tonemap | disk mode: a solver scratch file cannot be opened, positioned, read or written: check the free space in the temporary directory |
+ *  | -101 | LFTM_ERR_NEGATIVE_LUM | calc_tm3, tonemap | the stage-2 luminance plane holds a negative value (nothing written): try other settings |
+ *  | -102 | LFTM_ERR_EMPTY_LUM | calc_tm3, tonemap | the luminance plane is empty (0 pixels, or every value NaN): check the image size and stages 1 and 2 |
+ *  | **Drivers** ||||
+ *  | -11 | LFTM_ERR_DISK_TIFF | tonemap | disk mode with TIFF input: run in memory mode |
+ *  | -12 | LFTM_ERR_TOO_SMALL | tonemap | the image is below 10 pixels a side: it cannot be tone mapped |
+ *  | -13 | LFTM_ERR_TOO_LARGE | tonemap, tms | a buffer would pass 2^31 - 1 bytes: reduce the image |
+ *  | -101 | LFTM_ERR_EXT_TYPE | tonemap, tms | extType is not 100, 101, 200 or 201: fix the call |
+ *  | -1000 | LFTM_ERR_INFO | tonemap, tms, qv_from_file | the image's size and layout cannot be read: missing, damaged or not of its kind |
+ *  | -1001 | LFTM_ERR_READ | tonemap, tms, qv_from_file | the image's pixels cannot be read: damaged or truncated |
+ *  | -1002 | LFTM_ERR_READ_AGAIN | tonemap | the second read (memory mode) failed: the file changed during the run |
+ *  | **Sibling libraries, as loaded by the drivers** ||||
+ *  | -110, -120, -125, -130 | LFTM_ERR_LOAD_* | tonemap, tms | the JPEG writer, TIFF writer, TIFF reader or EXR reader library cannot be loaded: install it beside liblftm |
+ *  | -111, -126, -127, -131, -132, -165 | LFTM_ERR_ENTRY_* | tonemap, tms | a sibling library lacks an entry point: reinstall it |
+ *  | **Radiance RGBE reader** ||||
+ *  | -2000 .. -2007 | LFTM_ERR_RGBE_* | calc_tm1 and tonemap in disk mode | the .hdr file cannot be opened or is damaged (see each name) |
+ *  | **Sibling writers** (passed on by the drivers) ||||
+ *  | -3001 .. -3003 | LFTM_ERR_WRITER_* | tonemap, tms | the output cannot be written; no partial file is left: check the layout, the folder and the free space |
+ *  | **Sibling readers** (their own entry points only; the drivers report -1000, -1001 or -2) ||||
+ *  | -3101 .. -3104 | LFTM_ERR_SIB_* | infotif, LFreadtifflat, lfexr_dim, lfexr_read | see each name |
+ *  @{ */
+
+/** General codes, shared by many functions. */
 enum {
-  LFTM_ERR_FILE = -1,          /**< a file or size problem */
+  LFTM_ERR_FILE = -1,          /**< a file or size problem, or an unusable argument */
   LFTM_ERR_IO = -2,            /**< a short read or write, or a thread that cannot be started */
+  LFTM_ERR_LOG_TYPE = -3,      /**< get_log_lum: a type outside 0..2 */
+  LFTM_ERR_XMP_WRITE = -3,     /**< write_xmp: the text could not be written or flushed */
   LFTM_ERR_NO_MEMORY = -4,     /**< memory that cannot be had */
+  LFTM_ERR_NOT_HALVING = -5,   /**< extract_base_preview: the output is not the image halved a
+                                    whole number of times */
+  LFTM_ERR_XMP_METHOD = -5,    /**< parse_xmp: the file holds another method than requested */
+  LFTM_ERR_XMP_NO_NAMESPACE = -10 /**< parse_xmp: no "xmlns:lftm=" declaration */
+};
+
+/** Codes of the Texture Booster stages. */
+enum {
+  LFTM_ERR_SOLVER_SCRATCH = -20, /**< calc_tm2: a solver scratch file failed (disk mode) */
+  LFTM_ERR_NEGATIVE_LUM = -101,  /**< calc_tm3: a negative value in the luminance plane (the
+                                      same number as LFTM_ERR_EXT_TYPE) */
+  LFTM_ERR_EMPTY_LUM = -102      /**< calc_tm3: an empty luminance plane */
+};
+
+/** Codes of the file-to-file drivers. */
+enum {
   LFTM_ERR_DISK_TIFF = -11,    /**< disk mode requested for TIFF input */
+  LFTM_ERR_TOO_SMALL = -12,    /**< tonemap: the image is narrower or lower than 10 pixels */
+  LFTM_ERR_TOO_LARGE = -13,    /**< tonemap, tms: a buffer of the image would pass 2^31 - 1
+                                    bytes */
   LFTM_ERR_EXT_TYPE = -101,    /**< unsupported input kind */
-  LFTM_ERR_LOAD_JPG = -110,    /**< JPEG writer library missing */
-  LFTM_ERR_ENTRY_JPG = -111,   /**< LFwritejpg missing */
-  LFTM_ERR_LOAD_TIFW = -120,   /**< TIFF writer library missing */
-  LFTM_ERR_LOAD_TIFR = -125,   /**< TIFF reader library missing */
+  LFTM_ERR_INFO = -1000,       /**< the image information could not be read */
+  LFTM_ERR_READ = -1001,       /**< the image could not be read */
+  LFTM_ERR_READ_AGAIN = -1002  /**< the image could not be read a second time */
+};
+
+/** Codes of the drivers when a sibling library or one of its entry points is missing. */
+enum {
+  LFTM_ERR_LOAD_JPG = -110,        /**< JPEG writer library missing */
+  LFTM_ERR_ENTRY_JPG = -111,       /**< LFwritejpg missing */
+  LFTM_ERR_LOAD_TIFW = -120,       /**< TIFF writer library missing */
+  LFTM_ERR_LOAD_TIFR = -125,       /**< TIFF reader library missing */
   LFTM_ERR_ENTRY_INFOTIF = -126,   /**< infotif missing */
   LFTM_ERR_ENTRY_READTIF = -127,   /**< LFreadtifflat missing */
   LFTM_ERR_LOAD_EXR = -130,        /**< EXR reader library missing */
   LFTM_ERR_ENTRY_EXRDIM = -131,    /**< lfexr_dim missing */
   LFTM_ERR_ENTRY_EXRREAD = -132,   /**< lfexr_read missing */
-  LFTM_ERR_ENTRY_BUF2TIF = -165,   /**< buf2tif missing */
-  LFTM_ERR_INFO = -1000,           /**< the image information could not be read */
-  LFTM_ERR_READ = -1001,           /**< the image could not be read */
-  LFTM_ERR_READ_AGAIN = -1002,     /**< the image could not be read a second time */
+  LFTM_ERR_ENTRY_BUF2TIF = -165    /**< buf2tif missing */
+};
+
+/** Codes of the Radiance RGBE reader. */
+enum {
   LFTM_ERR_RGBE_OPEN = -2000,      /**< RGBE file cannot be opened */
   LFTM_ERR_RGBE_SEEK = -2001,      /**< RGBE file cannot be measured */
   LFTM_ERR_RGBE_SHORT = -2003,     /**< RGBE file ends early or cannot be read */
   LFTM_ERR_RGBE_NO_SIZE = -2004,   /**< no usable resolution line in the RGBE header */
   LFTM_ERR_RGBE_BAD_SIZE = -2005,  /**< RGBE resolution line missing or different */
   LFTM_ERR_RGBE_RUN = -2006,       /**< RGBE run passes the end of its component */
-  LFTM_ERR_RGBE_LITERAL = -2007,   /**< RGBE literal empty or past the end of its component */
-  LFTM_ERR_TOO_SMALL = -12,        /**< tonemap: the image is narrower or lower than 10 pixels */
-  LFTM_ERR_TOO_LARGE = -13,        /**< tonemap, tms: a buffer of the image would pass 2^31 - 1
-                                        bytes */
+  LFTM_ERR_RGBE_LITERAL = -2007    /**< RGBE literal empty or past the end of its component */
+};
+
+/** Codes of the sibling libraries' own entry points. */
+enum {
+  LFTM_ERR_WRITER_ARGS = -3001,    /**< writer: unusable size, samples per pixel or depth */
+  LFTM_ERR_WRITER_CREATE = -3002,  /**< writer: the output file cannot be created */
+  LFTM_ERR_WRITER_IO = -3003,      /**< writer: writing the output file failed (disk full?); the
+                                        partial file is removed */
   LFTM_ERR_SIB_OPEN = -3101,       /**< sibling reader: the file cannot be opened or is not of
                                         its format */
   LFTM_ERR_SIB_LAYOUT = -3102,     /**< sibling reader: a sample layout it does not read (for
                                         example floating-point or 32-bit TIFF samples) */
   LFTM_ERR_SIB_DECODE = -3103,     /**< sibling reader: the file is damaged or cannot be decoded */
-  LFTM_ERR_SIB_SIZE = -3104,       /**< sibling reader: asked for another size or more samples
+  LFTM_ERR_SIB_SIZE = -3104        /**< sibling reader: asked for another size or more samples
                                         than the file has */
-  LFTM_ERR_WRITER_ARGS = -3001,    /**< writer: unusable size, samples per pixel or depth */
-  LFTM_ERR_WRITER_CREATE = -3002,  /**< writer: the output file cannot be created */
-  LFTM_ERR_WRITER_IO = -3003       /**< writer: writing the output file failed (disk full?); the
-                                        partial file is removed */
 };
 
-/** The parameter block: 20 settings, read according to the method code. */
+/** @} */
+
+/** @addtogroup records
+ *  @{ */
+
+/** The parameter block: 20 settings, read according to the method code.
+ *
+ *  Settings that are integers by nature are stored as floats and truncated toward zero where
+ *  an integer is needed. The library checks no range except where a row says so: the ranges
+ *  below are those the formulas are made for (a host's sliders); other values are used as
+ *  they are. "Name" is the element of the settings sidecar (write_xmp, parse_xmp) and the
+ *  option of the command-line tool (--Name VALUE).
+ *
+ *  Texture Booster (method 1); defaults from tmparam_default(1, variant, ...):
+ *  | Slot | Name | Range | Default | What it does |
+ *  |---|---|---|---|---|
+ *  | 0 | Luminosity | none fixed | 0 | stage 1: attenuation exponent -(1 + 0.6 (s + 10)) / 100; higher compresses large gradients more |
+ *  | 1 | Strength | 1..100 (below 1 counts as 1) | 70; 40 when variant > 0 | stage 3: share of the reconstructed luminance against a logarithmic mapping, whose weight is 0.009 (100 - s) (TIFF input: 0.0076 (100 - s), above 40 0.0051 (129.4 - s)) |
+ *  | 2 | ColorSaturation | 0..100 | 46 | stage 3: saturation exponent s / 100; below 40 or above 50 saturation is also scaled by 10 % per 5 |
+ *  | 3 | WhiteClip | 0..10, percent of the pixels (stage 3: outside gives 0.25) | 0.25 | stages 1 and 3: the white point is the (100 - s) % percentile of luminance |
+ *  | 4 | BlackClip | 0..10 (stage 3: outside gives 0) | 0 | stage 3: s / 2 % of the pixels become black |
+ *  | 5 | Smoothing (with SmoothingMode Light: Very High, High, Medium, Low, Very Low) | 0..4 | 1 (High) | used when slot 16 is 0: tm_dim makes the multigrid pyramid 2 - s levels deeper than the size alone gives |
+ *  | 6 | Microcontrast | -10 and up (older sidecars: words for -10..0) | 0 | stage 1: gradient threshold factor 0.1 x 2^(s / 2.5), above 2 0.1 x 2^(0.8 + (s - 2) / 8); higher lifts more fine detail |
+ *  | 7 | Microsmoothing | 0 and up | 2 | stage 1: adds s / 15 (above 11: 0.7333 + (s - 11) / 10) of the mean gradient to each attenuated gradient, smoothing fine detail |
+ *  | 8 | Gamma (sidecar and tool: the gamma value g, slot = 50 (1 - log2 g)) | 0..100 (g 2.0 .. 0.5) | 50 (g 1.0) | stage 3: gamma 2^((50 - s) / 50), applied only when between 0.24 and 2.01 |
+ *  | 9 | HighlightsSmoothing | 0..100 | 0 | stage 3: weight (percent) of a simple global rendition blended into the highlights |
+ *  | 10 | ShadowsSmoothing | 0..200 | 0 | stage 3: weight (half-percent) of that rendition in the shadows |
+ *  | 11 | ShadowsClipping | 0..100 | 0 | stage 3: shadows below s % of the way from the minimum to the median log luminance are pulled to black |
+ *  | 12 | ColorTemperature | none fixed | 0 | stage 3: white balance towards 6500 - 260 s kelvin; off when exactly 0 |
+ *  | 13 | SaturationHighlights | -10..10 | 0 | stage 3: above the median luminance, moves the saturation exponent abs(s) / 10 of the way to 1 (more colour, s > 0) or to 0 (grey, s < 0) |
+ *  | 14 | SaturationShadows | -10..10 | 0 | stage 3: the same below the median |
+ *  | 15 | 360DegreeImage (Yes, No) | 0 or 1 | 0 | stages 1 and 2: integer part non-zero: the left and right edges meet (panorama) |
+ *  | 16 | SmoothingMode (Light = 0, Slider = 1) | 0 or 1 | 1 | 0: smoothing from the preset of slot 5, single-level stage 1 and multigrid stage 2; 1: from slot 17, multi-level stage 1 and conjugate-gradient stage 2. tm_dim tests == 0, calc_tm1 the integer part, calc_tm2 > 0: a fraction or a negative value pairs unmatched workers |
+ *  | 17 | Smoothing (with SmoothingMode Slider: a number) | none fixed | 0 | stage 2: at most 50 x 3^(s / 10) solver steps per level (50 at 0); a limit past 2^31 - 1 gives -1 |
+ *  | 18 | (none) | -2..2 | 0 | stage 2: solver tolerance class, 1e-5 x 10^-class (class -2: 3e-4); above 0 also makes stage 1's attenuation window five levels instead of six |
+ *  | 19 | (none) | any | 0 | printed by stage 2 only |
+ *
+ *  Range Squeezer (method 2); tmparam_default gives all 0, the neutral settings. Other slots
+ *  are not read.
+ *  | Slot | Name | Range | Default | What it does |
+ *  |---|---|---|---|---|
+ *  | 0 | Brightness | none fixed | 0 | response scale exp(-f), f = (0.4 - 0.01 b) b for b > 0, 0.5 b down to -6, (0.5 + 0.1 (-6 - b)) b below; higher is brighter |
+ *  | 1 | Compression | -10..10 | 0 | response exponent: 0 the automatic one (LogStats::autoContrast), moving linearly to 0.01 at -10 and 0.7 at +10 |
+ *  | 2 | Contrast | -10..10 | 0 | adaptation level: -10 the image's mean luminance only, +10 each pixel's own, linear between |
+ *  | 3 | WhiteClip | 0 and up | 0 | lowers the top of the output range by 4 % of its span per unit |
+ *  | 4 | BlackClip | 0 and up | 0 | raises the bottom of the output range by 6 % of its span per unit |
+ *  | 12 | ColorTemperature | none fixed | 0 | white balance towards 6500 - 200 s kelvin; off when the integer part is 0 |
+ *  | 13 | Saturation | -10 and up | 0 | HSL saturation times 1 + 0.1 s; off when the integer part is 0 |
+ *
+ *  Blend/Tune (method 10) and Blend/Strong (method 11) are only stored and read as settings:
+ *  Blend/Tune slots 0 Accentuation, 1 BlendingPoint, 2 Shadows, 3 Saturation, 4 WhiteClip,
+ *  5 BlackClip, 6 MidtonesAdjustment (defaults all 0); Blend/Strong slots 0 Strength,
+ *  1 Saturation, 2 Radius (default 40, the others 0). */
 typedef struct TmParam {
-  float tmParam[20];
+  float tmParam[20]; /**< the settings, slot by slot as tabled above */
 } TmParam;
 
 /** Image layout. */
@@ -128,10 +270,10 @@ typedef struct TmFiles {
   int32_t readFromDisk; /**< non-zero: large planes live in scratch files (see above) */
   const char* inFile;   /**< the input image file */
   const char* scratch1; /**< scratch files of the Texture Booster stages */
-  const char* scratch2;
-  const char* scratch3;
-  const char* scratch4;
-  const char* scratch5;
+  const char* scratch2; /**< second scratch file */
+  const char* scratch3; /**< third scratch file */
+  const char* scratch4; /**< fourth scratch file */
+  const char* scratch5; /**< fifth scratch file */
 } TmFiles;
 
 /** Sizes of the multigrid and attenuation pyramids, filled by tm_dim. */
@@ -156,13 +298,13 @@ typedef struct PyramidDims {
  *  (writers), 3 output bits, 4 and 5 output options 1 and 2, 6 output option 0 (32 after
  *  an RGBE PRIMARIES line), 7 1 when 16-bit samples are written as 8-bit, 10 option 10. */
 typedef struct HdrFileInfo {
-  int32_t infos[11];
+  int32_t infos[11]; /**< the slots listed above; the others are 0 */
 } HdrFileInfo;
 
 /** Output options of the drivers; options 0, 1, 2 and 10 are handed to the writers.
  *  A zero-filled record gives the defaults. */
 typedef struct SaveOptions {
-  int32_t options[11];
+  int32_t options[11]; /**< indexed by LFTM_SAVE_*; the other entries are not read */
 } SaveOptions;
 
 /** Meaning of the SaveOptions entries that the writers read. */
@@ -219,22 +361,32 @@ typedef struct LogStats {
 
 /** Fills a parameter block with the defaults of method `type` (1 and 11 have defaults,
  *  any other type gives all zeros); `variant` > 0 selects the lighter Strength of 40.
+ *  @param type    method code (LFTM_METHOD_*); the slot tables are with TmParam.
+ *  @param variant > 0: Strength (slot 1) 40 instead of 70; read for type 1 only.
+ *  @param tmParam [out] all 20 slots written; must not be null.
  *  @return 1. */
 LFTM_EXPORT int32_t tmparam_default(int32_t type, int32_t variant, TmParam* tmParam);
 
 /** Resets a run record: no threads, memory mode, null paths (scratch5 is left as it is).
+ *  @param files [out] the record; must not be null.
  *  @return 1. */
 LFTM_EXPORT int32_t init_optim_param(TmFiles* files);
 
 /** Resets an image layout: 0 x 0, 3 samples, 8 bits, interleaved RGB.
+ *  @param desc [out] the record (spare set to 8, rowSamples, rowStride, bgr and planes to
+ *         0); must not be null.
  *  @return 1. */
 LFTM_EXPORT int32_t init_dim_param(ImageDesc* desc);
 
 /** Checks that a zero-filled block of `bytes` bytes can be allocated (and frees it).
+ *  @param bytes size of the block in bytes; negative gives -4.
  *  @return 1, or -4 when it cannot. */
 LFTM_EXPORT int32_t verif_mem(int32_t bytes);
 
 /** Copies `len` bytes from `src` to `dst` (note the order). The areas must not overlap.
+ *  @param src [in] `len` bytes.
+ *  @param len bytes to copy; 0 or less copies nothing.
+ *  @param dst [out] room for `len` bytes.
  *  @return 1. */
 LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
 
@@ -291,10 +443,14 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *          -131, -132 a sibling library or entry point missing, -2 a TIFF that cannot be
  *          read as 16-bit samples or a scratch file that cannot be made or read back,
  *          -1000 the image information could not be read, -12 an image below 10 pixels a
- *          side, -13 an image too large, -1 no temporary directory, -4 out of memory,
+ *          side, -13 an image too large, -1 a null record or path, a `bits` other than 8 or 16
+ *          or no temporary directory, -4 out of memory,
  *          -1001 / -1002 the image could not be read, a negative code of calc_tm1, calc_tm2 or
- *          calc_tm3, or a writer code (-3001 .. -3003, -4; -3002 also when the folder of
- *          `outFile` cannot take the temporary or the finished file cannot take its name). */
+ *          calc_tm3 (disk mode: also -2000 .. -2007 for a damaged .hdr and -20 for a solver
+ *          scratch file; -101 here also means a negative luminance plane, see
+ *          LFTM_ERR_NEGATIVE_LUM), or a writer code (-3001 .. -3003; -3002 also when the
+ *          folder of `outFile` cannot take the temporary or the finished file cannot take its
+ *          name). */
 LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmParam,
                             int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
                             int32_t w8, intptr_t w9, intptr_t w10, const char* unused,
@@ -303,12 +459,24 @@ LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmP
 /** Tone maps one HDR file into a TIFF or JPEG file with the Range Squeezer.
  *  Arguments as tonemap; `params` holds the Range Squeezer settings (method 2). The whole image
  *  is held in memory (`readFromDisk` is not read). TIFF input is decoded to linear values on
- *  the scale of Radiance photographs (the largest 16-bit sample is 256). `outFile` is written
- *  atomically through a temporary `.<name>.XXXXXX` beside it, as tonemap's; tms makes no
- *  scratch files.
- *  @return 1 (the writer's result) on success, or a negative code: -101, -110 .. -165, -2,
- *          -1000, -13, -4, -1001, the negative result of tm_simple (-1 when the image has a
- *          single luminance), or a writer code. */
+ *  the scale the operator expects: a sample of 0 is black, and the image is levelled so that
+ *  its geometric mean luminance is 0.125. `outFile` is written atomically through a temporary
+ *  `.<name>.XXXXXX` beside it, as tonemap's; tms makes no scratch files.
+ *  @param extType 100 .hdr, 101 .exr, 200 gamma-encoded .tif, 201 linear .tif.
+ *  @param desc [in,out] `bits` (8 or 16) is read; width, height, spp, rowSamples, rowStride
+ *         and bgr are written back.
+ *  @param params Range Squeezer settings (method 2), embedded in the output.
+ *  @param jpgQual JPEG quality (see above).
+ *  @param save output options; may be null (defaults).
+ *  @param w6,w7,w8,w9,w10 writer arguments (see above).
+ *  @param unused not read.
+ *  @param files `threads` (0 or 1: the calling thread) and `inFile`; not changed.
+ *  @param outFile the file to write, atomically (see above); the writer is chosen from this
+ *         name.
+ *  @return 1 (the writer's result) on success, or a negative code: -1 a null record or path
+ *          or a `bits` other than 8 or 16, -101, -110 .. -165, -2, -1000, -13, -4, -1001,
+ *          the negative result of tm_simple (-1 when the image has a single luminance, -2
+ *          a worker that cannot start), or a writer code (-3002 also as for tonemap). */
 LFTM_EXPORT int32_t tms(int32_t extType, ImageDesc* desc, const TmParam* params,
                         int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
                         int32_t w8, intptr_t w9, intptr_t w10, const char* unused,
@@ -320,6 +488,7 @@ LFTM_EXPORT int32_t tms(int32_t extType, ImageDesc* desc, const TmParam* params,
  *  @{ */
 
 /** Sizes the multigrid and attenuation pyramids of a width x height image.
+ *  @param width,height image size in pixels; both at least 10.
  *  @param tmParam [in] slot 16 0.0 ("Light") takes the depth from the preset in slot 5.
  *  @param dims [out] every field but `reserved`.
  *  @return the multigrid depth `rang` (may be 0 or negative for small images), or -1 when
@@ -339,6 +508,7 @@ LFTM_EXPORT int32_t tm_dim(int32_t width, int32_t height, const TmParam* tmParam
  *  @param docType 0 RGBE planar bytes, 1 interleaved 16-bit, 2 interleaved 8-bit samples
  *         (through lut); disk mode reads RGBE files only.
  *  @param img image layout; width and height must be dims->W0 and dims->H0.
+ *  @param tmParam [in] Texture Booster settings: slots 0, 3, 6, 7, 15, 16 and 18.
  *  @param dims the record tm_dim filled for this image (read only).
  *  @param stats [out] all seven fields; fields 3 to 6 are left as they were when the image has
  *         a single luminance.
@@ -384,15 +554,19 @@ LFTM_EXPORT int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmPara
  *  @param coarseW,coarseH,total the coarsest level and the total floats of the pyramid
  *         (PyramidDims coarseW, coarseH, total); `out` holds at least `total` floats.
  *  @param rang the multigrid depth of PyramidDims.
+ *  @param tmParam [in] Texture Booster settings: slots 15 to 19 (slot 5 printed only).
  *  @param files threads, readFromDisk and scratch1 to scratch5 (disk mode) are read.
  *  @param work1 optional 3 x W x H floats; @param work2 optional W x H floats. Both given:
  *         no plane-sized allocation.
+ *  @param out [in,out] at least `total` floats: the right-hand sides of stage 1 in, the
+ *         luminance plane out (disk mode: also used as scratch up to `total` floats).
  *  @return W x H (conjugate gradients) or H (multigrid) on success; -1 a bad argument, a
  *          scratch file that cannot be opened, levels that do not fit in `total`, or (conjugate
  *          gradients) a residual that is or becomes NaN or infinite, as right-hand sides from
  *          NaN or infinite settings give; -2 a short scratch transfer or a multigrid depth
- *          below 1 (or an image too small for one level below it); -4 memory; -20 a solver
- *          scratch file that cannot be opened, positioned, read or written.
+ *          below 1 (or an image too small for one level below it); -4 memory; -20
+ *          (LFTM_ERR_SOLVER_SCRATCH) a solver scratch file that cannot be opened, positioned,
+ *          read or written.
  *  Thread note: uses up to files.threads workers (at most 32) inside the call; calls on
  *  different buffers and files may overlap. */
 LFTM_EXPORT int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, int32_t total,
@@ -401,12 +575,16 @@ LFTM_EXPORT int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, i
 
 /** Stage 3: stretches the stage-2 luminance plane between a black and a white point, then
  *  restores colour with gamma, shadow clipping, saturation and white balance, and writes 8-bit
- *  (`bits` 8) or 16-bit (`bits` 16) samples.
+ *  (`bits` 8) or 16-bit (`bits` 16) samples. `desc` and `files` must not be null.
  *  @param docType layout of `input`: 0 RGBE planar bytes, 1 interleaved 16-bit and 2 interleaved
  *         8-bit samples (through `lut`), 10 interleaved floats; another value gives black pixels.
  *  @param desc image layout; interleaved input rows and output rows are `rowStride` samples
  *         apart (tiles start `rowSamples` samples per row into the input); with `planes` 3 the
  *         output is three packed planes of width x height samples (red, green, blue).
+ *  @param param [in] Texture Booster settings: slots 1 to 4 and 8 to 14.
+ *  @param stats [in] the statistics calc_tm1 filled for this image.
+ *  @param expTable the 256-entry exponent table (docType 0). @param lut 65536 floats
+ *         (docType 1 and 2); each may be null when its docType is not used.
  *  @param files `threads` workers (below 2: the calling thread; above 32: 32); `readFromDisk`
  *         non-zero selects disk mode, single-threaded: the RGBE rows are read from `inFile`,
  *         which is deleted after a successful call, and the luminance plane is taken from the
@@ -418,8 +596,8 @@ LFTM_EXPORT int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, i
  *         (ignored in disk mode).
  *  @param output height x rowStride samples, or 3 x width x height with planes.
  *  @return the number of rows processed (the last tile's rows when threaded, the height after a
- *          planar conversion), or -101 (a negative luminance value; nothing is written),
- *          -102 (an empty plane), -2 (a worker could not be started, or disk mode: a short row
+ *          planar conversion), or -101 (LFTM_ERR_NEGATIVE_LUM: a negative luminance value;
+ *          nothing is written), -102 (LFTM_ERR_EMPTY_LUM: a plane of 0 pixels or of NaN only), -2 (a worker could not be started, or disk mode: a short row
  *          in `inFile`), -1 (disk mode: `inFile` cannot be opened, or a layout disk mode cannot
  *          serve), -4 (no memory). Thread note: the buffers must not be touched by the caller
  *          while the call runs. */
@@ -440,14 +618,15 @@ LFTM_EXPORT int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmPar
  *  @param param,stats,expTable settings, statistics and exponent table (read only; the
  *         table only when isFP = 0).
  *  @param threads pointer to the worker count (the first field of a TmFiles does); below 2
- *         the calling thread does the work, above 32 counts as 32.
+ *         (or a null pointer) the calling thread does the work, above 32 counts as 32; planar
+ *         output with more than 3 samples a pixel always runs on the calling thread.
  *  @param input the image; destroyed when isFP > 0, planar output and several workers, and
  *         the call succeeds.
  *  @param output 8-bit or 16-bit samples (bits): height x rowStride when interleaved,
  *         3 x width x height when planar.
  *  @return rows processed (the last tile's rows when tiled, the height after a tiled planar
- *          conversion), -1 when logMax equals logMin or bits is neither 8 nor 16 (nothing is
- *          written), -2 when a worker cannot start (the started ones are joined first), -4
+ *          conversion), -1 when logMax equals logMin, bits is neither 8 nor 16 or spp is below 1
+ *          (nothing is written), -2 when a worker cannot start (the started ones are joined first), -4
  *          when the plane conversion's scratch cannot be allocated. Thread note: calls on
  *          different output buffers may run at the same time. */
 LFTM_EXPORT int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam* param,
@@ -462,12 +641,18 @@ LFTM_EXPORT int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam
 /** Packed log-luminance plane and LumStats fields 0 to 2 of an interleaved image. Pixels
  *  whose luminance is not positive take the lowest log value of the image.
  *  @param type 0 float samples, 1 16-bit, 2 8-bit (through lut).
+ *  @param width,height image size in pixels.
+ *  @param spp samples per pixel, at least 1.
  *  @param rowStride samples from one row to the next; red, green and blue are samples 0,
  *         (spp - 1) / 2 and spp - 1 of a pixel.
+ *  @param stats [out] lumMoy, lumMaxRatio and lumMin; the other fields are not touched.
+ *  @param lut 65536 floats mapping a sample to its linear value (types 1 and 2; may be null
+ *         for type 0).
+ *  @param data [in] the image, height rows of `rowStride` samples.
  *  @param plane [out] width x height floats.
  *  @return the number of pixels with a usable luminance, -1 for a negative size, stride or
- *          an spp below 1 or width x height past 32 bits, -3 for a type outside 0..2 (nothing
- *          is read or written). */
+ *          an spp below 1 or width x height past 32 bits, -3 (LFTM_ERR_LOG_TYPE) for a type
+ *          outside 0..2 (checked first; nothing is read or written). */
 LFTM_EXPORT int32_t get_log_lum(int32_t type, int32_t width, int32_t height, int32_t spp,
                                 int32_t rowStride, LumStats* stats, const float* lut,
                                 const void* data, float* plane);
@@ -475,7 +660,13 @@ LFTM_EXPORT int32_t get_log_lum(int32_t type, int32_t width, int32_t height, int
 /** Minimum, maximum and mean log luminance and the automatic contrast exponent.
  *  Pixels without light are skipped; `autoContrast` is written only when the maximum
  *  exceeds the minimum.
- *  @param spp > 0: interleaved floats; <= 0: RGBE planar bytes decoded with expTable.
+ *  @param spp > 0: interleaved floats, spp a pixel, rows packed; <= 0: RGBE planar bytes
+ *         decoded with expTable.
+ *  @param width,height image size in pixels; 0 or less reads nothing (the results are then
+ *         logMin 1e11, logMax 0, logMoy 0).
+ *  @param expTable the 256-entry exponent table (RGBE only; may be null for floats).
+ *  @param data [in] the image.
+ *  @param stats [out] logMin, logMax, logMoy; autoContrast only as said above.
  *  @return height. */
 LFTM_EXPORT int32_t logMinMaxMoy(int32_t spp, int32_t width, int32_t height,
                                  const float* expTable, const void* data, LogStats* stats);
@@ -493,6 +684,8 @@ LFTM_EXPORT int32_t logMinMaxMoy(int32_t spp, int32_t width, int32_t height,
 /** Bilinear enlargement (or reduction) of a float plane, srcWidth x srcHeight floats into
  *  dstWidth x dstHeight floats. The last row and the last column repeat the ones before them.
  *  Prints its scale, a few traced samples and the offset of the last row to standard error.
+ *  @param srcWidth,srcHeight source size in floats (at least 1 x 1).
+ *  @param dstWidth,dstHeight destination size in floats (at least 2 x 2).
  *  @param src [in] the source plane, row-major. @param dst [out] the destination plane.
  *  @return dstWidth x dstHeight, or -1 when the source is empty, the destination is smaller
  *          than 2 x 2, or a plane holds more than 2^31 - 1 floats. */
@@ -502,6 +695,10 @@ LFTM_EXPORT int32_t tm300(int32_t srcWidth, int32_t srcHeight, int32_t dstWidth,
 /** Nearest-neighbour quick view of any size.
  *  @param type 0 RGBE planar bytes (strides and pixStep not read), 1 interleaved 16-bit
  *         samples (`rowStride` and `outRowStride` in samples, `pixStep` samples a pixel).
+ *  @param width,height image size in pixels (at least 5).
+ *  @param pixStep samples a pixel, in source and destination (type 1).
+ *  @param rowStride,outRowStride samples from one row to the next in src and dst (type 1).
+ *  @param outWidth,outHeight quick-view size in pixels (at least 5).
  *  @param src [in] width x height pixels. @param dst [out] outWidth x outHeight pixels; for
  *         type 1 only the three copied samples of each pixel are written.
  *  @return outHeight; -1 when a width or height is below 5, or (checked after the type) when
@@ -515,13 +712,20 @@ LFTM_EXPORT int32_t extract_qv(int32_t type, int32_t width, int32_t height, int3
  *  halved (rounding up) r times is the output size and pas = 2^r (1 for the image size).
  *  Prints each halving round and the chosen step to standard output.
  *  @param type 0 from srcRgbe, 1 from src16, 2 from src8 (the other two may be null).
+ *  @param width,height image size in pixels (at least 5).
+ *  @param pixStep samples a pixel, in source and destination (types 1 and 2).
  *  @param rowStride source row stride in samples (types 1 and 2).
+ *  @param outWidth,outHeight preview size: the image halved (rounding up) a whole number of
+ *         times, or the image size.
+ *  @param srcRgbe [in] RGBE planar bytes, 4 x width bytes a row (type 0).
+ *  @param src16 [in] interleaved 16-bit samples (type 1).
+ *  @param src8 [in] interleaved 8-bit samples (type 2).
  *  @param dst [out] type 0: RGBE planar bytes outWidth wide; types 1 and 2: packed rows of
  *         outWidth x pixStep samples, only the three copied samples of each pixel written.
  *  @return the number of rows written (outHeight); -1 when a size is below 5, or for types
  *          1 and 2 when pixStep is below 1 or rowStride negative, or when a buffer extent
- *          passes 2^31 - 1 samples; -5 when the output is not the image halved a whole number
- *          of times; 0 for another type. */
+ *          passes 2^31 - 1 samples; -5 (LFTM_ERR_NOT_HALVING) when the output is not the image
+ *          halved a whole number of times; 0 for another type. */
 LFTM_EXPORT int32_t extract_base_preview(int32_t type, int32_t width, int32_t height,
                                          int32_t pixStep, int32_t rowStride, int32_t outWidth,
                                          int32_t outHeight, const uint8_t* srcRgbe,
@@ -529,6 +733,12 @@ LFTM_EXPORT int32_t extract_base_preview(int32_t type, int32_t width, int32_t he
 
 /** A 1:1 window of outWidth x outHeight pixels whose top-left corner is (x0, y0).
  *  @param type 0 RGBE planar bytes, 1 interleaved 16-bit samples, 2 interleaved 8-bit samples.
+ *  @param width,height image size in pixels (at least 5).
+ *  @param pixStep samples a pixel, in source and destination (types 1 and 2).
+ *  @param rowStride,outRowStride samples from one row to the next in src and dst (types 1
+ *         and 2).
+ *  @param outWidth,outHeight window size in pixels (at least 5).
+ *  @param x0,y0 top-left corner of the window in the image; the window must lie inside.
  *  @param src [in] width x height pixels. @param dst [out] outWidth x outHeight pixels, rows
  *         4 x outWidth bytes (type 0) or outRowStride samples apart (types 1 and 2).
  *  @return outHeight; -1 for a size below 5, or (checked after the type) a window not inside
@@ -541,6 +751,8 @@ LFTM_EXPORT int32_t extract_zoom(int32_t type, int32_t width, int32_t height, in
 
 /** Quick view straight from a Radiance RGBE file: reads the whole image and samples it as
  *  extract_qv does.
+ *  @param outWidth,outHeight quick-view size in pixels (at least 5).
+ *  @param path the .hdr file (NUL-terminated); null gives -1000.
  *  @param dst [out] RGBE planar bytes, outWidth x outHeight pixels (4 x outWidth bytes a row).
  *  @return outHeight, -1000 when the header cannot be read, -4 when the image cannot be held
  *          in memory, -1001 when its pixels cannot be read, or a code of extract_qv. */
@@ -550,6 +762,9 @@ LFTM_EXPORT int32_t qv_from_file(int32_t outWidth, int32_t outHeight, const char
 /** Luminance and channel histograms of an 8-bit interleaved preview, pixels `pixStep` bytes
  *  apart. Counters 0..255 luminance (54a + 183b + 19c) >> 8, 256..511 sample 0, 512..767 the
  *  middle sample, 768..1023 the last sample.
+ *  @param width,height preview size in pixels.
+ *  @param pixStep bytes a pixel (at least 1; 3 for RGB, 4 for RGBA).
+ *  @param data [in] width x height x pixStep bytes, rows packed.
  *  @param hist [in,out] 1024 counters, added to and never cleared: zero them first.
  *  @return width x height, or -1 when a size is negative, pixStep is below 1 or the data
  *          passes 2^31 - 1 bytes. */
@@ -577,14 +792,15 @@ LFTM_EXPORT int32_t histo4preview(int32_t width, int32_t height, int32_t pixStep
  *  @param path    file to write (NUL-terminated).
  *  @param method  1 Texture Booster, 2 Range Squeezer, 10 Blend/Tune, 11 Blend/Strong; 3 to 9
  *                 give a file without method and settings.
- *  @param tmParam [in] the caller's block; read during the call only.
+ *  @param tmParam [in] the caller's block; read during the call only; must not be null.
  *  @return 1 when written;
  *          -2 for a method of 0 or less or above 11, a null `tmParam`, or a block in which a
  *             value the file would hold (the gamma included) is NaN or infinite (no file is
  *             created or touched);
  *          -1 when the file cannot be opened for writing (or `path` is null);
- *          -3 when the text could not be written or flushed (for example a full disk); the
- *             file is left as far as it got.
+ *          -3 (LFTM_ERR_XMP_WRITE) when the text could not be written or flushed (for
+ *             example a full disk), or composed (no memory); the file is left as far as it
+ *             got.
  *  Any host thread may call it; two calls must not write the same file at once. */
 LFTM_EXPORT int32_t write_xmp(const char* path, int32_t method, const TmParam* tmParam);
 
@@ -609,14 +825,24 @@ LFTM_EXPORT int32_t write_xmp(const char* path, int32_t method, const TmParam* t
  *  @return the number of bytes scanned (positive) when read;
  *          in query mode the file's method code: 1, 2, 10, 11, or 0 for a name it does not
  *          know (a file without method element gives the bytes scanned);
- *          -5 when the file holds another method than the one requested (slots read before
+ *          -5 (LFTM_ERR_XMP_METHOD) when the file holds another method than the one requested (slots read before
  *             the method element keep their new values);
- *          -10 when the file has no "xmlns:lftm=" declaration where it may be (also for an
+ *          -10 (LFTM_ERR_XMP_NO_NAMESPACE) when the file has no "xmlns:lftm=" declaration where it may be (also for an
  *             empty file);
  *          -1 when the file cannot be opened (or `path` is null) or a seek fails;
  *          -2 when a line cannot be read back whole (the file shrank while read).
  *  Any host thread may call it. */
 LFTM_EXPORT int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam);
+
+/** @} */
+
+/** @addtogroup version
+ *  @{ */
+
+/** The version of the library that is loaded, for comparison with LFTM_VERSION of the header
+ *  a host was built with. Never fails; any thread may call it.
+ *  @return MAJOR x 1000000 + MINOR x 1000 + PATCH of the library (1000 for 0.1.0). */
+LFTM_EXPORT int32_t lftm_version(void);
 
 /** @} */
 

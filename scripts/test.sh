@@ -4,6 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --sanitize
 jobs=$(nproc)
+echo "== documentation of the public header (any Doxygen warning fails)"
+cmake --build build --target lftm_docs
 echo "== tests (normal build)"
 ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"

@@ -10,6 +10,11 @@ int main(void) {
   if (p.tmParam[1] != 70.0f || p.tmParam[16] != 1.0f) return 2;
   if (init_optim_param(&files) != 1 || files.threads != 0) return 3;
   if (init_dim_param(&desc) != 1 || desc.spp != 3 || desc.bits != 8) return 4;
+  /* The library reports the project version it was built with; the header must say the same. */
+  if (lftm_version() != LFTM_VERSION) {
+    printf("library version %d, header version %d\n", (int)lftm_version(), (int)LFTM_VERSION);
+    return 5;
+  }
   puts("C API ok");
   return 0;
 }

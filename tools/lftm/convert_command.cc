@@ -21,10 +21,6 @@
 #include "run_failure.h"
 #include "run_settings.h"
 
-#ifndef LFTM_VERSION
-#define LFTM_VERSION "unknown"
-#endif
-
 namespace lftm_cli {
 namespace {
 
@@ -277,7 +273,9 @@ int run_convert(const std::vector<std::string>& args) {
     return kExitOk;
   }
   if (options.version) {
-    std::printf("lftm %s\n", LFTM_VERSION);
+    // The version of the library linked in, which is the tool's own.
+    const int32_t v = lftm_version();
+    std::printf("lftm %d.%d.%d\n", v / 1000000, v / 1000 % 1000, v % 1000);
     return kExitOk;
   }
   if (!problem.empty()) return usage_error(problem);
