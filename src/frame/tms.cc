@@ -8,15 +8,13 @@
 #include "frame/squeezer_tiff_input.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/sizes.h"
 
 namespace lftm {
 namespace {
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-using Buffer = std::unique_ptr<void, FreeDeleter>;
+using Buffer = MallocPtr;
 
 // TIFF samples become interleaved linear floats at the level the Range Squeezer expects.
 Buffer decode_tiff_samples(int32_t extType, const uint16_t* samples, int32_t w, int32_t h,

@@ -9,16 +9,14 @@
 #include "frame/drivers.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
 
 namespace lftm {
 namespace {
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-using Buffer = std::unique_ptr<void, FreeDeleter>;
+using Buffer = MallocPtr;
 
 // Scratch files in the order they are created; the stages find them by these indices.
 enum Scratch { kTm10, kTm11, kTm12, kTm13, kTm14, kTm15, kExrCopy };

@@ -4,7 +4,7 @@
 
 #include "booster/stage1/attenuation.h"
 #include "booster/stage1/gradients.h"
-#include "booster/stage1/heap_buffer.h"
+#include "platform/heap_buffer.h"
 #include "booster/stage1/histogram.h"
 #include "booster/stage1/log_store.h"
 #include "booster/stage1/plane_stats.h"

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "booster/stage1/heap_buffer.h"
+#include "platform/heap_buffer.h"
 #include "booster/stage1/row_window.h"
 
 namespace lftm {

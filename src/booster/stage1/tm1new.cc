@@ -6,7 +6,7 @@
 
 #include "booster/stage1/divergence.h"
 #include "booster/stage1/front.h"
-#include "booster/stage1/heap_buffer.h"
+#include "platform/heap_buffer.h"
 #include "booster/stage1/stage1.h"
 #include "booster/stage1/upsample.h"
 #include "platform/diag.h"

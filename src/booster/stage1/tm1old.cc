@@ -2,7 +2,7 @@
 // level, and the right-hand side is the divergence at level 0, limited to [-100, 100].
 #include "booster/stage1/divergence.h"
 #include "booster/stage1/front.h"
-#include "booster/stage1/heap_buffer.h"
+#include "platform/heap_buffer.h"
 #include "booster/stage1/plane_stats.h"
 #include "booster/stage1/stage1.h"
 #include "booster/stage1/upsample.h"

@@ -1,13 +1,25 @@
-// Working buffers of stage 1. A buffer is either borrowed from the caller's scratch space or
-// taken from the heap with malloc, so that a failed allocation is a result code (-4) instead
-// of an exception crossing the C interface.
-#ifndef LFTM_BOOSTER_STAGE1_HEAP_BUFFER_H_
-#define LFTM_BOOSTER_STAGE1_HEAP_BUFFER_H_
+// Owned heap memory for the library. Buffers come from malloc, so that a failed allocation is
+// a result code (-4) instead of an exception crossing the C interface, and are released by
+// their owner on every return path.
+#ifndef LFTM_PLATFORM_HEAP_BUFFER_H_
+#define LFTM_PLATFORM_HEAP_BUFFER_H_
 
 #include <cstddef>
 #include <cstdlib>
+#include <memory>
 
 namespace lftm {
+
+// Releases memory that came from malloc or calloc.
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+
+// One malloc'ed block of any type; null when the allocation failed.
+using MallocPtr = std::unique_ptr<void, FreeDeleter>;
+
+// A buffer of `count` elements either borrowed from the caller's scratch space or taken from
+// the heap.
 
 template <typename T>
 class HeapBuffer {
@@ -49,4 +61,4 @@ class HeapBuffer {
 
 }  // namespace lftm
 
-#endif  // LFTM_BOOSTER_STAGE1_HEAP_BUFFER_H_
+#endif  // LFTM_PLATFORM_HEAP_BUFFER_H_
