@@ -3,36 +3,20 @@
 #include <cstring>
 
 #include "lftm.h"
-
-namespace {
-
-// Texture Booster defaults, slot by slot; slot 1 depends on the variant.
-constexpr float kBoosterDefaults[20] = {
-    0,     // Luminosity
-    70,    // Strength (40 for a positive variant)
-    46,    // ColorSaturation
-    0.25f, // WhiteClip
-    0,     // BlackClip
-    1,     // Smoothing preset "High"
-    0,     // Microcontrast
-    2,     // Microsmoothing
-    50,    // Gamma slider (gamma 1.0)
-    0, 0, 0, 0, 0, 0,  // highlight/shadow smoothing, shadow clipping, temperature, saturations
-    0,     // 360-degree image
-    1,     // SmoothingMode "Slider"
-    0, 0, 0};
-
-}  // namespace
+#include "settings/settings_table.h"
 
 extern "C" {
 
 int32_t tmparam_default(int32_t type, int32_t variant, TmParam* tmParam) {
+  // Slots no setting of the method holds stay 0.
   std::memset(tmParam->tmParam, 0, sizeof tmParam->tmParam);
-  if (type == LFTM_METHOD_TEXTURE_BOOSTER) {
-    std::memcpy(tmParam->tmParam, kBoosterDefaults, sizeof kBoosterDefaults);
-    if (variant > 0) tmParam->tmParam[1] = 40;
-  } else if (type == LFTM_METHOD_BLEND_STRONG) {
-    tmParam->tmParam[2] = 40;  // Radius
+  if (const lftm::MethodSettings* settings = lftm::method_settings(type)) {
+    for (const lftm::Setting* s = settings->begin; s != settings->end; ++s) {
+      tmParam->tmParam[s->slot] = s->default_value;
+    }
+  }
+  if (type == LFTM_METHOD_TEXTURE_BOOSTER && variant > 0) {
+    tmParam->tmParam[lftm::kBoosterStrength] = lftm::kBoosterStrengthOfVariant;
   }
   return 1;
 }

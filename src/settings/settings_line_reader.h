@@ -8,13 +8,15 @@
 
 #include <cstdint>
 
+#include "settings/settings_table.h"
+
 namespace lftm {
 
-constexpr int kSettingsSlots = 20;
-constexpr int kGammaSlot = 8;
+// The method code that asks only which method a file holds.
+constexpr int32_t kMethodQuery = -1;
 
 struct SettingsReadState {
-  int32_t requested = 0;       // method code asked for; -1 asks only for the file's method
+  int32_t requested = 0;       // method code asked for, or kMethodQuery
   float* slots = nullptr;      // the 20 slots being filled
   bool found[kSettingsSlots] = {};  // an element already met for this slot
   bool unreadable[kSettingsSlots] = {};  // met, but its value was no number or known word

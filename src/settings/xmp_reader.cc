@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int32_t kQuery = -1;
-
 int32_t finish(lftm::SidecarLines* lines, int32_t result) {
   lftm::close_sidecar(lines);
   return result;
@@ -26,14 +24,14 @@ int32_t find_namespace(lftm::SidecarLines* lines) {
       case lftm::LineResult::kLine:
         break;
       case lftm::LineResult::kEnd:
-        return -10;
+        return LFTM_ERR_XMP_NO_NAMESPACE;
       case lftm::LineResult::kReadError:
-        return -2;
+        return LFTM_ERR_IO;
       case lftm::LineResult::kSeekError:
-        return -1;
+        return LFTM_ERR_FILE;
     }
     const bool declared = lftm::declares_settings_namespace(lines->line, lines->length);
-    if (lftm::finish_sidecar_line(lines) != lftm::LineResult::kLine) return -1;
+    if (lftm::finish_sidecar_line(lines) != lftm::LineResult::kLine) return LFTM_ERR_FILE;
     if (declared) return 0;
   }
 }
@@ -47,10 +45,10 @@ int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
   // A query stores nothing, so it reads into a copy; a query may also pass no block at all.
   TmParam copy{};
   if (tmParam != nullptr) copy = *tmParam;
-  float* slots = (method == kQuery || tmParam == nullptr) ? copy.tmParam : tmParam->tmParam;
+  float* slots = (method == lftm::kMethodQuery || tmParam == nullptr) ? copy.tmParam : tmParam->tmParam;
 
   lftm::SidecarLines lines;
-  if (!lftm::open_sidecar(path, &lines)) return -1;
+  if (!lftm::open_sidecar(path, &lines)) return LFTM_ERR_FILE;
   if (const int32_t error = find_namespace(&lines)) return finish(&lines, error);
 
   lftm::SettingsReadState state;
@@ -59,11 +57,11 @@ int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
   while (!state.last_line && lines.counted < lines.last_index) {
     const lftm::LineResult got = lftm::next_sidecar_line(&lines, lftm::LineLimit::kSettings);
     if (got == lftm::LineResult::kEnd) break;
-    if (got == lftm::LineResult::kReadError) return finish(&lines, -2);
-    if (got == lftm::LineResult::kSeekError) return finish(&lines, -1);
+    if (got == lftm::LineResult::kReadError) return finish(&lines, LFTM_ERR_IO);
+    if (got == lftm::LineResult::kSeekError) return finish(&lines, LFTM_ERR_FILE);
     const lftm::LineOutcome outcome = lftm::read_settings_line(lines.line, lines.length, &state);
     if (outcome.stop) return finish(&lines, outcome.result);
-    if (lftm::finish_sidecar_line(&lines) != lftm::LineResult::kLine) return finish(&lines, -1);
+    if (lftm::finish_sidecar_line(&lines) != lftm::LineResult::kLine) return finish(&lines, LFTM_ERR_FILE);
   }
   lftm::close_sidecar(&lines);
 

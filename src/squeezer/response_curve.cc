@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "settings/settings_table.h"
 #include "squeezer/colour.h"
 
 namespace lftm {
@@ -86,23 +87,23 @@ void make_squeezer_curve(int bits, const TmParam* param, const LogStats* stats,
   const float* p = param->tmParam;
   SqueezerCurve& c = *curve;
   c.ldrMax = bits == 16 ? 65535.0 : 255.0;
-  c.blend = (p[kSlotContrast] + 10) * 0.05;
+  c.blend = (p[kSqueezerContrast] + 10) * 0.05;
   c.Lav = std::exp(static_cast<double>(stats->logMoy));
-  c.e = response_exponent(p[kSlotCompression], *stats);
-  c.k = std::exp(static_cast<double>(-intensity(p[kSlotBrightness])));
+  c.e = response_exponent(p[kSqueezerCompression], *stats);
+  c.k = std::exp(static_cast<double>(-intensity(p[kSqueezerBrightness])));
 
-  white_balance_matrix(p[kSlotColorTemperature], c.wb);
-  c.whiteBalance = setting_is_on(p[kSlotColorTemperature]);
-  c.saturate = setting_is_on(p[kSlotSaturation]);
-  c.satFactor = 1 + 0.1 * p[kSlotSaturation];
+  white_balance_matrix(p[kSqueezerColorTemperature], c.wb);
+  c.whiteBalance = setting_is_on(p[kSqueezerColorTemperature]);
+  c.saturate = setting_is_on(p[kSqueezerSaturation]);
+  c.satFactor = 1 + 0.1 * p[kSqueezerSaturation];
 
   float Lmax = std::exp(static_cast<double>(stats->logMax));
   float Lmin = std::exp(static_cast<double>(stats->logMin));
   float hi = squeezer_response(c, Lmax, (1 - c.blend) * c.Lav + c.blend * Lmax);
   float lo = squeezer_response(c, Lmin, (1 - c.blend) * c.Lav + c.blend * Lmin);
   float d = hi - lo;
-  hi = hi - p[kSlotWhiteClip] * 0.04 * d;
-  lo = lo + p[kSlotBlackClip] * 0.06 * d;
+  hi = hi - p[kSqueezerWhiteClip] * 0.04 * d;
+  lo = lo + p[kSqueezerBlackClip] * 0.06 * d;
   c.hi = hi;
   c.lo = lo;
   c.scale = c.ldrMax / (hi - lo);

@@ -7,17 +7,6 @@
 
 namespace lftm {
 
-// Slots of the parameter block read by the Range Squeezer.
-enum SqueezerSlot {
-  kSlotBrightness = 0,
-  kSlotCompression = 1,
-  kSlotContrast = 2,
-  kSlotWhiteClip = 3,
-  kSlotBlackClip = 4,
-  kSlotColorTemperature = 12,
-  kSlotSaturation = 13
-};
-
 struct SqueezerCurve {
   float ldrMax;    // largest output value: 255 or 65535
   float blend;     // adaptation: 0 = global mean only, 1 = pixel luminance only

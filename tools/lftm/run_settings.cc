@@ -33,7 +33,7 @@ std::string element_text(const std::string& path, const std::string& name) {
 std::string read_sidecar(const std::string& path, int32_t method, TmParam* params) {
   lftm::SidecarReadReport report;
   const int32_t read = lftm::read_settings_file(path.c_str(), method, params, &report);
-  if (read == -5) {
+  if (read == LFTM_ERR_XMP_METHOD) {
     return path + " holds the settings of another method; drop --method or pick the file's "
                   "method";
   }
@@ -58,9 +58,9 @@ std::string build_settings(CliOptions* options, TmParam* params,
                            std::vector<std::string>* notes) {
   const std::string& sidecar = options->settingsIn;
   if (!sidecar.empty()) {
-    const int32_t fileMethod = parse_xmp(sidecar.c_str(), -1, nullptr);
-    if (fileMethod == -1) return "cannot open the settings file " + sidecar;
-    if (fileMethod == -10) return sidecar + " is not a settings file";
+    const int32_t fileMethod = parse_xmp(sidecar.c_str(), lftm::kMethodQuery, nullptr);
+    if (fileMethod == LFTM_ERR_FILE) return "cannot open the settings file " + sidecar;
+    if (fileMethod == LFTM_ERR_XMP_NO_NAMESPACE) return sidecar + " is not a settings file";
     if (fileMethod < 0) return "cannot read the settings file " + sidecar;
     if (!options->methodGiven && (fileMethod == LFTM_METHOD_TEXTURE_BOOSTER ||
                                   fileMethod == LFTM_METHOD_RANGE_SQUEEZER)) {

@@ -5,77 +5,36 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
 
 #include "platform/setting_value.h"
+#include "settings/settings_table.h"
 #include "settings/stored_settings.h"
 
 namespace lftm_cli {
 namespace {
 
-enum class Kind { kNumber, kGamma, kSmoothingMode, kSmoothing, kYesNo };
+using lftm::kBoosterSmoothingMode;
+using lftm::kBoosterSmoothingPreset;
+using lftm::kBoosterSmoothingSlider;
+using lftm::MethodSettings;
+using lftm::Setting;
+using lftm::SettingForm;
 
-// A setting, the slot that holds it, and the range of its number: the gamma value for Gamma,
-// the slider for Smoothing. The ranges are those in which the renderers use a value as it is
-// meant (stage 3 honours a gamma only between 0.24 and 2.01 and the clips only from 0 to 10;
-// the Range Squeezer's clips together may not remove the whole output range), and otherwise
-// the slider ranges of the settings family: -10..10 around a neutral 0, 0..100 for percents.
-struct Setting {
-  const char* name;
-  int slot;
-  Kind kind;
-  float low;
-  float high;
-};
+// The tool runs the Texture Booster and the Range Squeezer; any other code reads as the
+// Texture Booster.
+const MethodSettings& table_of(int32_t method) {
+  return *lftm::method_settings(method == LFTM_METHOD_RANGE_SQUEEZER
+                                    ? LFTM_METHOD_RANGE_SQUEEZER
+                                    : LFTM_METHOD_TEXTURE_BOOSTER);
+}
 
-constexpr Setting kBoosterSettings[] = {
-    {"Luminosity", 0, Kind::kNumber, -10, 10},
-    {"Strength", 1, Kind::kNumber, 0, 100},
-    {"ColorSaturation", 2, Kind::kNumber, 0, 100},
-    {"WhiteClip", 3, Kind::kNumber, 0, 10},
-    {"BlackClip", 4, Kind::kNumber, 0, 10},
-    {"SmoothingMode", 16, Kind::kSmoothingMode, 0, 0},
-    {"Smoothing", 17, Kind::kSmoothing, -10, 10},
-    {"Microcontrast", 6, Kind::kNumber, -10, 10},
-    {"Microsmoothing", 7, Kind::kNumber, 0, 30},
-    {"Gamma", 8, Kind::kGamma, 0.3f, 2.0f},
-    {"HighlightsSmoothing", 9, Kind::kNumber, 0, 100},
-    {"ShadowsSmoothing", 10, Kind::kNumber, 0, 200},
-    {"ShadowsClipping", 11, Kind::kNumber, 0, 100},
-    {"ColorTemperature", 12, Kind::kNumber, -10, 10},
-    {"SaturationHighlights", 13, Kind::kNumber, -10, 10},
-    {"SaturationShadows", 14, Kind::kNumber, -10, 10},
-    {"360DegreeImage", 15, Kind::kYesNo, 0, 0},
-};
-
-constexpr Setting kSqueezerSettings[] = {
-    {"Brightness", 0, Kind::kNumber, -10, 10},  {"Compression", 1, Kind::kNumber, -10, 10},
-    {"Contrast", 2, Kind::kNumber, -10, 10},    {"WhiteClip", 3, Kind::kNumber, 0, 5},
-    {"BlackClip", 4, Kind::kNumber, 0, 5},      {"ColorTemperature", 12, Kind::kNumber, -10, 10},
-    {"Saturation", 13, Kind::kNumber, -10, 10},
-};
-
-// The smoothing presets in slot order.
-constexpr const char* kPresets[] = {"Very High", "High", "Medium", "Low", "Very Low"};
-
-constexpr int kSmoothingPresetSlot = 5;
-constexpr int kSmoothingModeSlot = 16;
-constexpr double kLn2 = 0.693147180559945309417;
-
-struct Table {
-  const Setting* begin;
-  const Setting* end;
-};
-
-Table table_of(int32_t method) {
-  if (method == LFTM_METHOD_RANGE_SQUEEZER) {
-    return {std::begin(kSqueezerSettings), std::end(kSqueezerSettings)};
-  }
-  return {std::begin(kBoosterSettings), std::end(kBoosterSettings)};
+// The slot that holds the setting's number: Smoothing's is the slider.
+int number_slot(const Setting& setting) {
+  return setting.form == SettingForm::kSmoothing ? kBoosterSmoothingSlider : setting.slot;
 }
 
 const Setting* find(int32_t method, const std::string& name) {
-  const Table table = table_of(method);
+  const MethodSettings& table = table_of(method);
   for (const Setting* s = table.begin; s != table.end; ++s) {
     if (strcasecmp(s->name, name.c_str()) == 0) return s;
   }
@@ -99,31 +58,30 @@ std::string range_text(const Setting& setting) {
 
 // What a number means to the user: the gamma value for Gamma, the slot itself otherwise.
 double user_value(const Setting& setting, const float* slots) {
-  const float slot = slots[setting.slot];
-  if (setting.kind == Kind::kGamma) {
-    return static_cast<float>(std::exp((50.0 - slot) * kLn2 / 50.0));
-  }
+  const float slot = slots[number_slot(setting)];
+  if (setting.form == SettingForm::kGamma) return lftm::gamma_of_slider(slot);
   return slot;
 }
 
 // The gamma value g is kept as the slider 50 (1 - log2 g), as the sidecar reader stores it.
 void set_user_value(const Setting& setting, double value, float* slots) {
-  slots[setting.slot] = setting.kind == Kind::kGamma
-                            ? static_cast<float>(50.0 * (1.0 - std::log(value) / kLn2))
-                            : static_cast<float>(value);
+  slots[number_slot(setting)] = setting.form == SettingForm::kGamma
+                                    ? lftm::slider_of_gamma(value)
+                                    : static_cast<float>(value);
 }
 
 // Whether the setting is held as a number now: words have no range, and the smoothing slider
 // counts only in the "Slider" mode.
 bool is_number_now(const Setting& setting, const float* slots) {
-  switch (setting.kind) {
-    case Kind::kNumber:
-    case Kind::kGamma:
+  switch (setting.form) {
+    case SettingForm::kNumber:
+    case SettingForm::kMicrocontrast:
+    case SettingForm::kGamma:
       return true;
-    case Kind::kSmoothing:
-      return lftm::truncate_setting(slots[kSmoothingModeSlot]) == 1;
-    case Kind::kSmoothingMode:
-    case Kind::kYesNo:
+    case SettingForm::kSmoothing:
+      return lftm::truncate_setting(slots[kBoosterSmoothingMode]) == 1;
+    case SettingForm::kSmoothingMode:
+    case SettingForm::kYesNo:
       break;
   }
   return false;
@@ -139,7 +97,7 @@ bool parse_number(const std::string& text, float* value) {
 }
 
 std::string takes_number(const Setting& setting, const std::string& value) {
-  if (setting.kind == Kind::kGamma) {
+  if (setting.form == SettingForm::kGamma) {
     return "Gamma takes a gamma value from " + range_text(setting) +
            " (1 leaves the tones as they are), not \"" + value + "\"";
   }
@@ -150,29 +108,29 @@ std::string takes_number(const Setting& setting, const std::string& value) {
 std::string apply(const Setting& setting, const std::string& value, TmParam* params) {
   float* slots = params->tmParam;
   float number = 0;
-  switch (setting.kind) {
-    case Kind::kNumber:
+  switch (setting.form) {
+    case SettingForm::kNumber:
+    case SettingForm::kMicrocontrast:
       if (!parse_number(value, &number)) return takes_number(setting, value);
       slots[setting.slot] = number;
       return "";
-    case Kind::kGamma:
+    case SettingForm::kGamma:
       if (!parse_number(value, &number) || number <= 0) return takes_number(setting, value);
       set_user_value(setting, number, slots);
       return "";
-    case Kind::kSmoothingMode:
-      if (strcasecmp(value.c_str(), "Light") == 0) {
-        slots[kSmoothingModeSlot] = 0;
-      } else if (strcasecmp(value.c_str(), "Slider") == 0) {
-        slots[kSmoothingModeSlot] = 1;
-      } else {
-        return "SmoothingMode takes Light or Slider, not \"" + value + "\"";
+    case SettingForm::kSmoothingMode:
+      for (int mode = 0; mode < 2; ++mode) {
+        if (strcasecmp(value.c_str(), lftm::kSmoothingModeWords[mode]) == 0) {
+          slots[kBoosterSmoothingMode] = static_cast<float>(mode);
+          return "";
+        }
       }
-      return "";
-    case Kind::kSmoothing:
+      return "SmoothingMode takes Light or Slider, not \"" + value + "\"";
+    case SettingForm::kSmoothing:
       for (int preset = 0; preset < 5; ++preset) {
-        if (strcasecmp(value.c_str(), kPresets[preset]) == 0) {
-          slots[kSmoothingPresetSlot] = static_cast<float>(preset);
-          slots[kSmoothingModeSlot] = 0;
+        if (strcasecmp(value.c_str(), lftm::kSmoothingPresetWords[preset]) == 0) {
+          slots[kBoosterSmoothingPreset] = static_cast<float>(preset);
+          slots[kBoosterSmoothingMode] = 0;
           return "";
         }
       }
@@ -180,10 +138,10 @@ std::string apply(const Setting& setting, const std::string& value, TmParam* par
         return "Smoothing takes a number from " + range_text(setting) +
                " or Very High, High, Medium, Low, Very Low, not \"" + value + "\"";
       }
-      slots[setting.slot] = number;
-      slots[kSmoothingModeSlot] = 1;
+      slots[kBoosterSmoothingSlider] = number;
+      slots[kBoosterSmoothingMode] = 1;
       return "";
-    case Kind::kYesNo:
+    case SettingForm::kYesNo:
       if (strcasecmp(value.c_str(), "Yes") == 0 || value == "1") {
         slots[setting.slot] = 1;
       } else if (strcasecmp(value.c_str(), "No") == 0 || value == "0") {
@@ -197,7 +155,7 @@ std::string apply(const Setting& setting, const std::string& value, TmParam* par
 }
 
 std::string list_settings(int32_t method, bool withRanges) {
-  const Table table = table_of(method);
+  const MethodSettings& table = table_of(method);
   std::string text;
   for (const Setting* s = table.begin; s != table.end; ++s) {
     if (!text.empty()) text += ", ";
@@ -223,7 +181,7 @@ std::string apply_setting(int32_t method, const std::string& name, const std::st
 
 std::string fit_settings(int32_t method, const std::string& where, TmParam* params,
                          std::vector<std::string>* notes) {
-  const Table table = table_of(method);
+  const MethodSettings& table = table_of(method);
   float* slots = params->tmParam;
   for (const Setting* s = table.begin; s != table.end; ++s) {
     if (!is_number_now(*s, slots)) continue;
@@ -259,9 +217,9 @@ std::string fit_settings(int32_t method, const std::string& where, TmParam* para
 }
 
 const char* setting_name_at(int32_t method, int slot) {
-  const Table table = table_of(method);
+  const MethodSettings& table = table_of(method);
   for (const Setting* s = table.begin; s != table.end; ++s) {
-    if (s->slot == slot || (s->kind == Kind::kSmoothing && slot == kSmoothingPresetSlot)) {
+    if (s->slot == slot || (s->form == SettingForm::kSmoothing && slot == kBoosterSmoothingSlider)) {
       return s->name;
     }
   }
