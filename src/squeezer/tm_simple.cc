@@ -4,9 +4,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdlib>
 
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/sizes.h"
 #include "platform/workers.h"
 #include "squeezer/planar_output.h"
@@ -31,11 +31,9 @@ int convert_to_planes(int isFP, const ImageDesc& d, void* input, void* output) {
                        INT64_MAX)) {
     return LFTM_ERR_NO_MEMORY;
   }
-  void* scratch = g_fail_plane_scratch.load() ? nullptr : std::calloc(bytes ? bytes : 1, 1);
-  if (scratch == nullptr) return LFTM_ERR_NO_MEMORY;
-  int result = rgb_interleaved2color_planes(&d, scratch, output);
-  std::free(scratch);
-  return result;
+  HeapBuffer<uint8_t> scratch;
+  if (g_fail_plane_scratch.load() || !scratch.allocate(bytes, true)) return LFTM_ERR_NO_MEMORY;
+  return rgb_interleaved2color_planes(&d, scratch.get(), output);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ struct SqueezerWorker {
 // Tone maps the width x height pixels of desc from input to output. isFP = 0: RGBE planar
 // bytes (decoded with expTable); isFP > 0: interleaved floats, spp a pixel. Output is
 // interleaved (rowStride samples a row) or, with planes = 3, three packed planes.
-// Returns the rows processed, or -1 when logMax equals logMin, bits is neither 8 nor 16 or
+// Returns the rows processed, or LFTM_ERR_FILE when logMax equals logMin, bits is neither 8 nor 16 or
 // spp is below 1 (nothing is printed or written then).
 int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
                    const LogStats* stats, const float* expTable, const void* input,

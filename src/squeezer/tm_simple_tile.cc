@@ -217,9 +217,9 @@ void squeeze(int isFP, const ImageDesc& d, const SqueezerCurve& c, const void* i
 int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
                    const LogStats* stats, const float* expTable, const void* input,
                    void* output) {
-  if (stats->logMax == stats->logMin) return -1;
+  if (stats->logMax == stats->logMin) return LFTM_ERR_FILE;
   // No sample depth or channel positions to write with: nothing is written.
-  if ((desc->bits != 8 && desc->bits != 16) || desc->spp < 1) return -1;
+  if ((desc->bits != 8 && desc->bits != 16) || desc->spp < 1) return LFTM_ERR_FILE;
 
   SqueezerCurve curve;
   make_squeezer_curve(desc->bits, param, stats, &curve);
