@@ -21,10 +21,10 @@ constexpr int kUnsupportedLayout = -3;
 // Returns H; 1 for a negative docType (nothing done); -1 when W0 or H0 is below 10, when the
 // image (width x height) or the plane (W x H) does not cover W0 x H0, when W x H does not fit
 // 32 bits, or for samples with spp below 1 or rows that would step backwards; -3 for a
-// docType above 2.
-int minMaxMoy(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
-              int W, int H, LumStats* stats, const float* expTable, const float* lut,
-              const void* data, float* plane);
+// docType above 2. Its statistics line still starts "-- minMaxMoy:", as hosts' logs know it.
+int log_plane_in_memory(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
+                        int W, int H, LumStats* stats, const float* expTable, const float* lut,
+                        const void* data, float* plane);
 
 // Disk-mode variant: reads the RGBE file inPath (whose header info describes, slots 0 to 2)
 // into buf, copies its planar bytes to the file scratchPath, which outlives the call, then
@@ -34,9 +34,25 @@ int minMaxMoy(int docType, int spp, int width, int height, int rowStride, int W0
 // Returns height; -1 for a size below 10, a size that does not fit 32 bits, info that
 // disagrees with width x height, a missing path, or a scratch file that cannot be created
 // or reopened; -2 for a short write or read of the scratch file; -3 for a docType above 0;
-// -4 when the row buffer cannot be had; or the negative result of the RGBE reader.
-int calc_tm0s(int docType, int width, int height, LumStats* stats, const float* expTable,
-              const HdrFileInfo* info, const char* inPath, const char* scratchPath, float* buf);
+// -4 when the row buffer cannot be had; or the negative result of the RGBE reader. Its
+// per-pixel lines still say "calc_tm0s", as hosts' logs know them.
+int log_plane_from_disk(int docType, int width, int height, LumStats* stats, const float* expTable,
+                        const HdrFileInfo* info, const char* inPath, const char* scratchPath,
+                        float* buf);
+
+// The earlier names, until stage 1 calls the ones above.
+inline int minMaxMoy(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
+                     int W, int H, LumStats* stats, const float* expTable, const float* lut,
+                     const void* data, float* plane) {
+  return log_plane_in_memory(docType, spp, width, height, rowStride, W0, H0, W, H, stats, expTable,
+                             lut, data, plane);
+}
+inline int calc_tm0s(int docType, int width, int height, LumStats* stats, const float* expTable,
+                     const HdrFileInfo* info, const char* inPath, const char* scratchPath,
+                     float* buf) {
+  return log_plane_from_disk(docType, width, height, stats, expTable, info, inPath, scratchPath,
+                             buf);
+}
 
 }  // namespace lftm
 

@@ -78,8 +78,9 @@ int log_plane_from(const char* scratchPath, int width, int height, const float* 
 
 }  // namespace
 
-int calc_tm0s(int docType, int width, int height, LumStats* stats, const float* expTable,
-              const HdrFileInfo* info, const char* inPath, const char* scratchPath, float* buf) {
+int log_plane_from_disk(int docType, int width, int height, LumStats* stats, const float* expTable,
+                        const HdrFileInfo* info, const char* inPath, const char* scratchPath,
+                        float* buf) {
   if (width < 10 || height < 10) return -1;
   if (docType > 0) return kUnsupportedLayout;
   size_t imageBytes;

@@ -39,15 +39,15 @@ HdrFile write_hdr(const TempDir& dir, const std::string& name, const RgbePlanar&
 int disk_plane(const HdrFile& f, const std::string& scratch, LumStats* stats,
                std::vector<float>* buf) {
   buf->assign(static_cast<size_t>(f.info.infos[0]) * f.info.infos[1], -7.0f);
-  return calc_tm0s(LFTM_DOC_RGBE, f.info.infos[0], f.info.infos[1], stats, kExp.data(),
-                   &f.info, f.path.c_str(), scratch.c_str(), buf->data());
+  return log_plane_from_disk(LFTM_DOC_RGBE, f.info.infos[0], f.info.infos[1], stats, kExp.data(),
+                             &f.info, f.path.c_str(), scratch.c_str(), buf->data());
 }
 
 int memory_plane(const RgbePlanar& img, LumStats* stats, std::vector<float>* plane) {
   plane->assign(static_cast<size_t>(img.width) * img.height, -7.0f);
-  return minMaxMoy(LFTM_DOC_RGBE, 3, img.width, img.height, 3 * img.width, img.width,
-                   img.height, img.width, img.height, stats, kExp.data(), nullptr,
-                   img.bytes.data(), plane->data());
+  return log_plane_in_memory(LFTM_DOC_RGBE, 3, img.width, img.height, 3 * img.width, img.width,
+                             img.height, img.width, img.height, stats, kExp.data(), nullptr,
+                             img.bytes.data(), plane->data());
 }
 
 std::set<std::string> files_in(const std::string& dir) {
@@ -61,7 +61,7 @@ std::set<std::string> files_in(const std::string& dir) {
   return names;
 }
 
-TEST(CalcTm0sTest, MatchesTheInMemoryPlaneAndParksTheImage) {
+TEST(LogPlaneFromDiskTest, MatchesTheInMemoryPlaneAndParksTheImage) {
   TempDir dir;
   RgbePlanar img = lftm_test::make_test_image(37, 23, 9);
   HdrFile f = write_hdr(dir, "in.hdr", img);
@@ -87,7 +87,7 @@ TEST(CalcTm0sTest, MatchesTheInMemoryPlaneAndParksTheImage) {
   EXPECT_NE(diag.out().find("  cntDiff=0  ctnPetit=0   0.00\n"), std::string::npos);
 }
 
-TEST(CalcTm0sTest, BundledSampleAgreesWithTheInMemoryPath) {
+TEST(LogPlaneFromDiskTest, BundledSampleAgreesWithTheInMemoryPath) {
   HdrFile f;
   f.path = lftm_test::sample_path("golden_gate.hdr");
   float primaries[8];
@@ -109,7 +109,7 @@ TEST(CalcTm0sTest, BundledSampleAgreesWithTheInMemoryPath) {
   EXPECT_NE(diag.out().find("  cntDiff=0  ctnPetit=0   0.00\n"), std::string::npos);
 }
 
-TEST(CalcTm0sTest, PixelsWithoutLightTakeTheMinimum) {
+TEST(LogPlaneFromDiskTest, PixelsWithoutLightTakeTheMinimum) {
   TempDir dir;
   RgbePlanar img = lftm_test::make_test_image(16, 12, 3);
   lftm_test::set_grey(&img, 5, 7, 0, 0);
@@ -138,7 +138,7 @@ TEST(CalcTm0sTest, PixelsWithoutLightTakeTheMinimum) {
   }
 }
 
-TEST(CalcTm0sTest, FailureCodesLeaveNoStrayFiles) {
+TEST(LogPlaneFromDiskTest, FailureCodesLeaveNoStrayFiles) {
   TempDir dir;
   RgbePlanar img = lftm_test::make_test_image(12, 10);
   HdrFile f = write_hdr(dir, "in.hdr", img);
@@ -148,8 +148,8 @@ TEST(CalcTm0sTest, FailureCodesLeaveNoStrayFiles) {
   DiagCapture diag;
   auto call = [&](int docType, int w, int h, const HdrFileInfo& info, const std::string& in,
                   const std::string& out) {
-    return calc_tm0s(docType, w, h, &stats, kExp.data(), &info, in.c_str(), out.c_str(),
-                     buf.data());
+    return log_plane_from_disk(docType, w, h, &stats, kExp.data(), &info, in.c_str(), out.c_str(),
+                               buf.data());
   };
 
   EXPECT_EQ(call(0, 9, 10, f.info, f.path, scratch), -1);
@@ -160,8 +160,8 @@ TEST(CalcTm0sTest, FailureCodesLeaveNoStrayFiles) {
   larger.infos[1] = 11;  // would decode more rows than buf holds
   EXPECT_EQ(call(0, 12, 10, larger, f.path, scratch), -1);
   EXPECT_EQ(call(0, 12, 10, f.info, dir.file("missing.hdr"), scratch), LFTM_ERR_RGBE_OPEN);
-  EXPECT_EQ(calc_tm0s(0, 12, 10, &stats, kExp.data(), &f.info, f.path.c_str(), nullptr,
-                      buf.data()),
+  EXPECT_EQ(log_plane_from_disk(0, 12, 10, &stats, kExp.data(), &f.info, f.path.c_str(), nullptr,
+                                buf.data()),
             -1);
   // A flat file that ends inside its pixels cannot be decoded. (The header parser refuses
   // it, so the record is that of the whole file, cut after it was parsed.)

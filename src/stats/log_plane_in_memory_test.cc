@@ -36,12 +36,12 @@ RgbePlanar checkerboard(int width, int height) {
 
 int rgbe_plane(const RgbePlanar& img, int W, int H, LumStats* stats, std::vector<float>* plane) {
   plane->assign(static_cast<size_t>(W) * H, -7.0f);
-  return minMaxMoy(LFTM_DOC_RGBE, 3, img.width, img.height, img.width * 3, img.width,
-                   img.height, W, H, stats, kExp.data(), nullptr, img.bytes.data(),
-                   plane->data());
+  return log_plane_in_memory(LFTM_DOC_RGBE, 3, img.width, img.height, img.width * 3, img.width,
+                             img.height, W, H, stats, kExp.data(), nullptr, img.bytes.data(),
+                             plane->data());
 }
 
-TEST(MinMaxMoyRgbeTest, HandComputedGeometricMean) {
+TEST(LogPlaneInMemoryRgbeTest, HandComputedGeometricMean) {
   RgbePlanar img = checkerboard(10, 10);
   LumStats stats = poisoned_stats();
   std::vector<float> plane;
@@ -60,7 +60,7 @@ TEST(MinMaxMoyRgbeTest, HandComputedGeometricMean) {
       << diag.out();
 }
 
-TEST(MinMaxMoyRgbeTest, VariedImageAgainstReferenceWithPadding) {
+TEST(LogPlaneInMemoryRgbeTest, VariedImageAgainstReferenceWithPadding) {
   RgbePlanar img = lftm_test::make_test_image(23, 17, 4);
   const int W = 26, H = 19;
   LumStats stats = poisoned_stats();
@@ -90,7 +90,7 @@ TEST(MinMaxMoyRgbeTest, VariedImageAgainstReferenceWithPadding) {
   EXPECT_NEAR(stats.lumMin, std::exp(lo), 1e-5 * std::exp(lo));
 }
 
-TEST(MinMaxMoyRgbeTest, PixelsWithoutLightArePatchedWithTheMean) {
+TEST(LogPlaneInMemoryRgbeTest, PixelsWithoutLightArePatchedWithTheMean) {
   RgbePlanar img = checkerboard(12, 10);
   lftm_test::set_grey(&img, 3, 2, 200, 0);     // exponent 0
   lftm_test::set_grey(&img, 11, 4, 0, 130);    // no mantissa: last pixel of its row
@@ -128,7 +128,7 @@ TEST(MinMaxMoyRgbeTest, PixelsWithoutLightArePatchedWithTheMean) {
   EXPECT_NE(out.find("cntDiff=-3  ctnPetit=3  2.50\n"), std::string::npos) << out;
 }
 
-TEST(MinMaxMoyRgbeTest, UnlitFirstRowPadsWithAPatchedMarker) {
+TEST(LogPlaneInMemoryRgbeTest, UnlitFirstRowPadsWithAPatchedMarker) {
   RgbePlanar img = checkerboard(10, 10);
   for (int x = 0; x < 10; ++x) lftm_test::set_grey(&img, x, 0, 0, 0);
   LumStats stats = poisoned_stats();
@@ -145,7 +145,7 @@ std::vector<float> ramp_lut(float step) {
   return lut;
 }
 
-TEST(MinMaxMoySamplesTest, SixteenBitInterleavedRows) {
+TEST(LogPlaneInMemorySamplesTest, SixteenBitInterleavedRows) {
   const int w = 10, h = 12, spp = 3, stride = w * spp + 5;
   std::vector<uint16_t> data(static_cast<size_t>(stride) * h, 0xFFFF);
   for (int y = 0; y < h; ++y)
@@ -159,8 +159,8 @@ TEST(MinMaxMoySamplesTest, SixteenBitInterleavedRows) {
   LumStats stats = poisoned_stats();
   std::vector<float> plane(static_cast<size_t>(w + 1) * h, -7.0f);
   DiagCapture diag;
-  ASSERT_EQ(minMaxMoy(LFTM_DOC_U16, spp, w, h, stride, w, h, w + 1, h, &stats, kExp.data(),
-                      lut.data(), data.data(), plane.data()),
+  ASSERT_EQ(log_plane_in_memory(LFTM_DOC_U16, spp, w, h, stride, w, h, w + 1, h, &stats,
+                                kExp.data(), lut.data(), data.data(), plane.data()),
             h);
 
   double sum = 0, lo = 1e30, hi = -1e30;
@@ -185,7 +185,7 @@ TEST(MinMaxMoySamplesTest, SixteenBitInterleavedRows) {
       << diag.out();
 }
 
-TEST(MinMaxMoySamplesTest, SixteenBitBelowOneGivesZeroPlane) {
+TEST(LogPlaneInMemorySamplesTest, SixteenBitBelowOneGivesZeroPlane) {
   const int w = 10, h = 10;
   std::vector<uint16_t> data(w * h);
   for (int i = 0; i < w * h; ++i) data[i] = static_cast<uint16_t>(i * 600);
@@ -193,8 +193,8 @@ TEST(MinMaxMoySamplesTest, SixteenBitBelowOneGivesZeroPlane) {
   LumStats stats = poisoned_stats();
   std::vector<float> plane(12 * 11, -7.0f);
   DiagCapture diag;
-  ASSERT_EQ(minMaxMoy(LFTM_DOC_U16, 1, w, h, w, w, h, 12, 11, &stats, kExp.data(), lut.data(),
-                      data.data(), plane.data()),
+  ASSERT_EQ(log_plane_in_memory(LFTM_DOC_U16, 1, w, h, w, w, h, 12, 11, &stats, kExp.data(),
+                                lut.data(), data.data(), plane.data()),
             11);
   for (float v : plane) EXPECT_EQ(v, 0.0f);
   EXPECT_EQ(stats.lumMoy, 1.0f);
@@ -202,7 +202,7 @@ TEST(MinMaxMoySamplesTest, SixteenBitBelowOneGivesZeroPlane) {
   EXPECT_EQ(stats.lumMin, 1.0f);
 }
 
-TEST(MinMaxMoySamplesTest, EightBitFillsThePlaneOnly) {
+TEST(LogPlaneInMemorySamplesTest, EightBitFillsThePlaneOnly) {
   const int w = 11, h = 10, spp = 4;
   std::vector<uint8_t> data(static_cast<size_t>(w) * h * spp);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 % 256);
@@ -210,8 +210,8 @@ TEST(MinMaxMoySamplesTest, EightBitFillsThePlaneOnly) {
   LumStats stats = poisoned_stats();
   std::vector<float> plane(static_cast<size_t>(w) * h);
   DiagCapture diag;
-  ASSERT_EQ(minMaxMoy(LFTM_DOC_U8, spp, w, h, w * spp, w, h, w, h, &stats, kExp.data(),
-                      lut.data(), data.data(), plane.data()),
+  ASSERT_EQ(log_plane_in_memory(LFTM_DOC_U8, spp, w, h, w * spp, w, h, w, h, &stats, kExp.data(),
+                                lut.data(), data.data(), plane.data()),
             h);
   for (int i = 0; i < w * h; ++i) {
     const uint8_t* s = &data[i * spp];  // red, green and blue at 0, 1 and 3
@@ -223,7 +223,7 @@ TEST(MinMaxMoySamplesTest, EightBitFillsThePlaneOnly) {
   EXPECT_EQ(diag.out(), "");
 }
 
-TEST(MinMaxMoyTest, BadArguments) {
+TEST(LogPlaneInMemoryTest, BadArguments) {
   RgbePlanar img = checkerboard(10, 10);
   const std::vector<float> lut = ramp_lut(1.0f);
   std::vector<float> plane(200, -7.0f);
@@ -231,8 +231,8 @@ TEST(MinMaxMoyTest, BadArguments) {
   DiagCapture diag;
   auto call = [&](int docType, int spp, int width, int height, int stride, int W0, int H0, int W,
                   int H) {
-    return minMaxMoy(docType, spp, width, height, stride, W0, H0, W, H, &stats, kExp.data(),
-                     lut.data(), img.bytes.data(), plane.data());
+    return log_plane_in_memory(docType, spp, width, height, stride, W0, H0, W, H, &stats,
+                               kExp.data(), lut.data(), img.bytes.data(), plane.data());
   };
   EXPECT_EQ(call(-1, 3, 10, 10, 30, 10, 10, 10, 10), 1);
   EXPECT_EQ(call(0, 3, 10, 10, 30, 9, 10, 10, 10), -1);

@@ -105,9 +105,9 @@ void patch_with_mean(const Area& a, const LogAccumulator& acc, float* plane) {
 
 }  // namespace
 
-int minMaxMoy(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
-              int W, int H, LumStats* stats, const float* expTable, const float* lut,
-              const void* data, float* plane) {
+int log_plane_in_memory(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
+                        int W, int H, LumStats* stats, const float* expTable, const float* lut,
+                        const void* data, float* plane) {
   if (docType < 0) return 1;
   if (W0 < 10 || H0 < 10) return -1;
   if (docType > LFTM_DOC_U8) return kUnsupportedLayout;
