@@ -1,4 +1,4 @@
-// Preview reduced by a power of two: every pas-th pixel of every pas-th row.
+// Preview reduced by a power of two n: every n-th pixel of every n-th row.
 #include <cstddef>
 #include <cstdint>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int32_t kNotAHalving = -5;
+constexpr int32_t kNotAHalving = LFTM_ERR_NOT_HALVING;
 
 // floor(log2(value)) for value >= 1, in integers so that powers of two are exact.
 int32_t floor_log2(int64_t value) {
@@ -42,28 +42,31 @@ int32_t reduction_step(int32_t width, int32_t height, int32_t outWidth, int32_t 
   return int32_t{1} << rounds;
 }
 
-void reduce_rgbe(int32_t width, int32_t outWidth, int32_t outHeight, int32_t pas,
+void reduce_rgbe(int32_t width, int32_t outWidth, int32_t outHeight, int32_t sampleStep,
                  const uint8_t* src, uint8_t* dst) {
   const size_t inRow = 4 * static_cast<size_t>(width);
   const size_t outRow = 4 * static_cast<size_t>(outWidth);
   for (int32_t o = 0; o < outHeight; ++o) {
-    const uint8_t* from = src + inRow * (static_cast<size_t>(o) * pas);
+    const uint8_t* from = src + inRow * (static_cast<size_t>(o) * sampleStep);
     uint8_t* to = dst + outRow * o;
     for (int32_t plane = 0; plane < 4; ++plane) {
       const uint8_t* fromPlane = from + static_cast<size_t>(plane) * width;
       uint8_t* toPlane = to + static_cast<size_t>(plane) * outWidth;
-      for (int32_t j = 0; j < outWidth; ++j) toPlane[j] = fromPlane[static_cast<size_t>(j) * pas];
+      for (int32_t j = 0; j < outWidth; ++j) {
+        toPlane[j] = fromPlane[static_cast<size_t>(j) * sampleStep];
+      }
     }
   }
 }
 
 // Interleaved samples in, packed samples out (outWidth x pixStep a row).
 template <typename Sample>
-void reduce_interleaved(int32_t pixStep, int32_t rowStride, int32_t outWidth,
-                        int32_t outHeight, int32_t pas, const Sample* src, Sample* dst) {
-  const size_t step = static_cast<size_t>(pas) * pixStep;
+void reduce_interleaved(int32_t pixStep, int32_t rowStride, int32_t outWidth, int32_t outHeight,
+                        int32_t sampleStep, const Sample* src, Sample* dst) {
+  const size_t step = static_cast<size_t>(sampleStep) * pixStep;
   for (int32_t o = 0; o < outHeight; ++o) {
-    const Sample* from = src + static_cast<size_t>(rowStride) * (static_cast<size_t>(o) * pas);
+    const Sample* from =
+        src + static_cast<size_t>(rowStride) * (static_cast<size_t>(o) * sampleStep);
     Sample* to = dst + static_cast<size_t>(outWidth) * o * pixStep;
     for (int32_t j = 0; j < outWidth; ++j) {
       lftm::copy_three_samples(from + step * j, to + static_cast<size_t>(j) * pixStep, pixStep);
@@ -95,21 +98,22 @@ extern "C" int32_t extract_base_preview(int32_t type, int32_t width, int32_t hei
       !layout_fits(type, width, height, pixStep, rowStride, outWidth, outHeight))
     return LFTM_ERR_FILE;
 
-  const int32_t pas = reduction_step(width, height, outWidth, outHeight);
-  if (pas < 0) return pas;
+  const int32_t sampleStep = reduction_step(width, height, outWidth, outHeight);
+  if (sampleStep < 0) return sampleStep;
+  // The printed line keeps its old word for the step.
   lftm::diag_out("extract_qv  In: %d x %d    out:  %d x %d   pas: %d\n ", width, height,
-                 outWidth, outHeight, pas);
+                 outWidth, outHeight, sampleStep);
 
   switch (type) {
     case LFTM_DOC_RGBE:
-      reduce_rgbe(width, outWidth, outHeight, pas, srcRgbe, static_cast<uint8_t*>(dst));
+      reduce_rgbe(width, outWidth, outHeight, sampleStep, srcRgbe, static_cast<uint8_t*>(dst));
       break;
     case LFTM_DOC_U16:
-      reduce_interleaved(pixStep, rowStride, outWidth, outHeight, pas, src16,
+      reduce_interleaved(pixStep, rowStride, outWidth, outHeight, sampleStep, src16,
                          static_cast<uint16_t*>(dst));
       break;
     case LFTM_DOC_U8:
-      reduce_interleaved(pixStep, rowStride, outWidth, outHeight, pas, src8,
+      reduce_interleaved(pixStep, rowStride, outWidth, outHeight, sampleStep, src8,
                          static_cast<uint8_t*>(dst));
       break;
     default:

@@ -7,22 +7,22 @@
 #include "settings/xmp_format.h"
 
 extern "C" int32_t write_xmp(const char* path, int32_t method, const TmParam* tmParam) {
-  if (!lftm::is_sidecar_method(method) || tmParam == nullptr) return -2;
+  if (!lftm::is_sidecar_method(method) || tmParam == nullptr) return LFTM_ERR_IO;
   // "nan" or "inf" in a settings file would restore a block that renders nothing useful.
-  if (!lftm::settings_are_finite(method, *tmParam)) return -2;
+  if (!lftm::settings_are_finite(method, *tmParam)) return LFTM_ERR_IO;
   // The text is made before the file is opened, so a failure here leaves the file untouched.
   std::string text;
   try {
     text = lftm::render_settings_xmp(method, *tmParam);
   } catch (const std::bad_alloc&) {
-    return -3;
+    return LFTM_ERR_XMP_WRITE;
   }
-  if (path == nullptr) return -1;
+  if (path == nullptr) return LFTM_ERR_FILE;
   std::FILE* file = std::fopen(path, "wb");
-  if (file == nullptr) return -1;
+  if (file == nullptr) return LFTM_ERR_FILE;
   const size_t items = std::fwrite(text.data(), text.size(), 1, file);
   // A full disk often shows only when the buffered text is flushed at close; that is a failed
   // write too, not a saved file.
   const bool closed = std::fclose(file) == 0;
-  return (items == 1 && closed) ? 1 : -3;
+  return (items == 1 && closed) ? 1 : LFTM_ERR_XMP_WRITE;
 }

@@ -54,7 +54,7 @@ extern "C" int32_t get_log_lum(int32_t type, int32_t width, int32_t height, int3
   size_t pixelCount;
   if (width < 0 || height < 0 || spp < 1 || rowStride < 0 ||
       !checked_product(width, height, 1, &pixelCount))
-    return -1;
+    return LFTM_ERR_FILE;
 
   const Layout layout{width, height, spp, static_cast<size_t>(rowStride)};
   LogAccumulator acc;

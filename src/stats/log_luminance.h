@@ -11,7 +11,7 @@ namespace lftm {
 constexpr float kNoLuminance = -1e9f;
 
 // Result of the statistics routines for an input layout they do not read.
-constexpr int kUnsupportedLayout = -3;
+constexpr int kUnsupportedLayout = LFTM_ERR_LOG_TYPE;
 
 // Level-0 log plane (W x H, padded past W0 x H0) and LumStats fields 0-2 from an image in the
 // layout of docType (0 RGBE planar bytes, 1 16-bit samples, 2 8-bit samples through lut;

@@ -3,10 +3,10 @@
 // row by row into the same buffer.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
 #include "stats/log_accumulator.h"
@@ -16,15 +16,15 @@
 namespace lftm {
 namespace {
 
-// Writes the whole image as four quarters: 0, -1 when the file cannot be created, -2 when
-// anything did not reach it.
+// Writes the whole image as four quarters: 0, LFTM_ERR_FILE when the file cannot be created,
+// LFTM_ERR_IO when anything did not reach it.
 int park_image(const char* scratchPath, const void* bytes, size_t size) {
   std::FILE* file = std::fopen(scratchPath, "wb");
-  if (file == nullptr) return -1;
+  if (file == nullptr) return LFTM_ERR_FILE;
   const int items = write_quarters(file, bytes, size);
   // Buffered data that cannot be flushed is as lost as a short write.
   const bool closed = std::fclose(file) == 0;
-  return items == 4 && closed ? 0 : -2;
+  return items == 4 && closed ? 0 : LFTM_ERR_IO;
 }
 
 // One R, G, B, E row into the plane row `out`.
@@ -51,28 +51,24 @@ void log_row(int width, int j, const uint8_t* row, const float* expTable, float*
   }
 }
 
-// Converts the parked image row by row; -1 when the file cannot be reopened, -2 on a short
-// read, -4 when the row buffer cannot be had.
+// Converts the parked image row by row; LFTM_ERR_FILE when the file cannot be reopened,
+// LFTM_ERR_IO on a short read, LFTM_ERR_NO_MEMORY when the row buffer cannot be had.
 int log_plane_from(const char* scratchPath, int width, int height, const float* expTable,
                    float* buf, LogAccumulator* acc) {
   const size_t rowBytes = static_cast<size_t>(width) * 4;
-  auto* row = static_cast<uint8_t*>(std::malloc(rowBytes));
-  if (row == nullptr) return -4;
+  HeapBuffer<uint8_t> row;
+  if (!row.allocate(rowBytes)) return LFTM_ERR_NO_MEMORY;
   std::FILE* file = std::fopen(scratchPath, "rb");
-  if (file == nullptr) {
-    std::free(row);
-    return -1;
-  }
+  if (file == nullptr) return LFTM_ERR_FILE;
   int result = 0;
   for (int j = 0; j < height; ++j) {
-    if (read_quarters(file, row, rowBytes) != 4) {
-      result = -2;
+    if (read_quarters(file, row.get(), rowBytes) != 4) {
+      result = LFTM_ERR_IO;
       break;
     }
-    log_row(width, j, row, expTable, buf + static_cast<size_t>(width) * j, acc);
+    log_row(width, j, row.get(), expTable, buf + static_cast<size_t>(width) * j, acc);
   }
   std::fclose(file);
-  std::free(row);
   return result;
 }
 
@@ -81,14 +77,14 @@ int log_plane_from(const char* scratchPath, int width, int height, const float* 
 int log_plane_from_disk(int docType, int width, int height, LumStats* stats, const float* expTable,
                         const HdrFileInfo* info, const char* inPath, const char* scratchPath,
                         float* buf) {
-  if (width < 10 || height < 10) return -1;
+  if (width < 10 || height < 10) return LFTM_ERR_FILE;
   if (docType > 0) return kUnsupportedLayout;
   size_t imageBytes;
-  if (!checked_product(width, height, 4, &imageBytes)) return -1;
-  if (inPath == nullptr || scratchPath == nullptr) return -1;
+  if (!checked_product(width, height, 4, &imageBytes)) return LFTM_ERR_FILE;
+  if (inPath == nullptr || scratchPath == nullptr) return LFTM_ERR_FILE;
   // The reader fills 4 x info width x info height bytes: they must be the ones buf was
   // sized for.
-  if (info->infos[0] != width || info->infos[1] != height) return -1;
+  if (info->infos[0] != width || info->infos[1] != height) return LFTM_ERR_FILE;
 
   auto* bytes = reinterpret_cast<unsigned char*>(buf);
   // A file that cannot be decoded leaves buf undefined: nothing is parked or measured.

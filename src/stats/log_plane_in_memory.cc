@@ -109,21 +109,21 @@ int log_plane_in_memory(int docType, int spp, int width, int height, int rowStri
                         int W, int H, LumStats* stats, const float* expTable, const float* lut,
                         const void* data, float* plane) {
   if (docType < 0) return 1;
-  if (W0 < 10 || H0 < 10) return -1;
+  if (W0 < 10 || H0 < 10) return LFTM_ERR_FILE;
   if (docType > LFTM_DOC_U8) return kUnsupportedLayout;
   // The image must cover the converted area and the plane must hold it with its padding.
   size_t planeFloats;
   if (width < W0 || height < H0 || W < W0 || H < H0 || !checked_product(W, H, 1, &planeFloats))
-    return -1;
+    return LFTM_ERR_FILE;
 
   Area a{width, W0, H0, W, H, 0, spp};
   if (docType != LFTM_DOC_RGBE) {
-    if (spp < 1) return -1;
+    if (spp < 1) return LFTM_ERR_FILE;
     // Each source row starts rowStride - width x spp samples after the end of the W0 pixels
     // read from the previous one.
     const int64_t advance = static_cast<int64_t>(rowStride) - static_cast<int64_t>(width) * spp +
                             static_cast<int64_t>(W0) * spp;
-    if (advance < 0) return -1;
+    if (advance < 0) return LFTM_ERR_FILE;
     a.rowAdvance = static_cast<size_t>(advance);
   }
 

@@ -13,9 +13,6 @@
 namespace lftm_cli {
 namespace {
 
-// Stage 2 of the Texture Booster when a scratch file cannot be written or read.
-constexpr int32_t kSolverScratchFailed = -20;
-
 // Disk mode keeps the input (4 bytes a pixel), the log-luminance pyramid and four solver
 // planes of floats in scratch files: about this many bytes a pixel at most.
 constexpr int64_t kScratchBytesPerPixel = 28;
@@ -26,10 +23,13 @@ std::string folder_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Free bytes for an ordinary user on the disk holding `folder`, or -1.
+// What free_bytes gives when the disk cannot be asked.
+constexpr int64_t kFreeBytesUnknown = -1;
+
+// Free bytes for an ordinary user on the disk holding `folder`, or kFreeBytesUnknown.
 int64_t free_bytes(const std::string& folder) {
   struct statvfs st;
-  if (statvfs(folder.c_str(), &st) != 0) return -1;
+  if (statvfs(folder.c_str(), &st) != 0) return kFreeBytesUnknown;
   return static_cast<int64_t>(st.f_bavail) * static_cast<int64_t>(st.f_frsize);
 }
 
@@ -68,7 +68,7 @@ std::string run_failure_line(const FailedRun& run) {
   }
   const bool scratchCode = run.code == LFTM_ERR_FILE || run.code == LFTM_ERR_IO ||
                            (run.method == LFTM_METHOD_TEXTURE_BOOSTER &&
-                            run.code == kSolverScratchFailed);
+                            run.code == LFTM_ERR_SOLVER_SCRATCH);
   if (run.disk && scratchCode) {
     std::string line = scratch_failure(run);
     if (!line.empty()) return line;
