@@ -46,16 +46,11 @@ float response_exponent(float compression, const LogStats& st) {
   return static_cast<float>(e);
 }
 
-// The response scale k = exp(-f) of the brightness b.
+// The response scale k = exp(-f) of the brightness b, where the intensity f is
+// (0.4 - 0.01 b) b above 0, 0.5 b down to -6 and (0.5 + 0.1 (-6 - b)) b below, kept as a float.
 float response_scale(float b) {
-  float f;
-  if (b > 0) {
-    f = (0.4 - 0.01 * b) * b;
-  } else if (b > -6) {
-    f = 0.5 * b;
-  } else {
-    f = (0.5 + 0.1 * (-6 - b)) * b;
-  }
+  const float f = b > 0 ? (0.4 - 0.01 * b) * b
+                        : (b > -6 ? 0.5 * b : (0.5 + 0.1 * (-6 - b)) * b);
   return static_cast<float>(std::exp(-static_cast<double>(f)));
 }
 

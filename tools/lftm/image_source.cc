@@ -92,26 +92,27 @@ int32_t read_failure(const SourceImage& image, int32_t code, std::string* detail
   }
 }
 
+// Recognises the file, loads the reader library its kind needs and probes it.
+int32_t open_and_probe(const std::string& path, TiffEncoding encoding, SourceImage* image,
+                       lftm::SiblingSet* siblings) {
+  int32_t known = recognise(path, image);
+  if (known < 0) return known;
+  int32_t loaded = siblings->load_reader(lftm::default_sibling_names(),
+                                         ext_type_of(image->format, 16, encoding));
+  if (loaded < 0) return loaded;
+  return probe_with(*siblings, path, encoding, image);
+}
+
 }  // namespace
 
 int32_t probe_image(const std::string& path, TiffEncoding encoding, SourceImage* image) {
-  int32_t known = recognise(path, image);
-  if (known < 0) return known;
   lftm::SiblingSet siblings;
-  int32_t loaded = siblings.load_reader(lftm::default_sibling_names(),
-                                        ext_type_of(image->format, 16, encoding));
-  if (loaded < 0) return loaded;
-  return probe_with(siblings, path, encoding, image);
+  return open_and_probe(path, encoding, image, &siblings);
 }
 
 int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* image) {
-  int32_t known = recognise(path, image);
-  if (known < 0) return known;
   lftm::SiblingSet siblings;
-  int32_t loaded = siblings.load_reader(lftm::default_sibling_names(),
-                                        ext_type_of(image->format, 16, encoding));
-  if (loaded < 0) return loaded;
-  int32_t probed = probe_with(siblings, path, encoding, image);
+  int32_t probed = open_and_probe(path, encoding, image, &siblings);
   if (probed < 0) return probed;
 
   HdrFileInfo info = {};
