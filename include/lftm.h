@@ -435,7 +435,8 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  @param w6,w7,w8,w9,w10 writer arguments (see above).
  *  @param unused not read.
  *  @param files `threads` (0 or 1: the calling thread), `readFromDisk` (non-zero: the large
- *         planes live in scratch files in $TMPDIR or /tmp) and `inFile`; not changed.
+ *         planes live in scratch files in $TMPDIR or /tmp; the image is byte for byte the one
+ *         memory mode makes) and `inFile`; not changed.
  *  @param outFile the file to write, atomically (see above); the writer is chosen from this
  *         name.
  *  @return 1 (the writer's result) on success, or a negative code: -101 unsupported extType,

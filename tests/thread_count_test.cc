@@ -29,8 +29,20 @@ std::vector<uint16_t> samples_of(const lftm_test::TempDir& dir, const std::strin
   return lftm_hard::tiff_samples(run.out);
 }
 
-// The images span many blocks of the solver's sums, and every one of 32 workers has rows of
-// its own; the second is deep enough for its two finest levels to run from disk.
+// One Texture Booster run on three workers (one in disk mode, which runs so) into `out`.
+int booster_run(const std::string& in, const std::string& out, int bits, bool disk) {
+  DriverRun run;
+  run.extType = in.back() == 'f' ? LFTM_EXT_TIF_LINEAR : LFTM_EXT_HDR;
+  run.in = in;
+  run.out = out;
+  run.bits = bits;
+  run.disk = disk;
+  run.threads = 3;
+  return lftm_hard::run_driver(run);
+}
+
+// The first image spans many blocks of the solver's sums, and every one of 32 workers has
+// rows of its own.
 TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
   lftm_test::DiagCapture quiet;
   lftm_test::TempDir dir;
@@ -44,12 +56,39 @@ TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
     }
   }
 
-  const std::string deep = lftm_hard::write_hdr(dir.file("deep.hdr"), 420, 380, 9);
-  const std::vector<uint16_t> memory = samples_of(dir, deep, Method::kBooster, 3, false);
-  ASSERT_EQ(memory.size(), 3u * 420 * 380);
-  const size_t said = quiet.out().size();
-  EXPECT_TRUE(samples_of(dir, deep, Method::kBooster, 3, true) == memory);
-  EXPECT_NE(quiet.out().find("readFromDisk: 1\n", said), std::string::npos);
+  // Disk mode, at both depths and through both writers: the bytes of memory mode. The
+  // Radiance image is deep enough for its two finest levels to run from disk and has unlit
+  // pixels (exponent 0, zero mantissas), which both modes patch alike; the float TIFF goes
+  // through disk mode's Radiance copy.
+  lftm_test::RgbePlanar image = lftm_test::make_test_image(420, 380, 9);
+  auto byte = [&image](int x, int y, int component) -> uint8_t& {
+    return image.bytes[static_cast<size_t>(4 * y + component) * image.width + x];
+  };
+  byte(0, 0, 3) = byte(1, 1, 3) = byte(419, 379, 3) = 0;
+  byte(200, 100, 0) = byte(200, 100, 1) = byte(200, 100, 2) = 0;
+  const std::string deep = dir.file("deep.hdr");
+  ASSERT_TRUE(lftm_test::write_file(deep, lftm_test::encode_rgbe_file(image, true)));
+  const std::string floats =
+      lftm_hard::write_tiff(dir.file("floats.tif"), 64, 48, lftm_hard::TiffSamples::kFloat32);
+  const struct {
+    const char* name;
+    int bits;
+  } outputs[] = {{"out16.tif", 16}, {"out8.tif", 8}, {"out8.jpg", 8}};
+  for (const std::string& in : {deep, floats}) {
+    for (const auto& out : outputs) {
+      const std::string memory = dir.file(std::string("memory_") + out.name);
+      const std::string disk = dir.file(std::string("disk_") + out.name);
+      ASSERT_GE(booster_run(in, memory, out.bits, false), 0) << in << out.name;
+      const size_t said = quiet.out().size();
+      ASSERT_GE(booster_run(in, disk, out.bits, true), 0) << in << out.name;
+      EXPECT_TRUE(lftm_test::read_file(memory) == lftm_test::read_file(disk)) << in << out.name;
+      if (in == deep) {  // its finest levels were solved from disk
+        EXPECT_NE(quiet.out().find("readFromDisk: 1\n", said), std::string::npos);
+      }
+      // 8-bit output is finished at 8 bits in disk mode too: the writer narrows nothing.
+      EXPECT_NE(quiet.out().find("7 infos=0\n", said), std::string::npos);
+    }
+  }
 }
 
 }  // namespace

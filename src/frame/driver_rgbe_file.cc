@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "imageio/rgbe_decode.h"
+
 namespace lftm {
 namespace {
 
@@ -55,9 +57,14 @@ int write_rgbe_file(const char* path, int32_t width, int32_t height, const uint8
       for (int32_t x = 0; x < width; ++x) {
         for (int c = 0; c < 4; ++c) row.push_back(src[static_cast<size_t>(c) * width + x]);
       }
-      // A flat file must not start like a run-length row or with a line feed, which the
-      // readers would take for part of the header; the first red mantissa moves by one step.
-      if (y == 0 && (row[0] == '\n' || (row[0] == 2 && row[1] == 2 && row[2] < 128))) ++row[0];
+      // The reader takes a flat file that starts like a run-length row for one, and skips a
+      // line feed before bytes that do; only then (an unnormalised first pixel, which the
+      // sibling readers produce only for sub-normal values) does the first red mantissa
+      // move by one step. Every other image is copied exactly.
+      if (y == 0 && (starts_run_length(row.data(), row.size()) ||
+                     (row[0] == '\n' && starts_run_length(row.data() + 1, row.size() - 1)))) {
+        ++row[0];
+      }
     }
     ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
   }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "frame/driver_disk_finish.h"
 #include "frame/driver_rgbe_file.h"
 #include "frame/driver_scratch.h"
 #include "frame/drivers.h"
@@ -140,9 +141,9 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   BufferSizes sizes;
   if (!size_buffers(kind, w, h, spp, bits, disk, dims, &sizes)) return LFTM_ERR_TOO_LARGE;
 
-  // Disk mode runs stage 3 at 16 bits and lets the writer narrow the samples.
-  const bool widened = disk && bits == 8;
-  const int32_t stage3Bits = widened ? 16 : bits;
+  // Stage 3's disk path finishes 16-bit samples only; 8-bit output in disk mode is finished
+  // by the driver, with the arithmetic of memory mode.
+  const bool diskEightBit = disk && bits == 8;
   ScratchFiles scratch;
   Buffer input;
   HdrFileInfo stage1Info = info;
@@ -213,8 +214,9 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   // the image is read again.
   Buffer luminance, secondInput;
   if (disk) {
-    result = read_back_luminance(scratch.path(kTm11), sizes.plane, 2 * static_cast<size_t>(w) * h,
-                                 out);
+    const size_t planeOffset =
+        diskEightBit ? disk_8bit_plane_offset(w, h) : 2 * static_cast<size_t>(w) * h;
+    result = read_back_luminance(scratch.path(kTm11), sizes.plane, planeOffset, out);
     if (result < 0) return result;
     scratch.remove(kTm11);
   } else {
@@ -233,20 +235,23 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   files3.inFile = disk ? scratch.path(kTm10) : inFile;
   // The writers take interleaved samples, whatever layout the caller's record asks for.
   ImageDesc desc3 = *desc;
-  desc3.bits = stage3Bits;
   desc3.planes = 0;
-  result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
-                    secondInput.get(), static_cast<float*>(luminance.get()), out);
+  if (diskEightBit) {
+    result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile, out);
+  } else {
+    result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
+                      secondInput.get(), static_cast<float*>(luminance.get()), out);
+  }
   if (result < 0) return result;
   secondInput.reset();
   luminance.reset();
   diag_out("Texture Booster Part 3 completed - Saving to file...\n");
 
-  const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, widened);
+  const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
   for (int slot = 0; slot < 8; ++slot) diag_out("%d infos=%d\n", slot, writerInfo.infos[slot]);
   diag_out("outFile: %s\n", call.outFile);
   diag_out("jpgQual: %d\n", call.writer.jpgQual);
-  result = write_output(siblings, &target, writerInfo, w * spp, widened ? 2 : bits / 8,
+  result = write_output(siblings, &target, writerInfo, w * spp, bits / 8,
                         call.writer, LFTM_METHOD_TEXTURE_BOOSTER, call.params, out);
   diag_out("retour write: %d\n", result);
   output.reset();

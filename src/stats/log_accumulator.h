@@ -36,6 +36,12 @@ struct LogAccumulator {
   double mean() const { return sum / static_cast<double>(static_cast<float>(count)); }
 };
 
+// The value that stands in for a pixel without light once the pass is over: the mean log
+// value, or the running minimum when no pixel had light.
+inline float no_light_value(const LogAccumulator& acc) {
+  return acc.count >= 1 ? static_cast<float>(acc.mean()) : acc.min;
+}
+
 // LumStats fields 0-2: the geometric mean only when some pixel was valid, the maximum ratio
 // only when that mean is positive, the minimum always.
 inline void close_lum_stats(const LogAccumulator& acc, LumStats* stats) {

@@ -29,7 +29,8 @@ int log_plane_in_memory(int docType, int spp, int width, int height, int rowStri
 // Disk-mode variant: reads the RGBE file inPath (whose header info describes, slots 0 to 2)
 // into buf, copies its planar bytes to the file scratchPath, which outlives the call, then
 // builds the width x height log plane in buf row by row from that file. Pixels without light
-// are patched with the minimum log value. buf must hold width x height floats (the same size
+// are patched as log_plane_in_memory patches them: with the mean log value (the minimum when no pixel
+// has light). buf must hold width x height floats (the same size
 // as the 4 x width x height RGBE bytes).
 // Returns height; -1 for a size below 10, a size that does not fit 32 bits, info that
 // disagrees with width x height, a missing path, or a scratch file that cannot be created

@@ -98,13 +98,16 @@ int log_plane_from_disk(int docType, int width, int height, LumStats* stats, con
   if (converted < 0) return converted;
   close_lum_stats(acc, stats);
 
-  // Pixels without light take the darkest logged value.
+  // Pixels without light take the mean log value, as in memory mode, so that both modes
+  // build the same plane. The mean is known only now: a second pass over the plane in buf
+  // patches them, with no memory of its own.
   const int pixels = width * height;
   int replaced = 0;
   if (acc.count < pixels) {
+    const float value = no_light_value(acc);
     for (int i = 0; i < pixels; ++i) {
       if (!is_marker(buf[i])) continue;
-      buf[i] = acc.min;
+      buf[i] = value;
       ++replaced;
     }
   }

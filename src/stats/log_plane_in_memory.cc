@@ -94,7 +94,7 @@ void sample_plane(const Area& a, bool withStats, const float* lut, const Sample*
 // Replaces every marker of the W x H plane by the mean log value, or by the running minimum
 // when no pixel was valid, and reports each one.
 void patch_with_mean(const Area& a, const LogAccumulator& acc, float* plane) {
-  const float value = acc.count >= 1 ? static_cast<float>(acc.mean()) : acc.min;
+  const float value = no_light_value(acc);
   const size_t n = static_cast<size_t>(a.W) * a.H;
   for (size_t i = 0; i < n; ++i) {
     if (!is_marker(plane[i])) continue;
