@@ -15,7 +15,9 @@
 
 #include "common/rgbe_encode.h"
 #include "imageio/sibling_api.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/temp_dir.h"
 
 namespace {
 

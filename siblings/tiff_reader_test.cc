@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "imageio/sibling_api.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "driver_runs.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/image_files.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using lftm_hard::DriverRun;
-using lftm_hard::Method;
+using lftm_test::DriverRun;
+using lftm_test::Method;
 
 // The decoded 16-bit samples (they show the smallest change of the solve) of one driver run.
 std::vector<uint16_t> samples_of(const lftm_test::TempDir& dir, const std::string& in,
@@ -25,8 +27,8 @@ std::vector<uint16_t> samples_of(const lftm_test::TempDir& dir, const std::strin
   run.bits = 16;
   run.disk = disk;
   run.threads = threads;
-  if (lftm_hard::run_driver(run) < 0) return {};
-  return lftm_hard::tiff_samples(run.out);
+  if (lftm_test::run_driver(run) < 0) return {};
+  return lftm_test::tiff_samples(run.out);
 }
 
 // The images span many blocks of the solver's sums, and every one of 32 workers has rows of
@@ -34,7 +36,7 @@ std::vector<uint16_t> samples_of(const lftm_test::TempDir& dir, const std::strin
 TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
   lftm_test::DiagCapture quiet;
   lftm_test::TempDir dir;
-  const std::string small = lftm_hard::write_hdr(dir.file("small.hdr"), 240, 160, 7);
+  const std::string small = lftm_test::write_hdr(dir.file("small.hdr"), 240, 160, 7);
   for (Method method : {Method::kBooster, Method::kSqueezer}) {
     const std::vector<uint16_t> one = samples_of(dir, small, method, 1, false);
     ASSERT_EQ(one.size(), 3u * 240 * 160);
@@ -44,7 +46,7 @@ TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
     }
   }
 
-  const std::string deep = lftm_hard::write_hdr(dir.file("deep.hdr"), 420, 380, 9);
+  const std::string deep = lftm_test::write_hdr(dir.file("deep.hdr"), 420, 380, 9);
   const std::vector<uint16_t> memory = samples_of(dir, deep, Method::kBooster, 3, false);
   ASSERT_EQ(memory.size(), 3u * 420 * 380);
   const size_t said = quiet.out().size();

@@ -12,8 +12,12 @@
 #include <cstdlib>
 #include <memory>
 
-#include "frame/driver_test_support.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace lftm_test {
 namespace {
@@ -56,7 +60,7 @@ class DiskModeTest : public ::testing::Test {
   void SetUp() override { scratch_.reset(new ScopedTmpdir(tmp_.path())); }
   void TearDown() override {
     scratch_.reset();
-    EXPECT_TRUE(list_directory(tmp_.path()).empty()) << "a scratch file was left behind";
+    EXPECT_TRUE(directory_entries(tmp_.path()).empty()) << "a scratch file was left behind";
   }
   TempDir tmp_;   // the temporary directory the drivers see
   TempDir work_;  // inputs and outputs
@@ -73,7 +77,7 @@ TEST_F(DiskModeTest, GivesTheSameImageAsMemoryModeForShallowPyramids) {
   // 40 x 30 and 24 x 20 have multigrid depths below 3, where the solve runs in memory even
   // in disk mode.
   for (int size : {40, 24}) {
-    std::string in = write_test_hdr(work_.file("small.hdr"), size, size * 3 / 4 + 2, 7);
+    std::string in = write_hdr(work_.file("small.hdr"), size, size * 3 / 4 + 2, 7);
     TiffImage memory, disk;
     run_both(in, LFTM_EXT_HDR, work_, &memory, &disk);
     expect_same_image(memory, disk);
@@ -117,7 +121,7 @@ TEST_F(DiskModeTest, ReadsOpenExrThroughARadianceCopy) {
 TEST_F(DiskModeTest, EightBitOutputIsNarrowedFromSixteenBits) {
   DiagCapture capture;
   DriverRun run;
-  run.in = write_test_hdr(work_.file("in.hdr"), 80, 60);
+  run.in = write_hdr(work_.file("in.hdr"), 80, 60);
   run.threads = 1;
   run.out = work_.file("memory.tif");
   ASSERT_EQ(run_driver(run), 1);
@@ -141,7 +145,7 @@ TEST_F(DiskModeTest, EightBitOutputIsNarrowedFromSixteenBits) {
 TEST_F(DiskModeTest, NoTemporaryDirectoryOrAnUnwritableOneFails) {
   DiagCapture capture;
   DriverRun run;
-  run.in = write_test_hdr(work_.file("in.hdr"), 64, 48);
+  run.in = write_hdr(work_.file("in.hdr"), 64, 48);
   run.out = work_.file("out.jpg");
   run.disk = true;
   {
@@ -165,7 +169,7 @@ TEST_F(DiskModeTest, NoTemporaryDirectoryOrAnUnwritableOneFails) {
 TEST_F(DiskModeTest, AFailedRunLeavesNoScratchFile) {
   DiagCapture capture;
   DriverRun run;
-  run.in = write_test_hdr(work_.file("in.hdr"), 64, 48);
+  run.in = write_hdr(work_.file("in.hdr"), 64, 48);
   run.disk = true;
   // A missing output folder fails at the start, before the scratch files are made.
   run.out = work_.file("missing_folder/out.tif");

@@ -14,8 +14,12 @@
 #include <limits>
 #include <vector>
 
-#include "frame/driver_test_support.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace lftm_test {
 namespace {
@@ -61,10 +65,10 @@ std::string write_tiff16(const std::string& path, int w, int h, int spp) {
 
 TEST(DriverFormatsTest, FourSamplesAreProcessedAsThreeAndTwoAsOne) {
   TempDir dir;
-  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+  for (Method driver : {Method::kBooster, Method::kSqueezer}) {
     for (int spp : {1, 2, 3, 4}) {
       DriverRun run;
-      run.driver = driver;
+      run.method = driver;
       run.extType = LFTM_EXT_TIF_LINEAR;
       run.in = write_tiff16(dir.file("in.tif"), 48, 40, spp);
       run.out = dir.file("out.tif");
@@ -104,7 +108,7 @@ TEST(DriverFormatsTest, TheSqueezerSeesTheSamePhotographAlikeFromTiffAndRadiance
   TempDir dir;
   DiagCapture capture;
   DriverRun run;
-  run.driver = Driver::kTms;
+  run.method = Method::kSqueezer;
   // The linear 16-bit TIFF holds the photograph of the .hdr file, its maximum at 65535.
   const std::string tif = sample_path("golden_gate_linear16.tif");
   TiffImage fromHdr, fromTif, input;
@@ -149,9 +153,9 @@ TEST(DriverFormatsTest, TheSqueezerSeesTheSamePhotographAlikeFromTiffAndRadiance
 TEST(DriverFormatsTest, OpenExrAndTiffSamplesToneMapWithBothMethods) {
   TempDir dir;
   DiagCapture capture;
-  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+  for (Method driver : {Method::kBooster, Method::kSqueezer}) {
     DriverRun run;
-    run.driver = driver;
+    run.method = driver;
     run.extType = LFTM_EXT_EXR;
     run.in = sample_path("desk.exr");
     run.out = dir.file("desk.jpg");
@@ -173,10 +177,10 @@ TEST(DriverFormatsTest, OpenExrAndTiffSamplesToneMapWithBothMethods) {
 TEST(DriverFormatsTest, TinyRadianceFilesReadAndOversizedOnesAreRefusedEarly) {
   TempDir dir;
   DiagCapture capture;
-  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+  for (Method driver : {Method::kBooster, Method::kSqueezer}) {
     for (int width : {10, 11}) {
       DriverRun run;
-      run.driver = driver;
+      run.method = driver;
       run.in = dir.file("tiny.hdr");
       RgbePlanar img = make_test_image(width, 10);
       // Run-length rows (width 11): a literal of five pixels, then a run.
@@ -189,7 +193,7 @@ TEST(DriverFormatsTest, TinyRadianceFilesReadAndOversizedOnesAreRefusedEarly) {
       EXPECT_EQ(run_driver(run), 1) << width;
     }
     DriverRun run;
-    run.driver = driver;
+    run.method = driver;
     run.in = dir.file("huge.hdr");
     const std::string head = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 20000 +X 20000\n";
     std::vector<uint8_t> bytes(head.begin(), head.end());
@@ -323,11 +327,11 @@ TEST(DriverFormatsTest, FloatTiffToneMapsLikeTheSameFloatsInOpenExr) {
     const FloatPicture p = float_picture(c.channels);
     const std::string exr = write_float_exr(dir.file("f.exr"), p);
     const std::string tif = write_float_tiff(dir.file("f.tif"), p, c.tiled, c.separate);
-    for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+    for (Method driver : {Method::kBooster, Method::kSqueezer}) {
       for (bool disk : {false, true}) {
-        if (disk && driver == Driver::kTms) continue;
+        if (disk && driver == Method::kSqueezer) continue;
         DriverRun base;
-        base.driver = driver;
+        base.method = driver;
         base.disk = disk;
         base.out = dir.file("out.tif");
         const std::vector<uint16_t> fromExr = tone_map(base, LFTM_EXT_EXR, exr);
@@ -351,9 +355,9 @@ TEST(DriverFormatsTest, InfinityIsTheImagesLargestValueAndMovesNothingAround) {
   FloatPicture bright = blown;
   fill_patch(&blown, std::numeric_limits<float>::infinity());
   fill_patch(&bright, largest);
-  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+  for (Method driver : {Method::kBooster, Method::kSqueezer}) {
     DriverRun base;
-    base.driver = driver;
+    base.method = driver;
     base.out = dir.file("out.tif");
     const std::vector<uint16_t> expected =
         tone_map(base, LFTM_EXT_EXR, write_float_exr(dir.file("bright.exr"), bright));

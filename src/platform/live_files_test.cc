@@ -9,7 +9,8 @@
 
 #include "platform/scratch_file.h"
 #include "platform/staged_output.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace lftm {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "test_support.h"
+#include "support/temp_dir.h"
 
 namespace lftm {
 namespace {

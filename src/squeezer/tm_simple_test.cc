@@ -10,8 +10,9 @@
 
 #include "platform/workers.h"
 #include "squeezer/response_curve.h"
-#include "squeezer/tm_simple_reference.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/rgbe_images.h"
+#include "support/tm_simple_reference.h"
 
 namespace {
 

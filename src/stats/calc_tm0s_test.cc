@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstring>
 #include <set>
 #include <string>
@@ -9,7 +10,10 @@
 
 #include "imageio/rgbe_reader.h"
 #include "stats/log_luminance.h"
-#include "stats/stats_test_support.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace lftm {
 namespace {

@@ -1,9 +1,9 @@
-#include "test_support.h"
+#include "support/files.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,40 +17,15 @@ std::string sample_path(const std::string& name) {
   return dir + "/" + name;
 }
 
-TempDir::TempDir() {
-  const char* env = std::getenv("TMPDIR");
-  std::string base = (env != nullptr && env[0] != '\0') ? env : "/tmp";
-  std::string pattern = base + "/lftm_test_XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  if (mkdtemp(name.data()) != nullptr) path_ = name.data();
-}
-
-TempDir::~TempDir() {
-  if (path_.empty()) return;
-  if (DIR* dir = opendir(path_.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      std::string n = entry->d_name;
-      if (n != "." && n != "..") unlink((path_ + "/" + n).c_str());
-    }
-    closedir(dir);
-  }
-  rmdir(path_.c_str());
-}
-
-DiagCapture::DiagCapture() { lftm::set_diag_sink(&DiagCapture::sink, this); }
-DiagCapture::~DiagCapture() { lftm::set_diag_sink(nullptr, nullptr); }
-
-void DiagCapture::sink(lftm::DiagStream stream, const char* text, void* context) {
-  auto* self = static_cast<DiagCapture*>(context);
-  (stream == lftm::DiagStream::kOut ? self->out_ : self->err_) += text;
-}
-
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return false;
   bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return std::fclose(f) == 0 && ok;
+}
+
+bool write_text(const std::string& path, const std::string& text) {
+  return write_file(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 std::vector<uint8_t> read_file(const std::string& path) {
@@ -59,79 +34,44 @@ std::vector<uint8_t> read_file(const std::string& path) {
                               std::istreambuf_iterator<char>());
 }
 
+std::string read_text(const std::string& path) {
+  std::vector<uint8_t> bytes = read_file(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+bool file_exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> directory_entries(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* entry = readdir(d)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int open_descriptor_count() { return static_cast<int>(directory_entries("/proc/self/fd").size()); }
+
 namespace {
 
-// One component of one row with the run-length scheme of Radiance files: runs of equal bytes
-// as 128 + count, everything else as literals of up to 128 bytes.
-void encode_component(const uint8_t* data, int n, std::vector<uint8_t>* out) {
-  int i = 0;
-  while (i < n) {
-    int run = 1;
-    while (i + run < n && run < 127 && data[i + run] == data[i]) ++run;
-    if (run >= 4) {
-      out->push_back(static_cast<uint8_t>(128 + run));
-      out->push_back(data[i]);
-      i += run;
-      continue;
-    }
-    int start = i;
-    int len = 0;
-    while (i < n && len < 128) {
-      int ahead = 1;
-      while (i + ahead < n && ahead < 4 && data[i + ahead] == data[i]) ++ahead;
-      if (ahead >= 4) break;
-      ++i;
-      ++len;
-    }
-    out->push_back(static_cast<uint8_t>(len));
-    out->insert(out->end(), data + start, data + start + len);
-  }
+bool starts_with(const std::string& path, const std::vector<uint8_t>& magic) {
+  std::vector<uint8_t> bytes = read_file(path);
+  return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
 }
 
 }  // namespace
 
-std::vector<uint8_t> encode_rgbe_file(const RgbePlanar& image, bool run_length,
-                                      const std::string& extra_header) {
-  std::string header = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n" + extra_header + "\n-Y " +
-                       std::to_string(image.height) + " +X " + std::to_string(image.width) +
-                       "\n";
-  std::vector<uint8_t> out(header.begin(), header.end());
-  const int w = image.width;
-  for (int y = 0; y < image.height; ++y) {
-    const uint8_t* row = image.bytes.data() + static_cast<size_t>(4) * w * y;
-    if (run_length) {
-      out.push_back(2);
-      out.push_back(2);
-      out.push_back(static_cast<uint8_t>(w >> 8));
-      out.push_back(static_cast<uint8_t>(w & 255));
-      for (int c = 0; c < 4; ++c) encode_component(row + c * w, w, &out);
-    } else {
-      for (int x = 0; x < w; ++x) {
-        for (int c = 0; c < 4; ++c) out.push_back(row[c * w + x]);
-      }
-    }
-  }
-  return out;
-}
+bool starts_with_jpeg_marker(const std::string& path) { return starts_with(path, {0xFF, 0xD8}); }
 
-RgbePlanar make_test_image(int width, int height, uint32_t seed) {
-  RgbePlanar img;
-  img.width = width;
-  img.height = height;
-  img.bytes.resize(static_cast<size_t>(4) * width * height);
-  uint32_t state = seed * 2654435761u + 12345u;
-  for (int y = 0; y < height; ++y) {
-    uint8_t* row = img.bytes.data() + static_cast<size_t>(4) * width * y;
-    for (int x = 0; x < width; ++x) {
-      state = state * 1664525u + 1013904223u;
-      int noise = static_cast<int>(state >> 28);
-      row[x] = static_cast<uint8_t>(128 + (x * 97 / (width + 1)) + noise % 8);
-      row[width + x] = static_cast<uint8_t>(128 + (y * 97 / (height + 1)) + noise % 5);
-      row[2 * width + x] = static_cast<uint8_t>(128 + ((x + y) * 61 / (width + height)));
-      row[3 * width + x] = static_cast<uint8_t>(126 + (x * 5 / width) + (y * 4 / height));
-    }
-  }
-  return img;
+bool starts_with_tiff_header(const std::string& path) {
+  return starts_with(path, {'I', 'I', 42, 0}) || starts_with(path, {'M', 'M', 0, 42});
 }
 
 }  // namespace lftm_test

@@ -1,4 +1,4 @@
-#include "squeezer/tm_simple_reference.h"
+#include "support/tm_simple_reference.h"
 
 #include <cmath>
 #include <cstdint>

@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "hardening_support.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -591,7 +592,7 @@ TEST(CliTest, AnInterruptedDiskRunLeavesNoScratchFileAndNoOutput) {
           ended = true;
           break;
         }
-        std::vector<std::string> names = lftm_hard::directory_entries(tmp);
+        std::vector<std::string> names = lftm_test::directory_entries(tmp);
         bool scratch = false;
         for (const std::string& name : names) scratch = scratch || name.rfind("tm1", 0) == 0;
         if (scratch) break;
@@ -609,10 +610,10 @@ TEST(CliTest, AnInterruptedDiskRunLeavesNoScratchFileAndNoOutput) {
         continue;
       }
       EXPECT_EQ(WTERMSIG(status), sig) << "the process ends by the signal it got";
-      EXPECT_EQ(lftm_hard::directory_entries(tmp), std::vector<std::string>{})
+      EXPECT_EQ(lftm_test::directory_entries(tmp), std::vector<std::string>{})
           << "a scratch file was left";
       // The signal may only just miss the rename; then the output is whole.
-      std::vector<std::string> left = lftm_hard::directory_entries(outs);
+      std::vector<std::string> left = lftm_test::directory_entries(outs);
       if (!left.empty()) {
         EXPECT_EQ(left, std::vector<std::string>{"out.jpg"}) << "a temporary was left";
         std::vector<uint8_t> bytes = lftm_test::read_file(out);
