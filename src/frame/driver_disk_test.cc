@@ -2,10 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <ImfChannelList.h>
-#include <ImfFrameBuffer.h>
-#include <ImfHeader.h>
-#include <ImfOutputFile.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -100,19 +96,12 @@ TEST_F(DiskModeTest, ReadsOpenExrThroughARadianceCopy) {
     }
   }
   const std::string in = work_.file("in.exr");
-  {
-    Imf::Header header(w, image.height);
-    const char* names[3] = {"R", "G", "B"};
-    Imf::FrameBuffer frame;
-    for (int c = 0; c < 3; ++c) {
-      header.channels().insert(names[c], Imf::Channel(Imf::FLOAT));
-      frame.insert(names[c], Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(rgb.data() + c),
-                                        3 * sizeof(float), 3 * sizeof(float) * w));
-    }
-    Imf::OutputFile file(in.c_str(), header);
-    file.setFrameBuffer(frame);
-    file.writePixels(image.height);
-  }
+  ExrLayout layout;
+  layout.width = w;
+  layout.height = image.height;
+  write_exr(in, layout, [&](int x, int y, int c) {
+    return rgb[(static_cast<size_t>(y) * w + x) * 3 + c];
+  });
   TiffImage memory, disk;
   run_both(in, LFTM_EXT_EXR, work_, &memory, &disk);
   expect_same_image(memory, disk);

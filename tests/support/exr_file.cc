@@ -42,7 +42,8 @@ void write_exr(const std::string& path, const ExrLayout& l, const SampleAt& samp
     }
   }
   const size_t size = half ? sizeof(::half) : sizeof(float);
-  char* base = half ? reinterpret_cast<char*>(halves.data()) : reinterpret_cast<char*>(floats.data());
+  char* base = half ? reinterpret_cast<char*>(halves.data())
+                    : reinterpret_cast<char*>(floats.data());
   Imf::FrameBuffer frame;
   for (size_t c = 0; c < n; ++c) {
     frame.insert(l.channels[c], Imf::Slice::Make(type, base + c * size, Imath::V2i(l.x0, l.y0),

@@ -1,5 +1,4 @@
 // The lftm program as a user runs it: every bundled sample format, options, failures.
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "support/files.h"
+#include "support/image_files.h"
 #include "support/rgbe_images.h"
 #include "support/temp_dir.h"
 
@@ -95,27 +95,9 @@ bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-std::string text_of(const std::string& path) {
-  std::vector<uint8_t> bytes = lftm_test::read_file(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 bool exists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
-}
-
-std::vector<std::string> entries(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(folder.c_str())) {
-    while (dirent* e = readdir(d)) {
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") {
-        names.push_back(e->d_name);
-      }
-    }
-    closedir(d);
-  }
-  return names;
 }
 
 bool is_jpeg(const std::string& path) {
@@ -287,7 +269,7 @@ TEST(CliTest, BatchesAndOutputNamesLeaveNoStrayFiles) {
     EXPECT_TRUE(is_jpeg(dir.file(name))) << name;
     unlink(dir.file(name).c_str());
   }
-  EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"golden_gate.exr"});
+  EXPECT_EQ(lftm_test::directory_entries(dir.path()), std::vector<std::string>{"golden_gate.exr"});
 }
 
 TEST(CliTest, SavedSettingsReproduceTheImageExactly) {
@@ -301,7 +283,7 @@ TEST(CliTest, SavedSettingsReproduceTheImageExactly) {
   EXPECT_TRUE(has(first.err, "Gamma 1.23456 is kept as 1.2")) << first.err;
   EXPECT_TRUE(has(first.err, "Strength 55.55 is kept as 55.5")) << first.err;
   EXPECT_TRUE(has(first.err, "Luminosity 9999 is outside -10 to 10; 10 is used")) << first.err;
-  EXPECT_TRUE(has(text_of(look), "<lftm:Gamma>1.2</lftm:Gamma>"));
+  EXPECT_TRUE(has(lftm_test::read_text(look), "<lftm:Gamma>1.2</lftm:Gamma>"));
   Result second = run({"-q", "--settings", look, in, dir.file("second.jpg")});
   ASSERT_EQ(second.status, 0) << second.err;
   EXPECT_EQ(second.err, "") << "the sidecar's values need no change";
@@ -495,27 +477,21 @@ TEST(CliTest, PreviewAndInfoRefuseOptionsTheyDoNotUse) {
   EXPECT_TRUE(has(info.err, "--quality is not an option of info")) << info.err;
 }
 
-// A 32 x 24 TIFF of `spp` samples of `bits` bits in `format`, all samples alike.
+// A 32 x 24 TIFF of `spp` samples of `bits` bits in `format`.
 std::string write_tiff(const std::string& path, uint16_t photometric, uint16_t spp,
                        uint16_t bits, uint16_t format) {
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 32);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 24);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, format);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  std::vector<uint8_t> row(32 * spp * bits / 8);
-  for (uint32_t y = 0; y < 24; ++y) {
-    for (size_t i = 0; i < row.size(); i += bits / 8) {
-      const float f = 0.25f + 0.1f * y + 0.01f * static_cast<float>(i);
-      if (format == SAMPLEFORMAT_IEEEFP) std::memcpy(&row[i], &f, 4);
-      else row[i] = static_cast<uint8_t>(y * 9 + i);
-    }
-    TIFFWriteScanline(tif, row.data(), y, 0);
-  }
-  TIFFClose(tif);
+  lftm_test::TiffLayout layout;
+  layout.width = 32;
+  layout.height = 24;
+  layout.spp = spp;
+  layout.bits = bits;
+  layout.format = format;
+  layout.photometric = photometric;
+  lftm_test::write_tiff(path, layout, [&](int x, int y, int s) -> double {
+    const int i = (x * spp + s) * bits / 8;  // where the sample starts in its row
+    if (format == SAMPLEFORMAT_IEEEFP) return 0.25f + 0.1f * y + 0.01f * static_cast<float>(i);
+    return static_cast<uint8_t>(y * 9 + i);
+  });
   return path;
 }
 
