@@ -266,13 +266,12 @@ TEST_F(ResourceHygieneTest, DiskModeWithoutAUsableTemporaryDirectory) {
   DriverRun r = run(Method::kBooster, "out.tif");
   r.disk = true;
   const std::string missing = inputs_.file("not_a_dir");
-  setenv("TMPDIR", missing.c_str(), 1);
+  lftm_test::ScopedTmpdir missingTmp(missing);
   const int descriptors = lftm_test::open_descriptor_count();
   EXPECT_EQ(lftm_test::run_driver(r), LFTM_ERR_FILE);
   EXPECT_EQ(lftm_test::open_descriptor_count(), descriptors);
   EXPECT_FALSE(lftm_test::file_exists(missing));
   EXPECT_FALSE(lftm_test::file_exists(r.out));
-  setenv("TMPDIR", tmp_.path().c_str(), 1);
 }
 
 }  // namespace
