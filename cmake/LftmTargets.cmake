@@ -5,7 +5,8 @@
 # tests, benchmarks, fuzzers and the command-line tool.
 #
 # lftm_test(<name> SOURCES ... COMPONENTS ...) makes one GoogleTest binary that links only the
-# listed components, so a test builds as soon as the parts it needs compile.
+# listed components, so a test builds as soon as the parts it needs compile. Every test links
+# the shared test helpers (lftm_test_support, tests/support).
 
 function(lftm_component name)
   cmake_parse_arguments(C "" "" "SOURCES" ${ARGN})
@@ -53,7 +54,7 @@ function(lftm_test name)
   foreach(c IN LISTS T_COMPONENTS)
     target_link_libraries(${name} PRIVATE lftm_${c})
   endforeach()
-  target_link_libraries(${name} PRIVATE lftm_testlib ${T_LIBS} GTest::gtest GTest::gtest_main m)
+  target_link_libraries(${name} PRIVATE lftm_test_support ${T_LIBS} GTest::gtest GTest::gtest_main m)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "LFTM_TEST_DATA=${PROJECT_SOURCE_DIR}/samples")
 endfunction()

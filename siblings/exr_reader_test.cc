@@ -1,10 +1,5 @@
 // lfexr_dim and lfexr_read on files written here with OpenEXR, and the RGBE encoding.
-#include <ImfChannelList.h>
-#include <ImfFrameBuffer.h>
-#include <ImfHeader.h>
-#include <ImfOutputFile.h>
 #include <ImfRgbaFile.h>
-#include <ImfTiledOutputFile.h>
 #include <half.h>
 
 #include <gtest/gtest.h>
@@ -15,7 +10,9 @@
 
 #include "common/rgbe_encode.h"
 #include "imageio/sibling_api.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -58,39 +55,17 @@ void expect_close(const std::vector<uint8_t>& rgbe, int width, int height, int x
 // the data window starting at (x0, y0).
 void write_exr(const std::string& path, Imf::PixelType type, const std::vector<const char*>& names,
                bool tiled, int x0, int y0) {
-  Imath::Box2i window(Imath::V2i(x0, y0), Imath::V2i(x0 + kW - 1, y0 + kH - 1));
-  Imf::Header header(window, window);
-  const size_t n = names.size();
-  std::vector<float> f(static_cast<size_t>(kW) * kH * n);
-  std::vector<half> h(f.size());
-  for (int y = 0; y < kH; ++y) {
-    for (int x = 0; x < kW; ++x) {
-      for (size_t c = 0; c < n; ++c) {
-        float v = std::string(names[c]) == "A" ? 1.0f : source(x + x0, y + y0, static_cast<int>(c));
-        f[(static_cast<size_t>(y) * kW + x) * n + c] = v;
-        h[(static_cast<size_t>(y) * kW + x) * n + c] = v;
-      }
-    }
-  }
-  Imf::FrameBuffer frame;
-  const size_t size = type == Imf::HALF ? sizeof(half) : sizeof(float);
-  char* base = type == Imf::HALF ? reinterpret_cast<char*>(h.data())
-                                 : reinterpret_cast<char*>(f.data());
-  for (size_t c = 0; c < n; ++c) {
-    header.channels().insert(names[c], Imf::Channel(type));
-    frame.insert(names[c], Imf::Slice::Make(type, base + c * size, Imath::V2i(x0, y0), kW, kH,
-                                            n * size, n * size * kW));
-  }
-  if (tiled) {
-    header.setTileDescription(Imf::TileDescription(16, 16, Imf::ONE_LEVEL));
-    Imf::TiledOutputFile file(path.c_str(), header);
-    file.setFrameBuffer(frame);
-    file.writeTiles(0, file.numXTiles() - 1, 0, file.numYTiles() - 1);
-  } else {
-    Imf::OutputFile file(path.c_str(), header);
-    file.setFrameBuffer(frame);
-    file.writePixels(kH);
-  }
+  lftm_test::ExrLayout layout;
+  layout.width = kW;
+  layout.height = kH;
+  layout.channels.assign(names.begin(), names.end());
+  layout.samples = type == Imf::HALF ? lftm_test::ExrSamples::kHalf : lftm_test::ExrSamples::kFloat;
+  layout.tiled = tiled;
+  layout.x0 = x0;
+  layout.y0 = y0;
+  lftm_test::write_exr(path, layout, [&](int x, int y, int c) {
+    return std::string(names[c]) == "A" ? 1.0f : source(x + x0, y + y0, c);
+  });
 }
 
 TEST(ExrReaderTest, ReadsHalfAndFloatScanlinesAndTilesInRgbRgbaAndLuminance) {
@@ -161,19 +136,12 @@ TEST(ExrReaderTest, NegativeNanAndInfinityStayLocalAndBadFilesAreRefused) {
   for (int p = 0; p < 4; ++p) {
     for (int c = 0; c < 3; ++c) rgb[p * 3 + c] = values[p][c];
   }
-  {
-    Imf::Header header(kW, kH);
-    Imf::FrameBuffer frame;
-    const char* names[3] = {"R", "G", "B"};
-    for (int c = 0; c < 3; ++c) {
-      header.channels().insert(names[c], Imf::Channel(Imf::FLOAT));
-      frame.insert(names[c], Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(rgb.data() + c),
-                                        12, 12 * kW));
-    }
-    Imf::OutputFile file(path.c_str(), header);
-    file.setFrameBuffer(frame);
-    file.writePixels(kH);
-  }
+  lftm_test::ExrLayout layout;
+  layout.width = kW;
+  layout.height = kH;
+  lftm_test::write_exr(path, layout, [&](int x, int y, int c) {
+    return rgb[(static_cast<size_t>(y) * kW + x) * 3 + c];
+  });
   std::vector<uint8_t> rgbe(static_cast<size_t>(4) * kW * kH);
   float work[4];
   ASSERT_EQ(lfexr_read(path.c_str(), work, rgbe.data()), kH);

@@ -12,7 +12,8 @@
 
 #include "imageio/sibling_api.h"
 #include "settings/xmp_format.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 

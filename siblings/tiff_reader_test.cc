@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "imageio/sibling_api.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -28,75 +30,29 @@ uint32_t value(const TiffLayout& layout, uint32_t x, uint32_t y, uint16_t s) {
   return layout.bits == 8 ? v % 256 : v % 65536;
 }
 
-void put(const TiffLayout& layout, std::vector<uint8_t>* buf, size_t index, uint32_t v) {
-  if (layout.bits == 8) {
-    (*buf)[index] = static_cast<uint8_t>(v);
-  } else {
-    uint16_t s = static_cast<uint16_t>(v);
-    std::memcpy(buf->data() + 2 * index, &s, 2);
-  }
-}
-
+// The file of `layout`; each further page is one row taller than the one before. A palette
+// maps index i to 200 i.
 void write_tiff(const std::string& path, const TiffLayout& layout, int pages = 1) {
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
-  ASSERT_NE(tif, nullptr);
+  lftm_test::TiffWriter writer(path);
   for (int page = 0; page < pages; ++page) {
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, layout.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, layout.height + page);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, layout.spp);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, layout.bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, layout.format);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, layout.planar);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
-    if (layout.spp == 2 || layout.spp == 4) {
-      uint16_t extra = EXTRASAMPLE_UNASSALPHA;
-      TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
-    }
-    std::vector<uint16_t> map(256);
+    lftm_test::TiffLayout file;
+    file.width = static_cast<int>(layout.width);
+    file.height = static_cast<int>(layout.height) + page;
+    file.spp = layout.spp;
+    file.bits = layout.bits;
+    file.format = layout.format;
+    file.photometric = layout.photometric;
+    file.planar = layout.planar;
+    file.compression = layout.compression;
+    file.tile = layout.tile;
     if (layout.photometric == PHOTOMETRIC_PALETTE) {
-      for (int i = 0; i < 256; ++i) map[i] = static_cast<uint16_t>(i * 200);
-      TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data(), map.data());
+      for (int i = 0; i < 256; ++i) file.colormap.push_back(static_cast<uint16_t>(i * 200));
     }
-    const uint32_t height = layout.height + page;
-    const bool separate = layout.planar == PLANARCONFIG_SEPARATE;
-    const uint16_t planes = separate ? layout.spp : 1;
-    const uint16_t perPixel = separate ? 1 : layout.spp;
-    if (layout.tile == 0) {
-      std::vector<uint8_t> line(static_cast<size_t>(layout.width) * layout.spp * 4);
-      for (uint16_t p = 0; p < planes; ++p) {
-        for (uint32_t y = 0; y < height; ++y) {
-          for (uint32_t x = 0; x < layout.width; ++x) {
-            for (uint16_t s = 0; s < perPixel; ++s) {
-              put(layout, &line, x * perPixel + s, value(layout, x, y, separate ? p : s));
-            }
-          }
-          ASSERT_EQ(TIFFWriteScanline(tif, line.data(), y, p), 1);
-        }
-      }
-    } else {
-      TIFFSetField(tif, TIFFTAG_TILEWIDTH, layout.tile);
-      TIFFSetField(tif, TIFFTAG_TILELENGTH, layout.tile);
-      std::vector<uint8_t> tile(static_cast<size_t>(layout.tile) * layout.tile * layout.spp * 4);
-      for (uint16_t p = 0; p < planes; ++p) {
-        for (uint32_t ty = 0; ty < height; ty += layout.tile) {
-          for (uint32_t tx = 0; tx < layout.width; tx += layout.tile) {
-            for (uint32_t y = 0; y < layout.tile; ++y) {
-              for (uint32_t x = 0; x < layout.tile; ++x) {
-                for (uint16_t s = 0; s < perPixel; ++s) {
-                  put(layout, &tile, (y * layout.tile + x) * perPixel + s,
-                      value(layout, tx + x, ty + y, separate ? p : s));
-                }
-              }
-            }
-            ASSERT_GE(TIFFWriteTile(tif, tile.data(), tx, ty, 0, p), 0);
-          }
-        }
-      }
-    }
-    TIFFWriteDirectory(tif);
+    ASSERT_TRUE(writer.add_page(file, [&](int x, int y, int s) {
+      return value(layout, static_cast<uint32_t>(x), static_cast<uint32_t>(y),
+                   static_cast<uint16_t>(s));
+    }));
   }
-  TIFFClose(tif);
 }
 
 // Reads `spp` samples per pixel at 16 bits and checks each against `expected`.

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "imageio/sibling_api.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 

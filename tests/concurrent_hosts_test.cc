@@ -7,15 +7,19 @@
 #include <thread>
 #include <vector>
 
-#include "driver_runs.h"
-#include "hardening_support.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/host_runs.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
+#include "support/watchdog.h"
 
 namespace {
 
-using lftm_hard::BoosterResult;
-using lftm_hard::BoosterSetup;
-using lftm_hard::SqueezerResult;
+using lftm_test::BoosterResult;
+using lftm_test::BoosterSetup;
+using lftm_test::SqueezerResult;
 
 constexpr int kHosts = 4;
 
@@ -46,14 +50,14 @@ StageOutputs stage_run(int host) {
   squeezer.tmParam[12] = -1.0f;
   squeezer.tmParam[13] = 2.0f;
   StageOutputs out;
-  out.booster = lftm_hard::run_booster(image, booster, setup);
-  out.squeezer = lftm_hard::run_squeezer(image, squeezer, 3, host % 2 == 1, setup.bits,
+  out.booster = lftm_test::run_booster(image, booster, setup);
+  out.squeezer = lftm_test::run_squeezer(image, squeezer, 3, host % 2 == 1, setup.bits,
                                          setup.planes);
   return out;
 }
 
 TEST(ConcurrentHosts, StagesGiveTheSameImagesAsAlone) {
-  lftm_hard::QuietDiagnostics quiet;
+  lftm_test::QuietDiagnostics quiet;
   std::vector<StageOutputs> alone(kHosts);
   for (int h = 0; h < kHosts; ++h) {
     alone[h] = stage_run(h);
@@ -61,7 +65,7 @@ TEST(ConcurrentHosts, StagesGiveTheSameImagesAsAlone) {
     ASSERT_GT(alone[h].squeezer.result, 0) << h;
   }
   for (int round = 0; round < 2; ++round) {
-    lftm_hard::Watchdog watchdog("concurrent stage runs");
+    lftm_test::Watchdog watchdog("concurrent stage runs");
     std::vector<StageOutputs> together(kHosts);
     std::vector<std::thread> hosts;
     for (int h = 0; h < kHosts; ++h) {
@@ -82,19 +86,19 @@ class ConcurrentDrivers : public ::testing::Test {
  protected:
   // Host h: tonemap (disk mode on odd hosts) and tms on its own image, into its own files.
   void drive(int host, const std::string& tag, int32_t results[2]) {
-    lftm_hard::DriverRun booster;
-    booster.method = lftm_hard::Method::kBooster;
+    lftm_test::DriverRun booster;
+    booster.method = lftm_test::Method::kBooster;
     booster.in = inputs_[host];
     booster.out = dir_.file("booster_" + std::to_string(host) + tag + ".tif");
     booster.disk = host % 2 == 1;
     booster.threads = 2;
     booster.bits = host < 2 ? 8 : 16;
-    lftm_hard::DriverRun squeezer = booster;
-    squeezer.method = lftm_hard::Method::kSqueezer;
+    lftm_test::DriverRun squeezer = booster;
+    squeezer.method = lftm_test::Method::kSqueezer;
     squeezer.disk = false;
     squeezer.out = dir_.file("squeezer_" + std::to_string(host) + tag + ".tif");
-    results[0] = lftm_hard::run_driver(booster);
-    results[1] = lftm_hard::run_driver(squeezer);
+    results[0] = lftm_test::run_driver(booster);
+    results[1] = lftm_test::run_driver(squeezer);
   }
 
   lftm_test::TempDir dir_;
@@ -102,9 +106,9 @@ class ConcurrentDrivers : public ::testing::Test {
 };
 
 TEST_F(ConcurrentDrivers, GiveTheSameFilesAsAlone) {
-  lftm_hard::QuietDiagnostics quiet;
+  lftm_test::QuietDiagnostics quiet;
   for (int h = 0; h < kHosts; ++h) {
-    inputs_.push_back(lftm_hard::write_hdr(dir_.file("in" + std::to_string(h) + ".hdr"),
+    inputs_.push_back(lftm_test::write_hdr(dir_.file("in" + std::to_string(h) + ".hdr"),
                                            kImages[h].width, kImages[h].height,
                                            kImages[h].seed));
   }
@@ -116,7 +120,7 @@ TEST_F(ConcurrentDrivers, GiveTheSameFilesAsAlone) {
   }
   int32_t results[kHosts][2];
   {
-    lftm_hard::Watchdog watchdog("concurrent driver runs");
+    lftm_test::Watchdog watchdog("concurrent driver runs");
     std::vector<std::thread> hosts;
     for (int h = 0; h < kHosts; ++h) {
       hosts.emplace_back([this, h, &results] { drive(h, "_together", results[h]); });
@@ -128,9 +132,9 @@ TEST_F(ConcurrentDrivers, GiveTheSameFilesAsAlone) {
     for (const char* method : {"booster_", "squeezer_"}) {
       const std::string stem = dir_.file(method + std::to_string(h));
       EXPECT_EQ(results[h][method[0] == 'b' ? 0 : 1], 1) << method;
-      const std::vector<uint16_t> alone = lftm_hard::tiff_samples(stem + "_alone.tif");
+      const std::vector<uint16_t> alone = lftm_test::tiff_samples(stem + "_alone.tif");
       ASSERT_FALSE(alone.empty()) << method;
-      EXPECT_TRUE(lftm_hard::tiff_samples(stem + "_together.tif") == alone) << method;
+      EXPECT_TRUE(lftm_test::tiff_samples(stem + "_together.tif") == alone) << method;
     }
   }
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "hardening_support.h"
-#include "test_support.h"
+#include "platform/diag.h"
+#include "support/files.h"
 
 extern "C" int fuzz_target_initialize(int* argc, char*** argv) __attribute__((weak));
 extern "C" int fuzz_target_one_input(const uint8_t* data, size_t size);
@@ -20,7 +20,7 @@ TEST(LFTM_FUZZ_SUITE, SeedsAndRegressionsPass) {
   int replayed = 0;
   for (const char* kind : {"/corpus/", "/regressions/"}) {
     const std::string dir = std::string(LFTM_FUZZ_DIR) + kind + LFTM_FUZZ_TARGET;
-    for (const std::string& name : lftm_hard::directory_entries(dir)) {
+    for (const std::string& name : lftm_test::directory_entries(dir)) {
       SCOPED_TRACE(dir + "/" + name);
       const std::vector<uint8_t> bytes = lftm_test::read_file(dir + "/" + name);
       fuzz_target_one_input(bytes.data(), bytes.size());

@@ -9,18 +9,23 @@
 #include <limits>
 #include <string>
 
-#include "driver_runs.h"
-#include "hardening_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/files.h"
+#include "support/host_runs.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
+#include "support/watchdog.h"
 #include "lftm.h"
-#include "test_support.h"
 
 namespace {
 
-using lftm_hard::BoosterResult;
-using lftm_hard::BoosterSetup;
-using lftm_hard::QuietDiagnostics;
-using lftm_hard::SqueezerResult;
-using lftm_hard::Watchdog;
+using lftm_test::BoosterResult;
+using lftm_test::BoosterSetup;
+using lftm_test::QuietDiagnostics;
+using lftm_test::SqueezerResult;
+using lftm_test::Watchdog;
 
 constexpr float kHostile[] = {std::numeric_limits<float>::quiet_NaN(),
                               std::numeric_limits<float>::infinity(),
@@ -92,7 +97,7 @@ TEST(HostileSettings, BoosterStagesStayInsideTheirBuffers) {
         setup.threads = threads;
         setup.bits = slot % 2 == 0 ? 8 : 16;
         setup.planes = slot % 3 == 0 ? 3 : 0;
-        const BoosterResult r = lftm_hard::run_booster(image, p, setup);
+        const BoosterResult r = lftm_test::run_booster(image, p, setup);
         EXPECT_TRUE(r.buffersIntact);
         if (r.stage3 > 0) {
           EXPECT_LE(r.stage3, image.height);
@@ -115,7 +120,7 @@ TEST(HostileSettings, BoosterWithAnUnboundedSliderEnds) {
     Watchdog watchdog(what, 60);
     BoosterSetup setup;
     setup.threads = 2;
-    EXPECT_TRUE(lftm_hard::run_booster(image, p, setup).buffersIntact);
+    EXPECT_TRUE(lftm_test::run_booster(image, p, setup).buffersIntact);
   });
 }
 
@@ -136,7 +141,7 @@ TEST(HostileSettings, SqueezerStaysInsideItsBuffers) {
         const int bits = slot % 2 == 0 ? 16 : 8;
         const int planes = slot % 3 == 0 ? 3 : 0;
         const SqueezerResult r =
-            lftm_hard::run_squeezer(image, p, threads, floats, bits, planes);
+            lftm_test::run_squeezer(image, p, threads, floats, bits, planes);
         EXPECT_TRUE(r.buffersIntact);
         EXPECT_LE(r.result, image.height);
       });
@@ -149,8 +154,8 @@ TEST(HostileSettings, SqueezerStaysInsideItsBuffers) {
 TEST(HostileSettings, DriversFinishOrRefuseCleanly) {
   QuietDiagnostics quiet;
   lftm_test::TempDir dir;
-  const std::string in = lftm_hard::write_hdr(dir.file("in.hdr"), 30, 22, 7);
-  lftm_hard::ScopedTmpdir tmp;
+  const std::string in = lftm_test::write_hdr(dir.file("in.hdr"), 30, 22, 7);
+  lftm_test::ScopedTmpdir tmp;
   TmParam squeezerBase{};
   squeezerBase.tmParam[13] = 2.0f;
   for (int run = 0; run < 3; ++run) {
@@ -162,17 +167,17 @@ TEST(HostileSettings, DriversFinishOrRefuseCleanly) {
                                         slot, value);
       SCOPED_TRACE(what);
       Watchdog watchdog(what);
-      lftm_hard::DriverRun r;
-      r.method = squeezer ? lftm_hard::Method::kSqueezer : lftm_hard::Method::kBooster;
+      lftm_test::DriverRun r;
+      r.method = squeezer ? lftm_test::Method::kSqueezer : lftm_test::Method::kBooster;
       r.in = in;
       r.out = dir.file("out.tif");
       r.disk = run == 1;
       r.bits = slot % 2 == 0 ? 8 : 16;
       r.params = &p;
-      const int32_t result = lftm_hard::run_driver(r);
+      const int32_t result = lftm_test::run_driver(r);
       EXPECT_TRUE(result == 1 || result < 0) << result;
-      EXPECT_EQ(lftm_hard::file_exists(r.out), result == 1);
-      EXPECT_TRUE(lftm_hard::directory_entries(tmp.path()).empty());
+      EXPECT_EQ(lftm_test::file_exists(r.out), result == 1);
+      EXPECT_TRUE(lftm_test::directory_entries(tmp.path()).empty());
       std::remove(r.out.c_str());
     });
   }
@@ -194,7 +199,7 @@ TEST(HostileSettings, SidecarWritesAnyValueReadably) {
       if (!std::isfinite(value) || (slot == 8 && value == -1e30f)) {
         ASSERT_TRUE(written == 1 || written == -2) << written;
         if (written == -2) {
-          EXPECT_FALSE(lftm_hard::file_exists(path));
+          EXPECT_FALSE(lftm_test::file_exists(path));
           return;
         }
       }

@@ -6,15 +6,18 @@
 
 #include <string>
 
-#include "driver_runs.h"
-#include "hardening_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 #include "platform/workers.h"
-#include "test_support.h"
 
 namespace {
 
-using lftm_hard::Method;
-using lftm_hard::DriverRun;
+using lftm_test::Method;
+using lftm_test::DriverRun;
 
 const lftm::SiblingNames kMissing = {"No_Such_Jpeg.dll", "No_Such_Tiff_Writer.dll",
                                      "No_Such_Tiff_Reader.dll", "No_Such_Exr.dll"};
@@ -30,8 +33,8 @@ class ResourceHygieneTest : public ::testing::Test {
     // One successful run first, so that whatever the process keeps open for good (the
     // loader's caches, the standard streams' buffers) is already there when counting starts.
     DriverRun warmUp = run(Method::kBooster, "warm_up.tif");
-    ASSERT_EQ(lftm_hard::run_driver(warmUp), 1);
-    ASSERT_EQ(lftm_hard::run_driver(run(Method::kSqueezer, "warm_up2.tif")), 1);
+    ASSERT_EQ(lftm_test::run_driver(warmUp), 1);
+    ASSERT_EQ(lftm_test::run_driver(run(Method::kSqueezer, "warm_up2.tif")), 1);
   }
 
   DriverRun run(Method method, const std::string& outName) {
@@ -44,17 +47,17 @@ class ResourceHygieneTest : public ::testing::Test {
 
   // Runs the driver and checks its code and that the run left nothing behind.
   void expect_clean_failure(const DriverRun& r, int32_t code) {
-    const int descriptors = lftm_hard::open_descriptor_count();
-    EXPECT_EQ(lftm_hard::run_driver(r), code);
-    EXPECT_EQ(lftm_hard::open_descriptor_count(), descriptors) << "a file was left open";
-    EXPECT_TRUE(lftm_hard::directory_entries(tmp_.path()).empty()) << "a scratch file was left";
-    EXPECT_FALSE(lftm_hard::file_exists(r.out)) << "an output file was left";
+    const int descriptors = lftm_test::open_descriptor_count();
+    EXPECT_EQ(lftm_test::run_driver(r), code);
+    EXPECT_EQ(lftm_test::open_descriptor_count(), descriptors) << "a file was left open";
+    EXPECT_TRUE(lftm_test::directory_entries(tmp_.path()).empty()) << "a scratch file was left";
+    EXPECT_FALSE(lftm_test::file_exists(r.out)) << "an output file was left";
   }
 
-  lftm_hard::QuietDiagnostics quiet_;
+  lftm_test::QuietDiagnostics quiet_;
   lftm_test::TempDir inputs_;  // made before TMPDIR moves, so it is not inside it
-  std::string hdr_ = lftm_hard::write_hdr(inputs_.file("in.hdr"), 48, 36);
-  lftm_hard::ScopedTmpdir tmp_;
+  std::string hdr_ = lftm_test::write_hdr(inputs_.file("in.hdr"), 48, 36);
+  lftm_test::ScopedTmpdir tmp_;
 };
 
 TEST_F(ResourceHygieneTest, RefusedCallsAndMissingLibraries) {
@@ -76,9 +79,9 @@ TEST_F(ResourceHygieneTest, RefusedCallsAndMissingLibraries) {
     expect_clean_failure(r, LFTM_ERR_ENTRY_BUF2TIF);
 
     // Readers: the writer loads first, so these runs also release a loaded writer.
-    const std::string tif = lftm_hard::write_tiff(inputs_.file("in.tif"), 32, 24,
-                                                  lftm_hard::TiffSamples::kUint16);
-    const std::string exr = lftm_hard::write_exr(inputs_.file("in.exr"), 32, 24);
+    const std::string tif = lftm_test::write_tiff(inputs_.file("in.tif"), 32, 24,
+                                                  lftm_test::TiffSamples::kUint16);
+    const std::string exr = lftm_test::write_exr(inputs_.file("in.exr"), 32, 24);
     struct ReaderCase {
       int32_t extType;
       const std::string* in;
@@ -113,14 +116,14 @@ TEST_F(ResourceHygieneTest, RefusedCallsAndMissingLibraries) {
 TEST_F(ResourceHygieneTest, InputsThatCannotBeRead) {
   const std::string garbage = inputs_.file("garbage.bin");
   lftm_test::write_file(garbage, std::vector<uint8_t>(300, 0x41));
-  const std::string intTiff = lftm_hard::write_tiff(inputs_.file("int32.tif"), 16, 16,
-                                                    lftm_hard::TiffSamples::kUint32);
-  const std::string tiff16 = lftm_hard::write_tiff(inputs_.file("in16.tif"), 16, 16,
-                                                   lftm_hard::TiffSamples::kUint16);
+  const std::string intTiff = lftm_test::write_tiff(inputs_.file("int32.tif"), 16, 16,
+                                                    lftm_test::TiffSamples::kUint32);
+  const std::string tiff16 = lftm_test::write_tiff(inputs_.file("in16.tif"), 16, 16,
+                                                   lftm_test::TiffSamples::kUint16);
   const std::string truncated =
-      lftm_hard::write_truncated_hdr(inputs_.file("cut.hdr"), 48, 36, 48 * 4 * 10);
+      lftm_test::write_truncated_hdr(inputs_.file("cut.hdr"), 48, 36, 48 * 4 * 10);
   // An OpenEXR header may announce any size; the pixels are never looked at.
-  const std::string huge = lftm_hard::write_exr(inputs_.file("huge.exr"), 70000, 70000, false);
+  const std::string huge = lftm_test::write_exr(inputs_.file("huge.exr"), 70000, 70000, false);
   for (Method m : {Method::kBooster, Method::kSqueezer}) {
     for (bool disk : {false, true}) {
       if (disk && m == Method::kSqueezer) continue;  // tms has no disk mode
@@ -156,7 +159,7 @@ TEST_F(ResourceHygieneTest, InputsThatCannotBeRead) {
   r.in = tiff16;
   expect_clean_failure(r, LFTM_ERR_DISK_TIFF);
   r = run(Method::kBooster, "out.tif");
-  r.in = lftm_hard::write_hdr(inputs_.file("narrow.hdr"), 9, 40);
+  r.in = lftm_test::write_hdr(inputs_.file("narrow.hdr"), 9, 40);
   expect_clean_failure(r, LFTM_ERR_TOO_SMALL);
 }
 
@@ -177,14 +180,14 @@ TEST_F(ResourceHygieneTest, AnOutputThatCannotBeMadeFailsBeforeTheImageIsRead) {
       // An existing folder of the output's name.
       for (const std::string& out : {aFolder, aFolder + "/"}) {
         r.out = out;
-        EXPECT_EQ(lftm_hard::run_driver(r), LFTM_ERR_WRITER_CREATE);
+        EXPECT_EQ(lftm_test::run_driver(r), LFTM_ERR_WRITER_CREATE);
       }
     }
   }
   // Neither driver got as far as the image's size, let alone its scratch files or stages.
   EXPECT_EQ(capture.out().find("Processing"), std::string::npos) << capture.out();
   EXPECT_EQ(capture.out().find("Dimensions input image"), std::string::npos);
-  EXPECT_EQ(lftm_hard::directory_entries(aFolder).size(), 0u);
+  EXPECT_EQ(lftm_test::directory_entries(aFolder).size(), 0u);
   rmdir(aFolder.c_str());
 }
 
@@ -192,7 +195,7 @@ TEST_F(ResourceHygieneTest, AnEarlierOutputIsKeptByFailuresAndReplacedWholeBySuc
   const std::string outs = inputs_.file("outs");
   ASSERT_EQ(mkdir(outs.c_str(), 0700), 0);
   const std::vector<uint8_t> earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};
-  const std::string cut = lftm_hard::write_truncated_hdr(inputs_.file("cut.hdr"), 48, 36, 900);
+  const std::string cut = lftm_test::write_truncated_hdr(inputs_.file("cut.hdr"), 48, 36, 900);
   lftm_test::RgbePlanar grey = lftm_test::make_test_image(20, 20);
   for (size_t i = 0; i < grey.bytes.size(); ++i) grey.bytes[i] = (i / 20) % 4 == 3 ? 130 : 90;
   const std::string flat = inputs_.file("flat.hdr");
@@ -212,9 +215,9 @@ TEST_F(ResourceHygieneTest, AnEarlierOutputIsKeptByFailuresAndReplacedWholeBySuc
           if (m == Method::kBooster ? in == flat : disk) continue;
           r.in = in;
           r.disk = disk;
-          EXPECT_LT(lftm_hard::run_driver(r), 0);
+          EXPECT_LT(lftm_test::run_driver(r), 0);
           EXPECT_EQ(lftm_test::read_file(r.out), earlier);
-          EXPECT_EQ(lftm_hard::directory_entries(outs), std::vector<std::string>{name})
+          EXPECT_EQ(lftm_test::directory_entries(outs), std::vector<std::string>{name})
               << "a temporary was left beside the output";
         }
       }
@@ -222,18 +225,18 @@ TEST_F(ResourceHygieneTest, AnEarlierOutputIsKeptByFailuresAndReplacedWholeBySuc
       umask(m == Method::kBooster ? 022 : 027);
       r.in = hdr_;
       r.disk = false;
-      ASSERT_EQ(lftm_hard::run_driver(r), 1);
+      ASSERT_EQ(lftm_test::run_driver(r), 1);
       EXPECT_GT(lftm_test::read_file(r.out).size(), 100u);
       struct stat st;
       ASSERT_EQ(stat(r.out.c_str(), &st), 0);
       EXPECT_EQ(st.st_mode & 0777, m == Method::kBooster ? 0644u : 0640u);
-      EXPECT_EQ(lftm_hard::directory_entries(outs), std::vector<std::string>{name});
+      EXPECT_EQ(lftm_test::directory_entries(outs), std::vector<std::string>{name});
       unlink(r.out.c_str());
     }
   }
   umask(oldMask);
   rmdir(outs.c_str());
-  EXPECT_TRUE(lftm_hard::directory_entries(tmp_.path()).empty()) << "a scratch file was left";
+  EXPECT_TRUE(lftm_test::directory_entries(tmp_.path()).empty()) << "a scratch file was left";
 }
 
 TEST_F(ResourceHygieneTest, RunsThatFailInTheStages) {
@@ -242,13 +245,13 @@ TEST_F(ResourceHygieneTest, RunsThatFailInTheStages) {
     DriverRun r = run(m, "out.tif");
     r.threads = 4;
     lftm::simulate_thread_start_failure(0);
-    const int descriptors = lftm_hard::open_descriptor_count();
-    const int32_t code = lftm_hard::run_driver(r);
+    const int descriptors = lftm_test::open_descriptor_count();
+    const int32_t code = lftm_test::run_driver(r);
     lftm::simulate_thread_start_failure(-1);
     EXPECT_EQ(code, LFTM_ERR_IO);
-    EXPECT_EQ(lftm_hard::open_descriptor_count(), descriptors);
-    EXPECT_TRUE(lftm_hard::directory_entries(tmp_.path()).empty());
-    EXPECT_FALSE(lftm_hard::file_exists(r.out));
+    EXPECT_EQ(lftm_test::open_descriptor_count(), descriptors);
+    EXPECT_TRUE(lftm_test::directory_entries(tmp_.path()).empty());
+    EXPECT_FALSE(lftm_test::file_exists(r.out));
   }
   // A flat image leaves the Range Squeezer nothing to do.
   DriverRun flat = run(Method::kSqueezer, "flat.tif");
@@ -263,13 +266,12 @@ TEST_F(ResourceHygieneTest, DiskModeWithoutAUsableTemporaryDirectory) {
   DriverRun r = run(Method::kBooster, "out.tif");
   r.disk = true;
   const std::string missing = inputs_.file("not_a_dir");
-  setenv("TMPDIR", missing.c_str(), 1);
-  const int descriptors = lftm_hard::open_descriptor_count();
-  EXPECT_EQ(lftm_hard::run_driver(r), LFTM_ERR_FILE);
-  EXPECT_EQ(lftm_hard::open_descriptor_count(), descriptors);
-  EXPECT_FALSE(lftm_hard::file_exists(missing));
-  EXPECT_FALSE(lftm_hard::file_exists(r.out));
-  setenv("TMPDIR", tmp_.path().c_str(), 1);
+  lftm_test::ScopedTmpdir missingTmp(missing);
+  const int descriptors = lftm_test::open_descriptor_count();
+  EXPECT_EQ(lftm_test::run_driver(r), LFTM_ERR_FILE);
+  EXPECT_EQ(lftm_test::open_descriptor_count(), descriptors);
+  EXPECT_FALSE(lftm_test::file_exists(missing));
+  EXPECT_FALSE(lftm_test::file_exists(r.out));
 }
 
 }  // namespace

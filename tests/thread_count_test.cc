@@ -7,13 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "driver_runs.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using lftm_hard::DriverRun;
-using lftm_hard::Method;
+using lftm_test::DriverRun;
+using lftm_test::Method;
 
 // The decoded 16-bit samples (they show the smallest change of the solve) of one driver run.
 std::vector<uint16_t> samples_of(const lftm_test::TempDir& dir, const std::string& in,
@@ -25,8 +29,8 @@ std::vector<uint16_t> samples_of(const lftm_test::TempDir& dir, const std::strin
   run.bits = 16;
   run.disk = disk;
   run.threads = threads;
-  if (lftm_hard::run_driver(run) < 0) return {};
-  return lftm_hard::tiff_samples(run.out);
+  if (lftm_test::run_driver(run) < 0) return {};
+  return lftm_test::tiff_samples(run.out);
 }
 
 // One Texture Booster run on three workers (one in disk mode, which runs so) into `out`.
@@ -38,7 +42,7 @@ int booster_run(const std::string& in, const std::string& out, int bits, bool di
   run.bits = bits;
   run.disk = disk;
   run.threads = 3;
-  return lftm_hard::run_driver(run);
+  return lftm_test::run_driver(run);
 }
 
 // The first image spans many blocks of the solver's sums, and every one of 32 workers has
@@ -46,7 +50,7 @@ int booster_run(const std::string& in, const std::string& out, int bits, bool di
 TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
   lftm_test::DiagCapture quiet;
   lftm_test::TempDir dir;
-  const std::string small = lftm_hard::write_hdr(dir.file("small.hdr"), 240, 160, 7);
+  const std::string small = lftm_test::write_hdr(dir.file("small.hdr"), 240, 160, 7);
   for (Method method : {Method::kBooster, Method::kSqueezer}) {
     const std::vector<uint16_t> one = samples_of(dir, small, method, 1, false);
     ASSERT_EQ(one.size(), 3u * 240 * 160);
@@ -69,7 +73,7 @@ TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
   const std::string deep = dir.file("deep.hdr");
   ASSERT_TRUE(lftm_test::write_file(deep, lftm_test::encode_rgbe_file(image, true)));
   const std::string floats =
-      lftm_hard::write_tiff(dir.file("floats.tif"), 64, 48, lftm_hard::TiffSamples::kFloat32);
+      lftm_test::write_tiff(dir.file("floats.tif"), 64, 48, lftm_test::TiffSamples::kFloat32);
   const struct {
     const char* name;
     int bits;

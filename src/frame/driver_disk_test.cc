@@ -2,10 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <ImfChannelList.h>
-#include <ImfFrameBuffer.h>
-#include <ImfHeader.h>
-#include <ImfOutputFile.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,9 +9,13 @@
 #include <memory>
 
 #include "frame/driver_rgbe_file.h"
-#include "frame/driver_test_support.h"
 #include "imageio/rgbe_reader.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace lftm_test {
 namespace {
@@ -53,7 +53,7 @@ class DiskModeTest : public ::testing::Test {
   void SetUp() override { scratch_.reset(new ScopedTmpdir(tmp_.path())); }
   void TearDown() override {
     scratch_.reset();
-    EXPECT_TRUE(list_directory(tmp_.path()).empty()) << "a scratch file was left behind";
+    EXPECT_TRUE(directory_entries(tmp_.path()).empty()) << "a scratch file was left behind";
   }
   TempDir tmp_;   // the temporary directory the drivers see
   TempDir work_;  // inputs and outputs
@@ -70,7 +70,7 @@ TEST_F(DiskModeTest, GivesTheSameImageAsMemoryModeForShallowPyramids) {
   // 40 x 30 and 24 x 20 have multigrid depths below 3, where the solve runs in memory even
   // in disk mode.
   for (int size : {40, 24}) {
-    std::string in = write_test_hdr(work_.file("small.hdr"), size, size * 3 / 4 + 2, 7);
+    std::string in = write_hdr(work_.file("small.hdr"), size, size * 3 / 4 + 2, 7);
     TiffImage memory, disk;
     run_both(in, LFTM_EXT_HDR, work_, &memory, &disk);
     expect_same_image(memory, disk);
@@ -96,19 +96,12 @@ TEST_F(DiskModeTest, ReadsOpenExrThroughARadianceCopy) {
     std::fill_n(rgb.begin() + 3 * pixel, 3, 0.0f);
   }
   const std::string in = work_.file("in.exr");
-  {
-    Imf::Header header(w, image.height);
-    const char* names[3] = {"R", "G", "B"};
-    Imf::FrameBuffer frame;
-    for (int c = 0; c < 3; ++c) {
-      header.channels().insert(names[c], Imf::Channel(Imf::FLOAT));
-      frame.insert(names[c], Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(rgb.data() + c),
-                                        3 * sizeof(float), 3 * sizeof(float) * w));
-    }
-    Imf::OutputFile file(in.c_str(), header);
-    file.setFrameBuffer(frame);
-    file.writePixels(image.height);
-  }
+  ExrLayout layout;
+  layout.width = w;
+  layout.height = image.height;
+  write_exr(in, layout, [&](int x, int y, int c) {
+    return rgb[(static_cast<size_t>(y) * w + x) * 3 + c];
+  });
   TiffImage memory, disk;
   run_both(in, LFTM_EXT_EXR, work_, &memory, &disk);
   expect_same_image(memory, disk);
@@ -145,7 +138,7 @@ TEST(RadianceCopyTest, GivesBackEveryByte) {
 TEST_F(DiskModeTest, NoTemporaryDirectoryOrAnUnwritableOneFails) {
   DiagCapture capture;
   DriverRun run;
-  run.in = write_test_hdr(work_.file("in.hdr"), 64, 48);
+  run.in = write_hdr(work_.file("in.hdr"), 64, 48);
   run.out = work_.file("out.jpg");
   run.disk = true;
   {
@@ -169,7 +162,7 @@ TEST_F(DiskModeTest, NoTemporaryDirectoryOrAnUnwritableOneFails) {
 TEST_F(DiskModeTest, AFailedRunLeavesNoScratchFile) {
   DiagCapture capture;
   DriverRun run;
-  run.in = write_test_hdr(work_.file("in.hdr"), 64, 48);
+  run.in = write_hdr(work_.file("in.hdr"), 64, 48);
   run.disk = true;
   // A missing output folder fails at the start, before the scratch files are made.
   run.out = work_.file("missing_folder/out.tif");

@@ -1,9 +1,5 @@
 // The drivers on TIFF and OpenEXR input: samples per pixel, the Range Squeezer on TIFF, float
 // TIFF, and values light cannot have.
-#include <ImfChannelList.h>
-#include <ImfFrameBuffer.h>
-#include <ImfHeader.h>
-#include <ImfOutputFile.h>
 #include <tiffio.h>
 
 #include <gtest/gtest.h>
@@ -14,8 +10,12 @@
 #include <limits>
 #include <vector>
 
-#include "frame/driver_test_support.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace lftm_test {
 namespace {
@@ -23,24 +23,13 @@ namespace {
 // Writes interleaved 16-bit samples as a TIFF; an alpha sample when spp is 2 or 4.
 std::string write_tiff16(const std::string& path, int w, int h, int spp,
                          const std::vector<uint16_t>& samples) {
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
-  if (spp == 2 || spp == 4) {
-    uint16_t extra = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
-  }
-  std::vector<uint16_t> row(static_cast<size_t>(w) * spp);
-  for (int y = 0; y < h; ++y) {
-    std::copy_n(samples.begin() + static_cast<ptrdiff_t>(row.size()) * y, row.size(),
-                row.begin());
-    TIFFWriteScanline(tif, row.data(), y, 0);
-  }
-  TIFFClose(tif);
+  TiffLayout layout;
+  layout.width = w;
+  layout.height = h;
+  layout.spp = spp;
+  write_tiff(path, layout, [&](int x, int y, int s) {
+    return samples[(static_cast<size_t>(y) * w + x) * spp + s];
+  });
   return path;
 }
 
@@ -61,10 +50,10 @@ std::string write_tiff16(const std::string& path, int w, int h, int spp) {
 
 TEST(DriverFormatsTest, FourSamplesAreProcessedAsThreeAndTwoAsOne) {
   TempDir dir;
-  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+  for (Method driver : {Method::kBooster, Method::kSqueezer}) {
     for (int spp : {1, 2, 3, 4}) {
       DriverRun run;
-      run.driver = driver;
+      run.method = driver;
       run.extType = LFTM_EXT_TIF_LINEAR;
       run.in = write_tiff16(dir.file("in.tif"), 48, 40, spp);
       run.out = dir.file("out.tif");
@@ -104,7 +93,7 @@ TEST(DriverFormatsTest, TheSqueezerSeesTheSamePhotographAlikeFromTiffAndRadiance
   TempDir dir;
   DiagCapture capture;
   DriverRun run;
-  run.driver = Driver::kTms;
+  run.method = Method::kSqueezer;
   // The linear 16-bit TIFF holds the photograph of the .hdr file, its maximum at 65535.
   const std::string tif = sample_path("golden_gate_linear16.tif");
   TiffImage fromHdr, fromTif, input;
@@ -149,9 +138,9 @@ TEST(DriverFormatsTest, TheSqueezerSeesTheSamePhotographAlikeFromTiffAndRadiance
 TEST(DriverFormatsTest, OpenExrAndTiffSamplesToneMapWithBothMethods) {
   TempDir dir;
   DiagCapture capture;
-  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+  for (Method driver : {Method::kBooster, Method::kSqueezer}) {
     DriverRun run;
-    run.driver = driver;
+    run.method = driver;
     run.extType = LFTM_EXT_EXR;
     run.in = sample_path("desk.exr");
     run.out = dir.file("desk.jpg");
@@ -173,10 +162,10 @@ TEST(DriverFormatsTest, OpenExrAndTiffSamplesToneMapWithBothMethods) {
 TEST(DriverFormatsTest, TinyRadianceFilesReadAndOversizedOnesAreRefusedEarly) {
   TempDir dir;
   DiagCapture capture;
-  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+  for (Method driver : {Method::kBooster, Method::kSqueezer}) {
     for (int width : {10, 11}) {
       DriverRun run;
-      run.driver = driver;
+      run.method = driver;
       run.in = dir.file("tiny.hdr");
       RgbePlanar img = make_test_image(width, 10);
       // Run-length rows (width 11): a literal of five pixels, then a run.
@@ -189,7 +178,7 @@ TEST(DriverFormatsTest, TinyRadianceFilesReadAndOversizedOnesAreRefusedEarly) {
       EXPECT_EQ(run_driver(run), 1) << width;
     }
     DriverRun run;
-    run.driver = driver;
+    run.method = driver;
     run.in = dir.file("huge.hdr");
     const std::string head = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 20000 +X 20000\n";
     std::vector<uint8_t> bytes(head.begin(), head.end());
@@ -233,70 +222,38 @@ void fill_patch(FloatPicture* p, float v) {
   }
 }
 
+// The sample of channel c of pixel (x, y).
+float sample_of(const FloatPicture& p, int x, int y, int c) {
+  return p.px[(static_cast<size_t>(y) * p.w + x) * p.n + c];
+}
+
 // OpenEXR of float samples: Y for one channel, else R, G, B (and A).
 std::string write_float_exr(const std::string& path, const FloatPicture& p) {
-  Imf::Header header(p.w, p.h);
-  Imf::FrameBuffer frame;
-  const char* names[4] = {"R", "G", "B", "A"};
-  for (int c = 0; c < p.n; ++c) {
-    const char* name = p.n == 1 ? "Y" : names[c];
-    header.channels().insert(name, Imf::Channel(Imf::FLOAT));
-    frame.insert(name, Imf::Slice(Imf::FLOAT, const_cast<char*>(reinterpret_cast<const char*>(p.px.data() + c)),
-                                  sizeof(float) * p.n, sizeof(float) * p.n * p.w));
-  }
-  Imf::OutputFile file(path.c_str(), header);
-  file.setFrameBuffer(frame);
-  file.writePixels(p.h);
+  ExrLayout layout;
+  layout.width = p.w;
+  layout.height = p.h;
+  layout.channels = {"R", "G", "B", "A"};
+  layout.channels.resize(p.n);
+  if (p.n == 1) layout.channels = {"Y"};
+  write_exr(path, layout, [&](int x, int y, int c) { return sample_of(p, x, y, c); });
   return path;
 }
 
 // TIFF of 32-bit floats: strips of 7 rows, or 16 x 16 tiles; contiguous or separate planes.
 std::string write_float_tiff(const std::string& path, const FloatPicture& p, bool tiled,
                              bool separate) {
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.w);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.h);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.n);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 32);
-  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.n >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-  TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_FLOATINGPOINT);
-  if (p.n == 4) {
-    uint16_t extra = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
-  }
-  const int planes = separate ? p.n : 1;
-  const int per = separate ? 1 : p.n;
-  auto sample = [&](int x, int y, int plane, int s) {
-    return p.px[(static_cast<size_t>(y) * p.w + x) * p.n + (separate ? plane : s)];
-  };
-  if (tiled) {
-    TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
-    TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
-    std::vector<float> tile(16 * 16 * per);
-    for (int plane = 0; plane < planes; ++plane) {
-      for (int ty = 0; ty < p.h; ty += 16) {
-        for (int tx = 0; tx < p.w; tx += 16) {
-          for (int i = 0; i < 16 * 16 * per; ++i) {
-            tile[i] = sample(tx + i / per % 16, ty + i / per / 16, plane, i % per);
-          }
-          TIFFWriteTile(tif, tile.data(), tx, ty, 0, static_cast<uint16_t>(plane));
-        }
-      }
-    }
-  } else {
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 7);
-    std::vector<float> row(static_cast<size_t>(p.w) * per);
-    for (int plane = 0; plane < planes; ++plane) {
-      for (int y = 0; y < p.h; ++y) {
-        for (int i = 0; i < p.w * per; ++i) row[i] = sample(i / per, y, plane, i % per);
-        TIFFWriteScanline(tif, row.data(), y, static_cast<uint16_t>(plane));
-      }
-    }
-  }
-  TIFFClose(tif);
+  TiffLayout layout;
+  layout.width = p.w;
+  layout.height = p.h;
+  layout.spp = p.n;
+  layout.bits = 32;
+  layout.format = SAMPLEFORMAT_IEEEFP;
+  layout.planar = separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG;
+  layout.compression = COMPRESSION_ADOBE_DEFLATE;
+  layout.predictor = PREDICTOR_FLOATINGPOINT;
+  layout.tile = tiled ? 16 : 0;
+  layout.rowsPerStrip = 7;
+  write_tiff(path, layout, [&](int x, int y, int c) { return sample_of(p, x, y, c); });
   return path;
 }
 
@@ -323,11 +280,11 @@ TEST(DriverFormatsTest, FloatTiffToneMapsLikeTheSameFloatsInOpenExr) {
     const FloatPicture p = float_picture(c.channels);
     const std::string exr = write_float_exr(dir.file("f.exr"), p);
     const std::string tif = write_float_tiff(dir.file("f.tif"), p, c.tiled, c.separate);
-    for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+    for (Method driver : {Method::kBooster, Method::kSqueezer}) {
       for (bool disk : {false, true}) {
-        if (disk && driver == Driver::kTms) continue;
+        if (disk && driver == Method::kSqueezer) continue;
         DriverRun base;
-        base.driver = driver;
+        base.method = driver;
         base.disk = disk;
         base.out = dir.file("out.tif");
         const std::vector<uint16_t> fromExr = tone_map(base, LFTM_EXT_EXR, exr);
@@ -351,9 +308,9 @@ TEST(DriverFormatsTest, InfinityIsTheImagesLargestValueAndMovesNothingAround) {
   FloatPicture bright = blown;
   fill_patch(&blown, std::numeric_limits<float>::infinity());
   fill_patch(&bright, largest);
-  for (Driver driver : {Driver::kTonemap, Driver::kTms}) {
+  for (Method driver : {Method::kBooster, Method::kSqueezer}) {
     DriverRun base;
-    base.driver = driver;
+    base.method = driver;
     base.out = dir.file("out.tif");
     const std::vector<uint16_t> expected =
         tone_map(base, LFTM_EXT_EXR, write_float_exr(dir.file("bright.exr"), bright));

@@ -1,13 +1,14 @@
 // The drivers' input checks, writer choice, library loading codes and refusals.
-#include <ImfChannelList.h>
-#include <ImfHeader.h>
-#include <ImfOutputFile.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include "frame/driver_test_support.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/driver_run.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace lftm_test {
 namespace {
@@ -17,12 +18,12 @@ const lftm::SiblingNames kMissing = {"No_Such_Jpeg.dll", "No_Such_Tiff_Writer.dl
 const lftm::SiblingNames kEmpty = {"lftm_stub_empty.dll", "lftm_stub_empty.dll",
                                    "lftm_stub_empty.dll", "lftm_stub_empty.dll"};
 
-class DriverTest : public ::testing::TestWithParam<Driver> {
+class DriverTest : public ::testing::TestWithParam<Method> {
  protected:
   DriverRun base(const std::string& outName) {
     DriverRun run;
-    run.driver = GetParam();
-    run.in = write_test_hdr(dir_.file("in.hdr"), 64, 48);
+    run.method = GetParam();
+    run.in = write_hdr(dir_.file("in.hdr"), 64, 48);
     run.out = dir_.file(outName);
     return run;
   }
@@ -38,7 +39,7 @@ TEST_P(DriverTest, UnsupportedInputKindsAreRefusedWithTheMessage) {
     EXPECT_NE(capture.out().find("Invalid extension type paramater - Value passed is " +
                                  std::to_string(extType)),
               std::string::npos);
-    if (GetParam() == Driver::kTms) {
+    if (GetParam() == Method::kSqueezer) {
       EXPECT_EQ(capture.out().find("Invalid"), 0u) << "nothing is printed before the message";
     }
     EXPECT_FALSE(file_exists(run.out));
@@ -155,26 +156,28 @@ TEST_P(DriverTest, UnreadableInputsAndOutputsFailWithoutLeavingAFile) {
 TEST_P(DriverTest, ImagesTooSmallOrTooLargeAreRefused) {
   DiagCapture capture;
   DriverRun tiny = base("tiny.tif");
-  tiny.in = write_test_hdr(dir_.file("tiny.hdr"), 9, 40);
+  tiny.in = write_hdr(dir_.file("tiny.hdr"), 9, 40);
   // The Range Squeezer has no pyramid and handles any size.
-  EXPECT_EQ(run_driver(tiny), GetParam() == Driver::kTms ? 1 : LFTM_ERR_TOO_SMALL);
+  EXPECT_EQ(run_driver(tiny), GetParam() == Method::kSqueezer ? 1 : LFTM_ERR_TOO_SMALL);
 
   // An OpenEXR header of 70000 x 70000 pixels: every buffer would pass 2^31 bytes. (The
   // file holds no pixels; nothing gets as far as reading them.)
   DriverRun huge = base("huge.tif");
   huge.extType = LFTM_EXT_EXR;
   huge.in = dir_.file("huge.exr");
-  {
-    Imf::Header header(70000, 70000);
-    header.channels().insert("R", Imf::Channel(Imf::HALF));
-    Imf::OutputFile file(huge.in.c_str(), header);
-  }
+  ExrLayout header;
+  header.width = 70000;
+  header.height = 70000;
+  header.channels = {"R"};
+  header.samples = ExrSamples::kHalf;
+  header.pixels = false;
+  write_exr(huge.in, header, nullptr);
   EXPECT_EQ(run_driver(huge), LFTM_ERR_TOO_LARGE);
   EXPECT_FALSE(file_exists(huge.out));
 
   // A Radiance file the reader accepts but whose pyramid would pass 2^31 bytes. Its length
   // (a sparse file) is what the run-length rows of that size need at the least.
-  if (GetParam() == Driver::kTonemap) {
+  if (GetParam() == Method::kBooster) {
     const std::string head = "#?RADIANCE\n\n-Y 22000 +X 20000\n";
     std::vector<uint8_t> file(head.begin(), head.end());
     file.insert(file.end(), {2, 2, 20000 >> 8, 20000 & 0xff});
@@ -221,14 +224,14 @@ TEST_P(DriverTest, WritesTheLayoutBackAndTheWriterRecord) {
   EXPECT_EQ(tiff.compression, 5);  // LZW
   EXPECT_FALSE(tiff.hasIcc);
   // The settings of the run travel in the file.
-  const char* method = GetParam() == Driver::kTms ? "Range Squeezer" : "Texture Booster";
+  const char* method = GetParam() == Method::kSqueezer ? "Range Squeezer" : "Texture Booster";
   EXPECT_NE(tiff.xmp.find(std::string("<lftm:Method>") + method), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDrivers, DriverTest,
-                         ::testing::Values(Driver::kTonemap, Driver::kTms),
-                         [](const ::testing::TestParamInfo<Driver>& info) {
-                           return info.param == Driver::kTms ? "tms" : "tonemap";
+                         ::testing::Values(Method::kBooster, Method::kSqueezer),
+                         [](const ::testing::TestParamInfo<Method>& info) {
+                           return info.param == Method::kSqueezer ? "tms" : "tonemap";
                          });
 
 TEST(TmsTest, AFlatImageFailsInTheSqueezerWithoutAFile) {
@@ -236,7 +239,7 @@ TEST(TmsTest, AFlatImageFailsInTheSqueezerWithoutAFile) {
   RgbePlanar flat = make_test_image(32, 32);
   for (size_t i = 0; i < flat.bytes.size(); ++i) flat.bytes[i] = (i / 32) % 4 == 3 ? 130 : 200;
   DriverRun run;
-  run.driver = Driver::kTms;
+  run.method = Method::kSqueezer;
   run.in = dir.file("flat.hdr");
   run.out = dir.file("flat.jpg");
   write_file(run.in, encode_rgbe_file(flat, false));
@@ -257,7 +260,7 @@ TEST(TonemapTest, DiskModeRefusesSixteenBitTiff) {
   EXPECT_EQ(run_driver(run), LFTM_ERR_DISK_TIFF);
   EXPECT_FALSE(file_exists(run.out));
   // The Range Squeezer has no disk mode and does not refuse.
-  run.driver = Driver::kTms;
+  run.method = Method::kSqueezer;
   EXPECT_EQ(run_driver(run), 1);
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "lftm.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
 
 namespace {
 

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "support/files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace lftm {
 namespace {

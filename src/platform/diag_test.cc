@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "test_support.h"
+#include "support/diag_capture.h"
 
 namespace lftm {
 namespace {

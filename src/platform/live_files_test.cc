@@ -9,7 +9,8 @@
 
 #include "platform/scratch_file.h"
 #include "platform/staged_output.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace lftm {
 namespace {
@@ -21,11 +22,12 @@ bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 // someone else's file) is never touched.
 TEST(LiveFilesTest, UnlinkAllRemovesOnlyFilesStillOwned) {
   lftm_test::TempDir dir;
-  setenv("TMPDIR", dir.path().c_str(), 1);
   std::string kept, removed;
-  ASSERT_EQ(create_scratch_file("tm10", &kept), 0);
-  ASSERT_EQ(create_scratch_file("tm11", &removed), 0);
-  unsetenv("TMPDIR");
+  {
+    lftm_test::ScopedTmpdir tmp(dir.path());
+    ASSERT_EQ(create_scratch_file("tm10", &kept), 0);
+    ASSERT_EQ(create_scratch_file("tm11", &removed), 0);
+  }
   remove_file(removed.c_str());
   lftm_test::write_file(removed, {1});
 

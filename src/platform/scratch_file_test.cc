@@ -3,21 +3,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <vector>
 
-#include "test_support.h"
+#include "support/temp_dir.h"
 
 namespace lftm {
 namespace {
 
 TEST(ScratchFileTest, CreatesUniqueFilesWithPrefixInTempDir) {
   lftm_test::TempDir dir;
-  setenv("TMPDIR", dir.path().c_str(), 1);
   std::string a, b;
-  ASSERT_EQ(create_scratch_file("tm10", &a), 0);
-  ASSERT_EQ(create_scratch_file("tm10", &b), 0);
-  unsetenv("TMPDIR");
+  {
+    lftm_test::ScopedTmpdir tmp(dir.path());
+    ASSERT_EQ(create_scratch_file("tm10", &a), 0);
+    ASSERT_EQ(create_scratch_file("tm10", &b), 0);
+  }
   EXPECT_NE(a, b);
   EXPECT_EQ(a.rfind(dir.path() + "/tm10", 0), 0u);
   EXPECT_EQ(access(a.c_str(), F_OK), 0);
@@ -27,10 +27,9 @@ TEST(ScratchFileTest, CreatesUniqueFilesWithPrefixInTempDir) {
 }
 
 TEST(ScratchFileTest, MissingTempDirIsReported) {
-  setenv("TMPDIR", "/nonexistent/lftm", 1);
+  lftm_test::ScopedTmpdir missing("/nonexistent/lftm");
   std::string path;
   EXPECT_EQ(create_scratch_file("tm11", &path), -1);
-  unsetenv("TMPDIR");
 }
 
 TEST(ScratchFileTest, QuarterTransfersRoundTripAtOffsets) {

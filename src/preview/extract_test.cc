@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "lftm.h"
-#include "preview/preview_test_images.h"
-#include "test_support.h"
+#include "support/coordinate_images.h"
+#include "support/diag_capture.h"
+#include "support/rgbe_images.h"
 
 namespace {
 
-using preview_test::coordinate_interleaved;
-using preview_test::coordinate_rgbe;
-using preview_test::coordinate_sample;
-using preview_test::rgbe_pixel;
+using lftm_test::coordinate_interleaved;
+using lftm_test::coordinate_rgbe;
+using lftm_test::coordinate_sample;
+using lftm_test::rgbe_pixel;
 
 constexpr uint8_t kUntouched = 0xEE;
 

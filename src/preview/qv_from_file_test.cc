@@ -6,13 +6,15 @@
 
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
-#include "preview/preview_test_images.h"
-#include "test_support.h"
+#include "support/coordinate_images.h"
+#include "support/files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using preview_test::coordinate_rgbe;
-using preview_test::rgbe_pixel;
+using lftm_test::coordinate_rgbe;
+using lftm_test::rgbe_pixel;
 
 TEST(QvFromFile, SamplesTheDecodedImage) {
   const auto img = coordinate_rgbe(60, 45);

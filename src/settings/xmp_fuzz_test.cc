@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "lftm.h"
-#include "settings/sidecar_test_files.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/sidecar_text.h"
+#include "support/temp_dir.h"
 #include "settings/xmp_format.h"
 
 namespace {

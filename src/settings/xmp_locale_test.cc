@@ -8,7 +8,10 @@
 #include <string>
 
 #include "lftm.h"
-#include "settings/sidecar_test_files.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/sidecar_text.h"
+#include "support/temp_dir.h"
 
 namespace {
 

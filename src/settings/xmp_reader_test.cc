@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "lftm.h"
-#include "settings/sidecar_test_files.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/sidecar_text.h"
+#include "support/temp_dir.h"
 #include "settings/stored_settings.h"
 #include "settings/xmp_reader.h"
 

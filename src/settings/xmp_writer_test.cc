@@ -7,7 +7,9 @@
 #include <string>
 
 #include "lftm.h"
-#include "settings/sidecar_test_files.h"
+#include "support/files.h"
+#include "support/sidecar_text.h"
+#include "support/temp_dir.h"
 #include "settings/xmp_format.h"
 
 namespace {

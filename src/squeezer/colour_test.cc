@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "squeezer/planar_output.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
 
 namespace {
 

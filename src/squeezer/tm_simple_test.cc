@@ -10,8 +10,9 @@
 
 #include "platform/workers.h"
 #include "squeezer/response_curve.h"
-#include "squeezer/tm_simple_reference.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/rgbe_images.h"
+#include "support/tm_simple_reference.h"
 
 namespace {
 
@@ -21,12 +22,6 @@ struct Image {
   int height = 0;
   std::vector<uint8_t> bytes;
 };
-
-std::vector<float> exp_table() {
-  std::vector<float> t(256);
-  for (int e = 0; e < 256; ++e) t[e] = std::ldexp(1.0f, e - 136);
-  return t;
-}
 
 // RGBE pixels with a wide spread of exponents and a few black (exponent 0) pixels.
 Image rgbe_image(int w, int h, uint32_t seed) {
@@ -111,7 +106,7 @@ struct Outcome {
 // tm_simple on a copy of the input, into an output pre-filled with 0xA5.
 Outcome run(const Image& img, const ImageDesc& d, const TmParam& p, const LogStats& s,
         int threads) {
-  static const std::vector<float> table = exp_table();
+  static const std::vector<float> table = lftm_test::reference_exp_table();
   std::vector<uint8_t> input = img.bytes;
   Outcome r;
   r.out.assign(output_bytes(d), 0xA5);
@@ -125,7 +120,7 @@ Outcome run(const Image& img, const ImageDesc& d, const TmParam& p, const LogSta
 
 std::vector<uint8_t> reference(const Image& img, const ImageDesc& d, const TmParam& p,
                                const LogStats& s) {
-  static const std::vector<float> table = exp_table();
+  static const std::vector<float> table = lftm_test::reference_exp_table();
   std::vector<uint8_t> out(output_bytes(d), 0xA5);
   EXPECT_EQ(lftm_test::reference_tm_simple(img.isFP, d, p, s, table.data(), img.bytes.data(),
                                            out.data()),
@@ -318,7 +313,7 @@ TEST(TmSimpleFailures, FlatLuminanceAndUnknownDepthWriteNothing) {
       ImageDesc d = layout(img, 3, 8, 0, planes);
       std::vector<uint8_t> input = img.bytes;
       std::vector<uint8_t> out(output_bytes(d), 0xA5);
-      std::vector<float> table = exp_table();
+      std::vector<float> table = lftm_test::reference_exp_table();
       lftm_test::DiagCapture capture;
       EXPECT_EQ(tm_simple(3, &d, &kSettings[0], &flat, table.data(), &threads, input.data(),
                           out.data()),

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "lftm.h"
-#include "stats/stats_test_support.h"
+#include "support/rgbe_images.h"
 
 namespace {
 

@@ -1,15 +1,17 @@
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstring>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "imageio/rgbe_reader.h"
 #include "stats/log_luminance.h"
-#include "stats/stats_test_support.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace lftm {
 namespace {
@@ -48,17 +50,6 @@ int memory_plane(const RgbePlanar& img, LumStats* stats, std::vector<float>* pla
   return log_plane_in_memory(LFTM_DOC_RGBE, 3, img.width, img.height, 3 * img.width, img.width,
                              img.height, img.width, img.height, stats, kExp.data(), nullptr,
                              img.bytes.data(), plane->data());
-}
-
-std::set<std::string> files_in(const std::string& dir) {
-  std::set<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      if (e->d_name[0] != '.') names.insert(e->d_name);
-    }
-    closedir(d);
-  }
-  return names;
 }
 
 TEST(LogPlaneFromDiskTest, MatchesTheInMemoryPlaneAndParksTheImage) {
@@ -178,7 +169,8 @@ TEST(LogPlaneFromDiskTest, FailureCodesLeaveNoStrayFiles) {
   ASSERT_TRUE(lftm_test::write_file(corrupt.path, cut));
   corrupt.info.infos[2] = static_cast<int>(cut.size());
   EXPECT_LE(call(0, 40, 30, corrupt.info, corrupt.path, scratch), LFTM_ERR_RGBE_OPEN);
-  EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"in.hdr", "corrupt.hdr"}))
+  EXPECT_EQ(lftm_test::directory_entries(dir.path()),
+            (std::vector<std::string>{"corrupt.hdr", "in.hdr"}))
       << "no scratch file before the image was read";
 
   const std::string nowhere = dir.file("no_such_dir");
@@ -187,7 +179,8 @@ TEST(LogPlaneFromDiskTest, FailureCodesLeaveNoStrayFiles) {
   EXPECT_NE(stat(nowhere.c_str(), &st), 0);
   EXPECT_EQ(call(0, 12, 10, f.info, f.path, "/dev/full"), -2) << "short write";
   EXPECT_EQ(call(0, 12, 10, f.info, f.path, "/dev/null"), -2) << "short read";
-  EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"in.hdr", "corrupt.hdr"}));
+  EXPECT_EQ(lftm_test::directory_entries(dir.path()),
+            (std::vector<std::string>{"corrupt.hdr", "in.hdr"}));
   EXPECT_EQ(stats.lumMoy, 0.0f) << "no statistics from a failed call";
 }
 

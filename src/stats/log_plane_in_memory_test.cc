@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "stats/log_luminance.h"
-#include "stats/stats_test_support.h"
+#include "support/diag_capture.h"
+#include "support/rgbe_images.h"
 
 namespace lftm {
 namespace {

@@ -1,5 +1,4 @@
 // The lftm program as a user runs it: every bundled sample format, options, failures.
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -16,8 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "hardening_support.h"
-#include "test_support.h"
+#include "support/files.h"
+#include "support/image_files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -31,10 +32,11 @@ struct Result {
 
 std::string directory_of(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
-#if defined(__SANITIZE_ADDRESS__)
+// Sanitizer runtimes reserve far more address space than a memory-limit test allows.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitized = true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
@@ -94,27 +96,9 @@ bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-std::string text_of(const std::string& path) {
-  std::vector<uint8_t> bytes = lftm_test::read_file(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 bool exists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
-}
-
-std::vector<std::string> entries(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(folder.c_str())) {
-    while (dirent* e = readdir(d)) {
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") {
-        names.push_back(e->d_name);
-      }
-    }
-    closedir(d);
-  }
-  return names;
 }
 
 bool is_jpeg(const std::string& path) {
@@ -286,7 +270,7 @@ TEST(CliTest, BatchesAndOutputNamesLeaveNoStrayFiles) {
     EXPECT_TRUE(is_jpeg(dir.file(name))) << name;
     unlink(dir.file(name).c_str());
   }
-  EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"golden_gate.exr"});
+  EXPECT_EQ(lftm_test::directory_entries(dir.path()), std::vector<std::string>{"golden_gate.exr"});
 }
 
 TEST(CliTest, SavedSettingsReproduceTheImageExactly) {
@@ -300,7 +284,7 @@ TEST(CliTest, SavedSettingsReproduceTheImageExactly) {
   EXPECT_TRUE(has(first.err, "Gamma 1.23456 is kept as 1.2")) << first.err;
   EXPECT_TRUE(has(first.err, "Strength 55.55 is kept as 55.5")) << first.err;
   EXPECT_TRUE(has(first.err, "Luminosity 9999 is outside -10 to 10; 10 is used")) << first.err;
-  EXPECT_TRUE(has(text_of(look), "<lftm:Gamma>1.2</lftm:Gamma>"));
+  EXPECT_TRUE(has(lftm_test::read_text(look), "<lftm:Gamma>1.2</lftm:Gamma>"));
   Result second = run({"-q", "--settings", look, in, dir.file("second.jpg")});
   ASSERT_EQ(second.status, 0) << second.err;
   EXPECT_EQ(second.err, "") << "the sidecar's values need no change";
@@ -494,27 +478,21 @@ TEST(CliTest, PreviewAndInfoRefuseOptionsTheyDoNotUse) {
   EXPECT_TRUE(has(info.err, "--quality is not an option of info")) << info.err;
 }
 
-// A 32 x 24 TIFF of `spp` samples of `bits` bits in `format`, all samples alike.
+// A 32 x 24 TIFF of `spp` samples of `bits` bits in `format`.
 std::string write_tiff(const std::string& path, uint16_t photometric, uint16_t spp,
                        uint16_t bits, uint16_t format) {
-  TIFF* tif = TIFFOpen(path.c_str(), "w");
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 32);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 24);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-  TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, format);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  std::vector<uint8_t> row(32 * spp * bits / 8);
-  for (uint32_t y = 0; y < 24; ++y) {
-    for (size_t i = 0; i < row.size(); i += bits / 8) {
-      const float f = 0.25f + 0.1f * y + 0.01f * static_cast<float>(i);
-      if (format == SAMPLEFORMAT_IEEEFP) std::memcpy(&row[i], &f, 4);
-      else row[i] = static_cast<uint8_t>(y * 9 + i);
-    }
-    TIFFWriteScanline(tif, row.data(), y, 0);
-  }
-  TIFFClose(tif);
+  lftm_test::TiffLayout layout;
+  layout.width = 32;
+  layout.height = 24;
+  layout.spp = spp;
+  layout.bits = bits;
+  layout.format = format;
+  layout.photometric = photometric;
+  lftm_test::write_tiff(path, layout, [&](int x, int y, int s) -> double {
+    const int i = (x * spp + s) * bits / 8;  // where the sample starts in its row
+    if (format == SAMPLEFORMAT_IEEEFP) return 0.25f + 0.1f * y + 0.01f * static_cast<float>(i);
+    return static_cast<uint8_t>(y * 9 + i);
+  });
   return path;
 }
 
@@ -591,7 +569,7 @@ TEST(CliTest, AnInterruptedDiskRunLeavesNoScratchFileAndNoOutput) {
           ended = true;
           break;
         }
-        std::vector<std::string> names = lftm_hard::directory_entries(tmp);
+        std::vector<std::string> names = lftm_test::directory_entries(tmp);
         bool scratch = false;
         for (const std::string& name : names) scratch = scratch || name.rfind("tm1", 0) == 0;
         if (scratch) break;
@@ -609,10 +587,10 @@ TEST(CliTest, AnInterruptedDiskRunLeavesNoScratchFileAndNoOutput) {
         continue;
       }
       EXPECT_EQ(WTERMSIG(status), sig) << "the process ends by the signal it got";
-      EXPECT_EQ(lftm_hard::directory_entries(tmp), std::vector<std::string>{})
+      EXPECT_EQ(lftm_test::directory_entries(tmp), std::vector<std::string>{})
           << "a scratch file was left";
       // The signal may only just miss the rename; then the output is whole.
-      std::vector<std::string> left = lftm_hard::directory_entries(outs);
+      std::vector<std::string> left = lftm_test::directory_entries(outs);
       if (!left.empty()) {
         EXPECT_EQ(left, std::vector<std::string>{"out.jpg"}) << "a temporary was left";
         std::vector<uint8_t> bytes = lftm_test::read_file(out);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/workers.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
 
 namespace {
 

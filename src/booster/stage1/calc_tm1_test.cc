@@ -8,16 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "booster/stage1/stage1_reference.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/rgbe_images.h"
+#include "support/stage1_reference.h"
+#include "support/temp_dir.h"
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
 #include "platform/workers.h"
-#include "test_support.h"
 
 namespace {
 
 using lftm_test::RgbePlanar;
-using stage1_ref::Plane;
+using lftm_test::stage1_ref::Plane;
 
 struct Case {
   RgbePlanar image;
@@ -123,8 +126,8 @@ void expect_matches_reference(Case& s, bool is360) {
   Plane lg0(s.dims.W, s.dims.H);
   std::copy(old.raw.begin(), old.raw.begin() + lg0.v.size(), lg0.v.begin());
   const int lastTarget = s.dims.rang - 2 > 0 ? s.dims.rang - 2 : 0;
-  stage1_ref::Result ref =
-      stage1_ref::run(lg0, s.dims.minW, lastTarget, stage1_ref::default_settings(is360));
+  lftm_test::stage1_ref::Result ref =
+      lftm_test::stage1_ref::run(lg0, s.dims.minW, lastTarget, lftm_test::stage1_ref::default_settings(is360));
 
   size_t offset = 0;
   for (size_t k = 0; k < ref.logPyramid.size(); ++k) {

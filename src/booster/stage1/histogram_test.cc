@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "test_support.h"
+#include "support/diag_capture.h"
 
 namespace {
 

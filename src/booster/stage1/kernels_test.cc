@@ -8,7 +8,8 @@
 
 #include "booster/stage1/divergence.h"
 #include "booster/stage1/gradients.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -9,8 +9,9 @@
 
 #include "booster/stage2/poisson_operator.h"
 #include "booster/stage2/scratch_io.h"
-#include "booster/stage2/stage2_test_util.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/float_fields.h"
+#include "support/temp_dir.h"
 
 namespace lftm {
 namespace {

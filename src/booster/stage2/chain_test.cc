@@ -9,7 +9,9 @@
 
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 

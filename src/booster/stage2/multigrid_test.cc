@@ -9,9 +9,11 @@
 #include "booster/stage2/mg_transfer.h"
 #include "booster/stage2/poisson_operator.h"
 #include "booster/stage2/smoother.h"
-#include "booster/stage2/stage2_test_util.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/float_fields.h"
+#include "support/temp_dir.h"
 #include "platform/workers.h"
-#include "test_support.h"
 
 namespace lftm {
 namespace {

@@ -5,10 +5,10 @@
 
 #include "booster/stage2/fused_kernels.h"
 #include "booster/stage2/poisson_operator.h"
-#include "booster/stage2/stage2_test_util.h"
+#include "support/diag_capture.h"
+#include "support/float_fields.h"
 #include "booster/stage2/vector_kernels.h"
 #include "platform/workers.h"
-#include "test_support.h"
 
 namespace lftm {
 namespace {

@@ -5,23 +5,26 @@
 #include <string>
 #include <vector>
 
-#include "booster/stage3/stage3_test_support.h"
+#include "support/booster_inputs.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
+#include "support/rgbe_images.h"
+#include "support/temp_dir.h"
 #include "lftm.h"
 #include "platform/workers.h"
-#include "test_support.h"
 
 namespace {
 
-using stage3_test::booster_defaults;
-using stage3_test::image_desc;
+using lftm_test::booster_defaults;
+using lftm_test::image_desc;
 
 // An RGBE test image with its luminance plane, finished by calc_tm3.
 struct Stage3Run {
   int width;
   int height;
   lftm_test::RgbePlanar image;
-  std::vector<float> table = stage3_test::exp_table();
-  LumStats stats = stage3_test::scene_stats();
+  std::vector<float> table = lftm_test::reference_exp_table();
+  LumStats stats = lftm_test::scene_stats();
   TmParam param = booster_defaults();
 
   Stage3Run(int w, int h)
@@ -37,7 +40,7 @@ struct Stage3Run {
     ImageDesc d = image_desc(width, height, 3, bits, planes);
     TmFiles files{};
     files.threads = threads;
-    std::vector<float> lum = stage3_test::test_plane(width, height);
+    std::vector<float> lum = lftm_test::test_plane(width, height);
     size_t samples = static_cast<size_t>(width) * height * 3;
     std::vector<uint8_t> out(samples * 2, 0xAB);
     lftm_test::DiagCapture capture;
@@ -109,10 +112,10 @@ TEST(CalcTm3, EightBitSourceIntoSixteenBitPlanes) {
   ImageDesc d = image_desc(9, 7, 3, 16, 3);
   std::vector<uint8_t> input(9 * 7 * 3);
   for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<uint8_t>(20 + i % 200);
-  std::vector<float> lut = stage3_test::linear_lut();
+  std::vector<float> lut = lftm_test::linear_lut();
   Stage3Run s(9, 7);
   auto finish = [&](int threads) {
-    std::vector<float> lum = stage3_test::test_plane(9, 7);
+    std::vector<float> lum = lftm_test::test_plane(9, 7);
     std::vector<uint16_t> out(9 * 7 * 3);
     TmFiles files{};
     files.threads = threads;
@@ -133,7 +136,7 @@ TEST(CalcTm3, FailuresLeaveNothingRunning) {
   files.threads = 4;
 
   // A negative plane value stops the stage before any tile starts or any sample is written.
-  std::vector<float> lum = stage3_test::test_plane(16, 12);
+  std::vector<float> lum = lftm_test::test_plane(16, 12);
   lum[100] = -1;
   {
     lftm_test::DiagCapture capture;
@@ -145,7 +148,7 @@ TEST(CalcTm3, FailuresLeaveNothingRunning) {
   EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0xAB));
 
   // A worker that cannot start: the ones already running are joined, the call says -2.
-  lum = stage3_test::test_plane(16, 12);
+  lum = lftm_test::test_plane(16, 12);
   lftm::simulate_thread_start_failure(2);
   int result;
   {
@@ -171,7 +174,7 @@ struct DiskRun {
     files.inFile = path.c_str();
     size_t samples = static_cast<size_t>(d.height) * (d.rowStride > 0 ? d.rowStride : 1);
     out->assign(samples < 3u * d.width * d.height ? 3u * d.width * d.height : samples, 0);
-    std::vector<float> lum = stage3_test::test_plane(d.width, d.height);
+    std::vector<float> lum = lftm_test::test_plane(d.width, d.height);
     int64_t offset = 2 * static_cast<int64_t>(d.height) * (d.rowStride - 2 * d.width);
     if (offset >= 0) {
       std::memcpy(reinterpret_cast<uint8_t*>(out->data()) + offset, lum.data(), lum.size() * 4);

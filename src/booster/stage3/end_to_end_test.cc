@@ -12,7 +12,8 @@
 
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
-#include "test_support.h"
+#include "support/diag_capture.h"
+#include "support/files.h"
 
 namespace {
 

@@ -7,18 +7,19 @@
 #include <vector>
 
 #include "booster/stage3/finish_constants.h"
-#include "booster/stage3/stage3_test_support.h"
-#include "test_support.h"
+#include "support/booster_inputs.h"
+#include "support/diag_capture.h"
+#include "support/rgbe_images.h"
 
 namespace {
 
-using stage3_test::booster_defaults;
-using stage3_test::image_desc;
-using stage3_test::scene_stats;
+using lftm_test::booster_defaults;
+using lftm_test::image_desc;
+using lftm_test::scene_stats;
 
 lftm::FinishConstants constants(int docType, const TmParam& p, int bits = 16) {
   lftm::FinishConstants k;
-  std::vector<float> table = stage3_test::exp_table();
+  std::vector<float> table = lftm_test::reference_exp_table();
   ImageDesc d = image_desc(4, 4, 3, bits);
   lftm::make_finish_constants(docType, d, p, scene_stats(), table.data(), &k);
   return k;
@@ -67,8 +68,8 @@ TEST(FinishConstants, SettingsMapToTheirCurves) {
 template <typename Sample>
 std::vector<Sample> finish(int docType, ImageDesc d, const TmParam& p, const void* input,
                            std::vector<float> lum, size_t outSamples = 0) {
-  std::vector<float> table = stage3_test::exp_table();
-  std::vector<float> lut = stage3_test::linear_lut();
+  std::vector<float> table = lftm_test::reference_exp_table();
+  std::vector<float> lut = lftm_test::linear_lut();
   LumStats stats = scene_stats();
   TmFiles files{};
   std::vector<Sample> out(outSamples ? outSamples : static_cast<size_t>(d.height) * d.rowStride,

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "booster/stage3/cubic.h"
-#include "booster/stage3/stage3_test_support.h"
-#include "test_support.h"
+#include "support/booster_inputs.h"
+#include "support/diag_capture.h"
 
 namespace {
 
-using stage3_test::booster_defaults;
+using lftm_test::booster_defaults;
 
 TEST(CubicCoeffs, MeetsItsFourConditions) {
   const float cases[][4] = {{-4.5f, 1, -3.5f, 0.5f}, {0, 0, 0.75f, 0.2f}, {1.5f, -0.3f, 0.75f, -0.15f},
@@ -43,7 +43,7 @@ Normalized normalize(std::vector<float> plane, int width, float whiteClip, float
   TmParam p = booster_defaults();
   p.tmParam[3] = whiteClip;
   p.tmParam[4] = blackClip;
-  ImageDesc d = stage3_test::image_desc(width, width > 0 ? static_cast<int>(plane.size()) / width : 0, 3, 16);
+  ImageDesc d = lftm_test::image_desc(width, width > 0 ? static_cast<int>(plane.size()) / width : 0, 3, 16);
   lftm_test::DiagCapture capture;
   int result = lftm::tm30_normalize(&d, &p, plane.data());
   return Normalized{result, plane, capture.out()};

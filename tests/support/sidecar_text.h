@@ -1,23 +1,12 @@
-// Helpers of the settings tests: sidecar files made from text.
-#ifndef LFTM_SETTINGS_SIDECAR_TEST_FILES_H_
-#define LFTM_SETTINGS_SIDECAR_TEST_FILES_H_
+// Sidecar texts and settings blocks for the settings tests.
+#ifndef LFTM_TESTS_SUPPORT_SIDECAR_TEXT_H_
+#define LFTM_TESTS_SUPPORT_SIDECAR_TEXT_H_
 
 #include <string>
-#include <vector>
 
 #include "lftm.h"
-#include "test_support.h"
 
 namespace lftm_test {
-
-inline bool write_text(const std::string& path, const std::string& text) {
-  return write_file(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-inline std::string read_text(const std::string& path) {
-  std::vector<uint8_t> bytes = read_file(path);
-  return std::string(bytes.begin(), bytes.end());
-}
 
 // A sidecar in the usual layout whose settings lines are `body` (each ending in '\n').
 inline std::string sidecar_text(const std::string& body) {
@@ -37,4 +26,4 @@ inline TmParam filled_block(float value) {
 
 }  // namespace lftm_test
 
-#endif  // LFTM_SETTINGS_SIDECAR_TEST_FILES_H_
+#endif  // LFTM_TESTS_SUPPORT_SIDECAR_TEXT_H_

@@ -1,7 +1,8 @@
-#include "booster/stage1/stage1_reference.h"
+#include "support/stage1_reference.h"
 
 #include <cmath>
 
+namespace lftm_test {
 namespace stage1_ref {
 
 Settings default_settings(bool is360) {
@@ -208,3 +209,4 @@ Result run(const Plane& level0, int minW, int lastTarget, const Settings& s) {
 }
 
 }  // namespace stage1_ref
+}  // namespace lftm_test

@@ -1,7 +1,7 @@
 // Test-only: the Range Squeezer written the plain way, pixel by pixel and channel by channel,
 // with no hoisting and no specialisation. The fast operator must match it byte for byte.
-#ifndef LFTM_SQUEEZER_TM_SIMPLE_REFERENCE_H_
-#define LFTM_SQUEEZER_TM_SIMPLE_REFERENCE_H_
+#ifndef LFTM_TESTS_SUPPORT_TM_SIMPLE_REFERENCE_H_
+#define LFTM_TESTS_SUPPORT_TM_SIMPLE_REFERENCE_H_
 
 #include "lftm.h"
 
@@ -14,4 +14,4 @@ int reference_tm_simple(int isFP, const ImageDesc& desc, const TmParam& param,
 
 }  // namespace lftm_test
 
-#endif  // LFTM_SQUEEZER_TM_SIMPLE_REFERENCE_H_
+#endif  // LFTM_TESTS_SUPPORT_TM_SIMPLE_REFERENCE_H_

@@ -1,35 +1,12 @@
-#include "hardening_support.h"
-
-#include <dirent.h>
+#include "support/host_runs.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
 #include "imageio/rgbe_reader.h"
-#include "platform/diag.h"
+#include "support/guarded.h"
 
-namespace lftm_hard {
-
-Watchdog::Watchdog(std::string what, int seconds) : what_(std::move(what)) {
-  thread_ = std::thread([this, seconds] {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
-      std::fprintf(stderr, "hang: %s still running after %d s\n", what_.c_str(), seconds);
-      std::abort();
-    }
-  });
-}
-
-Watchdog::~Watchdog() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    finished_ = true;
-  }
-  done_.notify_one();
-  thread_.join();
-}
+namespace lftm_test {
 
 namespace {
 
@@ -41,7 +18,7 @@ std::vector<float> exp_table() {
 
 }  // namespace
 
-BoosterResult run_booster(const lftm_test::RgbePlanar& image, const TmParam& param,
+BoosterResult run_booster(const RgbePlanar& image, const TmParam& param,
                           const BoosterSetup& setup) {
   BoosterResult r;
   const int w = image.width;
@@ -85,7 +62,7 @@ BoosterResult run_booster(const lftm_test::RgbePlanar& image, const TmParam& par
   return r;
 }
 
-SqueezerResult run_squeezer(const lftm_test::RgbePlanar& image, const TmParam& param,
+SqueezerResult run_squeezer(const RgbePlanar& image, const TmParam& param,
                             int threads, bool floats, int bits, int planes) {
   SqueezerResult r;
   const int w = image.width;
@@ -122,42 +99,4 @@ SqueezerResult run_squeezer(const lftm_test::RgbePlanar& image, const TmParam& p
   return r;
 }
 
-int open_descriptor_count() { return static_cast<int>(directory_entries("/proc/self/fd").size()); }
-
-std::vector<std::string> directory_entries(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* entry = readdir(d)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-ScopedTmpdir::ScopedTmpdir() {
-  if (const char* old = std::getenv("TMPDIR")) {
-    previous_ = old;
-    had_previous_ = true;
-  }
-  setenv("TMPDIR", dir_.path().c_str(), 1);
-}
-
-ScopedTmpdir::~ScopedTmpdir() {
-  if (had_previous_) {
-    setenv("TMPDIR", previous_.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
-  }
-}
-
-namespace {
-void drop_line(lftm::DiagStream, const char*, void*) {}
-}  // namespace
-
-QuietDiagnostics::QuietDiagnostics() { lftm::set_diag_sink(drop_line, nullptr); }
-QuietDiagnostics::~QuietDiagnostics() { lftm::set_diag_sink(nullptr, nullptr); }
-
-}  // namespace lftm_hard
+}  // namespace lftm_test

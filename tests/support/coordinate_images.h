@@ -1,20 +1,20 @@
 // Test images whose every pixel tells where it came from, so that a wrong source row or
 // column shows up as a wrong value.
-#ifndef LFTM_PREVIEW_PREVIEW_TEST_IMAGES_H_
-#define LFTM_PREVIEW_PREVIEW_TEST_IMAGES_H_
+#ifndef LFTM_TESTS_SUPPORT_COORDINATE_IMAGES_H_
+#define LFTM_TESTS_SUPPORT_COORDINATE_IMAGES_H_
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "test_support.h"
+#include "support/rgbe_images.h"
 
-namespace preview_test {
+namespace lftm_test {
 
 // RGBE planar bytes: red and green from the column and row, blue from both, exponent varied.
-inline lftm_test::RgbePlanar coordinate_rgbe(int width, int height) {
-  lftm_test::RgbePlanar img;
+inline RgbePlanar coordinate_rgbe(int width, int height) {
+  RgbePlanar img;
   img.width = width;
   img.height = height;
   img.bytes.resize(static_cast<size_t>(4) * width * height);
@@ -61,6 +61,6 @@ std::vector<Sample> coordinate_interleaved(int width, int height, int pixStep, i
   return data;
 }
 
-}  // namespace preview_test
+}  // namespace lftm_test
 
-#endif  // LFTM_PREVIEW_PREVIEW_TEST_IMAGES_H_
+#endif  // LFTM_TESTS_SUPPORT_COORDINATE_IMAGES_H_

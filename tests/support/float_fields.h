@@ -1,6 +1,7 @@
-// Helpers of the stage-2 tests.
-#ifndef LFTM_BOOSTER_STAGE2_STAGE2_TEST_UTIL_H_
-#define LFTM_BOOSTER_STAGE2_STAGE2_TEST_UTIL_H_
+// Float vectors and fields for the Poisson solver tests, compared bit for bit or up to a
+// constant.
+#ifndef LFTM_TESTS_SUPPORT_FLOAT_FIELDS_H_
+#define LFTM_TESTS_SUPPORT_FLOAT_FIELDS_H_
 
 #include <cmath>
 #include <cstdint>
@@ -66,4 +67,4 @@ inline double max_deviation_up_to_constant(const std::vector<float>& a,
 
 }  // namespace lftm_test
 
-#endif  // LFTM_BOOSTER_STAGE2_STAGE2_TEST_UTIL_H_
+#endif  // LFTM_TESTS_SUPPORT_FLOAT_FIELDS_H_

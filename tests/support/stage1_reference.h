@@ -1,11 +1,12 @@
 // A plain, whole-plane reading of stage 1 for the tests: every level is a separate array,
 // every neighbour is looked up by its coordinates, and nothing is done in place.
-#ifndef LFTM_BOOSTER_STAGE1_STAGE1_REFERENCE_H_
-#define LFTM_BOOSTER_STAGE1_STAGE1_REFERENCE_H_
+#ifndef LFTM_TESTS_SUPPORT_STAGE1_REFERENCE_H_
+#define LFTM_TESTS_SUPPORT_STAGE1_REFERENCE_H_
 
 #include <cstddef>
 #include <vector>
 
+namespace lftm_test {
 namespace stage1_ref {
 
 struct Plane {
@@ -51,5 +52,6 @@ struct Result {
 Result run(const Plane& level0, int minW, int lastTarget, const Settings& s);
 
 }  // namespace stage1_ref
+}  // namespace lftm_test
 
-#endif  // LFTM_BOOSTER_STAGE1_STAGE1_REFERENCE_H_
+#endif  // LFTM_TESTS_SUPPORT_STAGE1_REFERENCE_H_

@@ -4,7 +4,7 @@
 // description keeps it; exp, pow and the response are evaluated in double, and a constant
 // such as 0.05 is a double, so an expression with one is evaluated in double and rounded
 // where it is stored.
-#include "squeezer/tm_simple_reference.h"
+#include "support/tm_simple_reference.h"
 
 #include <cmath>
 #include <cstdint>

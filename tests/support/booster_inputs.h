@@ -1,6 +1,7 @@
-// Records and buffers shared by the stage-3 tests.
-#ifndef LFTM_BOOSTER_STAGE3_STAGE3_TEST_SUPPORT_H_
-#define LFTM_BOOSTER_STAGE3_STAGE3_TEST_SUPPORT_H_
+// Inputs of the Texture Booster's finishing stage for its tests: settings, scene statistics,
+// a lut, a luminance plane and image layouts.
+#ifndef LFTM_TESTS_SUPPORT_BOOSTER_INPUTS_H_
+#define LFTM_TESTS_SUPPORT_BOOSTER_INPUTS_H_
 
 #include <cmath>
 #include <cstdint>
@@ -8,7 +9,7 @@
 
 #include "lftm.h"
 
-namespace stage3_test {
+namespace lftm_test {
 
 // The Texture Booster's default settings (Strength 70, saturation 46, white clip 0.25 ...).
 inline TmParam booster_defaults() {
@@ -34,12 +35,6 @@ inline LumStats scene_stats() {
   s.log75 = 1.5f;
   s.logClip = 4;
   return s;
-}
-
-inline std::vector<float> exp_table() {
-  std::vector<float> t(256);
-  for (int e = 0; e < 256; ++e) t[e] = std::ldexp(1.0f, e - 136);
-  return t;
 }
 
 // A lut as the driver builds it for linear 16-bit samples.
@@ -75,6 +70,6 @@ inline ImageDesc image_desc(int width, int height, int spp, int bits, int planes
   return d;
 }
 
-}  // namespace stage3_test
+}  // namespace lftm_test
 
-#endif  // LFTM_BOOSTER_STAGE3_STAGE3_TEST_SUPPORT_H_
+#endif  // LFTM_TESTS_SUPPORT_BOOSTER_INPUTS_H_
