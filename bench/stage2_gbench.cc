@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "bench_images.h"
-#include "booster/stage2/fused_kernels.h"
-#include "booster/stage2/poisson_operator.h"
-#include "booster/stage2/vector_kernels.h"
+#include "booster/poisson/fused_kernels.h"
+#include "booster/poisson/poisson_operator.h"
+#include "booster/poisson/vector_kernels.h"
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/workers.h"

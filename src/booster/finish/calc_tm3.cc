@@ -1,0 +1,71 @@
+// The exported third stage of the Texture Booster: normalises the reconstructed luminance
+// once, then finishes the image on the calling thread or in horizontal tiles on workers.
+#include <cstdlib>
+
+#include "booster/finish/finish_tile.h"
+#include "booster/finish/normalize.h"
+#include "booster/finish/tile_worker.h"
+#include "lftm.h"
+#include "platform/sizes.h"
+#include "platform/workers.h"
+#include "squeezer/planar_output.h"
+
+namespace lftm {
+namespace {
+
+int finish_in_tiles(int docType, const ImageDesc& desc, const TmParam* param,
+                    const LumStats* stats, const float* expTable, const float* lut,
+                    const TmFiles& files, const void* input, const float* lum, void* output,
+                    int count) {
+  // Workers always write interleaved pixels; planes are made from packed rows afterwards,
+  // through a scratch of exactly the interleaved size (the input is never written).
+  const bool planar = desc.planes == 3;
+  void* scratch = nullptr;
+  if (planar) {
+    size_t bytes = 0;
+    if (!checked_product(desc.width, desc.height,
+                         static_cast<int64_t>(desc.spp) * (desc.bits == 16 ? 2 : 1), &bytes,
+                         INT64_MAX)) {
+      return -4;
+    }
+    scratch = std::calloc(bytes > 0 ? bytes : 1, 1);
+    if (scratch == nullptr) return -4;
+  }
+
+  Tm3Worker workers[kMaxWorkers];
+  for (int i = 0; i < count; ++i) {
+    workers[i] = Tm3Worker{docType, desc, param, stats, expTable, lut, files, input, lum,
+                           output,
+                           planar ? static_cast<int64_t>(desc.width) * desc.spp : desc.rowStride,
+                           i, count, 0};
+  }
+  int started = run_workers(count, [&workers](int i) { tm3_threaded(&workers[i]); });
+  int result = started < count ? -2 : workers[count - 1].result;
+  if (result >= 0 && planar) result = rgb_interleaved2color_planes(&desc, scratch, output);
+  std::free(scratch);
+  return result;
+}
+
+}  // namespace
+}  // namespace lftm
+
+extern "C" int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmParam* param,
+                            const LumStats* stats, const float* expTable, const float* lut,
+                            const TmFiles* files, const void* input, float* lum,
+                            void* output) {
+  const ImageDesc image = *desc;
+  const TmFiles run = *files;
+  if (run.readFromDisk != 0) {
+    return lftm::tm3_tile(docType, &image, param, stats, expTable, lut, &run, input, nullptr,
+                          output);
+  }
+  int normalized = lftm::tm30_normalize(&image, param, lum);
+  if (normalized < 0) return normalized;
+  int count = lftm::clamp_workers(run.threads);
+  if (count < 2) {
+    return lftm::tm3_tile(docType, &image, param, stats, expTable, lut, &run, input, lum,
+                          output);
+  }
+  return lftm::finish_in_tiles(docType, image, param, stats, expTable, lut, run, input, lum,
+                               output, count);
+}

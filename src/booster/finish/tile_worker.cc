@@ -1,0 +1,52 @@
+#include "booster/finish/tile_worker.h"
+
+#include "booster/finish/finish_tile.h"
+#include "platform/diag.h"
+#include "platform/workers.h"
+
+namespace lftm {
+namespace {
+
+// Bytes of one source row as the tiles count them (interleaved rows of rowSamples).
+int64_t tile_row_bytes(int docType, const ImageDesc& desc) {
+  switch (docType) {
+    case 0:
+      return 4 * static_cast<int64_t>(desc.width);
+    case 1:
+      return 2 * static_cast<int64_t>(desc.rowSamples);
+    case 2:
+      return desc.rowSamples;
+    case 10:
+      return 4 * static_cast<int64_t>(desc.rowSamples);
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+void tm3_threaded(Tm3Worker* worker) {
+  const ImageDesc& desc = worker->desc;
+  RowBand band = tile_rows(worker->index, worker->count, desc.height);
+  int64_t rowSize = tile_row_bytes(worker->docType, desc);
+  diag_out("docType: %d   w: %d  rowIn: %d   rowSize: %d\n", worker->docType, desc.width,
+           desc.rowSamples, static_cast<int>(rowSize));
+
+  int64_t sampleBytes = desc.bits == 16 ? 2 : 1;
+  int64_t ofs = band.first * rowSize;
+  int64_t mOfs = band.first * static_cast<int64_t>(desc.width);
+  int64_t lOfs = band.first * worker->outRowStride * sampleBytes;
+  diag_err("tm3_threaded %d  - yTile=%d, hTile=%d, ofs=%d, mOfs=%d lOfs=%d \n", worker->index,
+           band.first, band.rows, static_cast<int>(ofs), static_cast<int>(mOfs),
+           static_cast<int>(lOfs));
+
+  ImageDesc tile = desc;
+  tile.height = band.rows;
+  tile.planes = 0;
+  worker->result = tm3_tile_rows(
+      worker->docType, &tile, worker->param, worker->stats, worker->expTable, worker->lut,
+      static_cast<const unsigned char*>(worker->input) + ofs, worker->lum + mOfs,
+      static_cast<unsigned char*>(worker->output) + lOfs, worker->outRowStride);
+}
+
+}  // namespace lftm

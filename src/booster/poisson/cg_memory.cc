@@ -1,0 +1,71 @@
+// The in-memory form of tm20: every vector is an array and each pass over them is spread
+// over the worker threads. Each dot product is fused into the pass that produces its
+// operands, and the new search direction into the next step's operator pass, which gives
+// the same bits as the plain sequence with three passes over memory per step instead of six.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "booster/poisson/cg_solver.h"
+#include "booster/poisson/fused_kernels.h"
+#include "booster/poisson/poisson_operator.h"
+#include "booster/poisson/vector_kernels.h"
+#include "platform/diag.h"
+
+namespace lftm {
+
+int tm20_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
+                float* b, float* x, int* cntRemonte, float* resteCur) {
+  const int n = w * h;
+  float* allocated = nullptr;
+  float* r = scratch;
+  if (r == nullptr) {
+    allocated = static_cast<float*>(std::calloc(2 * static_cast<size_t>(n), sizeof(float)));
+    if (allocated == nullptr) return -4;
+    r = allocated;
+  }
+  float* q = r + n;
+  float* p = b;
+
+  const int step = (n >> 4) > 1 ? n >> 4 : 1;
+  for (int i = 0; i < n; i += step) diag_out("X: %1.3f    %d\n", x[i], i);
+  tm20_apply(T, w, h, is360, x, q);
+  // b + (-1) x q is b - q exactly.
+  vec_axpy(T, n, b, -1.0f, q, r);
+  for (int i = 0; i < n; i += step) diag_out("temp: %1.4f    B: %1.4f     %d\n", q[i], b[i], i);
+  std::memcpy(p, r, static_cast<size_t>(n) * sizeof(float));
+
+  float restePrev = vec_dot(T, n, r, r);
+  const float threshold = tol * restePrev;
+  diag_out("Init restePrev: %1.4f\n", restePrev);
+  if (!std::isfinite(restePrev)) {
+    std::free(allocated);
+    return kResidualNotANumber;
+  }
+
+  int iter = 0;
+  float beta = 0.0f;
+  while (iter < limit) {
+    // p = r + beta p of the previous step is made in the same pass as q = A p.
+    const float dval = iter == 0 ? apply_dot(T, w, h, is360, p, q)
+                                 : update_apply_dot(T, w, h, is360, r, beta, p, q);
+    diag_out("tm20      dval: %1.4f\n", dval);
+    if (dval == 0.0f) break;
+    const float alpha = restePrev / dval;
+    *resteCur = update_dot(T, n, alpha, p, q, x, r);
+    diag_out("iter: %d  resteCur: %1.4f\n", iter, *resteCur);
+    if (!std::isfinite(*resteCur)) {
+      std::free(allocated);
+      return kResidualNotANumber;
+    }
+    if (threshold > *resteCur) break;
+    if (*resteCur > restePrev) ++*cntRemonte;
+    beta = *resteCur / restePrev;
+    restePrev = *resteCur;
+    ++iter;
+  }
+  std::free(allocated);
+  return iter;
+}
+
+}  // namespace lftm

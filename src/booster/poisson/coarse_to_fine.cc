@@ -1,0 +1,199 @@
+#include "booster/poisson/coarse_to_fine.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "booster/poisson/cg_solver.h"
+#include "booster/poisson/prolongation.h"
+#include "booster/poisson/stage2_output.h"
+#include "platform/diag.h"
+#include "platform/scratch_file.h"
+#include "platform/setting_value.h"
+
+namespace lftm {
+namespace {
+
+// Everything tm2new2 may allocate, released on every return.
+struct Buffers {
+  int* widths = nullptr;
+  int* heights = nullptr;
+  float* rhs = nullptr;
+  float* solution = nullptr;
+  bool own_rhs = false;
+  bool own_solution = false;
+  ~Buffers() {
+    std::free(widths);
+    std::free(heights);
+    if (own_rhs) std::free(rhs);
+    if (own_solution) std::free(solution);
+  }
+};
+
+// x[i] of a level of n elements for the diagnostic lines; 0 past the level's end.
+float sample(const float* x, int64_t n, int64_t i) { return i < n ? x[i] : 0.0f; }
+
+// Writes the whole pyramid to path 1 so that the disk levels can stream their right-hand
+// sides back from it.
+int save_pyramid(const char* path, const float* out, int64_t total) {
+  std::FILE* file = path != nullptr ? std::fopen(path, "wb") : nullptr;
+  if (file == nullptr) {
+    diag_out("can not open temporary file %s\n", path != nullptr ? path : "(null)");
+    return -1;
+  }
+  int written = write_quarters(file, out, static_cast<size_t>(total) * sizeof(float));
+  std::fclose(file);
+  if (written != 4) {
+    diag_out("could not write to temporary file iofpRHS\n");
+    return -2;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void pyramid_levels(int W, int H, int count, int* widths, int* heights) {
+  int w = W;
+  int h = H;
+  for (int k = 0; k < count; ++k) {
+    if (k > 0 && w >= 4 && h >= 4) {
+      w = (w + 1) / 2;
+      h = (h + 1) / 2;
+    }
+    widths[k] = w;
+    heights[k] = h;
+  }
+}
+
+float base_tolerance(int tolerance_class) {
+  switch (tolerance_class) {
+    case -2: return static_cast<float>(1e-4 * 3.0);
+    case -1: return 1e-4f;
+    case 0: return 1e-5f;
+    case 1: return 1e-6f;
+    case 2: return 1e-7f;
+    default: return 1e-6f;
+  }
+}
+
+int iteration_limit(float slider) {
+  const double limit = 50.0 * std::pow(3.0, slider / 10.0);
+  if (!(limit < 2147483648.0)) return -1;
+  return truncate_setting(limit);
+}
+
+int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
+            float* work1, float* work2, float* out) {
+  const float* p = tmParam->tmParam;
+  if (count < 1) count = 1;
+  int threads = files.threads;
+  const bool disk = files.readFromDisk != 0 && count >= 3;
+  if (disk) threads = 0;
+  const int is360 = truncate_setting(p[15]);
+  const int method_slot = truncate_setting(p[19]);
+  const int method = method_slot < INT32_MAX ? method_slot + 1 : method_slot;
+  const float tolerance = base_tolerance(truncate_setting(p[18]));
+  // Every level runs to the same limit, the slider's.
+  const int limit = iteration_limit(p[17]);
+  if (limit < 0) return -1;
+  const int64_t plane = static_cast<int64_t>(W) * H;
+
+  Buffers buffers;
+  buffers.widths = static_cast<int*>(std::calloc(static_cast<size_t>(count) + 2, sizeof(int)));
+  buffers.heights = static_cast<int*>(std::calloc(static_cast<size_t>(count) + 2, sizeof(int)));
+  if (buffers.widths == nullptr || buffers.heights == nullptr) return -4;
+  const int* widths = buffers.widths;
+  const int* heights = buffers.heights;
+  pyramid_levels(W, H, count, buffers.widths, buffers.heights);
+  int64_t total = 0;
+  for (int k = 0; k < count; ++k) total += static_cast<int64_t>(widths[k]) * heights[k];
+  if (total > INT32_MAX) return -1;
+
+  const bool given = work1 != nullptr && work2 != nullptr;
+  float* solution = nullptr;
+  if (disk) {
+    int status = save_pyramid(files.scratch1, out, total);
+    if (status < 0) return status;
+    buffers.rhs = static_cast<float*>(
+        std::malloc(static_cast<size_t>(widths[2]) * heights[2] * sizeof(float)));
+    buffers.own_rhs = true;
+    if (buffers.rhs == nullptr) return -4;
+    std::memset(out, 0, static_cast<size_t>(plane) * sizeof(float));
+    solution = out;
+  } else if (given) {
+    buffers.rhs = work2;
+    solution = work1;
+    std::memset(work1, 0, static_cast<size_t>(plane) * sizeof(float));
+    std::memset(work2, 0, static_cast<size_t>(plane) * sizeof(float));
+  } else {
+    buffers.rhs = static_cast<float*>(std::calloc(static_cast<size_t>(plane), sizeof(float)));
+    buffers.own_rhs = true;
+    if (buffers.rhs == nullptr) return -4;
+    buffers.solution =
+        static_cast<float*>(std::calloc(static_cast<size_t>(plane), sizeof(float)));
+    buffers.own_solution = true;
+    if (buffers.solution == nullptr) return -4;
+    solution = buffers.solution;
+  }
+  float* rhs = buffers.rhs;
+  float* scratch = work1 != nullptr ? work1 + plane : nullptr;
+  const CgPaths paths{files.scratch1, files.scratch2, files.scratch3, files.scratch4,
+                      files.scratch5};
+
+  int64_t positPyram = total;
+  for (int nivo = count - 1; nivo >= 0; --nivo) {
+    const int w = widths[nivo];
+    const int h = heights[nivo];
+    const int64_t n = static_cast<int64_t>(w) * h;
+    positPyram -= n;
+    const int level_threads = (threads > 1 && n > 1200) ? threads : 0;
+    const int F = (disk && nivo <= 1) ? nivo + 1 : 0;
+    if (F == 0) {
+      for (int i = 0; i < 7; ++i) {
+        diag_out("tmPyram[positPyram+i]: %1.2f     for: %d\n", sample(out + positPyram, n, i),
+                 i);
+      }
+      std::memcpy(rhs, out + positPyram, static_cast<size_t>(n) * sizeof(float));
+    }
+    const int64_t initTempCoarse = plane - n;
+    float* x = solution + initTempCoarse;
+    diag_out("initTempCoarse :%d     positPyram: %d\n", static_cast<int>(initTempCoarse),
+             static_cast<int>(positPyram));
+    const int a = (w + h) >> 1;
+    float factor = 1.0f;
+    if (nivo == count - 1) {
+      diag_out("===  subVectX: %1.2f %1.2f %1.2f %1.2f\n", sample(x, n, 0), sample(x, n, 1),
+               sample(x, n, 2), sample(x, n, 10));
+      diag_out("===  divGrad:  %1.2f %1.2f %1.2f %1.2f\n", sample(rhs, n, 0),
+               sample(rhs, n, 1), sample(rhs, n, 2), sample(rhs, n, 10));
+      factor = 1e-4f;
+    } else if (a > 1600) {
+      factor = static_cast<float>(20.0 * std::log(static_cast<float>(a) / 1000.0));
+    }
+    diag_out("-- tm2new2 - nivo: %d  LS: %1.0f   method: %d   %d: %d x %d     positPyram: %d\n",
+             nivo, p[5], method, a, w, h, static_cast<int>(positPyram));
+    int iterations = tm20(w, h, limit, tolerance * factor, is360, level_threads, F, paths,
+                          static_cast<int>(positPyram), scratch, rhs, x);
+    if (iterations < 0) return iterations;
+    if (nivo == 0) {
+      if (x != out) std::memcpy(out, x, static_cast<size_t>(plane) * sizeof(float));
+    } else {
+      const int fw = widths[nivo - 1];
+      const int fh = heights[nivo - 1];
+      const float* coarse = x;
+      if (fw == w && fh == h) {
+        // A level that was not halved would be overwritten while it is read: prolongate
+        // from a copy (the right-hand-side buffer is free until the next level).
+        std::memcpy(rhs, x, static_cast<size_t>(n) * sizeof(float));
+        coarse = rhs;
+      }
+      prolongate(coarse, w, h, solution + plane - static_cast<int64_t>(fw) * fh, fw, fh,
+                 is360);
+    }
+  }
+  return finish_luminance(W, H, files, threads, out);
+}
+
+}  // namespace lftm

@@ -1,0 +1,69 @@
+// Helpers of the stage-2 tests.
+#ifndef LFTM_BOOSTER_POISSON_STAGE2_TEST_UTIL_H_
+#define LFTM_BOOSTER_POISSON_STAGE2_TEST_UTIL_H_
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "booster/poisson/block_sums.h"
+
+namespace lftm_test {
+
+inline std::vector<float> random_vector(size_t n, uint32_t seed, float lo = -1.0f,
+                                        float hi = 1.0f) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<float> dist(lo, hi);
+  std::vector<float> v(n);
+  for (float& x : v) x = dist(rng);
+  return v;
+}
+
+// A smooth field with some detail, as a log-luminance image would be.
+inline std::vector<float> smooth_field(int w, int h, float phase = 0.0f) {
+  std::vector<float> v(static_cast<size_t>(w) * h);
+  for (int i = 0; i < h; ++i) {
+    for (int j = 0; j < w; ++j) {
+      v[static_cast<size_t>(i) * w + j] =
+          std::sin(0.07f * j + phase) + 0.5f * std::cos(0.05f * i) + 0.001f * ((i * 7 + j * 3) % 11);
+    }
+  }
+  return v;
+}
+
+inline bool same_bits(const std::vector<float>& a, const std::vector<float>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+inline bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The solver's dot product written out plainly: a float sum per block of kSumBlock positions,
+// the block sums added in block order.
+inline float reference_dot(const std::vector<float>& a, const std::vector<float>& b) {
+  float total = 0.0f;
+  for (size_t block = 0; block < a.size(); block += lftm::kSumBlock) {
+    float s = 0.0f;
+    for (size_t i = block; i < a.size() && i < block + lftm::kSumBlock; ++i) s += a[i] * b[i];
+    total += s;
+  }
+  return total;
+}
+
+// Largest |a - b - (mean of a - b)|: equality up to a constant.
+inline double max_deviation_up_to_constant(const std::vector<float>& a,
+                                           const std::vector<float>& b) {
+  double mean = 0.0;
+  for (size_t i = 0; i < a.size(); ++i) mean += static_cast<double>(a[i]) - b[i];
+  mean /= static_cast<double>(a.size());
+  double worst = 0.0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    worst = std::fmax(worst, std::fabs(static_cast<double>(a[i]) - b[i] - mean));
+  }
+  return worst;
+}
+
+}  // namespace lftm_test
+
+#endif  // LFTM_BOOSTER_POISSON_STAGE2_TEST_UTIL_H_
