@@ -22,9 +22,10 @@ int attenuate_band(int width, int rows, int offset, float alpha, float exponent,
   return rows;
 }
 
-void tm1b_threaded(TileJob* job) {
+void attenuate_tile(TileJob* job) {
   const RowBand band = tile_rows(job->threadIndex, job->threadCount, job->height);
   const int offset = band.first * job->width + job->levelOffset;
+  // The printed text keeps this step's old name, tm1b_threaded.
   diag_out("tm1b_threaded %d x %d  -  yTile=%d, hTile=%d, ofs=%d\n", job->width, job->height,
            band.first, band.rows, offset);
   job->result = attenuate_band(job->width, band.rows, offset, job->alpha, job->exponent,
@@ -42,7 +43,7 @@ void attenuate_level(float* buf, int offset, int w, int h, float alpha, float ex
   for (int t = 0; t < count; ++t) {
     jobs[t] = TileJob{w, h, offset, buf, alpha, exponent, add, t, count, 0};
   }
-  run_tiles(count, [&jobs](int t) { tm1b_threaded(&jobs[t]); });
+  run_tiles(count, [&jobs](int t) { attenuate_tile(&jobs[t]); });
 }
 
 }  // namespace lftm

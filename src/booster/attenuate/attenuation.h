@@ -29,7 +29,7 @@ int attenuate_band(int width, int rows, int offset, float alpha, float exponent,
 
 // Worker body: attenuates band threadIndex of threadCount (the last band also takes the
 // remaining rows), announces it and stores the row count in job->result.
-void tm1b_threaded(TileJob* job);
+void attenuate_tile(TileJob* job);
 
 // Attenuates the whole w x h level at `offset`: on the calling thread when threads < 2 or the
 // level has at most kMinThreadedLevel pixels, else over min(threads, 32) bands, each passed

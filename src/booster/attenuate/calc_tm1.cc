@@ -13,9 +13,9 @@ int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
   TmFiles filesCopy{};
   if (files != nullptr) filesCopy = *files;
   if (lftm::truncate_setting(tmParam->tmParam[16]) != 0) {
-    return lftm::calc_tm1new(docType, &imgCopy, tmParam, dims, stats, expTable, lut, info,
-                             &filesCopy, work, raw, buf);
+    return lftm::stage1_multi_level(docType, &imgCopy, tmParam, dims, stats, expTable, lut, info,
+                                    &filesCopy, work, raw, buf);
   }
-  return lftm::calc_tm1old(docType, &imgCopy, tmParam, dims, stats, expTable, lut, info,
-                           &filesCopy, work, raw, buf);
+  return lftm::stage1_single_level(docType, &imgCopy, tmParam, dims, stats, expTable, lut, info,
+                                   &filesCopy, work, raw, buf);
 }

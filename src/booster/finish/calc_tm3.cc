@@ -32,14 +32,25 @@ int finish_in_tiles(int docType, const ImageDesc& desc, const TmParam* param,
     if (scratch == nullptr) return -4;
   }
 
-  Tm3Worker workers[kMaxWorkers];
+  FinishTileJob workers[kMaxWorkers];
   for (int i = 0; i < count; ++i) {
-    workers[i] = Tm3Worker{docType, desc, param, stats, expTable, lut, files, input, lum,
-                           output,
-                           planar ? static_cast<int64_t>(desc.width) * desc.spp : desc.rowStride,
-                           i, count, 0};
+    workers[i] =
+        FinishTileJob{docType,
+                      desc,
+                      param,
+                      stats,
+                      expTable,
+                      lut,
+                      files,
+                      input,
+                      lum,
+                      output,
+                      planar ? static_cast<int64_t>(desc.width) * desc.spp : desc.rowStride,
+                      i,
+                      count,
+                      0};
   }
-  int started = run_workers(count, [&workers](int i) { tm3_threaded(&workers[i]); });
+  int started = run_workers(count, [&workers](int i) { finish_tile_job(&workers[i]); });
   int result = started < count ? -2 : workers[count - 1].result;
   if (result >= 0 && planar) result = rgb_interleaved2color_planes(&desc, scratch, output);
   std::free(scratch);
@@ -56,15 +67,15 @@ extern "C" int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmPara
   const ImageDesc image = *desc;
   const TmFiles run = *files;
   if (run.readFromDisk != 0) {
-    return lftm::tm3_tile(docType, &image, param, stats, expTable, lut, &run, input, nullptr,
-                          output);
+    return lftm::finish_tile(docType, &image, param, stats, expTable, lut, &run, input, nullptr,
+                             output);
   }
-  int normalized = lftm::tm30_normalize(&image, param, lum);
+  int normalized = lftm::normalize_luminance(&image, param, lum);
   if (normalized < 0) return normalized;
   int count = lftm::clamp_workers(run.threads);
   if (count < 2) {
-    return lftm::tm3_tile(docType, &image, param, stats, expTable, lut, &run, input, lum,
-                          output);
+    return lftm::finish_tile(docType, &image, param, stats, expTable, lut, &run, input, lum,
+                             output);
   }
   return lftm::finish_in_tiles(docType, image, param, stats, expTable, lut, run, input, lum,
                                output, count);

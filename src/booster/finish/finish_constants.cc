@@ -65,7 +65,7 @@ void make_finish_constants(int docType, const ImageDesc& desc, const TmParam& pa
   k->satFactor = 1 + 0.1f * static_cast<float>(k->satSteps);
 
   k->mixW = mix_weight(docType, k->stre);
-  k->lumMoyDiv = stats.lumMoy > 0 ? stats.lumMoy : 1.0f;
+  k->meanLumDiv = stats.lumMoy > 0 ? stats.lumMoy : 1.0f;
   if (stats.lumMaxRatio > 0) {
     k->dA = std::log(10.0f) / std::log(1 + stats.lumMaxRatio);
     k->dB = 1 / stats.lumMaxRatio;
@@ -73,7 +73,7 @@ void make_finish_constants(int docType, const ImageDesc& desc, const TmParam& pa
     k->dA = 1;
     k->dB = 1;
   }
-  for (int i = 0; i < 256; ++i) k->scaledExp[i] = expTable[i] / k->lumMoyDiv;
+  for (int i = 0; i < 256; ++i) k->scaledExp[i] = expTable[i] / k->meanLumDiv;
 
   k->logMed = stats.logMed;
   k->log25 = stats.log25;
@@ -89,9 +89,8 @@ void make_finish_constants(int docType, const ImageDesc& desc, const TmParam& pa
 
   float white = (k->valWhite < 0 || k->valWhite > 10) ? 0.25f : k->valWhite;
   k->valWhiteUsed = white + 0.001f;
-  k->echHL = k->highlightsSmoothing > 0
-                 ? ((100 - k->valWhiteUsed) / 100) / std::exp(stats.logClip)
-                 : 1.0f;
+  k->highlightScale =
+      k->highlightsSmoothing > 0 ? ((100 - k->valWhiteUsed) / 100) / std::exp(stats.logClip) : 1.0f;
 
   // Daylight white point towards which the colours are balanced; D65 itself if the locus
   // gives nothing, so that the factors stay 1.
@@ -122,11 +121,12 @@ void print_finish_marks(const FinishConstants& k, const LumStats& stats) {
   if (k.highlightsSmoothing > 0) {
     double clipFraction = (k.valWhite / 10.0) / 200000.0;
     int clip = round_half_down(100 * std::pow(clipFraction, std::log(0.3) / std::log(0.025)));
-    diag_out("sldHL: %1.1f    clip: %d  %1.4f  echHL:  %1.2f  moy: %1.2f  med: %1.2f  "
-             "perc75: %1.2f   perc:%d  %1.2f \n",
-             k.highlightsSmoothing, clip, (100 - k.valWhiteUsed) / 100, k.echHL, stats.lumMoy,
-             std::exp(stats.logMed), std::exp(stats.log75),
-             truncate_setting(100 - k.valWhiteUsed), std::exp(stats.logClip));
+    diag_out(
+        "sldHL: %1.1f    clip: %d  %1.4f  echHL:  %1.2f  moy: %1.2f  med: %1.2f  "
+        "perc75: %1.2f   perc:%d  %1.2f \n",
+        k.highlightsSmoothing, clip, (100 - k.valWhiteUsed) / 100, k.highlightScale, stats.lumMoy,
+        std::exp(stats.logMed), std::exp(stats.log75), truncate_setting(100 - k.valWhiteUsed),
+        std::exp(stats.logClip));
   }
   diag_out("mask - %1.2f  %1.2f  %1.2f  %1.2f  %1.2f\n", k.logMinL, k.log25, k.logMed, k.log75,
            k.logMaxL);

@@ -36,7 +36,7 @@ struct FinishConstants {
 
   // Luminance mix with the adaptive logarithmic mapping.
   float mixW;
-  float lumMoyDiv;
+  float meanLumDiv;
   float dA;
   float dB;
   float scaledExp[256];
@@ -53,7 +53,7 @@ struct FinishConstants {
 
   // Highlight smoothing.
   float valWhiteUsed;  // WhiteClip brought into 0..10, plus 0.001
-  float echHL;
+  float highlightScale;
 
   // White balance.
   float u;

@@ -81,7 +81,7 @@ int finish_from_disk(const FinishConstants& k, const ImageDesc& desc, const TmPa
   }
 
   unsigned char* plane = static_cast<unsigned char*>(output) + disk_plane_offset(desc);
-  int result = tm30_normalize(&desc, &param, plane);
+  int result = normalize_luminance(&desc, &param, plane);
   if (result >= 0) {
     print_finish_marks(k, stats);
     ImageDesc interleaved = desc;

@@ -35,7 +35,7 @@ inline bool finish_pixel(const FinishConstants& k, const float* expTable, float 
   // Blend the reconstructed luminance with an adaptive logarithmic mapping of the scene.
   float l = lumValue;
   if (k.mixW > 0 || k.shadowsClipping > 0) {
-    float ln = rgbe ? y * k.scaledExp[e] : y / k.lumMoyDiv;
+    float ln = rgbe ? y * k.scaledExp[e] : y / k.meanLumDiv;
     float drago = k.dA * std::log(1 + ln) / std::log(2 + 8 * std::pow(ln * k.dB, 0.23f));
     l = (1 - k.mixW) * lumValue + k.mixW * std::pow(drago, k.gammaD);
   }
@@ -83,7 +83,7 @@ inline bool finish_pixel(const FinishConstants& k, const float* expTable, float 
 
   // Smoothing towards a plain global rendition in highlights or shadows.
   if (k.highlightsSmoothing > 0 || k.shadowsSmoothing > 0) {
-    float d = rgbe ? expTable[e] * k.echHL : k.echHL;
+    float d = rgbe ? expTable[e] * k.highlightScale : k.highlightScale;
     float gl[3];
     for (int c = 0; c < 3; ++c) gl[c] = std::pow(src[c] * d, k.gG);
     float gY = 0.2f * gl[0] + 0.7f * gl[1] + 0.1f * gl[2];

@@ -47,9 +47,9 @@ int finish_in_memory(const FinishConstants& k, const ImageDesc& desc, const LumS
 
 }  // namespace
 
-int tm3_tile(int docType, const ImageDesc* desc, const TmParam* param, const LumStats* stats,
-             const float* expTable, const float* lut, const TmFiles* files, const void* input,
-             const float* lum, void* output) {
+int finish_tile(int docType, const ImageDesc* desc, const TmParam* param, const LumStats* stats,
+                const float* expTable, const float* lut, const TmFiles* files, const void* input,
+                const float* lum, void* output) {
   FinishConstants k;
   make_finish_constants(docType, *desc, *param, *stats, expTable, &k);
   if (files->readFromDisk == 0) {
@@ -60,9 +60,9 @@ int tm3_tile(int docType, const ImageDesc* desc, const TmParam* param, const Lum
   return finish_from_disk(k, *desc, *param, *stats, expTable, *files, output);
 }
 
-int tm3_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,
-                  const LumStats* stats, const float* expTable, const float* lut,
-                  const void* input, const float* lum, void* output, int64_t outRowStride) {
+int finish_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,
+                     const LumStats* stats, const float* expTable, const float* lut,
+                     const void* input, const float* lum, void* output, int64_t outRowStride) {
   FinishConstants k;
   make_finish_constants(docType, *desc, *param, *stats, expTable, &k);
   return finish_in_memory(k, *desc, *stats, expTable, lut, input, lum, output, outRowStride);

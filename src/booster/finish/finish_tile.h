@@ -22,15 +22,15 @@ namespace lftm {
 // and rowStride of at least width x spp and 2 x width.
 // Returns height, or -1 (disk mode: inFile cannot be opened, or a layout it cannot serve),
 // -2 (a short row in inFile), -4 (no memory), -101, -102 (from the normalisation).
-int tm3_tile(int docType, const ImageDesc* desc, const TmParam* param, const LumStats* stats,
-             const float* expTable, const float* lut, const TmFiles* files, const void* input,
-             const float* lum, void* output);
+int finish_tile(int docType, const ImageDesc* desc, const TmParam* param, const LumStats* stats,
+                const float* expTable, const float* lut, const TmFiles* files, const void* input,
+                const float* lum, void* output);
 
-// As tm3_tile in memory mode, with interleaved output rows `outRowStride` samples apart
+// As finish_tile in memory mode, with interleaved output rows `outRowStride` samples apart
 // (ignored for planar output). Tile workers use it to write a band of a packed image.
-int tm3_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,
-                  const LumStats* stats, const float* expTable, const float* lut,
-                  const void* input, const float* lum, void* output, int64_t outRowStride);
+int finish_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,
+                     const LumStats* stats, const float* expTable, const float* lut,
+                     const void* input, const float* lum, void* output, int64_t outRowStride);
 
 }  // namespace lftm
 

@@ -59,11 +59,11 @@ TEST(FinishConstants, SettingsMapToTheirCurves) {
 
   // Shadow smoothing alone leaves the smoothing scale at 1; highlight smoothing sets it from
   // the white clip and the clip luminance.
-  EXPECT_EQ(constants(0, with(10, 30)).echHL, 1);
-  EXPECT_NEAR(constants(0, with(9, 30)).echHL, (1 - 0.00251) / std::exp(4.0), 1e-6);
+  EXPECT_EQ(constants(0, with(10, 30)).highlightScale, 1);
+  EXPECT_NEAR(constants(0, with(9, 30)).highlightScale, (1 - 0.00251) / std::exp(4.0), 1e-6);
 }
 
-// Runs tm3_tile in memory mode on one row of pixels and returns the samples.
+// Runs finish_tile in memory mode on one row of pixels and returns the samples.
 template <typename Sample>
 std::vector<Sample> finish(int docType, ImageDesc d, const TmParam& p, const void* input,
                            std::vector<float> lum, size_t outSamples = 0) {
@@ -74,8 +74,8 @@ std::vector<Sample> finish(int docType, ImageDesc d, const TmParam& p, const voi
   std::vector<Sample> out(outSamples ? outSamples : static_cast<size_t>(d.height) * d.rowStride,
                           Sample(7));
   lftm_test::DiagCapture quiet;
-  EXPECT_EQ(lftm::tm3_tile(docType, &d, &p, &stats, table.data(), lut.data(), &files, input,
-                           lum.data(), out.data()),
+  EXPECT_EQ(lftm::finish_tile(docType, &d, &p, &stats, table.data(), lut.data(), &files, input,
+                              lum.data(), out.data()),
             d.height);
   return out;
 }
@@ -88,7 +88,7 @@ std::vector<uint8_t> grey_rgbe_row(const std::vector<uint8_t>& exponents) {
   return row;
 }
 
-TEST(Tm3Tile, BlackPixelsAndPlainGreys) {
+TEST(FinishTileTest, BlackPixelsAndPlainGreys) {
   TmParam p = with(1, 100);  // no logarithmic mix for RGBE input
   std::vector<uint8_t> row = grey_rgbe_row({0, 136, 130});
   row[0] = row[3] = row[6] = 200;  // mantissas of the exponent-0 pixel do not count
@@ -107,7 +107,7 @@ TEST(Tm3Tile, BlackPixelsAndPlainGreys) {
             std::vector<uint16_t>(6, 0));
 }
 
-TEST(Tm3Tile, SaturationAndWhiteBalanceShapeTheColour) {
+TEST(FinishTileTest, SaturationAndWhiteBalanceShapeTheColour) {
   // A reddish RGBE pixel: full saturation keeps the source ratios, none gives a grey.
   std::vector<uint8_t> row = {200, 100, 50, 136};
   float y = 0.2126f * 200 + 0.7152f * 100 + 0.0722f * 50;
@@ -132,7 +132,7 @@ TEST(Tm3Tile, SaturationAndWhiteBalanceShapeTheColour) {
   EXPECT_GT(warm[1], warm[2]);
 }
 
-TEST(Tm3Tile, ShadowClippingPullsDeepShadowsToTheFloor) {
+TEST(FinishTileTest, ShadowClippingPullsDeepShadowsToTheFloor) {
   // Scene log luminance -5 .. 5, median 0: ShadowsClipping 50 clips below -4.5 and blends
   // up to -2.5. Grey RGBE pixels at log luminance -6.24, -3.47 and 4.85.
   TmParam p = with(11, 50, with(1, 100));
@@ -145,7 +145,7 @@ TEST(Tm3Tile, ShadowClippingPullsDeepShadowsToTheFloor) {
   EXPECT_NEAR(out[6], 0.5f * 65535, 1);
 }
 
-TEST(Tm3Tile, InterleavedLayoutsReadTheSameColours) {
+TEST(FinishTileTest, InterleavedLayoutsReadTheSameColours) {
   // Two pixels, bgr order, rows padded to 8 samples; 16-bit and 8-bit samples through a lut
   // that maps both to the same linear values.
   ImageDesc d = image_desc(2, 2, 3, 16);

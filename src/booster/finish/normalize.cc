@@ -36,7 +36,7 @@ inline int bin_of(float scaled) {
 
 }  // namespace
 
-int tm30_normalize(const ImageDesc* desc, const TmParam* param, void* plane_ptr) {
+int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane_ptr) {
   auto* plane = static_cast<unsigned char*>(plane_ptr);
   int64_t w = desc->width > 0 ? desc->width : 0;
   int64_t h = desc->height > 0 ? desc->height : 0;
@@ -51,6 +51,7 @@ int tm30_normalize(const ImageDesc* desc, const TmParam* param, void* plane_ptr)
   float max0 = -1e9f;
   for (size_t i = 0; i < n; ++i) {
     float v = load(plane, i);
+    // The printed texts keep the old names (tm30, planch/plaf/ech1: black bin, white bin, stretch).
     if (i % period == 0) diag_out("tm30  vectI: %1.4f    %d \n", v, static_cast<int>(i));
     if (v < min0) min0 = v;
     if (v > max0) max0 = v;
@@ -80,28 +81,28 @@ int tm30_normalize(const ImageDesc* desc, const TmParam* param, void* plane_ptr)
   float total = static_cast<float>(n);
   float loCount = black / 200 * total;
   float hiCount = (100 - white) / 100 * total;
-  int planch = 0;
+  int blackBin = 0;
   float sum = 0;
-  while (loCount > sum && planch < kBins - 1) sum += static_cast<float>(count[planch++]);
-  int plaf = kBins - 1;
+  while (loCount > sum && blackBin < kBins - 1) sum += static_cast<float>(count[blackBin++]);
+  int whiteBin = kBins - 1;
   sum = total;
-  while (sum > hiCount && plaf > 0) sum -= static_cast<float>(count[plaf--]);
+  while (sum > hiCount && whiteBin > 0) sum -= static_cast<float>(count[whiteBin--]);
   std::free(count);
   // A white point in bin 0 (almost every value in the lowest bin, or an all-zero plane)
   // stretches that bin instead of dividing by zero.
-  if (plaf < 1) plaf = 1;
+  if (whiteBin < 1) whiteBin = 1;
 
-  float lo = min0 + planch / scale;
-  float max1 = lo + plaf / scale;
-  float ech1 = 1 / (max1 - lo);
-  float min1 = ech1 * (min0 - lo);
-  diag_out("-- planch=%d  plaf=%d -- min1=%1.6f  max1=%1.4f  ech1=%1.3f\n", planch, plaf, min1,
-           max1, ech1);
+  float lo = min0 + blackBin / scale;
+  float max1 = lo + whiteBin / scale;
+  float stretch = 1 / (max1 - lo);
+  float min1 = stretch * (min0 - lo);
+  diag_out("-- planch=%d  plaf=%d -- min1=%1.6f  max1=%1.4f  ech1=%1.3f\n", blackBin, whiteBin,
+           min1, max1, stretch);
 
-  float fPlanch = static_cast<float>(planch);
-  float fPlaf = static_cast<float>(plaf);
+  float blackFloor = static_cast<float>(blackBin);
+  float whiteSpan = static_cast<float>(whiteBin);
   for (size_t i = 0; i < n; ++i) {
-    float v = (load(plane, i) - fPlanch) / fPlaf;
+    float v = (load(plane, i) - blackFloor) / whiteSpan;
     store(plane, i, v < 0 ? 0 : v);
   }
   return desc->height;

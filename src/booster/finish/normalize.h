@@ -12,7 +12,7 @@ namespace lftm {
 // (slot 4), white point from WhiteClip (slot 3). Returns height, -101 when a value is
 // negative, -102 when the maximum is negative, -4 when the histogram cannot be allocated;
 // on a failure the plane is unchanged.
-int tm30_normalize(const ImageDesc* desc, const TmParam* param, void* plane);
+int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane);
 
 }  // namespace lftm
 

@@ -45,7 +45,7 @@ Normalized normalize(std::vector<float> plane, int width, float whiteClip, float
   p.tmParam[4] = blackClip;
   ImageDesc d = stage3_test::image_desc(width, width > 0 ? static_cast<int>(plane.size()) / width : 0, 3, 16);
   lftm_test::DiagCapture capture;
-  int result = lftm::tm30_normalize(&d, &p, plane.data());
+  int result = lftm::normalize_luminance(&d, &p, plane.data());
   return Normalized{result, plane, capture.out()};
 }
 
@@ -56,7 +56,7 @@ std::vector<float> uniform_plane() {
   return plane;
 }
 
-TEST(Tm30Normalize, BlackAndWhitePointsFromTheHistogram) {
+TEST(NormalizeLuminanceTest, BlackAndWhitePointsFromTheHistogram) {
   Normalized n = normalize(uniform_plane(), 100, 0.25f, 0);
   ASSERT_EQ(n.result, 10);
   EXPECT_NE(n.out.find("-- planch=0  plaf=65402 -- "), std::string::npos) << n.out;
@@ -76,7 +76,7 @@ TEST(Tm30Normalize, BlackAndWhitePointsFromTheHistogram) {
   }
 }
 
-TEST(Tm30Normalize, FlatAndDegeneratePlanesGiveFiniteValues) {
+TEST(NormalizeLuminanceTest, FlatAndDegeneratePlanesGiveFiniteValues) {
   Normalized flat = normalize(std::vector<float>(64, 2.0f), 8, 0.25f, 0);
   ASSERT_EQ(flat.result, 8);
   EXPECT_NE(flat.out.find("max <= min\n"), std::string::npos);
@@ -95,7 +95,7 @@ TEST(Tm30Normalize, FlatAndDegeneratePlanesGiveFiniteValues) {
   EXPECT_GT(dark.plane[0], 1);
 }
 
-TEST(Tm30Normalize, RefusesNegativePlanesUnchanged) {
+TEST(NormalizeLuminanceTest, RefusesNegativePlanesUnchanged) {
   std::vector<float> plane = uniform_plane();
   plane[567] = -0.001f;
   Normalized n = normalize(plane, 100, 0.25f, 0);
@@ -103,7 +103,7 @@ TEST(Tm30Normalize, RefusesNegativePlanesUnchanged) {
   EXPECT_EQ(n.plane, plane);
 }
 
-TEST(Tm30Normalize, PlanesOfFewerThan32ValuesShowEveryValue) {
+TEST(NormalizeLuminanceTest, PlanesOfFewerThan32ValuesShowEveryValue) {
   Normalized tiny = normalize({0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, 5, 0.25f, 0);
   ASSERT_EQ(tiny.result, 1);
   EXPECT_NE(tiny.out.find("tm30  vectI: 0.1000    0 \n"), std::string::npos) << tiny.out;

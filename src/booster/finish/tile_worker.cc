@@ -25,7 +25,7 @@ int64_t tile_row_bytes(int docType, const ImageDesc& desc) {
 
 }  // namespace
 
-void tm3_threaded(Tm3Worker* worker) {
+void finish_tile_job(FinishTileJob* worker) {
   const ImageDesc& desc = worker->desc;
   RowBand band = tile_rows(worker->index, worker->count, desc.height);
   int64_t rowSize = tile_row_bytes(worker->docType, desc);
@@ -36,6 +36,7 @@ void tm3_threaded(Tm3Worker* worker) {
   int64_t ofs = band.first * rowSize;
   int64_t mOfs = band.first * static_cast<int64_t>(desc.width);
   int64_t lOfs = band.first * worker->outRowStride * sampleBytes;
+  // The printed text keeps this step's old name, tm3_threaded.
   diag_err("tm3_threaded %d  - yTile=%d, hTile=%d, ofs=%d, mOfs=%d lOfs=%d \n", worker->index,
            band.first, band.rows, static_cast<int>(ofs), static_cast<int>(mOfs),
            static_cast<int>(lOfs));
@@ -43,7 +44,7 @@ void tm3_threaded(Tm3Worker* worker) {
   ImageDesc tile = desc;
   tile.height = band.rows;
   tile.planes = 0;
-  worker->result = tm3_tile_rows(
+  worker->result = finish_tile_rows(
       worker->docType, &tile, worker->param, worker->stats, worker->expTable, worker->lut,
       static_cast<const unsigned char*>(worker->input) + ofs, worker->lum + mOfs,
       static_cast<unsigned char*>(worker->output) + lOfs, worker->outRowStride);

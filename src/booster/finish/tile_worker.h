@@ -9,7 +9,7 @@
 namespace lftm {
 
 // Everything one tile needs; owned by the caller for as long as the worker runs.
-struct Tm3Worker {
+struct FinishTileJob {
   int docType;
   ImageDesc desc;  // the whole image
   const TmParam* param;
@@ -27,7 +27,7 @@ struct Tm3Worker {
 };
 
 // Finishes tile `index` of `count` into the interleaved layout and stores the row count.
-void tm3_threaded(Tm3Worker* worker);
+void finish_tile_job(FinishTileJob* worker);
 
 }  // namespace lftm
 

@@ -21,11 +21,11 @@ extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, in
   }
   int result;
   if (tmParam->tmParam[16] > 0.0f) {
-    result = tm2new2(desc.width, desc.height, rang < 1 ? 0 : rang - 1, tmParam, files, work1,
-                     work2, out);
+    result = solve_coarse_to_fine(desc.width, desc.height, rang < 1 ? 0 : rang - 1, tmParam, files,
+                                  work1, work2, out);
   } else {
-    result = calc_tm2old(desc, coarseW, coarseH, total, rang,
-                         truncate_setting(tmParam->tmParam[15]), files, work1, work2, out);
+    result = solve_multigrid(desc, coarseW, coarseH, total, rang,
+                             truncate_setting(tmParam->tmParam[15]), files, work1, work2, out);
   }
   // The solver files belong to this stage in disk mode, whatever the outcome; the first
   // scratch file (the output plane) is left to the caller.

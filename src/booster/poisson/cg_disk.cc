@@ -1,4 +1,4 @@
-// The disk-backed form of tm20: x, r, p and A p live in scratch files and pass through the
+// The disk-backed form of cg_solve: x, r, p and A p live in scratch files and pass through the
 // work area (the caller's x) a strip or a whole vector at a time, so that the finest levels
 // of very large images need no second plane in memory. It runs on the calling thread.
 #include <cmath>
@@ -45,14 +45,15 @@ const char* shown(const char* path) { return path != nullptr ? path : "(null)"; 
     if (status_ < 0) return status_; \
   } while (0)
 
-int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
-              const CgPaths& paths, int positPyram, float* x, int* cntRemonte,
-              float* resteCur) {
+int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F,
+                     const CgPaths& paths, int rhsOffset, float* x, int* risingSteps,
+                     float* residual) {
   const int64_t n = static_cast<int64_t>(w) * h;
   const int strips = F == 1 ? 2 : 1;
   const int64_t strip_length = n / strips;
   float* S = x;
 
+  // Printed texts keep the old names: tm20, restePrev and resteCur (previous, current residual).
   diag_out("tempPathX :%s\n", shown(paths.x));
   diag_out("tempPathR :%s\n", shown(paths.r));
   diag_out("tempPathP :%s\n", shown(paths.p));
@@ -73,7 +74,7 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
   const int64_t step = (n >> 4) > 1 ? n >> 4 : 1;
   for (int64_t i = 0; i < n; i += step) diag_out("X: %1.3f   %d\n", x[i], static_cast<int>(i));
   LFTM_TRY(scratch_write(files.x, 0, n, S));
-  LFTM_TRY(tm20_streaming(w, h, is360, S));
+  LFTM_TRY(apply_operator_in_place(w, h, is360, S));
   LFTM_TRY(scratch_write(files.t, 0, n, S));
 
   // Strip s covers [k, k + m); the last strip runs to the end.
@@ -85,7 +86,7 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
   int64_t m = 0;
   for (int s = 0; s < strips; ++s) {
     strip(s, &k, &m);
-    LFTM_TRY(scratch_read(files.in, positPyram + k, m, S));
+    LFTM_TRY(scratch_read(files.in, rhsOffset + k, m, S));
     LFTM_TRY(scratch_read(files.t, k, m, S + m));
     const int64_t d = (m >> 4) > 1 ? m >> 4 : 1;
     for (int64_t i = 0; i < m; i += d) {
@@ -97,15 +98,15 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
 
   LFTM_TRY(scratch_read(files.r, 0, n, S));
   LFTM_TRY(scratch_write(files.p, 0, n, S));
-  float restePrev = vec_dot(T, static_cast<int>(n), S, S);
-  const float threshold = tol * restePrev;
-  diag_out("Init restePrev: %1.2f\n", restePrev);
-  if (!std::isfinite(restePrev)) return kResidualNotANumber;
+  float previousResidual = vec_dot(T, static_cast<int>(n), S, S);
+  const float threshold = tol * previousResidual;
+  diag_out("Init restePrev: %1.2f\n", previousResidual);
+  if (!std::isfinite(previousResidual)) return kResidualNotANumber;
 
   int iter = 0;
   while (iter < limit) {
     LFTM_TRY(scratch_read(files.p, 0, n, S));
-    LFTM_TRY(tm20_streaming(w, h, is360, S));
+    LFTM_TRY(apply_operator_in_place(w, h, is360, S));
     LFTM_TRY(scratch_write(files.t, 0, n, S));
 
     // The strips go through the blocks of the in-memory dot product in order, so the
@@ -121,7 +122,7 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
     const float dval = curvature.total();
     if (dval == 0.0f) break;
 
-    const float alpha = restePrev / dval;
+    const float alpha = previousResidual / dval;
     for (int s = 0; s < strips; ++s) {
       strip(s, &k, &m);
       LFTM_TRY(scratch_read(files.x, k, m, S));
@@ -136,13 +137,13 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
     }
 
     LFTM_TRY(scratch_read(files.r, 0, n, S));
-    *resteCur = vec_dot(0, static_cast<int>(n), S, S);
-    diag_out("iter: %d  resteCur: %1.3f\n", iter, *resteCur);
-    if (!std::isfinite(*resteCur)) return kResidualNotANumber;
-    if (threshold > *resteCur) break;
-    if (*resteCur > restePrev) ++*cntRemonte;
+    *residual = vec_dot(0, static_cast<int>(n), S, S);
+    diag_out("iter: %d  resteCur: %1.3f\n", iter, *residual);
+    if (!std::isfinite(*residual)) return kResidualNotANumber;
+    if (threshold > *residual) break;
+    if (*residual > previousResidual) ++*risingSteps;
 
-    const float beta = *resteCur / restePrev;
+    const float beta = *residual / previousResidual;
     for (int s = 0; s < strips; ++s) {
       strip(s, &k, &m);
       LFTM_TRY(scratch_read(files.r, k, m, S));
@@ -150,7 +151,7 @@ int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
       for (int64_t i = 0; i < m; ++i) S[m + i] = S[i] + beta * S[m + i];
       LFTM_TRY(scratch_write(files.p, k, m, S + m));
     }
-    restePrev = *resteCur;
+    previousResidual = *residual;
     ++iter;
   }
   LFTM_TRY(scratch_read(files.x, 0, n, x));

@@ -1,4 +1,4 @@
-// The in-memory form of tm20: every vector is an array and each pass over them is spread
+// The in-memory form of cg_solve: every vector is an array and each pass over them is spread
 // over the worker threads. Each dot product is fused into the pass that produces its
 // operands, and the new search direction into the next step's operator pass, which gives
 // the same bits as the plain sequence with three passes over memory per step instead of six.
@@ -14,8 +14,8 @@
 
 namespace lftm {
 
-int tm20_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
-                float* b, float* x, int* cntRemonte, float* resteCur) {
+int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
+                       float* b, float* x, int* risingSteps, float* residual) {
   const int n = w * h;
   float* allocated = nullptr;
   float* r = scratch;
@@ -29,16 +29,17 @@ int tm20_memory(int w, int h, int limit, float tol, int is360, int T, float* scr
 
   const int step = (n >> 4) > 1 ? n >> 4 : 1;
   for (int i = 0; i < n; i += step) diag_out("X: %1.3f    %d\n", x[i], i);
-  tm20_apply(T, w, h, is360, x, q);
+  apply_operator(T, w, h, is360, x, q);
   // b + (-1) x q is b - q exactly.
   vec_axpy(T, n, b, -1.0f, q, r);
   for (int i = 0; i < n; i += step) diag_out("temp: %1.4f    B: %1.4f     %d\n", q[i], b[i], i);
   std::memcpy(p, r, static_cast<size_t>(n) * sizeof(float));
 
-  float restePrev = vec_dot(T, n, r, r);
-  const float threshold = tol * restePrev;
-  diag_out("Init restePrev: %1.4f\n", restePrev);
-  if (!std::isfinite(restePrev)) {
+  float previousResidual = vec_dot(T, n, r, r);
+  const float threshold = tol * previousResidual;
+  // Printed texts keep the old names: tm20, restePrev and resteCur (previous, current residual).
+  diag_out("Init restePrev: %1.4f\n", previousResidual);
+  if (!std::isfinite(previousResidual)) {
     std::free(allocated);
     return kResidualNotANumber;
   }
@@ -51,17 +52,17 @@ int tm20_memory(int w, int h, int limit, float tol, int is360, int T, float* scr
                                  : update_apply_dot(T, w, h, is360, r, beta, p, q);
     diag_out("tm20      dval: %1.4f\n", dval);
     if (dval == 0.0f) break;
-    const float alpha = restePrev / dval;
-    *resteCur = update_dot(T, n, alpha, p, q, x, r);
-    diag_out("iter: %d  resteCur: %1.4f\n", iter, *resteCur);
-    if (!std::isfinite(*resteCur)) {
+    const float alpha = previousResidual / dval;
+    *residual = update_dot(T, n, alpha, p, q, x, r);
+    diag_out("iter: %d  resteCur: %1.4f\n", iter, *residual);
+    if (!std::isfinite(*residual)) {
       std::free(allocated);
       return kResidualNotANumber;
     }
-    if (threshold > *resteCur) break;
-    if (*resteCur > restePrev) ++*cntRemonte;
-    beta = *resteCur / restePrev;
-    restePrev = *resteCur;
+    if (threshold > *residual) break;
+    if (*residual > previousResidual) ++*risingSteps;
+    beta = *residual / previousResidual;
+    previousResidual = *residual;
     ++iter;
   }
   std::free(allocated);

@@ -20,21 +20,22 @@ void local_date_line(char (&text)[64]) {
                 1900 + parts.tm_year);
 }
 
-int tm20(int w, int h, int limit, float tol, int is360, int T, int F, const CgPaths& paths,
-         int positPyram, float* scratch, float* b, float* x) {
+int cg_solve(int w, int h, int limit, float tol, int is360, int T, int F, const CgPaths& paths,
+             int rhsOffset, float* scratch, float* b, float* x) {
   const int n = w * h;
+  // The printed texts keep the old names: tm20 (cg_solve), cntRemonte (rising steps).
   diag_out("tm20  %d x %d   %d  %d  readFromDisk: %d\n", w, h, n, limit, F);
-  int cntRemonte = 0;
-  float resteCur = 0.0f;
-  int iter = F <= 0 ? tm20_memory(w, h, limit, tol, is360, T, scratch, b, x, &cntRemonte,
-                                  &resteCur)
-                    : tm20_disk(w, h, limit, tol, is360, T, F, paths, positPyram, x,
-                                &cntRemonte, &resteCur);
+  int risingSteps = 0;
+  float residual = 0.0f;
+  int iter = F <= 0 ? cg_solve_in_memory(w, h, limit, tol, is360, T, scratch, b, x, &risingSteps,
+                                         &residual)
+                    : cg_solve_on_disk(w, h, limit, tol, is360, T, F, paths, rhsOffset, x,
+                                       &risingSteps, &residual);
   if (iter < 0) return iter;
   char date[64];
   local_date_line(date);
-  diag_out("tm20 - stopped at iter %d   %1.4f  cntRemonte: %d -  %s", iter, resteCur,
-           cntRemonte, date);
+  diag_out("tm20 - stopped at iter %d   %1.4f  cntRemonte: %d -  %s", iter, residual, risingSteps,
+           date);
   return iter;
 }
 

@@ -21,22 +21,22 @@ struct CgPaths {
 // memory, F > 0 streams the vectors through the scratch files in 2 strips (F = 1) or 1.
 // In memory, b is overwritten (it becomes the search direction) and `scratch` (2n floats,
 // or null to allocate) holds r and A p. Disk-backed, b and scratch are unused: b is read
-// from paths.in at float position positPyram, and x must have room for 2 x ceil(n / strips)
+// from paths.in at float position rhsOffset, and x must have room for 2 x ceil(n / strips)
 // floats because it is also the work area. Returns the completed iterations, -4 when memory
 // cannot be had, -20 when a scratch file cannot be opened, positioned, read or written, or
 // kResidualNotANumber when the squared residual is or becomes NaN or infinite (a right-hand
 // side holding such values): no step can then bring it under the tolerance, and the solve
 // would run to the iteration limit, however high, for nothing.
 constexpr int kResidualNotANumber = -1;
-int tm20(int w, int h, int limit, float tol, int is360, int T, int F, const CgPaths& paths,
-         int positPyram, float* scratch, float* b, float* x);
+int cg_solve(int w, int h, int limit, float tol, int is360, int T, int F, const CgPaths& paths,
+             int rhsOffset, float* scratch, float* b, float* x);
 
-// The two forms behind tm20, after its first line.
-int tm20_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
-                float* b, float* x, int* cntRemonte, float* resteCur);
-int tm20_disk(int w, int h, int limit, float tol, int is360, int T, int F,
-              const CgPaths& paths, int positPyram, float* x, int* cntRemonte,
-              float* resteCur);
+// The two forms behind cg_solve, after its first line.
+int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
+                       float* b, float* x, int* risingSteps, float* residual);
+int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F,
+                     const CgPaths& paths, int rhsOffset, float* x, int* risingSteps,
+                     float* residual);
 
 // "Www Mmm dd hh:mm:ss yyyy\n" for the local time now, in English whatever the locale.
 void local_date_line(char (&text)[64]);

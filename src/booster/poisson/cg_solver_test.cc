@@ -20,7 +20,7 @@ using lftm_test::same_bits;
 
 std::vector<float> apply(int w, int h, int is360, const std::vector<float>& v) {
   std::vector<float> y(v.size());
-  tm20_apply(0, w, h, is360, v.data(), y.data());
+  apply_operator(0, w, h, is360, v.data(), y.data());
   return y;
 }
 
@@ -46,20 +46,20 @@ struct DiskFiles {
   }
 };
 
-TEST(Tm20Test, ZeroRightHandSideStopsBeforeTheFirstStep) {
+TEST(CgSolveTest, ZeroRightHandSideStopsBeforeTheFirstStep) {
   lftm_test::DiagCapture capture;
   const int w = 20, h = 15, n = w * h;
   std::vector<float> b(n, 0.0f), x(n, 0.0f);
-  EXPECT_EQ(tm20(w, h, 50, 1e-5f, 0, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 0);
+  EXPECT_EQ(cg_solve(w, h, 50, 1e-5f, 0, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 0);
   for (float v : x) EXPECT_EQ(v, 0.0f);
   EXPECT_NE(capture.out().find("Init restePrev: 0.0000\n"), std::string::npos);
 }
 
-TEST(Tm20Test, IterationLimitZeroOnlySetsUpAndPrintsTheDate) {
+TEST(CgSolveTest, IterationLimitZeroOnlySetsUpAndPrintsTheDate) {
   lftm_test::DiagCapture capture;
   const int w = 12, h = 9, n = w * h;
   std::vector<float> b = apply(w, h, 0, lftm_test::smooth_field(w, h)), x(n, 0.0f);
-  EXPECT_EQ(tm20(w, h, 0, 1e-5f, 0, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 0);
+  EXPECT_EQ(cg_solve(w, h, 0, 1e-5f, 0, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 0);
   for (float v : x) EXPECT_EQ(v, 0.0f);
   // The last line ends with the local date in its fixed 24-character form.
   const std::string& out = capture.out();
@@ -80,15 +80,15 @@ TEST(Tm20Test, IterationLimitZeroOnlySetsUpAndPrintsTheDate) {
 
 // b = A x* from a chosen x*: the solve finds x* up to the constant that A cannot see, and
 // the true residual agrees with the stopping rule.
-TEST(Tm20Test, RecoversAKnownSolutionUpToAConstant) {
+TEST(CgSolveTest, RecoversAKnownSolutionUpToAConstant) {
   lftm_test::DiagCapture quiet;
   const int w = 45, h = 31, n = w * h;
   const std::vector<float> truth = lftm_test::smooth_field(w, h, 0.3f);
   for (int T : {0, 3}) {
     const std::vector<float> rhs = apply(w, h, 0, truth);
     std::vector<float> b = rhs, x(n, 0.0f), scratch(2 * n);
-    int iterations = tm20(w, h, 3000, 1e-9f, 0, T, 0, CgPaths{}, 0, scratch.data(), b.data(),
-                          x.data());
+    int iterations =
+        cg_solve(w, h, 3000, 1e-9f, 0, T, 0, CgPaths{}, 0, scratch.data(), b.data(), x.data());
     ASSERT_GT(iterations, 10);
     ASSERT_LT(iterations, 3000) << T;
     EXPECT_LT(max_deviation_up_to_constant(x, truth), 2e-3) << T;
@@ -100,23 +100,24 @@ TEST(Tm20Test, RecoversAKnownSolutionUpToAConstant) {
   // The pole makes the wrapped operator unsymmetric, so the solve only gets close.
   const std::vector<float> rhs = apply(w, h, 1, truth);
   std::vector<float> b = rhs, x(n, 0.0f);
-  EXPECT_EQ(tm20(w, h, 200, 1e-9f, 1, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 200);
+  EXPECT_EQ(cg_solve(w, h, 200, 1e-9f, 1, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 200);
   EXPECT_LT(max_deviation_up_to_constant(x, truth), 0.05);
 }
 
 // Every worker count in memory, and one or two strips on disk, sum in the same blocks: the
 // same bits (a level of several blocks, the strip boundary inside a block).
-TEST(Tm20Test, DiskBackedAndThreadedSolvesGiveTheSameBitsAsTheSingleThreadedOne) {
+TEST(CgSolveTest, DiskBackedAndThreadedSolvesGiveTheSameBitsAsTheSingleThreadedOne) {
   lftm_test::DiagCapture quiet;
   const int w = 151, h = 61, n = w * h;
   for (int is360 : {0, 1}) {
     const std::vector<float> rhs = apply(w, h, is360, lftm_test::smooth_field(w, h));
     const std::vector<float> start = lftm_test::random_vector(n, 4, -0.1f, 0.1f);
     std::vector<float> b = rhs, x = start;
-    int iterations = tm20(w, h, 40, 1e-9f, is360, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data());
+    int iterations =
+        cg_solve(w, h, 40, 1e-9f, is360, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data());
     for (int T : {2, 3, 7}) {
       std::vector<float> bt = rhs, xt = start;
-      EXPECT_EQ(tm20(w, h, 40, 1e-9f, is360, T, 0, CgPaths{}, 0, nullptr, bt.data(), xt.data()),
+      EXPECT_EQ(cg_solve(w, h, 40, 1e-9f, is360, T, 0, CgPaths{}, 0, nullptr, bt.data(), xt.data()),
                 iterations);
       EXPECT_TRUE(same_bits(xt, x)) << is360 << " T=" << T;
     }
@@ -126,8 +127,8 @@ TEST(Tm20Test, DiskBackedAndThreadedSolvesGiveTheSameBitsAsTheSingleThreadedOne)
     for (int F : {1, 2}) {
       std::vector<float> area(2 * n, 0.0f), unused(n);
       std::copy(start.begin(), start.end(), area.begin());
-      EXPECT_EQ(tm20(w, h, 40, 1e-9f, is360, 0, F, files.paths(), 17, nullptr, unused.data(),
-                     area.data()),
+      EXPECT_EQ(cg_solve(w, h, 40, 1e-9f, is360, 0, F, files.paths(), 17, nullptr, unused.data(),
+                         area.data()),
                 iterations);
       area.resize(n);
       EXPECT_TRUE(same_bits(area, x)) << is360 << " F=" << F;
@@ -135,13 +136,14 @@ TEST(Tm20Test, DiskBackedAndThreadedSolvesGiveTheSameBitsAsTheSingleThreadedOne)
   }
 }
 
-TEST(Tm20Test, FinestLevelSplitsAnOddLevelIntoAFloorHalfAndTheRest) {
+TEST(CgSolveTest, FinestLevelSplitsAnOddLevelIntoAFloorHalfAndTheRest) {
   lftm_test::DiagCapture capture;
   const int w = 5, h = 3, n = w * h;
   DiskFiles files;
   files.store_rhs(apply(w, h, 0, lftm_test::smooth_field(w, h)), 0);
   std::vector<float> area(2 * n, 0.0f), unused(n);
-  ASSERT_GE(tm20(w, h, 3, 1e-6f, 0, 0, 1, files.paths(), 0, nullptr, unused.data(), area.data()), 0);
+  ASSERT_GE(
+      cg_solve(w, h, 3, 1e-6f, 0, 0, 1, files.paths(), 0, nullptr, unused.data(), area.data()), 0);
   // The first strip prints positions 0..6 (7 = floor(15 / 2) elements), the second 0..7.
   const std::string& out = capture.out();
   EXPECT_NE(out.find("     6\ntemp:"), std::string::npos);
@@ -149,7 +151,7 @@ TEST(Tm20Test, FinestLevelSplitsAnOddLevelIntoAFloorHalfAndTheRest) {
   EXPECT_NE(out.find("tm20  strip: 1    dval:"), std::string::npos);
 }
 
-TEST(Tm20Test, DiskFailuresReturnMinus20WithTheirMessage) {
+TEST(CgSolveTest, DiskFailuresReturnMinus20WithTheirMessage) {
   lftm_test::DiagCapture capture;
   const int w = 6, h = 5, n = w * h;
   DiskFiles files;
@@ -157,12 +159,14 @@ TEST(Tm20Test, DiskFailuresReturnMinus20WithTheirMessage) {
   CgPaths bad = files.paths();
   const std::string missing = files.dir.file("no/such/dir");
   bad.r = missing.c_str();
-  EXPECT_EQ(tm20(w, h, 5, 1e-6f, 0, 0, 2, bad, 0, nullptr, unused.data(), area.data()), -20);
+  EXPECT_EQ(cg_solve(w, h, 5, 1e-6f, 0, 0, 2, bad, 0, nullptr, unused.data(), area.data()), -20);
   EXPECT_NE(capture.out().find("can not open temporary file R in tm20 " + missing + "\n"),
             std::string::npos);
   // A pyramid file too short for the level: a short read.
   files.store_rhs(std::vector<float>(n - 1, 1.0f), 0);
-  EXPECT_EQ(tm20(w, h, 5, 1e-6f, 0, 0, 2, files.paths(), 0, nullptr, unused.data(), area.data()), -20);
+  EXPECT_EQ(
+      cg_solve(w, h, 5, 1e-6f, 0, 0, 2, files.paths(), 0, nullptr, unused.data(), area.data()),
+      -20);
   EXPECT_NE(capture.out().find("can not read temporary file - returned 3 instead of 4 in tm20\n"),
             std::string::npos);
 }
@@ -170,7 +174,7 @@ TEST(Tm20Test, DiskFailuresReturnMinus20WithTheirMessage) {
 // A right-hand side that is not all numbers (stage 1 with NaN or infinite settings) never
 // meets the tolerance: the solve stops at once instead of running to a limit as high as the
 // largest int, which is what a slider of +inf gives.
-TEST(Tm20Test, ResidualThatIsNotANumberEndsTheSolve) {
+TEST(CgSolveTest, ResidualThatIsNotANumberEndsTheSolve) {
   lftm_test::DiagCapture capture;
   const int w = 20, h = 15, n = w * h;
   const int unbounded = 2147483647;
@@ -179,13 +183,13 @@ TEST(Tm20Test, ResidualThatIsNotANumberEndsTheSolve) {
     std::vector<float> b = apply(w, h, 0, lftm_test::smooth_field(w, h)), x(n, 0.0f);
     b[n / 2] = bad;
     const std::vector<float> rhs = b;
-    EXPECT_EQ(tm20(w, h, unbounded, 1e-9f, 0, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()),
+    EXPECT_EQ(cg_solve(w, h, unbounded, 1e-9f, 0, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()),
               kResidualNotANumber);
     DiskFiles files;
     files.store_rhs(rhs, 7);
     std::vector<float> area(2 * static_cast<size_t>(n), 0.0f), unused(n);
-    EXPECT_EQ(tm20(w, h, unbounded, 1e-9f, 0, 0, 1, files.paths(), 7, nullptr, unused.data(),
-                   area.data()),
+    EXPECT_EQ(cg_solve(w, h, unbounded, 1e-9f, 0, 0, 1, files.paths(), 7, nullptr, unused.data(),
+                       area.data()),
               kResidualNotANumber);
   }
 }

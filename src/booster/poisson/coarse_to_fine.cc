@@ -16,7 +16,7 @@
 namespace lftm {
 namespace {
 
-// Everything tm2new2 may allocate, released on every return.
+// Everything solve_coarse_to_fine may allocate, released on every return.
 struct Buffers {
   int* widths = nullptr;
   int* heights = nullptr;
@@ -84,8 +84,8 @@ int iteration_limit(float slider) {
   return truncate_setting(limit);
 }
 
-int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
-            float* work1, float* work2, float* out) {
+int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
+                         float* work1, float* work2, float* out) {
   const float* p = tmParam->tmParam;
   if (count < 1) count = 1;
   int threads = files.threads;
@@ -142,28 +142,28 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
   const CgPaths paths{files.scratch1, files.scratch2, files.scratch3, files.scratch4,
                       files.scratch5};
 
-  int64_t positPyram = total;
-  for (int nivo = count - 1; nivo >= 0; --nivo) {
-    const int w = widths[nivo];
-    const int h = heights[nivo];
+  // The printed texts keep the old names: tm2new2, nivo (level), positPyram (rhsOffset).
+  int64_t rhsOffset = total;
+  for (int level = count - 1; level >= 0; --level) {
+    const int w = widths[level];
+    const int h = heights[level];
     const int64_t n = static_cast<int64_t>(w) * h;
-    positPyram -= n;
+    rhsOffset -= n;
     const int level_threads = (threads > 1 && n > 1200) ? threads : 0;
-    const int F = (disk && nivo <= 1) ? nivo + 1 : 0;
+    const int F = (disk && level <= 1) ? level + 1 : 0;
     if (F == 0) {
       for (int i = 0; i < 7; ++i) {
-        diag_out("tmPyram[positPyram+i]: %1.2f     for: %d\n", sample(out + positPyram, n, i),
-                 i);
+        diag_out("tmPyram[positPyram+i]: %1.2f     for: %d\n", sample(out + rhsOffset, n, i), i);
       }
-      std::memcpy(rhs, out + positPyram, static_cast<size_t>(n) * sizeof(float));
+      std::memcpy(rhs, out + rhsOffset, static_cast<size_t>(n) * sizeof(float));
     }
     const int64_t initTempCoarse = plane - n;
     float* x = solution + initTempCoarse;
     diag_out("initTempCoarse :%d     positPyram: %d\n", static_cast<int>(initTempCoarse),
-             static_cast<int>(positPyram));
+             static_cast<int>(rhsOffset));
     const int a = (w + h) >> 1;
     float factor = 1.0f;
-    if (nivo == count - 1) {
+    if (level == count - 1) {
       diag_out("===  subVectX: %1.2f %1.2f %1.2f %1.2f\n", sample(x, n, 0), sample(x, n, 1),
                sample(x, n, 2), sample(x, n, 10));
       diag_out("===  divGrad:  %1.2f %1.2f %1.2f %1.2f\n", sample(rhs, n, 0),
@@ -173,15 +173,15 @@ int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& file
       factor = static_cast<float>(20.0 * std::log(static_cast<float>(a) / 1000.0));
     }
     diag_out("-- tm2new2 - nivo: %d  LS: %1.0f   method: %d   %d: %d x %d     positPyram: %d\n",
-             nivo, p[5], method, a, w, h, static_cast<int>(positPyram));
-    int iterations = tm20(w, h, limit, tolerance * factor, is360, level_threads, F, paths,
-                          static_cast<int>(positPyram), scratch, rhs, x);
+             level, p[5], method, a, w, h, static_cast<int>(rhsOffset));
+    int iterations = cg_solve(w, h, limit, tolerance * factor, is360, level_threads, F, paths,
+                              static_cast<int>(rhsOffset), scratch, rhs, x);
     if (iterations < 0) return iterations;
-    if (nivo == 0) {
+    if (level == 0) {
       if (x != out) std::memcpy(out, x, static_cast<size_t>(plane) * sizeof(float));
     } else {
-      const int fw = widths[nivo - 1];
-      const int fh = heights[nivo - 1];
+      const int fw = widths[level - 1];
+      const int fh = heights[level - 1];
       const float* coarse = x;
       if (fw == w && fh == h) {
         // A level that was not halved would be overwritten while it is read: prolongate

@@ -17,8 +17,8 @@ void pyramid_levels(int W, int H, int count, int* widths, int* heights);
 // files.readFromDisk set it also writes that plane to files.scratch1. Levels 0 and 1 run
 // from the scratch files when files.readFromDisk is set and count >= 3. Returns W x H or a
 // negative code (-1, -2, -4, -20); on failure the buffers it allocated are released.
-int tm2new2(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
-            float* work1, float* work2, float* out);
+int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
+                         float* work1, float* work2, float* out);
 
 // The base tolerance of tolerance class (int)tmParam[18] and the iteration limit of the
 // smoothing slider tmParam[17]. A slider whose limit is NaN or beyond the int range (above

@@ -82,7 +82,7 @@ struct KnownPyramid {
       }
       if (k == 0) truth = x;
       std::vector<float> b(x.size());
-      tm20_apply(0, ws[k], hs[k], is360, x.data(), b.data());
+      apply_operator(0, ws[k], hs[k], is360, x.data(), b.data());
       out.insert(out.end(), b.begin(), b.end());
     }
     out.resize(out.size() + 2 * static_cast<size_t>(W) * H / 4 + 16, 0.0f);  // slack

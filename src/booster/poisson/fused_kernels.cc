@@ -64,7 +64,7 @@ void update_dot_range(float alpha, const float* __restrict p, const float* __res
   }
 }
 
-// The sample lines tm20_apply prints for the bands of T workers, of which `started` ran
+// The sample lines apply_operator prints for the bands of T workers, of which `started` ran
 // (the calling thread then redoes all middle rows as one band).
 void print_apply_samples(int T, int started, int w, int h, const float* p, const float* q) {
   if (h < 3 || w <= 1000) return;

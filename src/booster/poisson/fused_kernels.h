@@ -7,7 +7,7 @@
 
 namespace lftm {
 
-// tm20_apply(T, w, h, is360, p, q), then vec_dot(T, w x h, q, p).
+// apply_operator(T, w, h, is360, p, q), then vec_dot(T, w x h, q, p).
 float apply_dot(int T, int w, int h, int is360, const float* p, float* q);
 
 // vec_axpy(x += alpha p), vec_axpy(r += -alpha q), then vec_dot(T, n, r, r).

@@ -310,8 +310,8 @@ float* zeroed(Multigrid& mg, float* given, int64_t n, int slot) {
 
 }  // namespace
 
-int calc_tm2old(const ImageDesc& desc, int coarseW, int coarseH, int total, int N, int is360,
-                const TmFiles& files, float* work1, float* work2, float* out) {
+int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, int N, int is360,
+                    const TmFiles& files, float* work1, float* work2, float* out) {
   if (N < 1) return -2;
   Multigrid mg;
   mg.W = desc.width;
@@ -325,6 +325,7 @@ int calc_tm2old(const ImageDesc& desc, int coarseW, int coarseH, int total, int 
   const int64_t plane = static_cast<int64_t>(mg.W) * mg.H;
   const int64_t n = mg.plan.total;
 
+  // The printed texts keep the old words: calc_tm2old, reste (residual), montee (ascent).
   diag_out("calc_tm2old %dx%d  %dx%d  %dx%d\n", mg.W, mg.H, mg.W, mg.H, mg.plan.coarseW,
            mg.plan.coarseH);
   diag_out("origRHS fin%d:  %1.4f  %1.4f  %1.4f  %1.4f\n", static_cast<int>(plane - 1),

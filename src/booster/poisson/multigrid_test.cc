@@ -100,7 +100,7 @@ TEST(SmootherTest, SweepsSolveASmallSystem) {
   const int w = 8, h = 6;
   const std::vector<float> truth = lftm_test::smooth_field(w, h);
   std::vector<float> f(w * h);
-  tm20_apply(0, w, h, 0, truth.data(), f.data());
+  apply_operator(0, w, h, 0, truth.data(), f.data());
   std::vector<float> v(w * h, 0.0f);
   ASSERT_EQ(smooth_single(w, h, 1.0f, 400, 0, v.data(), RhsSource{f.data(), nullptr, 0}), 0);
   // 0.3333 is not 1/3, so the fixed point is only close to the solution.
@@ -131,7 +131,7 @@ TEST(TransferTest, AreaWeightsPreserveAConstant) {
 std::vector<float> level_zero_residual(const std::vector<float>& u, const std::vector<float>& f,
                                        int W, int H) {
   std::vector<float> au(u.size()), r(u.size());
-  tm20_apply(0, W, H, 0, u.data(), au.data());
+  apply_operator(0, W, H, 0, u.data(), au.data());
   for (size_t i = 0; i < u.size(); ++i) r[i] = f[i] - au[i];
   return r;
 }
@@ -151,7 +151,8 @@ std::vector<float> solve(int W, int H, int N, const std::vector<float>& f, const
   ImageDesc desc{};
   desc.width = W;
   desc.height = H;
-  *result = calc_tm2old(desc, d.coarseW, d.coarseH, d.total, N, 0, files, nullptr, nullptr, out.data());
+  *result = solve_multigrid(desc, d.coarseW, d.coarseH, d.total, N, 0, files, nullptr, nullptr,
+                            out.data());
   std::vector<float> u(f.size());
   for (size_t i = 0; i < u.size(); ++i) u[i] = std::log(out[i]);
   return u;
@@ -163,7 +164,7 @@ TEST(MultigridTest, FourCyclesReduceTheResidualOnEvenAndUnevenImages) {
     const int H = W * 3 / 4;
     const std::vector<float> truth = lftm_test::smooth_field(W, H);
     std::vector<float> f(truth.size());
-    tm20_apply(0, W, H, 0, truth.data(), f.data());
+    apply_operator(0, W, H, 0, truth.data(), f.data());
     TmFiles files{};
     files.threads = 2;
     int result = 0;
@@ -217,19 +218,22 @@ TEST(MultigridTest, WorkBuffersGiveTheSameBits) {
   ImageDesc desc{};
   desc.width = W;
   desc.height = H;
-  ASSERT_EQ(calc_tm2old(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, nullptr, nullptr,
-                        plain.data()), H);
+  ASSERT_EQ(solve_multigrid(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, nullptr, nullptr,
+                            plain.data()),
+            H);
   std::vector<float> work1(3 * W * H, 4.0f);
-  ASSERT_EQ(calc_tm2old(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, work1.data(),
-                        nullptr, given.data()), H);
+  ASSERT_EQ(solve_multigrid(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, work1.data(),
+                            nullptr, given.data()),
+            H);
   EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + W * H, given.begin()));
 
   // Both buffers at their documented sizes: work2 of W x H floats is smaller than the
   // pyramid, and only its start serves as the residual.
   std::copy(f.begin(), f.end(), given.begin());
   std::vector<float> work2(W * H, 4.0f);
-  ASSERT_EQ(calc_tm2old(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, work1.data(),
-                        work2.data(), given.data()), H);
+  ASSERT_EQ(solve_multigrid(desc, d.coarseW, d.coarseH, d.total, 3, 1, TmFiles{}, work1.data(),
+                            work2.data(), given.data()),
+            H);
   EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + W * H, given.begin()));
 }
 
@@ -239,7 +243,7 @@ TEST(MultigridTest, ElongatedImagesAndShortDescentsStayInsideTheirBuffers) {
   for (const Case& c : cases) {
     const std::vector<float> truth = lftm_test::smooth_field(c.W, c.H);
     std::vector<float> f(truth.size());
-    tm20_apply(0, c.W, c.H, 0, truth.data(), f.data());
+    apply_operator(0, c.W, c.H, 0, truth.data(), f.data());
     int result = 0;
     std::vector<float> u = solve(c.W, c.H, c.N, f, TmFiles{}, &result);
     ASSERT_EQ(result, c.H) << c.W << "x" << c.H;

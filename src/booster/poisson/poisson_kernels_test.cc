@@ -18,7 +18,7 @@ using lftm_test::same_bits;
 
 std::vector<float> apply(int T, int w, int h, int is360, const std::vector<float>& v) {
   std::vector<float> y(v.size(), -7.0f);
-  tm20_apply(T, w, h, is360, v.data(), y.data());
+  apply_operator(T, w, h, is360, v.data(), y.data());
   return y;
 }
 
@@ -77,7 +77,7 @@ TEST(PoissonOperatorTest, StreamingAndThreadedBandsGiveTheSameBits) {
       std::vector<float> v = random_vector(static_cast<size_t>(s.w) * s.h, 11);
       std::vector<float> single = apply(0, s.w, s.h, is360, v);
       std::vector<float> streamed = v;
-      ASSERT_EQ(tm20_streaming(s.w, s.h, is360, streamed.data()), 0);
+      ASSERT_EQ(apply_operator_in_place(s.w, s.h, is360, streamed.data()), 0);
       EXPECT_TRUE(same_bits(single, streamed)) << s.w << "x" << s.h;
       for (int T : {2, 3, 7, 40}) {
         EXPECT_TRUE(same_bits(single, apply(T, s.w, s.h, is360, v))) << T;
@@ -161,7 +161,7 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
     for (int T : {0, 2, 3, 5, 32}) {
       for (int is360 : {0, 1}) {
         std::vector<float> p = random_vector(n, 21), q_plain(n), q_fused(n);
-        tm20_apply(T, s.w, s.h, is360, p.data(), q_plain.data());
+        apply_operator(T, s.w, s.h, is360, p.data(), q_plain.data());
         float plain = vec_dot(T, n, q_plain.data(), p.data());
         float fused = apply_dot(T, s.w, s.h, is360, p.data(), q_fused.data());
         EXPECT_TRUE(same_bits(q_plain, q_fused));
@@ -183,7 +183,7 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
         // The next direction made in the operator pass.
         std::vector<float> p2 = p, q2(n);
         vec_axpy(T, n, r.data(), 0.6f, p.data(), p.data());
-        tm20_apply(T, s.w, s.h, is360, p.data(), q_plain.data());
+        apply_operator(T, s.w, s.h, is360, p.data(), q_plain.data());
         plain = vec_dot(T, n, q_plain.data(), p.data());
         fused = update_apply_dot(T, s.w, s.h, is360, r.data(), 0.6f, p2.data(), q2.data());
         EXPECT_TRUE(same_bits(p, p2));
@@ -200,7 +200,7 @@ TEST(VectorKernelsTest, FusedPassesSurviveWorkersThatCannotStart) {
   using lftm_test::reference_dot;
   const int w = 130, h = 100, n = w * h;  // four blocks
   std::vector<float> p = random_vector(n, 31), q_plain(n), q_fused(n);
-  tm20_apply(0, w, h, 0, p.data(), q_plain.data());
+  apply_operator(0, w, h, 0, p.data(), q_plain.data());
   const float whole = reference_dot(q_plain, p);
   simulate_thread_start_failure(1);
   float fused = apply_dot(3, w, h, 0, p.data(), q_fused.data());
@@ -220,7 +220,7 @@ TEST(VectorKernelsTest, FusedPassesSurviveWorkersThatCannotStart) {
 
   std::vector<float> direction = p, q_next(n);
   vec_axpy(0, n, r.data(), 0.3f, p.data(), p.data());
-  tm20_apply(0, w, h, 0, p.data(), q_plain.data());
+  apply_operator(0, w, h, 0, p.data(), q_plain.data());
   simulate_thread_start_failure(1);
   float next = update_apply_dot(3, w, h, 0, r.data(), 0.3f, direction.data(), q_next.data());
   simulate_thread_start_failure(-1);

@@ -88,6 +88,7 @@ void operator_image_row(const float* v, int w, int h, bool is360, int i, int j0,
   operator_row(up, cur, down, pole, w, is360, j0, j1, y + row + j0);
 }
 
+// The sample lines keep the kernels' old names: tm20mi_orig (band), tm20_streaming (in place).
 void print_band_samples(int w, const float* v, const float* y, int first, int rows) {
   const int half_rows = rows >> 1;
   const int half_w = w >> 1;
@@ -103,7 +104,7 @@ void print_band_samples(int w, const float* v, const float* y, int first, int ro
   }
 }
 
-void tm20mi_orig(int w, int h, int is360, const float* v, float* y, int first, int rows) {
+void apply_operator_band(int w, int h, int is360, const float* v, float* y, int first, int rows) {
   for (int i = first; i < first + rows; ++i) operator_image_row(v, w, h, is360 != 0, i, 0, w, y);
   print_band_samples(w, v, y, first, rows);
 }
@@ -118,27 +119,27 @@ int middle_band(int t, int T, int h, int* first) {
   return end - begin + 1;
 }
 
-void tm20_apply(int T, int w, int h, int is360, const float* v, float* y) {
+void apply_operator(int T, int w, int h, int is360, const float* v, float* y) {
   if (w <= 0 || h <= 0) return;
   T = clamp_workers(T);
   const bool wrap = is360 != 0;
   operator_image_row(v, w, h, wrap, 0, 0, w, y);
   if (h >= 3) {
     if (T < 2) {
-      tm20mi_orig(w, h, is360, v, y, 1, h - 2);
+      apply_operator_band(w, h, is360, v, y, 1, h - 2);
     } else {
       int started = run_workers(T, [&](int t) {
         int first = 0;
         int rows = middle_band(t, T, h, &first);
-        if (rows > 0) tm20mi_orig(w, h, is360, v, y, first, rows);
+        if (rows > 0) apply_operator_band(w, h, is360, v, y, first, rows);
       });
-      if (started < T) tm20mi_orig(w, h, is360, v, y, 1, h - 2);
+      if (started < T) apply_operator_band(w, h, is360, v, y, 1, h - 2);
     }
   }
   if (h >= 2) operator_image_row(v, w, h, wrap, h - 1, 0, w, y);
 }
 
-int tm20_streaming(int w, int h, int is360, float* v) {
+int apply_operator_in_place(int w, int h, int is360, float* v) {
   if (w <= 0 || h <= 0) return 0;
   const size_t width = static_cast<size_t>(w);
   float* buffer = static_cast<float*>(std::malloc(3 * width * sizeof(float)));

@@ -20,9 +20,9 @@ void operator_image_row(const float* v, int w, int h, bool is360, int i, int j0,
 
 // The band kernel: rows [first, first + rows) of y = A v, all of them between 1 and h - 2.
 // On levels wider than 1000 it prints sample pixels of the band.
-void tm20mi_orig(int w, int h, int is360, const float* v, float* y, int first, int rows);
+void apply_operator_band(int w, int h, int is360, const float* v, float* y, int first, int rows);
 
-// The sample lines of tm20mi_orig for a band already computed into y.
+// The sample lines of apply_operator_band for a band already computed into y.
 void print_band_samples(int w, const float* v, const float* y, int first, int rows);
 
 // Rows [first, last] of the middle-row band of worker t of T (the top and bottom rows are
@@ -32,10 +32,10 @@ int middle_band(int t, int T, int h, int* first);
 
 // y = A v, the middle rows spread over T workers (T < 2: calling thread). Should a worker
 // fail to start, the calling thread recomputes all middle rows once the others are done.
-void tm20_apply(int T, int w, int h, int is360, const float* v, float* y);
+void apply_operator(int T, int w, int h, int is360, const float* v, float* y);
 
 // v = A v in place with a three-row buffer; 0, or -4 when the buffer cannot be allocated.
-int tm20_streaming(int w, int h, int is360, float* v);
+int apply_operator_in_place(int w, int h, int is360, float* v);
 
 }  // namespace lftm
 

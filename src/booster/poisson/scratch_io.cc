@@ -9,6 +9,7 @@ int scratch_write(std::FILE* file, int64_t k, int64_t m, const float* data) {
   if (!seek_to(file, 4 * k)) return -20;
   int written = write_quarters(file, data, static_cast<size_t>(m) * sizeof(float));
   if (written < 4) {
+    // The printed texts keep the solver's old name, tm20.
     diag_out("could not write to temporary file in tm20 - - returned %d instead of 4 \n",
              written);
     return -20;

@@ -45,6 +45,7 @@ int finish_luminance(int W, int H, const TmFiles& files, int threads, float* out
   const int64_t n = static_cast<int64_t>(W) * H;
   const int64_t step = (n >> 5) > 1 ? n >> 5 : 1;
   for (int64_t i = 0; i < n; i += step) {
+    // The printed text keeps the coarse-to-fine worker's old name, tm2new2.
     diag_out("tm2new2 outImage:%1.2f    exp:  %1.4f   for: %d \n", out[i],
              std::exp(static_cast<double>(out[i])), static_cast<int>(i));
   }

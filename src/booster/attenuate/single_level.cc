@@ -2,11 +2,11 @@
 // level, and the right-hand side is the divergence at level 0, limited to [-100, 100].
 #include "booster/attenuate/divergence.h"
 #include "booster/attenuate/front.h"
-#include "platform/heap_buffer.h"
 #include "booster/attenuate/plane_stats.h"
 #include "booster/attenuate/stage1.h"
 #include "booster/attenuate/upsample.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 
 namespace lftm {
 namespace {
@@ -16,12 +16,13 @@ constexpr float kMaxRhs = 100.0f;
 
 }  // namespace
 
-int calc_tm1old(int docType, const ImageDesc* img, const TmParam* tmParam, PyramidDims* dims,
-                LumStats* stats, const float* expTable, const float* lut, HdrFileInfo* info,
-                const TmFiles* files, float* /*work*/, void* raw, float* buf) {
+int stage1_single_level(int docType, const ImageDesc* img, const TmParam* tmParam,
+                        PyramidDims* dims, LumStats* stats, const float* expTable, const float* lut,
+                        HdrFileInfo* info, const TmFiles* files, float* /*work*/, void* raw,
+                        float* buf) {
   Stage1Front f;
-  int result = stage1_prepare(docType, img, tmParam, dims, stats, expTable, lut, info, files,
-                              raw, buf, &f);
+  int result =
+      stage1_prepare(docType, img, tmParam, dims, stats, expTable, lut, info, files, raw, buf, &f);
   if (result < 0) return result;
   const Stage1Settings& s = f.settings;
   const PyramidDims& d = f.dims;
@@ -35,6 +36,7 @@ int calc_tm1old(int docType, const ImageDesc* img, const TmParam* tmParam, Pyram
 
   const size_t n = f.levels.size(0);
   const size_t w = static_cast<size_t>(d.W);
+  // positPyram, as printed, is the old name of a level's offset in the pyramid.
   diag_out("positPyram: %d  %1.3f %1.3f %1.3f  %1.3f\n ", 0, buf[50],
            level_probe(buf, n, 3 * w + 1), level_probe(buf, n, 4 * w + 10),
            level_probe(buf, n, 20 * w + 20));
@@ -67,8 +69,7 @@ int calc_tm1old(int docType, const ImageDesc* img, const TmParam* tmParam, Pyram
     if (buf[i] > kMaxRhs || buf[i] < -kMaxRhs) buf[i] = 0.0f;
   }
   const MinMaxMean limited = min_max_mean(buf, imagePixels, 1e10f, -1e8f);
-  diag_out("origRHS2: min=%1.4f  max=%1.4f  moy=%1.4f\n", limited.min, limited.max,
-           limited.mean);
+  diag_out("origRHS2: min=%1.4f  max=%1.4f  moy=%1.4f\n", limited.min, limited.max, limited.mean);
 
   cleanup.keep();
   return d.W0;

@@ -6,26 +6,27 @@
 
 #include "booster/attenuate/divergence.h"
 #include "booster/attenuate/front.h"
-#include "platform/heap_buffer.h"
 #include "booster/attenuate/stage1.h"
 #include "booster/attenuate/upsample.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 
 namespace lftm {
 
-int calc_tm1new(int docType, const ImageDesc* img, const TmParam* tmParam, PyramidDims* dims,
-                LumStats* stats, const float* expTable, const float* lut, HdrFileInfo* info,
-                const TmFiles* files, float* work, void* raw, float* buf) {
+int stage1_multi_level(int docType, const ImageDesc* img, const TmParam* tmParam, PyramidDims* dims,
+                       LumStats* stats, const float* expTable, const float* lut, HdrFileInfo* info,
+                       const TmFiles* files, float* work, void* raw, float* buf) {
   diag_out(work != nullptr ? "work non nul - allocation deja faite\n"
                            : "work est nul - allocation dans fonction\n");
   Stage1Front f;
-  int result = stage1_prepare(docType, img, tmParam, dims, stats, expTable, lut, info, files,
-                              raw, buf, &f);
+  int result =
+      stage1_prepare(docType, img, tmParam, dims, stats, expTable, lut, info, files, raw, buf, &f);
   if (result < 0) return result;
   const Stage1Settings& s = f.settings;
   const PyramidDims& d = f.dims;
   diag_out("is360: %d  _comp=%1.2f  sldAlpha=%1.2f  %1.2f  %1.3f   %d x %d\n", s.is360, s.comp,
            s.sldAlpha, s.detail, s.alphaScale, d.minW, d.minH);
+  // The printed text keeps this worker's old name, calc_tm1new.
   diag_out("calc_tm1new: %d   %d x %d    is360: %d  readFromDisk: %d    %d x %d\n", d.levels2,
            f.img.width, f.img.height, s.is360, f.files.readFromDisk, d.minW, d.minH);
 

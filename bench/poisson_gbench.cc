@@ -72,11 +72,11 @@ void BM_Triad(benchmark::State& state) {
 BENCHMARK(BM_Triad)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)
     ->UseRealTime()->Repetitions(5)->ComputeStatistics("min", least);
 
-// The vectors of a solve started as tm20 starts it: b = A x* for a smooth x*, x = 0, r = b,
+// The vectors of a solve started as cg_solve starts it: b = A x* for a smooth x*, x = 0, r = b,
 // p = r.
 struct Level {
   std::vector<float> x, p, q, r;
-  float restePrev = 0.0f;
+  float previousResidual = 0.0f;
   explicit Level(int threads) : x(kPixels, 0.0f), p(kPixels), q(kPixels), r(kPixels) {
     std::vector<float> truth(kPixels);
     for (int i = 0; i < kHeight; ++i) {
@@ -84,14 +84,14 @@ struct Level {
         truth[static_cast<size_t>(i) * kWidth + j] = 0.001f * ((i * 13 + j * 7) % 97) + 1e-4f * j;
       }
     }
-    lftm::tm20_apply(threads, kWidth, kHeight, 0, truth.data(), r.data());
+    lftm::apply_operator(threads, kWidth, kHeight, 0, truth.data(), r.data());
     p = r;
-    restePrev = lftm::vec_dot(threads, static_cast<int>(kPixels), r.data(), r.data());
+    previousResidual = lftm::vec_dot(threads, static_cast<int>(kPixels), r.data(), r.data());
   }
 };
 
 template <bool kFused>
-void BM_Tm20Iteration(benchmark::State& state) {
+void BM_CgIteration(benchmark::State& state) {
   const int threads = static_cast<int>(state.range(0));
   const int n = static_cast<int>(kPixels);
   lftm::set_diag_sink(discard, nullptr);
@@ -101,27 +101,27 @@ void BM_Tm20Iteration(benchmark::State& state) {
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
     float dval;
-    float resteCur;
+    float residual;
     if (kFused) {
       dval = lftm::update_apply_dot(threads, kWidth, kHeight, 0, level.r.data(), beta,
                                     level.p.data(), level.q.data());
-      const float alpha = level.restePrev / dval;
-      resteCur = lftm::update_dot(threads, n, alpha, level.p.data(), level.q.data(),
-                                  level.x.data(), level.r.data());
+      const float alpha = level.previousResidual / dval;
+      residual = lftm::update_dot(threads, n, alpha, level.p.data(), level.q.data(), level.x.data(),
+                                  level.r.data());
     } else {
-      lftm::tm20_apply(threads, kWidth, kHeight, 0, level.p.data(), level.q.data());
+      lftm::apply_operator(threads, kWidth, kHeight, 0, level.p.data(), level.q.data());
       dval = lftm::vec_dot(threads, n, level.q.data(), level.p.data());
-      const float alpha = level.restePrev / dval;
+      const float alpha = level.previousResidual / dval;
       lftm::vec_axpy(threads, n, level.x.data(), alpha, level.p.data(), level.x.data());
       lftm::vec_axpy(threads, n, level.r.data(), -alpha, level.q.data(), level.r.data());
-      resteCur = lftm::vec_dot(threads, n, level.r.data(), level.r.data());
-      lftm::vec_axpy(threads, n, level.r.data(), resteCur / level.restePrev, level.p.data(),
+      residual = lftm::vec_dot(threads, n, level.r.data(), level.r.data());
+      lftm::vec_axpy(threads, n, level.r.data(), residual / level.previousResidual, level.p.data(),
                      level.p.data());
     }
-    beta = resteCur / level.restePrev;
-    level.restePrev = resteCur;
+    beta = residual / level.previousResidual;
+    level.previousResidual = residual;
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!(resteCur >= 0.0f)) state.SkipWithError("the iteration lost its residual");
+    if (!(residual >= 0.0f)) state.SkipWithError("the iteration lost its residual");
   }
   lftm::set_diag_sink(nullptr, nullptr);
   const double per_iteration = seconds / static_cast<double>(state.iterations());
@@ -134,12 +134,12 @@ void BM_Tm20Iteration(benchmark::State& state) {
   state.counters["x_floor"] = per_iteration / floor;
   state.SetItemsProcessed(state.iterations() * kPixels);
 }
-BENCHMARK_TEMPLATE(BM_Tm20Iteration, true)
-    ->Name("BM_Tm20Iteration")->ArgName("threads")->Arg(1)->Arg(2)
+BENCHMARK_TEMPLATE(BM_CgIteration, true)
+    ->Name("BM_CgIteration")->ArgName("threads")->Arg(1)->Arg(2)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)
     ->ComputeStatistics("min", least);
-BENCHMARK_TEMPLATE(BM_Tm20Iteration, false)
-    ->Name("BM_Tm20IterationPlain")->ArgName("threads")->Arg(1)->Arg(2)
+BENCHMARK_TEMPLATE(BM_CgIteration, false)
+    ->Name("BM_CgIterationPlain")->ArgName("threads")->Arg(1)->Arg(2)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)
     ->ComputeStatistics("min", least);
 
