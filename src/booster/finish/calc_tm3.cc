@@ -6,6 +6,7 @@
 #include "booster/finish/normalize.h"
 #include "booster/finish/tile_worker.h"
 #include "lftm.h"
+#include "platform/heap_buffer.h"
 #include "platform/sizes.h"
 #include "platform/workers.h"
 #include "squeezer/planar_output.h"
@@ -20,40 +21,28 @@ int finish_in_tiles(int docType, const ImageDesc& desc, const TmParam* param,
   // Workers always write interleaved pixels; planes are made from packed rows afterwards,
   // through a scratch of exactly the interleaved size (the input is never written).
   const bool planar = desc.planes == 3;
-  void* scratch = nullptr;
+  MallocPtr scratch;
   if (planar) {
     size_t bytes = 0;
     if (!checked_product(desc.width, desc.height,
                          static_cast<int64_t>(desc.spp) * (desc.bits == 16 ? 2 : 1), &bytes,
                          INT64_MAX)) {
-      return -4;
+      return LFTM_ERR_NO_MEMORY;
     }
-    scratch = std::calloc(bytes > 0 ? bytes : 1, 1);
-    if (scratch == nullptr) return -4;
+    scratch.reset(std::calloc(bytes > 0 ? bytes : 1, 1));
+    if (scratch == nullptr) return LFTM_ERR_NO_MEMORY;
   }
 
-  FinishTileJob workers[kMaxWorkers];
+  const int64_t outRowStride =
+      planar ? static_cast<int64_t>(desc.width) * desc.spp : desc.rowStride;
+  FinishTileJob jobs[kMaxWorkers];
   for (int i = 0; i < count; ++i) {
-    workers[i] =
-        FinishTileJob{docType,
-                      desc,
-                      param,
-                      stats,
-                      expTable,
-                      lut,
-                      files,
-                      input,
-                      lum,
-                      output,
-                      planar ? static_cast<int64_t>(desc.width) * desc.spp : desc.rowStride,
-                      i,
-                      count,
-                      0};
+    jobs[i] = FinishTileJob{docType, desc, param, stats, expTable, lut, files,
+                            input, lum, output, outRowStride, i, count, 0};
   }
-  int started = run_workers(count, [&workers](int i) { finish_tile_job(&workers[i]); });
-  int result = started < count ? -2 : workers[count - 1].result;
-  if (result >= 0 && planar) result = rgb_interleaved2color_planes(&desc, scratch, output);
-  std::free(scratch);
+  run_tiles(count, [&jobs](int i) { finish_tile_job(&jobs[i]); });
+  int result = jobs[count - 1].result;
+  if (result >= 0 && planar) result = rgb_interleaved2color_planes(&desc, scratch.get(), output);
   return result;
 }
 

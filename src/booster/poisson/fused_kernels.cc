@@ -64,20 +64,18 @@ void update_dot_range(float alpha, const float* __restrict p, const float* __res
   }
 }
 
-// The sample lines apply_operator prints for the bands of T workers, of which `started` ran
-// (the calling thread then redoes all middle rows as one band).
-void print_apply_samples(int T, int started, int w, int h, const float* p, const float* q) {
+// The sample lines apply_operator prints for the bands of T workers.
+void print_apply_samples(int T, int w, int h, const float* p, const float* q) {
   if (h < 3 || w <= 1000) return;
   if (T < 2) {
     print_band_samples(w, p, q, 1, h - 2);
     return;
   }
-  for (int t = 0; t < started; ++t) {
+  for (int t = 0; t < T; ++t) {
     int first = 0;
     int rows = middle_band(t, T, h, &first);
     if (rows > 0) print_band_samples(w, p, q, first, rows);
   }
-  if (started < T) print_band_samples(w, p, q, 1, h - 2);
 }
 
 // The rows of the new search direction that a run shares with its neighbours: the row
@@ -149,12 +147,12 @@ float apply_dot(int T, int w, int h, int is360, const float* p, float* q) {
   const int64_t n = static_cast<int64_t>(w) * h;
   const bool wrap = is360 != 0;
   BlockedSum blocked(T, n);
-  const int started = blocked.for_each_run([&](int t) {
+  blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
     apply_dot_range(w, h, wrap, p, q, c.begin, c.end, &sums);
   });
-  print_apply_samples(blocked.workers(), started, w, h, p, q);
+  print_apply_samples(blocked.workers(), w, h, p, q);
   return blocked.total();
 }
 
@@ -189,13 +187,13 @@ float update_apply_dot(int T, int w, int h, int is360, const float* r, float bet
     VecChunk c = blocked.run(t);
     fill_halo(w, h, r, beta, p, c.begin, c.end, &halo[t]);
   });
-  const int started = blocked.for_each_run([&](int t) {
+  blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
     update_apply_dot_range(w, h, wrap, r, beta, p, q, c.begin, c.end, halo[t], &sums);
   });
   std::free(rows);
-  print_apply_samples(runs, started, w, h, p, q);
+  print_apply_samples(runs, w, h, p, q);
   return blocked.total();
 }
 

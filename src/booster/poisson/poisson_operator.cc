@@ -128,12 +128,11 @@ void apply_operator(int T, int w, int h, int is360, const float* v, float* y) {
     if (T < 2) {
       apply_operator_band(w, h, is360, v, y, 1, h - 2);
     } else {
-      int started = run_workers(T, [&](int t) {
+      run_tiles(T, [&](int t) {
         int first = 0;
         int rows = middle_band(t, T, h, &first);
         if (rows > 0) apply_operator_band(w, h, is360, v, y, first, rows);
       });
-      if (started < T) apply_operator_band(w, h, is360, v, y, 1, h - 2);
     }
   }
   if (h >= 2) operator_image_row(v, w, h, wrap, h - 1, 0, w, y);

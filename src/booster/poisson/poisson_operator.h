@@ -30,8 +30,8 @@ void print_band_samples(int w, const float* v, const float* y, int first, int ro
 // Returns the band's row count (0 or less when it is empty).
 int middle_band(int t, int T, int h, int* first);
 
-// y = A v, the middle rows spread over T workers (T < 2: calling thread). Should a worker
-// fail to start, the calling thread recomputes all middle rows once the others are done.
+// y = A v, the middle rows spread over T workers (T < 2: calling thread); the band of a worker
+// that cannot start is computed on the calling thread.
 void apply_operator(int T, int w, int h, int is360, const float* v, float* y);
 
 // v = A v in place with a three-row buffer; 0, or -4 when the buffer cannot be allocated.
