@@ -4,6 +4,7 @@
 
 #include "booster/attenuate/attenuation.h"
 #include "booster/attenuate/gradients.h"
+#include "lftm.h"
 #include "platform/heap_buffer.h"
 #include "booster/attenuate/histogram.h"
 #include "booster/attenuate/log_store.h"
@@ -37,24 +38,24 @@ int stage1_prepare(int docType, const ImageDesc* img, const TmParam* tmParam,
                    float* buf, Stage1Front* front) {
   if (img == nullptr || tmParam == nullptr || dims == nullptr || stats == nullptr ||
       buf == nullptr) {
-    return -1;
+    return LFTM_ERR_FILE;
   }
   TmFiles run{};
   if (files != nullptr) run = *files;
   const bool disk = run.readFromDisk != 0;
-  if (disk && docType != 0) return -1;
-  if (docType < 0 || docType > 2) return -1;
-  if (docType == 0 ? expTable == nullptr : lut == nullptr) return -1;
+  if (disk && docType != 0) return LFTM_ERR_FILE;
+  if (docType < 0 || docType > 2) return LFTM_ERR_FILE;
+  if (docType == 0 ? expTable == nullptr : lut == nullptr) return LFTM_ERR_FILE;
   if (disk) {
     if (run.inFile == nullptr || run.scratch1 == nullptr || run.scratch2 == nullptr ||
         info == nullptr) {
-      return -1;
+      return LFTM_ERR_FILE;
     }
   } else if (raw == nullptr) {
-    return -1;
+    return LFTM_ERR_FILE;
   }
-  if (!layout_matches(docType, *img, *dims, disk)) return -1;
-  if (plan_levels(*dims, &front->levels) != 0) return -1;
+  if (!layout_matches(docType, *img, *dims, disk)) return LFTM_ERR_FILE;
+  if (plan_levels(*dims, &front->levels) != 0) return LFTM_ERR_FILE;
 
   front->docType = docType;
   front->img = *img;
@@ -137,7 +138,7 @@ int stage1_attenuate(Stage1Front& f, bool multiLevel, float* rows) {
     if (rows != nullptr) {
       rowSpace.borrow(rows);
     } else if (!rowSpace.allocate(3 * static_cast<size_t>(w))) {
-      return -4;
+      return LFTM_ERR_NO_MEMORY;
     }
     const float sum = gradient_level(f.buf + offset, w, h, s.is360 != 0, scale, rowSpace.get());
     rowSpace.release();

@@ -9,7 +9,7 @@
 namespace lftm {
 
 int histo_fill(int count, int nbins, float lo, float hi, const float* values, int32_t* hist) {
-  if (!(lo < hi)) return -1;
+  if (!(lo < hi)) return kEmptyRange;
   const float scale = static_cast<float>(nbins - 1) / (hi - lo);
   const float top = static_cast<float>(nbins - 1);
   for (int i = 0; i < count; ++i) {

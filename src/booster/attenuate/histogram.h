@@ -13,9 +13,11 @@ constexpr int kHistogramBins = 65536;
 // Most steps the median search takes.
 constexpr int kMaxMedianSteps = 40;
 
+constexpr int kEmptyRange = -1;
+
 // Adds `count` values to `hist` (nbins counters, zeroed by the caller): bin =
-// trunc((nbins - 1) / (hi - lo) x (v - lo)), clamped to the bins. Returns count, or -1 (and
-// counts nothing) when lo >= hi or either is NaN.
+// trunc((nbins - 1) / (hi - lo) x (v - lo)), clamped to the bins. Returns count, or
+// kEmptyRange (and counts nothing) when lo >= hi or either is NaN.
 int histo_fill(int count, int nbins, float lo, float hi, const float* values, int32_t* hist);
 
 // The first bin at which the running count exceeds trunc(count x fraction), or nbins.

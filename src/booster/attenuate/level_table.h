@@ -25,7 +25,9 @@ struct LevelTable {
 // Plans the levels from the pyramid record. The pyramid ends at the first level whose width
 // is minW, after at most levels2 halvings; for images so small that the record stopped
 // halving early this is before levels2 halvings, and only the levels really built are used.
-// Returns 0, or -1 when the record cannot describe a pyramid of this image: sides below 10,
+constexpr int kNoPyramid = -1;
+
+// Returns 0, or kNoPyramid when the record cannot describe a pyramid of this image: sides below 10,
 // W x H smaller than the image, a coarsest level never reached or not minW x minH, a level
 // narrower or lower than 2 pixels, or levels that do not fit in the record's totals.
 int plan_levels(const PyramidDims& dims, LevelTable* table);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "lftm.h"
 #include "platform/diag.h"
 #include "platform/scratch_file.h"
 
@@ -16,14 +17,14 @@ int save_log_pyramid(const float* buf, size_t count, bool toFile, const char* pa
   std::FILE* file = std::fopen(path, "wb");
   if (file == nullptr) {
     diag_out("can not open temporary file\n");
-    return -1;
+    return LFTM_ERR_FILE;
   }
   const int written = write_quarters(file, buf, bytes);
   // A failed close can mean that buffered data never reached the disk.
   const bool closed = std::fclose(file) == 0;
   if (written != 4 || !closed) {
     diag_out("could not write to temporary file\n");
-    return -2;
+    return LFTM_ERR_IO;
   }
   return 0;
 }
@@ -41,17 +42,17 @@ int LogRows::open_file(const char* path, size_t offset, int w, int h) {
   close();
   w_ = w;
   h_ = h;
-  if (!rows_.allocate(3 * static_cast<size_t>(w))) return -4;
+  if (!rows_.allocate(3 * static_cast<size_t>(w))) return LFTM_ERR_NO_MEMORY;
   diag_out("tempFile :%s\n", path);
   file_ = std::fopen(path, "rb");
   if (file_ == nullptr) {
     diag_out("can not open temporary file\n");
     close();
-    return -1;
+    return LFTM_ERR_FILE;
   }
   if (!seek_to(file_, static_cast<long long>(offset * sizeof(float)))) {
     close();
-    return -1;
+    return LFTM_ERR_FILE;
   }
   window_ = RowWindow(rows_.get(), w, h);
   return 0;
@@ -76,7 +77,7 @@ int LogRows::advance(int y) {
     diag_out("can not read temporary file at %d - returned %d instead of 4\n", y, items);
   }
   close();
-  return -2;
+  return LFTM_ERR_IO;
 }
 
 const float* LogRows::up(int y) const {

@@ -8,6 +8,7 @@
 #include "booster/attenuate/front.h"
 #include "booster/attenuate/stage1.h"
 #include "booster/attenuate/upsample.h"
+#include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
 
@@ -33,7 +34,7 @@ int stage1_multi_level(int docType, const ImageDesc* img, const TmParam* tmParam
   // Stage 2 takes a right-hand side for every multigrid level but the coarsest. A pyramid
   // that stopped halving before the last of them cannot supply them all.
   const int lastTarget = d.rang - 2 > 0 ? d.rang - 2 : 0;
-  if (lastTarget > f.levels.count - 1) return -1;
+  if (lastTarget > f.levels.count - 1) return LFTM_ERR_FILE;
 
   ScratchCleanup cleanup(f);
   if ((result = stage1_log_plane(f)) < 0) return result;
@@ -47,7 +48,7 @@ int stage1_multi_level(int docType, const ImageDesc* img, const TmParam* tmParam
   if (work != nullptr) {
     temp.borrow(work);
   } else if (!temp.allocate(level1)) {
-    return -4;
+    return LFTM_ERR_NO_MEMORY;
   }
   diag_out("allocation tempBuf  %d x %d    %d\n", levels.width[1], levels.height[1],
            static_cast<int>(level1));
@@ -65,7 +66,7 @@ int stage1_multi_level(int docType, const ImageDesc* img, const TmParam* tmParam
     if (work != nullptr) {
       phiRows.borrow(work + level1);
     } else if (!phiRows.allocate(3 * static_cast<size_t>(w))) {
-      return -4;
+      return LFTM_ERR_NO_MEMORY;
     }
     LogRows lg;
     if (f.disk) {

@@ -5,6 +5,7 @@
 #include "booster/attenuate/plane_stats.h"
 #include "booster/attenuate/stage1.h"
 #include "booster/attenuate/upsample.h"
+#include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
 
@@ -50,7 +51,7 @@ int stage1_single_level(int docType, const ImageDesc* img, const TmParam* tmPara
 
   {
     HeapBuffer<float> phiRows;
-    if (!phiRows.allocate(3 * w)) return -4;
+    if (!phiRows.allocate(3 * w)) return LFTM_ERR_NO_MEMORY;
     LogRows lg;
     if (f.disk) {
       if ((result = lg.open_file(f.files.scratch2, 0, d.W, d.H)) < 0) return result;

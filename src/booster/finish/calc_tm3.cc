@@ -1,7 +1,5 @@
 // The exported third stage of the Texture Booster: normalises the reconstructed luminance
 // once, then finishes the image on the calling thread or in horizontal tiles on workers.
-#include <cstdlib>
-
 #include "booster/finish/finish_tile.h"
 #include "booster/finish/normalize.h"
 #include "booster/finish/tile_worker.h"
@@ -21,16 +19,15 @@ int finish_in_tiles(int docType, const ImageDesc& desc, const TmParam* param,
   // Workers always write interleaved pixels; planes are made from packed rows afterwards,
   // through a scratch of exactly the interleaved size (the input is never written).
   const bool planar = desc.planes == 3;
-  MallocPtr scratch;
+  HeapBuffer<unsigned char> scratch;
   if (planar) {
     size_t bytes = 0;
     if (!checked_product(desc.width, desc.height,
                          static_cast<int64_t>(desc.spp) * (desc.bits == 16 ? 2 : 1), &bytes,
-                         INT64_MAX)) {
+                         INT64_MAX) ||
+        !scratch.allocate(bytes, true)) {
       return LFTM_ERR_NO_MEMORY;
     }
-    scratch.reset(std::calloc(bytes > 0 ? bytes : 1, 1));
-    if (scratch == nullptr) return LFTM_ERR_NO_MEMORY;
   }
 
   const int64_t outRowStride =

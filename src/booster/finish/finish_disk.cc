@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 #include "booster/finish/finish_rows.h"
 #include "booster/finish/normalize.h"
+#include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
 #include "squeezer/planar_output.h"
@@ -50,35 +51,31 @@ int finish_from_disk(const FinishConstants& k, const ImageDesc& desc, const TmPa
                      void* output) {
   if (!disk_layout_usable(k.docType, desc)) {
     diag_out("tm3 disk mode needs RGBE rows, 16-bit output and rowStride >= 2 x width\n");
-    return -1;
+    return LFTM_ERR_FILE;
   }
 
   // Planes are made from a packed interleaved pass afterwards: writing them directly would
   // overwrite plane values that are still to be read.
   const bool planar = desc.planes == 3;
-  unsigned char* scratch = nullptr;
+  HeapBuffer<unsigned char> scratch;
   if (planar) {
     size_t bytes = 0;
     if (!checked_product(desc.width, desc.height, 2 * static_cast<int64_t>(desc.spp), &bytes,
-                         INT64_MAX)) {
-      return -4;
+                         INT64_MAX) ||
+        !scratch.allocate(bytes)) {
+      return LFTM_ERR_NO_MEMORY;
     }
-    scratch = static_cast<unsigned char*>(std::malloc(bytes > 0 ? bytes : 1));
-    if (scratch == nullptr) return -4;
   }
 
   std::FILE* file = std::fopen(files.inFile != nullptr ? files.inFile : "", "rb");
-  if (file == nullptr) {
-    std::free(scratch);
-    return -1;
-  }
+  if (file == nullptr) return LFTM_ERR_FILE;
   DiskRows rows{file, nullptr, 4 * static_cast<size_t>(desc.width > 0 ? desc.width : 0)};
-  rows.buffer = static_cast<unsigned char*>(std::malloc(rows.bytes > 0 ? rows.bytes : 1));
-  if (rows.buffer == nullptr) {
+  HeapBuffer<unsigned char> rowBuffer;
+  if (!rowBuffer.allocate(rows.bytes)) {
     std::fclose(file);
-    std::free(scratch);
-    return -4;
+    return LFTM_ERR_NO_MEMORY;
   }
+  rows.buffer = rowBuffer.get();
 
   unsigned char* plane = static_cast<unsigned char*>(output) + disk_plane_offset(desc);
   int result = normalize_luminance(&desc, &param, plane);
@@ -90,12 +87,12 @@ int finish_from_disk(const FinishConstants& k, const ImageDesc& desc, const TmPa
         interleaved, planar ? static_cast<int64_t>(desc.width) * desc.spp : desc.rowStride);
     result = finish_rows(k, layout, expTable, nullptr, RowSource{next_disk_row, &rows}, plane,
                          output);
-    if (result >= 0 && planar) result = rgb_interleaved2color_planes(&desc, scratch, output);
+    if (result >= 0 && planar) {
+      result = rgb_interleaved2color_planes(&desc, scratch.get(), output);
+    }
   }
 
-  std::free(rows.buffer);
   std::fclose(file);
-  std::free(scratch);
   if (result >= 0) remove_file(files.inFile);
   return result;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "booster/finish/finish_pixel.h"
+#include "lftm.h"
 #include "platform/diag.h"
 
 namespace lftm {
@@ -70,7 +71,7 @@ int finish_rows_as(const FinishConstants& k, const RowLayout& layout, const floa
   int64_t pos = 0;
   for (int y = 0; y < height; ++y) {
     const unsigned char* row = source.row(source.context, y);
-    if (row == nullptr) return -2;
+    if (row == nullptr) return LFTM_ERR_IO;
     for (int x = 0; x < width; ++x, ++i, pos += layout.sppOut) {
       float rgb[3];
       int e = 0;

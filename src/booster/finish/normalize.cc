@@ -1,10 +1,11 @@
 #include "booster/finish/normalize.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 
 namespace lftm {
 namespace {
@@ -57,8 +58,8 @@ int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane
     if (v > max0) max0 = v;
   }
   diag_out("min0=%1.6f max0=%1.3f\n", min0, max0);
-  if (min0 < 0) return -101;
-  if (max0 < 0) return -102;
+  if (min0 < 0) return LFTM_ERR_NEGATIVE_LUM;
+  if (max0 < 0) return LFTM_ERR_EMPTY_LUM;
 
   float scale;
   if (min0 >= max0) {
@@ -70,8 +71,9 @@ int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane
     scale = 65535 / (max0 - min0);
   }
 
-  auto* count = static_cast<uint32_t*>(std::calloc(kBins, sizeof(uint32_t)));
-  if (count == nullptr) return -4;
+  HeapBuffer<uint32_t> histogram;
+  if (!histogram.allocate(kBins, true)) return LFTM_ERR_NO_MEMORY;
+  uint32_t* count = histogram.get();
   for (size_t i = 0; i < n; ++i) {
     float scaled = scale * (load(plane, i) - min0);
     store(plane, i, scaled);
@@ -87,7 +89,7 @@ int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane
   int whiteBin = kBins - 1;
   sum = total;
   while (sum > hiCount && whiteBin > 0) sum -= static_cast<float>(count[whiteBin--]);
-  std::free(count);
+  histogram.release();
   // A white point in bin 0 (almost every value in the lowest bin, or an all-zero plane)
   // stretches that bin instead of dividing by zero.
   if (whiteBin < 1) whiteBin = 1;

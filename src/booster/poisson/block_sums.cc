@@ -1,7 +1,5 @@
 #include "booster/poisson/block_sums.h"
 
-#include <cstdlib>
-
 #include "platform/workers.h"
 
 namespace lftm {
@@ -13,12 +11,11 @@ BlockedSum::BlockedSum(int T, int64_t n)
     table_ = local_;
     return;
   }
-  table_ = static_cast<float*>(std::malloc(static_cast<size_t>(blocks_) * sizeof(float)));
-  if (table_ == nullptr) workers_ = 1;
-}
-
-BlockedSum::~BlockedSum() {
-  if (table_ != local_) std::free(table_);
+  if (heap_.allocate(static_cast<size_t>(blocks_))) {
+    table_ = heap_.get();
+  } else {
+    workers_ = 1;
+  }
 }
 
 VecChunk block_run(int t, int T, int64_t n) {

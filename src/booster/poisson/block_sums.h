@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/heap_buffer.h"
+
 namespace lftm {
 
 constexpr int64_t kSumBlock = 4096;
@@ -47,7 +49,6 @@ class BlockSums {
 class BlockedSum {
  public:
   BlockedSum(int T, int64_t n);
-  ~BlockedSum();
   BlockedSum(const BlockedSum&) = delete;
   BlockedSum& operator=(const BlockedSum&) = delete;
 
@@ -66,8 +67,9 @@ class BlockedSum {
   int64_t n_;
   int64_t blocks_;
   int workers_;
-  float* table_ = nullptr;
+  float* table_ = nullptr;  // local_, or heap_ for more than kLocalBlocks blocks
   float local_[kLocalBlocks];
+  HeapBuffer<float> heap_;
   float running_ = 0.0f;
 };
 

@@ -17,7 +17,7 @@ extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, in
   else diag_out("work2 est nul - allocation dans fonction\n");
   if (tmParam == nullptr || out == nullptr || desc.width <= 0 || desc.height <= 0 ||
       static_cast<int64_t>(desc.width) * desc.height > INT32_MAX) {
-    return -1;
+    return LFTM_ERR_FILE;
   }
   int result;
   if (tmParam->tmParam[16] > 0.0f) {

@@ -11,6 +11,7 @@
 #include "booster/poisson/poisson_operator.h"
 #include "booster/poisson/scratch_io.h"
 #include "booster/poisson/vector_kernels.h"
+#include "lftm.h"
 #include "platform/diag.h"
 
 namespace lftm {
@@ -61,15 +62,15 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
   diag_out("tempPathIn :%s\n", shown(paths.in));
   OpenFiles files;
   if ((files.x = open_or_report(paths.x, "wb+", "can not open temporary file in tm20 %s\n")) ==
-      nullptr) return -20;
+      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
   if ((files.r = open_or_report(paths.r, "wb+", "can not open temporary file R in tm20 %s\n")) ==
-      nullptr) return -20;
+      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
   if ((files.p = open_or_report(paths.p, "wb+", "can not open temporary file P in tm20 %s\n")) ==
-      nullptr) return -20;
+      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
   if ((files.t = open_or_report(paths.t, "wb+", "can not open temporary file T in tm20 %s\n")) ==
-      nullptr) return -20;
+      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
   if ((files.in = open_or_report(paths.in, "rb", "can not open temporary file In in tm20 %s\n")) ==
-      nullptr) return -20;
+      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
 
   const int64_t step = (n >> 4) > 1 ? n >> 4 : 1;
   for (int64_t i = 0; i < n; i += step) diag_out("X: %1.3f   %d\n", x[i], static_cast<int>(i));

@@ -3,27 +3,28 @@
 // operands, and the new search direction into the next step's operator pass, which gives
 // the same bits as the plain sequence with three passes over memory per step instead of six.
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "booster/poisson/cg_solver.h"
 #include "booster/poisson/fused_kernels.h"
 #include "booster/poisson/poisson_operator.h"
 #include "booster/poisson/vector_kernels.h"
+#include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 
 namespace lftm {
 
 int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
                        float* b, float* x, int* risingSteps, float* residual) {
   const int n = w * h;
-  float* allocated = nullptr;
-  float* r = scratch;
-  if (r == nullptr) {
-    allocated = static_cast<float*>(std::calloc(2 * static_cast<size_t>(n), sizeof(float)));
-    if (allocated == nullptr) return -4;
-    r = allocated;
+  HeapBuffer<float> vectors;  // r and A p
+  if (scratch != nullptr) {
+    vectors.borrow(scratch);
+  } else if (!vectors.allocate(2 * static_cast<size_t>(n), true)) {
+    return LFTM_ERR_NO_MEMORY;
   }
+  float* r = vectors.get();
   float* q = r + n;
   float* p = b;
 
@@ -39,10 +40,7 @@ int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, flo
   const float threshold = tol * previousResidual;
   // Printed texts keep the old names: tm20, restePrev and resteCur (previous, current residual).
   diag_out("Init restePrev: %1.4f\n", previousResidual);
-  if (!std::isfinite(previousResidual)) {
-    std::free(allocated);
-    return kResidualNotANumber;
-  }
+  if (!std::isfinite(previousResidual)) return kResidualNotANumber;
 
   int iter = 0;
   float beta = 0.0f;
@@ -55,17 +53,13 @@ int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, flo
     const float alpha = previousResidual / dval;
     *residual = update_dot(T, n, alpha, p, q, x, r);
     diag_out("iter: %d  resteCur: %1.4f\n", iter, *residual);
-    if (!std::isfinite(*residual)) {
-      std::free(allocated);
-      return kResidualNotANumber;
-    }
+    if (!std::isfinite(*residual)) return kResidualNotANumber;
     if (threshold > *residual) break;
     if (*residual > previousResidual) ++*risingSteps;
     beta = *residual / previousResidual;
     previousResidual = *residual;
     ++iter;
   }
-  std::free(allocated);
   return iter;
 }
 

@@ -3,34 +3,19 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "booster/poisson/cg_solver.h"
 #include "booster/poisson/prolongation.h"
 #include "booster/poisson/stage2_output.h"
+#include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/setting_value.h"
 
 namespace lftm {
 namespace {
-
-// Everything solve_coarse_to_fine may allocate, released on every return.
-struct Buffers {
-  int* widths = nullptr;
-  int* heights = nullptr;
-  float* rhs = nullptr;
-  float* solution = nullptr;
-  bool own_rhs = false;
-  bool own_solution = false;
-  ~Buffers() {
-    std::free(widths);
-    std::free(heights);
-    if (own_rhs) std::free(rhs);
-    if (own_solution) std::free(solution);
-  }
-};
 
 // x[i] of a level of n elements for the diagnostic lines; 0 past the level's end.
 float sample(const float* x, int64_t n, int64_t i) { return i < n ? x[i] : 0.0f; }
@@ -41,13 +26,13 @@ int save_pyramid(const char* path, const float* out, int64_t total) {
   std::FILE* file = path != nullptr ? std::fopen(path, "wb") : nullptr;
   if (file == nullptr) {
     diag_out("can not open temporary file %s\n", path != nullptr ? path : "(null)");
-    return -1;
+    return LFTM_ERR_FILE;
   }
   int written = write_quarters(file, out, static_cast<size_t>(total) * sizeof(float));
   std::fclose(file);
   if (written != 4) {
     diag_out("could not write to temporary file iofpRHS\n");
-    return -2;
+    return LFTM_ERR_IO;
   }
   return 0;
 }
@@ -80,7 +65,7 @@ float base_tolerance(int tolerance_class) {
 
 int iteration_limit(float slider) {
   const double limit = 50.0 * std::pow(3.0, slider / 10.0);
-  if (!(limit < 2147483648.0)) return -1;
+  if (!(limit < 2147483648.0)) return LFTM_ERR_FILE;
   return truncate_setting(limit);
 }
 
@@ -97,47 +82,44 @@ int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const 
   const float tolerance = base_tolerance(truncate_setting(p[18]));
   // Every level runs to the same limit, the slider's.
   const int limit = iteration_limit(p[17]);
-  if (limit < 0) return -1;
+  if (limit < 0) return LFTM_ERR_FILE;
   const int64_t plane = static_cast<int64_t>(W) * H;
 
-  Buffers buffers;
-  buffers.widths = static_cast<int*>(std::calloc(static_cast<size_t>(count) + 2, sizeof(int)));
-  buffers.heights = static_cast<int*>(std::calloc(static_cast<size_t>(count) + 2, sizeof(int)));
-  if (buffers.widths == nullptr || buffers.heights == nullptr) return -4;
-  const int* widths = buffers.widths;
-  const int* heights = buffers.heights;
-  pyramid_levels(W, H, count, buffers.widths, buffers.heights);
+  HeapBuffer<int> levelWidths;
+  HeapBuffer<int> levelHeights;
+  if (!levelWidths.allocate(static_cast<size_t>(count) + 2, true) ||
+      !levelHeights.allocate(static_cast<size_t>(count) + 2, true)) {
+    return LFTM_ERR_NO_MEMORY;
+  }
+  const int* widths = levelWidths.get();
+  const int* heights = levelHeights.get();
+  pyramid_levels(W, H, count, levelWidths.get(), levelHeights.get());
   int64_t total = 0;
   for (int k = 0; k < count; ++k) total += static_cast<int64_t>(widths[k]) * heights[k];
-  if (total > INT32_MAX) return -1;
+  if (total > INT32_MAX) return LFTM_ERR_FILE;
 
   const bool given = work1 != nullptr && work2 != nullptr;
-  float* solution = nullptr;
+  HeapBuffer<float> rhsPlane;
+  HeapBuffer<float> solutionPlane;
   if (disk) {
     int status = save_pyramid(files.scratch1, out, total);
     if (status < 0) return status;
-    buffers.rhs = static_cast<float*>(
-        std::malloc(static_cast<size_t>(widths[2]) * heights[2] * sizeof(float)));
-    buffers.own_rhs = true;
-    if (buffers.rhs == nullptr) return -4;
+    if (!rhsPlane.allocate(static_cast<size_t>(widths[2]) * heights[2])) {
+      return LFTM_ERR_NO_MEMORY;
+    }
     std::memset(out, 0, static_cast<size_t>(plane) * sizeof(float));
-    solution = out;
+    solutionPlane.borrow(out);
   } else if (given) {
-    buffers.rhs = work2;
-    solution = work1;
+    rhsPlane.borrow(work2);
+    solutionPlane.borrow(work1);
     std::memset(work1, 0, static_cast<size_t>(plane) * sizeof(float));
     std::memset(work2, 0, static_cast<size_t>(plane) * sizeof(float));
-  } else {
-    buffers.rhs = static_cast<float*>(std::calloc(static_cast<size_t>(plane), sizeof(float)));
-    buffers.own_rhs = true;
-    if (buffers.rhs == nullptr) return -4;
-    buffers.solution =
-        static_cast<float*>(std::calloc(static_cast<size_t>(plane), sizeof(float)));
-    buffers.own_solution = true;
-    if (buffers.solution == nullptr) return -4;
-    solution = buffers.solution;
+  } else if (!rhsPlane.allocate(static_cast<size_t>(plane), true) ||
+             !solutionPlane.allocate(static_cast<size_t>(plane), true)) {
+    return LFTM_ERR_NO_MEMORY;
   }
-  float* rhs = buffers.rhs;
+  float* rhs = rhsPlane.get();
+  float* solution = solutionPlane.get();
   float* scratch = work1 != nullptr ? work1 + plane : nullptr;
   const CgPaths paths{files.scratch1, files.scratch2, files.scratch3, files.scratch4,
                       files.scratch5};

@@ -3,10 +3,9 @@
 // element is computed by the same operations as the plain kernels.
 #include "booster/poisson/fused_kernels.h"
 
-#include <cstdlib>
-
 #include "booster/poisson/poisson_operator.h"
 #include "booster/poisson/vector_kernels.h"
+#include "platform/heap_buffer.h"
 #include "platform/workers.h"
 
 namespace lftm {
@@ -175,13 +174,13 @@ float update_apply_dot(int T, int w, int h, int is360, const float* r, float bet
   const bool wrap = is360 != 0;
   BlockedSum blocked(T, n);
   const int runs = blocked.workers();
-  float* rows = static_cast<float*>(std::malloc(static_cast<size_t>(runs) * 4 * w * sizeof(float)));
-  if (rows == nullptr) {
+  HeapBuffer<float> rows;
+  if (!rows.allocate(static_cast<size_t>(runs) * 4 * w)) {
     vec_axpy(T, static_cast<int>(n), r, beta, p, p);
     return apply_dot(T, w, h, is360, p, q);
   }
   HaloRows halo[kMaxWorkers];
-  for (int t = 0; t < runs; ++t) halo[t].data = rows + static_cast<int64_t>(t) * 4 * w;
+  for (int t = 0; t < runs; ++t) halo[t].data = rows.get() + static_cast<int64_t>(t) * 4 * w;
   // Every halo is made from the old direction before any run rewrites its part of it.
   run_tiles(runs, [&](int t) {
     VecChunk c = blocked.run(t);
@@ -192,7 +191,6 @@ float update_apply_dot(int T, int w, int h, int is360, const float* r, float bet
     BlockSums sums = blocked.sums(t);
     update_apply_dot_range(w, h, wrap, r, beta, p, q, c.begin, c.end, halo[t], &sums);
   });
-  std::free(rows);
   print_apply_samples(runs, w, h, p, q);
   return blocked.total();
 }

@@ -1,12 +1,13 @@
 #include <cstdint>
 
 #include "booster/poisson/multigrid.h"
+#include "lftm.h"
 
 namespace lftm {
 
 int plan_grid(int W, int H, int coarseW, int coarseH, int total, int N, GridPlan* plan) {
-  if (N < 1) return -2;
-  if (W < 2 || H < 2) return -1;
+  if (N < 1) return LFTM_ERR_IO;
+  if (W < 2 || H < 2) return LFTM_ERR_FILE;
   // A factor 2^N above the shorter side would round that side down to nothing; the
   // deepest level count that still fits is used instead.
   const int shorter = W < H ? W : H;
@@ -65,10 +66,10 @@ int plan_grid(int W, int H, int coarseW, int coarseH, int total, int N, GridPlan
     plan->level[++k] = next;
   }
   plan->depth = k;
-  if (k == 0) return -2;
+  if (k == 0) return LFTM_ERR_IO;
   const GridLevel& last = plan->level[k];
   const int64_t needed = last.offset + static_cast<int64_t>(last.w) * last.h;
-  if (needed > n || needed > total) return -1;
+  if (needed > n || needed > total) return LFTM_ERR_FILE;
   // The buffers hold the levels the cycles visit, which is never more than the caller's
   // description (and fits the documented work buffers even for long thin images).
   plan->total = needed;

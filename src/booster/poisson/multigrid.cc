@@ -1,12 +1,13 @@
 #include "booster/poisson/multigrid.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "booster/poisson/smoother.h"
 #include "booster/poisson/stage2_output.h"
+#include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 
 namespace lftm {
@@ -30,11 +31,10 @@ struct Multigrid {
   float* F = nullptr;       // right-hand sides (memory mode: `out`)
   float* row = nullptr;     // one row (disk mode)
   std::FILE* rhs_file = nullptr;
-  float* owned[3] = {nullptr, nullptr, nullptr};
+  HeapBuffer<float> owned[2];  // behind U and P, or the row pair of disk mode
 
   ~Multigrid() {
     if (rhs_file != nullptr) std::fclose(rhs_file);
-    for (float* p : owned) std::free(p);
   }
 };
 
@@ -59,12 +59,12 @@ std::FILE* open_scratch(const char* path, const char* mode, const char* message)
 int read_level(const char* path, float* v, int64_t n, const char* open_message,
                const char* read_message) {
   std::FILE* file = open_scratch(path, "rb", open_message);
-  if (file == nullptr) return -1;
+  if (file == nullptr) return LFTM_ERR_FILE;
   int moved = read_quarters(file, v, static_cast<size_t>(n) * sizeof(float));
   std::fclose(file);
   if (moved != 4) {
     diag_out("%s", read_message);
-    return -2;
+    return LFTM_ERR_IO;
   }
   return 0;
 }
@@ -95,10 +95,10 @@ int residual_of_level(Multigrid& mg, int k, bool report) {
   std::FILE* out = nullptr;
   if (mg.disk) {
     out = open_scratch(mg.files->scratch2, "wb", "can not open temporary file iofp21\n");
-    if (out == nullptr) return -1;
+    if (out == nullptr) return LFTM_ERR_FILE;
     if (!seek_to(mg.rhs_file, 4 * level.offset)) {
       std::fclose(out);
-      return -1;
+      return LFTM_ERR_FILE;
     }
   }
   int status = 0;
@@ -108,7 +108,7 @@ int residual_of_level(Multigrid& mg, int k, bool report) {
     if (mg.disk) {
       if (read_quarters(mg.rhs_file, mg.row, static_cast<size_t>(level.w) * sizeof(float)) != 4) {
         diag_out("could not read from temporary file iofp11\n");
-        status = -2;
+        status = LFTM_ERR_IO;
         break;
       }
       // The residual row replaces the right-hand-side row once it is computed.
@@ -130,12 +130,12 @@ int residual_of_level(Multigrid& mg, int k, bool report) {
     }
     if (mg.disk && write_quarters(out, res, static_cast<size_t>(level.w) * sizeof(float)) != 4) {
       diag_out("could not write to temporary file iofp21\n");
-      status = -2;
+      status = LFTM_ERR_IO;
     }
   }
   if (out != nullptr && std::fclose(out) != 0 && status == 0) {
     diag_out("could not write to temporary file iofp21\n");
-    status = -2;
+    status = LFTM_ERR_IO;
   }
   if (status == 0 && report) {
     diag_out("%d reste %d x %d -  min=%1.5f  max=%1.5f  sum=%1.5f\n", k, level.w, level.h,
@@ -159,11 +159,11 @@ int restrict_level(Multigrid& mg, int k, bool report) {
     // The level's place in U holds the residual while it is restricted; its solution waits
     // in the file of path 3.
     saved = open_scratch(mg.files->scratch3, "wb+", "can not open temporary file iofp31\n");
-    if (saved == nullptr) return -1;
+    if (saved == nullptr) return LFTM_ERR_FILE;
     if (write_quarters(saved, solution, static_cast<size_t>(fine_n) * sizeof(float)) != 4) {
       diag_out("could not write to temporary file iofp31\n");
       std::fclose(saved);
-      return -2;
+      return LFTM_ERR_IO;
     }
     int status = read_level(mg.files->scratch2, solution, fine_n,
                             "can not open temporary file iofp22\n",
@@ -190,14 +190,14 @@ int restrict_level(Multigrid& mg, int k, bool report) {
   if (mg.disk) {
     int status = 0;
     if (!seek_to(mg.rhs_file, 4 * coarse.offset)) {
-      status = -1;
+      status = LFTM_ERR_FILE;
     } else if (write_quarters(mg.rhs_file, target, static_cast<size_t>(coarse_n) * sizeof(float)) != 4) {
       diag_out("could not write to temporary file iofpRHS1 %dx%d\n", coarse.w, coarse.h);
-      status = -2;
+      status = LFTM_ERR_IO;
     } else if (std::fflush(mg.rhs_file) != 0 || !seek_to(saved, 0) ||
                read_quarters(saved, solution, static_cast<size_t>(fine_n) * sizeof(float)) != 4) {
       diag_out("could not read from temporary file iofp3\n");
-      status = -2;
+      status = LFTM_ERR_IO;
     }
     std::fclose(saved);
     remove_file(mg.files->scratch3);
@@ -233,12 +233,12 @@ int ascend_to(Multigrid& mg, int k, bool report) {
   }
   if (mg.disk) {
     std::FILE* file = open_scratch(mg.files->scratch2, "rb", "can not open temporary file iofp24\n");
-    if (file == nullptr) return -1;
+    if (file == nullptr) return LFTM_ERR_FILE;
     int status = 0;
     for (int i = 0; i < fine.h; ++i) {
       if (read_quarters(file, mg.row, static_cast<size_t>(fine.w) * sizeof(float)) != 4) {
         diag_out("could not read from temporary file iofp24\n");
-        status = -2;
+        status = LFTM_ERR_IO;
         break;
       }
       float* out = v + static_cast<int64_t>(i) * fine.w;
@@ -302,17 +302,18 @@ int v_cycle(Multigrid& mg, int cycle) {
 float* zeroed(Multigrid& mg, float* given, int64_t n, int slot) {
   if (given != nullptr) {
     std::memset(given, 0, static_cast<size_t>(n) * sizeof(float));
-    return given;
+    mg.owned[slot].borrow(given);
+  } else {
+    mg.owned[slot].allocate(static_cast<size_t>(n), true);
   }
-  mg.owned[slot] = static_cast<float*>(std::calloc(static_cast<size_t>(n), sizeof(float)));
-  return mg.owned[slot];
+  return mg.owned[slot].get();
 }
 
 }  // namespace
 
 int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, int N, int is360,
                     const TmFiles& files, float* work1, float* work2, float* out) {
-  if (N < 1) return -2;
+  if (N < 1) return LFTM_ERR_IO;
   Multigrid mg;
   mg.W = desc.width;
   mg.H = desc.height;
@@ -333,25 +334,24 @@ int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, 
 
   if (mg.disk) {
     mg.rhs_file = open_scratch(files.scratch1, "wb+", "can not open temporary file iofpRHS\n");
-    if (mg.rhs_file == nullptr) return -1;
+    if (mg.rhs_file == nullptr) return LFTM_ERR_FILE;
     if (write_quarters(mg.rhs_file, out, static_cast<size_t>(plane) * sizeof(float)) != 4) {
       diag_out("could not write to temporary file iofpRHS1\n");
-      return -2;
+      return LFTM_ERR_IO;
     }
     mg.U = out;
     std::memset(out, 0, static_cast<size_t>(plane) * sizeof(float));
-    mg.owned[0] = static_cast<float*>(std::malloc(2 * static_cast<size_t>(mg.W) * sizeof(float)));
-    if (mg.owned[0] == nullptr) return -4;
-    mg.row = mg.owned[0];
+    if (!mg.owned[0].allocate(2 * static_cast<size_t>(mg.W))) return LFTM_ERR_NO_MEMORY;
+    mg.row = mg.owned[0].get();
     mg.P = mg.row + mg.W;  // one residual row at a time
   } else {
     mg.U = zeroed(mg, work1, n, 0);
-    if (mg.U == nullptr) return -4;
+    if (mg.U == nullptr) return LFTM_ERR_NO_MEMORY;
     // The residual of the current level is always written from index 0, so a caller's
     // buffer needs (and is cleared over) only a level-0 plane: work2 holds W x H floats.
     float* residual = work2 != nullptr ? work2 : (work1 != nullptr ? work1 + n : nullptr);
     mg.P = zeroed(mg, residual, residual != nullptr ? plane : n, 1);
-    if (mg.P == nullptr) return -4;
+    if (mg.P == nullptr) return LFTM_ERR_NO_MEMORY;
     mg.F = out;
   }
 

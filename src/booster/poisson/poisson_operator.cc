@@ -1,9 +1,10 @@
 #include "booster/poisson/poisson_operator.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/workers.h"
 
 namespace lftm {
@@ -141,11 +142,11 @@ void apply_operator(int T, int w, int h, int is360, const float* v, float* y) {
 int apply_operator_in_place(int w, int h, int is360, float* v) {
   if (w <= 0 || h <= 0) return 0;
   const size_t width = static_cast<size_t>(w);
-  float* buffer = static_cast<float*>(std::malloc(3 * width * sizeof(float)));
-  if (buffer == nullptr) return -4;
+  HeapBuffer<float> buffer;
+  if (!buffer.allocate(3 * width)) return LFTM_ERR_NO_MEMORY;
   const bool wrap = is360 != 0;
   // buffer holds the original rows i - 1, i and i + 1 while row i of the result is written.
-  float* rows[3] = {buffer, buffer + width, buffer + 2 * width};
+  float* rows[3] = {buffer.get(), buffer.get() + width, buffer.get() + 2 * width};
   const int preload = h < 3 ? h : 3;
   for (int k = 0; k < preload; ++k) std::memcpy(rows[k], v + k * width, width * sizeof(float));
   const float* pole = wrap ? rows[0] + (w >> 1) : nullptr;
@@ -177,7 +178,6 @@ int apply_operator_in_place(int w, int h, int is360, float* v) {
     operator_row(above, last, nullptr, nullptr, w, wrap, 0, w,
                  v + static_cast<size_t>(h - 1) * width);
   }
-  std::free(buffer);
   return 0;
 }
 

@@ -1,9 +1,9 @@
 #include "booster/poisson/smoother.h"
 
-#include <cstdlib>
-
 #include "booster/poisson/poisson_operator.h"
+#include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/workers.h"
 
@@ -60,26 +60,25 @@ int smooth_single(int w, int h, float scale, int sweeps, int is360, float* v,
     }
     return 0;
   }
-  float* row = static_cast<float*>(std::malloc(static_cast<size_t>(w) * sizeof(float)));
-  if (row == nullptr) return -4;
+  HeapBuffer<float> row;
+  if (!row.allocate(static_cast<size_t>(w))) return LFTM_ERR_NO_MEMORY;
   int status = 0;
   for (int sweep = 0; sweep < sweeps && status == 0; ++sweep) {
     for (int colour = 0; colour < 2 && status == 0; ++colour) {
       if (!seek_to(f.file, 4 * f.offset)) {
-        status = -1;
+        status = LFTM_ERR_FILE;
         break;
       }
       for (int i = 0; i < h; ++i) {
-        if (read_quarters(f.file, row, static_cast<size_t>(w) * sizeof(float)) != 4) {
+        if (read_quarters(f.file, row.get(), static_cast<size_t>(w) * sizeof(float)) != 4) {
           diag_out("could not read from temporary file iofp11\n");
-          status = -2;
+          status = LFTM_ERR_IO;
           break;
         }
-        relax_row(v, row, w, h, i, colour, scale, wrap);
+        relax_row(v, row.get(), w, h, i, colour, scale, wrap);
       }
     }
   }
-  std::free(row);
   return status;
 }
 

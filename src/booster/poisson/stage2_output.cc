@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "lftm.h"
 #include "platform/diag.h"
 #include "platform/scratch_file.h"
 #include "platform/workers.h"
@@ -30,13 +31,13 @@ int write_plane(const char* path, const float* plane, int64_t n, const char* ope
     } else {
       diag_out("%s", open_message);
     }
-    return -1;
+    return LFTM_ERR_FILE;
   }
   int written = write_quarters(file, plane, static_cast<size_t>(n) * sizeof(float));
   if (std::fclose(file) != 0) written = 0;
   if (written != 4) {
     diag_out("%s", write_message);
-    return -2;
+    return LFTM_ERR_IO;
   }
   return 0;
 }
