@@ -1,8 +1,9 @@
-// Stage 1 of the Texture Booster, as exported: copies the image layout and the run record and
-// runs the worker that slot 16 of the parameter block selects.
+// Stage 1 of the Texture Booster, as exported: checks and copies the call and runs the worker
+// that slot 16 of the parameter block selects.
 #include "booster/attenuate/settings.h"
 #include "booster/attenuate/stage1.h"
 #include "lftm.h"
+#include "platform/diag.h"
 #include "platform/setting_value.h"
 
 int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
@@ -12,10 +13,14 @@ int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
   const ImageDesc imgCopy = *img;
   TmFiles filesCopy{};
   if (files != nullptr) filesCopy = *files;
-  if (lftm::truncate_setting(tmParam->tmParam[16]) != 0) {
-    return lftm::stage1_multi_level(docType, &imgCopy, tmParam, dims, stats, expTable, lut, info,
-                                    &filesCopy, work, raw, buf);
+  const bool multiLevel = lftm::truncate_setting(tmParam->tmParam[16]) != 0;
+  if (multiLevel) {
+    lftm::diag_out(work != nullptr ? "work non nul - allocation deja faite\n"
+                                   : "work est nul - allocation dans fonction\n");
   }
-  return lftm::stage1_single_level(docType, &imgCopy, tmParam, dims, stats, expTable, lut, info,
-                                   &filesCopy, work, raw, buf);
+  lftm::Stage1Front f;
+  const int result = lftm::stage1_prepare(docType, &imgCopy, tmParam, dims, stats, expTable, lut,
+                                          info, &filesCopy, raw, buf, &f);
+  if (result < 0) return result;
+  return multiLevel ? lftm::stage1_multi_level(f, work) : lftm::stage1_single_level(f);
 }

@@ -1,7 +1,5 @@
 #include "booster/attenuate/divergence.h"
 
-#include <cstring>
-
 #include "booster/attenuate/row_window.h"
 
 namespace lftm {
@@ -44,18 +42,9 @@ void divergence_row(const float* lgUp, const float* lg, const float* lgDown,
 
 int divergence_level(float* phi, int w, int h, LogRows* lg, float* phiRows) {
   const size_t stride = static_cast<size_t>(w);
-  const size_t rowBytes = stride * sizeof(float);
   RowWindow window(phiRows, w, h);
-  auto fill_first = [&](float* dst, int count) {
-    std::memcpy(dst, phi, rowBytes * static_cast<size_t>(count));
-    return true;
-  };
-  auto load = [&](int y, float* dst) {
-    std::memcpy(dst, phi + static_cast<size_t>(y) * stride, rowBytes);
-    return true;
-  };
   for (int y = 0; y < h; ++y) {
-    window.advance(y, fill_first, load);
+    window.advance_over(y, phi);
     const int result = lg->advance(y);
     if (result < 0) return result;
     divergence_row(lg->up(y), lg->current(y), lg->down(y), window.up(y), window.current(y), w,

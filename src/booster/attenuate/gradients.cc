@@ -1,7 +1,6 @@
 #include "booster/attenuate/gradients.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "booster/attenuate/row_window.h"
 
@@ -54,20 +53,11 @@ void gradient_row(const float* up, const float* row, const float* down, int w, b
 
 float gradient_level(float* level, int w, int h, bool is360, double scale, float* rows) {
   const size_t stride = static_cast<size_t>(w);
-  const size_t rowBytes = stride * sizeof(float);
   RowWindow window(rows, w, h);
-  auto fill_first = [&](float* dst, int count) {
-    std::memcpy(dst, level, rowBytes * static_cast<size_t>(count));
-    return true;
-  };
-  auto load = [&](int y, float* dst) {
-    std::memcpy(dst, level + static_cast<size_t>(y) * stride, rowBytes);
-    return true;
-  };
   const float mid = level[w / 2];
   float sum = 0.0f;
   for (int y = 0; y < h; ++y) {
-    window.advance(y, fill_first, load);
+    window.advance_over(y, level);
     gradient_row(window.up(y), window.current(y), window.down(y), w, is360, mid, scale,
                  level + static_cast<size_t>(y) * stride, &sum);
   }

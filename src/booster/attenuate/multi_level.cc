@@ -14,15 +14,8 @@
 
 namespace lftm {
 
-int stage1_multi_level(int docType, const ImageDesc* img, const TmParam* tmParam, PyramidDims* dims,
-                       LumStats* stats, const float* expTable, const float* lut, HdrFileInfo* info,
-                       const TmFiles* files, float* work, void* raw, float* buf) {
-  diag_out(work != nullptr ? "work non nul - allocation deja faite\n"
-                           : "work est nul - allocation dans fonction\n");
-  Stage1Front f;
-  int result =
-      stage1_prepare(docType, img, tmParam, dims, stats, expTable, lut, info, files, raw, buf, &f);
-  if (result < 0) return result;
+int stage1_multi_level(Stage1Front& f, float* work) {
+  float* buf = f.buf;
   const Stage1Settings& s = f.settings;
   const PyramidDims& d = f.dims;
   diag_out("is360: %d  _comp=%1.2f  sldAlpha=%1.2f  %1.2f  %1.3f   %d x %d\n", s.is360, s.comp,
@@ -37,6 +30,7 @@ int stage1_multi_level(int docType, const ImageDesc* img, const TmParam* tmParam
   if (lastTarget > f.levels.count - 1) return LFTM_ERR_FILE;
 
   ScratchCleanup cleanup(f);
+  int result;
   if ((result = stage1_log_plane(f)) < 0) return result;
   int32_t* hist = work != nullptr ? reinterpret_cast<int32_t*>(work) : nullptr;
   if ((result = stage1_pyramid_and_copy(f, true, hist)) < 0) return result;
@@ -72,7 +66,7 @@ int stage1_multi_level(int docType, const ImageDesc* img, const TmParam* tmParam
     if (f.disk) {
       if ((result = lg.open_file(f.files.scratch2, levels.offset[t], w, h)) < 0) return result;
     } else {
-      lg.use_memory(static_cast<const float*>(raw) + levels.offset[t], w, h);
+      lg.use_memory(static_cast<const float*>(f.raw) + levels.offset[t], w, h);
     }
     result = divergence_level(buf + levels.offset[t], w, h, &lg, phiRows.get());
     if (result < 0) return result;

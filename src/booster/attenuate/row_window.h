@@ -7,6 +7,7 @@
 #define LFTM_BOOSTER_ATTENUATE_ROW_WINDOW_H_
 
 #include <cstddef>
+#include <cstring>
 
 namespace lftm {
 
@@ -35,6 +36,21 @@ class RowWindow {
     slot_[1] = slot_[2];
     slot_[2] = oldest;
     return y < height_ - 1 ? load(y + 1, slot_[2]) : true;
+  }
+
+  // advance(y) with the rows copied from `plane`, the level itself (width x height floats).
+  void advance_over(int y, const float* plane) {
+    const size_t rowBytes = width_ * sizeof(float);
+    advance(
+        y,
+        [&](float* dst, int count) {
+          std::memcpy(dst, plane, rowBytes * static_cast<size_t>(count));
+          return true;
+        },
+        [&](int row, float* dst) {
+          std::memcpy(dst, plane + static_cast<size_t>(row) * width_, rowBytes);
+          return true;
+        });
   }
 
   // The rows around row y after advance(y); up is null at row 0, down null at the last row.

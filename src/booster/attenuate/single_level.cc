@@ -17,14 +17,8 @@ constexpr float kMaxRhs = 100.0f;
 
 }  // namespace
 
-int stage1_single_level(int docType, const ImageDesc* img, const TmParam* tmParam,
-                        PyramidDims* dims, LumStats* stats, const float* expTable, const float* lut,
-                        HdrFileInfo* info, const TmFiles* files, float* /*work*/, void* raw,
-                        float* buf) {
-  Stage1Front f;
-  int result =
-      stage1_prepare(docType, img, tmParam, dims, stats, expTable, lut, info, files, raw, buf, &f);
-  if (result < 0) return result;
+int stage1_single_level(Stage1Front& f) {
+  float* buf = f.buf;
   const Stage1Settings& s = f.settings;
   const PyramidDims& d = f.dims;
   diag_out("readFromDisk: %d  is360: %d  _comp=%1.2f  sldAlpha=%1.0f  %1.2f  %1.3f   %d x %d\n",
@@ -32,6 +26,7 @@ int stage1_single_level(int docType, const ImageDesc* img, const TmParam* tmPara
            d.minH);
 
   ScratchCleanup cleanup(f);
+  int result;
   if ((result = stage1_log_plane(f)) < 0) return result;
   if ((result = stage1_pyramid_and_copy(f, false, nullptr)) < 0) return result;
 
@@ -56,7 +51,7 @@ int stage1_single_level(int docType, const ImageDesc* img, const TmParam* tmPara
     if (f.disk) {
       if ((result = lg.open_file(f.files.scratch2, 0, d.W, d.H)) < 0) return result;
     } else {
-      lg.use_memory(static_cast<const float*>(raw), d.W, d.H);
+      lg.use_memory(static_cast<const float*>(f.raw), d.W, d.H);
     }
     if ((result = divergence_level(buf, d.W, d.H, &lg, phiRows.get())) < 0) return result;
   }

@@ -1,24 +1,19 @@
-// The two stage-1 workers behind the exported calc_tm1. Both take calc_tm1's arguments, with
-// the image layout and run record already copied by calc_tm1.
+// The two stage-1 workers behind the exported calc_tm1. Both take the call as checked and
+// copied by stage1_prepare.
 #ifndef LFTM_BOOSTER_ATTENUATE_STAGE1_H_
 #define LFTM_BOOSTER_ATTENUATE_STAGE1_H_
 
-#include "lftm.h"
+#include "booster/attenuate/front.h"
 
 namespace lftm {
 
 // Single right-hand side: Phi over all attenuation levels and the divergence at level 0,
 // limited to [-100, 100]. Returns W0, or a negative code.
-int stage1_single_level(int docType, const ImageDesc* img, const TmParam* tmParam,
-                        PyramidDims* dims, LumStats* stats, const float* expTable, const float* lut,
-                        HdrFileInfo* info, const TmFiles* files, float* work, void* raw,
-                        float* buf);
+int stage1_single_level(Stage1Front& f);
 
 // One right-hand side per multigrid level but the coarsest, each from a window of five or six
 // levels; `work` (optional) replaces every large temporary. Returns W0, or a negative code.
-int stage1_multi_level(int docType, const ImageDesc* img, const TmParam* tmParam, PyramidDims* dims,
-                       LumStats* stats, const float* expTable, const float* lut, HdrFileInfo* info,
-                       const TmFiles* files, float* work, void* raw, float* buf);
+int stage1_multi_level(Stage1Front& f, float* work);
 
 }  // namespace lftm
 

@@ -17,35 +17,33 @@ const unsigned char* next_memory_row(void* context, int y) {
   return rows->input + y * rows->rowBytes;
 }
 
-// Bytes from one source row to the next: RGBE rows are four runs of width bytes, interleaved
-// rows rowStride samples. A layout that is not read has no rows.
-int64_t source_row_bytes(int docType, const ImageDesc& desc) {
-  switch (docType) {
-    case 0:
-      return 4 * static_cast<int64_t>(desc.width);
-    case 1:
-      return 2 * static_cast<int64_t>(desc.rowStride);
-    case 2:
-      return desc.rowStride;
-    case 10:
-      return 4 * static_cast<int64_t>(desc.rowStride);
-    default:
-      return 0;
-  }
-}
-
 int finish_in_memory(const FinishConstants& k, const ImageDesc& desc, const LumStats& stats,
                      const float* expTable, const float* lut, const void* input,
                      const float* lum, void* output, int64_t outRowStride) {
   RowLayout layout = output_layout(desc, outRowStride);
   print_finish_settings(k, 0, layout.sppOut);
   print_finish_marks(k, stats);
-  MemoryRows rows{static_cast<const unsigned char*>(input), source_row_bytes(k.docType, desc)};
+  MemoryRows rows{static_cast<const unsigned char*>(input), source_row_bytes(k.docType, desc.width, desc.rowStride)};
   return finish_rows(k, layout, expTable, lut, RowSource{next_memory_row, &rows},
                      reinterpret_cast<const unsigned char*>(lum), output);
 }
 
 }  // namespace
+
+int64_t source_row_bytes(int docType, int width, int rowSamples) {
+  switch (docType) {
+    case 0:
+      return 4 * static_cast<int64_t>(width);
+    case 1:
+      return 2 * static_cast<int64_t>(rowSamples);
+    case 2:
+      return rowSamples;
+    case 10:
+      return 4 * static_cast<int64_t>(rowSamples);
+    default:
+      return 0;
+  }
+}
 
 int finish_tile(int docType, const ImageDesc* desc, const TmParam* param, const LumStats* stats,
                 const float* expTable, const float* lut, const TmFiles* files, const void* input,

@@ -26,6 +26,11 @@ int finish_tile(int docType, const ImageDesc* desc, const TmParam* param, const 
                 const float* expTable, const float* lut, const TmFiles* files, const void* input,
                 const float* lum, void* output);
 
+// Bytes from one source row to the next: RGBE rows are four runs of width bytes, interleaved
+// rows rowSamples samples of 2 (docType 1), 1 (2) or 4 (10) bytes. A layout that is not read
+// has no rows (0).
+int64_t source_row_bytes(int docType, int width, int rowSamples);
+
 // As finish_tile in memory mode, with interleaved output rows `outRowStride` samples apart
 // (ignored for planar output). Tile workers use it to write a band of a packed image.
 int finish_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,

@@ -5,30 +5,12 @@
 #include "platform/workers.h"
 
 namespace lftm {
-namespace {
-
-// Bytes of one source row as the tiles count them (interleaved rows of rowSamples).
-int64_t tile_row_bytes(int docType, const ImageDesc& desc) {
-  switch (docType) {
-    case 0:
-      return 4 * static_cast<int64_t>(desc.width);
-    case 1:
-      return 2 * static_cast<int64_t>(desc.rowSamples);
-    case 2:
-      return desc.rowSamples;
-    case 10:
-      return 4 * static_cast<int64_t>(desc.rowSamples);
-    default:
-      return 0;
-  }
-}
-
-}  // namespace
 
 void finish_tile_job(FinishTileJob* worker) {
   const ImageDesc& desc = worker->desc;
   RowBand band = tile_rows(worker->index, worker->count, desc.height);
-  int64_t rowSize = tile_row_bytes(worker->docType, desc);
+  // A tile starts rowSamples (not rowStride) samples per row into the input.
+  int64_t rowSize = source_row_bytes(worker->docType, desc.width, desc.rowSamples);
   diag_out("docType: %d   w: %d  rowIn: %d   rowSize: %d\n", worker->docType, desc.width,
            desc.rowSamples, static_cast<int>(rowSize));
 
