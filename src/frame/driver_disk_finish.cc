@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "booster/stage3/finish_tile.h"
-#include "booster/stage3/normalize.h"
+#include "booster/finish/finish_tile.h"
+#include "booster/finish/normalize.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
@@ -23,7 +23,7 @@ int32_t finish_8bit_from_disk(const ImageDesc& desc, const TmParam* params,
   const size_t rowSamples = 3 * static_cast<size_t>(desc.width);
   auto* out = static_cast<uint8_t*>(output);
   auto* plane = reinterpret_cast<float*>(out + disk_8bit_plane_offset(desc.width, desc.height));
-  int32_t result = tm30_normalize(&desc, params, plane);
+  int32_t result = normalize_luminance(&desc, params, plane);
   if (result < 0) return result;
 
   std::FILE* file = std::fopen(inFile, "rb");
@@ -47,9 +47,9 @@ int32_t finish_8bit_from_disk(const ImageDesc& desc, const TmParam* params,
     ImageDesc part = desc;
     part.height = band.rows;
     const size_t first = static_cast<size_t>(band.first);
-    result = tm3_tile_rows(LFTM_DOC_RGBE, &part, params, stats, expTable, nullptr, rows.get(),
-                           plane + first * desc.width, out + first * rowSamples,
-                           static_cast<int64_t>(rowSamples));
+    result = finish_tile_rows(LFTM_DOC_RGBE, &part, params, stats, expTable, nullptr,
+                              rows.get(), plane + first * desc.width, out + first * rowSamples,
+                              static_cast<int64_t>(rowSamples));
   }
   std::fclose(file);
   if (result < 0) return result;

@@ -41,20 +41,6 @@ int log_plane_from_disk(int docType, int width, int height, LumStats* stats, con
                         const HdrFileInfo* info, const char* inPath, const char* scratchPath,
                         float* buf);
 
-// The earlier names, until stage 1 calls the ones above.
-inline int minMaxMoy(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
-                     int W, int H, LumStats* stats, const float* expTable, const float* lut,
-                     const void* data, float* plane) {
-  return log_plane_in_memory(docType, spp, width, height, rowStride, W0, H0, W, H, stats, expTable,
-                             lut, data, plane);
-}
-inline int calc_tm0s(int docType, int width, int height, LumStats* stats, const float* expTable,
-                     const HdrFileInfo* info, const char* inPath, const char* scratchPath,
-                     float* buf) {
-  return log_plane_from_disk(docType, width, height, stats, expTable, info, inPath, scratchPath,
-                             buf);
-}
-
 }  // namespace lftm
 
 #endif  // LFTM_STATS_LOG_LUMINANCE_H_

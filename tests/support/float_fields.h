@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "booster/stage2/block_sums.h"
+#include "booster/poisson/block_sums.h"
 
 namespace lftm_test {
 

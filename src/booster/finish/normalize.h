@@ -1,0 +1,19 @@
+// Stretching of the stage-2 luminance plane between a black and a white point found on a
+// 65536-bin histogram, so that the finishing step receives values of roughly 0 .. 1.
+#ifndef LFTM_BOOSTER_FINISH_NORMALIZE_H_
+#define LFTM_BOOSTER_FINISH_NORMALIZE_H_
+
+#include "lftm.h"
+
+namespace lftm {
+
+// Normalises the width x height floats at `plane` in place (the plane may start at any byte
+// address: in disk mode it lies inside the 16-bit output buffer). Black point from BlackClip
+// (slot 4), white point from WhiteClip (slot 3). Returns height, -101 when a value is
+// negative, -102 when the maximum is negative, -4 when the histogram cannot be allocated;
+// on a failure the plane is unchanged.
+int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane);
+
+}  // namespace lftm
+
+#endif  // LFTM_BOOSTER_FINISH_NORMALIZE_H_

@@ -1,0 +1,66 @@
+// The in-memory form of cg_solve: every vector is an array and each pass over them is spread
+// over the worker threads. Each dot product is fused into the pass that produces its
+// operands, and the new search direction into the next step's operator pass, which gives
+// the same bits as the plain sequence with three passes over memory per step instead of six.
+#include <cmath>
+#include <cstring>
+
+#include "booster/poisson/cg_solver.h"
+#include "booster/poisson/fused_kernels.h"
+#include "booster/poisson/poisson_operator.h"
+#include "booster/poisson/vector_kernels.h"
+#include "lftm.h"
+#include "platform/diag.h"
+#include "platform/heap_buffer.h"
+
+namespace lftm {
+
+int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
+                       float* b, float* x, int* risingSteps, float* residual) {
+  const int n = w * h;
+  HeapBuffer<float> vectors;  // r and A p
+  if (scratch != nullptr) {
+    vectors.borrow(scratch);
+  } else if (!vectors.allocate(2 * static_cast<size_t>(n), true)) {
+    return LFTM_ERR_NO_MEMORY;
+  }
+  float* r = vectors.get();
+  float* q = r + n;
+  float* p = b;
+
+  const int step = (n >> 4) > 1 ? n >> 4 : 1;
+  for (int i = 0; i < n; i += step) diag_out("X: %1.3f    %d\n", x[i], i);
+  apply_operator(T, w, h, is360, x, q);
+  // b + (-1) x q is b - q exactly.
+  vec_axpy(T, n, b, -1.0f, q, r);
+  for (int i = 0; i < n; i += step) diag_out("temp: %1.4f    B: %1.4f     %d\n", q[i], b[i], i);
+  std::memcpy(p, r, static_cast<size_t>(n) * sizeof(float));
+
+  float previousResidual = vec_dot(T, n, r, r);
+  const float threshold = tol * previousResidual;
+  // Printed texts keep the old names: tm20, restePrev and resteCur (previous, current residual).
+  diag_out("Init restePrev: %1.4f\n", previousResidual);
+  if (!std::isfinite(previousResidual)) return kResidualNotANumber;
+
+  int iter = 0;
+  float beta = 0.0f;
+  while (iter < limit) {
+    // p = r + beta p of the previous step is made in the same pass as q = A p.
+    const float dval = iter == 0 ? apply_dot(T, w, h, is360, p, q)
+                                 : update_apply_dot(T, w, h, is360, r, beta, p, q);
+    diag_out("tm20      dval: %1.4f\n", dval);
+    if (dval == 0.0f) break;
+    const float alpha = previousResidual / dval;
+    *residual = update_dot(T, n, alpha, p, q, x, r);
+    diag_out("iter: %d  resteCur: %1.4f\n", iter, *residual);
+    if (!std::isfinite(*residual)) return kResidualNotANumber;
+    if (threshold > *residual) break;
+    if (*residual > previousResidual) ++*risingSteps;
+    beta = *residual / previousResidual;
+    previousResidual = *residual;
+    ++iter;
+  }
+  return iter;
+}
+
+}  // namespace lftm

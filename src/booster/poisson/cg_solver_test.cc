@@ -1,0 +1,218 @@
+#include "booster/poisson/cg_solver.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "booster/poisson/poisson_operator.h"
+#include "booster/poisson/scratch_io.h"
+#include "support/diag_capture.h"
+#include "support/float_fields.h"
+#include "support/temp_dir.h"
+
+namespace lftm {
+namespace {
+
+using lftm_test::max_deviation_up_to_constant;
+using lftm_test::same_bits;
+
+std::vector<float> apply(int w, int h, int is360, const std::vector<float>& v) {
+  std::vector<float> y(v.size());
+  apply_operator(0, w, h, is360, v.data(), y.data());
+  return y;
+}
+
+double squared_norm(const std::vector<float>& v) {
+  double s = 0.0;
+  for (float x : v) s += static_cast<double>(x) * x;
+  return s;
+}
+
+// The five scratch files of a disk-backed solve, with b stored as a level of a pyramid.
+struct DiskFiles {
+  lftm_test::TempDir dir;
+  std::string in = dir.file("in"), x = dir.file("x"), p = dir.file("p"), r = dir.file("r"),
+              t = dir.file("t");
+  CgPaths paths() const { return CgPaths{in.c_str(), x.c_str(), p.c_str(), r.c_str(), t.c_str()}; }
+  void store_rhs(const std::vector<float>& b, int offset) {
+    std::vector<float> pyramid(static_cast<size_t>(offset), 9.0f);
+    pyramid.insert(pyramid.end(), b.begin(), b.end());
+    std::FILE* f = std::fopen(in.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(pyramid.data(), sizeof(float), pyramid.size(), f), pyramid.size());
+    std::fclose(f);
+  }
+};
+
+TEST(CgSolveTest, ZeroRightHandSideStopsBeforeTheFirstStep) {
+  lftm_test::DiagCapture capture;
+  const int w = 20, h = 15, n = w * h;
+  std::vector<float> b(n, 0.0f), x(n, 0.0f);
+  EXPECT_EQ(cg_solve(w, h, 50, 1e-5f, 0, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 0);
+  for (float v : x) EXPECT_EQ(v, 0.0f);
+  EXPECT_NE(capture.out().find("Init restePrev: 0.0000\n"), std::string::npos);
+}
+
+TEST(CgSolveTest, IterationLimitZeroOnlySetsUpAndPrintsTheDate) {
+  lftm_test::DiagCapture capture;
+  const int w = 12, h = 9, n = w * h;
+  std::vector<float> b = apply(w, h, 0, lftm_test::smooth_field(w, h)), x(n, 0.0f);
+  EXPECT_EQ(cg_solve(w, h, 0, 1e-5f, 0, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 0);
+  for (float v : x) EXPECT_EQ(v, 0.0f);
+  // The last line ends with the local date in its fixed 24-character form.
+  const std::string& out = capture.out();
+  const std::string head = "tm20 - stopped at iter 0   0.0000  cntRemonte: 0 -  ";
+  const size_t at = out.rfind(head);
+  ASSERT_NE(at, std::string::npos);
+  const std::string date = out.substr(at + head.size());
+  ASSERT_EQ(date.size(), 25u) << date;
+  EXPECT_NE(std::string("SunMonTueWedThuFriSat").find(date.substr(0, 3)), std::string::npos);
+  EXPECT_NE(std::string("JanFebMarAprMayJunJulAugSepOctNovDec").find(date.substr(4, 3)),
+            std::string::npos);
+  for (size_t i : {3u, 7u, 10u, 19u}) EXPECT_EQ(date[i], ' ') << date;
+  EXPECT_EQ(date[13], ':');
+  EXPECT_EQ(date[16], ':');
+  EXPECT_EQ(date[24], '\n');
+  EXPECT_EQ(capture.out().rfind("tm20  12 x 9   108  0  readFromDisk: 0\n", 0), 0u);
+}
+
+// b = A x* from a chosen x*: the solve finds x* up to the constant that A cannot see, and
+// the true residual agrees with the stopping rule.
+TEST(CgSolveTest, RecoversAKnownSolutionUpToAConstant) {
+  lftm_test::DiagCapture quiet;
+  const int w = 45, h = 31, n = w * h;
+  const std::vector<float> truth = lftm_test::smooth_field(w, h, 0.3f);
+  for (int T : {0, 3}) {
+    const std::vector<float> rhs = apply(w, h, 0, truth);
+    std::vector<float> b = rhs, x(n, 0.0f), scratch(2 * n);
+    int iterations =
+        cg_solve(w, h, 3000, 1e-9f, 0, T, 0, CgPaths{}, 0, scratch.data(), b.data(), x.data());
+    ASSERT_GT(iterations, 10);
+    ASSERT_LT(iterations, 3000) << T;
+    EXPECT_LT(max_deviation_up_to_constant(x, truth), 2e-3) << T;
+    std::vector<float> ax = apply(w, h, 0, x);
+    std::vector<float> residual(n);
+    for (int i = 0; i < n; ++i) residual[i] = rhs[i] - ax[i];
+    EXPECT_LT(squared_norm(residual), 1e-6 * squared_norm(rhs));
+  }
+  // The pole makes the wrapped operator unsymmetric, so the solve only gets close.
+  const std::vector<float> rhs = apply(w, h, 1, truth);
+  std::vector<float> b = rhs, x(n, 0.0f);
+  EXPECT_EQ(cg_solve(w, h, 200, 1e-9f, 1, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 200);
+  EXPECT_LT(max_deviation_up_to_constant(x, truth), 0.05);
+}
+
+// Every worker count in memory, and one or two strips on disk, sum in the same blocks: the
+// same bits (a level of several blocks, the strip boundary inside a block).
+TEST(CgSolveTest, DiskBackedAndThreadedSolvesGiveTheSameBitsAsTheSingleThreadedOne) {
+  lftm_test::DiagCapture quiet;
+  const int w = 151, h = 61, n = w * h;
+  for (int is360 : {0, 1}) {
+    const std::vector<float> rhs = apply(w, h, is360, lftm_test::smooth_field(w, h));
+    const std::vector<float> start = lftm_test::random_vector(n, 4, -0.1f, 0.1f);
+    std::vector<float> b = rhs, x = start;
+    int iterations =
+        cg_solve(w, h, 40, 1e-9f, is360, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data());
+    for (int T : {2, 3, 7}) {
+      std::vector<float> bt = rhs, xt = start;
+      EXPECT_EQ(cg_solve(w, h, 40, 1e-9f, is360, T, 0, CgPaths{}, 0, nullptr, bt.data(), xt.data()),
+                iterations);
+      EXPECT_TRUE(same_bits(xt, x)) << is360 << " T=" << T;
+    }
+
+    DiskFiles files;
+    files.store_rhs(rhs, 17);
+    for (int F : {1, 2}) {
+      std::vector<float> area(2 * n, 0.0f), unused(n);
+      std::copy(start.begin(), start.end(), area.begin());
+      EXPECT_EQ(cg_solve(w, h, 40, 1e-9f, is360, 0, F, files.paths(), 17, nullptr, unused.data(),
+                         area.data()),
+                iterations);
+      area.resize(n);
+      EXPECT_TRUE(same_bits(area, x)) << is360 << " F=" << F;
+    }
+  }
+}
+
+TEST(CgSolveTest, FinestLevelSplitsAnOddLevelIntoAFloorHalfAndTheRest) {
+  lftm_test::DiagCapture capture;
+  const int w = 5, h = 3, n = w * h;
+  DiskFiles files;
+  files.store_rhs(apply(w, h, 0, lftm_test::smooth_field(w, h)), 0);
+  std::vector<float> area(2 * n, 0.0f), unused(n);
+  ASSERT_GE(
+      cg_solve(w, h, 3, 1e-6f, 0, 0, 1, files.paths(), 0, nullptr, unused.data(), area.data()), 0);
+  // The first strip prints positions 0..6 (7 = floor(15 / 2) elements), the second 0..7.
+  const std::string& out = capture.out();
+  EXPECT_NE(out.find("     6\ntemp:"), std::string::npos);
+  EXPECT_NE(out.find("     7\nInit restePrev"), std::string::npos);
+  EXPECT_NE(out.find("tm20  strip: 1    dval:"), std::string::npos);
+}
+
+TEST(CgSolveTest, DiskFailuresReturnMinus20WithTheirMessage) {
+  lftm_test::DiagCapture capture;
+  const int w = 6, h = 5, n = w * h;
+  DiskFiles files;
+  std::vector<float> area(2 * n, 0.0f), unused(n);
+  CgPaths bad = files.paths();
+  const std::string missing = files.dir.file("no/such/dir");
+  bad.r = missing.c_str();
+  EXPECT_EQ(cg_solve(w, h, 5, 1e-6f, 0, 0, 2, bad, 0, nullptr, unused.data(), area.data()), -20);
+  EXPECT_NE(capture.out().find("can not open temporary file R in tm20 " + missing + "\n"),
+            std::string::npos);
+  // A pyramid file too short for the level: a short read.
+  files.store_rhs(std::vector<float>(n - 1, 1.0f), 0);
+  EXPECT_EQ(
+      cg_solve(w, h, 5, 1e-6f, 0, 0, 2, files.paths(), 0, nullptr, unused.data(), area.data()),
+      -20);
+  EXPECT_NE(capture.out().find("can not read temporary file - returned 3 instead of 4 in tm20\n"),
+            std::string::npos);
+}
+
+// A right-hand side that is not all numbers (stage 1 with NaN or infinite settings) never
+// meets the tolerance: the solve stops at once instead of running to a limit as high as the
+// largest int, which is what a slider of +inf gives.
+TEST(CgSolveTest, ResidualThatIsNotANumberEndsTheSolve) {
+  lftm_test::DiagCapture capture;
+  const int w = 20, h = 15, n = w * h;
+  const int unbounded = 2147483647;
+  for (float bad : {std::nanf(""), INFINITY, -INFINITY, 3e37f, 1e18f}) {
+    SCOPED_TRACE(bad);
+    std::vector<float> b = apply(w, h, 0, lftm_test::smooth_field(w, h)), x(n, 0.0f);
+    b[n / 2] = bad;
+    const std::vector<float> rhs = b;
+    EXPECT_EQ(cg_solve(w, h, unbounded, 1e-9f, 0, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()),
+              kResidualNotANumber);
+    DiskFiles files;
+    files.store_rhs(rhs, 7);
+    std::vector<float> area(2 * static_cast<size_t>(n), 0.0f), unused(n);
+    EXPECT_EQ(cg_solve(w, h, unbounded, 1e-9f, 0, 0, 1, files.paths(), 7, nullptr, unused.data(),
+                       area.data()),
+              kResidualNotANumber);
+  }
+}
+
+// Positions past 2^31 bytes, which is what disk mode is for.
+TEST(ScratchIoTest, OffsetsPastTwoGigabytesAreReachable) {
+  lftm_test::TempDir dir;
+  const std::string path = dir.file("big");
+  std::FILE* f = std::fopen(path.c_str(), "wb+");
+  ASSERT_NE(f, nullptr);
+  const int64_t position = (int64_t{1} << 31) / 4 * 3 + 5;  // byte offset ~6.4e9
+  std::vector<float> data = {1.5f, -2.0f, 3.25f, 4.0f, 5.5f};
+  ASSERT_EQ(scratch_write(f, position, 5, data.data()), 4);
+  std::vector<float> back(5, 0.0f);
+  ASSERT_EQ(scratch_read(f, position, 5, back.data()), 4);
+  std::fclose(f);
+  EXPECT_EQ(back, data);
+  std::FILE* check = std::fopen(path.c_str(), "rb");
+  ASSERT_EQ(fseeko(check, 0, SEEK_END), 0);
+  EXPECT_EQ(static_cast<int64_t>(ftello(check)), 4 * (position + 5));
+  std::fclose(check);
+}
+
+}  // namespace
+}  // namespace lftm

@@ -1,0 +1,198 @@
+// The fused passes of a conjugate-gradient iteration: each dot product is summed in the pass
+// that produces its operands, in the blocks and order of vec_dot (block_sums.h), and every
+// element is computed by the same operations as the plain kernels.
+#include "booster/poisson/fused_kernels.h"
+
+#include "booster/poisson/poisson_operator.h"
+#include "booster/poisson/vector_kernels.h"
+#include "platform/heap_buffer.h"
+#include "platform/workers.h"
+
+namespace lftm {
+namespace {
+
+// Pieces short enough that the loads of the next piece overlap the serial sum of this one.
+constexpr int64_t kPiece = 256;
+
+// Calls piece(i, pos, stop) for the pieces of [begin, end) that stay within one row i of w
+// positions and kPiece positions, short enough that a piece is still in cache when the
+// products that the piece adds to `dot` are summed.
+template <typename Piece>
+void for_each_piece(int w, int64_t begin, int64_t end, Piece piece) {
+  int64_t pos = begin;
+  while (pos < end) {
+    const int i = static_cast<int>(pos / w);
+    int64_t stop = static_cast<int64_t>(i) * w + w;
+    if (stop > end) stop = end;
+    if (stop > pos + kPiece) stop = pos + kPiece;
+    piece(i, pos, stop);
+    pos = stop;
+  }
+}
+
+// q = A p and the sums of q x p over [begin, end), begin on a block boundary.
+void apply_dot_range(int w, int h, bool is360, const float* p, float* q, int64_t begin,
+                     int64_t end, BlockSums* sums) {
+  BlockDot dot(sums);
+  for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
+    const int64_t row = static_cast<int64_t>(i) * w;
+    operator_image_row(p, w, h, is360, i, static_cast<int>(pos - row),
+                       static_cast<int>(stop - row), q);
+    dot.add(q + pos, p + pos, stop - pos);
+  });
+  dot.finish();
+}
+
+// x += alpha p, r += -alpha q and the sums of r x r over [begin, end), begin on a block
+// boundary. A block is a whole number of pieces.
+void update_dot_range(float alpha, const float* __restrict p, const float* __restrict q,
+                      float* __restrict x, float* __restrict r, int64_t begin, int64_t end,
+                      BlockSums* sums) {
+  static_assert(kSumBlock % kPiece == 0, "pieces must not cross blocks");
+  const float minus_alpha = -alpha;
+  float s = 0.0f;
+  for (int64_t a = begin; a < end; a += kPiece) {
+    const int64_t b = end - a < kPiece ? end : a + kPiece;
+    for (int64_t i = a; i < b; ++i) x[i] = x[i] + alpha * p[i];
+    for (int64_t i = a; i < b; ++i) r[i] = r[i] + minus_alpha * q[i];
+    for (int64_t i = a; i < b; ++i) s += r[i] * r[i];
+    if (b % kSumBlock == 0 || b == end) {
+      sums->put(s);
+      s = 0.0f;
+    }
+  }
+}
+
+// The sample lines apply_operator prints for the bands of T workers.
+void print_apply_samples(int T, int w, int h, const float* p, const float* q) {
+  if (h < 3 || w <= 1000) return;
+  if (T < 2) {
+    print_band_samples(w, p, q, 1, h - 2);
+    return;
+  }
+  for (int t = 0; t < T; ++t) {
+    int first = 0;
+    int rows = middle_band(t, T, h, &first);
+    if (rows > 0) print_band_samples(w, p, q, first, rows);
+  }
+}
+
+// The rows of the new search direction that a run shares with its neighbours: the row
+// above its first row, its first and last rows and the row below. They are computed from
+// the old direction before any worker writes its own run, so that no worker reads a row
+// another one is rewriting.
+struct HaloRows {
+  int index[4];
+  float* data;  // 4 rows of w floats
+  const float* find(int row, int w) const {
+    for (int k = 0; k < 4; ++k) {
+      if (index[k] == row) return data + static_cast<int64_t>(k) * w;
+    }
+    return nullptr;
+  }
+};
+
+void fill_halo(int w, int h, const float* r, float beta, const float* p, int64_t begin,
+               int64_t end, HaloRows* halo) {
+  for (int& row : halo->index) row = -1;
+  if (begin >= end) return;
+  const int first = static_cast<int>(begin / w);
+  const int last = static_cast<int>((end - 1) / w);
+  const int wanted[4] = {first - 1, first, last, last + 1};
+  int slot = 0;
+  for (int row : wanted) {
+    if (row < 0 || row >= h || halo->find(row, w) != nullptr) continue;
+    halo->index[slot] = row;
+    const int64_t at = static_cast<int64_t>(row) * w;
+    float* out = halo->data + static_cast<int64_t>(slot) * w;
+    for (int j = 0; j < w; ++j) out[j] = r[at + j] + beta * p[at + j];
+    ++slot;
+  }
+}
+
+// p = r + beta p over [begin, end), and q = A p with the sums of q x p over the same
+// positions (begin on a block boundary). The direction is updated a row ahead of the
+// operator.
+void update_apply_dot_range(int w, int h, bool is360, const float* r, float beta, float* p,
+                            float* q, int64_t begin, int64_t end, const HaloRows& halo,
+                            BlockSums* sums) {
+  int64_t updated = begin;
+  auto row_of = [&](int i) -> const float* {
+    const float* shared = halo.find(i, w);
+    return shared != nullptr ? shared : p + static_cast<int64_t>(i) * w;
+  };
+  BlockDot dot(sums);
+  for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
+    const int64_t needed = stop + w < end ? stop + w : end;
+    if (updated < needed) {
+      axpy_range(r, beta, p, p, updated, needed);
+      updated = needed;
+    }
+    const int64_t row = static_cast<int64_t>(i) * w;
+    const float* cur = row_of(i);
+    const float* pole = (i == 0 && is360) ? cur + (w >> 1) : nullptr;
+    operator_row(i > 0 ? row_of(i - 1) : nullptr, cur, i < h - 1 ? row_of(i + 1) : nullptr,
+                 pole, w, is360, static_cast<int>(pos - row), static_cast<int>(stop - row),
+                 q + pos);
+    dot.add(q + pos, cur + (pos - row), stop - pos);
+  });
+  dot.finish();
+}
+
+}  // namespace
+
+float apply_dot(int T, int w, int h, int is360, const float* p, float* q) {
+  if (w <= 0 || h <= 0) return 0.0f;
+  const int64_t n = static_cast<int64_t>(w) * h;
+  const bool wrap = is360 != 0;
+  BlockedSum blocked(T, n);
+  blocked.for_each_run([&](int t) {
+    VecChunk c = blocked.run(t);
+    BlockSums sums = blocked.sums(t);
+    apply_dot_range(w, h, wrap, p, q, c.begin, c.end, &sums);
+  });
+  print_apply_samples(blocked.workers(), w, h, p, q);
+  return blocked.total();
+}
+
+float update_dot(int T, int n, float alpha, const float* p, const float* q, float* x,
+                 float* r) {
+  if (n <= 0) return 0.0f;
+  BlockedSum blocked(T, n);
+  blocked.for_each_run([&](int t) {
+    VecChunk c = blocked.run(t);
+    BlockSums sums = blocked.sums(t);
+    update_dot_range(alpha, p, q, x, r, c.begin, c.end, &sums);
+  });
+  return blocked.total();
+}
+
+float update_apply_dot(int T, int w, int h, int is360, const float* r, float beta, float* p,
+                       float* q) {
+  if (w <= 0 || h <= 0) return 0.0f;
+  const int64_t n = static_cast<int64_t>(w) * h;
+  const bool wrap = is360 != 0;
+  BlockedSum blocked(T, n);
+  const int runs = blocked.workers();
+  HeapBuffer<float> rows;
+  if (!rows.allocate(static_cast<size_t>(runs) * 4 * w)) {
+    vec_axpy(T, static_cast<int>(n), r, beta, p, p);
+    return apply_dot(T, w, h, is360, p, q);
+  }
+  HaloRows halo[kMaxWorkers];
+  for (int t = 0; t < runs; ++t) halo[t].data = rows.get() + static_cast<int64_t>(t) * 4 * w;
+  // Every halo is made from the old direction before any run rewrites its part of it.
+  run_tiles(runs, [&](int t) {
+    VecChunk c = blocked.run(t);
+    fill_halo(w, h, r, beta, p, c.begin, c.end, &halo[t]);
+  });
+  blocked.for_each_run([&](int t) {
+    VecChunk c = blocked.run(t);
+    BlockSums sums = blocked.sums(t);
+    update_apply_dot_range(w, h, wrap, r, beta, p, q, c.begin, c.end, halo[t], &sums);
+  });
+  print_apply_samples(runs, w, h, p, q);
+  return blocked.total();
+}
+
+}  // namespace lftm

@@ -1,0 +1,25 @@
+// Vector kernels of the conjugate-gradient solver, in single precision, optionally spread
+// over worker threads. Dot products are summed in the fixed blocks of block_sums.h, so their
+// bits do not depend on the number of workers.
+#ifndef LFTM_BOOSTER_POISSON_VECTOR_KERNELS_H_
+#define LFTM_BOOSTER_POISSON_VECTOR_KERNELS_H_
+
+#include <cstdint>
+
+#include "booster/poisson/block_sums.h"
+
+namespace lftm {
+
+// y[i] = a[i] + s x b[i] over [begin, end) on the calling thread; y may be a or b.
+void axpy_range(const float* a, float s, const float* b, float* y, int64_t begin, int64_t end);
+
+// y[i] = a[i] + s x b[i]; y may be a or b. A worker that cannot start leaves its run to
+// the calling thread, so that every element is updated exactly once.
+void vec_axpy(int T, int n, const float* a, float s, const float* b, float* y);
+
+// Sum of a[i] x b[i] in the block order of block_sums.h, the blocks spread over T workers.
+float vec_dot(int T, int n, const float* a, const float* b);
+
+}  // namespace lftm
+
+#endif  // LFTM_BOOSTER_POISSON_VECTOR_KERNELS_H_
