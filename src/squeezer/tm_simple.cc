@@ -2,19 +2,17 @@
 // horizontal tile followed, for planar output, by the plane conversion.
 #include "squeezer/tm_simple.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 
 #include "platform/diag.h"
+#include "platform/fault_injection.h"
 #include "platform/sizes.h"
 #include "platform/workers.h"
 #include "squeezer/planar_output.h"
 
 namespace lftm {
 namespace {
-
-std::atomic<bool> g_fail_plane_scratch{false};
 
 // Samples from one interleaved row to the next as the workers write them. Planar output is
 // converted from packed interleaved rows, so the workers write packed rows then.
@@ -31,7 +29,8 @@ int convert_to_planes(int isFP, const ImageDesc& d, void* input, void* output) {
                        INT64_MAX)) {
     return LFTM_ERR_NO_MEMORY;
   }
-  void* scratch = g_fail_plane_scratch.load() ? nullptr : std::calloc(bytes ? bytes : 1, 1);
+  void* scratch = fault_allows(Fault::kScratchAllocation) ? std::calloc(bytes ? bytes : 1, 1)
+                                                         : nullptr;
   if (scratch == nullptr) return LFTM_ERR_NO_MEMORY;
   int result = rgb_interleaved2color_planes(&d, scratch, output);
   std::free(scratch);
@@ -60,8 +59,6 @@ void tm_simple_threaded(SqueezerWorker* record) {
                      static_cast<const uint8_t*>(record->input) + inOffset,
                      static_cast<uint8_t*>(record->output) + outOffset);
 }
-
-void simulate_plane_scratch_failure(bool on) { g_fail_plane_scratch.store(on); }
 
 }  // namespace lftm
 
