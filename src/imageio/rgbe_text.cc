@@ -57,7 +57,7 @@ bool match_resolution(const char* text, int* height, int* width) {
 
 int match_primaries(const char* text, float values[8]) {
   static const char kPrefix[] = "PRIMARIES=";
-  if (std::strncmp(text, kPrefix, sizeof kPrefix - 1) != 0) return -1;
+  if (std::strncmp(text, kPrefix, sizeof kPrefix - 1) != 0) return kNoPrimaries;
   const char* p = text + sizeof kPrefix - 1;
   int matched = 0;
   while (matched < 8) {
