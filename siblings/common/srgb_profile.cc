@@ -21,7 +21,9 @@ class ProfileBuilder {
     for (int i = 0; i < 4; ++i) u8(static_cast<uint8_t>(four[i]));
   }
   // s15Fixed16Number
-  void fixed(double v) { u32(static_cast<uint32_t>(static_cast<int32_t>(std::lround(v * 65536.0)))); }
+  void fixed(double v) {
+    u32(static_cast<uint32_t>(static_cast<int32_t>(std::lround(v * 65536.0))));
+  }
   void pad4() {
     while (bytes_.size() % 4 != 0) u8(0);
   }

@@ -81,7 +81,9 @@ void copy_block(const Layout& l, const Destination& d, const uint8_t* block, uin
         if (sample < d.spp) put(d, pixel * d.spp + sample, to16(l, stored(l, block, at)));
         continue;
       }
-      for (int32_t s = 0; s < d.spp; ++s) put(d, pixel * d.spp + s, to16(l, stored(l, block, at + s)));
+      for (int32_t s = 0; s < d.spp; ++s) {
+        put(d, pixel * d.spp + s, to16(l, stored(l, block, at + s)));
+      }
     }
   }
 }

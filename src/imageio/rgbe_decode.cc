@@ -2,13 +2,11 @@
 
 #include <cstring>
 
+#include "imageio/rgbe_reader.h"
 #include "lftm.h"
 
 namespace lftm {
 namespace {
-
-// A run-length row header that announces a width other than the image's.
-constexpr int kRowWidthMismatch = -4;
 
 int decode_flat(const uint8_t* data, size_t size, int width, int height, unsigned char* dst) {
   const size_t row_bytes = static_cast<size_t>(4) * width;
@@ -62,7 +60,7 @@ int decode_run_length(const uint8_t* data, size_t size, int width, int height,
   for (int y = 0; y < height; ++y) {
     if (size - pos < 4) return LFTM_ERR_RGBE_SHORT;
     int row_width = data[pos + 2] * 256 + data[pos + 3];
-    if (row_width != width) return kRowWidthMismatch;
+    if (row_width != width) return kRgbeRowWidth;
     pos += 4;
     unsigned char* row = dst + row_bytes * y;
     for (int c = 0; c < 4; ++c) {

@@ -8,8 +8,8 @@
 namespace lftm {
 
 // Decodes `height` rows of `width` pixels from data[0..size) (flat or run-length rows, as the
-// first bytes say) into dst. Never reads outside data. Returns height, or -4 (a row header
-// announces another width), -2006 (a run passes the end of its component), -2007 (an empty
+// first bytes say) into dst. Never reads outside data. Returns height, or kRgbeRowWidth (a row
+// header announces another width), -2006 (a run passes the end of its component), -2007 (an empty
 // literal or one past the end of its component), -2003 (the data ends early).
 int decode_rgbe_pixels(const uint8_t* data, size_t size, int width, int height,
                        unsigned char* dst);

@@ -1,16 +1,18 @@
 // The whole-file RGBE reader: loads the file into memory and decodes it there.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "imageio/rgbe_decode.h"
 #include "imageio/rgbe_reader.h"
 #include "imageio/rgbe_text.h"
+#include "platform/heap_buffer.h"
 
 namespace lftm {
 namespace {
 
-// Finds a line feed followed by "-Y h +X w"; returns its offset or -1.
+constexpr long long kNotFound = -1;
+
+// Finds a line feed followed by "-Y h +X w"; returns its offset or kNotFound.
 long long find_resolution(const uint8_t* buf, size_t size, int* height, int* width) {
   char text[kRgbeLineMax + 1];
   for (size_t i = 0; i < size; ++i) {
@@ -21,17 +23,17 @@ long long find_resolution(const uint8_t* buf, size_t size, int* height, int* wid
     text[n] = '\0';
     if (match_resolution(text, height, width)) return static_cast<long long>(i);
   }
-  return -1;
+  return kNotFound;
 }
 
 // Offset of the first pixel byte after the resolution line that starts at line feed `lf`.
 // A second line feed right after that line is skipped only when it cannot be pixel data:
 // before run-length rows (which start with 2, 2), or in a flat file that holds exactly one
-// byte more than its pixels.
+// byte more than its pixels. kNotFound when the resolution line does not end.
 long long pixel_data_start(const uint8_t* buf, size_t size, size_t lf, int width, int height) {
   size_t p = lf + 6;
   while (p < size && buf[p] != '\n') ++p;
-  if (p >= size) return -1;
+  if (p >= size) return kNotFound;
   ++p;
   if (p < size && buf[p] == '\n') {
     const size_t pixels = static_cast<size_t>(4) * width * height;
@@ -54,33 +56,26 @@ int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst)
     std::fclose(file);
     return LFTM_ERR_RGBE_BAD_SIZE;
   }
-  auto* buf = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(length)));
-  if (buf == nullptr) {
+  HeapBuffer<uint8_t> whole;
+  if (!whole.allocate(static_cast<size_t>(length))) {
     std::fclose(file);
     return rgbe_read_stream(path, info, dst);
   }
+  const uint8_t* buf = whole.get();
   size_t size = static_cast<size_t>(length);
-  size_t got = std::fread(buf, 1, size, file);
+  size_t got = std::fread(whole.get(), 1, size, file);
   std::fclose(file);
-  if (got != size) {
-    std::free(buf);
-    return LFTM_ERR_RGBE_SHORT;
-  }
+  if (got != size) return LFTM_ERR_RGBE_SHORT;
 
   int file_height = 0;
   int file_width = 0;
   long long lf = find_resolution(buf, size, &file_height, &file_width);
-  if (lf < 0 || file_height != height || file_width != width) {
-    std::free(buf);
+  if (lf == kNotFound || file_height != height || file_width != width) {
     return LFTM_ERR_RGBE_BAD_SIZE;
   }
   long long start = pixel_data_start(buf, size, static_cast<size_t>(lf), width, height);
-  int rc = LFTM_ERR_RGBE_SHORT;
-  if (start >= 0) {
-    rc = decode_rgbe_pixels(buf + start, size - static_cast<size_t>(start), width, height, dst);
-  }
-  std::free(buf);
-  return rc;
+  if (start == kNotFound) return LFTM_ERR_RGBE_SHORT;
+  return decode_rgbe_pixels(buf + start, size - static_cast<size_t>(start), width, height, dst);
 }
 
 }  // namespace lftm

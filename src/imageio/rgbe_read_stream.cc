@@ -1,33 +1,22 @@
 // The streaming RGBE reader: decodes straight from the open file, with one row buffer for flat
 // files and byte-by-byte reads for run-length files. It needs no memory of the file's size.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "imageio/rgbe_reader.h"
 #include "imageio/rgbe_text.h"
+#include "platform/heap_buffer.h"
 
 namespace lftm {
 namespace {
 
-// Codes of this reader.
-constexpr int kOpenOrCode = -1;    // cannot open; end of file where a code byte is expected
-constexpr int kShort = -2;         // end of file in the header or a short read
-constexpr int kSizeDiffers = -3;   // resolution missing or different from the record
-constexpr int kRowWidth = -4;      // row header announces another width; no probe buffer
-constexpr int kRunPastEnd = -5;    // run passes the end of its component
-constexpr int kBadLiteral = -6;    // bad row header byte; empty literal or past the end
-
 int read_flat(std::FILE* file, int width, int height, unsigned char* dst) {
   const size_t row_bytes = static_cast<size_t>(4) * width;
-  auto* row = static_cast<unsigned char*>(std::malloc(row_bytes));
-  if (row == nullptr) return kRowWidth;
-  int rc = height;
-  for (int y = 0; y < height && rc > 0; ++y) {
-    if (std::fread(row, 1, row_bytes, file) != row_bytes) {
-      rc = kShort;
-      break;
-    }
+  HeapBuffer<unsigned char> buffer;
+  if (!buffer.allocate(row_bytes)) return kRgbeRowWidth;
+  unsigned char* row = buffer.get();
+  for (int y = 0; y < height; ++y) {
+    if (std::fread(row, 1, row_bytes, file) != row_bytes) return kRgbeShort;
     unsigned char* out = dst + row_bytes * y;
     for (int x = 0; x < width; ++x) {
       out[x] = row[4 * x];
@@ -36,27 +25,26 @@ int read_flat(std::FILE* file, int width, int height, unsigned char* dst) {
       out[3 * width + x] = row[4 * x + 3];
     }
   }
-  std::free(row);
-  return rc;
+  return height;
 }
 
 int read_component(std::FILE* file, int width, unsigned char* out) {
   int x = 0;
   while (x < width) {
     int code = getc_unlocked(file);
-    if (code == EOF) return kOpenOrCode;
+    if (code == EOF) return kRgbeOpenOrCode;
     if (code > 128) {
       int count = code - 128;
-      if (count > width - x) return kRunPastEnd;
+      if (count > width - x) return kRgbeRunPastEnd;
       int value = getc_unlocked(file);
-      if (value == EOF) return kOpenOrCode;
+      if (value == EOF) return kRgbeOpenOrCode;
       std::memset(out + x, value, static_cast<size_t>(count));
       x += count;
     } else {
-      if (code == 0 || code > width - x) return kBadLiteral;
+      if (code == 0 || code > width - x) return kRgbeBadLiteral;
       if (std::fread(out + x, 1, static_cast<size_t>(code), file) !=
           static_cast<size_t>(code)) {
-        return kOpenOrCode;
+        return kRgbeOpenOrCode;
       }
       x += code;
     }
@@ -68,9 +56,9 @@ int read_run_length(std::FILE* file, int width, int height, unsigned char* dst) 
   const size_t row_bytes = static_cast<size_t>(4) * width;
   for (int y = 0; y < height; ++y) {
     unsigned char header[4];
-    if (std::fread(header, 1, 4, file) != 4) return kShort;
-    if (header[2] & 0x80) return kBadLiteral;
-    if (header[2] * 256 + header[3] != width) return kRowWidth;
+    if (std::fread(header, 1, 4, file) != 4) return kRgbeShort;
+    if (header[2] & 0x80) return kRgbeBadLiteral;
+    if (header[2] * 256 + header[3] != width) return kRgbeRowWidth;
     unsigned char* row = dst + row_bytes * y;
     for (int c = 0; c < 4; ++c) {
       int rc = read_component(file, width, row + static_cast<size_t>(c) * width);
@@ -83,29 +71,27 @@ int read_run_length(std::FILE* file, int width, int height, unsigned char* dst) 
 int read_pixels(std::FILE* file, const HdrFileInfo* info, unsigned char* dst) {
   const int width = info->infos[0];
   const int height = info->infos[1];
-  if (!rgbe_size_ok(width, height)) return kSizeDiffers;
+  if (!rgbe_size_ok(width, height)) return kRgbeSizeDiffers;
 
   bool found = false;
   char line[kRgbeLineMax + 1];
   for (int i = 0; i < kRgbeHeaderLines && !found; ++i) {
-    if (!read_header_line(file, line)) return kShort;
+    if (!read_header_line(file, line)) return kRgbeShort;
     int h = 0;
     int w = 0;
     if (match_resolution(line, &h, &w)) {
-      if (h != height || w != width) return kSizeDiffers;
+      if (h != height || w != width) return kRgbeSizeDiffers;
       found = true;
     }
   }
-  if (!found) return kSizeDiffers;
+  if (!found) return kRgbeSizeDiffers;
 
-  auto* probe = static_cast<unsigned char*>(std::malloc(4));
-  if (probe == nullptr) return kRowWidth;
+  unsigned char probe[4];
   long long mark = ftello(file);
   bool probed = mark >= 0 && std::fread(probe, 1, 4, file) == 4 &&
                 fseeko(file, mark, SEEK_SET) == 0;
   bool run_length = probed && probe[0] == 2 && probe[1] == 2 && probe[2] < 128;
-  std::free(probe);
-  if (!probed) return kShort;
+  if (!probed) return kRgbeShort;
   return run_length ? read_run_length(file, width, height, dst)
                     : read_flat(file, width, height, dst);
 }
@@ -114,7 +100,7 @@ int read_pixels(std::FILE* file, const HdrFileInfo* info, unsigned char* dst) {
 
 int rgbe_read_stream(const char* path, const HdrFileInfo* info, unsigned char* dst) {
   std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return kOpenOrCode;
+  if (file == nullptr) return kRgbeOpenOrCode;
   int rc = read_pixels(file, info, dst);
   std::fclose(file);
   return rc;

@@ -21,7 +21,18 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info);
 // -4, or (when the file cannot be held in memory) a code of rgbe_read_stream.
 int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst);
 
-// Same contract, decoding straight from the open file. Returns the height, or -1 .. -6.
+// Results of rgbe_read_stream, a reader with numbers of its own.
+enum RgbeStreamCode : int {
+  kRgbeOpenOrCode = -1,   // cannot open; end of file where a code byte is expected
+  kRgbeShort = -2,        // end of file in the header or a short read
+  kRgbeSizeDiffers = -3,  // resolution missing or different from the record
+  kRgbeRowWidth = -4,     // a row header announces another width; no row buffer
+  kRgbeRunPastEnd = -5,   // a run passes the end of its component
+  kRgbeBadLiteral = -6,   // bad row header byte; an empty literal or one past the end
+};
+
+// Same contract, decoding straight from the open file. Returns the height or a
+// RgbeStreamCode.
 int rgbe_read_stream(const char* path, const HdrFileInfo* info, unsigned char* dst);
 
 // Fills the 256-entry exponent table, entry e = 2^(e - 136). Returns 256.

@@ -1,12 +1,11 @@
 #include "imageio/rgbe_text.h"
 
-#include <locale.h>
-
 #include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/c_locale.h"
 #include "platform/sizes.h"
 
 namespace lftm {
@@ -28,12 +27,6 @@ bool read_int(const char** p, int* value) {
   *value = static_cast<int>(v);
   *p = end;
   return true;
-}
-
-// The numbers of a header are written with a period, so they are read in the C locale.
-locale_t c_numeric_locale() {
-  static locale_t loc = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
-  return loc;
 }
 
 }  // namespace
@@ -64,12 +57,13 @@ bool match_resolution(const char* text, int* height, int* width) {
 
 int match_primaries(const char* text, float values[8]) {
   static const char kPrefix[] = "PRIMARIES=";
-  if (std::strncmp(text, kPrefix, sizeof kPrefix - 1) != 0) return -1;
+  if (std::strncmp(text, kPrefix, sizeof kPrefix - 1) != 0) return kNoPrimaries;
   const char* p = text + sizeof kPrefix - 1;
   int matched = 0;
   while (matched < 8) {
     const char* s = skip_space(p);
     char* end = nullptr;
+    // The numbers of a header are written with a period, so they are read in the C locale.
     float v = strtof_l(s, &end, c_numeric_locale());
     if (end == s) break;
     values[matched++] = v;

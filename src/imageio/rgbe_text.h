@@ -23,8 +23,11 @@ long long rgbe_least_data_bytes(int width, int height, bool runLength);
 // the int range are clamped, so that the size check that follows refuses them.
 bool match_resolution(const char* text, int* height, int* width);
 
+// match_primaries: the line does not start with "PRIMARIES=".
+constexpr int kNoPrimaries = -1;
+
 // Matches "PRIMARIES=" followed by up to eight numbers (read with a '.' decimal point whatever
-// the locale). Returns how many numbers matched (0..8), or -1 when the prefix is absent.
+// the locale). Returns how many numbers matched (0..8), or kNoPrimaries.
 int match_primaries(const char* text, float values[8]);
 
 // True when width x height pixels of 4 bytes fit the library's 32-bit buffer sizes.

@@ -18,6 +18,23 @@ void diag_err(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Installs a sink for the whole process (null restores the standard streams).
 void set_diag_sink(DiagSink sink, void* context);
 
+// While an object of this class lives on a thread, that thread's text reaches the sink (or
+// standard stream) in whole lines only: a piece is held until a later piece ends its line,
+// and what is still held goes out when the object is destroyed (or, to keep the order of the
+// two streams, when the thread writes to the other stream). The worker threads hold one for
+// their whole run, so that lines printed in pieces by several workers never mix; elsewhere
+// text goes out at once, as printed.
+class DiagWholeLines {
+ public:
+  DiagWholeLines();
+  ~DiagWholeLines();
+  DiagWholeLines(const DiagWholeLines&) = delete;
+  DiagWholeLines& operator=(const DiagWholeLines&) = delete;
+
+ private:
+  bool was_on_;
+};
+
 }  // namespace lftm
 
 #endif  // LFTM_PLATFORM_DIAG_H_

@@ -4,8 +4,11 @@
 
 #include <clocale>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "platform/workers.h"
 #include "support/diag_capture.h"
 
 namespace lftm {
@@ -24,6 +27,53 @@ TEST(DiagTest, LongLinesArriveWhole) {
   std::string long_text(3000, 'a');
   diag_out("%s|\n", long_text.c_str());
   EXPECT_EQ(capture.out(), long_text + "|\n");
+}
+
+// Workers print each line in three pieces, as the stage workers do; every line reaches the
+// sink whole and each worker's lines keep their order. A last line left open reaches the
+// sink, whole, when its worker ends.
+TEST(DiagTest, WorkerLinesPrintedInPiecesNeverMix) {
+  constexpr int kWorkers = 6;
+  constexpr int kLines = 300;
+  std::vector<std::string> received;  // one entry per sink call (the sink runs under a lock)
+  set_diag_sink([](DiagStream, const char* text, void* context) {
+    static_cast<std::vector<std::string>*>(context)->push_back(text);
+  }, &received);
+  run_tiles(kWorkers, [](int w) {
+    for (int n = 0; n < kLines; ++n) {
+      diag_out("worker %d ", w);
+      diag_out("line %d", n);
+      diag_out(" end\n");
+    }
+    diag_out("worker %d open", w);
+  });
+  set_diag_sink(nullptr, nullptr);
+
+  std::vector<int> next(kWorkers, 0);
+  std::vector<int> open(kWorkers, 0);
+  for (const std::string& text : received) {
+    int w = -1;
+    if (text.back() != '\n') {
+      ASSERT_EQ(std::sscanf(text.c_str(), "worker %d open", &w), 1) << text;
+      ASSERT_TRUE(w >= 0 && w < kWorkers) << text;
+      EXPECT_EQ(text, "worker " + std::to_string(w) + " open");
+      ++open[w];
+      continue;
+    }
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+      int n = -1;
+      ASSERT_EQ(std::sscanf(line.c_str(), "worker %d line %d", &w, &n), 2) << line;
+      ASSERT_TRUE(w >= 0 && w < kWorkers) << line;
+      EXPECT_EQ(line, "worker " + std::to_string(w) + " line " + std::to_string(next[w]) + " end");
+      ++next[w];
+    }
+  }
+  for (int w = 0; w < kWorkers; ++w) {
+    EXPECT_EQ(next[w], kLines) << w;
+    EXPECT_EQ(open[w], 1) << w;
+  }
 }
 
 TEST(DiagTest, NumbersUseAPeriodWhateverTheHostLocale) {

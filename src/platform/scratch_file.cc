@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "lftm.h"
 #include "platform/live_files.h"
 
 namespace lftm {
@@ -22,14 +23,14 @@ bool temp_directory(std::string* dir) {
 
 int create_scratch_file(const char* prefix, std::string* path) {
   std::string dir;
-  if (!temp_directory(&dir)) return -1;
+  if (!temp_directory(&dir)) return LFTM_ERR_FILE;
   std::string pattern = dir + "/" + prefix + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   {
     SignalsHeld held;
     int fd = mkstemp(name.data());
-    if (fd < 0) return -2;
+    if (fd < 0) return LFTM_ERR_IO;
     close(fd);
     live_file_add(name.data());
   }

@@ -15,7 +15,8 @@ bool temp_directory(std::string* dir);
 
 // Creates an empty, uniquely named file "<tmp>/<prefix>XXXXXX", records it among the live
 // files (removed by a signal handler) and stores its path.
-// Returns 0, -1 when there is no temporary directory, -2 when the file cannot be created.
+// Returns 0, LFTM_ERR_FILE when there is no temporary directory, LFTM_ERR_IO when the file
+// cannot be created.
 int create_scratch_file(const char* prefix, std::string* path);
 
 // Writes `bytes` bytes (a multiple of 4) as four items of bytes/4; returns the items written.

@@ -4,12 +4,14 @@
 #ifndef LFTM_PLATFORM_SETTING_VALUE_H_
 #define LFTM_PLATFORM_SETTING_VALUE_H_
 
+#include <climits>
+
 namespace lftm {
 
 inline int truncate_setting(double value) {
   if (!(value == value)) return 0;
-  if (value >= 2147483647.0) return 2147483647;
-  if (value <= -2147483648.0) return -2147483647 - 1;
+  if (value >= 2147483647.0) return INT_MAX;
+  if (value <= -2147483648.0) return INT_MIN;
   return static_cast<int>(value);
 }
 

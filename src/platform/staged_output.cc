@@ -50,7 +50,7 @@ int StagedOutput::create(const char* finalPath, const char* suffix) {
   const std::string folder = slash == std::string::npos ? "" : final_.substr(0, slash + 1);
   const std::string name = final_.substr(folder.size());
   struct stat st;
-  if (name.empty() || (stat(finalPath, &st) == 0 && S_ISDIR(st.st_mode))) return -1;
+  if (name.empty() || (stat(finalPath, &st) == 0 && S_ISDIR(st.st_mode))) return kStagingFailed;
   const std::string stem = folder + "." + name.substr(0, kNameKept) + ".";
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::string candidate = stem + unique_suffix() + suffix;
@@ -60,21 +60,21 @@ int StagedOutput::create(const char* finalPath, const char* suffix) {
     int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;
-      return -1;
+      return kStagingFailed;
     }
     close(fd);
     live_file_add(candidate.c_str());
     temp_ = candidate;
     return 0;
   }
-  return -1;
+  return kStagingFailed;
 }
 
 int StagedOutput::commit() {
-  if (temp_.empty()) return -1;
+  if (temp_.empty()) return kStagingFailed;
   if (rename(temp_.c_str(), final_.c_str()) != 0) {
     discard();
-    return -1;
+    return kStagingFailed;
   }
   live_file_drop(temp_.c_str());
   temp_.clear();

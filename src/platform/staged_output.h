@@ -9,6 +9,9 @@
 
 namespace lftm {
 
+// What create and commit return when they fail (0 when they succeed).
+constexpr int kStagingFailed = -1;
+
 class StagedOutput {
  public:
   StagedOutput() = default;
@@ -19,14 +22,15 @@ class StagedOutput {
 
   // Creates the empty temporary with the mode a new file gets (0666 less the umask) and
   // records it among the live files. `suffix` (a few characters, such as ".jpg") ends the
-  // temporary's name, for writers that choose the format by the name. Returns 0, or -1 when
-  // the folder is missing or not writable, or the final name is a folder.
+  // temporary's name, for writers that choose the format by the name. Returns 0, or
+  // kStagingFailed when the folder is missing or not writable, or the final name is a folder.
   int create(const char* finalPath, const char* suffix = "");
 
   // The temporary's path, for the writer.
   const char* path() const { return temp_.c_str(); }
 
-  // Renames the temporary onto the final name. Returns 0 or -1 (the temporary is removed).
+  // Renames the temporary onto the final name. Returns 0 or kStagingFailed (the temporary is
+  // removed).
   int commit();
 
  private:

@@ -2,22 +2,12 @@
 
 #include <pthread.h>
 
-#include <atomic>
 #include <vector>
+
+#include "platform/diag.h"
 
 namespace lftm {
 namespace {
-
-std::atomic<int> g_starts_allowed{-1};
-
-bool may_start_thread() {
-  int allowed = g_starts_allowed.load(std::memory_order_relaxed);
-  while (allowed >= 0) {
-    if (allowed == 0) return false;
-    if (g_starts_allowed.compare_exchange_weak(allowed, allowed - 1)) return true;
-  }
-  return true;
-}
 
 struct WorkerArgs {
   const std::function<void(int)>* body;
@@ -26,6 +16,7 @@ struct WorkerArgs {
 
 void* worker_main(void* raw) {
   auto* args = static_cast<WorkerArgs*>(raw);
+  DiagWholeLines whole_lines;
   (*args->body)(args->index);
   return nullptr;
 }
@@ -55,7 +46,7 @@ int run_workers(int count, const std::function<void(int)>& body) {
   int started = 0;
   for (int i = 0; i < count; ++i) {
     args[static_cast<size_t>(i)] = WorkerArgs{&body, i};
-    if (!may_start_thread() ||
+    if (!fault_allows(Fault::kThreadStart) ||
         pthread_create(&threads[static_cast<size_t>(i)], &attr, worker_main,
                        &args[static_cast<size_t>(i)]) != 0) {
       break;
@@ -75,10 +66,6 @@ int run_tiles(int count, const std::function<void(int)>& body) {
   int started = run_workers(count, body);
   for (int i = started; i < count; ++i) body(i);
   return started;
-}
-
-void simulate_thread_start_failure(int allowed) {
-  g_starts_allowed.store(allowed < 0 ? -1 : allowed, std::memory_order_relaxed);
 }
 
 }  // namespace lftm

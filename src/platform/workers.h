@@ -1,10 +1,19 @@
 // The one place where the library creates threads. Work is cut into horizontal tiles, one
 // per worker; workers are joinable, started in index order and joined in index order before
 // any of these functions returns, so no worker outlives the buffers it uses.
+//
+// When a worker thread cannot start, its work runs on the calling thread after the workers
+// that did start are joined. Each piece of work therefore runs exactly once and the result
+// has the same bits as if every worker had started; no caller fails, or redoes work, because
+// a thread could not start. run_tiles does this for any shape of work: body(i) receives the
+// worker index, from which it takes its own rows (tile_rows), its chunk of a vector or its
+// record in a per-worker array. Library code calls run_tiles.
 #ifndef LFTM_PLATFORM_WORKERS_H_
 #define LFTM_PLATFORM_WORKERS_H_
 
 #include <functional>
+
+#include "platform/fault_injection.h"  // Fault::kThreadStart makes thread starts fail in tests
 
 namespace lftm {
 
@@ -22,19 +31,17 @@ struct RowBand {
 // the last tile also takes the remaining rows.
 RowBand tile_rows(int index, int count, int height);
 
-// Runs body(i) for i in 0..count-1, each on its own worker thread. Starting stops at the
-// first worker that cannot be created; the workers already started are joined either way.
-// Returns the number of workers that ran (count when all started).
-int run_workers(int count, const std::function<void(int)>& body);
-
-// As run_workers, then runs on the calling thread every index whose worker did not start,
-// so that each body(i) runs exactly once. count < 2 runs everything on the calling thread.
-// Returns the number of workers that started.
+// Runs body(i) exactly once for each i in 0..count-1: on its own worker thread, or on the
+// calling thread when that worker cannot start (see above). count < 2 runs everything on the
+// calling thread. Diagnostic lines of the workers reach the sink whole. Returns the number of
+// workers that started.
 int run_tiles(int count, const std::function<void(int)>& body);
 
-// Test hook: after `allowed` more successful starts, every thread start fails, as if the
-// system had no threads left. A negative value turns the simulation off.
-void simulate_thread_start_failure(int allowed);
+// The lower layer of run_tiles: starts body(i) for i in 0..min(count, kMaxWorkers)-1 on
+// worker threads, stops starting at the first worker that cannot be created and joins those
+// that started. The indices whose worker did not start are left undone, so this alone does
+// not follow the policy above. Returns the number of workers that ran.
+int run_workers(int count, const std::function<void(int)>& body);
 
 }  // namespace lftm
 

@@ -2,10 +2,10 @@
 // horizontal tile followed, for planar output, by the plane conversion.
 #include "squeezer/tm_simple.h"
 
-#include <atomic>
 #include <cstdint>
 
 #include "platform/diag.h"
+#include "platform/fault_injection.h"
 #include "platform/heap_buffer.h"
 #include "platform/sizes.h"
 #include "platform/workers.h"
@@ -13,8 +13,6 @@
 
 namespace lftm {
 namespace {
-
-std::atomic<bool> g_fail_plane_scratch{false};
 
 // Samples from one interleaved row to the next as the workers write them. Planar output is
 // converted from packed interleaved rows, so the workers write packed rows then.
@@ -32,7 +30,9 @@ int convert_to_planes(int isFP, const ImageDesc& d, void* input, void* output) {
     return LFTM_ERR_NO_MEMORY;
   }
   HeapBuffer<uint8_t> scratch;
-  if (g_fail_plane_scratch.load() || !scratch.allocate(bytes, true)) return LFTM_ERR_NO_MEMORY;
+  if (!fault_allows(Fault::kScratchAllocation) || !scratch.allocate(bytes, true)) {
+    return LFTM_ERR_NO_MEMORY;
+  }
   return rgb_interleaved2color_planes(&d, scratch.get(), output);
 }
 
@@ -58,8 +58,6 @@ void tm_simple_threaded(SqueezerWorker* record) {
                      static_cast<const uint8_t*>(record->input) + inOffset,
                      static_cast<uint8_t*>(record->output) + outOffset);
 }
-
-void simulate_plane_scratch_failure(bool on) { g_fail_plane_scratch.store(on); }
 
 }  // namespace lftm
 

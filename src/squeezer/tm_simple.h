@@ -32,9 +32,6 @@ int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
 // Worker body: runs the record's tile (always interleaved) and stores its result.
 void tm_simple_threaded(SqueezerWorker* record);
 
-// Test hook: while on, the scratch of the threaded plane conversion cannot be allocated.
-void simulate_plane_scratch_failure(bool on);
-
 }  // namespace lftm
 
 #endif  // LFTM_SQUEEZER_TM_SIMPLE_H_

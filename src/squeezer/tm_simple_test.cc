@@ -350,9 +350,9 @@ TEST(TmSimpleFailures, ThreadCountsWorkerStartsAndScratch) {
   EXPECT_EQ(failed.result, -2);
   EXPECT_EQ(count_of(failed.printedErr, "tm_simple_threaded"), 2u);  // both joined
 
-  lftm::simulate_plane_scratch_failure(true);
+  lftm::simulate_failure(lftm::Fault::kScratchAllocation, 0);
   Outcome no_scratch = run(img, d, kSettings[1], s, 2);
-  lftm::simulate_plane_scratch_failure(false);
+  lftm::simulate_failure(lftm::Fault::kScratchAllocation, -1);
   EXPECT_EQ(no_scratch.result, LFTM_ERR_NO_MEMORY);
 }
 
