@@ -45,11 +45,6 @@ std::vector<float> rgbe_to_floats(const std::vector<uint8_t>& rgbe, int w, int h
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  lftm_fuzz::quiet_diagnostics();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lftm_fuzz::FuzzInput in(data, size);
   const int w = in.in_range(10, 55);
