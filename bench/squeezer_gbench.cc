@@ -7,6 +7,7 @@
 #include "bench_images.h"
 #include "lftm.h"
 #include "platform/diag.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ void BM_TmSimple(benchmark::State& state) {
   TmParam param{};
   tmparam_default(LFTM_METHOD_RANGE_SQUEEZER, 0, &param);
   if (colour) {
-    param.tmParam[12] = -2;  // white balance towards 6900 K
-    param.tmParam[13] = 3;   // saturation x 1.3
+    param.tmParam[lftm::kSqueezerColorTemperature] = -2;  // white balance towards 6900 K
+    param.tmParam[lftm::kSqueezerSaturation] = 3;            // saturation x 1.3
   }
   std::vector<uint8_t> output(static_cast<size_t>(width) * height * 3 * (bits / 8));
 

@@ -12,6 +12,7 @@
 #include "fuzz_input.h"
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -45,11 +46,6 @@ std::vector<float> rgbe_to_floats(const std::vector<uint8_t>& rgbe, int w, int h
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  lftm_fuzz::quiet_diagnostics();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lftm_fuzz::FuzzInput in(data, size);
   const int w = in.in_range(10, 55);
@@ -82,13 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   TmParam usual;
   tmparam_default(1, 0, &usual);
-  if ((run & 32) != 0) usual.tmParam[16] = 0.0f;  // "Light" smoothing
+  if ((run & 32) != 0) usual.tmParam[lftm::kBoosterSmoothingMode] = 0.0f;  // Light
   TmParam param = lftm_fuzz::fuzz_settings(&in, usual);
   // Stage 2 takes as many solver steps as the slider asks, up to an int's worth, and a
   // 360-degree level need not converge before; such runs are long, not wrong, so sliders
   // asking for more than kMaxSolverSteps are left out (those beyond an int are refused at
   // once and stay in).
-  const double steps = 50.0 * std::pow(3.0, param.tmParam[17] / 10.0);
+  const double steps = 50.0 * std::pow(3.0, param.tmParam[lftm::kBoosterSmoothingSlider] / 10.0);
   if (steps > kMaxSolverSteps && steps < 2147483648.0) return 0;
 
   float expTable[256];

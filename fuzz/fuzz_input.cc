@@ -5,8 +5,6 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/diag.h"
-
 namespace lftm_fuzz {
 namespace {
 
@@ -29,8 +27,6 @@ constexpr float kHostile[] = {
     1e-30f,
 };
 constexpr int kHostileCount = sizeof(kHostile) / sizeof(kHostile[0]);
-
-void drop_line(lftm::DiagStream, const char*, void*) {}
 
 }  // namespace
 
@@ -65,7 +61,5 @@ TmParam fuzz_settings(FuzzInput* in, const TmParam& usual) {
   for (int i = 0; i < 20; ++i) p.tmParam[i] = in->setting(usual.tmParam[i]);
   return p;
 }
-
-void quiet_diagnostics() { lftm::set_diag_sink(drop_line, nullptr); }
 
 }  // namespace lftm_fuzz

@@ -40,10 +40,6 @@ class FuzzInput {
 // `usual`.
 TmParam fuzz_settings(FuzzInput* in, const TmParam& usual);
 
-// Routes the library's diagnostic lines to nowhere (the fuzzers would spend their time
-// printing).
-void quiet_diagnostics();
-
 }  // namespace lftm_fuzz
 
 #endif  // LFTM_FUZZ_FUZZ_INPUT_H_

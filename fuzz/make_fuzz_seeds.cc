@@ -20,6 +20,7 @@
 
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -46,8 +47,8 @@ void xmp_seeds() {
   TmParam p;
   tmparam_default(1, 0, &p);
   write_xmp((d + "/booster_slider.xmp").c_str(), 1, &p);
-  p.tmParam[16] = 0.0f;
-  p.tmParam[15] = 1.0f;
+  p.tmParam[lftm::kBoosterSmoothingMode] = 0.0f;
+  p.tmParam[lftm::kBooster360DegreeImage] = 1.0f;
   write_xmp((d + "/booster_light_360.xmp").c_str(), 1, &p);
   for (int method : {2, 5, 10, 11}) {
     tmparam_default(method, 0, &p);

@@ -7,11 +7,6 @@
 #include "fuzz_input.h"
 #include "imageio/rgbe_reader.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  lftm_fuzz::quiet_diagnostics();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* path = lftm_fuzz::write_input_file(data, size, ".hdr");
   if (path == nullptr) return 0;

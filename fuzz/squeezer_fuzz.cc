@@ -50,11 +50,6 @@ void check_untouched(const ImageDesc& d, const std::vector<uint8_t>& out) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  lftm_fuzz::quiet_diagnostics();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   lftm_fuzz::FuzzInput in(data, size);
   ImageDesc d{};

@@ -61,11 +61,6 @@ void round_trip(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  lftm_fuzz::quiet_diagnostics();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* path = lftm_fuzz::write_input_file(data, size, ".xmp");
   if (path != nullptr) {

@@ -14,6 +14,7 @@
 #include "support/rgbe_images.h"
 #include "support/temp_dir.h"
 #include "support/watchdog.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -40,15 +41,16 @@ StageOutputs stage_run(int host) {
       lftm_test::make_test_image(kImages[host].width, kImages[host].height, kImages[host].seed);
   TmParam booster;
   tmparam_default(LFTM_METHOD_TEXTURE_BOOSTER, 0, &booster);
-  if (host % 2 == 1) booster.tmParam[16] = 0.0f;  // "Light": the multigrid worker
+  // Light smoothing: the multigrid worker.
+  if (host % 2 == 1) booster.tmParam[lftm::kBoosterSmoothingMode] = 0.0f;
   BoosterSetup setup;
   setup.threads = 2 + host % 2;
   setup.bits = host < 2 ? 8 : 16;
   setup.planes = host == 3 ? 3 : 0;
   TmParam squeezer{};
-  squeezer.tmParam[0] = 1.0f;
-  squeezer.tmParam[12] = -1.0f;
-  squeezer.tmParam[13] = 2.0f;
+  squeezer.tmParam[lftm::kSqueezerBrightness] = 1.0f;
+  squeezer.tmParam[lftm::kSqueezerColorTemperature] = -1.0f;
+  squeezer.tmParam[lftm::kSqueezerSaturation] = 2.0f;
   StageOutputs out;
   out.booster = lftm_test::run_booster(image, booster, setup);
   out.squeezer = lftm_test::run_squeezer(image, squeezer, 3, host % 2 == 1, setup.bits,

@@ -18,6 +18,7 @@
 #include "support/temp_dir.h"
 #include "support/watchdog.h"
 #include "lftm.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ void for_each_hostile(const TmParam& base, Body body) {
 TmParam booster_defaults(bool light) {
   TmParam p;
   tmparam_default(LFTM_METHOD_TEXTURE_BOOSTER, 0, &p);
-  if (light) p.tmParam[16] = 0.0f;
+  if (light) p.tmParam[lftm::kBoosterSmoothingMode] = 0.0f;
   return p;
 }
 
@@ -113,7 +114,7 @@ TEST(HostileSettings, BoosterWithAnUnboundedSliderEnds) {
   QuietDiagnostics quiet;
   const lftm_test::RgbePlanar image = lftm_test::make_test_image(40, 28, 4);
   TmParam base = booster_defaults(false);
-  base.tmParam[17] = std::numeric_limits<float>::infinity();
+  base.tmParam[lftm::kBoosterSmoothingSlider] = std::numeric_limits<float>::infinity();
   for_each_hostile(base, [&](int slot, float value, const TmParam& p) {
     const std::string what = describe("booster with slider +inf", slot, value);
     SCOPED_TRACE(what);
@@ -128,9 +129,9 @@ TEST(HostileSettings, SqueezerStaysInsideItsBuffers) {
   QuietDiagnostics quiet;
   const lftm_test::RgbePlanar image = lftm_test::make_test_image(37, 21, 5);
   TmParam base{};
-  base.tmParam[0] = 1.5f;
-  base.tmParam[12] = 2.0f;
-  base.tmParam[13] = 3.0f;
+  base.tmParam[lftm::kSqueezerBrightness] = 1.5f;
+  base.tmParam[lftm::kSqueezerColorTemperature] = 2.0f;
+  base.tmParam[lftm::kSqueezerSaturation] = 3.0f;
   for (bool floats : {false, true}) {
     for (int threads : {0, 3}) {
       for_each_hostile(base, [&](int slot, float value, const TmParam& p) {
@@ -157,7 +158,7 @@ TEST(HostileSettings, DriversFinishOrRefuseCleanly) {
   const std::string in = lftm_test::write_hdr(dir.file("in.hdr"), 30, 22, 7);
   lftm_test::ScopedTmpdir tmp;
   TmParam squeezerBase{};
-  squeezerBase.tmParam[13] = 2.0f;
+  squeezerBase.tmParam[lftm::kSqueezerSaturation] = 2.0f;
   for (int run = 0; run < 3; ++run) {
     const bool squeezer = run == 2;
     const TmParam base = squeezer ? squeezerBase : booster_defaults(run == 1);

@@ -22,6 +22,14 @@ const char* skip_space(const char* p, const char* end) {
   return p;
 }
 
+// Skips white space and one sign, which sets *negative when it is '-'.
+const char* skip_space_and_sign(const char* begin, const char* end, bool* negative) {
+  const char* p = skip_space(begin, end);
+  *negative = p < end && *p == '-';
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  return p;
+}
+
 // Case-insensitive match of the lower-case `word` at p.
 bool matches_word(const char* p, const char* end, const char* word) {
   for (; *word != '\0'; ++word, ++p) {
@@ -71,12 +79,8 @@ void append_fixed(std::string* out, double value, int decimals) {
 }
 
 const char* scan_float(const char* begin, const char* end, float* value) {
-  const char* p = skip_space(begin, end);
-  bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) {
-    negative = *p == '-';
-    ++p;
-  }
+  bool negative;
+  const char* p = skip_space_and_sign(begin, end, &negative);
   if (p >= end) return nullptr;
 
   if (lower(*p) == 'n') {
@@ -149,12 +153,8 @@ const char* scan_float(const char* begin, const char* end, float* value) {
 }
 
 const char* scan_int(const char* begin, const char* end, int32_t* value) {
-  const char* p = skip_space(begin, end);
-  bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) {
-    negative = *p == '-';
-    ++p;
-  }
+  bool negative;
+  const char* p = skip_space_and_sign(begin, end, &negative);
   if (p >= end || !is_digit(*p)) return nullptr;
   // Accumulated as a negative number so that INT32_MIN is reachable.
   constexpr long long kLimit = -static_cast<long long>(std::numeric_limits<int32_t>::min());

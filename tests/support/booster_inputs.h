@@ -8,19 +8,20 @@
 #include <vector>
 
 #include "lftm.h"
+#include "settings/settings_table.h"
 
 namespace lftm_test {
 
 // The Texture Booster's default settings (Strength 70, saturation 46, white clip 0.25 ...).
 inline TmParam booster_defaults() {
   TmParam p{};
-  p.tmParam[1] = 70;
-  p.tmParam[2] = 46;
-  p.tmParam[3] = 0.25f;
-  p.tmParam[5] = 1;
-  p.tmParam[7] = 2;
-  p.tmParam[8] = 50;
-  p.tmParam[16] = 1;
+  p.tmParam[lftm::kBoosterStrength] = 70;
+  p.tmParam[lftm::kBoosterColorSaturation] = 46;
+  p.tmParam[lftm::kBoosterWhiteClip] = 0.25f;
+  p.tmParam[lftm::kBoosterSmoothingPreset] = 1;
+  p.tmParam[lftm::kBoosterMicrosmoothing] = 2;
+  p.tmParam[lftm::kBoosterGamma] = 50;
+  p.tmParam[lftm::kBoosterSmoothingMode] = 1;
   return p;
 }
 

@@ -1,10 +1,11 @@
 // Stage 1 of the Texture Booster, as exported: checks and copies the call and runs the worker
-// that slot 16 of the parameter block selects.
+// that the smoothing mode selects.
 #include "booster/attenuate/settings.h"
 #include "booster/attenuate/stage1.h"
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/setting_value.h"
+#include "settings/settings_table.h"
 
 int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
                  PyramidDims* dims, LumStats* stats, const float* expTable, const float* lut,
@@ -13,7 +14,8 @@ int32_t calc_tm1(int32_t docType, const ImageDesc* img, const TmParam* tmParam,
   const ImageDesc imgCopy = *img;
   TmFiles filesCopy{};
   if (files != nullptr) filesCopy = *files;
-  const bool multiLevel = lftm::truncate_setting(tmParam->tmParam[16]) != 0;
+  const bool multiLevel =
+      lftm::truncate_setting(tmParam->tmParam[lftm::kBoosterSmoothingMode]) != 0;
   if (multiLevel) {
     lftm::diag_out(work != nullptr ? "work non nul - allocation deja faite\n"
                                    : "work est nul - allocation dans fonction\n");

@@ -16,6 +16,7 @@
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
 #include "platform/workers.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -32,11 +33,11 @@ struct Case {
 
   Case(const RgbePlanar& img, bool multiLevel, bool is360) : image(img) {
     tmparam_default(1, 0, &param);
-    param.tmParam[16] = multiLevel ? 1.0f : 0.0f;
-    param.tmParam[15] = is360 ? 1.0f : 0.0f;
-    // Slot 16 also picks the pyramid depth; keep the same pyramid for both workers.
+    param.tmParam[lftm::kBoosterSmoothingMode] = multiLevel ? 1.0f : 0.0f;
+    param.tmParam[lftm::kBooster360DegreeImage] = is360 ? 1.0f : 0.0f;
+    // The smoothing mode also picks the pyramid depth; keep the same pyramid for both workers.
     TmParam sizing = param;
-    sizing.tmParam[16] = 1.0f;
+    sizing.tmParam[lftm::kBoosterSmoothingMode] = 1.0f;
     lftm_test::DiagCapture quiet;
     tm_dim(img.width, img.height, &sizing, &dims);
     init_dim_param(&desc);
@@ -139,7 +140,7 @@ void expect_matches_reference(Case& s, bool is360) {
   }
   EXPECT_EQ(level(old.buf, 0, ref.rhs), ref.rhs.v);
 
-  s.param.tmParam[16] = 1.0f;
+  s.param.tmParam[lftm::kBoosterSmoothingMode] = 1.0f;
   Outcome multi = run_memory(s, 0);
   ASSERT_EQ(multi.result, s.image.width);
   EXPECT_TRUE(same_stats(multi.stats, old.stats));
@@ -262,7 +263,7 @@ TEST(CalcTm1Test, PrintsTheStageLines) {
                            "**** origRHS: min=", "tm1 origRHS fin3072  ", "origRHS2: min="}) {
     EXPECT_NE(old.out.find(line), std::string::npos) << line;
   }
-  s.param.tmParam[16] = 1.0f;
+  s.param.tmParam[lftm::kBoosterSmoothingMode] = 1.0f;
   Outcome multi = run_memory(s, 0);
   for (const char* line : {"is360: 0  _comp=7.00  sldAlpha=0.00  0.13  0.100   ",
                            "calc_tm1new: 4   64 x 48    is360: 0  readFromDisk: 0    ",
@@ -336,7 +337,7 @@ TEST(CalcTm1Test, UnusableArgumentsAndFailuresLeaveNoScratchFiles) {
   Case thin(lftm_test::make_test_image(10, 11600, 2), true, false);
   ASSERT_EQ(thin.dims.rang, 4);
   EXPECT_EQ(run_memory(thin, 0).result, -1);
-  thin.param.tmParam[16] = 0.0f;
+  thin.param.tmParam[lftm::kBoosterSmoothingMode] = 0.0f;
   EXPECT_EQ(run_memory(thin, 0).result, 10);
 }
 

@@ -7,12 +7,12 @@
 namespace lftm {
 
 struct Stage1Settings {
-  float comp;         // compression strength, 1 + (slot 0 + 10) x 0.6
+  float comp;         // compression strength, 1 + (Luminosity + 10) x 0.6
   float exponent;     // power-law exponent, -comp / 100
-  float sldAlpha;     // micro-contrast slider (slot 6)
+  float sldAlpha;     // Microcontrast slider
   double alphaScale;  // a: the level's mean gradient times a is the power-law divisor
   float detail;       // d: the level's mean gradient times d is added before the division
-  float clipFraction; // fraction of the pixels below the white clip, (100 - slot 3) / 100
+  float clipFraction; // fraction of the pixels below the white clip, (100 - WhiteClip) / 100
   int is360;          // non-zero: the image wraps around at its left and right edges
   int multiLevel;     // non-zero: one right-hand side per multigrid level
   int windowLevels;   // multi-level worker: levels above the target in each window product

@@ -12,6 +12,7 @@
 #include "support/temp_dir.h"
 #include "lftm.h"
 #include "platform/workers.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -29,9 +30,9 @@ struct Stage3Run {
 
   Stage3Run(int w, int h)
       : width(w), height(h), image(lftm_test::make_test_image(w, h)) {
-    param.tmParam[9] = 20;   // highlight smoothing
-    param.tmParam[11] = 10;  // shadow clipping
-    param.tmParam[13] = 3;   // saturation of the highlights
+    param.tmParam[lftm::kBoosterHighlightsSmoothing] = 20;
+    param.tmParam[lftm::kBoosterShadowsClipping] = 10;
+    param.tmParam[lftm::kBoosterSaturationHighlights] = 3;
   }
 
   // Output samples (8 or 16 bits, widened) and the result; logs in `log` when given.

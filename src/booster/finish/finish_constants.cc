@@ -4,6 +4,7 @@
 
 #include "platform/diag.h"
 #include "platform/setting_value.h"
+#include "settings/settings_table.h"
 #include "squeezer/colour.h"
 
 namespace lftm {
@@ -43,19 +44,19 @@ void make_finish_constants(int docType, const ImageDesc& desc, const TmParam& pa
   k->docType = docType;
   k->maxOut = desc.bits == 16 ? 65535.0f : 255.0f;
 
-  k->stre = p[1] < 1 ? 1.0f : p[1];
-  k->valSat = p[2];
-  k->valWhite = p[3];
-  k->valBlack = p[4];
-  k->highlightsSmoothing = p[9];
-  k->shadowsSmoothing = p[10];
-  k->shadowsClipping = p[11];
-  k->colorTemperature = p[12];
-  k->saturationHighlights = p[13];
-  k->saturationShadows = p[14];
+  k->stre = p[kBoosterStrength] < 1 ? 1.0f : p[kBoosterStrength];
+  k->valSat = p[kBoosterColorSaturation];
+  k->valWhite = p[kBoosterWhiteClip];
+  k->valBlack = p[kBoosterBlackClip];
+  k->highlightsSmoothing = p[kBoosterHighlightsSmoothing];
+  k->shadowsSmoothing = p[kBoosterShadowsSmoothing];
+  k->shadowsClipping = p[kBoosterShadowsClipping];
+  k->colorTemperature = p[kBoosterColorTemperature];
+  k->saturationHighlights = p[kBoosterSaturationHighlights];
+  k->saturationShadows = p[kBoosterSaturationShadows];
 
   k->satLevel = k->valSat / 100;
-  k->gamma = std::pow(2.0f, (50 - p[8]) / 50);
+  k->gamma = std::pow(2.0f, (50 - p[kBoosterGamma]) / 50);
   float usableGamma = (k->gamma > 0.24f && k->gamma < 2.01f) ? k->gamma : 1.0f;
   k->dGamma = (docType == 10 ? 2.2f : 1.0f) * usableGamma;
   k->gammaD = 0.45f + (k->valSat > 50 ? 0.011f * (k->valSat - 50) - 0.1f : 0.0f);

@@ -6,6 +6,7 @@
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "settings/settings_table.h"
 
 namespace lftm {
 namespace {
@@ -42,8 +43,8 @@ int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane
   int64_t w = desc->width > 0 ? desc->width : 0;
   int64_t h = desc->height > 0 ? desc->height : 0;
   size_t n = static_cast<size_t>(w * h);
-  float white = setting_in_range(param->tmParam[3], 0.25f);
-  float black = setting_in_range(param->tmParam[4], 0.0f);
+  float white = setting_in_range(param->tmParam[kBoosterWhiteClip], 0.25f);
+  float black = setting_in_range(param->tmParam[kBoosterBlackClip], 0.0f);
   white += 0.001f;
 
   // About 32 sample lines whatever the size; a plane of fewer than 32 values shows them all.

@@ -8,10 +8,10 @@
 namespace lftm {
 
 // Normalises the width x height floats at `plane` in place (the plane may start at any byte
-// address: in disk mode it lies inside the 16-bit output buffer). Black point from BlackClip
-// (slot 4), white point from WhiteClip (slot 3). Returns height, -101 when a value is
-// negative, -102 when the maximum is negative, -4 when the histogram cannot be allocated;
-// on a failure the plane is unchanged.
+// address: in disk mode it lies inside the 16-bit output buffer). Black point from BlackClip,
+// white point from WhiteClip. Returns height, LFTM_ERR_NEGATIVE_LUM when a value is negative,
+// LFTM_ERR_EMPTY_LUM when the maximum is negative, LFTM_ERR_NO_MEMORY when the histogram
+// cannot be allocated; on a failure the plane is unchanged.
 int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane);
 
 }  // namespace lftm

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "booster/finish/cubic.h"
+#include "settings/settings_table.h"
 #include "support/booster_inputs.h"
 #include "support/diag_capture.h"
 
@@ -41,8 +42,8 @@ struct Normalized {
 
 Normalized normalize(std::vector<float> plane, int width, float whiteClip, float blackClip) {
   TmParam p = booster_defaults();
-  p.tmParam[3] = whiteClip;
-  p.tmParam[4] = blackClip;
+  p.tmParam[lftm::kBoosterWhiteClip] = whiteClip;
+  p.tmParam[lftm::kBoosterBlackClip] = blackClip;
   ImageDesc d = lftm_test::image_desc(width, width > 0 ? static_cast<int>(plane.size()) / width : 0, 3, 16);
   lftm_test::DiagCapture capture;
   int result = lftm::normalize_luminance(&d, &p, plane.data());

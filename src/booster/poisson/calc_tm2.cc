@@ -6,6 +6,7 @@
 #include "platform/diag.h"
 #include "platform/setting_value.h"
 #include "platform/scratch_file.h"
+#include "settings/settings_table.h"
 
 extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, int32_t total,
                             int32_t rang, const TmParam* tmParam, TmFiles files, float* work1,
@@ -20,12 +21,12 @@ extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, in
     return LFTM_ERR_FILE;
   }
   int result;
-  if (tmParam->tmParam[16] > 0.0f) {
+  if (tmParam->tmParam[kBoosterSmoothingMode] > 0.0f) {
     result = solve_coarse_to_fine(desc.width, desc.height, rang < 1 ? 0 : rang - 1, tmParam, files,
                                   work1, work2, out);
   } else {
-    result = solve_multigrid(desc, coarseW, coarseH, total, rang,
-                             truncate_setting(tmParam->tmParam[15]), files, work1, work2, out);
+    const int is360 = truncate_setting(tmParam->tmParam[kBooster360DegreeImage]);
+    result = solve_multigrid(desc, coarseW, coarseH, total, rang, is360, files, work1, work2, out);
   }
   // The solver files belong to this stage in disk mode, whatever the outcome; the first
   // scratch file (the output plane) is left to the caller.

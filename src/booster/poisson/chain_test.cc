@@ -9,6 +9,7 @@
 
 #include "imageio/rgbe_reader.h"
 #include "lftm.h"
+#include "settings/settings_table.h"
 #include "support/diag_capture.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -109,8 +110,8 @@ TEST(Stage1Stage2Chain, LightSmoothingRunsTheMultigridWorker) {
   lftm_test::DiagCapture capture;
   TmParam param;
   tmparam_default(1, 0, &param);
-  param.tmParam[16] = 0.0f;
-  param.tmParam[5] = 1.0f;
+  param.tmParam[lftm::kBoosterSmoothingMode] = 0.0f;
+  param.tmParam[lftm::kBoosterSmoothingPreset] = 1.0f;
   Pyramid p = stage_one(param);
   TmFiles files{};
   files.threads = 2;

@@ -13,6 +13,7 @@
 #include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/setting_value.h"
+#include "settings/settings_table.h"
 
 namespace lftm {
 namespace {
@@ -76,12 +77,12 @@ int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const 
   int threads = files.threads;
   const bool disk = files.readFromDisk != 0 && count >= 3;
   if (disk) threads = 0;
-  const int is360 = truncate_setting(p[15]);
-  const int method_slot = truncate_setting(p[19]);
+  const int is360 = truncate_setting(p[kBooster360DegreeImage]);
+  const int method_slot = truncate_setting(p[kBoosterPrintedMethod]);
   const int method = method_slot < INT32_MAX ? method_slot + 1 : method_slot;
-  const float tolerance = base_tolerance(truncate_setting(p[18]));
+  const float tolerance = base_tolerance(truncate_setting(p[kBoosterToleranceClass]));
   // Every level runs to the same limit, the slider's.
-  const int limit = iteration_limit(p[17]);
+  const int limit = iteration_limit(p[kBoosterSmoothingSlider]);
   if (limit < 0) return LFTM_ERR_FILE;
   const int64_t plane = static_cast<int64_t>(W) * H;
 
@@ -155,7 +156,7 @@ int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const 
       factor = static_cast<float>(20.0 * std::log(static_cast<float>(a) / 1000.0));
     }
     diag_out("-- tm2new2 - nivo: %d  LS: %1.0f   method: %d   %d: %d x %d     positPyram: %d\n",
-             level, p[5], method, a, w, h, static_cast<int>(rhsOffset));
+             level, p[kBoosterSmoothingPreset], method, a, w, h, static_cast<int>(rhsOffset));
     int iterations = cg_solve(w, h, limit, tolerance * factor, is360, level_threads, F, paths,
                               static_cast<int>(rhsOffset), scratch, rhs, x);
     if (iterations < 0) return iterations;

@@ -20,10 +20,10 @@ void pyramid_levels(int W, int H, int count, int* widths, int* heights);
 int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
                          float* work1, float* work2, float* out);
 
-// The base tolerance of tolerance class (int)tmParam[18] and the iteration limit of the
-// smoothing slider tmParam[17]. A slider whose limit is NaN or beyond the int range (above
-// about 159.7, +inf included) gives -1: a solve that does not converge, such as a 360-degree
-// level, would otherwise run for days.
+// The base tolerance of a tolerance class (slot kBoosterToleranceClass, truncated) and the
+// iteration limit of a smoothing slider (slot kBoosterSmoothingSlider). A slider whose limit
+// is NaN or beyond the int range (above about 159.7, +inf included) gives -1: a solve that
+// does not converge, such as a 360-degree level, would otherwise run for days.
 float base_tolerance(int tolerance_class);
 int iteration_limit(float slider);
 

@@ -8,6 +8,7 @@
 
 #include "booster/poisson/poisson_operator.h"
 #include "booster/poisson/prolongation.h"
+#include "settings/settings_table.h"
 #include "support/diag_capture.h"
 #include "support/files.h"
 #include "support/float_fields.h"
@@ -99,9 +100,9 @@ struct KnownPyramid {
 
 TmParam slider_params(float slider = 10.0f) {
   TmParam p{};
-  p.tmParam[16] = 1.0f;
-  p.tmParam[17] = slider;
-  p.tmParam[18] = 2.0f;
+  p.tmParam[kBoosterSmoothingMode] = 1.0f;
+  p.tmParam[kBoosterSmoothingSlider] = slider;
+  p.tmParam[kBoosterToleranceClass] = 2.0f;
   return p;
 }
 
