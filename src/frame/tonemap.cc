@@ -13,6 +13,7 @@
 #include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
+#include "settings/settings_table.h"
 
 namespace lftm {
 namespace {
@@ -93,7 +94,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   if (check_call(call) < 0) return LFTM_ERR_FILE;
   const float* slots = call.params->tmParam;
   diag_out("tonemap - outFile: %s   tmParam15: %1.1f   %1.1f %1.1f %1.1f\n", call.outFile,
-           slots[15], slots[0], slots[1], slots[2]);
+           slots[kBooster360DegreeImage], slots[kBoosterLuminosity], slots[kBoosterStrength],
+           slots[kBoosterColorSaturation]);
   if (!is_known_ext_type(call.extType)) {
     report_bad_ext_type(call.extType);
     return LFTM_ERR_EXT_TYPE;
@@ -151,7 +153,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   if (disk) {
     for (const char* prefix : kScratchPrefixes) {
       int32_t made = scratch.create(prefix);
-      if (made < 0) return made == -1 ? LFTM_ERR_FILE : LFTM_ERR_IO;
+      if (made < 0) return made;
     }
     if (decodes_to_rgbe(kind)) {
       int32_t spooled =
