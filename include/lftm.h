@@ -11,7 +11,8 @@
  * during the call only and keeps no pointer to them. Nothing runs between calls, and the
  * library holds no state of its own, so any function may be called from any host thread.
  * Worker threads are created inside a call, one per horizontal tile (at most 32), and are
- * joined before the call returns.
+ * joined before the call returns. A worker that cannot start is replaced by the calling
+ * thread, which does its tile after the others are joined: the result is the same.
  *
  * Diagnostic lines are printed to standard output (a few to standard error) by most calls.
  */
@@ -87,7 +88,7 @@ enum {
  *  |---|---|---|---|
  *  | **General** ||||
  *  | -1 | LFTM_ERR_FILE | every function that can fail | an argument is unusable (null record or path, size, stride, type, window, bits other than 8 or 16), a file cannot be opened, or no temporary directory exists: fix the call, the path or $TMPDIR |
- *  | -2 | LFTM_ERR_IO | tonemap, tms, calc_tm1, calc_tm2, calc_tm3, tm_simple, write_xmp, parse_xmp | a short read or write (scratch or input file), a worker thread that cannot start, a TIFF the reader cannot deliver as 16-bit samples; calc_tm2: a multigrid depth below 1; write_xmp: a method of 0 or less or above 11, a null block, or a NaN or infinite value (no file touched); parse_xmp: a line that cannot be read back whole. Check the free space, the input file and the arguments |
+ *  | -2 | LFTM_ERR_IO | tonemap, tms, calc_tm1, calc_tm2, calc_tm3, write_xmp, parse_xmp | a short read or write (scratch or input file), a TIFF the reader cannot deliver as 16-bit samples; calc_tm2: a multigrid depth below 1; write_xmp: a method of 0 or less or above 11, a null block, or a NaN or infinite value (no file touched); parse_xmp: a line that cannot be read back whole. Check the free space, the input file and the arguments |
  *  | -3 | LFTM_ERR_LOG_TYPE | get_log_lum | type outside 0..2: pass 0, 1 or 2 |
  *  | -3 | LFTM_ERR_XMP_WRITE | write_xmp | the text could not be written, flushed or composed (disk full, no memory); the file may be incomplete: write it again |
  *  | -4 | LFTM_ERR_NO_MEMORY | most functions | memory could not be had: free memory, use disk mode (tonemap) or a smaller image |
@@ -120,7 +121,7 @@ enum {
 /** General codes, shared by many functions. */
 enum {
   LFTM_ERR_FILE = -1,          /**< a file or size problem, or an unusable argument */
-  LFTM_ERR_IO = -2,            /**< a short read or write, or a thread that cannot be started */
+  LFTM_ERR_IO = -2,            /**< a short read or write */
   LFTM_ERR_LOG_TYPE = -3,      /**< get_log_lum: a type outside 0..2 */
   LFTM_ERR_XMP_WRITE = -3,     /**< write_xmp: the text could not be written or flushed */
   LFTM_ERR_NO_MEMORY = -4,     /**< memory that cannot be had */
@@ -476,8 +477,9 @@ LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmP
  *         name.
  *  @return 1 (the writer's result) on success, or a negative code: -1 a null record or path
  *          or a `bits` other than 8 or 16, -101, -110 .. -165, -2, -1000, -13, -4, -1001,
- *          the negative result of tm_simple (-1 when the image has a single luminance, -2
- *          a worker that cannot start), or a writer code (-3002 also as for tonemap). */
+ *          the negative result of tm_simple (-1 when the image has a single luminance; a
+ *          worker that cannot start is replaced by the calling thread), or a writer code
+ *          (-3002 also as for tonemap). */
 LFTM_EXPORT int32_t tms(int32_t extType, ImageDesc* desc, const TmParam* params,
                         int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
                         int32_t w8, intptr_t w9, intptr_t w10, const char* unused,
@@ -598,10 +600,11 @@ LFTM_EXPORT int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, i
  *  @param output height x rowStride samples, or 3 x width x height with planes.
  *  @return the number of rows processed (the last tile's rows when threaded, the height after a
  *          planar conversion), or -101 (LFTM_ERR_NEGATIVE_LUM: a negative luminance value;
- *          nothing is written), -102 (LFTM_ERR_EMPTY_LUM: a plane of 0 pixels or of NaN only), -2 (a worker could not be started, or disk mode: a short row
- *          in `inFile`), -1 (disk mode: `inFile` cannot be opened, or a layout disk mode cannot
- *          serve), -4 (no memory). Thread note: the buffers must not be touched by the caller
- *          while the call runs. */
+ *          nothing is written), -102 (LFTM_ERR_EMPTY_LUM: a plane of 0 pixels or of NaN only),
+ *          -2 (disk mode: a short row in `inFile`), -1 (disk mode: `inFile` cannot be opened,
+ *          or a layout disk mode cannot serve), -4 (no memory). A worker that cannot start is
+ *          replaced by the calling thread (same result). Thread note: the buffers must not be
+ *          touched by the caller while the call runs. */
 LFTM_EXPORT int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmParam* param,
                              const LumStats* stats, const float* expTable, const float* lut,
                              const TmFiles* files, const void* input, float* lum, void* output);
@@ -627,9 +630,9 @@ LFTM_EXPORT int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmPar
  *         3 x width x height when planar.
  *  @return rows processed (the last tile's rows when tiled, the height after a tiled planar
  *          conversion), -1 when logMax equals logMin, bits is neither 8 nor 16 or spp is below 1
- *          (nothing is written), -2 when a worker cannot start (the started ones are joined first), -4
- *          when the plane conversion's scratch cannot be allocated. Thread note: calls on
- *          different output buffers may run at the same time. */
+ *          (nothing is written), -4 when the plane conversion's scratch cannot be allocated. A
+ *          worker that cannot start is replaced by the calling thread (same result). Thread
+ *          note: calls on different output buffers may run at the same time. */
 LFTM_EXPORT int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam* param,
                               const LogStats* stats, const float* expTable,
                               const int32_t* threads, void* input, void* output);

@@ -32,17 +32,6 @@ void* entry_or_report(void* library, const char* entry_name) {
 
 const SiblingNames& default_sibling_names() { return kDefaultNames; }
 
-bool is_known_ext_type(int32_t extType) {
-  return extType == LFTM_EXT_HDR || extType == LFTM_EXT_EXR || extType == LFTM_EXT_TIF_GAMMA ||
-         extType == LFTM_EXT_TIF_LINEAR;
-}
-
-void report_bad_ext_type(int32_t extType) {
-  diag_out("Invalid extension type paramater - Value passed is %d whereas supported values are "
-           "100 (.hdr), 101 (.exr) and 200 (.tif)\n",
-           extType);
-}
-
 int32_t input_kind(int32_t extType, int32_t infoResult) {
   const bool tiff = extType == LFTM_EXT_TIF_GAMMA || extType == LFTM_EXT_TIF_LINEAR;
   return tiff && infoResult == kInfotifFloat ? kExtTiffFloat : extType;

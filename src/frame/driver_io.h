@@ -24,12 +24,6 @@ struct SiblingNames {
 
 const SiblingNames& default_sibling_names();
 
-// True for 100, 101, 200 and 201.
-bool is_known_ext_type(int32_t extType);
-
-// Prints the unsupported-kind message; the caller returns -101.
-void report_bad_ext_type(int32_t extType);
-
 // An input kind of the drivers' own, never accepted from a caller: a TIFF of 32-bit floats,
 // which the TIFF reader decodes into RGBE planar bytes like an OpenEXR file.
 constexpr int32_t kExtTiffFloat = 202;

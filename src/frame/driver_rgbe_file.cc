@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "imageio/rgbe_decode.h"
+#include "lftm.h"
 
 namespace lftm {
 namespace {
@@ -39,7 +40,7 @@ void encode_component(const uint8_t* data, int width, std::vector<uint8_t>* out)
 
 int write_rgbe_file(const char* path, int32_t width, int32_t height, const uint8_t* planar) {
   std::FILE* file = std::fopen(path, "wb");
-  if (file == nullptr) return -2;
+  if (file == nullptr) return LFTM_ERR_IO;
   bool ok = std::fprintf(file, "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y %d +X %d\n", height,
                          width) > 0;
   const bool runLength = width < 32768;
@@ -69,7 +70,7 @@ int write_rgbe_file(const char* path, int32_t width, int32_t height, const uint8
     ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
   }
   ok = (std::fclose(file) == 0) && ok;
-  return ok ? 0 : -2;
+  return ok ? 0 : LFTM_ERR_IO;
 }
 
 }  // namespace lftm

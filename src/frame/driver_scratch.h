@@ -15,7 +15,8 @@ class ScratchFiles {
   ScratchFiles(const ScratchFiles&) = delete;
   ScratchFiles& operator=(const ScratchFiles&) = delete;
 
-  // Creates one more file with the prefix. Returns 0, -1 (no temporary directory) or -2.
+  // Creates one more file with the prefix. Returns 0, LFTM_ERR_FILE (no temporary directory)
+  // or LFTM_ERR_IO.
   int create(const char* prefix);
 
   // The path of the index-th file created.

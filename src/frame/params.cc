@@ -1,8 +1,8 @@
 // Defaults of the parameter, layout and run records, and two small memory helpers.
-#include <cstdlib>
 #include <cstring>
 
 #include "lftm.h"
+#include "platform/heap_buffer.h"
 #include "settings/settings_table.h"
 
 extern "C" {
@@ -47,10 +47,8 @@ int32_t init_dim_param(ImageDesc* desc) {
 
 int32_t verif_mem(int32_t bytes) {
   if (bytes < 0) return LFTM_ERR_NO_MEMORY;
-  void* block = std::calloc(static_cast<size_t>(bytes) > 0 ? static_cast<size_t>(bytes) : 1, 1);
-  if (block == nullptr) return LFTM_ERR_NO_MEMORY;
-  std::free(block);
-  return 1;
+  lftm::HeapBuffer<uint8_t> block;
+  return block.allocate(static_cast<size_t>(bytes), true) ? 1 : LFTM_ERR_NO_MEMORY;
 }
 
 int32_t copie_mem(const void* src, int32_t len, void* dst) {

@@ -6,17 +6,21 @@
 
 #include "lftm.h"
 #include "platform/diag.h"
+#include "settings/settings_table.h"
 
 namespace {
 
 constexpr int64_t kMaxFloats = std::numeric_limits<int32_t>::max();
 
+// Beyond any preset: a setting is clamped to +-kSettingBound before it is used as a depth.
+constexpr int kSettingBound = 1000000;
+
 // A setting stored in a float slot, truncated toward zero. Values far outside any preset
 // (and NaN) are clamped so that the conversion stays defined.
 int slot_as_int(float value) {
   if (!(value == value)) return 0;
-  if (value > 1e6f) return 1000000;
-  if (value < -1e6f) return -1000000;
+  if (value > kSettingBound) return kSettingBound;
+  if (value < -kSettingBound) return -kSettingBound;
   return static_cast<int>(value);
 }
 
@@ -58,9 +62,9 @@ int32_t fill_dims(int width, int height, int baseDepth, int secondDepth, Pyramid
 
   int coarseW, coarseH, minW, minH;
   int32_t total, total2;
-  if (!pyramid(width, height, rang, 9, &coarseW, &coarseH, &total)) return -1;
+  if (!pyramid(width, height, rang, 9, &coarseW, &coarseH, &total)) return LFTM_ERR_FILE;
   int levels2 = secondDepth != 0 ? secondDepth : rang + 3;
-  if (!pyramid(width, height, levels2, 5, &minW, &minH, &total2)) return -1;
+  if (!pyramid(width, height, levels2, 5, &minW, &minH, &total2)) return LFTM_ERR_FILE;
 
   lftm::diag_out("W0=%d  H0=%d  min: %d x %d  - rang: %d   %d x %d  \n", width, height, minW,
                  minH, rang, coarseW, coarseH);
@@ -82,14 +86,14 @@ int32_t fill_dims(int width, int height, int baseDepth, int secondDepth, Pyramid
 extern "C" int32_t tm_dim(int32_t width, int32_t height, const TmParam* tmParam,
                           PyramidDims* dims) {
   lftm::diag_out("tm_dim pour %d x %d\n", width, height);
-  // "Light" smoothing (slot 16 == 0) takes its depth from the preset in slot 5 and keeps the
+  // "Light" smoothing (SmoothingMode 0) takes its depth from the Smoothing preset and keeps the
   // attenuation pyramid at four levels; "Slider" smoothing derives both from the size alone.
   int baseDepth = 0;
   int secondDepth = 0;
-  if (tmParam->tmParam[16] == 0.0f) {
-    baseDepth = 2 - slot_as_int(tmParam->tmParam[5]);
+  if (tmParam->tmParam[lftm::kBoosterSmoothingMode] == 0.0f) {
+    baseDepth = 2 - slot_as_int(tmParam->tmParam[lftm::kBoosterSmoothingPreset]);
     secondDepth = 4;
   }
-  if (width < 10 || height < 10) return -1;
+  if (width < 10 || height < 10) return LFTM_ERR_FILE;
   return fill_dims(width, height, baseDepth, secondDepth, dims);
 }

@@ -1,8 +1,6 @@
 // The Range Squeezer driver: one HDR file in, one TIFF or JPEG file out, through the log
 // statistics and the single-pass response curve, with the whole image in memory.
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "frame/drivers.h"
 #include "frame/squeezer_tiff_input.h"
@@ -12,96 +10,77 @@
 #include "platform/sizes.h"
 
 namespace lftm {
-namespace {
-
-using Buffer = MallocPtr;
-
-// TIFF samples become interleaved linear floats at the level the Range Squeezer expects.
-Buffer decode_tiff_samples(int32_t extType, const uint16_t* samples, int32_t w, int32_t h,
-                           int32_t spp, size_t floatBytes) {
-  Buffer linear(std::malloc(floatBytes));
-  if (!linear || !squeezer_input_from_tiff(extType, samples, w, h, spp,
-                                           static_cast<float*>(linear.get()))) {
-    return Buffer();
-  }
-  return linear;
-}
-
-}  // namespace
 
 int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
-  if (check_call(call) < 0) return LFTM_ERR_FILE;
-  if (!is_known_ext_type(call.extType)) {
-    report_bad_ext_type(call.extType);
-    return LFTM_ERR_EXT_TYPE;
-  }
-  const OutputExtension ext = output_extension(call.outFile);
-  const int32_t bits = call.desc->bits;
-  SiblingSet siblings;
-  int32_t loaded = siblings.load_for_run(names, bits == 8 && ext.isJpg, call.extType);
-  if (loaded < 0) return loaded;
-  StagedOutput target;
-  const int32_t staged = stage_output(call.outFile, &target);
-  if (staged < 0) return staged;
-
-  const char* inFile = call.files->inFile;
-  HdrFileInfo info;
-  int32_t spp = 3;
-  const int32_t infoResult = read_image_info(call.extType, siblings, inFile, &info, &spp);
-  if (infoResult < 0) return infoResult;
-  const int32_t kind = input_kind(call.extType, infoResult);
-  const int32_t w = info.infos[0];
-  const int32_t h = info.infos[1];
+  int32_t checked = check_call(call);
+  if (checked < 0) return checked;
+  checked = check_ext_type(call.extType);
+  if (checked < 0) return checked;
+  DriverStart start(call.outFile);
+  const int32_t opened = start.open(call, names);
+  if (opened < 0) return opened;
+  const int32_t w = start.width;
+  const int32_t h = start.height;
+  const int32_t spp = start.spp;
   diag_out("Dimensions input image: width=%d  height=%d\n", w, h);
 
   ImageDesc* desc = call.desc;
   write_image_layout(desc, w, h, spp);
 
+  const int32_t bits = call.desc->bits;
   size_t imageBytes = 0, outputBytes = 0, floatBytes = 0;
-  const bool tiff = doc_type_for(kind) == LFTM_DOC_U16;
-  if (!image_bytes(kind, w, h, spp, &imageBytes) ||
+  const bool tiff = doc_type_for(start.kind) == LFTM_DOC_U16;
+  if (!image_bytes(start.kind, w, h, spp, &imageBytes) ||
       !checked_product(w, h, static_cast<int64_t>(spp) * (bits / 8), &outputBytes) ||
       (tiff && !checked_product(w, h, 4 * static_cast<int64_t>(spp), &floatBytes))) {
     return LFTM_ERR_TOO_LARGE;
   }
-  Buffer input(std::malloc(imageBytes));
-  if (!input) return LFTM_ERR_NO_MEMORY;
+  HeapBuffer<uint8_t> input;
+  if (!input.allocate(imageBytes)) return LFTM_ERR_NO_MEMORY;
   LogStats stats;
   std::memset(&stats, 0, sizeof stats);
-  const int32_t readResult = read_image(kind, siblings, inFile, info, spp,
-                                        reinterpret_cast<float*>(&stats), input.get());
+  const int32_t readResult = read_image(start.kind, start.siblings, call.files->inFile,
+                                        start.info, spp, reinterpret_cast<float*>(&stats),
+                                        input.get());
   if (readResult < 0) return LFTM_ERR_READ;
   diag_out("retour chargement image =%d\n", readResult);
   diag_out("Processing %d x %d HDR image with Range Squeezer... \n", w, h);
   float expTable[256];
   build_exp_table(expTable);
 
-  // RGBE planar bytes go in as they are; TIFF samples as interleaved floats.
+  // RGBE planar bytes go in as they are; TIFF samples as interleaved linear floats.
   int32_t isFP = 0;
+  HeapBuffer<float> linear;
+  void* pixels = input.get();
   if (tiff) {
-    input = decode_tiff_samples(call.extType, static_cast<const uint16_t*>(input.get()), w, h,
-                                spp, floatBytes);
-    if (!input) return LFTM_ERR_NO_MEMORY;
+    if (!linear.allocate(floatBytes / sizeof(float)) ||
+        !squeezer_input_from_tiff(call.extType, reinterpret_cast<const uint16_t*>(input.get()),
+                                  w, h, spp, linear.get())) {
+      return LFTM_ERR_NO_MEMORY;
+    }
+    input.release();
+    pixels = linear.get();
     isFP = spp;
   }
-  logMinMaxMoy(isFP, w, h, expTable, input.get(), &stats);
+  logMinMaxMoy(isFP, w, h, expTable, pixels, &stats);
   diag_out("log min=%1.3f  max=%1.3f  moy=%1.3f \n", stats.logMin, stats.logMax, stats.logMoy);
 
-  Buffer output(std::malloc(outputBytes));
-  if (!output) return LFTM_ERR_NO_MEMORY;
+  HeapBuffer<uint8_t> output;
+  if (!output.allocate(outputBytes)) return LFTM_ERR_NO_MEMORY;
   // The writers take interleaved samples, whatever layout the caller's record asks for.
   ImageDesc descCopy = *desc;
   descCopy.planes = 0;
   TmFiles filesCopy = *call.files;
   int32_t result = tm_simple(isFP, &descCopy, call.params, &stats, expTable, &filesCopy.threads,
-                             input.get(), output.get());
-  input.reset();
+                             pixels, output.get());
+  input.release();
+  linear.release();
   if (result < 0) return result;
 
   const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
-  result = write_output(siblings, &target, writerInfo, w * spp, bits / 8, call.writer,
-                        LFTM_METHOD_RANGE_SQUEEZER, call.params, output.get());
-  output.reset();
+  result = write_output(start.siblings, &start.target, writerInfo, w * spp, bits / 8,
+                        call.writer, LFTM_METHOD_RANGE_SQUEEZER, call.params, output.get());
+  output.release();
   if (result >= 0) diag_out("Tone mapped result saved as: %s \n", call.outFile);
   return result;
 }

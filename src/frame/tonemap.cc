@@ -1,6 +1,5 @@
 // The Texture Booster driver: one HDR file in, one TIFF or JPEG file out, through stages 1, 2
 // and 3, with the large planes in memory or (disk mode) in scratch files.
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -13,11 +12,10 @@
 #include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
+#include "settings/settings_table.h"
 
 namespace lftm {
 namespace {
-
-using Buffer = MallocPtr;
 
 // Scratch files in the order they are created; the stages find them by these indices.
 enum Scratch { kTm10, kTm11, kTm12, kTm13, kTm14, kTm15, kExrCopy };
@@ -70,18 +68,18 @@ int32_t spool_decoded(const SiblingSet& siblings, int32_t kind, const char* inFi
                       HdrFileInfo* info) {
   int32_t made = scratch->create("tmexr");
   if (made < 0) return made;
-  Buffer pixels(std::malloc(imageBytes));
-  if (!pixels) return LFTM_ERR_NO_MEMORY;
+  HeapBuffer<uint8_t> pixels;
+  if (!pixels.allocate(imageBytes)) return LFTM_ERR_NO_MEMORY;
   float work[4];
   if (read_image(kind, siblings, inFile, fileInfo, 3, work, pixels.get()) < 0) {
     return LFTM_ERR_READ;
   }
   const int32_t w = fileInfo.infos[0];
   const int32_t h = fileInfo.infos[1];
-  if (write_rgbe_file(scratch->path(kExrCopy), w, h, static_cast<uint8_t*>(pixels.get())) < 0) {
+  if (write_rgbe_file(scratch->path(kExrCopy), w, h, pixels.get()) < 0) {
     return LFTM_ERR_IO;
   }
-  pixels.reset();
+  pixels.release();
   float primaries[8];
   std::memset(info, 0, sizeof *info);
   return rgbe_read_header(scratch->path(kExrCopy), primaries, info) < 0 ? LFTM_ERR_IO : 0;
@@ -90,41 +88,36 @@ int32_t spool_decoded(const SiblingSet& siblings, int32_t kind, const char* inFi
 }  // namespace
 
 int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
-  if (check_call(call) < 0) return LFTM_ERR_FILE;
+  int32_t checked = check_call(call);
+  if (checked < 0) return checked;
   const float* slots = call.params->tmParam;
   diag_out("tonemap - outFile: %s   tmParam15: %1.1f   %1.1f %1.1f %1.1f\n", call.outFile,
-           slots[15], slots[0], slots[1], slots[2]);
-  if (!is_known_ext_type(call.extType)) {
-    report_bad_ext_type(call.extType);
-    return LFTM_ERR_EXT_TYPE;
-  }
+           slots[kBooster360DegreeImage], slots[kBoosterLuminosity], slots[kBoosterStrength],
+           slots[kBoosterColorSaturation]);
+  checked = check_ext_type(call.extType);
+  if (checked < 0) return checked;
   const char* inFile = call.files->inFile;
   diag_out("docType=%d  extType=%d\n", doc_type_for(call.extType), call.extType);
   diag_out("inFile: %s  \n", inFile);
   const bool disk = call.files->readFromDisk != 0;
 
-  const OutputExtension ext = output_extension(call.outFile);
-  diag_out("positExt=%d  fileExt: %s \n", ext.positExt, ext.fileExt.c_str());
-  const int32_t bits = call.desc->bits;
-  SiblingSet siblings;
-  int32_t loaded = siblings.load_for_run(names, bits == 8 && ext.isJpg, call.extType);
-  if (loaded < 0) return loaded;
-  StagedOutput target;
-  const int32_t staged = stage_output(call.outFile, &target);
-  if (staged < 0) return staged;
-
-  HdrFileInfo info;
-  int32_t spp = 3;
-  const int32_t infoResult = read_image_info(call.extType, siblings, inFile, &info, &spp);
-  if (infoResult < 0) return infoResult;
+  DriverStart start(call.outFile);
+  diag_out("positExt=%d  fileExt: %s \n", start.ext.positExt, start.ext.fileExt.c_str());
+  const int32_t opened = start.open(call, names);
+  if (opened < 0) return opened;
   // A TIFF of floats reads like an OpenEXR file; only 16-bit samples cannot go through disk
   // mode, which is known once the file was looked at.
-  const int32_t kind = input_kind(call.extType, infoResult);
+  const int32_t kind = start.kind;
   const int32_t docType = doc_type_for(kind);
   if (disk && docType == LFTM_DOC_U16) return LFTM_ERR_DISK_TIFF;
-  const int32_t w = info.infos[0];
-  const int32_t h = info.infos[1];
-  diag_out("retour info fic=%d  spp=%d  overlap=%d  w=%d  h=%d\n", infoResult, spp, 0, w, h);
+  const int32_t w = start.width;
+  const int32_t h = start.height;
+  const int32_t spp = start.spp;
+  const int32_t bits = call.desc->bits;
+  const SiblingSet& siblings = start.siblings;
+  const HdrFileInfo& info = start.info;
+  diag_out("retour info fic=%d  spp=%d  overlap=%d  w=%d  h=%d\n", start.infoResult, spp, 0, w,
+           h);
   diag_out("Processing %d x %d HDR image with Texture Booster... \n", w, h);
 
   ImageDesc* desc = call.desc;
@@ -145,13 +138,13 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   // by the driver, with the arithmetic of memory mode.
   const bool diskEightBit = disk && bits == 8;
   ScratchFiles scratch;
-  Buffer input;
+  HeapBuffer<uint8_t> input;
   HdrFileInfo stage1Info = info;
   const char* stage1File = inFile;
   if (disk) {
     for (const char* prefix : kScratchPrefixes) {
       int32_t made = scratch.create(prefix);
-      if (made < 0) return made == -1 ? LFTM_ERR_FILE : LFTM_ERR_IO;
+      if (made < 0) return made;
     }
     if (decodes_to_rgbe(kind)) {
       int32_t spooled =
@@ -160,8 +153,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
       stage1File = scratch.path(kExrCopy);
     }
   } else {
-    input.reset(std::malloc(sizes.input));
-    if (!input) return LFTM_ERR_NO_MEMORY;
+    if (!input.allocate(sizes.input)) return LFTM_ERR_NO_MEMORY;
     if (read_image(kind, siblings, inFile, info, spp, nullptr, input.get()) < 0) {
       return LFTM_ERR_READ;
     }
@@ -169,15 +161,16 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
 
   float expTable[256];
   build_exp_table(expTable);
-  Buffer output(std::malloc(sizes.output));
-  if (!output) return LFTM_ERR_NO_MEMORY;
+  // sizes.output is a whole number of floats.
+  HeapBuffer<float> output;
+  if (!output.allocate(sizes.output / sizeof(float))) return LFTM_ERR_NO_MEMORY;
   std::unique_ptr<float[]> lut;
   if (docType == LFTM_DOC_U16) {
     lut.reset(new (std::nothrow) float[65536]);
     if (!lut) return LFTM_ERR_NO_MEMORY;
     build_lut(call.extType, lut.get());
   }
-  float* out = static_cast<float*>(output.get());
+  float* out = output.get();
 
   // Stage 1: statistics, attenuated gradients and the right-hand sides.
   LumStats stats;
@@ -189,7 +182,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   int32_t result = calc_tm1(docType, desc, call.params, &dims, &stats, expTable, lut.get(),
                             &stage1Info, &files1, nullptr, input.get(), out);
   if (result < 0) return result;
-  input.reset();
+  input.release();
   if (disk && decodes_to_rgbe(kind)) scratch.remove(kExrCopy);
   diag_out("Texture Booster Part 1 completed - 65%% remaining\n");
 
@@ -212,7 +205,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
 
   // Between stages 2 and 3: the luminance plane moves out of stage 3's way, and (memory mode)
   // the image is read again.
-  Buffer luminance, secondInput;
+  HeapBuffer<float> luminance;
+  HeapBuffer<uint8_t> secondInput;
   if (disk) {
     const size_t planeOffset =
         diskEightBit ? disk_8bit_plane_offset(w, h) : 2 * static_cast<size_t>(w) * h;
@@ -220,11 +214,9 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     if (result < 0) return result;
     scratch.remove(kTm11);
   } else {
-    luminance.reset(std::malloc(sizes.plane));
-    if (!luminance) return LFTM_ERR_NO_MEMORY;
+    if (!luminance.allocate(sizes.plane / sizeof(float))) return LFTM_ERR_NO_MEMORY;
     std::memcpy(luminance.get(), out, sizes.plane);
-    secondInput.reset(std::malloc(sizes.image));
-    if (!secondInput) return LFTM_ERR_NO_MEMORY;
+    if (!secondInput.allocate(sizes.image)) return LFTM_ERR_NO_MEMORY;
     if (read_image(kind, siblings, inFile, info, spp, nullptr, secondInput.get()) < 0) {
       return LFTM_ERR_READ_AGAIN;
     }
@@ -240,32 +232,24 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile, out);
   } else {
     result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
-                      secondInput.get(), static_cast<float*>(luminance.get()), out);
+                      secondInput.get(), luminance.get(), out);
   }
   if (result < 0) return result;
-  secondInput.reset();
-  luminance.reset();
+  secondInput.release();
+  luminance.release();
   diag_out("Texture Booster Part 3 completed - Saving to file...\n");
 
   const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
   for (int slot = 0; slot < 8; ++slot) diag_out("%d infos=%d\n", slot, writerInfo.infos[slot]);
   diag_out("outFile: %s\n", call.outFile);
   diag_out("jpgQual: %d\n", call.writer.jpgQual);
-  result = write_output(siblings, &target, writerInfo, w * spp, bits / 8,
+  result = write_output(siblings, &start.target, writerInfo, w * spp, bits / 8,
                         call.writer, LFTM_METHOD_TEXTURE_BOOSTER, call.params, out);
   diag_out("retour write: %d\n", result);
-  output.reset();
+  output.release();
   lut.reset();
   if (result >= 0) diag_out("Result saved as: %s \n", call.outFile);
   return result;
-}
-
-int32_t check_call(const DriverCall& call) {
-  if (call.desc == nullptr || call.params == nullptr || call.files == nullptr ||
-      call.files->inFile == nullptr || call.outFile == nullptr) {
-    return LFTM_ERR_FILE;
-  }
-  return (call.desc->bits == 8 || call.desc->bits == 16) ? 0 : LFTM_ERR_FILE;
 }
 
 }  // namespace lftm

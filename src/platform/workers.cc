@@ -21,20 +21,9 @@ void* worker_main(void* raw) {
   return nullptr;
 }
 
-}  // namespace
-
-int clamp_workers(int requested) {
-  if (requested < 2) return 1;
-  return requested > kMaxWorkers ? kMaxWorkers : requested;
-}
-
-RowBand tile_rows(int index, int count, int height) {
-  int step = height / count;
-  RowBand band{index * step, step};
-  if (index == count - 1) band.rows = height - band.first;
-  return band;
-}
-
+// Starts body(i) for i in 0..min(count, kMaxWorkers)-1 on worker threads, stops starting at
+// the first worker that cannot be created (or that the start-failure simulation refuses) and
+// joins those that started. Returns how many started; run_tiles does the rest.
 int run_workers(int count, const std::function<void(int)>& body) {
   if (count > kMaxWorkers) count = kMaxWorkers;
   if (count <= 0) return 0;
@@ -56,6 +45,20 @@ int run_workers(int count, const std::function<void(int)>& body) {
   pthread_attr_destroy(&attr);
   for (int i = 0; i < started; ++i) pthread_join(threads[static_cast<size_t>(i)], nullptr);
   return started;
+}
+
+}  // namespace
+
+int clamp_workers(int requested) {
+  if (requested < 2) return 1;
+  return requested > kMaxWorkers ? kMaxWorkers : requested;
+}
+
+RowBand tile_rows(int index, int count, int height) {
+  int step = height / count;
+  RowBand band{index * step, step};
+  if (index == count - 1) band.rows = height - band.first;
+  return band;
 }
 
 int run_tiles(int count, const std::function<void(int)>& body) {

@@ -7,7 +7,7 @@
 // has the same bits as if every worker had started; no caller fails, or redoes work, because
 // a thread could not start. run_tiles does this for any shape of work: body(i) receives the
 // worker index, from which it takes its own rows (tile_rows), its chunk of a vector or its
-// record in a per-worker array. Library code calls run_tiles.
+// record in a per-worker array. It is the only way the library starts workers.
 #ifndef LFTM_PLATFORM_WORKERS_H_
 #define LFTM_PLATFORM_WORKERS_H_
 
@@ -36,12 +36,6 @@ RowBand tile_rows(int index, int count, int height);
 // calling thread. Diagnostic lines of the workers reach the sink whole. Returns the number of
 // workers that started.
 int run_tiles(int count, const std::function<void(int)>& body);
-
-// The lower layer of run_tiles: starts body(i) for i in 0..min(count, kMaxWorkers)-1 on
-// worker threads, stops starting at the first worker that cannot be created and joins those
-// that started. The indices whose worker did not start are left undone, so this alone does
-// not follow the policy above. Returns the number of workers that ran.
-int run_workers(int count, const std::function<void(int)>& body);
 
 }  // namespace lftm
 

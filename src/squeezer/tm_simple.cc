@@ -80,8 +80,7 @@ extern "C" int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam*
     records[i] = SqueezerWorker{isFP,  *desc, param, stats, expTable, input,
                                 output, i,     count, 0};
   }
-  int started = run_workers(count, [&records](int i) { tm_simple_threaded(&records[i]); });
-  if (started < count) return LFTM_ERR_IO;
+  run_tiles(count, [&records](int i) { tm_simple_threaded(&records[i]); });
 
   for (int i = 0; i < count; ++i) {
     if (records[i].result < 0) return records[i].result;

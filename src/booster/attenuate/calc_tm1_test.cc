@@ -225,7 +225,7 @@ TEST(CalcTm1Test, WorkBufferAndConcurrentCallsGiveIdenticalResults) {
   Outcome together[2];
   {
     lftm_test::DiagCapture quiet;
-    lftm::run_workers(2, [&](int i) {
+    lftm::run_tiles(2, [&](int i) {
       together[i] = run_memory(i == 0 ? s : other, 1, false, LumStats{}, false);
     });
   }

@@ -1,0 +1,40 @@
+#include "frame/driver_prologue.h"
+
+#include "platform/diag.h"
+
+namespace lftm {
+
+int32_t check_call(const DriverCall& call) {
+  if (call.desc == nullptr || call.params == nullptr || call.files == nullptr ||
+      call.files->inFile == nullptr || call.outFile == nullptr) {
+    return LFTM_ERR_FILE;
+  }
+  return (call.desc->bits == 8 || call.desc->bits == 16) ? 0 : LFTM_ERR_FILE;
+}
+
+int32_t check_ext_type(int32_t extType) {
+  if (extType == LFTM_EXT_HDR || extType == LFTM_EXT_EXR || extType == LFTM_EXT_TIF_GAMMA ||
+      extType == LFTM_EXT_TIF_LINEAR) {
+    return 0;
+  }
+  diag_out("Invalid extension type paramater - Value passed is %d whereas supported values are "
+           "100 (.hdr), 101 (.exr) and 200 (.tif)\n",
+           extType);
+  return LFTM_ERR_EXT_TYPE;
+}
+
+int32_t DriverStart::open(const DriverCall& call, const SiblingNames& names) {
+  const int32_t loaded =
+      siblings.load_for_run(names, call.desc->bits == 8 && ext.isJpg, call.extType);
+  if (loaded < 0) return loaded;
+  const int32_t staged = stage_output(call.outFile, &target);
+  if (staged < 0) return staged;
+  infoResult = read_image_info(call.extType, siblings, call.files->inFile, &info, &spp);
+  if (infoResult < 0) return infoResult;
+  kind = input_kind(call.extType, infoResult);
+  width = info.infos[0];
+  height = info.infos[1];
+  return 0;
+}
+
+}  // namespace lftm
