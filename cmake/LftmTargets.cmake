@@ -25,7 +25,8 @@ function(lftm_define_shared_library)
   endforeach()
 
   add_library(lftm SHARED ${objects})
-  target_include_directories(lftm PUBLIC ${PROJECT_SOURCE_DIR}/include)
+  target_include_directories(lftm PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+                                         $<INSTALL_INTERFACE:include>)
   target_link_libraries(lftm PRIVATE Threads::Threads ${CMAKE_DL_LIBS} m)
   set_target_properties(lftm PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 0
                         PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/lftm.h)

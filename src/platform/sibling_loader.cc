@@ -34,12 +34,15 @@ void* sibling_open(const char* dll_name) {
   if (handle != nullptr) return handle;
   std::string dir = library_directory();
   if (dir.empty()) return nullptr;
-  std::string beside = dir + "/" + file;
-  handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle != nullptr) return handle;
-  // A program that links the library statically sits in bin/, its libraries in ../lib.
-  std::string lib_dir = dir + "/../lib/" + file;
-  return dlopen(lib_dir.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // Beside liblftm.so (the build tree) and in its private lftm/ directory (an installed
+  // tree); a program that links the library statically sits in bin/, and its libraries in
+  // ../lib or ../lib/lftm.
+  for (const char* place : {"/", "/lftm/", "/../lib/", "/../lib/lftm/"}) {
+    std::string path = dir + place + file;
+    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle != nullptr) return handle;
+  }
+  return nullptr;
 }
 
 void* sibling_symbol(void* library, const char* entry_name) {

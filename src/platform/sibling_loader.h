@@ -1,7 +1,8 @@
 // Run-time loading of the sibling imaging libraries. A library is named as the hosts know it
 // ("Lumenforge_Tiff.dll"); here it is the shared object lib<stem>.so, looked up first by its
-// bare name (the dynamic linker's search path), then in the directory of liblftm.so, and
-// for programs that link the library statically, in the lib/ directory beside their bin/.
+// bare name (the dynamic linker's search path), then in the directory of liblftm.so and its
+// lftm/ subdirectory (where an install puts them), and for programs that link the library
+// statically, in the lib/ and lib/lftm/ directories beside their bin/.
 #ifndef LFTM_PLATFORM_SIBLING_LOADER_H_
 #define LFTM_PLATFORM_SIBLING_LOADER_H_
 

@@ -1,0 +1,79 @@
+# What `cmake --install` puts where, and the Debian packages CPack makes of it.
+#
+# Components: runtime (liblftm.so.0 and the sibling libraries in the private lib/lftm/),
+# tool (the lftm program and its manual page) and dev (header, liblftm.so link, pkg-config
+# and CMake package files). Every installed path is relative to the prefix, so a tree can be
+# moved as a whole.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(LFTM_SIBLING_DIR ${CMAKE_INSTALL_LIBDIR}/lftm)
+set(LFTM_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/lftm)
+set(LFTM_PC_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+install(TARGETS lftm EXPORT lftmTargets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
+                NAMELINK_COMPONENT dev
+        PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
+install(EXPORT lftmTargets NAMESPACE lftm:: DESTINATION ${LFTM_CMAKE_DIR} COMPONENT dev)
+
+# The drivers load the siblings by their fixed file names from lftm/ beside liblftm.so.
+if(TARGET Lumenforge_Tiff)
+  install(TARGETS Lumenforge_Tiff Lumenforge32Lib1 Lumenforge32_jpg lfexr
+          LIBRARY DESTINATION ${LFTM_SIBLING_DIR} COMPONENT runtime)
+endif()
+
+if(TARGET lftm_tool)
+  # The tool links the library statically; its run path leads to the siblings.
+  file(RELATIVE_PATH tool_to_siblings /${CMAKE_INSTALL_BINDIR} /${LFTM_SIBLING_DIR})
+  set_target_properties(lftm_tool PROPERTIES INSTALL_RPATH "\$ORIGIN/${tool_to_siblings}")
+  install(TARGETS lftm_tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+  configure_file(${PROJECT_SOURCE_DIR}/tools/lftm/lftm.1.in ${CMAKE_BINARY_DIR}/install/lftm.1
+                 @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/install/lftm.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+          COMPONENT tool)
+endif()
+
+file(RELATIVE_PATH LFTM_PC_TO_PREFIX /${LFTM_PC_DIR} /)
+string(REGEX REPLACE "/$" "" LFTM_PC_TO_PREFIX "${LFTM_PC_TO_PREFIX}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/lftm.pc.in ${CMAKE_BINARY_DIR}/install/lftm.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/install/lftm.pc DESTINATION ${LFTM_PC_DIR} COMPONENT dev)
+
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/lftmConfig.cmake.in
+                              ${CMAKE_BINARY_DIR}/install/lftmConfig.cmake
+                              INSTALL_DESTINATION ${LFTM_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/install/lftmConfigVersion.cmake
+                                 COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/install/lftmConfig.cmake
+              ${CMAKE_BINARY_DIR}/install/lftmConfigVersion.cmake
+        DESTINATION ${LFTM_CMAKE_DIR} COMPONENT dev)
+
+# Debian packages, one per component: liblftm0, lftm (the tool) and liblftm-dev.
+# dpkg-shlibdeps finds the run-time packages of the linked libraries (libtiff6,
+# libjpeg62-turbo, the OpenEXR and Imath 3.1 libraries, libc6, libstdc++6).
+set(CPACK_PACKAGE_NAME lftm)
+set(CPACK_PACKAGE_VENDOR "lftm developers")
+set(CPACK_PACKAGE_CONTACT "lftm developers <lftm@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "tone mapping of high-dynamic-range photographs into JPEG or TIFF images")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_COMPONENTS_ALL runtime tool dev)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME liblftm0)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_TOOL_PACKAGE_NAME lftm)
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME liblftm-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
+    "lftm tone mapping library, with its TIFF, JPEG and OpenEXR libraries")
+set(CPACK_COMPONENT_TOOL_DESCRIPTION "lftm command-line tone mapping tool")
+set(CPACK_COMPONENT_DEV_DESCRIPTION
+    "lftm tone mapping library: header, pkg-config and CMake package files")
+# The tool loads the sibling libraries of the runtime package; the headers need the library.
+set(CPACK_COMPONENT_TOOL_DEPENDS runtime)
+set(CPACK_COMPONENT_DEV_DEPENDS runtime)
+include(CPack)

@@ -1,0 +1,84 @@
+# Installs a build into a scratch prefix, moves the prefix (an installed tree must not depend
+# on where it was put), then builds tests/consumer twice against it, through pkg-config and
+# through find_package(lftm), and runs both programs and the installed lftm tool without
+# LD_LIBRARY_PATH.
+#
+# cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... -DC_COMPILER=... -DGENERATOR=...
+#       [-DPKG_CONFIG=...] -P consumer_test.cmake
+set(sample ${SOURCE_DIR}/samples/golden_gate.hdr)
+set(staging ${WORK_DIR}/staging)
+set(prefix ${WORK_DIR}/prefix)
+
+# Runs a command and stops the test with its output when it fails.
+function(run what)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${ARGN}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${ARGN}\n${out}${err}")
+  endif()
+  message(STATUS "${what}: ok ${out}")
+endfunction()
+
+function(expect_file path)
+  if(NOT EXISTS ${path})
+    message(FATAL_ERROR "missing ${path}")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${staging})
+file(RENAME ${staging} ${prefix})
+
+foreach(f lib/liblftm.so lib/liblftm.so.0 include/lftm.h bin/lftm share/man/man1/lftm.1
+          lib/pkgconfig/lftm.pc lib/cmake/lftm/lftmConfig.cmake
+          lib/cmake/lftm/lftmConfigVersion.cmake lib/lftm/libLumenforge_Tiff.so
+          lib/lftm/libLumenforge32Lib1.so lib/lftm/libLumenforge32_jpg.so lib/lftm/liblfexr.so)
+  expect_file(${prefix}/${f})
+endforeach()
+
+# No installed file names the build tree: not the text files, not an ELF run path. (Debug
+# information may name the sources; the Debian packages are stripped.)
+file(GLOB_RECURSE installed LIST_DIRECTORIES false ${prefix}/*)
+foreach(f IN LISTS installed)
+  file(READ ${f} head LIMIT 4 HEX)
+  if(head STREQUAL "7f454c46")
+    file(READ_ELF ${f} RPATH rpath RUNPATH runpath)
+    set(text "${rpath} ${runpath}")
+  else()
+    file(READ ${f} text)
+  endif()
+  string(FIND "${text}" "${BUILD_DIR}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "${f} names the build tree ${BUILD_DIR}")
+  endif()
+endforeach()
+
+# The installed tool finds the sibling libraries in lib/lftm through its run path.
+run("installed lftm tool" ${prefix}/bin/lftm -q ${sample} ${WORK_DIR}/tool.tif)
+expect_file(${WORK_DIR}/tool.tif)
+
+# find_package(lftm): CMake gives the program a run path to the imported library.
+run("configure the CMake consumer" ${CMAKE_COMMAND} -S ${CMAKE_CURRENT_LIST_DIR}
+    -B ${WORK_DIR}/cmake-consumer -G ${GENERATOR} -DCMAKE_C_COMPILER=${C_COMPILER}
+    -DCMAKE_PREFIX_PATH=${prefix})
+run("build the CMake consumer" ${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-consumer)
+run("CMake consumer" ${WORK_DIR}/cmake-consumer/consumer ${sample} ${WORK_DIR}/cmake.tif)
+
+# pkg-config: as for any library outside the linker's search path, the program is linked
+# with a run path to it.
+if(NOT PKG_CONFIG)
+  message(STATUS "SKIPPED: the pkg-config consumer needs pkg-config (apt-get install pkg-config)")
+  return()
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/lib/pkgconfig
+                        ${PKG_CONFIG} --cflags --libs lftm
+                RESULT_VARIABLE rc OUTPUT_VARIABLE flags ERROR_VARIABLE err
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "pkg-config --cflags --libs lftm failed:\n${err}")
+endif()
+separate_arguments(flags UNIX_COMMAND "${flags}")
+run("build the pkg-config consumer" ${C_COMPILER} ${CMAKE_CURRENT_LIST_DIR}/consumer.c ${flags}
+    -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/pc-consumer)
+run("pkg-config consumer" ${WORK_DIR}/pc-consumer ${sample} ${WORK_DIR}/pc.tif)
