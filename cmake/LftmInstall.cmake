@@ -48,9 +48,9 @@ install(FILES ${CMAKE_BINARY_DIR}/install/lftmConfig.cmake
               ${CMAKE_BINARY_DIR}/install/lftmConfigVersion.cmake
         DESTINATION ${LFTM_CMAKE_DIR} COMPONENT dev)
 
-# Debian packages, one per component: liblftm0, lftm (the tool) and liblftm-dev.
-# dpkg-shlibdeps finds the run-time packages of the linked libraries (libtiff6,
-# libjpeg62-turbo, the OpenEXR and Imath 3.1 libraries, libc6, libstdc++6).
+# Debian packages, one per component: liblftm0, lftm (the tool) and liblftm-dev, stripped
+# like a distribution's. dpkg-shlibdeps finds the run-time packages of the linked libraries;
+# without it, they are those of Debian 12.
 set(CPACK_PACKAGE_NAME lftm)
 set(CPACK_PACKAGE_VENDOR "lftm developers")
 set(CPACK_PACKAGE_CONTACT "lftm developers <lftm@localhost>")
@@ -61,7 +61,16 @@ set(CPACK_COMPONENTS_ALL runtime tool dev)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+find_program(LFTM_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(LFTM_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(cxx_runtime "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
+      "${cxx_runtime}, libtiff6 (>= 4.5.0), libjpeg62-turbo (>= 1:2.0.2), libopenexr-3-1-30 (>= 3.1.5), libimath-3-1-29 (>= 3.1.6)")
+  set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${cxx_runtime}")
+endif()
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME liblftm0)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
