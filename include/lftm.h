@@ -398,7 +398,8 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  Both drivers read `files->inFile`, tone map it and write `outFile`. The writer is the JPEG
  *  writer when desc->bits is 8 and the name ends in ".jpg" or ".JPG" (exactly those three
  *  letters), otherwise the TIFF writer (8 or 16 bits). The sibling libraries that a run needs
- *  are loaded for the call only, by bare name and then from the directory of liblftm.
+ *  are loaded for the call only, by bare name and then from the directory of liblftm and its
+ *  `lftm/` subdirectory (where an installed tree keeps them).
  *
  *  Writer arguments, all optional (0 or null gives the default):
  *  - w6  (const char*): image description (TIFF ImageDescription; JPEG EXIF
