@@ -82,7 +82,7 @@ enum {
  *
  *  A negative result is one of these codes. Some numbers mean different things in different
  *  functions; they have one name per meaning. The drivers (tonemap, tms) also pass on the
- *  codes of the stages they run and of the writer.
+ *  codes of the stages they run and of the writer. lftm_strerror() gives a sentence for each.
  *
  *  | Code | Name | Returned by | What the caller should do |
  *  |---|---|---|---|
@@ -848,6 +848,23 @@ LFTM_EXPORT int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam
  *  a host was built with. Never fails; any thread may call it.
  *  @return MAJOR x 1000000 + MINOR x 1000 + PATCH of the library (1000 for 0.1.0). */
 LFTM_EXPORT int32_t lftm_version(void);
+
+/** @} */
+
+/** @addtogroup codes
+ *  @{ */
+
+/** A sentence for a result code, to show to people: what went wrong and what to do about it.
+ *  Never fails; any thread may call it.
+ *  @param code   a result of any function of this header.
+ *  @param method the method of the run that returned `code` (LFTM_METHOD_TEXTURE_BOOSTER or
+ *                LFTM_METHOD_RANGE_SQUEEZER), for the codes that mean something of their own
+ *                there (-101 from calc_tm3 or tonemap, -1 from the Range Squeezer); 0 or any
+ *                other value gives the general sentence.
+ *  @return a static NUL-terminated English sentence, never null, not to be freed: "no error"
+ *          for a code of 0 or more, a sentence saying so for a negative code that is not one
+ *          of the result codes. */
+LFTM_EXPORT const char* lftm_strerror(int32_t code, int32_t method);
 
 /** @} */
 

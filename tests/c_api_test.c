@@ -15,6 +15,8 @@ int main(void) {
     printf("library version %d, header version %d\n", (int)lftm_version(), (int)LFTM_VERSION);
     return 5;
   }
+  /* The sentences are plain C strings the host neither owns nor frees. */
+  if (lftm_strerror(LFTM_ERR_READ, 0)[0] == '\0') return 6;
   puts("C API ok");
   return 0;
 }

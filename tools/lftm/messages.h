@@ -1,4 +1,5 @@
-// Sentences for the library's negative result codes, for people reading the tool's output.
+// Sentences for the tool's causes and the library's negative result codes, for people reading
+// the tool's output.
 #ifndef LFTM_TOOLS_MESSAGES_H_
 #define LFTM_TOOLS_MESSAGES_H_
 
@@ -28,24 +29,15 @@ enum Cause : int32_t {
 // The sentence of a cause; null for a code that is none.
 const char* describe_cause(int32_t code);
 
-// What went wrong and what to do about it; "unknown error" for a code not in the table.
-const char* describe_code(int32_t code);
-
-// The same for a code returned by a tone-mapping run of `method` (1 or 2), where a few codes
-// mean something of their own (the Range Squeezer's -1: an image of a single luminance).
-const char* describe_method_code(int32_t method, int32_t code);
+// What went wrong and what to do about it: the tool's own words for a few codes, the
+// library's sentence (lftm_strerror) for the others. `method` is the method of the run that
+// returned `code` (1 or 2), where a few codes mean something of their own, or 0.
+const char* describe_code(int32_t code, int32_t method = 0);
 
 // "FILE: sentence" for stderr: the sentence of a cause or of a library code (for `method`
 // when it is not 0), then what was measured and the library's code in parentheses.
 std::string failure_line(const std::string& file, int32_t code, const std::string& detail,
                          int32_t method = 0);
-
-// True when the table has a sentence for `code`.
-bool is_known_code(int32_t code);
-
-// Every code in the table, for tests and --help.
-int known_code_count();
-int32_t known_code_at(int index);
 
 }  // namespace lftm_cli
 

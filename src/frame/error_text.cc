@@ -1,0 +1,130 @@
+// Sentences for the library's result codes, for hosts that show them to people: what went
+// wrong and what to do about it.
+#include "lftm.h"
+
+namespace {
+
+struct CodeText {
+  int32_t code;
+  const char* text;
+};
+
+// Codes that mean something of their own when a run of one method returns them.
+struct MethodCodeText {
+  int32_t method;
+  int32_t code;
+  const char* text;
+};
+
+constexpr MethodCodeText kMethodCodes[] = {
+    {LFTM_METHOD_RANGE_SQUEEZER, -1,
+     "the image has one luminance everywhere: there is nothing to tone map"},
+    {LFTM_METHOD_TEXTURE_BOOSTER, LFTM_ERR_NEGATIVE_LUM,
+     "the reconstructed luminance came out negative: try other settings (Smoothing, "
+     "Microcontrast)"},
+};
+
+// One entry per code of lftm.h; a number with several names says what each of them means.
+constexpr CodeText kCodes[] = {
+    {LFTM_ERR_FILE, "a file could not be opened or has an unusable size: check the paths"},
+    {LFTM_ERR_IO,
+     "a read or write stopped short: the file is damaged, or a disk is full or failing"},
+    {LFTM_ERR_LOG_TYPE,
+     "the log-luminance type is not 0, 1 or 2 (get_log_lum), or the settings sidecar could not "
+     "be written whole (write_xmp): fix the call, or free disk space and write it again"},
+    {LFTM_ERR_NO_MEMORY,
+     "not enough memory for this image: close other programs, use disk mode, or use a smaller "
+     "image"},
+    {LFTM_ERR_NOT_HALVING,
+     "the preview size is not the image halved a whole number of times "
+     "(extract_base_preview), or the settings sidecar holds another method (parse_xmp): use "
+     "extract_qv, or ask for the sidecar's method first"},
+    {LFTM_ERR_XMP_NO_NAMESPACE,
+     "the file is not a settings sidecar (it is empty or has no \"xmlns:lftm=\" declaration): "
+     "keep the defaults"},
+    {LFTM_ERR_SOLVER_SCRATCH,
+     "a scratch file of the solver could not be written or read: check the free space in "
+     "the temporary directory ($TMPDIR)"},
+    {LFTM_ERR_EMPTY_LUM, "the reconstructed luminance plane is empty"},
+    {LFTM_ERR_DISK_TIFF,
+     "disk mode cannot read TIFF input: run in memory mode, or convert the image to .hdr"},
+    {LFTM_ERR_TOO_SMALL, "the image is smaller than 10 pixels on a side: it cannot be tone mapped"},
+    {LFTM_ERR_TOO_LARGE,
+     "the image is too large for this library (a buffer would pass 2 GB): reduce its size"},
+    {LFTM_ERR_EXT_TYPE, "this kind of input file is not supported: use .hdr, .exr or .tif"},
+    {LFTM_ERR_LOAD_JPG,
+     "the JPEG writer library (libLumenforge32_jpg.so) was not found: install it beside "
+     "liblftm or write a .tif"},
+    {LFTM_ERR_ENTRY_JPG,
+     "the JPEG writer library lacks LFwritejpg: it is damaged or of another version; "
+     "reinstall it"},
+    {LFTM_ERR_LOAD_TIFW,
+     "the TIFF writer library (libLumenforge32Lib1.so) was not found: install it beside "
+     "liblftm or write an 8-bit .jpg"},
+    {LFTM_ERR_LOAD_TIFR,
+     "the TIFF reader library (libLumenforge_Tiff.so) was not found: install it beside liblftm "
+     "or convert the input to .hdr"},
+    {LFTM_ERR_ENTRY_INFOTIF,
+     "the TIFF reader library lacks infotif: it is damaged or of another version; reinstall "
+     "it"},
+    {LFTM_ERR_ENTRY_READTIF,
+     "the TIFF reader library lacks LFreadtifflat: it is damaged or of another version; "
+     "reinstall it"},
+    {LFTM_ERR_LOAD_EXR,
+     "the OpenEXR reader library (liblfexr.so) was not found: install it beside liblftm or "
+     "convert the input to .hdr"},
+    {LFTM_ERR_ENTRY_EXRDIM,
+     "the OpenEXR reader library lacks lfexr_dim: it is damaged or of another version; "
+     "reinstall it"},
+    {LFTM_ERR_ENTRY_EXRREAD,
+     "the OpenEXR reader library lacks lfexr_read: it is damaged or of another version; "
+     "reinstall it"},
+    {LFTM_ERR_ENTRY_BUF2TIF,
+     "the TIFF writer library lacks buf2tif: it is damaged or of another version; reinstall "
+     "it"},
+    {LFTM_ERR_INFO,
+     "the image's size and layout could not be read: the file is missing, damaged or not an "
+     "image of its kind"},
+    {LFTM_ERR_READ, "the image could not be read: the file is damaged or truncated"},
+    {LFTM_ERR_READ_AGAIN,
+     "the image could not be read a second time: was the file changed or removed while it was "
+     "being processed?"},
+    {LFTM_ERR_RGBE_OPEN, "the .hdr file cannot be opened: check the path and its permissions"},
+    {LFTM_ERR_RGBE_SEEK, "the .hdr file cannot be measured: is it a regular file?"},
+    {LFTM_ERR_RGBE_SHORT,
+     "the .hdr file ends before its header or data is complete: the file is truncated"},
+    {LFTM_ERR_RGBE_NO_SIZE,
+     "the .hdr header has no usable size line (\"-Y height +X width\"): the file is damaged"},
+    {LFTM_ERR_RGBE_BAD_SIZE,
+     "the .hdr size line is missing from the data or disagrees with the header: the file is "
+     "damaged"},
+    {LFTM_ERR_RGBE_RUN, "the .hdr data holds a run longer than its row: the file is damaged"},
+    {LFTM_ERR_RGBE_LITERAL,
+     "the .hdr data holds an empty or overlong literal: the file is damaged"},
+    {LFTM_ERR_WRITER_ARGS,
+     "the writer cannot store this layout (size, samples per pixel or depth): JPEG holds at "
+     "most 65500 pixels a side"},
+    {LFTM_ERR_WRITER_CREATE,
+     "the output file cannot be created: check that its folder exists and is writable"},
+    {LFTM_ERR_WRITER_IO,
+     "writing the output file stopped short: the disk holding it is full or failing"},
+    {LFTM_ERR_SIB_OPEN, "the file cannot be opened or is not of the format its name says"},
+    {LFTM_ERR_SIB_LAYOUT,
+     "the file's sample layout is not supported (TIFF input must have 8- or 16-bit unsigned "
+     "or 32-bit floating-point samples): convert it"},
+    {LFTM_ERR_SIB_DECODE, "the file is damaged and cannot be decoded"},
+    {LFTM_ERR_SIB_SIZE, "the reader was asked for another size than the file has"},
+};
+
+}  // namespace
+
+extern "C" const char* lftm_strerror(int32_t code, int32_t method) {
+  if (code >= 0) return "no error";
+  for (const MethodCodeText& entry : kMethodCodes) {
+    if (entry.method == method && entry.code == code) return entry.text;
+  }
+  for (const CodeText& entry : kCodes) {
+    if (entry.code == code) return entry.text;
+  }
+  return "unknown result code: not one that this version of liblftm returns";
+}
