@@ -20,8 +20,8 @@ constexpr MethodCodeText kMethodCodes[] = {
     {LFTM_METHOD_RANGE_SQUEEZER, -1,
      "the image has one luminance everywhere: there is nothing to tone map"},
     {LFTM_METHOD_TEXTURE_BOOSTER, LFTM_ERR_NEGATIVE_LUM,
-     "the reconstructed luminance came out negative: try other settings (Smoothing, "
-     "Microcontrast)"},
+     "the reconstructed luminance came out negative (try other settings: Smoothing, "
+     "Microcontrast), or the input kind is not one of .hdr, .exr or .tif"},
 };
 
 // One entry per code of lftm.h; a number with several names says what each of them means.
