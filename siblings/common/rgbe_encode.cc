@@ -40,32 +40,45 @@ void encode_rgbe(float r, float g, float b, uint8_t out[4]) {
   out[3] = (out[0] | out[1] | out[2]) != 0 ? static_cast<uint8_t>(e) : 0;
 }
 
-RgbeRowEncoder::RgbeRowEncoder(int width, uint8_t* dst, float infinity)
-    : width_(width), dst_(dst), infinity_(infinity) {}
+RgbeRowEncoder::RgbeRowEncoder(int width, uint8_t* dst) : width_(width), dst_(dst) {}
 
 float RgbeRowEncoder::channel(float v) {
   if (std::isnan(v) || v < 0.0f) {
     if (v != 0.0f || std::isnan(v)) ++clamped_;
     return 0.0f;
   }
-  if (std::isinf(v)) {
-    ++infinities_;
-    return infinity_;
-  }
-  if (v > largest_) largest_ = v;
+  if (!std::isinf(v) && v > largest_) largest_ = v;
   return v;
 }
 
-void RgbeRowEncoder::row(const float* rgb, int y) {
+void RgbeRowEncoder::store(float r, float g, float b, int x, int y) {
+  uint8_t px[4];
+  encode_rgbe(r, g, b, px);
   uint8_t* out = dst_ + 4 * static_cast<size_t>(width_) * y;
+  for (int c = 0; c < 4; ++c) out[static_cast<size_t>(c) * width_ + x] = px[c];
+}
+
+void RgbeRowEncoder::row(const float* rgb, int y) {
   for (int x = 0; x < width_; ++x) {
     const float r = channel(rgb[3 * x]);
     const float g = channel(rgb[3 * x + 1]);
     const float b = channel(rgb[3 * x + 2]);
-    uint8_t px[4];
-    encode_rgbe(r, g, b, px);
-    for (int c = 0; c < 4; ++c) out[static_cast<size_t>(c) * width_ + x] = px[c];
+    if (std::isinf(r) || std::isinf(g) || std::isinf(b)) {
+      infinite_.push_back({x, y, {r, g, b}});
+    } else {
+      store(r, g, b, x, y);
+    }
   }
+}
+
+void RgbeRowEncoder::finish() {
+  const float infinity = largest_ > 0.0f ? largest_ : 1.0f;
+  for (const InfinitePixel& p : infinite_) {
+    float v[3];
+    for (int c = 0; c < 3; ++c) v[c] = std::isinf(p.rgb[c]) ? infinity : p.rgb[c];
+    store(v[0], v[1], v[2], p.x, p.y);
+  }
+  infinite_.clear();
 }
 
 void write_work(const RgbeEncodeReport& report, float* work) {
@@ -77,15 +90,12 @@ void write_work(const RgbeEncodeReport& report, float* work) {
 
 RgbeEncodeReport encode_rgbe_image(int width, uint8_t* dst,
                                    const std::function<void(RgbeRowEncoder*)>& decode) {
-  RgbeRowEncoder first(width, dst, 0.0f);
-  decode(&first);
+  RgbeRowEncoder encoder(width, dst);
+  decode(&encoder);
+  encoder.finish();
   RgbeEncodeReport report;
-  report.largest = first.largest();
-  report.clamped = first.clamped();
-  if (first.infinities() > 0) {
-    RgbeRowEncoder second(width, dst, first.largest() > 0.0f ? first.largest() : 1.0f);
-    decode(&second);
-  }
+  report.largest = encoder.largest();
+  report.clamped = encoder.clamped();
   return report;
 }
 

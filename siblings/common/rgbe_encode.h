@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace lftm_sibling {
 
@@ -21,28 +22,35 @@ namespace lftm_sibling {
 void encode_rgbe(float r, float g, float b, uint8_t out[4]);
 
 // Encodes rows of interleaved RGB floats into the rows of an image of RGBE planar bytes,
-// with the rule above for values light cannot have.
+// with the rule above for values light cannot have. Pixels holding +infinity are kept aside
+// and encoded by finish(), once the largest finite value of the image is known.
 class RgbeRowEncoder {
  public:
-  // `infinity` is what +infinity becomes.
-  RgbeRowEncoder(int width, uint8_t* dst, float infinity);
+  RgbeRowEncoder(int width, uint8_t* dst);
 
   // Encodes row y from 3 x width floats.
   void row(const float* rgb, int y);
 
+  // Encodes the pixels that held +infinity; call after the last row.
+  void finish();
+
   float largest() const { return largest_; }        // largest finite value encoded
   uint64_t clamped() const { return clamped_; }     // negative and NaN values made 0
-  uint64_t infinities() const { return infinities_; }
 
  private:
+  struct InfinitePixel {
+    int x, y;
+    float rgb[3];  // +infinity kept, other values already made non-negative
+  };
+
   float channel(float v);
+  void store(float r, float g, float b, int x, int y);
 
   int width_;
   uint8_t* dst_;
-  float infinity_;
   float largest_ = 0.0f;
   uint64_t clamped_ = 0;
-  uint64_t infinities_ = 0;
+  std::vector<InfinitePixel> infinite_;
 };
 
 // What a reader reports about the values it encoded (lfexr_read's `work`).
@@ -55,9 +63,8 @@ struct RgbeEncodeReport {
 // count of negative and NaN values made 0, [2] and [3] zero.
 void write_work(const RgbeEncodeReport& report, float* work);
 
-// Runs `decode`, which feeds every row of the image to the encoder it is given. When the
-// image held +infinity, the largest finite value is known only at the end, so `decode` runs
-// a second time with infinity replaced by it. Returns what was encoded.
+// Runs `decode`, which feeds every row of the image to the encoder it is given, then encodes
+// the pixels that held +infinity. Returns what was encoded.
 RgbeEncodeReport encode_rgbe_image(int width, uint8_t* dst,
                                    const std::function<void(RgbeRowEncoder*)>& decode);
 
