@@ -9,7 +9,12 @@
 #include "lftm.h"
 
 namespace lftm {
+namespace {
 
+// Scales interleaved linear floats in place so that their geometric mean luminance is
+// kSqueezerTiffMeanLevel, or higher where that is needed to keep the brightest luminance at 1
+// or above (the statistics never report a maximum below 1). An image without a positive
+// luminance is left as it is.
 void bring_to_squeezer_level(int32_t width, int32_t height, int32_t spp, float* linear) {
   LogStats stats = {0, 0, 0, 0};
   logMinMaxMoy(spp, width, height, nullptr, linear, &stats);
@@ -21,6 +26,8 @@ void bring_to_squeezer_level(int32_t width, int32_t height, int32_t spp, float* 
   const size_t count = static_cast<size_t>(width) * height * spp;
   for (size_t i = 0; i < count; ++i) linear[i] *= scale;
 }
+
+}  // namespace
 
 bool squeezer_input_from_tiff(int32_t extType, const uint16_t* samples, int32_t width,
                               int32_t height, int32_t spp, float* linear) {

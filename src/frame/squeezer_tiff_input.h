@@ -21,12 +21,6 @@ constexpr double kSqueezerTiffMeanLevel = 0.125;
 bool squeezer_input_from_tiff(int32_t extType, const uint16_t* samples, int32_t width,
                               int32_t height, int32_t spp, float* linear);
 
-// Scales interleaved linear floats in place so that their geometric mean luminance is
-// kSqueezerTiffMeanLevel, or higher where that is needed to keep the brightest luminance at 1
-// or above (the statistics never report a maximum below 1). An image without a positive
-// luminance is left as it is.
-void bring_to_squeezer_level(int32_t width, int32_t height, int32_t spp, float* linear);
-
 }  // namespace lftm
 
 #endif  // LFTM_FRAME_SQUEEZER_TIFF_INPUT_H_
