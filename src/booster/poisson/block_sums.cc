@@ -33,8 +33,8 @@ BlockSums BlockedSum::sums(int t) {
   return BlockSums(table_ + blocks_ * t / workers_, nullptr);
 }
 
-int BlockedSum::for_each_run(const std::function<void(int)>& body) {
-  return run_tiles(workers_, body);
+void BlockedSum::for_each_run(const std::function<void(int)>& body) {
+  run_tiles(workers_, body);
 }
 
 float BlockedSum::total() const {

@@ -56,9 +56,8 @@ class BlockedSum {
   VecChunk run(int t) const;
   BlockSums sums(int t);
   // Runs body(t) for every worker: on the calling thread when there is one, else one
-  // thread each, the calling thread taking the runs whose thread could not start. Returns
-  // the number of threads started (0 on the calling thread).
-  int for_each_run(const std::function<void(int)>& body);
+  // thread each, the calling thread taking the runs whose thread could not start.
+  void for_each_run(const std::function<void(int)>& body);
   // The block sums added in block order.
   float total() const;
 
