@@ -63,8 +63,9 @@ bool is_image(const std::string& path, const std::string& head) {
          static_cast<unsigned char>(head[1]) == 0xD8;
 }
 
-}  // namespace
-
+// What same_file compares: for existing files the device and inode (so hard links, symbolic
+// links and other spellings of one file match), otherwise the absolute name once the folder
+// part is resolved.
 std::string file_key(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) == 0) {
@@ -73,7 +74,25 @@ std::string file_key(const std::string& path) {
   return "name " + absolute_name(path);
 }
 
+// Whether two paths name the same file.
 bool same_file(const std::string& a, const std::string& b) { return file_key(a) == file_key(b); }
+
+// Whether the file holds a settings sidecar: a small text file, not an image, in which the
+// sidecar reader finds the settings namespace.
+bool is_settings_sidecar(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestSidecar) {
+    return false;
+  }
+  // An image can hold the settings text among its binary data; a sidecar holds no NUL.
+  std::string bytes;
+  if (!read_head(path, kLargestSidecar, &bytes) || !is_text(bytes) || is_image(path, bytes)) {
+    return false;
+  }
+  return parse_xmp(path.c_str(), -1, nullptr) >= 0;
+}
+
+}  // namespace
 
 std::string check_job_files(const std::vector<Job>& jobs) {
   std::map<std::string, const Job*> inputs;
@@ -100,19 +119,6 @@ std::string check_job_files(const std::vector<Job>& jobs) {
            "; give them distinct names or convert them separately";
   }
   return "";
-}
-
-bool is_settings_sidecar(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestSidecar) {
-    return false;
-  }
-  // An image can hold the settings text among its binary data; a sidecar holds no NUL.
-  std::string bytes;
-  if (!read_head(path, kLargestSidecar, &bytes) || !is_text(bytes) || is_image(path, bytes)) {
-    return false;
-  }
-  return parse_xmp(path.c_str(), -1, nullptr) >= 0;
 }
 
 std::string check_sidecar_target(const std::string& path) {

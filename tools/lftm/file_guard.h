@@ -8,14 +8,6 @@
 
 namespace lftm_cli {
 
-// Whether two paths name the same file: for existing files the same device and inode (so
-// hard links, symbolic links and other spellings of one file match), otherwise the same
-// absolute name once the folder part is resolved.
-bool same_file(const std::string& a, const std::string& b);
-
-// What same_file compares: equal keys, same file.
-std::string file_key(const std::string& path);
-
 // One input and the output it is tone mapped into.
 struct Job {
   std::string input;
@@ -25,10 +17,6 @@ struct Job {
 // "" when no output is an input of the run and no two jobs write the same file; otherwise
 // what is wrong, naming the files.
 std::string check_job_files(const std::vector<Job>& jobs);
-
-// Whether the file holds a settings sidecar: a small text file, not an image, in which the
-// sidecar reader finds the settings namespace.
-bool is_settings_sidecar(const std::string& path);
 
 // "" when a settings sidecar may be written at `path`: nothing is there yet, or a sidecar.
 std::string check_sidecar_target(const std::string& path);

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "lftm.h"
-#include "tiff_layout_codes.h"
 
 namespace lftm_cli {
 namespace {
@@ -44,7 +43,7 @@ constexpr CodeText kCauses[] = {
 };
 
 // Codes the tool describes in its own words, ahead of the library's sentences: the TIFF
-// layouts it tells apart (tiff_layout_codes.h), the numbers of the Radiance streaming reader
+// layouts it tells apart (tiff_layout_code()), the numbers of the Radiance streaming reader
 // that the drivers pass on from a run, and codes whose remedy is one of the tool's options.
 constexpr CodeText kToolCodes[] = {
     {-3, "the image file's size line disagrees with its data: the file is damaged"},

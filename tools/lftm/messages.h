@@ -26,6 +26,21 @@ enum Cause : int32_t {
   kCauseNoMemory = -9013,
 };
 
+// TIFF layouts that the TIFF reader takes neither as 16-bit samples nor as floats, each with a
+// sentence of its own instead of the drivers' generic -2 (tiff_layout_code() picks one). Unlike
+// causes, they are printed as codes.
+enum TiffLayoutCode : int32_t {
+  kTiffCmyk = -3120,
+  kTiffInt32 = -3121,
+  kTiffFloat64 = -3122,
+  kTiffHalfFloat = -3123,
+  kTiffSigned = -3124,
+  kTiffOddDepth = -3125,
+  kTiffLogLuv = -3126,
+  kTiffOtherColours = -3127,
+  kTiffOtherSamples = -3128,
+};
+
 // The sentence of a cause; null for a code that is none.
 const char* describe_cause(int32_t code);
 

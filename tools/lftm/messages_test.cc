@@ -6,7 +6,6 @@
 #include <string>
 
 #include "lftm.h"
-#include "tiff_layout_codes.h"
 
 namespace lftm_cli {
 namespace {

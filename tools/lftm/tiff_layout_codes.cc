@@ -1,5 +1,7 @@
 #include "tiff_layout_codes.h"
 
+#include "messages.h"
+
 namespace lftm_cli {
 namespace {
 

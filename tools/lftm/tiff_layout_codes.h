@@ -1,5 +1,4 @@
-// The tool's own codes for TIFF layouts that the TIFF reader takes neither as 16-bit samples
-// nor as floats, so that each gets a sentence of its own instead of the drivers' generic -2.
+// Picks the tool's own code (messages.h) for a TIFF layout the TIFF reader does not take.
 #ifndef LFTM_TOOLS_TIFF_LAYOUT_CODES_H_
 #define LFTM_TOOLS_TIFF_LAYOUT_CODES_H_
 
@@ -8,18 +7,6 @@
 #include "lftm.h"
 
 namespace lftm_cli {
-
-enum TiffLayoutCode : int32_t {
-  kTiffCmyk = -3120,
-  kTiffInt32 = -3121,
-  kTiffFloat64 = -3122,
-  kTiffHalfFloat = -3123,
-  kTiffSigned = -3124,
-  kTiffOddDepth = -3125,
-  kTiffLogLuv = -3126,
-  kTiffOtherColours = -3127,
-  kTiffOtherSamples = -3128,
-};
 
 // The code for the layout that infotif reported in `info` (slots 2, 3, 6 and 7), or
 // LFTM_ERR_SIB_LAYOUT when none of the sentences fits.
