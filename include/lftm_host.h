@@ -1,0 +1,204 @@
+/* lftm: the host interface, for programs that embed the library.
+ * SPDX-License-Identifier: BSD-3-Clause
+ */
+
+/**
+ * @file lftm_host.h
+ * @brief Tone mapping of images held in memory or in files, with progress, cancel,
+ * routed messages and 64-bit sizes.
+ *
+ * These functions run the same stages as tonemap and tms: for the same image and settings
+ * they give the same bits. An image in memory is taken as the OpenEXR reader would deliver
+ * it (each pixel stored as Radiance RGBE), so tone mapping the pixels that lftm_read_image
+ * returns for a Radiance or OpenEXR file gives exactly the output of tonemap or tms for that
+ * file.
+ *
+ * Records carry their own size (`struct_size`, set by the init functions), so that a host
+ * built with an older, shorter record keeps working with a newer library. Every function
+ * returns 0 or a positive value on success and a negative result code (lftm.h, and the codes
+ * below) on failure; lftm_strerror gives a sentence for each.
+ *
+ * Any number of host threads may call these functions at once on different images. Progress
+ * and message callbacks of a call are called on the thread that made the call, never at the
+ * same time as each other.
+ */
+#ifndef LFTM_HOST_H_
+#define LFTM_HOST_H_
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "lftm.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/** @defgroup host Host interface
+ *  @{ */
+
+/** Result codes of the host interface (the others are in lftm.h). */
+enum {
+  LFTM_ERR_CANCELLED = -50,    /**< the progress callback or the cancel flag stopped the run;
+                                    nothing was written and scratch files are removed */
+  LFTM_ERR_ARGUMENT = -51,     /**< an unusable argument: null pointer, record size, sample
+                                    type, channel count, stride or size that does not fit */
+  LFTM_ERR_UNKNOWN_FORMAT = -52 /**< the file is none of Radiance, OpenEXR or TIFF */
+};
+
+/** Sample types of lftm_image. */
+enum {
+  LFTM_SAMPLE_FLOAT32 = 1, /**< 32-bit float, linear light (input of the tone mapping) */
+  LFTM_SAMPLE_UINT8 = 2,   /**< 8-bit unsigned (output) */
+  LFTM_SAMPLE_UINT16 = 3   /**< 16-bit unsigned, native byte order (output) */
+};
+
+/** File formats reported by lftm_read_info. */
+enum {
+  LFTM_FORMAT_RADIANCE = 1,   /**< Radiance RGBE (.hdr) */
+  LFTM_FORMAT_OPENEXR = 2,    /**< OpenEXR (.exr) */
+  LFTM_FORMAT_TIFF_16 = 3,    /**< TIFF with 8- or 16-bit integer samples */
+  LFTM_FORMAT_TIFF_FLOAT = 4  /**< TIFF with floating-point samples */
+};
+
+/** Where the diagnostic lines of a call go (lftm_options.messages). */
+enum {
+  LFTM_MESSAGES_SILENT = 0,   /**< nowhere (the default of lftm_options_init) */
+  LFTM_MESSAGES_STANDARD = 1, /**< standard output and standard error, as tonemap prints */
+  LFTM_MESSAGES_CALLBACK = 2  /**< to lftm_options.message, one whole line per call */
+};
+
+/** A view of pixels owned by the host: interleaved samples, rows `row_stride` bytes apart. */
+typedef struct lftm_image {
+  uint32_t struct_size; /**< sizeof(lftm_image), set by lftm_image_init */
+  int32_t sample_type;  /**< LFTM_SAMPLE_* */
+  int32_t channels;     /**< 1 grey, 3 RGB, 4 RGBA (alpha last; tone mapping passes it
+                             through, clamped to 0..1 and scaled to the output range) */
+  int32_t reserved;     /**< 0 */
+  int64_t width;        /**< pixels per row */
+  int64_t height;       /**< rows */
+  int64_t row_stride;   /**< bytes from one row to the next; 0: width x channels x sample
+                             size (rows packed) */
+  void* pixels;         /**< the first sample of the first row */
+} lftm_image;
+
+/** Progress of a call: `fraction` runs from 0 to 1 and never decreases; `step` names the
+ *  current step in a few words. Return 0 to go on, any other value to cancel the call. */
+typedef int32_t (*lftm_progress_fn)(void* user, float fraction, const char* step);
+
+/** One diagnostic line of a call (without its newline); `stream` is 1 for what tonemap
+ *  prints on standard output, 2 for standard error. */
+typedef void (*lftm_message_fn)(void* user, int32_t stream, const char* line);
+
+/** How a call runs. Fill it with lftm_options_init, then change what you need. */
+typedef struct lftm_options {
+  uint32_t struct_size;      /**< sizeof(lftm_options), set by lftm_options_init */
+  int32_t method;            /**< LFTM_METHOD_TEXTURE_BOOSTER or LFTM_METHOD_RANGE_SQUEEZER */
+  TmParam settings;          /**< the method's settings; lftm_options_init writes the
+                                  defaults (tmparam_default of the method, variant 0) */
+  int32_t threads;           /**< worker threads, 1..32; 0: one per processor, at most 32.
+                                  Every count gives the same bits */
+  int32_t disk;              /**< non-zero: the large planes live in scratch files in
+                                  $TMPDIR (Texture Booster only; the same bits) */
+  int32_t bits;              /**< output bits of lftm_tonemap_file: 8 or 16 (JPEG: 8) */
+  int32_t jpeg_quality;      /**< lftm_tonemap_file, JPEG: 1..100; 0: 90 */
+  SaveOptions save;          /**< lftm_tonemap_file: the writer options of tonemap */
+  int32_t tiff_input;        /**< TIFF input: LFTM_EXT_TIF_LINEAR or LFTM_EXT_TIF_GAMMA;
+                                  0: linear for 16-bit and float samples, gamma for 8-bit */
+  int32_t messages;          /**< LFTM_MESSAGES_* */
+  lftm_message_fn message;   /**< with LFTM_MESSAGES_CALLBACK */
+  void* message_user;        /**< handed to `message` */
+  lftm_progress_fn progress; /**< optional: called at least 20 times over a large image */
+  void* progress_user;       /**< handed to `progress` */
+  const volatile int32_t* cancel; /**< optional: the call stops with LFTM_ERR_CANCELLED
+                                       soon after the host sets *cancel non-zero (from any
+                                       thread) */
+} lftm_options;
+
+/** What lftm_read_info finds in a file. */
+typedef struct lftm_file_info {
+  uint32_t struct_size; /**< sizeof(lftm_file_info), set by the caller or lftm_read_info */
+  int32_t format;       /**< LFTM_FORMAT_* */
+  int64_t width;        /**< pixels per row */
+  int64_t height;       /**< rows */
+  int32_t channels;     /**< samples per pixel in the file */
+  int32_t file_bits;    /**< bits per sample in the file (Radiance: 8 per RGBE byte) */
+  int32_t ext_type;     /**< the LFTM_EXT_* kind tonemap and tms would be given */
+  int32_t has_stats;    /**< 1 when the statistics below were measured (want_stats) */
+  double log_min;       /**< natural log of the least non-zero luminance */
+  double log_max;       /**< natural log of the largest luminance */
+  double log_mean;      /**< mean of the log luminance */
+  double lum_min;       /**< least non-zero luminance */
+  double lum_max;       /**< largest luminance */
+  double lum_geomean;   /**< geometric mean luminance */
+} lftm_file_info;
+
+/** Fills `options` with the defaults of `method`: default settings, threads 0, memory
+ *  mode, 8 bits, JPEG quality 90, zero SaveOptions, silent messages, no callbacks.
+ *  @param options [out] the record to fill.
+ *  @param struct_size sizeof(lftm_options) as the host sees it.
+ *  @param method LFTM_METHOD_TEXTURE_BOOSTER or LFTM_METHOD_RANGE_SQUEEZER.
+ *  @return 0, or LFTM_ERR_ARGUMENT for a null record, a size that is too small or another
+ *          method. */
+LFTM_EXPORT int32_t lftm_options_init(lftm_options* options, size_t struct_size,
+                                      int32_t method);
+
+/** Fills `image` as a view of host pixels with packed rows (row_stride 0).
+ *  @param image [out] the record to fill.
+ *  @param struct_size sizeof(lftm_image) as the host sees it.
+ *  @param sample_type LFTM_SAMPLE_*.
+ *  @param channels 1, 3 or 4.
+ *  @param width pixels per row, at least 1.
+ *  @param height rows, at least 1.
+ *  @param pixels the first sample; the host owns it.
+ *  @return 0, or LFTM_ERR_ARGUMENT. */
+LFTM_EXPORT int32_t lftm_image_init(lftm_image* image, size_t struct_size, int32_t sample_type,
+                                    int32_t channels, int64_t width, int64_t height,
+                                    void* pixels);
+
+/** Tone maps `input` (LFTM_SAMPLE_FLOAT32, 1, 3 or 4 channels) into `output` (the same width,
+ *  height and channels; LFTM_SAMPLE_UINT8 or LFTM_SAMPLE_UINT16 chooses 8- or 16-bit
+ *  samples). NaN, infinite and negative samples are taken as 0. `output` is written only
+ *  when the call succeeds; a failed or cancelled call leaves it untouched.
+ *  @param input [in] the HDR pixels.
+ *  @param output [out] room for the tone-mapped pixels.
+ *  @param options how to run; must not be null.
+ *  @return 0, LFTM_ERR_CANCELLED, LFTM_ERR_ARGUMENT, or a code of tonemap / tms. */
+LFTM_EXPORT int32_t lftm_tonemap_image(const lftm_image* input, lftm_image* output,
+                                       const lftm_options* options);
+
+/** Tone maps the file `in_path` (Radiance, OpenEXR or TIFF, found by content) into
+ *  `out_path`: JPEG when the name ends in ".jpg" or ".jpeg" (any case; 8 bits), otherwise
+ *  TIFF. The same file as tonemap or tms writes, written atomically as they do.
+ *  @param in_path the HDR file.
+ *  @param out_path the file to write.
+ *  @param options how to run; must not be null.
+ *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), or a code of tonemap / tms. */
+LFTM_EXPORT int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
+                                      const lftm_options* options);
+
+/** Reads the size and kind of an HDR file without its pixels, and, when `want_stats` is
+ *  non-zero, measures its luminance statistics (has_stats set to 1).
+ *  @param path the HDR file.
+ *  @param want_stats non-zero: read the pixels too and fill the statistics.
+ *  @param info [out] struct_size set by the caller to sizeof(lftm_file_info).
+ *  @return 0, LFTM_ERR_UNKNOWN_FORMAT, LFTM_ERR_ARGUMENT, or a reader's code. */
+LFTM_EXPORT int32_t lftm_read_info(const char* path, lftm_file_info* info, int32_t want_stats);
+
+/** Reads an HDR file into `output`: LFTM_SAMPLE_FLOAT32, 3 channels (grey files are
+ *  repeated into R, G and B), the width and height that lftm_read_info gives, linear light.
+ *  `options` may be null; its progress, cancel and messages are used.
+ *  @param path the HDR file.
+ *  @param output [out] the host's float buffer.
+ *  @param options progress, cancel and messages, or null.
+ *  @return 0, or a code as for lftm_read_info, or LFTM_ERR_CANCELLED. */
+LFTM_EXPORT int32_t lftm_read_image(const char* path, lftm_image* output,
+                                    const lftm_options* options);
+
+/** @} */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* LFTM_HOST_H_ */
