@@ -1,0 +1,107 @@
+// powf four lanes at a time: log2(x) from a 16-entry table and a polynomial, times y, then
+// 2^(y log2 x) from a 32-entry table and a polynomial, all in double precision.
+#include <immintrin.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "vecmath/libm_tables.h"
+#include "vecmath/vector_kernels.h"
+
+namespace lftm {
+namespace {
+
+// Lanes whose bit is set in *scalar need the scalar call: x zero, negative, subnormal,
+// infinite or NaN; y zero, infinite or NaN; |y log2 x| of 126 or more (overflow and
+// underflow are decided there).
+LFTM_TARGET_AVX2_FMA inline __m128 powf4(__m128i ix, __m128 yf, int* scalar) {
+  const __m128i flip = _mm_set1_epi32(INT32_MIN);  // unsigned compares through signed ones
+  const __m128i iy = _mm_castps_si128(yf);
+  const __m128i offX = _mm_xor_si128(_mm_sub_epi32(ix, _mm_set1_epi32(0x00800000)), flip);
+  __m128i bad = _mm_cmpgt_epi32(offX, _mm_xor_si128(_mm_set1_epi32(0x7effffff), flip));
+  const __m128i twiceY = _mm_xor_si128(_mm_sub_epi32(_mm_add_epi32(iy, iy), _mm_set1_epi32(1)), flip);
+  bad = _mm_or_si128(bad, _mm_cmpgt_epi32(twiceY, _mm_xor_si128(_mm_set1_epi32(static_cast<int>(0xfefffffeu)), flip)));
+
+  // log2(x) = log2(c) + k + log1p(z/c - 1)/ln2
+  const __m128i tmp = _mm_sub_epi32(ix, _mm_set1_epi32(0x3f330000));
+  const __m128i pair = _mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(tmp, 19), _mm_set1_epi32(15)), 1);
+  const __m128i top = _mm_and_si128(tmp, _mm_set1_epi32(static_cast<int>(0xff800000u)));
+  const __m256d z = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_sub_epi32(ix, top)));
+  const __m256d kd = _mm256_cvtepi32_pd(_mm_srai_epi32(top, 23));
+  const __m256d invc = gather4(kPowfLog2Table, pair);
+  const __m256d logc = gather4(kPowfLog2Table + 1, pair);
+  const __m256d r = _mm256_fmadd_pd(z, invc, _mm256_set1_pd(-1.0));
+  const __m256d y0 = _mm256_add_pd(kd, logc);
+  __m256d y = _mm256_fmadd_pd(r, _mm256_set1_pd(kPowfLog2Poly[0]), _mm256_set1_pd(kPowfLog2Poly[1]));
+  const __m256d p = _mm256_fmadd_pd(r, _mm256_set1_pd(kPowfLog2Poly[2]), _mm256_set1_pd(kPowfLog2Poly[3]));
+  const __m256d r2 = _mm256_mul_pd(r, r);
+  __m256d q = _mm256_fmadd_pd(r, _mm256_set1_pd(kPowfLog2Poly[4]), y0);
+  const __m256d r4 = _mm256_mul_pd(r2, r2);
+  q = _mm256_fmadd_pd(r2, p, q);
+  y = _mm256_fmadd_pd(y, r4, q);
+  const __m256d ylogx = _mm256_mul_pd(_mm256_cvtps_pd(yf), y);
+
+  const __m256i top16 = _mm256_and_si256(_mm256_srli_epi64(_mm256_castpd_si256(ylogx), 47),
+                                         _mm256_set1_epi64x(0xffff));
+  const __m256i large = _mm256_cmpgt_epi64(top16, _mm256_set1_epi64x(0x80be));
+  *scalar = _mm_movemask_ps(_mm_castsi128_ps(bad)) | _mm256_movemask_pd(_mm256_castsi256_pd(large));
+
+  // 2^ylogx = 2^(k/32) 2^r
+  const __m256d shift = _mm256_set1_pd(kExp2fShift);
+  __m256d kd2 = _mm256_add_pd(ylogx, shift);
+  const __m256i ki = _mm256_castpd_si256(kd2);
+  kd2 = _mm256_sub_pd(kd2, shift);
+  const __m256d rr = _mm256_sub_pd(ylogx, kd2);
+  const __m256i idx = _mm256_and_si256(ki, _mm256_set1_epi64x(31));
+  __m256i t = gather4(kExp2fTable, idx);
+  t = _mm256_add_epi64(t, _mm256_slli_epi64(ki, 47));
+  const __m256d zz = _mm256_fmadd_pd(rr, _mm256_set1_pd(kExp2fPoly[0]), _mm256_set1_pd(kExp2fPoly[1]));
+  const __m256d rr2 = _mm256_mul_pd(rr, rr);
+  __m256d e = _mm256_fmadd_pd(rr, _mm256_set1_pd(kExp2fPoly[2]), _mm256_set1_pd(1.0));
+  e = _mm256_fmadd_pd(zz, rr2, e);
+  return _mm256_cvtpd_ps(_mm256_mul_pd(e, _mm256_castsi256_pd(t)));
+}
+
+// Eight lanes from x and y (oneY: *y for all), with the scalar call for the
+// lanes the table path leaves out.
+LFTM_TARGET_AVX2_FMA inline void powf8(const float* x, const float* y, bool oneY, float* out) {
+  const __m128 ya = oneY ? _mm_set1_ps(*y) : _mm_loadu_ps(y);
+  const __m128 yb = oneY ? ya : _mm_loadu_ps(y + 4);
+  int scalarA, scalarB;
+  const __m128 ra = powf4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x)), ya, &scalarA);
+  const __m128 rb = powf4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x + 4)), yb, &scalarB);
+  const int scalar = scalarA | scalarB << 4;
+  if (scalar == 0) {
+    _mm_storeu_ps(out, ra);
+    _mm_storeu_ps(out + 4, rb);
+    return;
+  }
+  // The inputs are kept apart because out may be x or y.
+  float in[8], ex[8], res[8];
+  std::memcpy(in, x, sizeof in);
+  _mm_storeu_ps(ex, ya);
+  _mm_storeu_ps(ex + 4, yb);
+  _mm_storeu_ps(res, ra);
+  _mm_storeu_ps(res + 4, rb);
+  for (int j = 0; j < 8; ++j) {
+    if (scalar >> j & 1) res[j] = std::pow(in[j], ex[j]);
+  }
+  std::memcpy(out, res, sizeof res);
+}
+
+}  // namespace
+
+LFTM_TARGET_AVX2_FMA void powf_avx2(const float* x, float y, float* out, size_t n) {
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) powf8(x + i, &y, true, out + i);
+  for (; i < n; ++i) out[i] = std::pow(x[i], y);
+}
+
+LFTM_TARGET_AVX2_FMA void powf_pairs_avx2(const float* x, const float* y, float* out, size_t n) {
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) powf8(x + i, y + i, false, out + i);
+  for (; i < n; ++i) out[i] = std::pow(x[i], y[i]);
+}
+
+}  // namespace lftm

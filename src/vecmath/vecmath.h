@@ -1,0 +1,29 @@
+// Whole-array logf, powf and pow for the per-pixel loops. Every result has the bits that the
+// C library's scalar call gives for the same arguments on the running machine; where the
+// processor has AVX2 and FMA, and the library computes the way the vector kernels do, several
+// pixels are done at once. Outputs may be the inputs (in place); arrays need no alignment.
+#ifndef LFTM_VECMATH_VECMATH_H_
+#define LFTM_VECMATH_VECMATH_H_
+
+#include <cstddef>
+
+namespace lftm {
+
+// out[i] = logf(x[i])
+void logf_array(const float* x, float* out, size_t n);
+
+// out[i] = powf(x[i], y)
+void powf_array(const float* x, float y, float* out, size_t n);
+
+// out[i] = powf(x[i], y[i])
+void powf_pairs(const float* x, const float* y, float* out, size_t n);
+
+// out[i] = pow(x[i], y)
+void pow_array(const double* x, double y, double* out, size_t n);
+
+// True when the calls above use the vector kernels, false when they call the library.
+bool vecmath_uses_vectors();
+
+}  // namespace lftm
+
+#endif  // LFTM_VECMATH_VECMATH_H_
