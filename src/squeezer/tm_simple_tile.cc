@@ -3,7 +3,6 @@
 // the pixel's adaptation level, so it is computed once per pixel and shared by the three
 // channels. The loop is instantiated per input kind, sample width and colour options so
 // that the common case runs without per-pixel tests.
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -11,6 +10,7 @@
 #include "squeezer/colour.h"
 #include "squeezer/response_curve.h"
 #include "squeezer/tm_simple.h"
+#include "vecmath/vecmath.h"
 
 namespace lftm {
 namespace {
@@ -114,7 +114,8 @@ void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayo
         A[i] = globalPart + blend * Y;
       }
 
-      for (int i = 0; i < n; ++i) power[i] = std::pow(kD * A[i], eD);
+      for (int i = 0; i < n; ++i) power[i] = kD * A[i];
+      pow_array(power, eD, power, static_cast<size_t>(n));
 
       for (int i = 0; i < n; ++i) {
         float r = rIn[i], g = gIn[i], b = bIn[i];

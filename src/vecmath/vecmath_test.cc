@@ -81,10 +81,10 @@ TEST_F(VecMathTest, DISABLED_LogfOfEveryFloatMatchesTheLibrary) { EXPECT_EQ(logf
 // Bases: every positive finite float in steps of 8 ulps (the stages' arguments of powf are
 // luminance ratios, mapped luminances and colour ratios, all positive).
 TEST_F(VecMathTest, PowfOverPositiveBasesMatchesTheLibrary) {
-  const uint64_t step = 8 * kSparse;
+  constexpr uint64_t step = 8 * kSparse;
   const uint64_t total = 0x7f800000u / step;
   for (float y : {0.23f, 0.4545f}) {
-    const uint64_t bad = sweep(total, [y, step](uint64_t first, uint64_t count) {
+    const uint64_t bad = sweep(total, [y](uint64_t first, uint64_t count) {
       std::vector<float> x(count), got(count);
       for (uint64_t i = 0; i < count; ++i) x[i] = float_bits(static_cast<uint32_t>((first + i) * step + 1));
       lftm::powf_avx2(x.data(), y, got.data(), count);
@@ -113,10 +113,10 @@ TEST_F(VecMathTest, PowfOverPositiveBasesMatchesTheLibrary) {
 // Bases: floats widened to double (attenuation) and doubles with full mantissas (the Range
 // Squeezer's products), under the exponents of both stages.
 TEST_F(VecMathTest, PowOverStageArgumentsMatchesTheLibrary) {
-  const uint64_t step = 64 * kSparse;
+  constexpr uint64_t step = 64 * kSparse;
   const uint64_t total = 0x7f800000u / step;
   for (double y : {-0.07, -0.23, 0.45, 0.9}) {
-    const uint64_t bad = sweep(total, [y, step](uint64_t first, uint64_t count) {
+    const uint64_t bad = sweep(total, [y](uint64_t first, uint64_t count) {
       std::vector<double> x(count), got(count);
       for (uint64_t i = 0; i < count; ++i) {
         const uint64_t j = first + i;

@@ -1,10 +1,11 @@
 #include "booster/attenuate/attenuation.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstddef>
 
 #include "platform/diag.h"
 #include "platform/workers.h"
+#include "vecmath/vecmath.h"
 
 namespace lftm {
 
@@ -13,10 +14,19 @@ int attenuate_band(int width, int rows, int offset, float alpha, float exponent,
   float* v = buf + offset;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(rows);
   const double power = exponent;
-  for (size_t i = 0; i < count; ++i) {
-    if (v[i] != 0.0f) {
-      const float base = (v[i] + add) / alpha;
-      v[i] = static_cast<float>(std::pow(static_cast<double>(base), power));
+  // Values go through pow a chunk at a time; zeros stay as they are, and a base of 2 stands
+  // in for them so that they do not send the chunk down the library's special-case path.
+  constexpr size_t kChunk = 512;
+  double base[kChunk];
+  for (size_t first = 0; first < count; first += kChunk) {
+    float* chunk = v + first;
+    const size_t n = std::min(kChunk, count - first);
+    for (size_t i = 0; i < n; ++i) {
+      base[i] = chunk[i] != 0.0f ? static_cast<double>((chunk[i] + add) / alpha) : 2.0;
+    }
+    pow_array(base, power, base, n);
+    for (size_t i = 0; i < n; ++i) {
+      if (chunk[i] != 0.0f) chunk[i] = static_cast<float>(base[i]);
     }
   }
   return rows;

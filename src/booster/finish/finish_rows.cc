@@ -1,8 +1,9 @@
 #include "booster/finish/finish_rows.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "booster/finish/finish_pixel.h"
+#include "booster/finish/finish_run.h"
 #include "lftm.h"
 #include "platform/diag.h"
 
@@ -67,22 +68,34 @@ int finish_rows_as(const FinishConstants& k, const RowLayout& layout, const floa
   const int rowPeriod = height / 4;
   const int colPeriod = width / 4;
   float lastOut[3] = {0, 0, 0};
+  FinishRun run;
   size_t i = 0;
   int64_t pos = 0;
   for (int y = 0; y < height; ++y) {
     const unsigned char* row = source.row(source.context, y);
     if (row == nullptr) return LFTM_ERR_IO;
     for (int x = 0; x < width; ++x, ++i, pos += layout.sppOut) {
-      float rgb[3];
-      int e = 0;
-      FinishedPixel px;
-      bool lit =
-          read_source(k.docType, row, width, spp, layout.sourceChannel, lut, x, rgb, &e) &&
-          finish_pixel(k, expTable, rgb[0], rgb[1], rgb[2], e, load_float(lum, i), &px);
-      if (!lit) {
+      const int j = x % kFinishRun;
+      if (j == 0) {
+        const int n = std::min(kFinishRun, width - x);
+        for (int m = 0; m < n; ++m) {
+          float rgb[3];
+          int e = 0;
+          run.read[m] =
+              read_source(k.docType, row, width, spp, layout.sourceChannel, lut, x + m, rgb, &e);
+          run.r[m] = rgb[0];
+          run.g[m] = rgb[1];
+          run.b[m] = rgb[2];
+          run.e[m] = e;
+          run.lum[m] = load_float(lum, i + m);
+        }
+        finish_run(k, expTable, n, &run);
+      }
+      if (!run.lit[j]) {
         for (int c = 0; c < 3; ++c) out[pos + layout.channel[c]] = 0;
         continue;
       }
+      const FinishedPixel& px = run.px[j];
       if (sampleLines && rowPeriod > 0 && colPeriod > 0 && y % rowPeriod == 10 &&
           x % colPeriod == 10) {
         diag_out(" %1.2f  %1.2f  %1.2f   Lin: %1.2f  Y_out: %1.2f    %1.2f  %1.2f  %1.2f    "
