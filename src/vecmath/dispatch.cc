@@ -1,4 +1,5 @@
 // Chooses between the vector kernels and plain library calls, once per process.
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -53,9 +54,11 @@ bool kernels_match_library() {
   return true;
 }
 
+std::atomic<bool> forceLibraryCalls{false};
+
 bool use_vectors() {
   static const bool use = cpu_has_avx2_fma() && kernels_match_library();
-  return use;
+  return use && !forceLibraryCalls.load(std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -65,6 +68,10 @@ bool cpu_has_avx2_fma() {
 }
 
 bool vecmath_uses_vectors() { return use_vectors(); }
+
+void vecmath_force_library_calls(bool force) {
+  forceLibraryCalls.store(force, std::memory_order_relaxed);
+}
 
 void logf_array(const float* x, float* out, size_t n) {
   if (use_vectors()) return logf_avx2(x, out, n);

@@ -14,7 +14,7 @@ namespace {
 
 // Lanes whose bit is set in *scalar need the scalar call: zero, negative, subnormal,
 // infinite and NaN inputs, and 1, whose zero the library returns directly.
-LFTM_TARGET_AVX2_FMA inline __m128 logf4(__m128i ix, int* scalar) {
+LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE __m128 logf4(__m128i ix, int* scalar) {
   const __m128i flip = _mm_set1_epi32(INT32_MIN);  // unsigned compares through signed ones
   const __m128i off = _mm_xor_si128(_mm_sub_epi32(ix, _mm_set1_epi32(0x00800000)), flip);
   __m128i bad = _mm_cmpgt_epi32(off, _mm_xor_si128(_mm_set1_epi32(0x7effffff), flip));
@@ -22,13 +22,14 @@ LFTM_TARGET_AVX2_FMA inline __m128 logf4(__m128i ix, int* scalar) {
   *scalar = _mm_movemask_ps(_mm_castsi128_ps(bad));
 
   const __m128i tmp = _mm_sub_epi32(ix, _mm_set1_epi32(0x3f330000));
-  const __m128i pair = _mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(tmp, 19), _mm_set1_epi32(15)), 1);
+  int64_t row[4];
+  row_numbers(_mm_and_si128(_mm_srli_epi32(tmp, 19), _mm_set1_epi32(15)), row);
   const __m128i k = _mm_srai_epi32(tmp, 23);
   const __m128i iz =
       _mm_sub_epi32(ix, _mm_and_si128(tmp, _mm_set1_epi32(static_cast<int>(0xff800000u))));
   const __m256d z = _mm256_cvtps_pd(_mm_castsi128_ps(iz));
-  const __m256d invc = gather4(kLogfTable, pair);
-  const __m256d logc = gather4(kLogfTable + 1, pair);
+  __m256d invc, logc;
+  rows_of_two(kLogfTable, row, &invc, &logc);
 
   const __m256d y0 = _mm256_fmadd_pd(_mm256_cvtepi32_pd(k), _mm256_set1_pd(kLogfLn2), logc);
   const __m256d r = _mm256_fmadd_pd(z, invc, _mm256_set1_pd(-1.0));

@@ -12,12 +12,12 @@
 namespace lftm {
 namespace {
 
-LFTM_TARGET_AVX2_FMA inline __m256d set(double v) { return _mm256_set1_pd(v); }
+LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE __m256d set(double v) { return _mm256_set1_pd(v); }
 
 // Lanes whose bit is set in *scalar need the scalar call: x zero, negative, subnormal,
 // infinite or NaN, and |y log x| below 2^-54 or from 512 up (where the library rounds tiny
 // results, or decides overflow and underflow). y itself is checked by the caller.
-LFTM_TARGET_AVX2_FMA inline __m256d pow4(__m256d x, __m256d y, int* scalar) {
+LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE __m256d pow4(__m256d x, __m256d y, int* scalar) {
   const __m256i ix = _mm256_castpd_si256(x);
   const __m256i topx = _mm256_srli_epi64(ix, 52);
   const __m256i badX = _mm256_or_si256(_mm256_cmpgt_epi64(topx, _mm256_set1_epi64x(0x7fe)),
@@ -25,8 +25,8 @@ LFTM_TARGET_AVX2_FMA inline __m256d pow4(__m256d x, __m256d y, int* scalar) {
 
   // log(x) = k ln2 + log(c) + log1p(z/c - 1)
   const __m256i tmp = _mm256_sub_epi64(ix, _mm256_set1_epi64x(0x3fe6955500000000));
-  const __m256i entry =
-      _mm256_slli_epi64(_mm256_and_si256(_mm256_srli_epi64(tmp, 45), _mm256_set1_epi64x(127)), 2);
+  int64_t row[4];
+  row_numbers(_mm256_and_si256(_mm256_srli_epi64(tmp, 45), _mm256_set1_epi64x(127)), row);
   // k = tmp >> 52 (arithmetic): the high half of each lane shifted by 20, then packed.
   const __m256i kHalves = _mm256_srai_epi32(tmp, 20);
   const __m128i k = _mm256_castsi256_si128(
@@ -34,9 +34,8 @@ LFTM_TARGET_AVX2_FMA inline __m256d pow4(__m256d x, __m256d y, int* scalar) {
   const __m256d kd = _mm256_cvtepi32_pd(k);
   const __m256i field = _mm256_set1_epi64x(static_cast<long long>(0xfffULL << 52));
   const __m256d z = _mm256_castsi256_pd(_mm256_sub_epi64(ix, _mm256_and_si256(tmp, field)));
-  const __m256d invc = gather4(kPowLogTable, entry);
-  const __m256d logc = gather4(kPowLogTable + 2, entry);
-  const __m256d logctail = gather4(kPowLogTable + 3, entry);
+  __m256d invc, logc, logctail;
+  rows_of_four(kPowLogTable, row, &invc, &logc, &logctail);
   const double* A = kPowLogPoly;
 
   const __m256d t1 = _mm256_fmadd_pd(kd, set(kPowLn2Hi), logc);
@@ -79,9 +78,11 @@ LFTM_TARGET_AVX2_FMA inline __m256d pow4(__m256d x, __m256d y, int* scalar) {
   __m256d rE = _mm256_fmadd_pd(kdE, set(kExpNegLn2HiN), ehi);
   rE = _mm256_fmadd_pd(kdE, set(kExpNegLn2LoN), rE);
   rE = _mm256_add_pd(elo, rE);
-  const __m256i pair = _mm256_slli_epi64(_mm256_and_si256(ki, _mm256_set1_epi64x(127)), 1);
-  const __m256d tail = _mm256_castsi256_pd(gather4(kExpTable, pair));
-  const __m256i sbits = _mm256_add_epi64(gather4(kExpTable + 1, pair), _mm256_slli_epi64(ki, 45));
+  int64_t at[4];
+  row_numbers(_mm256_and_si256(ki, _mm256_set1_epi64x(127)), at);
+  __m256d tail, scaleBits;
+  rows_of_two(reinterpret_cast<const double*>(kExpTable), at, &tail, &scaleBits);
+  const __m256i sbits = _mm256_add_epi64(_mm256_castpd_si256(scaleBits), _mm256_slli_epi64(ki, 45));
   const __m256d c23 = _mm256_fmadd_pd(rE, set(kExpPoly[1]), set(kExpPoly[0]));
   const __m256d rTail = _mm256_add_pd(rE, tail);
   const __m256d r2 = _mm256_mul_pd(rE, rE);

@@ -15,7 +15,7 @@ namespace {
 // Lanes whose bit is set in *scalar need the scalar call: x zero, negative, subnormal,
 // infinite or NaN; y zero, infinite or NaN; |y log2 x| of 126 or more (overflow and
 // underflow are decided there).
-LFTM_TARGET_AVX2_FMA inline __m128 powf4(__m128i ix, __m128 yf, int* scalar) {
+LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE __m128 powf4(__m128i ix, __m128 yf, int* scalar) {
   const __m128i flip = _mm_set1_epi32(INT32_MIN);  // unsigned compares through signed ones
   const __m128i iy = _mm_castps_si128(yf);
   const __m128i offX = _mm_xor_si128(_mm_sub_epi32(ix, _mm_set1_epi32(0x00800000)), flip);
@@ -25,12 +25,13 @@ LFTM_TARGET_AVX2_FMA inline __m128 powf4(__m128i ix, __m128 yf, int* scalar) {
 
   // log2(x) = log2(c) + k + log1p(z/c - 1)/ln2
   const __m128i tmp = _mm_sub_epi32(ix, _mm_set1_epi32(0x3f330000));
-  const __m128i pair = _mm_slli_epi32(_mm_and_si128(_mm_srli_epi32(tmp, 19), _mm_set1_epi32(15)), 1);
+  int64_t row[4];
+  row_numbers(_mm_and_si128(_mm_srli_epi32(tmp, 19), _mm_set1_epi32(15)), row);
   const __m128i top = _mm_and_si128(tmp, _mm_set1_epi32(static_cast<int>(0xff800000u)));
   const __m256d z = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_sub_epi32(ix, top)));
   const __m256d kd = _mm256_cvtepi32_pd(_mm_srai_epi32(top, 23));
-  const __m256d invc = gather4(kPowfLog2Table, pair);
-  const __m256d logc = gather4(kPowfLog2Table + 1, pair);
+  __m256d invc, logc;
+  rows_of_two(kPowfLog2Table, row, &invc, &logc);
   const __m256d r = _mm256_fmadd_pd(z, invc, _mm256_set1_pd(-1.0));
   const __m256d y0 = _mm256_add_pd(kd, logc);
   __m256d y = _mm256_fmadd_pd(r, _mm256_set1_pd(kPowfLog2Poly[0]), _mm256_set1_pd(kPowfLog2Poly[1]));
@@ -53,8 +54,12 @@ LFTM_TARGET_AVX2_FMA inline __m128 powf4(__m128i ix, __m128 yf, int* scalar) {
   const __m256i ki = _mm256_castpd_si256(kd2);
   kd2 = _mm256_sub_pd(kd2, shift);
   const __m256d rr = _mm256_sub_pd(ylogx, kd2);
-  const __m256i idx = _mm256_and_si256(ki, _mm256_set1_epi64x(31));
-  __m256i t = gather4(kExp2fTable, idx);
+  int64_t at[4];
+  row_numbers(_mm256_and_si256(ki, _mm256_set1_epi64x(31)), at);
+  __m256i t = _mm256_setr_epi64x(static_cast<long long>(kExp2fTable[at[0]]),
+                                 static_cast<long long>(kExp2fTable[at[1]]),
+                                 static_cast<long long>(kExp2fTable[at[2]]),
+                                 static_cast<long long>(kExp2fTable[at[3]]));
   t = _mm256_add_epi64(t, _mm256_slli_epi64(ki, 47));
   const __m256d zz = _mm256_fmadd_pd(rr, _mm256_set1_pd(kExp2fPoly[0]), _mm256_set1_pd(kExp2fPoly[1]));
   const __m256d rr2 = _mm256_mul_pd(rr, rr);
@@ -65,7 +70,7 @@ LFTM_TARGET_AVX2_FMA inline __m128 powf4(__m128i ix, __m128 yf, int* scalar) {
 
 // Eight lanes from x and y (oneY: *y for all), with the scalar call for the
 // lanes the table path leaves out.
-LFTM_TARGET_AVX2_FMA inline void powf8(const float* x, const float* y, bool oneY, float* out) {
+LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE void powf8(const float* x, const float* y, bool oneY, float* out) {
   const __m128 ya = oneY ? _mm_set1_ps(*y) : _mm_loadu_ps(y);
   const __m128 yb = oneY ? ya : _mm_loadu_ps(y + 4);
   int scalarA, scalarB;

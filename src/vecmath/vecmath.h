@@ -24,6 +24,10 @@ void pow_array(const double* x, double y, double* out, size_t n);
 // True when the calls above use the vector kernels, false when they call the library.
 bool vecmath_uses_vectors();
 
+// Benchmarks only: true sends every call above to the library, to measure what the vectors
+// gain. Process-wide.
+void vecmath_force_library_calls(bool force);
+
 }  // namespace lftm
 
 #endif  // LFTM_VECMATH_VECMATH_H_
