@@ -1,4 +1,4 @@
-// Chooses between the vector kernels and plain library calls, once per process.
+// Chooses, once per process, between the vector kernels and plain library calls.
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -11,54 +11,91 @@
 namespace lftm {
 namespace {
 
-constexpr int kProbeCount = 4096;
+void logf_library(const float* x, float* out, size_t n) {
+  for (size_t i = 0; i < n; ++i) out[i] = std::log(x[i]);
+}
 
-float float_from_bits(uint32_t bits) {
-  float v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
+void powf_library(const float* x, float y, float* out, size_t n) {
+  for (size_t i = 0; i < n; ++i) out[i] = std::pow(x[i], y);
+}
+
+void powf_pairs_library(const float* x, const float* y, float* out, size_t n) {
+  for (size_t i = 0; i < n; ++i) out[i] = std::pow(x[i], y[i]);
+}
+
+void pow_library(const double* x, double y, double* out, size_t n) {
+  for (size_t i = 0; i < n; ++i) out[i] = std::pow(x[i], y);
+}
+
+struct Kernels {
+  void (*logf)(const float*, float*, size_t);
+  void (*powf)(const float*, float, float*, size_t);
+  void (*powf_pairs)(const float*, const float*, float*, size_t);
+  void (*pow)(const double*, double, double*, size_t);
+};
+
+constexpr Kernels kLibrary = {logf_library, powf_library, powf_pairs_library, pow_library};
+
+template <typename T>
+bool same_bits(T a, T b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 // The kernels reproduce one build of the library: the one it selects for a processor with
 // FMA and AVX2. A library that computes otherwise (another version, or another selection)
 // shows it on a spread of arguments, and then every call goes to the library instead.
-bool kernels_match_library() {
-  std::vector<float> x(kProbeCount), got(kProbeCount);
-  std::vector<double> xd(kProbeCount), gotD(kProbeCount);
+bool match_library(const Kernels& k) {
+  constexpr int kProbes = 4096;
+  std::vector<float> x(kProbes), got(kProbes), ys(kProbes);
+  std::vector<double> xd(kProbes), gotD(kProbes);
   uint32_t state = 12345;
-  for (int i = 0; i < kProbeCount; ++i) {
+  for (int i = 0; i < kProbes; ++i) {
     state = state * 1664525u + 1013904223u;
     // Positive normal floats of every exponent from 2^-30 to 2^30.
-    x[i] = float_from_bits(0x30800000u + state % 0x1e000000u);
+    const uint32_t bits = 0x30800000u + state % 0x1e000000u;
+    std::memcpy(&x[i], &bits, sizeof bits);
     xd[i] = static_cast<double>(x[i]) * (1.0 + 0x1p-40 * (state >> 8));
+    ys[i] = static_cast<float>(state >> 9) * 0x1p-22f - 2.0f;
   }
-  logf_avx2(x.data(), got.data(), kProbeCount);
-  for (int i = 0; i < kProbeCount; ++i) {
-    const float want = std::log(x[i]);
-    if (std::memcmp(&got[i], &want, sizeof want) != 0) return false;
+  k.logf(x.data(), got.data(), kProbes);
+  for (int i = 0; i < kProbes; ++i) {
+    if (!same_bits(got[i], std::log(x[i]))) return false;
   }
   for (float y : {0.23f, 1.7f, -0.45f}) {
-    powf_avx2(x.data(), y, got.data(), kProbeCount);
-    for (int i = 0; i < kProbeCount; ++i) {
-      const float want = std::pow(x[i], y);
-      if (std::memcmp(&got[i], &want, sizeof want) != 0) return false;
+    k.powf(x.data(), y, got.data(), kProbes);
+    for (int i = 0; i < kProbes; ++i) {
+      if (!same_bits(got[i], std::pow(x[i], y))) return false;
     }
   }
-  for (double y : {0.85, 1.3}) {
-    pow_avx2(xd.data(), y, gotD.data(), kProbeCount);
-    for (int i = 0; i < kProbeCount; ++i) {
-      const double want = std::pow(xd[i], y);
-      if (std::memcmp(&gotD[i], &want, sizeof want) != 0) return false;
+  k.powf_pairs(x.data(), ys.data(), got.data(), kProbes);
+  for (int i = 0; i < kProbes; ++i) {
+    if (!same_bits(got[i], std::pow(x[i], ys[i]))) return false;
+  }
+  for (double y : {0.85, -0.07}) {
+    k.pow(xd.data(), y, gotD.data(), kProbes);
+    for (int i = 0; i < kProbes; ++i) {
+      if (!same_bits(gotD[i], std::pow(xd[i], y))) return false;
     }
   }
   return true;
 }
 
+Kernels choose_kernels() {
+  if (!cpu_has_avx2_fma()) return kLibrary;
+  Kernels k = {logf_avx2, powf_avx2, powf_pairs_avx2, pow_avx2};
+  if (cpu_has_avx512()) {
+    k.logf = logf_avx512;
+    k.powf = powf_avx512;
+    k.powf_pairs = powf_pairs_avx512;
+  }
+  return match_library(k) ? k : kLibrary;
+}
+
 std::atomic<bool> forceLibraryCalls{false};
 
-bool use_vectors() {
-  static const bool use = cpu_has_avx2_fma() && kernels_match_library();
-  return use && !forceLibraryCalls.load(std::memory_order_relaxed);
+const Kernels& kernels() {
+  static const Kernels chosen = choose_kernels();
+  return forceLibraryCalls.load(std::memory_order_relaxed) ? kLibrary : chosen;
 }
 
 }  // namespace
@@ -67,30 +104,26 @@ bool cpu_has_avx2_fma() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 
-bool vecmath_uses_vectors() { return use_vectors(); }
+bool cpu_has_avx512() {
+  return cpu_has_avx2_fma() && __builtin_cpu_supports("avx512f") &&
+         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") &&
+         __builtin_cpu_supports("avx512bw");
+}
+
+bool vecmath_uses_vectors() { return kernels().logf != logf_library; }
 
 void vecmath_force_library_calls(bool force) {
   forceLibraryCalls.store(force, std::memory_order_relaxed);
 }
 
-void logf_array(const float* x, float* out, size_t n) {
-  if (use_vectors()) return logf_avx2(x, out, n);
-  for (size_t i = 0; i < n; ++i) out[i] = std::log(x[i]);
-}
+void logf_array(const float* x, float* out, size_t n) { kernels().logf(x, out, n); }
 
-void powf_array(const float* x, float y, float* out, size_t n) {
-  if (use_vectors()) return powf_avx2(x, y, out, n);
-  for (size_t i = 0; i < n; ++i) out[i] = std::pow(x[i], y);
-}
+void powf_array(const float* x, float y, float* out, size_t n) { kernels().powf(x, y, out, n); }
 
 void powf_pairs(const float* x, const float* y, float* out, size_t n) {
-  if (use_vectors()) return powf_pairs_avx2(x, y, out, n);
-  for (size_t i = 0; i < n; ++i) out[i] = std::pow(x[i], y[i]);
+  kernels().powf_pairs(x, y, out, n);
 }
 
-void pow_array(const double* x, double y, double* out, size_t n) {
-  if (use_vectors()) return pow_avx2(x, y, out, n);
-  for (size_t i = 0; i < n; ++i) out[i] = std::pow(x[i], y);
-}
+void pow_array(const double* x, double y, double* out, size_t n) { kernels().pow(x, y, out, n); }
 
 }  // namespace lftm

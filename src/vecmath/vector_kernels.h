@@ -14,6 +14,8 @@
 // Kernels are compiled for AVX2 + FMA one function at a time, so the rest of the library
 // keeps the baseline instruction set.
 #define LFTM_TARGET_AVX2_FMA __attribute__((target("avx2,fma")))
+#define LFTM_TARGET_AVX512 \
+  __attribute__((target("avx512f,avx512vl,avx512dq,avx512bw,avx2,fma")))
 // The lane functions are inlined into their loops whatever their size: a call would pass
 // every vector through memory.
 #define LFTM_LANES_INLINE inline __attribute__((always_inline))
@@ -59,12 +61,35 @@ LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE void row_numbers(__m256i lanes, int64_t a
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), lanes);
 }
 
+// A 16-row, two-column table of doubles as four registers: column 0 rows 0-7 and 8-15,
+// column 1 rows 0-7 and 8-15, for _mm512_permutex2var_pd.
+struct TableColumns16 {
+  __m512d c0lo, c0hi, c1lo, c1hi;
+};
+
+// The columns of a table stored row by row {c0, c1}, 32 doubles.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE TableColumns16 table_columns16(const double* rows) {
+  const __m512i even = _mm512_setr_epi64(0, 2, 4, 6, 8, 10, 12, 14);
+  const __m512i odd = _mm512_setr_epi64(1, 3, 5, 7, 9, 11, 13, 15);
+  const __m512d r0 = _mm512_loadu_pd(rows), r1 = _mm512_loadu_pd(rows + 8);
+  const __m512d r2 = _mm512_loadu_pd(rows + 16), r3 = _mm512_loadu_pd(rows + 24);
+  return {_mm512_permutex2var_pd(r0, even, r1), _mm512_permutex2var_pd(r2, even, r3),
+          _mm512_permutex2var_pd(r0, odd, r1), _mm512_permutex2var_pd(r2, odd, r3)};
+}
+
 bool cpu_has_avx2_fma();
+bool cpu_has_avx512();
 
 void logf_avx2(const float* x, float* out, size_t n);
 void powf_avx2(const float* x, float y, float* out, size_t n);
 void powf_pairs_avx2(const float* x, const float* y, float* out, size_t n);
 void pow_avx2(const double* x, double y, double* out, size_t n);
+
+// The same with AVX-512 (F, VL, DQ, BW) lanes, for logf and powf. Call them only when
+// cpu_has_avx512() is true.
+void logf_avx512(const float* x, float* out, size_t n);
+void powf_avx512(const float* x, float y, float* out, size_t n);
+void powf_pairs_avx512(const float* x, const float* y, float* out, size_t n);
 
 }  // namespace lftm
 
