@@ -93,18 +93,17 @@ LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE __m256d pow4(__m256d x, __m256d y, int* s
   return _mm256_fmadd_pd(scale, t, scale);
 }
 
-// y in the range the table path handles: 2^-65 <= |y| < 2^63.
-bool plain_exponent(double y) {
+}  // namespace
+
+bool pow_exponent_in_table_range(double y) {
   uint64_t iy;
   std::memcpy(&iy, &y, sizeof iy);
   return ((iy >> 52 & 0x7ff) - 0x3be) < 0x80;
 }
 
-}  // namespace
-
 LFTM_TARGET_AVX2_FMA void pow_avx2(const double* x, double y, double* out, size_t n) {
   size_t i = 0;
-  if (plain_exponent(y)) {
+  if (pow_exponent_in_table_range(y)) {
     const __m256d yv = _mm256_set1_pd(y);
     for (; i + 4 <= n; i += 4) {
       const __m256d in = _mm256_loadu_pd(x + i);

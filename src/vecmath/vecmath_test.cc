@@ -52,6 +52,29 @@ uint64_t sweep(uint64_t total, Check check) {
   return bad[0] + bad[1];
 }
 
+// The float kernels of each instruction set the processor has.
+struct FloatKernels {
+  void (*logf)(const float*, float*, size_t);
+  void (*powf)(const float*, float, float*, size_t);
+  void (*powf_pairs)(const float*, const float*, float*, size_t);
+};
+
+std::vector<FloatKernels> float_kernels() {
+  std::vector<FloatKernels> k = {{lftm::logf_avx2, lftm::powf_avx2, lftm::powf_pairs_avx2}};
+  if (lftm::cpu_has_avx512()) {
+    k.push_back({lftm::logf_avx512, lftm::powf_avx512, lftm::powf_pairs_avx512});
+  }
+  return k;
+}
+
+// Mismatches between got and the library's want, bit for bit.
+template <typename T>
+uint64_t mismatches(const std::vector<T>& got, const std::vector<T>& want) {
+  uint64_t n = 0;
+  for (size_t i = 0; i < got.size(); ++i) n += bits_of(got[i]) != bits_of(want[i]);
+  return n;
+}
+
 class VecMathTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -62,11 +85,16 @@ class VecMathTest : public ::testing::Test {
 // Mismatches of logf over every stride-th float bit pattern.
 uint64_t logf_mismatches(uint64_t stride) {
   return sweep((uint64_t{1} << 32) / stride, [stride](uint64_t first, uint64_t count) {
-    std::vector<float> x(count), got(count);
-    for (uint64_t i = 0; i < count; ++i) x[i] = float_bits(static_cast<uint32_t>((first + i) * stride));
-    lftm::logf_avx2(x.data(), got.data(), count);
+    std::vector<float> x(count), got(count), want(count);
+    for (uint64_t i = 0; i < count; ++i) {
+      x[i] = float_bits(static_cast<uint32_t>((first + i) * stride));
+      want[i] = std::log(x[i]);
+    }
     uint64_t n = 0;
-    for (uint64_t i = 0; i < count; ++i) n += bits_of(got[i]) != bits_of(std::log(x[i]));
+    for (const FloatKernels& k : float_kernels()) {
+      k.logf(x.data(), got.data(), count);
+      n += mismatches(got, want);
+    }
     return n;
   });
 }
@@ -85,26 +113,34 @@ TEST_F(VecMathTest, PowfOverPositiveBasesMatchesTheLibrary) {
   const uint64_t total = 0x7f800000u / step;
   for (float y : {0.23f, 0.4545f}) {
     const uint64_t bad = sweep(total, [y](uint64_t first, uint64_t count) {
-      std::vector<float> x(count), got(count);
-      for (uint64_t i = 0; i < count; ++i) x[i] = float_bits(static_cast<uint32_t>((first + i) * step + 1));
-      lftm::powf_avx2(x.data(), y, got.data(), count);
+      std::vector<float> x(count), got(count), want(count);
+      for (uint64_t i = 0; i < count; ++i) {
+        x[i] = float_bits(static_cast<uint32_t>((first + i) * step + 1));
+        want[i] = std::pow(x[i], y);
+      }
       uint64_t n = 0;
-      for (uint64_t i = 0; i < count; ++i) n += bits_of(got[i]) != bits_of(std::pow(x[i], y));
+      for (const FloatKernels& k : float_kernels()) {
+        k.powf(x.data(), y, got.data(), count);
+        n += mismatches(got, want);
+      }
       return n;
     });
     EXPECT_EQ(bad, 0u) << "y = " << y;
   }
   // Per-pixel exponents (the saturation exponents, 0 to 2.2) over bases near 1.
   const uint64_t bad = sweep(uint64_t{1} << 26 >> (kSparse > 1 ? 12 : 0), [](uint64_t first, uint64_t count) {
-    std::vector<float> x(count), y(count), got(count);
+    std::vector<float> x(count), y(count), got(count), want(count);
     for (uint64_t i = 0; i < count; ++i) {
       const uint32_t h = static_cast<uint32_t>((first + i) * 2654435761u);
       x[i] = float_bits(0x3c000000u + h % 0x06000000u);  // 2^-7 .. 2^5
       y[i] = 2.2f * static_cast<float>(h >> 8) * 0x1p-24f;
+      want[i] = std::pow(x[i], y[i]);
     }
-    lftm::powf_pairs_avx2(x.data(), y.data(), got.data(), count);
     uint64_t n = 0;
-    for (uint64_t i = 0; i < count; ++i) n += bits_of(got[i]) != bits_of(std::pow(x[i], y[i]));
+    for (const FloatKernels& k : float_kernels()) {
+      k.powf_pairs(x.data(), y.data(), got.data(), count);
+      n += mismatches(got, want);
+    }
     return n;
   });
   EXPECT_EQ(bad, 0u);
@@ -117,16 +153,15 @@ TEST_F(VecMathTest, PowOverStageArgumentsMatchesTheLibrary) {
   const uint64_t total = 0x7f800000u / step;
   for (double y : {-0.07, -0.23, 0.45, 0.9}) {
     const uint64_t bad = sweep(total, [y](uint64_t first, uint64_t count) {
-      std::vector<double> x(count), got(count);
+      std::vector<double> x(count), got(count), want(count);
       for (uint64_t i = 0; i < count; ++i) {
         const uint64_t j = first + i;
         const double f = float_bits(static_cast<uint32_t>(j * step + 3));
         x[i] = j % 2 ? f : f * (1.0 + static_cast<double>(j * 0x9E3779B97F4A7C15ull >> 12) * 0x1p-53);
+        want[i] = std::pow(x[i], y);
       }
       lftm::pow_avx2(x.data(), y, got.data(), count);
-      uint64_t n = 0;
-      for (uint64_t i = 0; i < count; ++i) n += bits_of(got[i]) != bits_of(std::pow(x[i], y));
-      return n;
+      return mismatches(got, want);
     });
     EXPECT_EQ(bad, 0u) << "y = " << y;
   }
@@ -148,20 +183,22 @@ TEST_F(VecMathTest, SpecialArgumentsInPlaceMatchTheLibrary) {
       y.push_back(b);
     }
   }
-  std::vector<float> got = x;
-  lftm::logf_avx2(got.data(), got.data(), got.size());
-  for (size_t i = 0; i < x.size(); ++i) EXPECT_EQ(bits_of(got[i]), bits_of(std::log(x[i]))) << x[i];
+  for (const FloatKernels& k : float_kernels()) {
+    std::vector<float> got = x;
+    k.logf(got.data(), got.data(), got.size());
+    for (size_t i = 0; i < x.size(); ++i) EXPECT_EQ(bits_of(got[i]), bits_of(std::log(x[i]))) << x[i];
 
-  got = x;
-  lftm::powf_pairs_avx2(got.data(), y.data(), got.data(), got.size());
-  for (size_t i = 0; i < x.size(); ++i) {
-    EXPECT_EQ(bits_of(got[i]), bits_of(std::pow(x[i], y[i]))) << x[i] << " ^ " << y[i];
-  }
-  for (float b : ys) {
     got = x;
-    lftm::powf_avx2(got.data(), b, got.data(), got.size());
+    k.powf_pairs(got.data(), y.data(), got.data(), got.size());
     for (size_t i = 0; i < x.size(); ++i) {
-      EXPECT_EQ(bits_of(got[i]), bits_of(std::pow(x[i], b))) << x[i] << " ^ " << b;
+      EXPECT_EQ(bits_of(got[i]), bits_of(std::pow(x[i], y[i]))) << x[i] << " ^ " << y[i];
+    }
+    for (float b : ys) {
+      got = x;
+      k.powf(got.data(), b, got.data(), got.size());
+      for (size_t i = 0; i < x.size(); ++i) {
+        EXPECT_EQ(bits_of(got[i]), bits_of(std::pow(x[i], b))) << x[i] << " ^ " << b;
+      }
     }
   }
 

@@ -80,13 +80,18 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE TableColumns16 table_columns16(const double
 bool cpu_has_avx2_fma();
 bool cpu_has_avx512();
 
+// pow's table path takes exponents with 2^-65 <= |y| < 2^63; the library handles the others
+// apart, so the kernels pass them to it whole.
+bool pow_exponent_in_table_range(double y);
+
 void logf_avx2(const float* x, float* out, size_t n);
 void powf_avx2(const float* x, float y, float* out, size_t n);
 void powf_pairs_avx2(const float* x, const float* y, float* out, size_t n);
 void pow_avx2(const double* x, double y, double* out, size_t n);
 
-// The same with AVX-512 (F, VL, DQ, BW) lanes, for logf and powf. Call them only when
-// cpu_has_avx512() is true.
+// logf and powf with AVX-512 (F, VL, DQ, BW) lanes; call them only when cpu_has_avx512() is
+// true. (pow gains nothing from the wider lanes: its two 128-row tables are read row by row
+// either way.)
 void logf_avx512(const float* x, float* out, size_t n);
 void powf_avx512(const float* x, float y, float* out, size_t n);
 void powf_pairs_avx512(const float* x, const float* y, float* out, size_t n);
