@@ -14,8 +14,8 @@ int attenuate_band(int width, int rows, int offset, float alpha, float exponent,
   float* v = buf + offset;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(rows);
   const double power = exponent;
-  // Values go through pow a chunk at a time; zeros stay as they are, and a base of 2 stands
-  // in for them so that they do not send the chunk down the library's special-case path.
+  // Values go through pow a chunk at a time. Zeros stay as they are; their lanes take a base
+  // of 2, which the vector path computes directly, and the result is dropped.
   constexpr size_t kChunk = 512;
   double base[kChunk];
   for (size_t first = 0; first < count; first += kChunk) {

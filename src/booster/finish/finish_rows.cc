@@ -75,6 +75,7 @@ int finish_rows_as(const FinishConstants& k, const RowLayout& layout, const floa
     const unsigned char* row = source.row(source.context, y);
     if (row == nullptr) return LFTM_ERR_IO;
     for (int x = 0; x < width; ++x, ++i, pos += layout.sppOut) {
+      // The run of pixels that starts here is finished together (finish_run.h).
       const int j = x % kFinishRun;
       if (j == 0) {
         const int n = std::min(kFinishRun, width - x);
