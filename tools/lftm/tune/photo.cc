@@ -59,9 +59,13 @@ SqueezerView Photo::squeezer_preview() const {
 
 int32_t load_photo(const std::string& path, lftm_cli::TiffEncoding encoding,
                    int32_t previewSide, Photo* photo) {
-  lftm_cli::SourceImage& full = photo->full;
-  int32_t result = lftm_cli::load_image(path, encoding, &full);
-  if (result < 0) return result;
+  const int32_t result = lftm_cli::load_image(path, encoding, &photo->full);
+  return result < 0 ? result : prepare_photo(previewSide, photo);
+}
+
+int32_t prepare_photo(int32_t previewSide, Photo* photo) {
+  const lftm_cli::SourceImage& full = photo->full;
+  int32_t result = 0;
   const int32_t w = full.width, h = full.height;
   preview_size(w, h, previewSide, &photo->previewWidth, &photo->previewHeight);
   const int32_t pw = photo->previewWidth, ph = photo->previewHeight;

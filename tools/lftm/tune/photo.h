@@ -38,6 +38,9 @@ struct Photo {
 int32_t load_photo(const std::string& path, lftm_cli::TiffEncoding encoding,
                    int32_t previewSide, Photo* photo);
 
+// Measures the statistics and makes the preview copy of the image in photo->full.
+int32_t prepare_photo(int32_t previewSide, Photo* photo);
+
 // The preview size of a width x height image within `side` squared pixels, never larger than
 // the image and never below the 5 x 5 of the quick views.
 void preview_size(int32_t width, int32_t height, int32_t side, int32_t* outWidth,

@@ -16,6 +16,7 @@
 
 #include "access_token.h"
 #include "commands.h"
+#include "diag_routing.h"
 #include "foreign_option.h"
 #include "messages.h"
 #include "options.h"
@@ -114,6 +115,9 @@ int run_tune(const std::vector<std::string>& args) {
     std::fprintf(stderr, "lftm tune: the system gives no random numbers for the token\n");
     return kExitFailed;
   }
+  // The library's own lines stay quiet, as in the other commands without --verbose.
+  DiagRouting routing;
+  routing.begin(DiagMode::kQuiet, false);
   auto photo = std::make_unique<lftm_tune::Photo>();
   std::fprintf(stderr, "lftm tune: reading %s\n", input.c_str());
   int32_t result =

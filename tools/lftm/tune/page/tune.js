@@ -73,7 +73,15 @@ function buildControls(s) {
       number.step = decimalsStep(setting.decimals);
       number.value = setting.value;
       range.addEventListener('input', () => { number.value = range.value; changed(setting.name); });
-      number.addEventListener('change', () => { range.value = number.value; changed(setting.name); });
+      number.addEventListener('change', () => {
+        // An emptied or unreadable box is not a value: it shows the last one again.
+        if (number.value === '' || !number.checkValidity()) {
+          number.value = range.value;
+          return;
+        }
+        range.value = number.value;
+        changed(setting.name);
+      });
       row.appendChild(range);
       row.appendChild(number);
     }
