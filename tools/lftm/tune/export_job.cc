@@ -52,6 +52,7 @@ std::string ExportJob::start(const std::string& tool, const std::vector<std::str
     dup2(null, 0);
     dup2(null, 1);
     dup2(pipeFds[1], 2);
+    closefrom(3);  // the server's sockets stay with the server
     execv(tool.c_str(), argv.data());
     _exit(127);
   }

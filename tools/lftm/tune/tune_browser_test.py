@@ -164,8 +164,8 @@ def main():
 
         # The 1:1 view of a clicked region.
         driver.find_element(By.ID, "preview").click()
-        wait.until(lambda d: d.find_element(By.ID, "zoom").get_attribute("src").startswith(
-            "blob:"))
+        wait.until(lambda d: (d.find_element(By.ID, "zoom").get_attribute("src") or "")
+                   .startswith("blob:"))
 
         # Save a sidecar; the command line saves the same one for the same settings.
         path = driver.find_element(By.ID, "sidecar-path")

@@ -131,13 +131,6 @@ int run_tune(const std::vector<std::string>& args) {
     std::fprintf(stderr, "lftm tune: cannot resolve the folders of %s\n", input.c_str());
     return kExitFailed;
   }
-  const char* tmp = getenv("TMPDIR");
-  std::string scratch = std::string(tmp != nullptr && tmp[0] ? tmp : "/tmp") + "/lftm-tune-XXXXXX";
-  if (mkdtemp(&scratch[0]) == nullptr) {
-    std::fprintf(stderr, "lftm tune: cannot make a temporary folder: %s\n", std::strerror(errno));
-    return kExitFailed;
-  }
-  setup.scratchFolder = scratch;
 
   // The stop signals are taken by this thread alone, with sigwait: the server's threads and
   // the export's tool then stop in order instead of dying mid-write.
@@ -145,6 +138,14 @@ int run_tune(const std::vector<std::string>& args) {
   sigemptyset(&stops);
   for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, number);
   pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+  // Made once the stop signals wait for this thread, so that no stop can leave it behind.
+  const char* tmp = getenv("TMPDIR");
+  std::string scratch = std::string(tmp != nullptr && tmp[0] ? tmp : "/tmp") + "/lftm-tune-XXXXXX";
+  if (mkdtemp(&scratch[0]) == nullptr) {
+    std::fprintf(stderr, "lftm tune: cannot make a temporary folder: %s\n", std::strerror(errno));
+    return kExitFailed;
+  }
+  setup.scratchFolder = scratch;
   int exitCode = kExitOk;
   {
     lftm_tune::TuneSession session(setup, std::move(photo));

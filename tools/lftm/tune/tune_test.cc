@@ -2,7 +2,9 @@
 // previews, the settings' JSON round trip and the Range Squeezer's 1:1 window.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <memory>
 
 #include "handlers.h"
@@ -195,6 +197,35 @@ TEST_F(TuneHandlersTest, SqueezerZoomIsTheWindowOfTheFullResult) {
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 32 * 3; ++x) {
       ASSERT_EQ(window.samples[y * 32 * 3 + x], full.samples[y * 96 * 3 + 64 * 3 + x])
+          << x << "," << y;
+    }
+  }
+}
+
+TEST_F(TuneHandlersTest, BoosterZoomIsCutFromTheFullRenderOfTheCurrentSettings) {
+  ASSERT_EQ(ask("POST", "/api/settings", {{"Strength", "35"}}).status, 200);
+  // The first request starts the full render; the page asks again until it is there.
+  EXPECT_EQ(ask("GET", "/api/zoom", {{"x", "10"}, {"y", "60"}, {"size", "16"}}).status, 202);
+  Picture window;
+  bool pending = true;
+  int32_t result = 0;
+  for (int i = 0; i < 1000 && pending; ++i) {
+    if (!session_->zoom(10, 60, 16, &window, &pending, &result) && pending) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  ASSERT_FALSE(pending);
+  ASSERT_EQ(result, 16);
+  int32_t method;
+  TmParam params;
+  uint64_t g;
+  session_->settings(&method, &params, &g);
+  Picture full;
+  ASSERT_EQ(render_booster(session_->photo().booster_full(), params, 1, &full), 0);
+  // Centred on (10, 60) and moved inside the image: columns 2.., rows 48..
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16 * 3; ++x) {
+      ASSERT_EQ(window.samples[y * 16 * 3 + x], full.samples[(48 + y) * 96 * 3 + 2 * 3 + x])
           << x << "," << y;
     }
   }
