@@ -97,7 +97,8 @@ int32_t prepare_photo(int32_t previewSide, Photo* photo) {
     for (int32_t j = 0; j < pw; ++j) {
       const int32_t o = std::min(w - 1, static_cast<int32_t>(sx * j));
       const float* from = photo->linear.data() + (static_cast<size_t>(m) * w + o) * spp;
-      std::copy(from, from + spp, photo->previewLinear.data() + (static_cast<size_t>(i) * pw + j) * spp);
+      float* to = photo->previewLinear.data() + (static_cast<size_t>(i) * pw + j) * spp;
+      std::copy(from, from + spp, to);
     }
   }
   return 0;

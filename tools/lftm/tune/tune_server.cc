@@ -87,7 +87,10 @@ std::string TuneServer::start(int port) {
     if (ipv4) {
       port_ = port == 0 ? server->bind_to_any_port(host)
                         : (server->bind_to_port(host, port) ? port : -1);
-      if (port_ <= 0) return "cannot listen on 127.0.0.1" + (port ? " port " + std::to_string(port) : "");
+      if (port_ <= 0) {
+        const std::string where = port == 0 ? "" : " port " + std::to_string(port);
+        return "cannot listen on 127.0.0.1" + where + " (in use? try another --port)";
+      }
     } else if (!server->bind_to_port(host, port_)) {
       continue;  // a system without IPv6 is served on 127.0.0.1 alone
     }

@@ -270,7 +270,8 @@ $('save').addEventListener('click', async () => {
 
 $('export').addEventListener('click', async () => {
   try {
-    await call('POST', '/api/export', { path: $('export-path').value, bits: $('export-bits').value });
+    const fields = { path: $('export-path').value, bits: $('export-bits').value };
+    await call('POST', '/api/export', fields);
     $('progress').value = 0;
     pollExport();
   } catch (e) {
