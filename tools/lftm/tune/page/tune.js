@@ -163,7 +163,16 @@ function render() {
     preview.dataset.view = view;
     if (!showBefore) drawHistogram(generation);
   };
-  preview.src = withToken(`/api/preview?generation=${generation}&view=${view}`);
+  const address = withToken(`/api/preview?generation=${generation}&view=${view}`);
+  preview.onerror = async () => {
+    // A render that failed says why; one that newer settings replaced says nothing.
+    const response = await fetch(address);
+    if (response.status !== 409 && !response.ok) {
+      const json = await response.json().catch(() => ({}));
+      say(json.error || response.statusText, true);
+    }
+  };
+  preview.src = address;
 }
 
 async function drawHistogram(generation) {
