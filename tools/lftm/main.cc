@@ -14,6 +14,9 @@ int run_command(const std::vector<std::string>& args) {
   const std::string command = args.front();
   if (command == "info") return lftm_cli::run_info({args.begin() + 1, args.end()});
   if (command == "preview") return lftm_cli::run_preview({args.begin() + 1, args.end()});
+#ifdef LFTM_HAVE_TUNE
+  if (command == "tune") return lftm_cli::run_tune({args.begin() + 1, args.end()});
+#endif
   if (command == "help") {
     lftm_cli::print_usage(stdout);
     return lftm_cli::kExitOk;

@@ -1,0 +1,78 @@
+// The tuner's answer to a changed setting: the preview render of a 24-megapixel photograph
+// (a bundled sample tiled to 6000 x 4000), as the page waits for it. The CPU column is the
+// time of all threads: on a busy machine it tells what the render costs two free cores.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+
+#include "imageio/rgbe_reader.h"
+#include "photo.h"
+#include "tune_session.h"
+
+namespace {
+
+constexpr int32_t kWidth = 6000, kHeight = 4000;
+
+// The sample tiled to kWidth x kHeight, as RGBE planar bytes.
+std::unique_ptr<lftm_tune::Photo> tiled_photo() {
+  lftm_tune::Photo sample;
+  if (lftm_tune::load_photo(LFTM_SAMPLES_DIR "/golden_gate.hdr", lftm_cli::TiffEncoding::kAuto,
+                            64, &sample) < 0) {
+    return nullptr;
+  }
+  const int32_t sw = sample.full.width, sh = sample.full.height;
+  auto photo = std::make_unique<lftm_tune::Photo>();
+  photo->full.width = kWidth;
+  photo->full.height = kHeight;
+  photo->full.extType = LFTM_EXT_HDR;
+  photo->full.rgbe.resize(4 * static_cast<size_t>(kWidth) * kHeight);
+  for (int32_t y = 0; y < kHeight; ++y) {
+    const uint8_t* from = sample.full.rgbe.data() + 4 * static_cast<size_t>(y % sh) * sw;
+    uint8_t* to = photo->full.rgbe.data() + 4 * static_cast<size_t>(y) * kWidth;
+    for (int plane = 0; plane < 4; ++plane) {
+      for (int32_t x = 0; x < kWidth; ++x) to[plane * kWidth + x] = from[plane * sw + x % sw];
+    }
+  }
+  if (lftm_tune::prepare_photo(lftm_tune::kPreviewSide, photo.get()) < 0) return nullptr;
+  return photo;
+}
+
+void BM_TunePreview(benchmark::State& state) {
+  auto photo = tiled_photo();
+  if (!photo) {
+    state.SkipWithError("the sample cannot be read");
+    return;
+  }
+  const int32_t method = static_cast<int32_t>(state.range(0));
+  lftm_tune::SessionSetup setup;
+  setup.threads = 2;
+  lftm_tune::TuneSession session(setup, std::move(photo));
+  TmParam params;
+  tmparam_default(method, 0, &params);
+  float strength = 10;
+  for (auto _ : state) {
+    // A new value each time, as while dragging: nothing comes from the cache.
+    params.tmParam[1] = strength;
+    strength = strength >= 90 ? 10 : strength + 1;
+    const uint64_t generation = session.set_settings(method, params);
+    std::shared_ptr<const lftm_tune::Render> render;
+    int32_t result = 0;
+    if (!session.preview(generation, &render, &result) || result < 0) {
+      state.SkipWithError("the preview failed");
+      return;
+    }
+    benchmark::DoNotOptimize(render->picture.samples.data());
+  }
+  const lftm_tune::Photo& p = session.photo();
+  state.SetItemsProcessed(state.iterations() * p.previewWidth * p.previewHeight);
+  state.counters["preview_pixels"] = p.previewWidth * p.previewHeight;
+}
+BENCHMARK(BM_TunePreview)
+    ->Arg(LFTM_METHOD_TEXTURE_BOOSTER)
+    ->Arg(LFTM_METHOD_RANGE_SQUEEZER)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+}  // namespace

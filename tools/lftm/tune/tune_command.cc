@@ -1,0 +1,173 @@
+// lftm tune PHOTO: tunes the settings of a photograph in the browser. The page is served on
+// the loopback interface with a secret token in its address; Ctrl-C stops the server and
+// removes the session's temporary folder.
+#include <signal.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "access_token.h"
+#include "commands.h"
+#include "diag_routing.h"
+#include "foreign_option.h"
+#include "messages.h"
+#include "options.h"
+#include "tune_server.h"
+#include "tune_session.h"
+
+extern char** environ;
+
+namespace lftm_cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: lftm tune PHOTO [--port N] [--no-browser] [--tiff-linear|--tiff-gamma] "
+    "[--threads N]\n";
+
+int usage(const std::string& problem) {
+  std::fprintf(stderr, "lftm tune: %s\n%s", problem.c_str(), kUsage);
+  return kExitUsage;
+}
+
+std::string own_program() {
+  char path[4096];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return "";
+  path[n] = '\0';
+  return path;
+}
+
+// Opens `url` in the desktop's browser when there is a desktop; never fails the command.
+void open_browser(const std::string& url) {
+  if (getenv("DISPLAY") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr) return;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+  std::string program = "xdg-open", address = url;
+  char* argv[] = {&program[0], &address[0], nullptr};
+  pid_t pid;
+  if (posix_spawnp(&pid, "xdg-open", &actions, &attributes, argv, environ) == 0) {
+    waitpid(pid, nullptr, WNOHANG);
+  }
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+// Removes the session's temporary folder and what lies in it.
+void remove_scratch(const std::string& folder) {
+  unlink((folder + "/export.xmp").c_str());
+  rmdir(folder.c_str());
+}
+
+}  // namespace
+
+int run_tune(const std::vector<std::string>& args) {
+  std::string foreign = first_foreign_option(
+      args, {"--no-browser", "--tiff-linear", "--tiff-gamma", "-h", "--help"},
+      {"--port", "--threads", "-j"});
+  if (!foreign.empty()) return usage(foreign + " is not an option of tune");
+  std::vector<std::string> rest;
+  long port = 0;
+  bool browser = true;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--port" && i + 1 < args.size()) {
+      char* end = nullptr;
+      port = std::strtol(args[++i].c_str(), &end, 10);
+      if (*end != '\0' || port < 1 || port > 65535) return usage("--port takes 1 to 65535");
+    } else if (args[i] == "--no-browser") {
+      browser = false;
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
+  CliOptions options;
+  std::string problem = parse_options(rest, &options);
+  if (problem.empty() && options.help) {
+    std::printf("%s", kUsage);
+    return kExitOk;
+  }
+  if (problem.empty() && options.positionals.size() != 1) problem = "give one PHOTO";
+  if (!problem.empty()) return usage(problem);
+  const std::string& input = options.positionals[0];
+
+  lftm_tune::SessionSetup setup;
+  setup.threads = options.threads;
+  setup.token = lftm_tune::make_access_token();
+  setup.tool = own_program();
+  if (options.tiff == TiffEncoding::kLinear) setup.toolFlags.push_back("--tiff-linear");
+  if (options.tiff == TiffEncoding::kGamma) setup.toolFlags.push_back("--tiff-gamma");
+  if (setup.token.empty()) {
+    std::fprintf(stderr, "lftm tune: the system gives no random numbers for the token\n");
+    return kExitFailed;
+  }
+  // The library's own lines stay quiet, as in the other commands without --verbose.
+  DiagRouting routing;
+  routing.begin(DiagMode::kQuiet, false);
+  auto photo = std::make_unique<lftm_tune::Photo>();
+  std::fprintf(stderr, "lftm tune: reading %s\n", input.c_str());
+  int32_t result =
+      lftm_tune::load_photo(input, options.tiff, lftm_tune::kPreviewSide, photo.get());
+  if (result < 0) {
+    std::fprintf(stderr, "lftm tune: %s\n",
+                 failure_line(input, result, photo->full.detail).c_str());
+    return kExitFailed;
+  }
+  if (!lftm_tune::make_path_rules(input, &setup.paths)) {
+    std::fprintf(stderr, "lftm tune: cannot resolve the folders of %s\n", input.c_str());
+    return kExitFailed;
+  }
+
+  // The stop signals are taken by this thread alone, with sigwait: the server's threads and
+  // the export's tool then stop in order instead of dying mid-write.
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, number);
+  pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+  // Made once the stop signals wait for this thread, so that no stop can leave it behind.
+  const char* tmp = getenv("TMPDIR");
+  std::string scratch = std::string(tmp != nullptr && tmp[0] ? tmp : "/tmp") + "/lftm-tune-XXXXXX";
+  if (mkdtemp(&scratch[0]) == nullptr) {
+    std::fprintf(stderr, "lftm tune: cannot make a temporary folder: %s\n", std::strerror(errno));
+    return kExitFailed;
+  }
+  setup.scratchFolder = scratch;
+  int exitCode = kExitOk;
+  {
+    lftm_tune::TuneSession session(setup, std::move(photo));
+    lftm_tune::TuneServer server(&session);
+    problem = server.start(static_cast<int>(port));
+    if (!problem.empty()) {
+      std::fprintf(stderr, "lftm tune: %s\n", problem.c_str());
+      exitCode = kExitFailed;
+    } else {
+      const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) +
+                              "/?token=" + setup.token;
+      std::printf("lftm tune: open %s\n(Ctrl-C stops)\n", url.c_str());
+      std::fflush(stdout);
+      if (browser) open_browser(url);
+      int number = 0;
+      sigwait(&stops, &number);
+      std::fprintf(stderr, "lftm tune: stopping\n");
+    }
+    server.stop();
+  }
+  remove_scratch(scratch);
+  return exitCode;
+}
+
+}  // namespace lftm_cli

@@ -1,0 +1,160 @@
+#include "tune_session.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "options.h"
+
+namespace lftm_tune {
+namespace {
+
+int32_t render_method(int32_t method, const HdrView& booster, const SqueezerView& squeezer,
+                      const TmParam& params, int32_t threads, Picture* out) {
+  return method == LFTM_METHOD_RANGE_SQUEEZER ? render_squeezer(squeezer, params, threads, out)
+                                              : render_booster(booster, params, threads, out);
+}
+
+// The Range Squeezer's input inside the window, as a view of `store`.
+SqueezerView squeezer_window(const SqueezerView& full, int32_t x0, int32_t y0, int32_t size,
+                             std::vector<uint8_t>* rgbe, std::vector<float>* linear) {
+  SqueezerView window = full;
+  window.width = window.height = size;
+  if (full.rgbe != nullptr) {
+    rgbe->resize(4 * static_cast<size_t>(size) * size);
+    extract_zoom(0, full.width, full.height, 3, 3 * full.width, 3 * size, size, size, x0, y0,
+                 full.rgbe, rgbe->data());
+    window.rgbe = rgbe->data();
+    return window;
+  }
+  const size_t spp = static_cast<size_t>(full.spp);
+  linear->resize(static_cast<size_t>(size) * size * spp);
+  for (int32_t i = 0; i < size; ++i) {
+    const float* from = full.linear + ((static_cast<size_t>(y0) + i) * full.width + x0) * spp;
+    std::copy(from, from + size * spp, linear->data() + static_cast<size_t>(i) * size * spp);
+  }
+  window.linear = linear->data();
+  return window;
+}
+
+}  // namespace
+
+TuneSession::TuneSession(SessionSetup setup, std::unique_ptr<Photo> photo)
+    : setup_(std::move(setup)), photo_(std::move(photo)) {
+  setup_.threads = lftm_cli::resolve_threads(setup_.threads);
+  tmparam_default(method_, 0, &params_);
+}
+
+TuneSession::~TuneSession() {
+  export_.cancel();
+  if (fullThread_.joinable()) fullThread_.join();
+}
+
+void TuneSession::settings(int32_t* method, TmParam* params, uint64_t* generation) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  *method = method_;
+  *params = params_;
+  *generation = generation_;
+}
+
+uint64_t TuneSession::set_settings(int32_t method, const TmParam& params) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  method_ = method;
+  params_ = params;
+  return ++generation_;
+}
+
+bool TuneSession::preview(uint64_t generation, std::shared_ptr<const Render>* render,
+                          int32_t* result) {
+  std::lock_guard<std::mutex> renderLock(renderMutex_);
+  int32_t method;
+  TmParam params;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (generation != generation_) return false;
+    if (lastPreview_ && lastPreview_->generation == generation) {
+      *render = lastPreview_;
+      *result = 0;
+      return true;
+    }
+    method = method_;
+    params = params_;
+  }
+  auto made = std::make_shared<Render>();
+  made->generation = generation;
+  *result = render_method(method, photo_->booster_preview(), photo_->squeezer_preview(), params,
+                          setup_.threads, &made->picture);
+  if (*result < 0) return true;
+  made->histogram.assign(1024, 0);
+  histo4preview(made->picture.width, made->picture.height, made->picture.spp,
+                made->picture.samples.data(), made->histogram.data());
+  std::lock_guard<std::mutex> lock(mutex_);
+  lastPreview_ = made;
+  *render = made;
+  return true;
+}
+
+std::shared_ptr<const Picture> TuneSession::before() {
+  std::lock_guard<std::mutex> renderLock(renderMutex_);
+  if (!before_) {
+    auto made = std::make_shared<Picture>();
+    render_exposure(photo_->squeezer_preview(), made.get());
+    before_ = made;
+  }
+  return before_;
+}
+
+bool TuneSession::zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool* pending,
+                       int32_t* result) {
+  *pending = false;
+  *result = 0;
+  const int32_t w = photo_->full.width, h = photo_->full.height;
+  size = std::max(5, std::min({size, w, h}));
+  const int32_t x0 = std::max(0, std::min(x - size / 2, w - size));
+  const int32_t y0 = std::max(0, std::min(y - size / 2, h - size));
+  int32_t method;
+  TmParam params;
+  uint64_t generation;
+  settings(&method, &params, &generation);
+  if (method == LFTM_METHOD_RANGE_SQUEEZER) {
+    // The response curve is per pixel: the window alone, with the statistics of the whole
+    // image, gives the pixels of the full result.
+    std::vector<uint8_t> rgbe;
+    std::vector<float> linear;
+    SqueezerView view = squeezer_window(photo_->squeezer_full(), x0, y0, size, &rgbe, &linear);
+    *result = render_squeezer(view, params, 1, window);
+    return *result >= 0;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!fullRender_ || fullRender_->generation != generation_) {
+    *pending = true;
+    if (!fullRunning_) {
+      if (fullThread_.joinable()) fullThread_.join();  // done: it cleared fullRunning_
+      fullRunning_ = true;
+      fullThread_ = std::thread(&TuneSession::full_render, this, generation_, method_, params_);
+    }
+    return false;
+  }
+  if (fullRender_->code < 0) {
+    *result = fullRender_->code;
+    return false;
+  }
+  const Picture& full = fullRender_->picture;
+  window->width = window->height = size;
+  window->spp = full.spp;
+  window->samples.resize(static_cast<size_t>(size) * size * full.spp);
+  *result = extract_zoom(2, w, h, full.spp, w * full.spp, size * full.spp, size, size, x0, y0,
+                         full.samples.data(), window->samples.data());
+  return *result >= 0;
+}
+
+void TuneSession::full_render(uint64_t generation, int32_t method, TmParam params) {
+  auto made = std::make_shared<Render>();
+  made->generation = generation;
+  made->code = render_method(method, photo_->booster_full(), photo_->squeezer_full(), params,
+                             setup_.threads, &made->picture);
+  std::lock_guard<std::mutex> lock(mutex_);
+  fullRender_ = made;
+  fullRunning_ = false;
+}
+
+}  // namespace lftm_tune

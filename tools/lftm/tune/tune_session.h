@@ -1,0 +1,87 @@
+// One tuning session: the photograph, the settings the page shows, the renders made from
+// them and the export in progress. Every method may be called from any server thread.
+#ifndef LFTM_TOOLS_TUNE_TUNE_SESSION_H_
+#define LFTM_TOOLS_TUNE_TUNE_SESSION_H_
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "export_job.h"
+#include "lftm.h"
+#include "photo.h"
+#include "render.h"
+#include "user_paths.h"
+
+namespace lftm_tune {
+
+struct SessionSetup {
+  std::string token;
+  PathRules paths;
+  std::string tool;                   // the lftm program that exports
+  std::vector<std::string> toolFlags;  // options of the export's command line (--tiff-gamma)
+  std::string scratchFolder;          // private folder for the export's sidecar
+  int32_t threads = 0;                // 0: every core
+};
+
+// A finished render of the settings of one generation.
+struct Render {
+  uint64_t generation = 0;
+  int32_t code = 0;  // the library's result; the picture is empty when negative
+  Picture picture;
+  std::vector<int32_t> histogram;  // histo4preview of the picture (1024 counters)
+};
+
+class TuneSession {
+ public:
+  TuneSession(SessionSetup setup, std::unique_ptr<Photo> photo);
+  ~TuneSession();
+  TuneSession(const TuneSession&) = delete;
+  TuneSession& operator=(const TuneSession&) = delete;
+
+  const SessionSetup& setup() const { return setup_; }
+  const Photo& photo() const { return *photo_; }
+
+  // The settings and their generation, which grows with every change.
+  void settings(int32_t* method, TmParam* params, uint64_t* generation);
+  // Replaces the settings; returns the new generation.
+  uint64_t set_settings(int32_t method, const TmParam& params);
+
+  // The preview of `generation`: false when newer settings came meanwhile (the render is
+  // stale and skipped). Returns the library's code in *result.
+  bool preview(uint64_t generation, std::shared_ptr<const Render>* render, int32_t* result);
+  // The photograph before tone mapping, at the preview's size.
+  std::shared_ptr<const Picture> before();
+
+  // A 1:1 window of the result around (x, y) of the full image, at most `size` square.
+  // Range Squeezer: computed for the window. Texture Booster: cut from a full render of the
+  // current settings; while that runs, returns false (*pending set) and starts it if needed.
+  bool zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool* pending,
+            int32_t* result);
+
+  ExportJob& exports() { return export_; }
+
+ private:
+  void full_render(uint64_t generation, int32_t method, TmParam params);
+
+  SessionSetup setup_;
+  std::unique_ptr<Photo> photo_;
+  std::mutex mutex_;         // settings, generation, cached renders
+  std::mutex renderMutex_;   // one preview render at a time
+  int32_t method_ = LFTM_METHOD_TEXTURE_BOOSTER;
+  TmParam params_;
+  uint64_t generation_ = 1;
+  std::shared_ptr<const Render> lastPreview_;
+  std::shared_ptr<const Picture> before_;
+  std::shared_ptr<const Render> fullRender_;
+  bool fullRunning_ = false;
+  std::thread fullThread_;
+  ExportJob export_;
+};
+
+}  // namespace lftm_tune
+
+#endif  // LFTM_TOOLS_TUNE_TUNE_SESSION_H_
