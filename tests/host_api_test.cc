@@ -2,12 +2,17 @@
 // bits for the same pixels, with the host's layouts, progress, cancel and messages.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lftm.h"
 #include "lftm_host.h"
+#include "support/diag_capture.h"
 #include "support/driver_run.h"
 #include "support/files.h"
 #include "support/image_files.h"
@@ -45,6 +50,18 @@ HostPixels read_pixels(const std::string& path) {
                   pixels.rgb.data());
   EXPECT_EQ(lftm_read_image(path.c_str(), &image, nullptr), 0) << path;
   return pixels;
+}
+
+// Runs lftm_tonemap_image on packed RGB pixels into packed samples of `bits` bits; returns
+// the call's result. The output keeps its bytes when the call fails.
+int32_t tonemap_packed(const HostPixels& pixels, const lftm_options& options, int32_t bits,
+                       std::vector<uint8_t>* out) {
+  lftm_image input, output;
+  lftm_image_init(&input, sizeof input, LFTM_SAMPLE_FLOAT32, 3, pixels.width, pixels.height,
+                  const_cast<float*>(pixels.rgb.data()));
+  lftm_image_init(&output, sizeof output, bits == 16 ? LFTM_SAMPLE_UINT16 : LFTM_SAMPLE_UINT8,
+                  3, pixels.width, pixels.height, out->data());
+  return lftm_tonemap_image(&input, &output, &options);
 }
 
 // Tone maps `pixels` with rows `padding` bytes longer than needed; returns the samples as
@@ -114,6 +131,128 @@ TEST(HostApiTest, TonemapImageOfReadImageEqualsTheDriversFile) {
     // Padded rows in and out: the stride is the host's, the samples are the same.
     EXPECT_EQ(tonemap_pixels(pixels, options, c.bits, c.disk ? 0 : 6),
               lftm_test::tiff_samples(run.out));
+  }
+}
+
+// What the progress callback saw, and when it asks to stop.
+struct ProgressLog {
+  std::vector<float> fractions;
+  std::vector<std::string> steps;
+  std::thread::id caller = std::this_thread::get_id();
+  bool offThread = false;
+  float stopAt = 2.0f;          // cancel at the first report at or past this fraction
+  std::string stopInStep;       // or at the first report of this step
+  std::atomic<float> latest{0.0f};
+};
+
+int32_t record_progress(void* user, float fraction, const char* step) {
+  auto* log = static_cast<ProgressLog*>(user);
+  if (std::this_thread::get_id() != log->caller) log->offThread = true;
+  log->fractions.push_back(fraction);
+  log->steps.push_back(step);
+  log->latest.store(fraction);
+  return fraction >= log->stopAt || log->stopInStep == step ? 1 : 0;
+}
+
+TEST(HostApiTest, ProgressRisesToOneAndACancelAnywhereLeavesNothingBehind) {
+  const HostPixels pixels = read_pixels(lftm_test::sample_path("golden_gate.hdr"));
+  const size_t outBytes = static_cast<size_t>(3 * pixels.width * pixels.height);
+  for (int disk = 0; disk < 2; ++disk) {
+    SCOPED_TRACE(disk ? "disk" : "memory");
+    lftm_test::ScopedTmpdir tmpdir;
+    lftm_options options = options_for(Method::kBooster);
+    options.disk = disk;
+    ProgressLog log;
+    options.progress = record_progress;
+    options.progress_user = &log;
+    std::vector<uint8_t> out(outBytes, 0xab);
+    ASSERT_EQ(tonemap_packed(pixels, options, 8, &out), 0);
+    EXPECT_GE(log.fractions.size(), 20u);
+    for (size_t i = 1; i < log.fractions.size(); ++i) {
+      ASSERT_GE(log.fractions[i], log.fractions[i - 1]) << log.steps[i];
+    }
+    EXPECT_EQ(log.fractions.back(), 1.0f);
+    EXPECT_FALSE(log.offThread);
+
+    // Stopped in each stage, inside the solver, and by the host's flag from another thread.
+    for (int when = 0; when < 4; ++when) {
+      SCOPED_TRACE(when);
+      ProgressLog stopper;
+      options.progress_user = &stopper;
+      int32_t flag = 0;
+      options.cancel = nullptr;
+      if (when == 0) stopper.stopAt = 0.1f;
+      if (when == 1) stopper.stopInStep = "solving";
+      if (when == 2) stopper.stopAt = 0.9f;
+      std::thread host;
+      if (when == 3) {
+        options.cancel = &flag;
+        host = std::thread([&] {
+          while (stopper.latest.load() < 0.5f) std::this_thread::yield();
+          __atomic_store_n(&flag, 1, __ATOMIC_RELAXED);
+        });
+      }
+      std::vector<uint8_t> untouched(outBytes, 0xab);
+      EXPECT_EQ(tonemap_packed(pixels, options, 8, &untouched), LFTM_ERR_CANCELLED);
+      if (host.joinable()) host.join();
+      EXPECT_EQ(untouched, std::vector<uint8_t>(outBytes, 0xab));
+      EXPECT_LT(stopper.fractions.back(), 1.0f);
+      EXPECT_TRUE(lftm_test::directory_entries(tmpdir.path()).empty());
+    }
+  }
+}
+
+void record_line(void* user, int32_t stream, const char* line) {
+  auto* lines = static_cast<std::vector<std::string>*>(user);
+  lines->push_back(std::to_string(stream) + line);
+}
+
+TEST(HostApiTest, MessagesGoToTheCallbackInWholeLinesOrNowhere) {
+  const HostPixels pixels = read_pixels(lftm_test::sample_path("desk.exr"));
+  std::vector<uint8_t> out(static_cast<size_t>(3 * pixels.width * pixels.height));
+  for (Method method : {Method::kBooster, Method::kSqueezer}) {
+    lftm_test::DiagCapture printed;
+    lftm_options options = options_for(method, 4);
+    std::vector<std::string> lines;
+    options.messages = LFTM_MESSAGES_CALLBACK;
+    options.message = record_line;
+    options.message_user = &lines;
+    ASSERT_EQ(tonemap_packed(pixels, options, 8, &out), 0);
+    EXPECT_GT(lines.size(), 5u);
+    for (const std::string& line : lines) {
+      EXPECT_TRUE(line[0] == '1' || line[0] == '2') << line;
+      EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+    }
+    options.messages = LFTM_MESSAGES_SILENT;
+    ASSERT_EQ(tonemap_packed(pixels, options, 8, &out), 0);
+    EXPECT_EQ(printed.out() + printed.err(), "");
+  }
+}
+
+TEST(HostApiTest, ConcurrentCallsGiveTheirSoloResults) {
+  const char* samples[] = {"golden_gate.hdr", "desk.exr", "forest_360.hdr", "golden_gate.hdr"};
+  std::vector<HostPixels> inputs;
+  std::vector<lftm_options> options;
+  std::vector<std::vector<uint8_t>> solo, together;
+  for (int i = 0; i < 4; ++i) {
+    inputs.push_back(read_pixels(lftm_test::sample_path(samples[i])));
+    options.push_back(options_for(i == 3 ? Method::kSqueezer : Method::kBooster, 1 + i % 2));
+    options.back().disk = i == 2 ? 1 : 0;
+    solo.emplace_back(static_cast<size_t>(6 * inputs[i].width * inputs[i].height));
+    ASSERT_EQ(tonemap_packed(inputs[i], options[i], 16, &solo[i]), 0);
+  }
+  together = std::vector<std::vector<uint8_t>>(solo.size());
+  std::vector<std::thread> hosts;
+  std::vector<int32_t> results(4, 1);
+  for (int i = 0; i < 4; ++i) {
+    together[i].resize(solo[i].size());
+    hosts.emplace_back(
+        [&, i] { results[i] = tonemap_packed(inputs[i], options[i], 16, &together[i]); });
+  }
+  for (std::thread& host : hosts) host.join();
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(results[i], 0) << i;
+    EXPECT_TRUE(together[i] == solo[i]) << samples[i];
   }
 }
 
