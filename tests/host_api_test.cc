@@ -256,4 +256,111 @@ TEST(HostApiTest, ConcurrentCallsGiveTheirSoloResults) {
   }
 }
 
+TEST(HostApiTest, TonemapFileWritesTheToolsFile) {
+  lftm_test::TempDir dir;
+  const std::string in = lftm_test::sample_path("desk.exr");
+  for (int32_t bits : {8, 16}) {
+    const std::string tool = dir.file(bits == 8 ? "tool.jpg" : "tool.tif");
+    const std::string host = dir.file(bits == 8 ? "host.jpg" : "host.tif");
+    const std::string command = std::string(LFTM_TOOL_PATH) + " -q --bits " +
+                                std::to_string(bits) + " " + in + " " + tool;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    lftm_options options = options_for(Method::kBooster, 0);
+    options.bits = bits;
+    ASSERT_EQ(lftm_tonemap_file(in.c_str(), host.c_str(), &options), 0);
+    EXPECT_TRUE(lftm_test::read_file(host) == lftm_test::read_file(tool)) << host;
+  }
+}
+
+TEST(HostApiTest, GreyAndAlphaChannelsFollowTheColourRun) {
+  const int64_t w = 40, h = 30;
+  HostPixels rgb;
+  rgb.width = w;
+  rgb.height = h;
+  std::vector<float> grey(static_cast<size_t>(w * h)), rgba(static_cast<size_t>(4 * w * h));
+  const float alphas[] = {-1.0f, 0.5f, 2.0f, NAN, 0.25f};
+  for (int64_t i = 0; i < w * h; ++i) {
+    const float v = 0.01f + static_cast<float>((i * 37) % 101) * (i % 7 == 0 ? 3.0f : 0.02f);
+    grey[static_cast<size_t>(i)] = v;
+    for (int k = 0; k < 3; ++k) {
+      rgb.rgb.push_back(v);
+      rgba[static_cast<size_t>(4 * i + k)] = v;
+    }
+    rgba[static_cast<size_t>(4 * i + 3)] = alphas[i % 5];
+  }
+  for (Method method : {Method::kBooster, Method::kSqueezer}) {
+    const lftm_options options = options_for(method);
+    std::vector<uint8_t> colour(static_cast<size_t>(6 * w * h));
+    ASSERT_EQ(tonemap_packed(rgb, options, 16, &colour), 0);
+    std::vector<uint16_t> greyOut(static_cast<size_t>(w * h)), rgbaOut(static_cast<size_t>(4 * w * h));
+    lftm_image input, output;
+    lftm_image_init(&input, sizeof input, LFTM_SAMPLE_FLOAT32, 1, w, h, grey.data());
+    lftm_image_init(&output, sizeof output, LFTM_SAMPLE_UINT16, 1, w, h, greyOut.data());
+    ASSERT_EQ(lftm_tonemap_image(&input, &output, &options), 0);
+    lftm_image_init(&input, sizeof input, LFTM_SAMPLE_FLOAT32, 4, w, h, rgba.data());
+    lftm_image_init(&output, sizeof output, LFTM_SAMPLE_UINT16, 4, w, h, rgbaOut.data());
+    ASSERT_EQ(lftm_tonemap_image(&input, &output, &options), 0);
+    const uint16_t expectedAlpha[] = {0, 32768, 65535, 0, 16384};
+    for (size_t i = 0; i < static_cast<size_t>(w * h); ++i) {
+      uint16_t c[3];
+      std::memcpy(c, &colour[6 * i], sizeof c);
+      ASSERT_EQ(greyOut[i], c[0]) << i;
+      for (int k = 0; k < 3; ++k) ASSERT_EQ(rgbaOut[4 * i + k], c[k]) << i;
+      ASSERT_EQ(rgbaOut[4 * i + 3], expectedAlpha[i % 5]) << i;
+    }
+  }
+}
+
+TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
+  float in[12 * 12 * 3] = {};
+  uint8_t out[12 * 12 * 3] = {};
+  lftm_options options = options_for(Method::kBooster);
+  lftm_image input, output;
+  ASSERT_EQ(lftm_image_init(&input, sizeof input, LFTM_SAMPLE_FLOAT32, 3, 12, 12, in), 0);
+  ASSERT_EQ(lftm_image_init(&output, sizeof output, LFTM_SAMPLE_UINT8, 3, 12, 12, out), 0);
+  EXPECT_EQ(lftm_options_init(&options, sizeof options - 4, LFTM_METHOD_TEXTURE_BOOSTER),
+            LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(lftm_options_init(&options, sizeof options, LFTM_METHOD_BLEND_TUNE),
+            LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(lftm_image_init(&input, sizeof input, LFTM_SAMPLE_FLOAT32, 2, 12, 12, in),
+            LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(lftm_image_init(&input, sizeof input, LFTM_SAMPLE_FLOAT32, 3, 0, 12, in),
+            LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(lftm_tonemap_image(&input, &output, nullptr), LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(lftm_tonemap_image(&output, &input, &options), LFTM_ERR_ARGUMENT);
+  lftm_image bad = output;
+  bad.row_stride = 12 * 3 - 1;  // shorter than a row
+  EXPECT_EQ(lftm_tonemap_image(&input, &bad, &options), LFTM_ERR_ARGUMENT);
+  bad = output;
+  bad.width = 11;
+  EXPECT_EQ(lftm_tonemap_image(&input, &bad, &options), LFTM_ERR_ARGUMENT);
+  bad = output;
+  bad.struct_size = 8;
+  EXPECT_EQ(lftm_tonemap_image(&input, &bad, &options), LFTM_ERR_ARGUMENT);
+  lftm_options wrong = options;
+  wrong.threads = 33;
+  EXPECT_EQ(lftm_tonemap_image(&input, &output, &wrong), LFTM_ERR_ARGUMENT);
+  wrong = options;
+  wrong.messages = LFTM_MESSAGES_CALLBACK;  // without a callback
+  EXPECT_EQ(lftm_tonemap_image(&input, &output, &wrong), LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(out[0], 0);
+
+  // Sizes the drivers cannot count, and files of no known kind.
+  bad = input;
+  bad.width = int64_t{1} << 32;
+  lftm_image huge = output;
+  huge.width = bad.width;
+  EXPECT_EQ(lftm_tonemap_image(&bad, &huge, &options), LFTM_ERR_TOO_LARGE);
+  lftm_test::TempDir dir;
+  const std::string text = dir.file("notes.txt");
+  ASSERT_TRUE(lftm_test::write_text(text, "not an image\n"));
+  EXPECT_EQ(lftm_tonemap_file(text.c_str(), dir.file("out.tif").c_str(), &options),
+            LFTM_ERR_UNKNOWN_FORMAT);
+  lftm_file_info info;
+  info.struct_size = sizeof info;
+  EXPECT_EQ(lftm_read_info(text.c_str(), &info, 1), LFTM_ERR_UNKNOWN_FORMAT);
+  EXPECT_EQ(lftm_read_image(lftm_test::sample_path("desk.exr").c_str(), &input, nullptr),
+            LFTM_ERR_ARGUMENT);  // 12 x 12 is not the file's size
+}
+
 }  // namespace
