@@ -311,6 +311,30 @@ TEST(HostApiTest, GreyAndAlphaChannelsFollowTheColourRun) {
   }
 }
 
+TEST(HostApiTest, ReadInfoNamesTheKindTheDriversAreGiven) {
+  struct Case {
+    const char* sample;
+    int32_t format, extType, width, height;
+  };
+  const Case cases[] = {{"golden_gate.hdr", LFTM_FORMAT_RADIANCE, LFTM_EXT_HDR, 1262, 860},
+                        {"desk.exr", LFTM_FORMAT_OPENEXR, LFTM_EXT_EXR, 644, 874},
+                        {"golden_gate_linear16.tif", LFTM_FORMAT_TIFF_16, LFTM_EXT_TIF_LINEAR,
+                         1262, 860}};
+  for (const Case& c : cases) {
+    lftm_file_info info;
+    info.struct_size = sizeof info;
+    ASSERT_EQ(lftm_read_info(lftm_test::sample_path(c.sample).c_str(), &info, 1), 0);
+    EXPECT_EQ(info.format, c.format) << c.sample;
+    EXPECT_EQ(info.ext_type, c.extType) << c.sample;
+    EXPECT_EQ(info.width, c.width) << c.sample;
+    EXPECT_EQ(info.height, c.height) << c.sample;
+    EXPECT_EQ(info.has_stats, 1) << c.sample;
+    EXPECT_LT(info.log_min, info.log_mean) << c.sample;
+    EXPECT_LT(info.log_mean, info.log_max) << c.sample;
+    EXPECT_NEAR(info.lum_geomean, std::exp(info.log_mean), 1e-9 * info.lum_geomean);
+  }
+}
+
 TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
   float in[12 * 12 * 3] = {};
   uint8_t out[12 * 12 * 3] = {};
