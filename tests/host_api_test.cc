@@ -115,7 +115,8 @@ TEST(HostApiTest, TonemapImageOfReadImageEqualsTheDriversFile) {
       {"desk.exr", LFTM_EXT_EXR, Method::kSqueezer, 8, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.sample) + (c.method == Method::kBooster ? " booster " : " squeezer ") +
+    SCOPED_TRACE(std::string(c.sample) +
+                 (c.method == Method::kBooster ? " booster " : " squeezer ") +
                  std::to_string(c.bits) + (c.disk ? " disk" : " memory"));
     lftm_test::DriverRun run;
     run.method = c.method;
@@ -292,7 +293,8 @@ TEST(HostApiTest, GreyAndAlphaChannelsFollowTheColourRun) {
     const lftm_options options = options_for(method);
     std::vector<uint8_t> colour(static_cast<size_t>(6 * w * h));
     ASSERT_EQ(tonemap_packed(rgb, options, 16, &colour), 0);
-    std::vector<uint16_t> greyOut(static_cast<size_t>(w * h)), rgbaOut(static_cast<size_t>(4 * w * h));
+    std::vector<uint16_t> greyOut(static_cast<size_t>(w * h));
+    std::vector<uint16_t> rgbaOut(static_cast<size_t>(4 * w * h));
     lftm_image input, output;
     lftm_image_init(&input, sizeof input, LFTM_SAMPLE_FLOAT32, 1, w, h, grey.data());
     lftm_image_init(&output, sizeof output, LFTM_SAMPLE_UINT16, 1, w, h, greyOut.data());

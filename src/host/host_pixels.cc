@@ -74,7 +74,9 @@ void store_host_samples(const void* samples, const ImageView& in, const ImageVie
         row[x * c + k] = wide ? static_cast<const uint16_t*>(samples)[at]
                               : static_cast<const uint8_t*>(samples)[at];
       }
-      if (c == 4) row[x * c + 3] = static_cast<uint16_t>(alpha_sample(inputRow[4 * x + 3], maximum));
+      if (c == 4) {
+        row[x * c + 3] = static_cast<uint16_t>(alpha_sample(inputRow[4 * x + 3], maximum));
+      }
     }
     uint8_t* dst = out.row(y);
     if (wide) {

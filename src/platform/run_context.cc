@@ -15,7 +15,9 @@ RunContext::RunContext(const RunHooks& hooks)
 
 bool RunContext::cancelled() const {
   if (stopped_.load(std::memory_order_relaxed)) return true;
-  return hooks_.cancelFlag != nullptr && *hooks_.cancelFlag != 0;
+  // The host sets its flag from another thread, at any time.
+  return hooks_.cancelFlag != nullptr &&
+         __atomic_load_n(hooks_.cancelFlag, __ATOMIC_RELAXED) != 0;
 }
 
 void RunContext::report(double overall, const char* step) {
@@ -70,7 +72,9 @@ void RunContext::flush_messages(bool all) {
     }
     ready.swap(lines_);
   }
-  for (const auto& line : ready) hooks_.message(hooks_.messageUser, line.first, line.second.c_str());
+  for (const auto& line : ready) {
+    hooks_.message(hooks_.messageUser, line.first, line.second.c_str());
+  }
 }
 
 void RunContext::complete() {
