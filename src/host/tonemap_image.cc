@@ -58,7 +58,7 @@ int32_t tonemap_in_memory(const ImageView& in, const ImageView& out,
   files.inFile = kMemoryName;
   DriverCall call = {LFTM_EXT_EXR, &desc,     &options.settings, nullptr, {0, 0, 0, 0, 0, 0},
                      &files,       kMemoryName, &memory};
-  ProgressPhase phase(0.03, 1.0, nullptr);
+  ProgressPhase phase(0.03, 1.0, "tone mapping");
   const int32_t result = booster ? run_tonemap(call, default_sibling_names())
                                  : run_tms(call, default_sibling_names());
   return result < 0 ? result : 0;

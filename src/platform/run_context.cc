@@ -4,6 +4,7 @@ namespace lftm {
 namespace {
 
 thread_local RunContext* t_run = nullptr;
+thread_local int t_worker_index = -1;
 
 // Progress closer than this to the last report is not worth a callback.
 constexpr double kProgressStep = 0.002;
@@ -84,15 +85,45 @@ void RunContext::complete() {
 
 RunContext* current_run() { return t_run; }
 
-RunScope::RunScope(RunContext* run) : previous_(t_run) {
-  if (run != nullptr) t_run = run;
+void RunContext::start_workers(int count) {
+  const int n = count < kMaxWorkers ? count : kMaxWorkers;
+  for (int i = 0; i < n; ++i) workerShare_[i].store(0.0f, std::memory_order_relaxed);
+  workerCount_.store(n, std::memory_order_relaxed);
 }
 
-RunScope::~RunScope() { t_run = previous_; }
+void RunContext::worker_progress(int index, double fraction) {
+  if (index >= 0 && index < kMaxWorkers) {
+    workerShare_[index].store(static_cast<float>(fraction), std::memory_order_relaxed);
+  }
+}
+
+void RunContext::report_workers() {
+  const int n = workerCount_.load(std::memory_order_relaxed);
+  if (n < 1) return;
+  double sum = 0.0;
+  for (int i = 0; i < n; ++i) sum += workerShare_[i].load(std::memory_order_relaxed);
+  progress(sum / n);
+}
+
+RunScope::RunScope(RunContext* run, int workerIndex)
+    : previous_(t_run), previousIndex_(t_worker_index) {
+  if (run != nullptr) t_run = run;
+  t_worker_index = workerIndex;
+}
+
+RunScope::~RunScope() {
+  t_run = previous_;
+  t_worker_index = previousIndex_;
+}
 
 void run_progress(double fraction) {
   RunContext* run = t_run;
-  if (run != nullptr) run->progress(fraction);
+  if (run == nullptr) return;
+  if (run->on_calling_thread()) {
+    run->progress(fraction);
+  } else {
+    run->worker_progress(t_worker_index, fraction);
+  }
 }
 
 ProgressPhase::ProgressPhase(double start, double end, const char* step) : run_(t_run) {

@@ -15,6 +15,7 @@
 
 #include "lftm_host.h"  // LFTM_ERR_CANCELLED for the loops that stop on a cancel
 #include "platform/diag.h"
+#include "platform/workers.h"
 
 namespace lftm {
 
@@ -54,6 +55,13 @@ class RunContext {
 
   bool on_calling_thread() const { return std::this_thread::get_id() == owner_; }
 
+  // Workers report how far through their own tile they are; the calling thread, while it
+  // waits for them, reports their mean as the progress of its phase.
+  bool reports_progress() const { return hooks_.progress != nullptr; }
+  void start_workers(int count);
+  void worker_progress(int index, double fraction);
+  void report_workers();
+
  private:
   friend class ProgressPhase;
   void report(double overall, const char* step);
@@ -67,6 +75,8 @@ class RunContext {
   const char* step_ = "starting";
   double reported_ = -1.0;
   const char* reportedStep_ = nullptr;
+  std::atomic<float> workerShare_[kMaxWorkers];
+  std::atomic<int> workerCount_{0};
   // Lines waiting for the calling thread, and the unfinished line of each stream.
   std::mutex linesMutex_;
   std::vector<std::pair<int32_t, std::string>> lines_;
@@ -76,16 +86,18 @@ class RunContext {
 // The context installed on this thread, or null.
 RunContext* current_run();
 
-// Installs `run` on this thread for the life of the object (null installs nothing new).
+// Installs `run` on this thread for the life of the object (null installs nothing new);
+// `workerIndex` numbers the worker threads of a tiled step.
 class RunScope {
  public:
-  explicit RunScope(RunContext* run);
+  explicit RunScope(RunContext* run, int workerIndex = -1);
   ~RunScope();
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
 
  private:
   RunContext* previous_;
+  int previousIndex_;
 };
 
 // True when the call running on this thread has been cancelled; false without a context.
