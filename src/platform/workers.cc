@@ -2,9 +2,13 @@
 
 #include <pthread.h>
 
+#include <cerrno>
+#include <ctime>
+
 #include <vector>
 
 #include "platform/diag.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -12,13 +16,41 @@ namespace {
 struct WorkerArgs {
   const std::function<void(int)>* body;
   int index;
+  RunContext* run;  // the host call's context, so that workers see its cancel request
 };
 
 void* worker_main(void* raw) {
   auto* args = static_cast<WorkerArgs*>(raw);
+  RunScope run(args->run, args->index);  // outlives whole_lines, whose text goes to the call
   DiagWholeLines whole_lines;
   (*args->body)(args->index);
   return nullptr;
+}
+
+// Joins the workers in index order. A host call that reports progress hears, every
+// kProgressPeriodMs while it waits, how far the workers are through their tiles.
+constexpr long kProgressPeriodMs = 50;
+
+void join_workers(pthread_t* threads, int started) {
+  RunContext* run = current_run();
+  const bool watch = run != nullptr && run->reports_progress() && run->on_calling_thread();
+  for (int i = 0; i < started; ++i) {
+    if (!watch) {
+      pthread_join(threads[i], nullptr);
+      continue;
+    }
+    for (;;) {
+      timespec deadline;
+      clock_gettime(CLOCK_REALTIME, &deadline);
+      deadline.tv_nsec += kProgressPeriodMs * 1000000L;
+      if (deadline.tv_nsec >= 1000000000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1000000000L;
+      }
+      if (pthread_timedjoin_np(threads[i], nullptr, &deadline) != ETIMEDOUT) break;
+      run->report_workers();
+    }
+  }
 }
 
 // Starts body(i) for i in 0..min(count, kMaxWorkers)-1 on worker threads, stops starting at
@@ -29,12 +61,14 @@ int run_workers(int count, const std::function<void(int)>& body) {
   if (count <= 0) return 0;
   std::vector<pthread_t> threads(static_cast<size_t>(count));
   std::vector<WorkerArgs> args(static_cast<size_t>(count));
+  RunContext* run = current_run();
+  if (run != nullptr && run->on_calling_thread()) run->start_workers(count);
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_JOINABLE);
   int started = 0;
   for (int i = 0; i < count; ++i) {
-    args[static_cast<size_t>(i)] = WorkerArgs{&body, i};
+    args[static_cast<size_t>(i)] = WorkerArgs{&body, i, current_run()};
     if (!fault_allows(Fault::kThreadStart) ||
         pthread_create(&threads[static_cast<size_t>(i)], &attr, worker_main,
                        &args[static_cast<size_t>(i)]) != 0) {
@@ -43,7 +77,7 @@ int run_workers(int count, const std::function<void(int)>& body) {
     ++started;
   }
   pthread_attr_destroy(&attr);
-  for (int i = 0; i < started; ++i) pthread_join(threads[static_cast<size_t>(i)], nullptr);
+  join_workers(threads.data(), started);
   return started;
 }
 

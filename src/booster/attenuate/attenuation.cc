@@ -5,6 +5,7 @@
 
 #include "platform/diag.h"
 #include "platform/workers.h"
+#include "platform/run_context.h"
 #include "vecmath/vecmath.h"
 
 namespace lftm {
@@ -19,6 +20,8 @@ int attenuate_band(int width, int rows, int offset, float alpha, float exponent,
   constexpr size_t kChunk = 512;
   double base[kChunk];
   for (size_t first = 0; first < count; first += kChunk) {
+    // A cancelled run stops between blocks of values; the driver discards the plane.
+    if ((first & 0xffff) == 0 && run_cancelled()) break;
     float* chunk = v + first;
     const size_t n = std::min(kChunk, count - first);
     for (size_t i = 0; i < n; ++i) {

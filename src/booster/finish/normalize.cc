@@ -7,6 +7,7 @@
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
 #include "settings/settings_table.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -61,6 +62,8 @@ int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane
   diag_out("min0=%1.6f max0=%1.3f\n", min0, max0);
   if (min0 < 0) return LFTM_ERR_NEGATIVE_LUM;
   if (max0 < 0) return LFTM_ERR_EMPTY_LUM;
+  // Each of the three passes reads the whole plane: a cancel is looked at between them.
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   float scale;
   if (min0 >= max0) {
@@ -91,6 +94,7 @@ int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane
   sum = total;
   while (sum > hiCount && whiteBin > 0) sum -= static_cast<float>(count[whiteBin--]);
   histogram.release();
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
   // A white point in bin 0 (almost every value in the lowest bin, or an all-zero plane)
   // stretches that bin instead of dividing by zero.
   if (whiteBin < 1) whiteBin = 1;

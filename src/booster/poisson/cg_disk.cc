@@ -13,6 +13,7 @@
 #include "booster/poisson/vector_kernels.h"
 #include "lftm.h"
 #include "platform/diag.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -106,9 +107,12 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
 
   int iter = 0;
   while (iter < limit) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
+    run_progress(static_cast<double>(iter) / limit);
     LFTM_TRY(scratch_read(files.p, 0, n, S));
     LFTM_TRY(apply_operator_in_place(w, h, is360, S));
     LFTM_TRY(scratch_write(files.t, 0, n, S));
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
     // The strips go through the blocks of the in-memory dot product in order, so the
     // curvature has the same bits as there.
@@ -124,6 +128,8 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
     if (dval == 0.0f) break;
 
     const float alpha = previousResidual / dval;
+    // Each pass streams whole planes through the files: a cancel is looked at between them.
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
     for (int s = 0; s < strips; ++s) {
       strip(s, &k, &m);
       LFTM_TRY(scratch_read(files.x, k, m, S));
@@ -145,6 +151,7 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
     if (*residual > previousResidual) ++*risingSteps;
 
     const float beta = *residual / previousResidual;
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
     for (int s = 0; s < strips; ++s) {
       strip(s, &k, &m);
       LFTM_TRY(scratch_read(files.r, k, m, S));
