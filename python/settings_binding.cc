@@ -140,12 +140,31 @@ MethodBlock settings_for_run(const py::object& method, const py::object& setting
   return block;
 }
 
-void add_settings_type(py::module_& module) {
-  py::class_<MethodBlock>(module, "Settings", R"(Settings of a tone-mapping method by their sidecar names.
+namespace {
+
+constexpr char kSettingsDoc[] = R"(Settings of a tone-mapping method by their sidecar names.
 
 Settings("booster") or Settings("squeezer", Brightness=2): the defaults, then the named
 values. Read and assign settings as attributes (s.Strength = 60); a value is checked against
-the setting's range and kept as precisely as a settings sidecar stores it.)")
+the setting's range and kept as precisely as a settings sidecar stores it.)";
+
+// Equal when they render alike: the same method and the same blocks.
+py::object equals(const MethodBlock& a, const py::object& other) {
+  if (!py::isinstance<MethodBlock>(other)) {
+    return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+  }
+  const MethodBlock& b = other.cast<const MethodBlock&>();
+  const TmParam x = a.block();
+  const TmParam y = b.block();
+  bool same = a.method() == b.method();
+  for (int i = 0; same && i < lftm::kSettingsSlots; ++i) same = x.tmParam[i] == y.tmParam[i];
+  return py::bool_(same);
+}
+
+}  // namespace
+
+void add_settings_type(py::module_& module) {
+  py::class_<MethodBlock>(module, "Settings", kSettingsDoc)
       .def(py::init([](const py::object& method, const py::kwargs& named) {
              MethodBlock block(method_arg(method));
              set_all(&block, named);
@@ -178,16 +197,7 @@ the setting's range and kept as precisely as a settings sidecar stores it.)")
              }
              return names;
            })
-      .def("__eq__",
-           [](const MethodBlock& a, const py::object& other) -> py::object {
-             if (!py::isinstance<MethodBlock>(other)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
-             const MethodBlock& b = other.cast<const MethodBlock&>();
-             const TmParam x = a.block();
-             const TmParam y = b.block();
-             bool same = a.method() == b.method();
-             for (int i = 0; same && i < lftm::kSettingsSlots; ++i) same = x.tmParam[i] == y.tmParam[i];
-             return py::bool_(same);
-           })
+      .def("__eq__", &equals)
       .def("__repr__", &repr_of)
       .def_static(
           "load",
