@@ -83,6 +83,8 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
   if (result < 0) return result;
   phase.move_to(0.95, 1.0, "writing");
+  // The last report of the work may have asked to stop: then nothing is written.
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
   result = start.write(call, writerInfo, w * spp, bits / 8, LFTM_METHOD_RANGE_SQUEEZER,

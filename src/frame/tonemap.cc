@@ -242,6 +242,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   result = stage_outcome(result);
   if (result < 0) return result;
   phase.move_to(0.97, 1.0, "writing");
+  // The last report of the work may have asked to stop: then nothing is written.
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
   secondInput.release();
   luminance.release();
   diag_out("Texture Booster Part 3 completed - Saving to file...\n");
