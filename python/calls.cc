@@ -40,7 +40,8 @@ lftm_options run_options(const MethodBlock& block, int bits, int threads, bool d
 }
 
 // Runs `call` with the GIL released, then raises what stopped it: the progress callback's
-// exception or KeyboardInterrupt first, else lftm.Error for a negative result.
+// exception or KeyboardInterrupt first (`hook` may be null), else lftm.Error for a negative
+// result.
 template <typename Call>
 void run_released(ProgressHook* hook, int32_t method, const std::string& what, Call call) {
   int32_t result;
@@ -48,7 +49,7 @@ void run_released(ProgressHook* hook, int32_t method, const std::string& what, C
     py::gil_scoped_release released;
     result = call();
   }
-  hook->rethrow_pending();
+  if (hook != nullptr) hook->rethrow_pending();
   if (result < 0) throw_library_error(result, method, what);
 }
 
@@ -76,8 +77,8 @@ void check_output_name(const std::string& path, int bits) {
 lftm_file_info read_info(const std::string& path, bool stats) {
   lftm_file_info info{};
   info.struct_size = sizeof info;
-  ProgressHook hook{py::none()};
-  run_released(&hook, 0, path, [&] { return lftm_read_info(path.c_str(), &info, stats ? 1 : 0); });
+  run_released(nullptr, 0, path,
+               [&] { return lftm_read_info(path.c_str(), &info, stats ? 1 : 0); });
   return info;
 }
 

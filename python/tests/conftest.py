@@ -19,13 +19,16 @@ def samples():
 
 @pytest.fixture
 def tool():
-    """Runs the lftm tool quietly with the given arguments; skips without the tool."""
+    """Runs the lftm tool (quietly, unless for info) and returns what it printed; skips
+    without the tool."""
     path = os.environ.get("LFTM_TOOL")
     if not path or not os.path.exists(path):
         pytest.skip("LFTM_TOOL names no lftm tool")
 
     def run(*args):
-        subprocess.run([path, "-q", *map(str, args)], check=True, capture_output=True)
+        quiet = [] if args[0] == "info" else ["-q"]
+        return subprocess.run([path, *quiet, *map(str, args)], check=True,
+                              capture_output=True, text=True).stdout
     return run
 
 

@@ -37,6 +37,18 @@ def test_same_bits_as_the_tool(samples, tool, tmp_path, name, method, named):
     assert (tmp_path / "module.jpg").read_bytes() == (tmp_path / "tool.jpg").read_bytes()
 
 
+def test_info_matches_the_tool(samples, tool):
+    for name in ("golden_gate.hdr", "desk.exr", "golden_gate_linear16.tif"):
+        about = lftm.info(samples / name)
+        printed = tool("info", samples / name)
+        assert f"{about['width']} x {about['height']} pixels" in printed
+        assert printed.split("format:")[1].strip().startswith(about["format"])
+        assert (f"log luminance:  min {about['log_min']:.3f}  max {about['log_max']:.3f}  "
+                f"mean {about['log_mean']:.3f}") in printed
+        assert f"geometric mean {about['lum_geomean']:.4g}" in printed
+        assert f"dynamic range:  {about['dynamic_range_stops']:.1f} stops" in printed
+
+
 def test_four_python_threads_at_once_match_solo_runs(samples):
     images = [lftm.read(samples / "golden_gate.hdr")[:400], lftm.read(samples / "desk.exr"),
               lftm.read(samples / "forest_360.hdr"), lftm.read(samples / "golden_gate.hdr")[400:]]
