@@ -6,7 +6,11 @@ namespace lftm_py {
 
 namespace py = pybind11;
 
-ProgressHook::ProgressHook(py::object callback) : callback_(std::move(callback)) {}
+ProgressHook::ProgressHook(py::object callback) : callback_(std::move(callback)) {
+  if (!callback_.is_none() && !PyCallable_Check(callback_.ptr())) {
+    throw py::type_error("progress must be callable (it is given the fraction done) or None");
+  }
+}
 
 void ProgressHook::install(lftm_options* options) {
   options->progress = &ProgressHook::on_progress;

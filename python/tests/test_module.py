@@ -91,6 +91,8 @@ def test_refusals_name_what_is_wrong(small, tmp_path):
         lftm.tonemap(small, bits=12)
     with pytest.raises(ValueError, match="threads"):
         lftm.tonemap(small, threads=33)
+    with pytest.raises(TypeError, match="callable"):
+        lftm.tonemap(small, progress=0.5)
     with pytest.raises(ValueError, match="16 bits"):
         lftm.tonemap_file(tmp_path / "none.hdr", tmp_path / "out.jpg", bits=16)
     with pytest.raises(ValueError, match=".tif"):
