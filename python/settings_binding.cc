@@ -112,7 +112,10 @@ MethodBlock load_sidecar(const std::string& path, int32_t method) {
   const std::string problem = block.take_read_block(read, &notes);
   if (!problem.empty()) throw py::value_error(path + ": " + problem);
   for (const std::string& note : notes) {
-    PyErr_WarnEx(PyExc_UserWarning, (path + ": " + note).c_str(), 2);
+    // Raises instead when warnings are turned into errors.
+    if (PyErr_WarnEx(PyExc_UserWarning, (path + ": " + note).c_str(), 2) < 0) {
+      throw py::error_already_set();
+    }
   }
   return block;
 }
