@@ -219,6 +219,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
         diskEightBit ? disk_8bit_plane_offset(w, h) : 2 * static_cast<size_t>(w) * h;
     result = read_back_luminance(scratch.path(kTm11), sizes.plane, planeOffset, out);
     if (result < 0) return result;
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
     scratch.remove(kTm11);
   } else {
     if (!luminance.allocate(sizes.plane / sizeof(float))) return LFTM_ERR_NO_MEMORY;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "booster/attenuate/row_window.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -57,6 +58,7 @@ float gradient_level(float* level, int w, int h, bool is360, double scale, float
   const float mid = level[w / 2];
   float sum = 0.0f;
   for (int y = 0; y < h; ++y) {
+    if (run_cancelled()) break;  // the caller reports the cancel
     window.advance_over(y, level);
     gradient_row(window.up(y), window.current(y), window.down(y), w, is360, mid, scale,
                  level + static_cast<size_t>(y) * stride, &sum);

@@ -2,6 +2,7 @@
 
 #include "booster/attenuate/plane_stats.h"
 #include "platform/diag.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -82,6 +83,7 @@ void reduce_level(const float* src, int w, int h, bool is360, float* dst) {
   const int dh = h / 2 + (h & 1);
   const size_t stride = static_cast<size_t>(w);
   for (int j = 0; j < dh; ++j) {
+    if (run_cancelled()) return;  // the caller reports the cancel
     const int y = 2 * j;
     const float* row = src + static_cast<size_t>(y) * stride;
     float* out = dst + static_cast<size_t>(j) * dw;

@@ -1,4 +1,5 @@
 #include "booster/attenuate/upsample.h"
+#include "platform/run_context.h"
 
 #include <cstring>
 
@@ -49,6 +50,7 @@ void phi_product(float* buf, const LevelTable& levels, bool is360) {
     const int fw = levels.width[k];
     const int fh = levels.height[k];
     for (int y = 0; y < fh; ++y) {
+      if (run_cancelled()) return;  // the caller reports the cancel
       float* row = fine + static_cast<size_t>(y) * fw;
       upsample_multiply_row(coarse, levels.width[k + 1], fw, fh, y, is360, row, row);
     }
@@ -67,6 +69,7 @@ void window_product(float* buf, const LevelTable& levels, int t, int k0, bool is
     const float* factor = buf + levels.offset[f];
     float* fine = (f == t) ? buf + levels.offset[t] : temp + (tempSize - levels.size(f));
     for (int y = 0; y < fh; ++y) {
+      if (run_cancelled()) return;  // the caller reports the cancel
       const size_t row = static_cast<size_t>(y) * fw;
       upsample_multiply_row(coarse, levels.width[k], fw, fh, y, is360, factor + row,
                             fine + row);

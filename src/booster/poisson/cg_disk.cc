@@ -112,6 +112,7 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
     LFTM_TRY(scratch_read(files.p, 0, n, S));
     LFTM_TRY(apply_operator_in_place(w, h, is360, S));
     LFTM_TRY(scratch_write(files.t, 0, n, S));
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
     // The strips go through the blocks of the in-memory dot product in order, so the
     // curvature has the same bits as there.
@@ -127,6 +128,8 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
     if (dval == 0.0f) break;
 
     const float alpha = previousResidual / dval;
+    // Each pass streams whole planes through the files: a cancel is looked at between them.
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
     for (int s = 0; s < strips; ++s) {
       strip(s, &k, &m);
       LFTM_TRY(scratch_read(files.x, k, m, S));
@@ -148,6 +151,7 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
     if (*residual > previousResidual) ++*risingSteps;
 
     const float beta = *residual / previousResidual;
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
     for (int s = 0; s < strips; ++s) {
       strip(s, &k, &m);
       LFTM_TRY(scratch_read(files.r, k, m, S));
