@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libtiff-dev libjpeg62-turbo-dev libopenexr-dev libclang-rt-14-dev locales doxygen
-          libcpp-httplib-dev chromium chromium-driver python3-selenium)
+          libcpp-httplib-dev chromium chromium-driver python3-selenium
+          pybind11-dev python3-dev python3-numpy python3-pytest python3-dask python3-distributed)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
