@@ -1,8 +1,7 @@
-"""Shared fixtures: the sample images, the lftm tool of the same build, and a reader for the
-uncompressed TIFF files the tool writes with --compression none."""
+"""Shared fixtures: the sample images, the lftm tool of the same build, and a writer of small
+Radiance files."""
 import os
 import pathlib
-import struct
 import subprocess
 
 import numpy as np
@@ -32,23 +31,15 @@ def tool():
     return run
 
 
-def tiff_pixels(path):
-    """The samples of an uncompressed, single-image TIFF as an array (H, W, samples)."""
-    data = pathlib.Path(path).read_bytes()
-    order = "<" if data[:2] == b"II" else ">"
-    (ifd,) = struct.unpack_from(order + "I", data, 4)
-    (count,) = struct.unpack_from(order + "H", data, ifd)
-    tags = {}
-    for i in range(count):
-        entry = ifd + 2 + 12 * i
-        tag, kind, n = struct.unpack_from(order + "HHI", data, entry)
-        code, size = {3: ("H", 2), 4: ("I", 4)}.get(kind, ("B", 1))
-        at = entry + 8
-        if n * size > 4:
-            (at,) = struct.unpack_from(order + "I", data, at)
-        tags[tag] = struct.unpack_from(order + code * n, data, at)
-    assert tags[259] == (1,), "the TIFF is compressed"
-    width, height, spp, bits = tags[256][0], tags[257][0], tags[277][0], tags[258][0]
-    strips = b"".join(data[o:o + n] for o, n in zip(tags[273], tags[279]))
-    dtype = np.dtype(order + ("u2" if bits == 16 else "u1"))
-    return np.frombuffer(strips, dtype).astype(dtype.newbyteorder("=")).reshape(height, width, spp)
+def write_radiance(path, rgb):
+    """Writes float pixels (H, W, 3) as a Radiance file with flat (unencoded) rows."""
+    height, width, _ = rgb.shape
+    top = rgb.max(axis=2)
+    mantissa, exponent = np.frexp(top)
+    lit = top > 1e-32
+    scale = np.where(lit, mantissa * 256 / np.where(lit, top, 1), 0)
+    rgbe = np.empty((height, width, 4), np.uint8)
+    rgbe[..., :3] = rgb * scale[..., None]
+    rgbe[..., 3] = np.where(lit, exponent + 128, 0)
+    header = f"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y {height} +X {width}\n"
+    pathlib.Path(path).write_bytes(header.encode() + rgbe.tobytes())

@@ -6,7 +6,6 @@ import numpy as np
 import pytest
 
 import lftm
-from conftest import tiff_pixels
 
 RUNS = [
     ("golden_gate.hdr", "booster", {}),
@@ -24,13 +23,13 @@ def test_same_bits_as_the_tool(samples, tool, tmp_path, name, method, named):
     lftm.tonemap_file(source, tmp_path / "module.tif", method=method, bits=16, **named)
     assert (tmp_path / "module.tif").read_bytes() == (tmp_path / "tool.tif").read_bytes()
 
-    tool("--method", method, "--bits", "16", "--compression", "none", *options, source,
-         tmp_path / "plain.tif")
     if not name.endswith(".tif"):  # pixels in memory are taken as the OpenEXR reader gives them
         in_memory = lftm.tonemap(lftm.read(source), method=method, bits=16, **named)
-        assert np.array_equal(in_memory, tiff_pixels(tmp_path / "plain.tif"))
+        # A 16-bit TIFF reads back linear, as sample / 65535.
+        made = np.rint(lftm.read(tmp_path / "tool.tif").astype(np.float64) * 65535)
+        assert np.array_equal(in_memory, made)
 
-    if name != RUNS[0][0]:
+    if name != "forest_360.hdr":  # the JPEG writer once, on the quickest run
         return
     tool("--method", method, *options, source, tmp_path / "tool.jpg")
     lftm.tonemap_file(str(source), str(tmp_path / "module.jpg"), method=method, **named)
@@ -50,8 +49,9 @@ def test_info_matches_the_tool(samples, tool):
 
 
 def test_four_python_threads_at_once_match_solo_runs(samples):
-    images = [lftm.read(samples / "golden_gate.hdr")[:400], lftm.read(samples / "desk.exr"),
-              lftm.read(samples / "forest_360.hdr"), lftm.read(samples / "golden_gate.hdr")[400:]]
+    gate = lftm.read(samples / "golden_gate.hdr")
+    images = [gate[:240, :400], lftm.read(samples / "desk.exr")[:300],
+              lftm.read(samples / "forest_360.hdr")[:, :512], gate[400:640, 500:900]]
     methods = ["booster", "booster", "squeezer", "booster"]
     solo = [lftm.tonemap(image, method=m, threads=2) for image, m in zip(images, methods)]
     together = [None] * 4
