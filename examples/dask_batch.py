@@ -12,6 +12,7 @@ A file that fails does not stop the others: the summary at the end lists each fa
 its message, and the exit status is 1.
 """
 import argparse
+import collections
 import contextlib
 import os
 import pathlib
@@ -44,8 +45,8 @@ def find_jobs(inputs, out_dir, suffix):
                     jobs.append((path, out_dir / path.relative_to(given).with_suffix(suffix)))
         else:
             jobs.append((given, out_dir / (given.stem + suffix)))
-    targets = [target for _, target in jobs]
-    clashes = sorted({str(t) for t in targets if targets.count(t) > 1})
+    counts = collections.Counter(target for _, target in jobs)
+    clashes = sorted(str(t) for t, n in counts.items() if n > 1)
     if clashes:
         sys.exit("several inputs would be written to " + ", ".join(clashes))
     return jobs

@@ -1,6 +1,7 @@
 #include "calls.h"
 
 #include <pybind11/numpy.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -71,6 +72,15 @@ void check_output_name(const std::string& path, int bits) {
   }
   if (ext != "tif" && ext != "tiff") {
     throw py::value_error("the output must end in .jpg, .jpeg, .tif or .tiff: " + path);
+  }
+}
+
+// Writing over the input would replace the HDR original with its tone-mapped image.
+void check_not_input(const std::string& in, const std::string& out) {
+  struct stat source, target;
+  if (stat(in.c_str(), &source) == 0 && stat(out.c_str(), &target) == 0 &&
+      source.st_dev == target.st_dev && source.st_ino == target.st_ino) {
+    throw py::value_error("the output is the input file " + in + "; choose another name");
   }
 }
 
@@ -150,6 +160,7 @@ void tonemap_file(const py::object& source, const py::object& target, const py::
   const MethodBlock block = settings_for_run(method, settings, named);
   lftm_options options = run_options(block, bits, threads, disk);
   check_output_name(out, bits);
+  check_not_input(in, out);
   ProgressHook hook{progress};
   hook.install(&options);
   run_released(&hook, block.method(), in,

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,16 +28,14 @@ std::string shape_text(const py::array& a) {
   return text + (a.ndim() == 1 ? ",)" : ")");
 }
 
-// Whether the library can read the array where it is: aligned float32 samples packed within
-// each row, rows a non-negative multiple of the sample size apart.
+// Whether the library can read the array where it is: float32 samples packed within each
+// row, rows at least a row apart. Alignment does not matter: rows are copied byte-wise.
 bool viewable(const py::array& a, int channels) {
   constexpr py::ssize_t kSample = sizeof(float);
   if (!a.dtype().is(py::dtype::of<float>())) return false;
-  if (reinterpret_cast<uintptr_t>(a.data()) % kSample != 0) return false;
   if (a.ndim() == 3 && channels > 1 && a.strides(2) != kSample) return false;
   if (a.shape(1) > 1 && a.strides(1) != kSample * channels) return false;
-  return a.shape(0) == 1 ||
-         (a.strides(0) >= kSample * channels * a.shape(1) && a.strides(0) % kSample == 0);
+  return a.shape(0) == 1 || a.strides(0) >= kSample * channels * a.shape(1);
 }
 
 // Refuses NaN and infinity: the library would take them as black, which hides a fault in
@@ -46,8 +45,9 @@ void check_finite(const lftm_image& view) {
   const int64_t samples = view.width * view.channels;
   const int64_t stride =
       view.row_stride != 0 ? view.row_stride : samples * static_cast<int64_t>(sizeof(float));
+  std::vector<float> row(static_cast<size_t>(samples));
   for (int64_t y = 0; y < view.height; ++y) {
-    const auto* row = reinterpret_cast<const float*>(base + y * stride);
+    std::memcpy(row.data(), base + y * stride, row.size() * sizeof(float));  // any alignment
     for (int64_t i = 0; i < samples; ++i) {
       if (!std::isfinite(row[i])) {
         throw py::value_error("image has a NaN or infinite sample at row " + std::to_string(y) +

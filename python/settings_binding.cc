@@ -123,7 +123,12 @@ MethodBlock load_sidecar(const std::string& path, int32_t method) {
 }  // namespace
 
 std::string path_of(const py::handle& path) {
-  return py::module_::import("os").attr("fsencode")(path).cast<std::string>();
+  std::string bytes = py::module_::import("os").attr("fsencode")(path).cast<std::string>();
+  // The C interface ends a path at its first NUL, so such a path would name another file.
+  if (bytes.find('\0') != std::string::npos) {
+    throw py::value_error("embedded null byte in the path " + std::string(py::repr(path)));
+  }
+  return bytes;
 }
 
 MethodBlock settings_for_run(const py::object& method, const py::object& settings,

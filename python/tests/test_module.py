@@ -2,7 +2,9 @@
 progress. Comparisons with the tool are in test_same_as_tool.py."""
 import _thread
 import math
+import os
 import pickle
+import shutil
 
 import numpy as np
 import pytest
@@ -51,7 +53,7 @@ def test_every_array_layout_gives_the_pixels_of_its_packed_copy(small):
     assert np.array_equal(out[..., :3], lftm.tonemap(small, method="squeezer", bits=16))
 
 
-def test_refusals_name_what_is_wrong(small, tmp_path):
+def test_refusals_name_what_is_wrong(samples, small, tmp_path):
     with pytest.raises(lftm.Error) as missing:
         lftm.read(tmp_path / "none.hdr")
     assert missing.value.code < 0 and "none.hdr" in str(missing.value)
@@ -97,6 +99,16 @@ def test_refusals_name_what_is_wrong(small, tmp_path):
         lftm.tonemap_file(tmp_path / "none.hdr", tmp_path / "out.jpg", bits=16)
     with pytest.raises(ValueError, match=".tif"):
         lftm.tonemap_file(tmp_path / "none.hdr", tmp_path / "out.png")
+    with pytest.raises(ValueError, match="null"):
+        lftm.tonemap_file(tmp_path / "none.hdr", str(tmp_path / "out.jpg\0.tif"), bits=16)
+    # The original must survive a run asked to write over it, by its name or another link.
+    photo = tmp_path / "photo.tif"
+    shutil.copy(samples / "golden_gate_linear16.tif", photo)
+    os.link(photo, tmp_path / "link.tif")
+    for target in (photo, tmp_path / "link.tif"):
+        with pytest.raises(ValueError, match="input"):
+            lftm.tonemap_file(photo, target, bits=16)
+    assert photo.read_bytes() == (samples / "golden_gate_linear16.tif").read_bytes()
 
 
 def test_settings_survive_a_sidecar_and_render_alike(small, tmp_path):
