@@ -5,6 +5,7 @@ import math
 import os
 import pickle
 import shutil
+import threading
 
 import numpy as np
 import pytest
@@ -147,9 +148,14 @@ def test_settings_survive_a_sidecar_and_render_alike(small, tmp_path):
 
 
 def test_progress_reports_and_cancels_on_the_calling_thread(small):
-    seen = []
-    lftm.tonemap(small, progress=seen.append)
+    seen, threads = [], set()
+
+    def note(fraction):
+        seen.append(fraction)
+        threads.add(threading.get_ident())
+    lftm.tonemap(small, threads=4, progress=note)
     assert len(seen) >= 2 and seen == sorted(seen) and 0 <= seen[0] and seen[-1] == 1
+    assert threads == {threading.get_ident()}
 
     with pytest.raises(lftm.Cancelled) as cancelled:
         lftm.tonemap(small, progress=lambda fraction: fraction > 0.3)
