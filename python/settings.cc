@@ -143,8 +143,10 @@ SettingValue MethodBlock::get(const Setting& setting) const {
   const float* slots = slots_.tmParam;
   SettingValue value;
   if (is_number_now(setting, slots)) {
-    // Through the shortest text, so that 60.3 reads back as 60.3 and not as its float.
-    value.number = std::stod(shortest_text(user_number(setting, slots)));
+    // Through the shortest text, so that 60.3 reads back as 60.3 and not as its float;
+    // from_chars, unlike stod, ignores a host's decimal comma locale.
+    const std::string text = shortest_text(user_number(setting, slots));
+    std::from_chars(text.data(), text.data() + text.size(), value.number);
     return value;
   }
   value.is_text = true;

@@ -1,6 +1,7 @@
 """The module's functions on their own: reading, array layouts, refusals, settings and
 progress. Comparisons with the tool are in test_same_as_tool.py."""
 import _thread
+import locale
 import math
 import os
 import pickle
@@ -145,6 +146,20 @@ def test_settings_survive_a_sidecar_and_render_alike(small, tmp_path):
     (tmp_path / "wild.xmp").write_text(text)
     with pytest.warns(UserWarning, match="Strength 250 is outside 0 to 100; 100 is used"):
         assert lftm.Settings.load(tmp_path / "wild.xmp").Strength == 100
+
+
+def test_settings_read_back_under_a_decimal_comma_locale():
+    before = locale.setlocale(locale.LC_NUMERIC)
+    try:
+        locale.setlocale(locale.LC_NUMERIC, "de_DE.UTF-8")
+    except locale.Error:
+        pytest.skip("no de_DE.UTF-8 locale")
+    try:
+        chosen = lftm.Settings("booster", Strength=55.6, Gamma=1.2)
+        assert (chosen.Strength, chosen.Gamma) == (55.6, 1.2)
+        assert pickle.loads(pickle.dumps(chosen)) == chosen
+    finally:
+        locale.setlocale(locale.LC_NUMERIC, before)
 
 
 def test_progress_reports_and_cancels_on_the_calling_thread(small):
