@@ -195,7 +195,8 @@ Further keywords set settings by their sidecar names: Strength=60, Gamma=1.2, ..
         py::arg("disk") = false, py::arg("settings") = py::none(),
         py::arg("progress") = py::none(),
         R"(Tone maps an HDR file into a JPEG (.jpg, .jpeg; 8 bits) or TIFF (.tif, .tiff) file, as
-the lftm tool does; the arguments are those of tonemap.)");
+the lftm tool does; the arguments are those of tonemap. ValueError when dst is src (by any
+name): the original is never written over.)");
 }
 
 }  // namespace lftm_py
