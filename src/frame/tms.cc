@@ -41,7 +41,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   std::memset(&stats, 0, sizeof stats);
   const int32_t readResult = read_image(start.kind, start.siblings, call.files->inFile,
                                         start.info, spp, reinterpret_cast<float*>(&stats),
-                                        input.get());
+                                        input.get(), call.files->threads);
   if (readResult < 0) return LFTM_ERR_READ;
   diag_out("retour chargement image =%d\n", readResult);
   diag_out("Processing %d x %d HDR image with Range Squeezer... \n", w, h);

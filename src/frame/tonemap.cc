@@ -154,7 +154,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     }
   } else {
     if (!input.allocate(sizes.input)) return LFTM_ERR_NO_MEMORY;
-    if (read_image(kind, siblings, inFile, info, spp, nullptr, input.get()) < 0) {
+    if (read_image(kind, siblings, inFile, info, spp, nullptr, input.get(),
+                   call.files->threads) < 0) {
       return LFTM_ERR_READ;
     }
   }
@@ -217,7 +218,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     if (!luminance.allocate(sizes.plane / sizeof(float))) return LFTM_ERR_NO_MEMORY;
     std::memcpy(luminance.get(), out, sizes.plane);
     if (!secondInput.allocate(sizes.image)) return LFTM_ERR_NO_MEMORY;
-    if (read_image(kind, siblings, inFile, info, spp, nullptr, secondInput.get()) < 0) {
+    if (read_image(kind, siblings, inFile, info, spp, nullptr, secondInput.get(),
+                   call.files->threads) < 0) {
       return LFTM_ERR_READ_AGAIN;
     }
   }
