@@ -51,27 +51,53 @@ void DiagRouting::sink(lftm::DiagStream stream, const char* text, void* context)
   static_cast<DiagRouting*>(context)->on_text(stream, text);
 }
 
-void DiagRouting::on_text(lftm::DiagStream stream, const char* text) {
-  if (mode_ == DiagMode::kVerbose) {
-    std::fputs(text, stream == lftm::DiagStream::kOut ? stdout : stderr);
-  } else if (log_ != nullptr) {
-    std::fputs(text, log_);
-  }
-  if (!progress_) return;
-  // Pieces may end mid-line; milestones are matched on whole lines.
-  pending_ += text;
-  size_t end;
-  while ((end = pending_.find('\n')) != std::string::npos) {
-    on_line(pending_.substr(0, end));
-    pending_.erase(0, end + 1);
+thread_local DiagRouting::ImageLines* DiagRouting::bound_ = nullptr;
+
+DiagRouting::ImageScope::ImageScope(DiagRouting* routing, size_t image,
+                                    const std::string& label, bool alone)
+    : routing_(routing), alone_(alone), lines_{image, label, ""} {
+  bound_ = &lines_;
+  if (alone_) routing_->alone_.store(&lines_);
+}
+
+// The library has joined its workers when its call returns, so no other thread is still
+// printing into these lines.
+DiagRouting::ImageScope::~ImageScope() {
+  if (alone_) routing_->alone_.store(nullptr);
+  bound_ = nullptr;
+}
+
+void DiagRouting::write(size_t image, std::FILE* stream, const std::string& text) {
+  if (output_ == nullptr || image == kNoImage) {
+    std::fputs(text.c_str(), stream);
+    if (stream == stderr) std::fflush(stderr);
+  } else {
+    output_->write(image, stream, text);
   }
 }
 
-void DiagRouting::on_line(const std::string& line) {
+void DiagRouting::on_text(lftm::DiagStream stream, const char* text) {
+  ImageLines* lines = bound_ != nullptr ? bound_ : alone_.load();
+  if (lines == nullptr) lines = &outside_;
+  if (mode_ == DiagMode::kVerbose) {
+    write(lines->image, stream == lftm::DiagStream::kOut ? stdout : stderr, text);
+  } else if (log_ != nullptr) {
+    write(lines->image, log_, text);
+  }
+  if (!progress_) return;
+  // Pieces may end mid-line; milestones are matched on whole lines.
+  lines->pending += text;
+  size_t end;
+  while ((end = lines->pending.find('\n')) != std::string::npos) {
+    on_line(lines, lines->pending.substr(0, end));
+    lines->pending.erase(0, end + 1);
+  }
+}
+
+void DiagRouting::on_line(ImageLines* lines, const std::string& line) {
   for (const Milestone& milestone : kMilestones) {
     if (line.compare(0, std::strlen(milestone.prefix), milestone.prefix) == 0) {
-      std::fprintf(stderr, "%s: %s\n", label_.c_str(), milestone.progress);
-      std::fflush(stderr);
+      write(lines->image, stderr, lines->label + ": " + milestone.progress + "\n");
       return;
     }
   }
