@@ -29,7 +29,7 @@ function(lftm_define_shared_library)
                                          $<INSTALL_INTERFACE:include>)
   target_link_libraries(lftm PRIVATE Threads::Threads ${CMAKE_DL_LIBS} m)
   set_target_properties(lftm PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 0
-                        PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/lftm.h)
+                        PUBLIC_HEADER "${PROJECT_SOURCE_DIR}/include/lftm.h;${PROJECT_SOURCE_DIR}/include/lftm_host.h")
   target_link_options(lftm PRIVATE
                       -Wl,--version-script=${PROJECT_SOURCE_DIR}/src/lftm.map
                       -Wl,--exclude-libs=ALL)

@@ -158,8 +158,9 @@ LFTM_EXPORT int32_t lftm_image_init(lftm_image* image, size_t struct_size, int32
 
 /** Tone maps `input` (LFTM_SAMPLE_FLOAT32, 1, 3 or 4 channels) into `output` (the same width,
  *  height and channels; LFTM_SAMPLE_UINT8 or LFTM_SAMPLE_UINT16 chooses 8- or 16-bit
- *  samples). NaN, infinite and negative samples are taken as 0. `output` is written only
- *  when the call succeeds; a failed or cancelled call leaves it untouched.
+ *  samples). As the OpenEXR reader takes a file's values: NaN and negative samples are taken
+ *  as 0, +infinity as the largest finite value of the image (1 when it has none). `output`
+ *  is written only when the call succeeds; a failed or cancelled call leaves it untouched.
  *  @param input [in] the HDR pixels.
  *  @param output [out] room for the tone-mapped pixels.
  *  @param options how to run; must not be null.

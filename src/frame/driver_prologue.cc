@@ -1,5 +1,7 @@
 #include "frame/driver_prologue.h"
 
+#include <cstring>
+
 #include "platform/diag.h"
 
 namespace lftm {
@@ -24,8 +26,18 @@ int32_t check_ext_type(int32_t extType) {
 }
 
 int32_t DriverStart::open(const DriverCall& call, const SiblingNames& names) {
-  const int32_t loaded =
-      siblings.load_for_run(names, call.desc->bits == 8 && ext.isJpg, call.extType);
+  if (call.memory != nullptr) {
+    // Described as the OpenEXR reader describes a colour file of floats.
+    info.infos[0] = width = call.memory->width;
+    info.infos[1] = height = call.memory->height;
+    info.infos[2] = 3;
+    info.infos[3] = 32;
+    kind = LFTM_EXT_EXR;
+    return 0;
+  }
+  const bool jpeg = call.writerKind == WriterKind::kByName ? ext.isJpg
+                                                           : call.writerKind == WriterKind::kJpeg;
+  const int32_t loaded = siblings.load_for_run(names, call.desc->bits == 8 && jpeg, call.extType);
   if (loaded < 0) return loaded;
   const int32_t staged = stage_output(call.outFile, &target);
   if (staged < 0) return staged;
@@ -35,6 +47,24 @@ int32_t DriverStart::open(const DriverCall& call, const SiblingNames& names) {
   width = info.infos[0];
   height = info.infos[1];
   return 0;
+}
+
+int32_t DriverStart::read(const DriverCall& call, int32_t readSpp, float* work, void* dst) const {
+  if (call.memory == nullptr) {
+    return read_image(kind, siblings, call.files->inFile, info, readSpp, work, dst,
+                      call.files->threads);
+  }
+  std::memcpy(dst, call.memory->rgbe, 4 * static_cast<size_t>(width) * height);
+  if (work != nullptr) std::memcpy(work, call.memory->work, sizeof call.memory->work);
+  return height;
+}
+
+int32_t DriverStart::write(const DriverCall& call, const HdrFileInfo& writerInfo,
+                           int32_t rowSamples, int32_t sampleBytes, int32_t method,
+                           const void* samples) {
+  if (call.memory != nullptr) return call.memory->deliver(samples);
+  return write_output(siblings, &target, writerInfo, rowSamples, sampleBytes, call.writer,
+                      method, call.params, samples);
 }
 
 }  // namespace lftm

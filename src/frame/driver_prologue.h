@@ -6,12 +6,29 @@
 #define LFTM_FRAME_DRIVER_PROLOGUE_H_
 
 #include <cstdint>
+#include <functional>
 
 #include "frame/driver_io.h"
 #include "lftm.h"
 #include "platform/staged_output.h"
 
 namespace lftm {
+
+// A run whose pixels a host holds in memory: they come in as the OpenEXR reader delivers a
+// file (RGBE planar bytes, width x height pixels) and the finished samples go to `deliver`
+// instead of a writer. No library is loaded and no output file is staged.
+struct MemoryIo {
+  const uint8_t* rgbe = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  float work[4] = {0, 0, 0, 0};  // what the OpenEXR reader reports in its `work` floats
+  // Receives the interleaved samples (width x 3 a row) of a run that succeeded; returns 0 or
+  // a code.
+  std::function<int32_t(const void* samples)> deliver;
+};
+
+// The writer of a run: the one the output name gives (the drivers' rule), or a host's choice.
+enum class WriterKind { kByName, kJpeg, kTiff };
 
 // The arguments of one driver call.
 struct DriverCall {
@@ -22,6 +39,8 @@ struct DriverCall {
   WriterArgs writer;
   const TmFiles* files;
   const char* outFile;
+  const MemoryIo* memory = nullptr;  // null: the input is files->inFile, the output outFile
+  WriterKind writerKind = WriterKind::kByName;
 };
 
 // Checks what both drivers need before anything is printed or loaded: the records and paths
@@ -42,6 +61,13 @@ struct DriverStart {
   // Returns 0, or the first failure's code: a load or entry code, LFTM_ERR_WRITER_CREATE, or
   // what read_image_info returns.
   int32_t open(const DriverCall& call, const SiblingNames& names);
+
+  // Reads the whole image (see read_image) from the input file or the host's memory.
+  int32_t read(const DriverCall& call, int32_t readSpp, float* work, void* dst) const;
+
+  // Hands the finished samples to the writer (see write_output) or to the host.
+  int32_t write(const DriverCall& call, const HdrFileInfo& writerInfo, int32_t rowSamples,
+                int32_t sampleBytes, int32_t method, const void* samples);
 
   const OutputExtension ext;
   SiblingSet siblings;

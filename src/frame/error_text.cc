@@ -1,6 +1,7 @@
 // Sentences for the library's result codes, for hosts that show them to people: what went
 // wrong and what to do about it.
 #include "lftm.h"
+#include "lftm_host.h"
 
 namespace {
 
@@ -114,6 +115,13 @@ constexpr CodeText kCodes[] = {
      "or 32-bit floating-point samples): convert it"},
     {LFTM_ERR_SIB_DECODE, "the file is damaged and cannot be decoded"},
     {LFTM_ERR_SIB_SIZE, "the reader was asked for another size than the file has"},
+    {LFTM_ERR_CANCELLED,
+     "the run was cancelled by the host: nothing was written and scratch files are removed"},
+    {LFTM_ERR_ARGUMENT,
+     "an argument is unusable (null pointer, record size, sample type, channel count, stride "
+     "or size): fix the call"},
+    {LFTM_ERR_UNKNOWN_FORMAT,
+     "the file is none of Radiance (.hdr), OpenEXR or TIFF: convert it to one of these"},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lftm.h"
+#include "lftm_host.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ TEST(ErrorTextTest, EveryCodeOfTheHeaderHasASentenceOfItsOwn) {
       LFTM_ERR_RGBE_RUN,      LFTM_ERR_RGBE_LITERAL,  LFTM_ERR_WRITER_ARGS,
       LFTM_ERR_WRITER_CREATE, LFTM_ERR_WRITER_IO,     LFTM_ERR_SIB_OPEN,
       LFTM_ERR_SIB_LAYOUT,    LFTM_ERR_SIB_DECODE,    LFTM_ERR_SIB_SIZE,
+      LFTM_ERR_CANCELLED,     LFTM_ERR_ARGUMENT,      LFTM_ERR_UNKNOWN_FORMAT,
   };
   std::map<std::string, int32_t> owner;
   for (int32_t code : codes) {

@@ -7,6 +7,7 @@
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/run_context.h"
 #include "platform/sizes.h"
 
 namespace lftm {
@@ -37,12 +38,14 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   }
   HeapBuffer<uint8_t> input;
   if (!input.allocate(imageBytes)) return LFTM_ERR_NO_MEMORY;
+  ProgressPhase phase(0.0, 0.3, "reading the image");
   LogStats stats;
   std::memset(&stats, 0, sizeof stats);
-  const int32_t readResult = read_image(start.kind, start.siblings, call.files->inFile,
-                                        start.info, spp, reinterpret_cast<float*>(&stats),
-                                        input.get(), call.files->threads);
+  const int32_t readResult =
+      start.read(call, spp, reinterpret_cast<float*>(&stats), input.get());
   if (readResult < 0) return LFTM_ERR_READ;
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
+  phase.move_to(0.3, 0.4, "measuring");
   diag_out("retour chargement image =%d\n", readResult);
   diag_out("Processing %d x %d HDR image with Range Squeezer... \n", w, h);
   float expTable[256];
@@ -65,6 +68,8 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   logMinMaxMoy(isFP, w, h, expTable, pixels, &stats);
   diag_out("log min=%1.3f  max=%1.3f  moy=%1.3f \n", stats.logMin, stats.logMax, stats.logMoy);
 
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
+  phase.move_to(0.4, 0.95, "tone mapping");
   HeapBuffer<uint8_t> output;
   if (!output.allocate(outputBytes)) return LFTM_ERR_NO_MEMORY;
   // The writers take interleaved samples, whatever layout the caller's record asks for.
@@ -75,11 +80,15 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
                              pixels, output.get());
   input.release();
   linear.release();
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
   if (result < 0) return result;
+  phase.move_to(0.95, 1.0, "writing");
+  // The last report of the work may have asked to stop: then nothing is written.
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
-  result = write_output(start.siblings, &start.target, writerInfo, w * spp, bits / 8,
-                        call.writer, LFTM_METHOD_RANGE_SQUEEZER, call.params, output.get());
+  result = start.write(call, writerInfo, w * spp, bits / 8, LFTM_METHOD_RANGE_SQUEEZER,
+                       output.get());
   output.release();
   if (result >= 0) diag_out("Tone mapped result saved as: %s \n", call.outFile);
   return result;

@@ -10,6 +10,7 @@
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/run_context.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
 #include "settings/settings_table.h"
@@ -63,19 +64,16 @@ int32_t read_back_luminance(const char* path, size_t planeBytes, size_t offset, 
 // Disk mode reads Radiance files only; an OpenEXR or float TIFF image is decoded once and
 // spooled into a Radiance scratch file that stands in for the input. Fills `info` for that
 // file.
-int32_t spool_decoded(const SiblingSet& siblings, int32_t kind, const char* inFile,
-                      const HdrFileInfo& fileInfo, size_t imageBytes, ScratchFiles* scratch,
-                      HdrFileInfo* info) {
+int32_t spool_decoded(const DriverStart& start, const DriverCall& call, size_t imageBytes,
+                      ScratchFiles* scratch, HdrFileInfo* info) {
   int32_t made = scratch->create("tmexr");
   if (made < 0) return made;
   HeapBuffer<uint8_t> pixels;
   if (!pixels.allocate(imageBytes)) return LFTM_ERR_NO_MEMORY;
   float work[4];
-  if (read_image(kind, siblings, inFile, fileInfo, 3, work, pixels.get()) < 0) {
-    return LFTM_ERR_READ;
-  }
-  const int32_t w = fileInfo.infos[0];
-  const int32_t h = fileInfo.infos[1];
+  if (start.read(call, 3, work, pixels.get()) < 0) return LFTM_ERR_READ;
+  const int32_t w = start.width;
+  const int32_t h = start.height;
   if (write_rgbe_file(scratch->path(kExrCopy), w, h, pixels.get()) < 0) {
     return LFTM_ERR_IO;
   }
@@ -83,6 +81,12 @@ int32_t spool_decoded(const SiblingSet& siblings, int32_t kind, const char* inFi
   float primaries[8];
   std::memset(info, 0, sizeof *info);
   return rgbe_read_header(scratch->path(kExrCopy), primaries, info) < 0 ? LFTM_ERR_IO : 0;
+}
+
+// A stage's result as the driver returns it: a stage stopped by a cancel request may end
+// with any code, or none.
+int32_t stage_outcome(int32_t result) {
+  return run_cancelled() ? LFTM_ERR_CANCELLED : result;
 }
 
 }  // namespace
@@ -114,7 +118,6 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   const int32_t h = start.height;
   const int32_t spp = start.spp;
   const int32_t bits = call.desc->bits;
-  const SiblingSet& siblings = start.siblings;
   const HdrFileInfo& info = start.info;
   diag_out("retour info fic=%d  spp=%d  overlap=%d  w=%d  h=%d\n", start.infoResult, spp, 0, w,
            h);
@@ -139,6 +142,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   const bool diskEightBit = disk && bits == 8;
   ScratchFiles scratch;
   HeapBuffer<uint8_t> input;
+  ProgressPhase phase(0.0, 0.05, "reading the image");
   HdrFileInfo stage1Info = info;
   const char* stage1File = inFile;
   if (disk) {
@@ -147,18 +151,15 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
       if (made < 0) return made;
     }
     if (decodes_to_rgbe(kind)) {
-      int32_t spooled =
-          spool_decoded(siblings, kind, inFile, info, sizes.image, &scratch, &stage1Info);
+      int32_t spooled = spool_decoded(start, call, sizes.image, &scratch, &stage1Info);
       if (spooled < 0) return spooled;
       stage1File = scratch.path(kExrCopy);
     }
   } else {
     if (!input.allocate(sizes.input)) return LFTM_ERR_NO_MEMORY;
-    if (read_image(kind, siblings, inFile, info, spp, nullptr, input.get(),
-                   call.files->threads) < 0) {
-      return LFTM_ERR_READ;
-    }
+    if (start.read(call, spp, nullptr, input.get()) < 0) return LFTM_ERR_READ;
   }
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   float expTable[256];
   build_exp_table(expTable);
@@ -180,8 +181,10 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   files1.inFile = stage1File;
   files1.scratch1 = disk ? scratch.path(kTm10) : nullptr;
   files1.scratch2 = disk ? scratch.path(kTm11) : nullptr;
+  phase.move_to(0.05, 0.4, "attenuating gradients");
   int32_t result = calc_tm1(docType, desc, call.params, &dims, &stats, expTable, lut.get(),
                             &stage1Info, &files1, nullptr, input.get(), out);
+  result = stage_outcome(result);
   if (result < 0) return result;
   input.release();
   if (disk && decodes_to_rgbe(kind)) scratch.remove(kExrCopy);
@@ -199,9 +202,12 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     files2.scratch1 = files2.scratch2 = files2.scratch3 = files2.scratch4 = files2.scratch5 =
         nullptr;
   }
+  phase.move_to(0.4, 0.85, "solving");
   result = calc_tm2(*desc, dims.coarseW, dims.coarseH, dims.total, dims.rang, call.params,
                     files2, nullptr, nullptr, out);
+  result = stage_outcome(result);
   if (result < 0) return result;
+  phase.move_to(0.85, 0.97, "finishing");
   diag_out("Texture Booster Part 2 completed - 30%% remaining\n");
 
   // Between stages 2 and 3: the luminance plane moves out of stage 3's way, and (memory mode)
@@ -218,10 +224,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     if (!luminance.allocate(sizes.plane / sizeof(float))) return LFTM_ERR_NO_MEMORY;
     std::memcpy(luminance.get(), out, sizes.plane);
     if (!secondInput.allocate(sizes.image)) return LFTM_ERR_NO_MEMORY;
-    if (read_image(kind, siblings, inFile, info, spp, nullptr, secondInput.get(),
-                   call.files->threads) < 0) {
-      return LFTM_ERR_READ_AGAIN;
-    }
+    if (start.read(call, spp, nullptr, secondInput.get()) < 0) return LFTM_ERR_READ_AGAIN;
   }
 
   // Stage 3: colour, gamma and clipping into output samples.
@@ -236,7 +239,11 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
     result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
                       secondInput.get(), luminance.get(), out);
   }
+  result = stage_outcome(result);
   if (result < 0) return result;
+  phase.move_to(0.97, 1.0, "writing");
+  // The last report of the work may have asked to stop: then nothing is written.
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
   secondInput.release();
   luminance.release();
   diag_out("Texture Booster Part 3 completed - Saving to file...\n");
@@ -245,8 +252,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   for (int slot = 0; slot < 8; ++slot) diag_out("%d infos=%d\n", slot, writerInfo.infos[slot]);
   diag_out("outFile: %s\n", call.outFile);
   diag_out("jpgQual: %d\n", call.writer.jpgQual);
-  result = write_output(siblings, &start.target, writerInfo, w * spp, bits / 8,
-                        call.writer, LFTM_METHOD_TEXTURE_BOOSTER, call.params, out);
+  result = start.write(call, writerInfo, w * spp, bits / 8, LFTM_METHOD_TEXTURE_BOOSTER, out);
   diag_out("retour write: %d\n", result);
   output.release();
   lut.reset();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/c_locale.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -57,7 +58,18 @@ std::FILE* standard_stream(DiagStream stream) {
   return stream == DiagStream::kOut ? stdout : stderr;
 }
 
+// A host call that routes its messages takes them from every thread of the call; otherwise
+// they go to the process's sink or standard stream.
+RunContext* routing_run() {
+  RunContext* run = current_run();
+  return run != nullptr && run->takes_messages() ? run : nullptr;
+}
+
 void deliver(DiagStream stream, const char* text) {
+  if (RunContext* run = routing_run()) {
+    run->take_text(stream, text);
+    return;
+  }
   std::lock_guard<std::mutex> lock(g_sink_mutex);
   if (g_sink.sink != nullptr) {
     g_sink.sink(stream, text, g_sink.context);
@@ -98,7 +110,7 @@ void hold_until_line_ends(DiagStream stream, const std::string& text) {
 
 void emit(DiagStream stream, const char* format, va_list args) {
   CNumericScope c_numbers;
-  if (!t_held.on && !g_has_sink.load(std::memory_order_acquire)) {
+  if (!t_held.on && !g_has_sink.load(std::memory_order_acquire) && routing_run() == nullptr) {
     std::vfprintf(standard_stream(stream), format, args);
     return;
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/diag.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -12,10 +13,12 @@ namespace {
 struct WorkerArgs {
   const std::function<void(int)>* body;
   int index;
+  RunContext* run;  // the host call's context, so that workers see its cancel request
 };
 
 void* worker_main(void* raw) {
   auto* args = static_cast<WorkerArgs*>(raw);
+  RunScope run(args->run);  // outlives whole_lines, whose last text goes to the call
   DiagWholeLines whole_lines;
   (*args->body)(args->index);
   return nullptr;
@@ -34,7 +37,7 @@ int run_workers(int count, const std::function<void(int)>& body) {
   pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_JOINABLE);
   int started = 0;
   for (int i = 0; i < count; ++i) {
-    args[static_cast<size_t>(i)] = WorkerArgs{&body, i};
+    args[static_cast<size_t>(i)] = WorkerArgs{&body, i, current_run()};
     if (!fault_allows(Fault::kThreadStart) ||
         pthread_create(&threads[static_cast<size_t>(i)], &attr, worker_main,
                        &args[static_cast<size_t>(i)]) != 0) {

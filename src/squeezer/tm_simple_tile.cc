@@ -11,6 +11,7 @@
 #include "squeezer/colour.h"
 #include "squeezer/response_curve.h"
 #include "squeezer/tm_simple.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -74,6 +75,9 @@ void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayo
   uint8_t black[kChunk];
 
   for (int y = 0; y < height; ++y) {
+    // A cancelled run stops here; the driver discards the samples.
+    if (run_cancelled()) return;
+    run_progress(static_cast<double>(y) / height);
     const bool probeRow = kProbe && rowPeriod > 0 && colPeriod > 0 && y % rowPeriod == 0;
     const uint8_t* rgbeRow = kRgbe ? in.rgbe + 4 * w * y : nullptr;
     const float* floatRow = kRgbe ? nullptr : in.floats + y * w * in.spp;

@@ -1,6 +1,7 @@
 /* A program built against an installed lftm: tone maps an image into a TIFF through the
  * public header and the shared library only. */
 #include <lftm.h>
+#include <lftm_host.h>
 #include <stdio.h>
 
 int main(int argc, char** argv) {
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
   ImageDesc desc;
   int32_t rc;
   FILE* out;
+  lftm_file_info info;
   if (argc != 3) {
     fprintf(stderr, "usage: %s INPUT.hdr OUTPUT.tif\n", argv[0]);
     return 2;
@@ -17,6 +19,13 @@ int main(int argc, char** argv) {
   if (lftm_version() != LFTM_VERSION) {
     fprintf(stderr, "library version %d, header version %d\n", (int)lftm_version(),
             (int)LFTM_VERSION);
+    return 1;
+  }
+  /* The host interface reads the input's size from the same library. */
+  info.struct_size = sizeof info;
+  rc = lftm_read_info(argv[1], &info, 0);
+  if (rc != 0) {
+    fprintf(stderr, "lftm_read_info returned %d: %s\n", (int)rc, lftm_strerror(rc, 0));
     return 1;
   }
   tmparam_default(LFTM_METHOD_RANGE_SQUEEZER, 0, &params);
@@ -35,6 +44,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   fclose(out);
+  if (desc.width != info.width || desc.height != info.height) {
+    fprintf(stderr, "lftm_read_info gave another size than tms\n");
+    return 1;
+  }
   printf("consumer: lftm %d wrote %s (%dx%d)\n", (int)lftm_version(), argv[2], (int)desc.width,
          (int)desc.height);
   return 0;

@@ -30,7 +30,7 @@ file(MAKE_DIRECTORY ${WORK_DIR})
 run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${staging})
 file(RENAME ${staging} ${prefix})
 
-foreach(f lib/liblftm.so lib/liblftm.so.0 include/lftm.h bin/lftm share/man/man1/lftm.1
+foreach(f lib/liblftm.so lib/liblftm.so.0 include/lftm.h include/lftm_host.h bin/lftm share/man/man1/lftm.1
           lib/pkgconfig/lftm.pc lib/cmake/lftm/lftmConfig.cmake
           lib/cmake/lftm/lftmConfigVersion.cmake lib/lftm/libLumenforge_Tiff.so
           lib/lftm/libLumenforge32Lib1.so lib/lftm/libLumenforge32_jpg.so lib/lftm/liblfexr.so)

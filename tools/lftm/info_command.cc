@@ -8,7 +8,7 @@
 #include "diag_routing.h"
 #include "foreign_option.h"
 #include "image_source.h"
-#include "imageio/rgbe_reader.h"
+#include "host/luminance_range.h"
 #include "lftm.h"
 #include "messages.h"
 #include "options.h"
@@ -31,53 +31,14 @@ void print_format(const SourceImage& image) {
   std::printf("\n");
 }
 
-// Log-luminance extremes and mean over the pixels that have light. The library's
-// logMinMaxMoy starts its maximum at 0 (the Range Squeezer relies on that), so it cannot
-// report a maximum luminance below 1; these are the image's own values, with its weights.
-struct LuminanceRange {
-  int64_t count = 0;
-  double logMin = 0, logMax = 0, logMean = 0;
-};
-
-void add_luminance(double luminance, LuminanceRange* range, double* sum) {
-  if (!(luminance > 0)) return;
-  double v = std::log(luminance);
-  if (range->count == 0 || v < range->logMin) range->logMin = v;
-  if (range->count == 0 || v > range->logMax) range->logMax = v;
-  *sum += v;
-  ++range->count;
+// The image's own log-luminance range, measured by the library as lftm_read_info does.
+lftm::LuminanceRange measure(const SourceImage& image) {
+  if (!image.rgbe.empty()) return lftm::measure_rgbe(image.rgbe.data(), image.width, image.height);
+  std::vector<float> linear = linear_values(image);
+  return lftm::measure_linear(linear.data(), linear.size(), image.spp);
 }
 
-double weighted(double r, double g, double b) { return 0.2125 * r + 0.7154 * g + 0.0721 * b; }
-
-LuminanceRange measure(const SourceImage& image) {
-  LuminanceRange range;
-  double sum = 0;
-  const size_t w = static_cast<size_t>(image.width);
-  if (!image.rgbe.empty()) {
-    float expTable[256];
-    lftm::build_exp_table(expTable);
-    for (size_t j = 0; j < static_cast<size_t>(image.height); ++j) {
-      const uint8_t* row = image.rgbe.data() + 4 * w * j;
-      for (size_t k = 0; k < w; ++k) {
-        const uint8_t e = row[3 * w + k];
-        if (e == 0) continue;
-        add_luminance(weighted(row[k], row[w + k], row[2 * w + k]) * expTable[e], &range, &sum);
-      }
-    }
-  } else {
-    std::vector<float> linear = linear_values(image);
-    const size_t spp = static_cast<size_t>(image.spp);
-    for (size_t i = 0; i + spp <= linear.size(); i += spp) {
-      add_luminance(weighted(linear[i], linear[i + (spp - 1) / 2], linear[i + spp - 1]), &range,
-                    &sum);
-    }
-  }
-  if (range.count > 0) range.logMean = sum / static_cast<double>(range.count);
-  return range;
-}
-
-void print_statistics(const LuminanceRange& range) {
+void print_statistics(const lftm::LuminanceRange& range) {
   if (range.count == 0) {
     std::printf("log luminance:  no pixel has any light\n");
     return;

@@ -1,8 +1,8 @@
 #include "input_format.h"
 
 #include <cctype>
-#include <cstdio>
-#include <cstring>
+
+#include "host/file_format.h"
 
 namespace lftm_cli {
 
@@ -16,22 +16,13 @@ std::string lower_extension(const std::string& path) {
 }
 
 InputFormat detect_input_format(const std::string& path) {
-  unsigned char head[4] = {0, 0, 0, 0};
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return InputFormat::kUnknown;
-  size_t got = std::fread(head, 1, sizeof head, file);
-  std::fclose(file);
-  if (got >= 2 && head[0] == '#' && head[1] == '?') return InputFormat::kRadiance;
-  if (got == 4 && head[0] == 0x76 && head[1] == 0x2f && head[2] == 0x31 && head[3] == 0x01) {
-    return InputFormat::kOpenExr;
+  // The library's rule, so that the tool and lftm_tonemap_file take a file for the same kind.
+  switch (lftm::detect_file_format(path.c_str())) {
+    case lftm::FileFormat::kRadiance: return InputFormat::kRadiance;
+    case lftm::FileFormat::kOpenExr: return InputFormat::kOpenExr;
+    case lftm::FileFormat::kTiff: return InputFormat::kTiff;
+    case lftm::FileFormat::kUnknown: break;
   }
-  if (got == 4 && ((head[0] == 'I' && head[1] == 'I' && head[2] == 42 && head[3] == 0) ||
-                   (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && head[3] == 42))) {
-    return InputFormat::kTiff;
-  }
-  // Radiance files without the "#?" magic line still carry the extension.
-  std::string ext = lower_extension(path);
-  if (got > 0 && (ext == "hdr" || ext == "pic" || ext == "rgbe")) return InputFormat::kRadiance;
   return InputFormat::kUnknown;
 }
 

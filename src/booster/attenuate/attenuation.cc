@@ -5,6 +5,7 @@
 
 #include "platform/diag.h"
 #include "platform/workers.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 
@@ -14,6 +15,8 @@ int attenuate_band(int width, int rows, int offset, float alpha, float exponent,
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(rows);
   const double power = exponent;
   for (size_t i = 0; i < count; ++i) {
+    // A cancelled run stops between blocks of values; the driver discards the plane.
+    if ((i & 0xffff) == 0 && run_cancelled()) break;
     if (v[i] != 0.0f) {
       const float base = (v[i] + add) / alpha;
       v[i] = static_cast<float>(std::pow(static_cast<double>(base), power));

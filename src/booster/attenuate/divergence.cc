@@ -1,6 +1,7 @@
 #include "booster/attenuate/divergence.h"
 
 #include "booster/attenuate/row_window.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -44,6 +45,8 @@ int divergence_level(float* phi, int w, int h, LogRows* lg, float* phiRows) {
   const size_t stride = static_cast<size_t>(w);
   RowWindow window(phiRows, w, h);
   for (int y = 0; y < h; ++y) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
+    run_progress(static_cast<double>(y) / h);
     window.advance_over(y, phi);
     const int result = lg->advance(y);
     if (result < 0) return result;

@@ -1,5 +1,6 @@
 #include "booster/attenuate/front.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "booster/attenuate/attenuation.h"
@@ -13,6 +14,7 @@
 #include "platform/diag.h"
 #include "platform/scratch_file.h"
 #include "stats/log_luminance.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -88,6 +90,7 @@ int stage1_log_plane(Stage1Front& f) {
   diag_out("retour calc_tm0=%d", result);
   // Without a plane there is nothing to attenuate: go no further than the report.
   if (result < 0) return result;
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   const float* b = f.buf;
   const size_t n = f.levels.size(0);
@@ -101,6 +104,7 @@ int stage1_log_plane(Stage1Front& f) {
 
 int stage1_pyramid_and_copy(Stage1Front& f, bool multiLevel, int32_t* hist) {
   build_log_pyramid(f.buf, f.levels, f.settings.is360 != 0, multiLevel);
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   HeapBuffer<int32_t> counts;
   if (hist != nullptr) {
@@ -132,6 +136,8 @@ int stage1_attenuate(Stage1Front& f, bool multiLevel, float* rows) {
   const size_t imagePixels = static_cast<size_t>(f.img.width) * f.img.height;
   double scale = 0.5;
   for (int k = 0; k < f.levels.count; ++k) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
+    run_progress(1.0 - std::ldexp(1.0, -2 * k));  // each level a quarter of the one before
     const int w = f.levels.width[k];
     const int h = f.levels.height[k];
     const int offset = static_cast<int>(f.levels.offset[k]);

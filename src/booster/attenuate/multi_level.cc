@@ -2,6 +2,7 @@
 // product of the attenuation factors of a window of levels t..t+4 (or t+5), and the
 // divergence is taken at level t itself. Stage 2 finds these right-hand sides at the level
 // offsets of the pyramid.
+#include <cmath>
 #include <cstdint>
 
 #include "booster/attenuate/divergence.h"
@@ -11,6 +12,7 @@
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 
@@ -31,10 +33,14 @@ int stage1_multi_level(Stage1Front& f, float* work) {
 
   ScratchCleanup cleanup(f);
   int result;
+  ProgressPhase phase(0.0, 0.3, "log luminance");
   if ((result = stage1_log_plane(f)) < 0) return result;
+  phase.move_to(0.3, 0.45, "log luminance pyramid");
   int32_t* hist = work != nullptr ? reinterpret_cast<int32_t*>(work) : nullptr;
   if ((result = stage1_pyramid_and_copy(f, true, hist)) < 0) return result;
+  phase.move_to(0.45, 0.65, "attenuating gradients");
   if ((result = stage1_attenuate(f, true, work)) < 0) return result;
+  phase.move_to(0.65, 1.0, "divergence");
 
   const LevelTable& levels = f.levels;
   const size_t level1 = levels.size(1);
@@ -49,6 +55,10 @@ int stage1_multi_level(Stage1Front& f, float* work) {
 
   const bool is360 = s.is360 != 0;
   for (int t = 0; t <= lastTarget; ++t) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
+    // Level t is about a quarter of level t - 1: level 0 takes three quarters of the part.
+    ProgressPhase level(1.0 - std::ldexp(1.0, -2 * t), 1.0 - std::ldexp(1.0, -2 * (t + 1)),
+                        nullptr);
     // The window ends at the coarsest level built when the pyramid is shallower.
     int k0 = t + s.windowLevels;
     if (k0 > levels.count - 1) k0 = levels.count - 1;

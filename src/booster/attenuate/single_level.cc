@@ -8,6 +8,7 @@
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -27,8 +28,11 @@ int stage1_single_level(Stage1Front& f) {
 
   ScratchCleanup cleanup(f);
   int result;
+  ProgressPhase phase(0.0, 0.3, "log luminance");
   if ((result = stage1_log_plane(f)) < 0) return result;
+  phase.move_to(0.3, 0.45, "log luminance pyramid");
   if ((result = stage1_pyramid_and_copy(f, false, nullptr)) < 0) return result;
+  phase.move_to(0.45, 0.7, "attenuating gradients");
 
   const size_t n = f.levels.size(0);
   const size_t w = static_cast<size_t>(d.W);
@@ -40,6 +44,8 @@ int stage1_single_level(Stage1Front& f) {
 
   const bool is360 = s.is360 != 0;
   phi_product(buf, f.levels, is360);
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
+  phase.move_to(0.7, 1.0, "divergence");
   const size_t imagePixels = static_cast<size_t>(d.W0) * d.H0;
   const MinMaxMean phi = min_max_mean(buf, imagePixels, 1e10f, -1e10f);
   diag_out("**** Phi: min=%1.4f  max=%1.4f  moy=%1.4f\n", phi.min, phi.max, phi.mean);

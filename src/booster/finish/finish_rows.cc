@@ -5,6 +5,7 @@
 #include "booster/finish/finish_pixel.h"
 #include "lftm.h"
 #include "platform/diag.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -70,6 +71,8 @@ int finish_rows_as(const FinishConstants& k, const RowLayout& layout, const floa
   size_t i = 0;
   int64_t pos = 0;
   for (int y = 0; y < height; ++y) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
+    run_progress(static_cast<double>(y) / height);
     const unsigned char* row = source.row(source.context, y);
     if (row == nullptr) return LFTM_ERR_IO;
     for (int x = 0; x < width; ++x, ++i, pos += layout.sppOut) {

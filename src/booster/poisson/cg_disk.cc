@@ -13,6 +13,7 @@
 #include "booster/poisson/vector_kernels.h"
 #include "lftm.h"
 #include "platform/diag.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -106,6 +107,8 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
 
   int iter = 0;
   while (iter < limit) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
+    run_progress(static_cast<double>(iter) / limit);
     LFTM_TRY(scratch_read(files.p, 0, n, S));
     LFTM_TRY(apply_operator_in_place(w, h, is360, S));
     LFTM_TRY(scratch_write(files.t, 0, n, S));

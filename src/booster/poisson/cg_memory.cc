@@ -12,6 +12,7 @@
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 
@@ -45,6 +46,8 @@ int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, flo
   int iter = 0;
   float beta = 0.0f;
   while (iter < limit) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
+    run_progress(static_cast<double>(iter) / limit);
     // p = r + beta p of the previous step is made in the same pass as q = A p.
     const float dval = iter == 0 ? apply_dot(T, w, h, is360, p, q)
                                  : update_apply_dot(T, w, h, is360, r, beta, p, q);

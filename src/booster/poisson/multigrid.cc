@@ -9,6 +9,7 @@
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -271,6 +272,7 @@ int v_cycle(Multigrid& mg, int cycle) {
   const bool report = cycle == 0;
   const int depth = mg.plan.depth;
   for (int k = 0; k < depth; ++k) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
     const GridLevel& level = mg.plan.level[k];
     float* v = mg.U + level.offset;
     int status = smooth(mg.threads, level.w, level.h, level_scale(mg, level), kPreSweeps,
@@ -292,6 +294,7 @@ int v_cycle(Multigrid& mg, int cycle) {
                              rhs_of(mg, coarsest));
   if (status < 0) return status;
   for (int k = depth - 1; k >= 0; --k) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
     if ((status = ascend_to(mg, k, report)) < 0) return status;
   }
   return 0;
@@ -356,6 +359,8 @@ int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, 
   }
 
   for (int cycle = 0; cycle < kCycles; ++cycle) {
+    ProgressPhase part(static_cast<double>(cycle) / kCycles,
+                       static_cast<double>(cycle + 1) / kCycles, nullptr);
     if ((status = v_cycle(mg, cycle)) < 0) return status;
   }
 

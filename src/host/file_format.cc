@@ -1,0 +1,72 @@
+#include "host/file_format.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace lftm {
+namespace {
+
+std::string lower_extension(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  const char* dot = std::strrchr(path, '.');
+  if (dot == nullptr || (slash != nullptr && dot < slash)) return "";
+  std::string ext(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+}  // namespace
+
+FileFormat detect_file_format(const char* path) {
+  unsigned char head[4] = {0, 0, 0, 0};
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return FileFormat::kUnknown;
+  const size_t got = std::fread(head, 1, sizeof head, file);
+  std::fclose(file);
+  if (got >= 2 && head[0] == '#' && head[1] == '?') return FileFormat::kRadiance;
+  if (got == 4 && head[0] == 0x76 && head[1] == 0x2f && head[2] == 0x31 && head[3] == 0x01) {
+    return FileFormat::kOpenExr;
+  }
+  if (got == 4 && ((head[0] == 'I' && head[1] == 'I' && head[2] == 42 && head[3] == 0) ||
+                   (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && head[3] == 42))) {
+    return FileFormat::kTiff;
+  }
+  // Radiance files without the "#?" magic line still carry the extension.
+  const std::string ext = lower_extension(path);
+  if (got > 0 && (ext == "hdr" || ext == "pic" || ext == "rgbe")) return FileFormat::kRadiance;
+  return FileFormat::kUnknown;
+}
+
+int32_t probe_file(const char* path, int32_t tiffInput, SiblingSet* siblings, FileProbe* probe) {
+  probe->format = detect_file_format(path);
+  int32_t probeType = 0;
+  switch (probe->format) {
+    case FileFormat::kRadiance: probeType = LFTM_EXT_HDR; break;
+    case FileFormat::kOpenExr: probeType = LFTM_EXT_EXR; break;
+    // Linear or gamma-encoded does not change what the header says.
+    case FileFormat::kTiff: probeType = LFTM_EXT_TIF_LINEAR; break;
+    case FileFormat::kUnknown: return LFTM_ERR_UNKNOWN_FORMAT;
+  }
+  const int32_t loaded = siblings->load_reader(default_sibling_names(), probeType);
+  if (loaded < 0) return loaded;
+  const int32_t infoResult =
+      read_image_info(probeType, *siblings, path, &probe->info, &probe->spp);
+  if (infoResult < 0) return infoResult;
+  probe->extType = probeType;
+  if (probe->format != FileFormat::kRadiance) {
+    probe->fileChannels = probe->info.infos[2];
+    probe->fileBits = probe->info.infos[3];
+  }
+  if (probe->format == FileFormat::kTiff) {
+    probe->extType = tiffInput != 0 ? tiffInput
+                                    : (probe->fileBits > 8 ? LFTM_EXT_TIF_LINEAR
+                                                           : LFTM_EXT_TIF_GAMMA);
+  }
+  probe->kind = input_kind(probe->extType, infoResult);
+  if (probe->info.infos[0] < 1 || probe->info.infos[1] < 1) return LFTM_ERR_INFO;
+  return 0;
+}
+
+}  // namespace lftm

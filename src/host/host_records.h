@@ -1,0 +1,40 @@
+// Checks of the host's records: options, image views and the run context a call installs.
+#ifndef LFTM_HOST_HOST_RECORDS_H_
+#define LFTM_HOST_HOST_RECORDS_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lftm_host.h"
+
+namespace lftm {
+
+// A checked image view: sizes that fit the arithmetic, a stride of at least one row.
+struct ImageView {
+  int64_t width = 0;
+  int64_t height = 0;
+  int32_t channels = 0;
+  int32_t sampleType = 0;
+  size_t sampleBytes = 0;
+  size_t stride = 0;  // bytes from one row to the next
+  uint8_t* pixels = nullptr;
+
+  uint8_t* row(int64_t y) const { return pixels + stride * static_cast<size_t>(y); }
+};
+
+// Checks `image` and fills `view`. Returns 0 or LFTM_ERR_ARGUMENT.
+int32_t view_image(const lftm_image* image, ImageView* view);
+
+// Checks the options of a tone-mapping call. Returns 0 or LFTM_ERR_ARGUMENT.
+int32_t check_options(const lftm_options* options);
+
+// Checks what lftm_read_image uses of `options` (which may be null). Returns 0 or
+// LFTM_ERR_ARGUMENT.
+int32_t check_call_hooks(const lftm_options* options);
+
+// The worker count of a call: options.threads, or 0 as one per online processor, at most 32.
+int32_t worker_count(int32_t requested);
+
+}  // namespace lftm
+
+#endif  // LFTM_HOST_HOST_RECORDS_H_

@@ -1,0 +1,64 @@
+// lftm_tonemap_file: tonemap or tms on a file whose kind is found by its content, into a
+// JPEG or TIFF file chosen by the output name, with the writer arguments of the command-line
+// tool, so that both write the same file.
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "frame/drivers.h"
+#include "host/file_format.h"
+#include "host/host_call.h"
+#include "host/host_records.h"
+
+namespace lftm {
+namespace {
+
+bool ends_with_jpeg_name(const char* path) {
+  std::string name(path);
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  auto ends = [&name](const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return name.size() >= n && name.compare(name.size() - n, n, suffix) == 0;
+  };
+  return ends(".jpg") || ends(".jpeg");
+}
+
+int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options& options) {
+  FileProbe probe;
+  {
+    SiblingSet siblings;
+    const int32_t probed = probe_file(inPath, options.tiff_input, &siblings, &probe);
+    if (probed < 0) return probed;
+  }
+  const bool jpeg = ends_with_jpeg_name(outPath);
+  const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
+  ImageDesc desc;
+  init_dim_param(&desc);
+  desc.bits = jpeg ? 8 : options.bits;
+  TmFiles files;
+  init_optim_param(&files);
+  files.threads = worker_count(options.threads);
+  files.readFromDisk = booster && options.disk != 0 ? 1 : 0;
+  files.inFile = inPath;
+  DriverCall call = {probe.extType, &desc, &options.settings, &options.save,
+                     {options.jpeg_quality, 0, 0, 0, 0, 0}, &files, outPath};
+  call.writerKind = jpeg ? WriterKind::kJpeg : WriterKind::kTiff;
+  const int32_t result = booster ? run_tonemap(call, default_sibling_names())
+                                 : run_tms(call, default_sibling_names());
+  return result < 0 ? result : 0;
+}
+
+}  // namespace
+}  // namespace lftm
+
+extern "C" int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
+                                     const lftm_options* options) {
+  int32_t checked = lftm::check_options(options);
+  if (checked < 0) return checked;
+  if (in_path == nullptr || out_path == nullptr ||
+      (options->bits != 8 && options->bits != 16)) {
+    return LFTM_ERR_ARGUMENT;
+  }
+  lftm::HostCall call(options);
+  return call.finish(lftm::tonemap_file(in_path, out_path, *options));
+}
