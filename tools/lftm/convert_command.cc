@@ -244,7 +244,7 @@ int convert_all(const std::vector<Job>& jobs, const CliOptions& options, const T
   std::vector<int> status(jobs.size(), kExitOk);
   run_batch(costs, limits, [&](size_t i, int32_t threads) {
     {
-      DiagRouting::ImageScope scope(routing, i, jobs[i].input, threads > 1);
+      DiagRouting::ImageScope scope(routing, i, jobs[i].input);
       const ImageRun run = {jobs[i], i, images[i], probed[i], threads, routing};
       status[i] = convert_one(run, options, params, folder);
     }

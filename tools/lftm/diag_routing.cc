@@ -51,20 +51,26 @@ void DiagRouting::sink(lftm::DiagStream stream, const char* text, void* context)
   static_cast<DiagRouting*>(context)->on_text(stream, text);
 }
 
-thread_local DiagRouting::ImageLines* DiagRouting::bound_ = nullptr;
-
 DiagRouting::ImageScope::ImageScope(DiagRouting* routing, size_t image,
-                                    const std::string& label, bool alone)
-    : routing_(routing), alone_(alone), lines_{image, label, ""} {
-  bound_ = &lines_;
-  if (alone_) routing_->alone_.store(&lines_);
-}
+                                    const std::string& label)
+    : routing_(routing),
+      image_(image),
+      label_(label),
+      run_([this] {
+        lftm::RunHooks hooks;
+        hooks.messages = LFTM_MESSAGES_CALLBACK;
+        hooks.message = &ImageScope::on_message;
+        hooks.messageUser = this;
+        return hooks;
+      }()),
+      scope_(&run_) {}
 
-// The library has joined its workers when its call returns, so no other thread is still
-// printing into these lines.
-DiagRouting::ImageScope::~ImageScope() {
-  if (alone_) routing_->alone_.store(nullptr);
-  bound_ = nullptr;
+DiagRouting::ImageScope::~ImageScope() { run_.complete(); }
+
+void DiagRouting::ImageScope::on_message(void* user, int32_t stream, const char* line) {
+  auto* scope = static_cast<ImageScope*>(user);
+  scope->routing_->on_line(scope->image_, scope->label_, static_cast<lftm::DiagStream>(stream),
+                           line);
 }
 
 void DiagRouting::write(size_t image, std::FILE* stream, const std::string& text) {
@@ -76,28 +82,38 @@ void DiagRouting::write(size_t image, std::FILE* stream, const std::string& text
   }
 }
 
+// Text printed outside any image (the settings reader, for one), in pieces as printed.
 void DiagRouting::on_text(lftm::DiagStream stream, const char* text) {
-  ImageLines* lines = bound_ != nullptr ? bound_ : alone_.load();
-  if (lines == nullptr) lines = &outside_;
   if (mode_ == DiagMode::kVerbose) {
-    write(lines->image, stream == lftm::DiagStream::kOut ? stdout : stderr, text);
+    std::fputs(text, stream == lftm::DiagStream::kOut ? stdout : stderr);
   } else if (log_ != nullptr) {
-    write(lines->image, log_, text);
+    std::fputs(text, log_);
   }
   if (!progress_) return;
   // Pieces may end mid-line; milestones are matched on whole lines.
-  lines->pending += text;
+  pending_ += text;
   size_t end;
-  while ((end = lines->pending.find('\n')) != std::string::npos) {
-    on_line(lines, lines->pending.substr(0, end));
-    lines->pending.erase(0, end + 1);
+  while ((end = pending_.find('\n')) != std::string::npos) {
+    on_milestone(kNoImage, "", pending_.substr(0, end));
+    pending_.erase(0, end + 1);
   }
 }
 
-void DiagRouting::on_line(ImageLines* lines, const std::string& line) {
+void DiagRouting::on_line(size_t image, const std::string& label, lftm::DiagStream stream,
+                          const std::string& line) {
+  if (mode_ == DiagMode::kVerbose) {
+    write(image, stream == lftm::DiagStream::kOut ? stdout : stderr, line + "\n");
+  } else if (log_ != nullptr) {
+    write(image, log_, line + "\n");
+  }
+  if (progress_) on_milestone(image, label, line);
+}
+
+void DiagRouting::on_milestone(size_t image, const std::string& label,
+                               const std::string& line) {
   for (const Milestone& milestone : kMilestones) {
     if (line.compare(0, std::strlen(milestone.prefix), milestone.prefix) == 0) {
-      write(lines->image, stderr, lines->label + ": " + milestone.progress + "\n");
+      write(image, stderr, label + ": " + milestone.progress + "\n");
       return;
     }
   }

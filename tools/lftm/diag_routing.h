@@ -1,18 +1,19 @@
 // Where the library's diagnostic lines go while the tool runs: nowhere (the default), to the
 // terminal (--verbose) or into a log file (--log FILE). The tool's own progress lines are
 // derived from the library's stage lines as they pass. When several images run at once, each
-// image's lines are told apart by the thread that prints them (an image that shares the cores
-// runs on one thread) and printed together, in input order.
+// image's calls route their lines to that image (through the library's per-call context), and
+// the lines are printed image by image, in input order.
 #ifndef LFTM_TOOLS_DIAG_ROUTING_H_
 #define LFTM_TOOLS_DIAG_ROUTING_H_
 
-#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "ordered_output.h"
 #include "platform/diag.h"
+#include "platform/run_context.h"
 
 namespace lftm_cli {
 
@@ -38,27 +39,24 @@ class DiagRouting {
   // straight to the streams.
   void set_output(OrderedOutput* output) { output_ = output; }
 
-  // The text of one image, and its last line while it is still incomplete.
-  struct ImageLines {
-    size_t image;
-    std::string label;
-    std::string pending;
-  };
-
-  // While it lives, the library lines printed on this thread belong to image `image` of the
-  // output, and its progress lines carry `label` (the input). An image that runs `alone`
-  // also owns the lines of the library's worker threads.
+  // The text of one image: while an object of this class lives, the library calls made on
+  // this thread (and their workers) send their lines to image `image` of the output, and the
+  // progress lines derived from them carry `label` (the input).
   class ImageScope {
    public:
-    ImageScope(DiagRouting* routing, size_t image, const std::string& label, bool alone);
-    ~ImageScope();
+    ImageScope(DiagRouting* routing, size_t image, const std::string& label);
+    ~ImageScope();  // hands over the last lines of the image's calls
     ImageScope(const ImageScope&) = delete;
     ImageScope& operator=(const ImageScope&) = delete;
 
    private:
+    static void on_message(void* user, int32_t stream, const char* line);
+
     DiagRouting* routing_;
-    bool alone_;
-    ImageLines lines_;
+    size_t image_;
+    std::string label_;
+    lftm::RunContext run_;
+    lftm::RunScope scope_;
   };
 
   // The image's own text (tool messages, progress), in its place in the output.
@@ -67,17 +65,19 @@ class DiagRouting {
  private:
   static void sink(lftm::DiagStream stream, const char* text, void* context);
   void on_text(lftm::DiagStream stream, const char* text);
-  void on_line(ImageLines* lines, const std::string& line);
+  // A whole line of image `image`, without its newline.
+  void on_line(size_t image, const std::string& label, lftm::DiagStream stream,
+               const std::string& line);
+  // The progress line for a library line that marks the end of a step, if it is one.
+  void on_milestone(size_t image, const std::string& label, const std::string& line);
 
   DiagMode mode_ = DiagMode::kQuiet;
   bool progress_ = false;
   bool installed_ = false;
   std::FILE* log_ = nullptr;
   OrderedOutput* output_ = nullptr;
+  std::string pending_;  // the unfinished line printed outside any image
   static constexpr size_t kNoImage = static_cast<size_t>(-1);
-  ImageLines outside_{kNoImage, "", ""};    // lines printed outside any image
-  std::atomic<ImageLines*> alone_{nullptr};  // the image that runs alone, if any
-  static thread_local ImageLines* bound_;  // the image of the calling thread, if any
 };
 
 }  // namespace lftm_cli
