@@ -59,12 +59,11 @@ int decode_flat_rows(const uint8_t* data, size_t size, int width, int height,
 }
 
 int decode_run_length_rows(const uint8_t* data, size_t size, int width, int height,
-                           unsigned char* dst, size_t* row_starts) {
+                           unsigned char* dst, size_t* end) {
   const size_t row_bytes = static_cast<size_t>(4) * width;
   size_t pos = 0;
   for (int y = 0; y < height; ++y) {
     if (size - pos < 4) return LFTM_ERR_RGBE_SHORT;
-    if (row_starts != nullptr) row_starts[y] = pos;
     int row_width = data[pos + 2] * 256 + data[pos + 3];
     if (row_width != width) return kRgbeRowWidth;
     pos += 4;
@@ -75,6 +74,7 @@ int decode_run_length_rows(const uint8_t* data, size_t size, int width, int heig
       if (rc < 0) return rc;
     }
   }
+  if (end != nullptr) *end = pos;
   return height;
 }
 

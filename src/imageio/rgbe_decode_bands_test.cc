@@ -60,10 +60,14 @@ TEST(RgbeBandedDecodeTest, EveryThreadCountMatchesTheSequentialDecode) {
   ASSERT_EQ(decode(flat, width, height, 4).pixels, img.bytes);
 
   // Offsets of the row headers, so that damage lands on band borders and row starts.
-  std::vector<size_t> starts(height);
-  ASSERT_EQ(decode_run_length_rows(rle.data(), rle.size(), width, height, nullptr,
-                                   starts.data()),
-            height);
+  std::vector<size_t> starts(height + 1, 0);
+  for (int y = 0; y < height; ++y) {
+    size_t length = 0;
+    ASSERT_EQ(decode_run_length_rows(rle.data() + starts[y], rle.size() - starts[y], width, 1,
+                                     nullptr, &length),
+              1);
+    starts[y + 1] = starts[y] + length;
+  }
 
   // A later row header whose first bytes are not 2, 2 is not checked: it must still decode
   // as run-length even when a band starts there (rows where bands of 2, 3 and 6 start).
