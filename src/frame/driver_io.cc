@@ -146,9 +146,10 @@ int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char*
 }
 
 int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path,
-                   const HdrFileInfo& info, int32_t spp, float* work, void* dst) {
+                   const HdrFileInfo& info, int32_t spp, float* work, void* dst,
+                   int32_t threads) {
   if (extType == LFTM_EXT_HDR) {
-    return rgbe_read_mem(path, &info, static_cast<unsigned char*>(dst));
+    return rgbe_read_mem(path, &info, static_cast<unsigned char*>(dst), threads);
   }
   if (extType == LFTM_EXT_EXR) return siblings.exr_read(path, work, static_cast<uint8_t*>(dst));
   if (extType == kExtTiffFloat) {

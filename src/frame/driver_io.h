@@ -96,10 +96,11 @@ void write_image_layout(ImageDesc* desc, int32_t width, int32_t height, int32_t 
 
 // Reads the whole image of input kind `extType` (as input_kind gives it): RGBE planar bytes for .hdr, .exr and
 // float TIFF (4 x w x h bytes), 16-bit samples for other TIFF (2 x w x h x spp bytes). `work`
-// (four floats, may be null) goes to the float readers. Returns the reader's result unchanged
-// (negative on failure).
+// (four floats, may be null) goes to the float readers; a Radiance file is decoded on up to
+// `threads` workers. Returns the reader's result unchanged (negative on failure).
 int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path,
-                   const HdrFileInfo& info, int32_t spp, float* work, void* dst);
+                   const HdrFileInfo& info, int32_t spp, float* work, void* dst,
+                   int32_t threads = 1);
 
 // Bytes of the whole image as read_image delivers it, or false past `limit`.
 bool image_bytes(int32_t extType, int32_t width, int32_t height, int32_t spp, size_t* bytes);

@@ -51,7 +51,8 @@ int32_t DriverStart::open(const DriverCall& call, const SiblingNames& names) {
 
 int32_t DriverStart::read(const DriverCall& call, int32_t readSpp, float* work, void* dst) const {
   if (call.memory == nullptr) {
-    return read_image(kind, siblings, call.files->inFile, info, readSpp, work, dst);
+    return read_image(kind, siblings, call.files->inFile, info, readSpp, work, dst,
+                      call.files->threads);
   }
   std::memcpy(dst, call.memory->rgbe, 4 * static_cast<size_t>(width) * height);
   if (work != nullptr) std::memcpy(work, call.memory->work, sizeof call.memory->work);

@@ -8,7 +8,38 @@
 namespace lftm {
 namespace {
 
-int decode_flat(const uint8_t* data, size_t size, int width, int height, unsigned char* dst) {
+// One component of one row: `width` bytes of runs and literals, stored in out unless out is
+// null (then the structure is only checked).
+int decode_component(const uint8_t* data, size_t size, size_t* pos, int width,
+                     unsigned char* out) {
+  int x = 0;
+  size_t p = *pos;
+  while (x < width) {
+    if (p >= size) return LFTM_ERR_RGBE_SHORT;
+    int code = data[p++];
+    if (code > 128) {
+      int count = code - 128;
+      if (count > width - x) return LFTM_ERR_RGBE_RUN;
+      if (p >= size) return LFTM_ERR_RGBE_SHORT;
+      if (out != nullptr) std::memset(out + x, data[p], static_cast<size_t>(count));
+      ++p;
+      x += count;
+    } else {
+      if (code == 0 || code > width - x) return LFTM_ERR_RGBE_LITERAL;
+      if (size - p < static_cast<size_t>(code)) return LFTM_ERR_RGBE_SHORT;
+      if (out != nullptr) std::memcpy(out + x, data + p, static_cast<size_t>(code));
+      p += static_cast<size_t>(code);
+      x += code;
+    }
+  }
+  *pos = p;
+  return 0;
+}
+
+}  // namespace
+
+int decode_flat_rows(const uint8_t* data, size_t size, int width, int height,
+                     unsigned char* dst) {
   const size_t row_bytes = static_cast<size_t>(4) * width;
   if (size / row_bytes < static_cast<size_t>(height)) return LFTM_ERR_RGBE_SHORT;
   for (int y = 0; y < height; ++y) {
@@ -27,34 +58,8 @@ int decode_flat(const uint8_t* data, size_t size, int width, int height, unsigne
   return height;
 }
 
-// One component of one row: `width` bytes of runs and literals.
-int decode_component(const uint8_t* data, size_t size, size_t* pos, int width,
-                     unsigned char* out) {
-  int x = 0;
-  size_t p = *pos;
-  while (x < width) {
-    if (p >= size) return LFTM_ERR_RGBE_SHORT;
-    int code = data[p++];
-    if (code > 128) {
-      int count = code - 128;
-      if (count > width - x) return LFTM_ERR_RGBE_RUN;
-      if (p >= size) return LFTM_ERR_RGBE_SHORT;
-      std::memset(out + x, data[p++], static_cast<size_t>(count));
-      x += count;
-    } else {
-      if (code == 0 || code > width - x) return LFTM_ERR_RGBE_LITERAL;
-      if (size - p < static_cast<size_t>(code)) return LFTM_ERR_RGBE_SHORT;
-      std::memcpy(out + x, data + p, static_cast<size_t>(code));
-      p += static_cast<size_t>(code);
-      x += code;
-    }
-  }
-  *pos = p;
-  return 0;
-}
-
-int decode_run_length(const uint8_t* data, size_t size, int width, int height,
-                      unsigned char* dst) {
+int decode_run_length_rows(const uint8_t* data, size_t size, int width, int height,
+                           unsigned char* dst, size_t* end) {
   const size_t row_bytes = static_cast<size_t>(4) * width;
   size_t pos = 0;
   for (int y = 0; y < height; ++y) {
@@ -62,21 +67,23 @@ int decode_run_length(const uint8_t* data, size_t size, int width, int height,
     int row_width = data[pos + 2] * 256 + data[pos + 3];
     if (row_width != width) return kRgbeRowWidth;
     pos += 4;
-    unsigned char* row = dst + row_bytes * y;
+    unsigned char* row = dst == nullptr ? nullptr : dst + row_bytes * y;
     for (int c = 0; c < 4; ++c) {
-      int rc = decode_component(data, size, &pos, width, row + static_cast<size_t>(c) * width);
+      unsigned char* out = row == nullptr ? nullptr : row + static_cast<size_t>(c) * width;
+      int rc = decode_component(data, size, &pos, width, out);
       if (rc < 0) return rc;
     }
   }
+  if (end != nullptr) *end = pos;
   return height;
 }
 
-}  // namespace
-
 int decode_rgbe_pixels(const uint8_t* data, size_t size, int width, int height,
                        unsigned char* dst) {
-  if (starts_run_length(data, size)) return decode_run_length(data, size, width, height, dst);
-  return decode_flat(data, size, width, height, dst);
+  if (starts_run_length(data, size)) {
+    return decode_run_length_rows(data, size, width, height, dst, nullptr);
+  }
+  return decode_flat_rows(data, size, width, height, dst);
 }
 
 }  // namespace lftm

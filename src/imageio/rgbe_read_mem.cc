@@ -46,7 +46,7 @@ long long pixel_data_start(const uint8_t* buf, size_t size, size_t lf, int width
 
 }  // namespace
 
-int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst) {
+int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst, int threads) {
   const int width = info->infos[0];
   const int height = info->infos[1];
   const int length = info->infos[2];
@@ -75,7 +75,8 @@ int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst)
   }
   long long start = pixel_data_start(buf, size, static_cast<size_t>(lf), width, height);
   if (start == kNotFound) return LFTM_ERR_RGBE_SHORT;
-  return decode_rgbe_pixels(buf + start, size - static_cast<size_t>(start), width, height, dst);
+  return decode_rgbe_pixels_banded(buf + start, size - static_cast<size_t>(start), width, height,
+                                   dst, threads);
 }
 
 }  // namespace lftm

@@ -18,8 +18,10 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info);
 
 // Decodes the whole file from memory into dst (4 x width x height bytes), using info slots
 // 0, 1, 2 from rgbe_read_header. Returns the height, or -2000, -2003, -2005, -2006, -2007,
-// -4, or (when the file cannot be held in memory) a code of rgbe_read_stream.
-int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst);
+// -4, or (when the file cannot be held in memory) a code of rgbe_read_stream. Decodes on up
+// to `threads` workers, with the same result for every count.
+int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst,
+                  int threads = 1);
 
 // Results of rgbe_read_stream, a reader with numbers of its own.
 enum RgbeStreamCode : int {

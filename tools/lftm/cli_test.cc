@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -183,6 +184,46 @@ TEST(CliTest, SeveralInputsGoIntoAFolderAndOneFailureDoesNotStopTheOthers) {
   EXPECT_EQ(stat((folder + "/desk.tif").c_str(), &st), 0);
   for (const char* name : {"golden_gate.tif", "desk.tif"}) unlink((folder + "/" + name).c_str());
   rmdir(folder.c_str());
+}
+
+// The tool's and the library's lines without what differs between two runs into the output
+// folders out0 and out1: times, dates and the folder.
+std::string comparable(const std::string& text) {
+  static const std::regex varying(
+      " in [0-9.]+ s|[A-Z][a-z]{2} [A-Z][a-z]{2} +[0-9]+ [0-9:]{8} [0-9]{4}|/out[01]/");
+  return std::regex_replace(text, varying, "");
+}
+
+TEST(CliTest, ImagesRunTogetherGiveTheFilesAndLinesOfOneAtATime) {
+  lftm_test::TempDir dir;
+  // The first image is the largest, so that the later ones finish before it; one input is
+  // missing, so that its message must keep its place too.
+  std::vector<std::string> inputs;
+  const int sizes[][2] = {{400, 300}, {60, 40}, {0, 0}, {50, 70}, {90, 30}};
+  for (size_t i = 0; i < 5; ++i) {
+    inputs.push_back(dir.file("in" + std::to_string(i) + ".hdr"));
+    if (sizes[i][0] == 0) continue;
+    const auto image = lftm_test::make_test_image(sizes[i][0], sizes[i][1], 3 + i);
+    ASSERT_TRUE(lftm_test::write_file(inputs.back(), lftm_test::encode_rgbe_file(image, true)));
+  }
+  Result runs[2];
+  for (int j = 0; j < 2; ++j) {
+    std::vector<std::string> args = {"-v", "-j", j == 0 ? "1" : "2"};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    args.push_back(dir.file("out" + std::to_string(j)) + "/");
+    runs[j] = run(args);
+    EXPECT_EQ(runs[j].status, 1) << runs[j].err;
+  }
+  // One thread per image either way, so the library prints the same lines.
+  EXPECT_EQ(comparable(runs[1].out), comparable(runs[0].out));
+  EXPECT_EQ(comparable(runs[1].err), comparable(runs[0].err));
+  EXPECT_TRUE(has(runs[1].err, "1 of 5 images failed")) << runs[1].err;
+  for (size_t i : {0, 1, 3, 4}) {
+    const std::string name = "/in" + std::to_string(i) + ".jpg";
+    EXPECT_EQ(lftm_test::read_file(dir.file("out1") + name),
+              lftm_test::read_file(dir.file("out0") + name))
+        << name;
+  }
 }
 
 TEST(CliTest, SettingsAreSavedAndReadBackWithTheirMethod) {

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
+#include "batch_scheduler.h"
 #include "commands.h"
 #include "diag_routing.h"
 #include "file_guard.h"
@@ -17,6 +19,7 @@
 #include "lftm.h"
 #include "messages.h"
 #include "options.h"
+#include "ordered_output.h"
 #include "platform/staged_output.h"
 #include "run_failure.h"
 #include "run_settings.h"
@@ -118,8 +121,9 @@ class OutputFolder {
 
   void set(const std::string& path) { path_ = path; }
 
-  // Returns "" or why the folder cannot be made.
+  // Returns "" or why the folder cannot be made. Images running at once may ask together.
   std::string ensure() {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (path_.empty() || is_directory(path_)) return "";
     if (mkdir(path_.c_str(), 0777) != 0) {
       return "cannot create the folder " + path_ + ": " + std::strerror(errno);
@@ -129,16 +133,29 @@ class OutputFolder {
   }
 
  private:
+  std::mutex mutex_;
   std::string path_;
   bool created_ = false;
 };
 
-int convert_one(const Job& job, const CliOptions& options, const TmParam& params,
-                OutputFolder* folder, DiagRouting* routing) {
-  SourceImage image;
-  int32_t probed = probe_image(job.input, options.tiff, &image);
-  if (probed < 0) {
-    std::fprintf(stderr, "lftm: %s\n", failure_line(job.input, probed, image.detail).c_str());
+// One image of the command: its job, what probing found, and where its text goes.
+struct ImageRun {
+  const Job& job;
+  size_t index;
+  const SourceImage& image;
+  int32_t probed;
+  int32_t threads;
+  DiagRouting* routing;
+
+  void say(const std::string& text) const { routing->write(index, stderr, text + "\n"); }
+};
+
+int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& params,
+                OutputFolder* folder) {
+  const Job& job = run.job;
+  const SourceImage& image = run.image;
+  if (run.probed < 0) {
+    run.say("lftm: " + failure_line(job.input, run.probed, image.detail));
     return kExitFailed;
   }
   std::string problem = folder->ensure();
@@ -148,22 +165,22 @@ int convert_one(const Job& job, const CliOptions& options, const TmParam& params
     problem = "cannot make a temporary file beside " + job.output + ": " + std::strerror(errno);
   }
   if (!problem.empty()) {
-    std::fprintf(stderr, "lftm: %s\n", problem.c_str());
+    run.say("lftm: " + problem);
     return kExitFailed;
   }
-  routing->set_label(job.input);
   if (options.progress) {
-    std::fprintf(stderr, "%s: %d x %d %s, %s\n", job.input.c_str(), image.width, image.height,
-                 format_name(image.format),
-                 options.method == LFTM_METHOD_RANGE_SQUEEZER ? "Range Squeezer"
-                                                              : "Texture Booster");
+    char size[64];
+    std::snprintf(size, sizeof size, "%d x %d", image.width, image.height);
+    run.say(job.input + ": " + size + " " + format_name(image.format) + ", " +
+            (options.method == LFTM_METHOD_RANGE_SQUEEZER ? "Range Squeezer"
+                                                          : "Texture Booster"));
   }
   ImageDesc desc;
   init_dim_param(&desc);
   desc.bits = options.bits;
   TmFiles files;
   init_optim_param(&files);
-  files.threads = resolve_threads(options.threads);
+  files.threads = run.threads;
   files.readFromDisk = options.disk ? 1 : 0;
   files.inFile = job.input.c_str();
   const char* text[3] = {options.description.c_str(), options.artist.c_str(),
@@ -185,19 +202,58 @@ int convert_one(const Job& job, const CliOptions& options, const TmParam& params
   if (result < 0) {
     FailedRun failed = {job.input, job.output, options.method, options.disk, image.width,
                          image.height, result};
-    std::fprintf(stderr, "lftm: %s\n", run_failure_line(failed).c_str());
+    run.say("lftm: " + run_failure_line(failed));
     return kExitFailed;
   }
   problem = output.commit();
   if (!problem.empty()) {
-    std::fprintf(stderr, "lftm: %s\n", problem.c_str());
+    run.say("lftm: " + problem);
     return kExitFailed;
   }
   if (options.progress) {
-    std::fprintf(stderr, "%s: wrote %s in %.2f s\n", job.input.c_str(), job.output.c_str(),
-                 now_seconds() - start);
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f", now_seconds() - start);
+    run.say(job.input + ": wrote " + job.output + " in " + seconds + " s");
   }
   return kExitOk;
+}
+
+// Tone maps every job, several at once where that is faster (batch_scheduler.h); each
+// image's text is printed whole, in input order. Returns how many failed.
+int convert_all(const std::vector<Job>& jobs, const CliOptions& options, const TmParam& params,
+                OutputFolder* folder, DiagRouting* routing) {
+  // The sizes decide how the images share the cores; a file that cannot be probed fails in
+  // its turn.
+  std::vector<SourceImage> images(jobs.size());
+  std::vector<int32_t> probed(jobs.size());
+  std::vector<ImageCost> costs(jobs.size());
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    probed[i] = probe_image(jobs[i].input, options.tiff, &images[i]);
+    if (probed[i] >= 0) {
+      const bool tiff = images[i].extType == LFTM_EXT_TIF_GAMMA ||
+                        images[i].extType == LFTM_EXT_TIF_LINEAR;
+      costs[i] = estimate_image_cost(images[i].width, images[i].height, options.method, tiff,
+                                     options.disk);
+    }
+  }
+  BatchLimits limits;
+  limits.cores = resolve_threads(options.threads);
+  limits.memory = batch_memory_limit();
+  OrderedOutput output(jobs.size());
+  routing->set_output(&output);
+  std::vector<int> status(jobs.size(), kExitOk);
+  run_batch(costs, limits, [&](size_t i, int32_t threads) {
+    {
+      DiagRouting::ImageScope scope(routing, i, jobs[i].input);
+      const ImageRun run = {jobs[i], i, images[i], probed[i], threads, routing};
+      status[i] = convert_one(run, options, params, folder);
+    }
+    output.finish(i);
+  });
+  routing->set_output(nullptr);
+  int failures = 0;
+  for (int s : status) failures += s != kExitOk ? 1 : 0;
+  return failures;
 }
 
 // Works out the input and output pairs, and the folder to create for them (`folder`, "" when
@@ -302,10 +358,7 @@ int run_convert(const std::vector<std::string>& args) {
 
   OutputFolder folder;
   folder.set(folderToMake);
-  int failures = 0;
-  for (const Job& job : jobs) {
-    if (convert_one(job, options, params, &folder, &routing) != kExitOk) ++failures;
-  }
+  const int failures = convert_all(jobs, options, params, &folder, &routing);
   if (failures > 0 && jobs.size() > 1) {
     std::fprintf(stderr, "lftm: %d of %zu images failed\n", failures, jobs.size());
   }

@@ -51,6 +51,38 @@ void DiagRouting::sink(lftm::DiagStream stream, const char* text, void* context)
   static_cast<DiagRouting*>(context)->on_text(stream, text);
 }
 
+DiagRouting::ImageScope::ImageScope(DiagRouting* routing, size_t image,
+                                    const std::string& label)
+    : routing_(routing),
+      image_(image),
+      label_(label),
+      run_([this] {
+        lftm::RunHooks hooks;
+        hooks.messages = LFTM_MESSAGES_CALLBACK;
+        hooks.message = &ImageScope::on_message;
+        hooks.messageUser = this;
+        return hooks;
+      }()),
+      scope_(&run_) {}
+
+DiagRouting::ImageScope::~ImageScope() { run_.complete(); }
+
+void DiagRouting::ImageScope::on_message(void* user, int32_t stream, const char* line) {
+  auto* scope = static_cast<ImageScope*>(user);
+  scope->routing_->on_line(scope->image_, scope->label_, static_cast<lftm::DiagStream>(stream),
+                           line);
+}
+
+void DiagRouting::write(size_t image, std::FILE* stream, const std::string& text) {
+  if (output_ == nullptr || image == kNoImage) {
+    std::fputs(text.c_str(), stream);
+    if (stream == stderr) std::fflush(stderr);
+  } else {
+    output_->write(image, stream, text);
+  }
+}
+
+// Text printed outside any image (the settings reader, for one), in pieces as printed.
 void DiagRouting::on_text(lftm::DiagStream stream, const char* text) {
   if (mode_ == DiagMode::kVerbose) {
     std::fputs(text, stream == lftm::DiagStream::kOut ? stdout : stderr);
@@ -62,16 +94,26 @@ void DiagRouting::on_text(lftm::DiagStream stream, const char* text) {
   pending_ += text;
   size_t end;
   while ((end = pending_.find('\n')) != std::string::npos) {
-    on_line(pending_.substr(0, end));
+    on_milestone(kNoImage, "", pending_.substr(0, end));
     pending_.erase(0, end + 1);
   }
 }
 
-void DiagRouting::on_line(const std::string& line) {
+void DiagRouting::on_line(size_t image, const std::string& label, lftm::DiagStream stream,
+                          const std::string& line) {
+  if (mode_ == DiagMode::kVerbose) {
+    write(image, stream == lftm::DiagStream::kOut ? stdout : stderr, line + "\n");
+  } else if (log_ != nullptr) {
+    write(image, log_, line + "\n");
+  }
+  if (progress_) on_milestone(image, label, line);
+}
+
+void DiagRouting::on_milestone(size_t image, const std::string& label,
+                               const std::string& line) {
   for (const Milestone& milestone : kMilestones) {
     if (line.compare(0, std::strlen(milestone.prefix), milestone.prefix) == 0) {
-      std::fprintf(stderr, "%s: %s\n", label_.c_str(), milestone.progress);
-      std::fflush(stderr);
+      write(image, stderr, label + ": " + milestone.progress + "\n");
       return;
     }
   }
