@@ -9,6 +9,27 @@ thread_local int t_worker_index = -1;
 // Progress closer than this to the last report is not worth a callback.
 constexpr double kProgressStep = 0.002;
 
+// While a host callback runs, its thread is outside the call: a library function that the
+// callback calls is not cancelled, prints where it would print and reports no progress into
+// the call that is waiting for the callback.
+class OutsideRun {
+ public:
+  OutsideRun() : run_(t_run), index_(t_worker_index) {
+    t_run = nullptr;
+    t_worker_index = -1;
+  }
+  ~OutsideRun() {
+    t_run = run_;
+    t_worker_index = index_;
+  }
+  OutsideRun(const OutsideRun&) = delete;
+  OutsideRun& operator=(const OutsideRun&) = delete;
+
+ private:
+  RunContext* run_;
+  int index_;
+};
+
 }  // namespace
 
 RunContext::RunContext(const RunHooks& hooks)
@@ -32,6 +53,7 @@ void RunContext::report(double overall, const char* step) {
   if (!finished && overall < reported_ + kProgressStep && step == reportedStep_) return;
   reported_ = overall;
   reportedStep_ = step;
+  OutsideRun outside;
   if (hooks_.progress(hooks_.progressUser, static_cast<float>(overall), step) != 0) {
     stopped_.store(true, std::memory_order_relaxed);
   }
@@ -73,6 +95,7 @@ void RunContext::flush_messages(bool all) {
     }
     ready.swap(lines_);
   }
+  OutsideRun outside;
   for (const auto& line : ready) {
     hooks_.message(hooks_.messageUser, line.first, line.second.c_str());
   }
