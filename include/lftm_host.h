@@ -43,7 +43,9 @@ enum {
                                     nothing was written and scratch files are removed */
   LFTM_ERR_ARGUMENT = -51,     /**< an unusable argument: null pointer, record size, sample
                                     type, channel count, stride or size that does not fit */
-  LFTM_ERR_UNKNOWN_FORMAT = -52 /**< the file is none of Radiance, OpenEXR or TIFF */
+  LFTM_ERR_UNKNOWN_FORMAT = -52, /**< the file is none of Radiance, OpenEXR or TIFF */
+  LFTM_ERR_SAME_FILE = -53       /**< lftm_tonemap_file: the output names the input file
+                                      (by any path or link); nothing was touched */
 };
 
 /** Sample types of lftm_image. */
@@ -174,7 +176,9 @@ LFTM_EXPORT int32_t lftm_tonemap_image(const lftm_image* input, lftm_image* outp
  *  @param in_path the HDR file.
  *  @param out_path the file to write.
  *  @param options how to run; must not be null.
- *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), or a code of tonemap / tms. */
+ *  An output that is the input file itself, under any name, is refused before any work.
+ *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), LFTM_ERR_SAME_FILE, or a code of
+ *          tonemap / tms. */
 LFTM_EXPORT int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
                                       const lftm_options* options);
 

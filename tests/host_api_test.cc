@@ -1,6 +1,7 @@
 // The host interface against the file-to-file drivers and the command-line tool: the same
 // bits for the same pixels, with the host's layouts, progress, cancel and messages.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cmath>
@@ -414,6 +415,16 @@ TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
   lftm_file_info info;
   info.struct_size = sizeof info;
   EXPECT_EQ(lftm_read_info(text.c_str(), &info, 1), LFTM_ERR_UNKNOWN_FORMAT);
+
+  // An output that is the input under another name would replace the photograph.
+  const std::string photo = dir.file("photo.hdr");
+  const std::string link = dir.file("link.tif");
+  const std::vector<uint8_t> before =
+      lftm_test::read_file(lftm_test::sample_path("golden_gate.hdr"));
+  ASSERT_TRUE(lftm_test::write_file(photo, before));
+  ASSERT_EQ(symlink(photo.c_str(), link.c_str()), 0);
+  EXPECT_EQ(lftm_tonemap_file(photo.c_str(), link.c_str(), &options), LFTM_ERR_SAME_FILE);
+  EXPECT_EQ(lftm_test::read_file(photo), before);
   EXPECT_EQ(lftm_read_image(lftm_test::sample_path("desk.exr").c_str(), &input, nullptr),
             LFTM_ERR_ARGUMENT);  // 12 x 12 is not the file's size
 }

@@ -122,6 +122,9 @@ constexpr CodeText kCodes[] = {
      "or size): fix the call"},
     {LFTM_ERR_UNKNOWN_FORMAT,
      "the file is none of Radiance (.hdr), OpenEXR or TIFF: convert it to one of these"},
+    {LFTM_ERR_SAME_FILE,
+     "the output file is the input file: choose another output name, or the photograph "
+     "would be lost"},
 };
 
 }  // namespace

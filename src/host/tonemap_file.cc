@@ -1,6 +1,8 @@
 // lftm_tonemap_file: tonemap or tms on a file whose kind is found by its content, into a
 // JPEG or TIFF file chosen by the output name, with the writer arguments of the command-line
 // tool, so that both write the same file.
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -21,6 +23,14 @@ bool ends_with_jpeg_name(const char* path) {
     return name.size() >= n && name.compare(name.size() - n, n, suffix) == 0;
   };
   return ends(".jpg") || ends(".jpeg");
+}
+
+// True when `outPath` exists and is the file `inPath` names (the same device and inode, so
+// hard and symbolic links are caught too): writing it would replace the photograph.
+bool is_same_file(const char* inPath, const char* outPath) {
+  struct stat in, out;
+  if (stat(inPath, &in) != 0 || stat(outPath, &out) != 0) return false;
+  return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
 int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options& options) {
@@ -59,6 +69,7 @@ extern "C" int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
       (options->bits != 8 && options->bits != 16)) {
     return LFTM_ERR_ARGUMENT;
   }
+  if (lftm::is_same_file(in_path, out_path)) return LFTM_ERR_SAME_FILE;
   lftm::HostCall call(options);
   return call.finish(lftm::tonemap_file(in_path, out_path, *options));
 }
