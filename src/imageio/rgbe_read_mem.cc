@@ -49,9 +49,9 @@ long long pixel_data_start(const uint8_t* buf, size_t size, size_t lf, int width
 int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst) {
   const int width = info->infos[0];
   const int height = info->infos[1];
-  const int length = info->infos[2];
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return LFTM_ERR_RGBE_OPEN;
+  const long long length = rgbe_file_length(file, info->infos[2]);
   if (!rgbe_size_ok(width, height) || length <= 0) {
     std::fclose(file);
     return LFTM_ERR_RGBE_BAD_SIZE;
