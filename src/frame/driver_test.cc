@@ -190,6 +190,20 @@ TEST_P(DriverTest, ImagesTooSmallOrTooLargeAreRefused) {
     EXPECT_NE(capture.out().find("32000 x 52000 pixels (1.66 gigapixels) is too large"),
               std::string::npos);
   }
+
+  // A panorama wider than a JPEG can hold is refused before any work, not by the writer at
+  // the end of the run (a flat sparse file of 70000 x 10 pixels).
+  const std::string head = "#?RADIANCE\n\n-Y 10 +X 70000\n";
+  DriverRun wide = base("wide.jpg");
+  wide.in = dir_.file("wide.hdr");
+  write_file(wide.in, std::vector<uint8_t>(head.begin(), head.end()));
+  ASSERT_EQ(truncate(wide.in.c_str(), head.size() + 4LL * 70000 * 10), 0);
+  EXPECT_EQ(run_driver(wide), LFTM_ERR_WRITER_ARGS);
+  EXPECT_NE(capture.out().find("a JPEG holds at most 65500 pixels a side and the image is "
+                               "70000 x 10: write a TIFF"),
+            std::string::npos);
+  EXPECT_EQ(capture.out().find("Texture Booster Part 1"), std::string::npos);
+  EXPECT_FALSE(file_exists(wide.out));
 }
 
 TEST_P(DriverTest, FilesAreWrittenInterleavedEvenWhenTheCallerAsksForPlanes) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frame/driver_io.h"
+#include "imageio/sibling_api.h"
 #include "platform/diag.h"
 #include "platform/resources.h"
 #include "platform/scratch_file.h"
@@ -87,6 +88,13 @@ int32_t refuse_too_large(int32_t width, int32_t height, bool booster) {
                      "at most 2^31 - 1 values)"
                    : "the library takes at most 2^31 - 1 pixels (2.1 gigapixels)");
   return LFTM_ERR_TOO_LARGE;
+}
+
+int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height) {
+  if (!jpeg || (width <= kJpegLargestSide && height <= kJpegLargestSide)) return 0;
+  diag_out("a JPEG holds at most %d pixels a side and the image is %d x %d: write a TIFF\n",
+           kJpegLargestSide, width, height);
+  return LFTM_ERR_WRITER_ARGS;
 }
 
 int32_t check_memory_fits(const RunNeeds& needs, bool disk) {

@@ -37,6 +37,10 @@ RunNeeds squeezer_needs(const RunImage& image);
 // Prints why an image of width x height is refused and returns LFTM_ERR_TOO_LARGE.
 int32_t refuse_too_large(int32_t width, int32_t height, bool booster);
 
+// Before any work: a JPEG output holds at most kJpegLargestSide pixels a side. Prints why and
+// returns LFTM_ERR_WRITER_ARGS when `jpeg` and the image is wider or higher, else 0.
+int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height);
+
 // Compares the memory estimate with the memory that can be had now; prints a sentence (in
 // memory mode: use disk mode) and returns LFTM_ERR_NO_MEMORY when the run cannot fit, else
 // 0. Memory the system cannot report is taken as enough.

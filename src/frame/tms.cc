@@ -38,8 +38,10 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
                                 kMaxBufferBytes))) {
     return refuse_too_large(w, h, false);
   }
+  int32_t fits = check_jpeg_side(start.siblings.write_tiff == nullptr, w, h);
+  if (fits < 0) return fits;
   const RunImage image = {start.kind, w, h, spp, bits, file_length(call.files->inFile)};
-  const int32_t fits = check_memory_fits(squeezer_needs(image), false);
+  fits = check_memory_fits(squeezer_needs(image), false);
   if (fits < 0) return fits;
   HeapBuffer<uint8_t> input;
   if (!input.allocate(imageBytes)) return LFTM_ERR_NO_MEMORY;

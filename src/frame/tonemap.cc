@@ -137,9 +137,11 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   if (!size_buffers(kind, w, h, spp, bits, disk, dims, &sizes)) {
     return refuse_too_large(w, h, true);
   }
+  int32_t fits = check_jpeg_side(siblings.write_tiff == nullptr, w, h);
+  if (fits < 0) return fits;
   const RunImage image = {kind, w, h, spp, bits, file_length(inFile)};
   const RunNeeds needs = booster_needs(image, dims, disk);
-  int32_t fits = check_memory_fits(needs, disk);
+  fits = check_memory_fits(needs, disk);
   if (fits < 0) return fits;
 
   // Stage 3's disk path finishes 16-bit samples only; 8-bit output in disk mode is finished

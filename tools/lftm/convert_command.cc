@@ -18,6 +18,7 @@
 #include "messages.h"
 #include "options.h"
 #include "platform/staged_output.h"
+#include "run_estimate.h"
 #include "run_failure.h"
 #include "run_settings.h"
 
@@ -139,6 +140,17 @@ int convert_one(const Job& job, const CliOptions& options, const TmParam& params
   int32_t probed = probe_image(job.input, options.tiff, &image);
   if (probed < 0) {
     std::fprintf(stderr, "lftm: %s\n", failure_line(job.input, probed, image.detail).c_str());
+    return kExitFailed;
+  }
+  const RunEstimate estimate =
+      estimate_run(image, options.method, options.bits, options.disk, params);
+  const std::string tooBig =
+      estimate.tooLarge ? std::string()
+                        : run_fit_problem(estimate, options.disk,
+                                          options.memoryLimit > 0 ? options.memoryLimit
+                                                                  : default_memory_limit());
+  if (!tooBig.empty()) {
+    std::fprintf(stderr, "lftm: %s: %s\n", job.input.c_str(), tooBig.c_str());
     return kExitFailed;
   }
   std::string problem = folder->ensure();
