@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libtiff-dev libjpeg62-turbo-dev libopenexr-dev libclang-rt-14-dev locales doxygen)
+          libtiff-dev libjpeg62-turbo-dev libopenexr-dev libclang-rt-14-dev locales doxygen time)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

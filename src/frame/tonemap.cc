@@ -147,6 +147,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   // Stage 3's disk path finishes 16-bit samples only; 8-bit output in disk mode is finished
   // by the driver, with the arithmetic of memory mode.
   const bool diskEightBit = disk && bits == 8;
+  const ScratchTraffic trafficBefore = scratch_traffic();
   ScratchFiles scratch;
   HeapBuffer<uint8_t> input;
   HdrFileInfo stage1Info = info;
@@ -250,6 +251,11 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   secondInput.release();
   luminance.release();
   diag_out("Texture Booster Part 3 completed - Saving to file...\n");
+  if (disk) {
+    const ScratchTraffic traffic = scratch_traffic();
+    diag_out("scratch bytes: %lld read, %lld written\n", traffic.read - trafficBefore.read,
+             traffic.written - trafficBefore.written);
+  }
 
   const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
   for (int slot = 0; slot < 8; ++slot) diag_out("%d infos=%d\n", slot, writerInfo.infos[slot]);
