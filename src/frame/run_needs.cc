@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frame/driver_io.h"
+#include "imageio/rgbe_reader.h"
 #include "imageio/sibling_api.h"
 #include "platform/diag.h"
 #include "platform/resources.h"
@@ -29,7 +30,7 @@ struct ImageBytes {
   int64_t pixels;  // width x height
   int64_t raw;     // the image as read: RGBE planar bytes or 16-bit samples
   int64_t plane;   // one float plane
-  int64_t file;    // what the reader holds besides: the whole file (Radiance), or a decoded copy
+  int64_t file;    // what the reader holds besides the image: (part of) the file, or a copy
 };
 
 ImageBytes image_bytes_of(const RunImage& image) {
@@ -37,7 +38,9 @@ ImageBytes image_bytes_of(const RunImage& image) {
   b.pixels = static_cast<int64_t>(image.width) * image.height;
   b.raw = doc_type_for(image.kind) == LFTM_DOC_U16 ? 2 * b.pixels * image.spp : 4 * b.pixels;
   b.plane = 4 * b.pixels;
-  b.file = image.kind == LFTM_EXT_HDR ? image.fileBytes : b.raw;
+  b.file = image.kind == LFTM_EXT_HDR
+               ? rgbe_read_mem_bytes(image.fileBytes, image.width, image.height)
+               : b.raw;
   return b;
 }
 

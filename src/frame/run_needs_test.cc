@@ -25,12 +25,16 @@ TEST(RunNeedsTest, GigapixelEstimatesAreExactAndLargerImagesAreRefused) {
 
   const RunNeeds disk = booster_needs(image, dims, true);
   EXPECT_EQ(disk.scratch, 4 * pixels + pyramid + 16 * pixels);
-  // 16-bit samples in disk mode (6 bytes a pixel) outgrow the pyramid buffer.
-  EXPECT_EQ(disk.memory - fileBytes, 6 * pixels + (64LL << 20));
+  // 16-bit samples in disk mode (6 bytes a pixel) outgrow the pyramid buffer; a flat file is
+  // read a block of 16 MB at a time, a run-length one whole.
+  EXPECT_EQ(disk.memory, 6 * pixels + (16LL << 20) + (64LL << 20));
+  RunImage runLength = image;
+  runLength.fileBytes = 2 * pixels;
+  EXPECT_EQ(booster_needs(runLength, dims, true).memory, 8 * pixels + (64LL << 20));
   const RunNeeds memory = booster_needs(image, dims, false);
   EXPECT_EQ(memory.memory, pyramid + 16 * pixels + (64LL << 20));
   EXPECT_EQ(memory.scratch, 0);
-  EXPECT_EQ(squeezer_needs(image).memory, 4 * pixels + fileBytes + (64LL << 20));
+  EXPECT_EQ(squeezer_needs(image).memory, 7 * pixels + (64LL << 20));
 
   // The largest sizes: 2^31 - 1 pixels at all, and a pyramid that tm_dim can count.
   EXPECT_TRUE(image_size_ok(46340, 46340));

@@ -6,7 +6,6 @@
 #include "lftm.h"
 
 namespace lftm {
-namespace {
 
 int decode_flat(const uint8_t* data, size_t size, int width, int height, unsigned char* dst) {
   const size_t row_bytes = static_cast<size_t>(4) * width;
@@ -26,6 +25,8 @@ int decode_flat(const uint8_t* data, size_t size, int width, int height, unsigne
   }
   return height;
 }
+
+namespace {
 
 // One component of one row: `width` bytes of runs and literals.
 int decode_component(const uint8_t* data, size_t size, size_t* pos, int width,

@@ -14,6 +14,10 @@ namespace lftm {
 int decode_rgbe_pixels(const uint8_t* data, size_t size, int width, int height,
                        unsigned char* dst);
 
+// Decodes `height` flat rows (4 bytes a pixel) from data[0..size) into dst. Returns height,
+// or -2003 when the data ends early.
+int decode_flat(const uint8_t* data, size_t size, int width, int height, unsigned char* dst);
+
 // True when the data starts like a run-length encoded row.
 inline bool starts_run_length(const uint8_t* data, size_t size) {
   return size >= 3 && data[0] == 2 && data[1] == 2 && data[2] < 128;

@@ -21,6 +21,10 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info);
 // -4, or (when the file cannot be held in memory) a code of rgbe_read_stream.
 int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst);
 
+// The memory rgbe_read_mem holds besides dst for a file of `length` bytes and that size: the
+// whole file, or one block of rows for a large flat file (which it decodes as it reads).
+long long rgbe_read_mem_bytes(long long length, int width, int height);
+
 // Results of rgbe_read_stream, a reader with numbers of its own.
 enum RgbeStreamCode : int {
   kRgbeOpenOrCode = -1,   // cannot open; end of file where a code byte is expected
