@@ -15,6 +15,16 @@
  * thread, which does its tile after the others are joined: the result is the same.
  *
  * Diagnostic lines are printed to standard output (a few to standard error) by most calls.
+ *
+ * Image sizes. Widths and heights are 32-bit, and so are pixel counts and plane indices:
+ * every function takes at most 2^31 - 1 pixels (width x height). The Texture Booster (tm_dim,
+ * calc_tm1, calc_tm2, calc_tm3, tonemap) also needs its pyramid totals (PyramidDims.total and
+ * total2) to stay within 2^31 - 1 floats, which holds up to about 1.6 gigapixels (49000 x
+ * 32700; a 42000 x 24540 panorama is 1.03). Byte counts, sample offsets and scratch-file
+ * positions are 64-bit, so buffers and files of many GB are fine. The previews keep their
+ * own limit of 2^31 - 1 samples a buffer (see each). tonemap and tms estimate their memory
+ * (and, in disk mode, scratch space) before they allocate anything and refuse a run that
+ * cannot fit; JPEG output holds at most 65500 pixels a side, TIFF output past 4 GB is BigTIFF.
  */
 #ifndef LFTM_H_
 #define LFTM_H_
