@@ -99,7 +99,8 @@ long long read_large_flat(std::FILE* file, long long length, int width, int heig
 
 long long rgbe_read_mem_bytes(long long length, int width, int height) {
   const long long pixelBytes = 4LL * width * height;
-  const bool flat = length >= pixelBytes && length - pixelBytes < static_cast<long long>(kHeadBytes);
+  const bool flat =
+      length >= pixelBytes && length - pixelBytes < static_cast<long long>(kHeadBytes);
   return length > kWholeFileLimit && flat ? static_cast<long long>(kBlockBytes) : length;
 }
 

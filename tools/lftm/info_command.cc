@@ -101,7 +101,8 @@ void print_needs(const SourceImage& image) {
   const RunEstimate disk = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, true, params);
   const RunEstimate squeezer = estimate_run(image, LFTM_METHOD_RANGE_SQUEEZER, 8, false, params);
   if (memory.tooLarge) {
-    std::printf("memory needed:  too large for the Texture Booster (about 1.6 gigapixels at most)\n");
+    std::printf(
+        "memory needed:  too large for the Texture Booster (about 1.6 gigapixels at most)\n");
   } else {
     std::printf("memory needed:  Texture Booster about %s, with --disk about %s\n",
                 lftm::byte_count_text(memory.needs.memory).c_str(),
@@ -118,8 +119,11 @@ void print_needs(const SourceImage& image) {
   if (memory.tooLarge) return;
   std::string dir;
   const int64_t space = lftm::temp_directory(&dir) ? lftm::free_disk_bytes(dir) : -1;
-  std::printf("scratch space:  about %s with --disk", lftm::byte_count_text(disk.needs.scratch).c_str());
-  if (space >= 0) std::printf(" (%s free in %s)", lftm::byte_count_text(space).c_str(), dir.c_str());
+  std::printf("scratch space:  about %s with --disk",
+              lftm::byte_count_text(disk.needs.scratch).c_str());
+  if (space >= 0) {
+    std::printf(" (%s free in %s)", lftm::byte_count_text(space).c_str(), dir.c_str());
+  }
   std::printf("\n");
 }
 
