@@ -15,6 +15,16 @@
  * thread, which does its tile after the others are joined: the result is the same.
  *
  * Diagnostic lines are printed to standard output (a few to standard error) by most calls.
+ *
+ * Image sizes. Widths and heights are 32-bit, and so are pixel counts and plane indices:
+ * every function takes at most 2^31 - 1 pixels (width x height). The Texture Booster (tm_dim,
+ * calc_tm1, calc_tm2, calc_tm3, tonemap) also needs its pyramid totals (PyramidDims.total and
+ * total2) to stay within 2^31 - 1 floats, which holds up to about 1.6 gigapixels (49000 x
+ * 32700; a 42000 x 24540 panorama is 1.03). Byte counts, sample offsets and scratch-file
+ * positions are 64-bit, so buffers and files of many GB are fine. The previews keep their
+ * own limit of 2^31 - 1 samples a buffer (see each). tonemap and tms estimate their memory
+ * (and, in disk mode, scratch space) before they allocate anything and refuse a run that
+ * cannot fit; JPEG output holds at most 65500 pixels a side, TIFF output past 4 GB is BigTIFF.
  */
 #ifndef LFTM_H_
 #define LFTM_H_
@@ -91,7 +101,7 @@ enum {
  *  | -2 | LFTM_ERR_IO | tonemap, tms, calc_tm1, calc_tm2, calc_tm3, write_xmp, parse_xmp | a short read or write (scratch or input file), a TIFF the reader cannot deliver as 16-bit samples; calc_tm2: a multigrid depth below 1; write_xmp: a method of 0 or less or above 11, a null block, or a NaN or infinite value (no file touched); parse_xmp: a line that cannot be read back whole. Check the free space, the input file and the arguments |
  *  | -3 | LFTM_ERR_LOG_TYPE | get_log_lum | type outside 0..2: pass 0, 1 or 2 |
  *  | -3 | LFTM_ERR_XMP_WRITE | write_xmp | the text could not be written, flushed or composed (disk full, no memory); the file may be incomplete: write it again |
- *  | -4 | LFTM_ERR_NO_MEMORY | most functions | memory could not be had: free memory, use disk mode (tonemap) or a smaller image |
+ *  | -4 | LFTM_ERR_NO_MEMORY | most functions | memory could not be had, or (tonemap, tms) the run's estimate (printed) passes the memory available now: free memory, use disk mode (tonemap) or a smaller image |
  *  | -5 | LFTM_ERR_NOT_HALVING | extract_base_preview | the output size is not the image halved a whole number of times: use extract_qv or that size |
  *  | -5 | LFTM_ERR_XMP_METHOD | parse_xmp | the sidecar holds another method: ask with method -1 first |
  *  | -10 | LFTM_ERR_XMP_NO_NAMESPACE | parse_xmp | not a settings sidecar (no "xmlns:lftm=", or empty): keep the defaults |
@@ -102,7 +112,8 @@ enum {
  *  | **Drivers** ||||
  *  | -11 | LFTM_ERR_DISK_TIFF | tonemap | disk mode with TIFF input: run in memory mode |
  *  | -12 | LFTM_ERR_TOO_SMALL | tonemap | the image is below 10 pixels a side: it cannot be tone mapped |
- *  | -13 | LFTM_ERR_TOO_LARGE | tonemap, tms | a buffer would pass 2^31 - 1 bytes: reduce the image |
+ *  | -13 | LFTM_ERR_TOO_LARGE | tonemap, tms | the image is larger than the driver takes: tms at most 2^31 - 1 pixels; tonemap at most what a pyramid of 2^31 - 1 floats holds (PyramidDims.total and total2, about 1.6 gigapixels: 49000 x 32700 takes, 42000 x 24540 is about 1.03). Reduce the image |
+ *  | -14 | LFTM_ERR_NO_SCRATCH_SPACE | tonemap | disk mode: the temporary directory has less free space than the run's estimate (printed): free space or set $TMPDIR to a larger disk |
  *  | -101 | LFTM_ERR_EXT_TYPE | tonemap, tms | extType is not 100, 101, 200 or 201: fix the call |
  *  | -1000 | LFTM_ERR_INFO | tonemap, tms, qv_from_file | the image's size and layout cannot be read: missing, damaged or not of its kind |
  *  | -1001 | LFTM_ERR_READ | tonemap, tms, qv_from_file | the image's pixels cannot be read: damaged or truncated |
@@ -143,8 +154,8 @@ enum {
 enum {
   LFTM_ERR_DISK_TIFF = -11,    /**< disk mode requested for TIFF input */
   LFTM_ERR_TOO_SMALL = -12,    /**< tonemap: the image is narrower or lower than 10 pixels */
-  LFTM_ERR_TOO_LARGE = -13,    /**< tonemap, tms: a buffer of the image would pass 2^31 - 1
-                                    bytes */
+  LFTM_ERR_TOO_LARGE = -13,    /**< tonemap, tms: the image is larger than the driver takes */
+  LFTM_ERR_NO_SCRATCH_SPACE = -14, /**< tonemap: too little free space for the scratch files */
   LFTM_ERR_EXT_TYPE = -101,    /**< unsupported input kind */
   LFTM_ERR_INFO = -1000,       /**< the image information could not be read */
   LFTM_ERR_READ = -1001,       /**< the image could not be read */
@@ -446,8 +457,11 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *          -131, -132 a sibling library or entry point missing, -2 a TIFF that cannot be
  *          read as 16-bit samples or a scratch file that cannot be made or read back,
  *          -1000 the image information could not be read, -12 an image below 10 pixels a
- *          side, -13 an image too large, -1 a null record or path, a `bits` other than 8 or 16
- *          or no temporary directory, -4 out of memory,
+ *          side, -13 an image too large (at most about 1.6 gigapixels: the pyramid totals
+ *          of PyramidDims must stay within 2^31 - 1 floats), -14 (disk mode) less free space
+ *          in the temporary directory than the run's estimate, -1 a null record or path, a
+ *          `bits` other than 8 or 16 or no temporary directory, -4 out of memory or an
+ *          estimate (printed before anything is allocated) past the memory available,
  *          -1001 / -1002 the image could not be read, a negative code of calc_tm1, calc_tm2 or
  *          calc_tm3 (disk mode: also -2000 .. -2007 for a damaged .hdr and -20 for a solver
  *          scratch file; -101 here also means a negative luminance plane, see
@@ -477,7 +491,8 @@ LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmP
  *  @param outFile the file to write, atomically (see above); the writer is chosen from this
  *         name.
  *  @return 1 (the writer's result) on success, or a negative code: -1 a null record or path
- *          or a `bits` other than 8 or 16, -101, -110 .. -165, -2, -1000, -13, -4, -1001,
+ *          or a `bits` other than 8 or 16, -101, -110 .. -165, -2, -1000, -13 (more than
+ *          2^31 - 1 pixels), -4 (also an estimate past the memory available), -1001,
  *          the negative result of tm_simple (-1 when the image has a single luminance; a
  *          worker that cannot start is replaced by the calling thread), or a writer code
  *          (-3002 also as for tonemap). */

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int32_t kLargestSide = 65500;  // JPEG stores sizes in 16 bits, libjpeg allows this
 constexpr int32_t kDefaultQuality = 90;
 
 // libjpeg reports errors by calling error_exit, which must not return: jump back to the
@@ -145,7 +144,7 @@ extern "C" int32_t LFwritejpgmeta(const char* outFile, int32_t quality, const Hd
                                   const TmParam* params, const void* samples) {
   lftm_sibling::WriterLayout layout;
   if (outFile == nullptr || samples == nullptr || !lftm_sibling::read_layout(info, &layout) ||
-      layout.width > kLargestSide || layout.height > kLargestSide ||
+      layout.width > kJpegLargestSide || layout.height > kJpegLargestSide ||
       rowSamples < static_cast<int64_t>(layout.width) * layout.spp) {
     return LFTM_ERR_WRITER_ARGS;
   }

@@ -161,9 +161,9 @@ int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path
 
 bool image_bytes(int32_t extType, int32_t width, int32_t height, int32_t spp, size_t* bytes) {
   if (doc_type_for(extType) == LFTM_DOC_U16) {
-    return checked_product(2 * static_cast<int64_t>(width), height, spp, bytes);
+    return checked_product(2 * static_cast<int64_t>(width), height, spp, bytes, kMaxBufferBytes);
   }
-  return checked_product(4, width, height, bytes);
+  return checked_product(4, width, height, bytes, kMaxBufferBytes);
 }
 
 void build_lut(int32_t extType, float* lut) {

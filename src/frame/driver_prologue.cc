@@ -37,7 +37,8 @@ int32_t DriverStart::open(const DriverCall& call, const SiblingNames& names) {
   }
   const bool jpeg = call.writerKind == WriterKind::kByName ? ext.isJpg
                                                            : call.writerKind == WriterKind::kJpeg;
-  const int32_t loaded = siblings.load_for_run(names, call.desc->bits == 8 && jpeg, call.extType);
+  writesJpeg = call.desc->bits == 8 && jpeg;
+  const int32_t loaded = siblings.load_for_run(names, writesJpeg, call.extType);
   if (loaded < 0) return loaded;
   const int32_t staged = stage_output(call.outFile, &target);
   if (staged < 0) return staged;

@@ -76,6 +76,7 @@ struct DriverStart {
   int32_t spp = 3;
   int32_t infoResult = 0;  // the information call's result (kInfotifFloat for a float TIFF)
   int32_t kind = 0;        // the kind in which the input is read (input_kind)
+  bool writesJpeg = false; // the output goes to the JPEG writer (not a host's buffer)
   int32_t width = 0;
   int32_t height = 0;
 };

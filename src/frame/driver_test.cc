@@ -175,18 +175,35 @@ TEST_P(DriverTest, ImagesTooSmallOrTooLargeAreRefused) {
   EXPECT_EQ(run_driver(huge), LFTM_ERR_TOO_LARGE);
   EXPECT_FALSE(file_exists(huge.out));
 
-  // A Radiance file the reader accepts but whose pyramid would pass 2^31 bytes. Its length
-  // (a sparse file) is what the run-length rows of that size need at the least.
+  // A Radiance file of 1.66 gigapixels, which the reader accepts but whose pyramid would
+  // pass 2^31 - 1 floats. Its length (a sparse file) is what the run-length rows of that
+  // size need at the least.
   if (GetParam() == Method::kBooster) {
-    const std::string head = "#?RADIANCE\n\n-Y 22000 +X 20000\n";
+    const std::string head = "#?RADIANCE\n\n-Y 52000 +X 32000\n";
     std::vector<uint8_t> file(head.begin(), head.end());
-    file.insert(file.end(), {2, 2, 20000 >> 8, 20000 & 0xff});
+    file.insert(file.end(), {2, 2, 32000 >> 8, 32000 & 0xff});
     huge.in = dir_.file("huge.hdr");
     huge.extType = LFTM_EXT_HDR;
     write_file(huge.in, file);
-    ASSERT_EQ(truncate(huge.in.c_str(), head.size() + 22000LL * (4 + 8 * 158)), 0);
+    ASSERT_EQ(truncate(huge.in.c_str(), head.size() + 52000LL * (4 + 8 * 252)), 0);
     EXPECT_EQ(run_driver(huge), LFTM_ERR_TOO_LARGE);
+    EXPECT_NE(capture.out().find("32000 x 52000 pixels (1.66 gigapixels) is too large"),
+              std::string::npos);
   }
+
+  // A panorama wider than a JPEG can hold is refused before any work, not by the writer at
+  // the end of the run (a flat sparse file of 70000 x 10 pixels).
+  const std::string head = "#?RADIANCE\n\n-Y 10 +X 70000\n";
+  DriverRun wide = base("wide.jpg");
+  wide.in = dir_.file("wide.hdr");
+  write_file(wide.in, std::vector<uint8_t>(head.begin(), head.end()));
+  ASSERT_EQ(truncate(wide.in.c_str(), head.size() + 4LL * 70000 * 10), 0);
+  EXPECT_EQ(run_driver(wide), LFTM_ERR_WRITER_ARGS);
+  EXPECT_NE(capture.out().find("a JPEG holds at most 65500 pixels a side and the image is "
+                               "70000 x 10: write a TIFF"),
+            std::string::npos);
+  EXPECT_EQ(capture.out().find("Texture Booster Part 1"), std::string::npos);
+  EXPECT_FALSE(file_exists(wide.out));
 }
 
 TEST_P(DriverTest, FilesAreWrittenInterleavedEvenWhenTheCallerAsksForPlanes) {

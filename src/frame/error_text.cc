@@ -51,7 +51,11 @@ constexpr CodeText kCodes[] = {
      "disk mode cannot read TIFF input: run in memory mode, or convert the image to .hdr"},
     {LFTM_ERR_TOO_SMALL, "the image is smaller than 10 pixels on a side: it cannot be tone mapped"},
     {LFTM_ERR_TOO_LARGE,
-     "the image is too large for this library (a buffer would pass 2 GB): reduce its size"},
+     "the image is too large for this library (the Texture Booster takes about 1.6 "
+     "gigapixels, the Range Squeezer 2.1): reduce its size"},
+    {LFTM_ERR_NO_SCRATCH_SPACE,
+     "the temporary directory has too little free space for disk mode: free space or set "
+     "$TMPDIR to a larger disk"},
     {LFTM_ERR_EXT_TYPE, "this kind of input file is not supported: use .hdr, .exr or .tif"},
     {LFTM_ERR_LOAD_JPG,
      "the JPEG writer library (libLumenforge32_jpg.so) was not found: install it beside "

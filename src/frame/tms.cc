@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "frame/drivers.h"
+#include "frame/run_needs.h"
 #include "frame/squeezer_tiff_input.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
@@ -31,11 +32,18 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   const int32_t bits = call.desc->bits;
   size_t imageBytes = 0, outputBytes = 0, floatBytes = 0;
   const bool tiff = doc_type_for(start.kind) == LFTM_DOC_U16;
-  if (!image_bytes(start.kind, w, h, spp, &imageBytes) ||
-      !checked_product(w, h, static_cast<int64_t>(spp) * (bits / 8), &outputBytes) ||
-      (tiff && !checked_product(w, h, 4 * static_cast<int64_t>(spp), &floatBytes))) {
-    return LFTM_ERR_TOO_LARGE;
+  if (!image_size_ok(w, h) || !image_bytes(start.kind, w, h, spp, &imageBytes) ||
+      !checked_product(w, h, static_cast<int64_t>(spp) * (bits / 8), &outputBytes,
+                       kMaxBufferBytes) ||
+      (tiff && !checked_product(w, h, 4 * static_cast<int64_t>(spp), &floatBytes,
+                                kMaxBufferBytes))) {
+    return refuse_too_large(w, h, false);
   }
+  int32_t fits = check_jpeg_side(start.writesJpeg, w, h);
+  if (fits < 0) return fits;
+  const RunImage image = {start.kind, w, h, spp, bits, file_length(call.files->inFile)};
+  fits = check_memory_fits(squeezer_needs(image), false);
+  if (fits < 0) return fits;
   HeapBuffer<uint8_t> input;
   if (!input.allocate(imageBytes)) return LFTM_ERR_NO_MEMORY;
   ProgressPhase phase(0.0, 0.3, "reading the image");

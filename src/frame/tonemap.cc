@@ -7,6 +7,7 @@
 #include "frame/driver_rgbe_file.h"
 #include "frame/driver_scratch.h"
 #include "frame/drivers.h"
+#include "frame/run_needs.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
@@ -22,7 +23,7 @@ namespace {
 enum Scratch { kTm10, kTm11, kTm12, kTm13, kTm14, kTm15, kExrCopy };
 constexpr const char* kScratchPrefixes[] = {"tm10", "tm11", "tm12", "tm13", "tm14", "tm15"};
 
-// The byte sizes of the run's buffers, checked against the 32-bit range the stages index in.
+// The byte sizes of the run's buffers (64-bit: a gigapixel image needs several GB).
 struct BufferSizes {
   size_t input = 0;      // raw image for stage 1 and its working space
   size_t output = 0;     // pyramid, luminance plane and output samples
@@ -35,11 +36,12 @@ bool size_buffers(int32_t extType, int32_t w, int32_t h, int32_t spp, int32_t bi
   const int64_t p = dims.total > dims.total2 ? dims.total : dims.total2;
   size_t pyramidBytes = 0, samplesBytes = 0;
   if (!image_bytes(extType, w, h, spp, &sizes->image)) return false;
-  if (!checked_product(4, p, 1, &pyramidBytes)) return false;
-  if (!checked_product(w, h, static_cast<int64_t>(spp) * (disk ? 2 : bits / 8), &samplesBytes)) {
+  if (!checked_product(4, p, 1, &pyramidBytes, kMaxBufferBytes)) return false;
+  if (!checked_product(w, h, static_cast<int64_t>(spp) * (disk ? 2 : bits / 8), &samplesBytes,
+                       kMaxBufferBytes)) {
     return false;
   }
-  if (!checked_product(4, w, h, &sizes->plane)) return false;
+  if (!checked_product(4, w, h, &sizes->plane, kMaxBufferBytes)) return false;
   sizes->input = pyramidBytes > sizes->image ? pyramidBytes : sizes->image;
   // The output buffer holds whole floats.
   size_t samplesRounded = (samplesBytes + 3) / 4 * 4;
@@ -126,20 +128,29 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   ImageDesc* desc = call.desc;
   write_image_layout(desc, w, h, spp);
 
-  // The pyramid sizes are 32-bit counts of about 4/3 of the pixels; larger images are refused
-  // before they are computed.
+  // The pyramid totals are 32-bit counts of about 4/3 of the pixels: tm_dim refuses an image
+  // whose pyramid they cannot count (past about 1.6 gigapixels).
   if (w < 10 || h < 10) return LFTM_ERR_TOO_SMALL;
-  size_t pixelCheck = 0;
-  if (!checked_product(w, h, 2, &pixelCheck)) return LFTM_ERR_TOO_LARGE;
+  if (!image_size_ok(w, h)) return refuse_too_large(w, h, true);
   PyramidDims dims;
   std::memset(&dims, 0, sizeof dims);
   tm_dim(w, h, call.params, &dims);
+  if (dims.total == 0) return refuse_too_large(w, h, true);  // left unfilled: too large
   BufferSizes sizes;
-  if (!size_buffers(kind, w, h, spp, bits, disk, dims, &sizes)) return LFTM_ERR_TOO_LARGE;
+  if (!size_buffers(kind, w, h, spp, bits, disk, dims, &sizes)) {
+    return refuse_too_large(w, h, true);
+  }
+  int32_t fits = check_jpeg_side(start.writesJpeg, w, h);
+  if (fits < 0) return fits;
+  const RunImage image = {kind, w, h, spp, bits, file_length(inFile)};
+  const RunNeeds needs = booster_needs(image, dims, disk);
+  fits = check_memory_fits(needs, disk);
+  if (fits < 0) return fits;
 
   // Stage 3's disk path finishes 16-bit samples only; 8-bit output in disk mode is finished
   // by the driver, with the arithmetic of memory mode.
   const bool diskEightBit = disk && bits == 8;
+  const ScratchTraffic trafficBefore = scratch_traffic();
   ScratchFiles scratch;
   HeapBuffer<uint8_t> input;
   ProgressPhase phase(0.0, 0.05, "reading the image");
@@ -150,6 +161,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
       int32_t made = scratch.create(prefix);
       if (made < 0) return made;
     }
+    fits = check_scratch_fits(needs);
+    if (fits < 0) return fits;
     if (decodes_to_rgbe(kind)) {
       int32_t spooled = spool_decoded(start, call, sizes.image, &scratch, &stage1Info);
       if (spooled < 0) return spooled;
@@ -248,6 +261,11 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   secondInput.release();
   luminance.release();
   diag_out("Texture Booster Part 3 completed - Saving to file...\n");
+  if (disk) {
+    const ScratchTraffic traffic = scratch_traffic();
+    diag_out("scratch bytes: %lld read, %lld written\n", traffic.read - trafficBefore.read,
+             traffic.written - trafficBefore.written);
+  }
 
   const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
   for (int slot = 0; slot < 8; ++slot) diag_out("%d infos=%d\n", slot, writerInfo.infos[slot]);

@@ -74,7 +74,7 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
 
   info->infos[0] = width;
   info->infos[1] = height;
-  info->infos[2] = length > 0x7fffffffLL ? 0x7fffffff : static_cast<int>(length);
+  info->infos[2] = length >= kRgbeLongFile ? kRgbeLongFile : static_cast<int>(length);
   for (int k = 0; k < 8; ++k) primaries[k] = info->infos[6] > 0 ? prim[k] : 0.0f;
   return found;
 }

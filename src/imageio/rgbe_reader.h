@@ -23,6 +23,10 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info);
 int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst,
                   int threads = 1);
 
+// The memory rgbe_read_mem holds besides dst for a file of `length` bytes and that size: the
+// whole file, or one block of rows for a large flat file (which it decodes as it reads).
+long long rgbe_read_mem_bytes(long long length, int width, int height);
+
 // Results of rgbe_read_stream, a reader with numbers of its own.
 enum RgbeStreamCode : int {
   kRgbeOpenOrCode = -1,   // cannot open; end of file where a code byte is expected

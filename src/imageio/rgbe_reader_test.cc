@@ -1,5 +1,7 @@
 #include "imageio/rgbe_reader.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "imageio/rgbe_text.h"
 #include "support/files.h"
 #include "support/rgbe_images.h"
 #include "support/temp_dir.h"
@@ -65,6 +68,21 @@ TEST(RgbeHeaderTest, ResolutionLineGivesWidthHeightAndLength) {
   EXPECT_EQ(info.infos[2], static_cast<int>(file.size()));
   EXPECT_EQ(info.infos[6], 0);
   for (float p : prim) EXPECT_EQ(p, 0.0f);
+
+  // A panorama's file passes the 32-bit length slot: the readers measure it (sparse file).
+  const std::string head = "#?RADIANCE\n\n-Y 24540 +X 42000\n";
+  ASSERT_TRUE(write_file(dir.file("big.hdr"), std::vector<uint8_t>(head.begin(), head.end())));
+  const long long length = static_cast<long long>(head.size()) + 4LL * 42000 * 24540;
+  ASSERT_EQ(truncate(dir.file("big.hdr").c_str(), length), 0);
+  HdrFileInfo big{};
+  EXPECT_EQ(rgbe_read_header(dir.file("big.hdr").c_str(), prim, &big), 2);
+  EXPECT_EQ(big.infos[0], 42000);
+  EXPECT_EQ(big.infos[2], kRgbeLongFile);
+  std::FILE* f = std::fopen(dir.file("big.hdr").c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(rgbe_file_length(f, big.infos[2]), length);
+  EXPECT_EQ(ftello(f), 0);
+  std::fclose(f);
 }
 
 TEST(RgbeHeaderTest, PrimariesLineReplacesDefaults) {

@@ -72,9 +72,14 @@ int match_primaries(const char* text, float values[8]) {
   return matched;
 }
 
-bool rgbe_size_ok(int width, int height) {
-  size_t bytes = 0;
-  return width > 0 && height > 0 && checked_product(width, height, 4, &bytes);
+bool rgbe_size_ok(int width, int height) { return image_size_ok(width, height); }
+
+long long rgbe_file_length(std::FILE* file, int slot) {
+  if (slot != kRgbeLongFile) return slot;
+  long long length = -1;
+  if (fseeko(file, 0, SEEK_END) == 0) length = ftello(file);
+  if (fseeko(file, 0, SEEK_SET) != 0) return -1;
+  return length;
 }
 
 bool read_header_line(std::FILE* file, char* line) {

@@ -30,8 +30,16 @@ constexpr int kNoPrimaries = -1;
 // the locale). Returns how many numbers matched (0..8), or kNoPrimaries.
 int match_primaries(const char* text, float values[8]);
 
-// True when width x height pixels of 4 bytes fit the library's 32-bit buffer sizes.
+// True when width x height is an image size the library takes (image_size_ok).
 bool rgbe_size_ok(int width, int height);
+
+// The length slot of HdrFileInfo is 32-bit: a file of 2^31 - 1 bytes or more is recorded
+// as kRgbeLongFile, and its readers measure the length themselves.
+constexpr int kRgbeLongFile = 0x7fffffff;
+
+// The file's length in bytes: `slot` as the header parser recorded it, or for a long file the
+// length measured on the open file (which is left at its start). -1 when it cannot be had.
+long long rgbe_file_length(std::FILE* file, int slot);
 
 // Reads one header line of at most kRgbeLineMax characters into `line` (size kRgbeLineMax+1).
 // Returns false at end of file or on a read error.

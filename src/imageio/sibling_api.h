@@ -62,6 +62,10 @@ LFTM_EXPORT int32_t lfexr_dim(const char* path, HdrFileInfo* info);
 // [3] zero. Returns height, or a negative LFTM_SIB_* code.
 LFTM_EXPORT int32_t lfexr_read(const char* path, float* work, uint8_t* dst);
 
+// The largest side the JPEG writer stores: JPEG keeps sizes in 16 bits, and the codec allows
+// at most this much of that range.
+constexpr int32_t kJpegLargestSide = 65500;
+
 // Writes a baseline JPEG. info: slot 0 width, 1 height, 2 samples per pixel (1 or 2: grey
 // from the first; 3 or more: RGB from the first three), 3 output bits (8), 4 resolution
 // option, 5 colour profile option, 7 1 when `samples` are 16-bit; slot 6 is not used.

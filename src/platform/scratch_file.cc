@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -38,14 +39,32 @@ int create_scratch_file(const char* prefix, std::string* path) {
   return 0;
 }
 
+namespace {
+
+std::atomic<long long> bytesRead{0};
+std::atomic<long long> bytesWritten{0};
+
+}  // namespace
+
 int write_quarters(std::FILE* file, const void* data, size_t bytes) {
   if (bytes == 0) return 4;
-  return static_cast<int>(std::fwrite(data, bytes / 4, 4, file));
+  const size_t items = std::fwrite(data, bytes / 4, 4, file);
+  bytesWritten += static_cast<long long>(items * (bytes / 4));
+  return static_cast<int>(items);
 }
 
 int read_quarters(std::FILE* file, void* data, size_t bytes) {
   if (bytes == 0) return 4;
-  return static_cast<int>(std::fread(data, bytes / 4, 4, file));
+  const size_t items = std::fread(data, bytes / 4, 4, file);
+  bytesRead += static_cast<long long>(items * (bytes / 4));
+  return static_cast<int>(items);
+}
+
+ScratchTraffic scratch_traffic() {
+  ScratchTraffic traffic;
+  traffic.read = bytesRead.load();
+  traffic.written = bytesWritten.load();
+  return traffic;
 }
 
 bool seek_to(std::FILE* file, long long offset) {

@@ -25,6 +25,14 @@ int write_quarters(std::FILE* file, const void* data, size_t bytes);
 // Reads `bytes` bytes (a multiple of 4) as four items of bytes/4; returns the items read.
 int read_quarters(std::FILE* file, void* data, size_t bytes);
 
+// Bytes moved by write_quarters and read_quarters since the process started, for the
+// statistics of disk mode (concurrent runs add to the same totals).
+struct ScratchTraffic {
+  long long read = 0;
+  long long written = 0;
+};
+ScratchTraffic scratch_traffic();
+
 // Seeks to a 64-bit byte offset from the start; returns false on failure.
 bool seek_to(std::FILE* file, long long offset);
 

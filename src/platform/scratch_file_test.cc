@@ -32,7 +32,7 @@ TEST(ScratchFileTest, MissingTempDirIsReported) {
   EXPECT_EQ(create_scratch_file("tm11", &path), -1);
 }
 
-TEST(ScratchFileTest, QuarterTransfersRoundTripAtOffsets) {
+TEST(ScratchFileTest, QuarterTransfersRoundTripAtOffsetsPast4GB) {
   lftm_test::TempDir dir;
   std::string path = dir.file("q");
   std::vector<float> data(1000);
@@ -46,6 +46,17 @@ TEST(ScratchFileTest, QuarterTransfersRoundTripAtOffsets) {
   EXPECT_EQ(back[0], 200.0f);
   EXPECT_EQ(back[599], 499.5f);
   EXPECT_LT(read_quarters(f, back.data(), back.size() * sizeof(float)), 4);
+
+  // A gigapixel run places planes past 4 GB: the offset must survive as 64 bits (the file
+  // stays sparse, so this costs no disk space).
+  const long long far = (5LL << 30) + 12;
+  ASSERT_TRUE(seek_to(f, far));
+  EXPECT_EQ(write_quarters(f, data.data(), data.size() * sizeof(float)), 4);
+  ASSERT_TRUE(seek_to(f, far + 400 * static_cast<long long>(sizeof(float))));
+  EXPECT_EQ(read_quarters(f, back.data(), back.size() * sizeof(float)), 4);
+  EXPECT_EQ(back[0], 200.0f);
+  EXPECT_EQ(back[599], 499.5f);
+  EXPECT_EQ(ftello(f), far + static_cast<long long>(data.size() * sizeof(float)));
   std::fclose(f);
 }
 

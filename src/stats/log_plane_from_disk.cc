@@ -80,7 +80,7 @@ int log_plane_from_disk(int docType, int width, int height, LumStats* stats, con
   if (width < 10 || height < 10) return LFTM_ERR_FILE;
   if (docType > 0) return kUnsupportedLayout;
   size_t imageBytes;
-  if (!checked_product(width, height, 4, &imageBytes)) return LFTM_ERR_FILE;
+  if (!checked_product(width, height, 4, &imageBytes, kMaxBufferBytes)) return LFTM_ERR_FILE;
   if (inPath == nullptr || scratchPath == nullptr) return LFTM_ERR_FILE;
   // The reader fills 4 x info width x info height bytes: they must be the ones buf was
   // sized for.

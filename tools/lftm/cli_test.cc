@@ -147,6 +147,12 @@ TEST(CliTest, ProblemsAreExplainedWithANonZeroStatus) {
   Result diskTiff = run({"--disk", tif, dir.file("o.jpg")});
   EXPECT_EQ(diskTiff.status, 1);
   EXPECT_TRUE(has(diskTiff.err, "disk mode cannot read TIFF")) << diskTiff.err;
+  // A run whose estimate passes the memory limit is refused before anything is read.
+  Result overLimit = run({"--memory-limit", "20M", hdr, dir.file("o.jpg")});
+  EXPECT_EQ(overLimit.status, 1);
+  EXPECT_TRUE(has(overLimit.err, "more than the limit of 21.0 MB")) << overLimit.err;
+  EXPECT_TRUE(has(overLimit.err, "use --disk")) << overLimit.err;
+  EXPECT_FALSE(exists(dir.file("o.jpg")));
   struct Usage {
     std::vector<std::string> args;
     const char* says;
@@ -159,6 +165,7 @@ TEST(CliTest, ProblemsAreExplainedWithANonZeroStatus) {
       {{"--Brightness", "2", hdr, dir.file("o.jpg")}, "no setting \"Brightness\""},
       {{"--frobnicate=1", hdr, dir.file("o.jpg")}, "no setting"},
       {{hdr}, "give an input file"},
+      {{"--memory-limit", "lots", hdr, dir.file("o.jpg")}, "--memory-limit takes a size"},
       {{"--settings", dir.file("none.xmp"), hdr, dir.file("o.jpg")}, "cannot open"},
   };
   for (const Usage& u : usage) {

@@ -21,6 +21,7 @@
 #include "options.h"
 #include "ordered_output.h"
 #include "platform/staged_output.h"
+#include "run_estimate.h"
 #include "run_failure.h"
 #include "run_settings.h"
 
@@ -156,6 +157,17 @@ int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& p
   const SourceImage& image = run.image;
   if (run.probed < 0) {
     run.say("lftm: " + failure_line(job.input, run.probed, image.detail));
+    return kExitFailed;
+  }
+  const RunEstimate estimate =
+      estimate_run(image, options.method, options.bits, options.disk, params);
+  const std::string tooBig =
+      estimate.tooLarge ? std::string()
+                        : run_fit_problem(estimate, options.disk,
+                                          options.memoryLimit > 0 ? options.memoryLimit
+                                                                  : default_memory_limit());
+  if (!tooBig.empty()) {
+    std::fprintf(stderr, "lftm: %s: %s\n", job.input.c_str(), tooBig.c_str());
     return kExitFailed;
   }
   std::string problem = folder->ensure();

@@ -12,6 +12,9 @@
 #include "lftm.h"
 #include "messages.h"
 #include "options.h"
+#include "platform/resources.h"
+#include "platform/scratch_file.h"
+#include "run_estimate.h"
 
 namespace lftm_cli {
 namespace {
@@ -50,6 +53,41 @@ void print_statistics(const lftm::LuminanceRange& range) {
   std::printf("dynamic range:  %.1f stops\n", (range.logMax - range.logMin) / std::log(2.0));
 }
 
+// What tone mapping the image takes with the default settings and 8-bit output, in memory
+// and in disk mode, beside what the machine has now.
+void print_needs(const SourceImage& image) {
+  TmParam params;
+  tmparam_default(LFTM_METHOD_TEXTURE_BOOSTER, 0, &params);
+  const RunEstimate memory = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, false, params);
+  const RunEstimate disk = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, true, params);
+  const RunEstimate squeezer = estimate_run(image, LFTM_METHOD_RANGE_SQUEEZER, 8, false, params);
+  if (memory.tooLarge) {
+    std::printf(
+        "memory needed:  too large for the Texture Booster (about 1.6 gigapixels at most)\n");
+  } else {
+    std::printf("memory needed:  Texture Booster about %s, with --disk about %s\n",
+                lftm::byte_count_text(memory.needs.memory).c_str(),
+                lftm::byte_count_text(disk.needs.memory).c_str());
+  }
+  if (!squeezer.tooLarge) {
+    std::printf("                Range Squeezer about %s\n",
+                lftm::byte_count_text(squeezer.needs.memory).c_str());
+  }
+  const int64_t available = lftm::available_memory_bytes();
+  if (available >= 0) {
+    std::printf("                %s available now\n", lftm::byte_count_text(available).c_str());
+  }
+  if (memory.tooLarge) return;
+  std::string dir;
+  const int64_t space = lftm::temp_directory(&dir) ? lftm::free_disk_bytes(dir) : -1;
+  std::printf("scratch space:  about %s with --disk",
+              lftm::byte_count_text(disk.needs.scratch).c_str());
+  if (space >= 0) {
+    std::printf(" (%s free in %s)", lftm::byte_count_text(space).c_str(), dir.c_str());
+  }
+  std::printf("\n");
+}
+
 int info_one(const std::string& path, TiffEncoding encoding) {
   SourceImage image;
   int32_t result = load_image(path, encoding, &image);
@@ -66,6 +104,7 @@ int info_one(const std::string& path, TiffEncoding encoding) {
                 image.primaries[0], image.primaries[1], image.primaries[2], image.primaries[3],
                 image.primaries[4], image.primaries[5], image.primaries[6], image.primaries[7]);
   }
+  print_needs(image);
   print_statistics(measure(image));
   return kExitOk;
 }

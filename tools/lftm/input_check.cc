@@ -13,6 +13,7 @@
 
 #include "lftm.h"
 #include "messages.h"
+#include "platform/sizes.h"
 
 namespace lftm_cli {
 namespace {
@@ -170,7 +171,7 @@ int32_t check_radiance(const std::string& path, const Head& head, std::string* d
   }
   const std::string size = std::to_string(res.width) + " x " + std::to_string(res.height);
   if (res.width < 1 || res.height < 1) return 0;
-  if (res.width > std::numeric_limits<int32_t>::max() / 4 / res.height) {
+  if (!lftm::image_size_ok(res.width, res.height)) {
     *detail = size + " pixels";
     return LFTM_ERR_TOO_LARGE;
   }
@@ -191,20 +192,6 @@ int64_t least_rgbe_data_bytes(int32_t width, int32_t height) {
   const int64_t flatRow = 4 * static_cast<int64_t>(width);
   const int64_t runRow = 4 + 4 * 2 * ((static_cast<int64_t>(width) + 126) / 127);
   return (flatRow < runRow ? flatRow : runRow) * height;
-}
-
-std::string byte_count_text(int64_t bytes) {
-  char text[32];
-  if (bytes < 10000) {
-    std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
-  } else if (bytes < 10000000) {
-    std::snprintf(text, sizeof text, "%.1f KB", bytes / 1e3);
-  } else if (bytes < 10000000000LL) {
-    std::snprintf(text, sizeof text, "%.1f MB", bytes / 1e6);
-  } else {
-    std::snprintf(text, sizeof text, "%.1f GB", bytes / 1e9);
-  }
-  return text;
 }
 
 InputCheck check_input(const std::string& path) {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/resources.h"
+
 #include "input_format.h"
 
 namespace lftm_cli {
@@ -25,8 +27,7 @@ InputCheck check_input(const std::string& path);
 // components, at least one 2-byte run per 127 pixels.
 int64_t least_rgbe_data_bytes(int32_t width, int32_t height);
 
-// "512 bytes", "3.4 MB": a byte count for people.
-std::string byte_count_text(int64_t bytes);
+using lftm::byte_count_text;
 
 }  // namespace lftm_cli
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <thread>
 
+#include "run_estimate.h"
+
 namespace lftm_cli {
 namespace {
 
@@ -108,6 +110,10 @@ std::string parse_options(const std::vector<std::string>& arguments, CliOptions*
       options->progress = false;
     } else if (arg == "--disk") {
       options->disk = true;
+    } else if (arg == "--memory-limit") {
+      if (!take_value(&v) || !parse_byte_size(v, &options->memoryLimit)) {
+        return "--memory-limit takes a size such as 4G, 256M or 1.5G";
+      }
     } else if (arg == "--tiff-linear") {
       options->tiff = TiffEncoding::kLinear;
     } else if (arg == "--tiff-gamma") {

@@ -1,6 +1,5 @@
 #include "run_failure.h"
 
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -8,6 +7,7 @@
 #include "input_check.h"
 #include "lftm.h"
 #include "messages.h"
+#include "platform/resources.h"
 #include "platform/scratch_file.h"
 
 namespace lftm_cli {
@@ -23,15 +23,8 @@ std::string folder_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// What free_bytes gives when the disk cannot be asked.
-constexpr int64_t kFreeBytesUnknown = -1;
-
-// Free bytes for an ordinary user on the disk holding `folder`, or kFreeBytesUnknown.
-int64_t free_bytes(const std::string& folder) {
-  struct statvfs st;
-  if (statvfs(folder.c_str(), &st) != 0) return kFreeBytesUnknown;
-  return static_cast<int64_t>(st.f_bavail) * static_cast<int64_t>(st.f_frsize);
-}
+// Free bytes for an ordinary user on the disk holding `folder`, or a negative value.
+int64_t free_bytes(const std::string& folder) { return lftm::free_disk_bytes(folder); }
 
 std::string free_text(int64_t bytes) {
   return bytes < 0 ? std::string() : byte_count_text(bytes) + " free";

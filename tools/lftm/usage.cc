@@ -67,6 +67,8 @@ void print_usage(std::FILE* out) {
       "  -j, --threads N                worker threads (default 0: every core; at most 32)\n"
       "  --disk                         keep the large planes in temporary files (for images\n"
       "                                 larger than memory; Texture Booster, not TIFF input)\n"
+      "  --memory-limit SIZE            refuse a run whose estimate passes SIZE (e.g. 4G,\n"
+      "                                 256M; default 90% of the memory available now)\n"
       "  --format jpg|tif               output kind when writing into a folder (default jpg,\n"
       "                                 tif for 16 bits)\n"
       "  --tiff-linear, --tiff-gamma    how TIFF samples are encoded (default: 16-bit files\n"
