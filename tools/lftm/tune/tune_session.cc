@@ -142,7 +142,13 @@ bool TuneSession::zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool
   *pending = false;
   *result = 0;
   const int32_t w = photo_->full.width, h = photo_->full.height;
-  size = std::max(5, std::min({size, w, h}));
+  // The window lies inside the image: a photograph narrower than the smallest view (5 x 5)
+  // has no 1:1 view.
+  size = std::min({size, w, h});
+  if (size < 5) {
+    *result = LFTM_ERR_FILE;
+    return false;
+  }
   const int32_t x0 = std::max(0, std::min(x - size / 2, w - size));
   const int32_t y0 = std::max(0, std::min(y - size / 2, h - size));
   int32_t method;
