@@ -43,6 +43,11 @@ class RunContext {
 
   // True when diagnostics of this call are taken by the context (silent or callback).
   bool takes_messages() const { return hooks_.messages != LFTM_MESSAGES_STANDARD; }
+  // True when the diagnostics of this call go nowhere.
+  bool discards_messages() const {
+    return hooks_.messages == LFTM_MESSAGES_SILENT ||
+           (hooks_.messages == LFTM_MESSAGES_CALLBACK && hooks_.message == nullptr);
+  }
   // Text of one diag call, from any thread of the call; lines reach the callback whole, on
   // the calling thread only.
   void take_text(DiagStream stream, const std::string& text);
@@ -104,6 +109,13 @@ class RunScope {
 inline bool run_cancelled() {
   RunContext* run = current_run();
   return run != nullptr && run->cancelled();
+}
+
+// True when the call running on this thread discards its diagnostic lines, so that values
+// computed only to be printed can be skipped; false without a context.
+inline bool run_discards_messages() {
+  RunContext* run = current_run();
+  return run != nullptr && run->discards_messages();
 }
 
 // Reports progress `fraction` (0..1) of the current phase; nothing without a context.

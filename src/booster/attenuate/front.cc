@@ -32,6 +32,10 @@ bool layout_matches(int docType, const ImageDesc& img, const PyramidDims& dims, 
   return true;
 }
 
+// The multi-level run prints plane sums, which are only printed: a call whose lines go
+// nowhere does without them.
+bool prints_sums(bool multiLevel) { return multiLevel && !run_discards_messages(); }
+
 }  // namespace
 
 int stage1_prepare(int docType, const ImageDesc* img, const TmParam* tmParam,
@@ -103,7 +107,8 @@ int stage1_log_plane(Stage1Front& f) {
 }
 
 int stage1_pyramid_and_copy(Stage1Front& f, bool multiLevel, int32_t* hist) {
-  build_log_pyramid(f.buf, f.levels, f.settings.is360 != 0, multiLevel);
+  const bool printSums = prints_sums(multiLevel);
+  build_log_pyramid(f.buf, f.levels, f.settings.is360 != 0, printSums);
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   HeapBuffer<int32_t> counts;
@@ -127,13 +132,14 @@ int stage1_pyramid_and_copy(Stage1Front& f, bool multiLevel, int32_t* hist) {
   }
   const int saved = save_log_pyramid(f.buf, f.savedFloats, f.disk, f.files.scratch2, f.raw);
   if (saved < 0) return saved;
-  if (multiLevel) diag_out("t1new sum0:  %1.6f  \n ", plane_sum(f.buf, f.savedFloats));
+  if (printSums) diag_out("t1new sum0:  %1.6f  \n ", plane_sum(f.buf, f.savedFloats));
   return 0;
 }
 
 int stage1_attenuate(Stage1Front& f, bool multiLevel, float* rows) {
   const Stage1Settings& s = f.settings;
   const size_t imagePixels = static_cast<size_t>(f.img.width) * f.img.height;
+  const bool printSums = prints_sums(multiLevel);
   double scale = 0.5;
   for (int k = 0; k < f.levels.count; ++k) {
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
@@ -149,7 +155,7 @@ int stage1_attenuate(Stage1Front& f, bool multiLevel, float* rows) {
     }
     const float sum = gradient_level(f.buf + offset, w, h, s.is360 != 0, scale, rowSpace.get());
     rowSpace.release();
-    if (multiLevel) diag_out("t1new sum1: %1.6f  \n ", plane_sum(f.buf, imagePixels));
+    if (printSums) diag_out("t1new sum1: %1.6f  \n ", plane_sum(f.buf, imagePixels));
 
     const float mean = sum / static_cast<float>(static_cast<long long>(w) * h);
     const float alpha = static_cast<float>(s.alphaScale * mean);
@@ -157,7 +163,7 @@ int stage1_attenuate(Stage1Front& f, bool multiLevel, float* rows) {
     if (alpha > 0.0f) attenuate_level(f.buf, offset, w, h, alpha, s.exponent, add, f.threads);
     scale *= 0.5;
   }
-  if (multiLevel) diag_out("t1new sum2:  %1.6f  \n ", plane_sum(f.buf, imagePixels));
+  if (printSums) diag_out("t1new sum2:  %1.6f  \n ", plane_sum(f.buf, imagePixels));
   return 0;
 }
 

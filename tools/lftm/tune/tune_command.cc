@@ -30,7 +30,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lftm tune PHOTO [--port N] [--no-browser] [--tiff-linear|--tiff-gamma] "
-    "[--threads N]\n";
+    "[--threads N] [--verbose]\n";
 
 int usage(const std::string& problem) {
   std::fprintf(stderr, "lftm tune: %s\n%s", problem.c_str(), kUsage);
@@ -78,7 +78,7 @@ void remove_scratch(const std::string& folder) {
 
 int run_tune(const std::vector<std::string>& args) {
   std::string foreign = first_foreign_option(
-      args, {"--no-browser", "--tiff-linear", "--tiff-gamma", "-h", "--help"},
+      args, {"--no-browser", "--tiff-linear", "--tiff-gamma", "-v", "--verbose", "-h", "--help"},
       {"--port", "--threads", "-j"});
   if (!foreign.empty()) return usage(foreign + " is not an option of tune");
   std::vector<std::string> rest;
@@ -107,6 +107,7 @@ int run_tune(const std::vector<std::string>& args) {
 
   lftm_tune::SessionSetup setup;
   setup.threads = options.threads;
+  setup.verbose = options.diag == DiagMode::kVerbose;
   setup.token = lftm_tune::make_access_token();
   setup.tool = own_program();
   if (options.tiff == TiffEncoding::kLinear) setup.toolFlags.push_back("--tiff-linear");
@@ -117,7 +118,7 @@ int run_tune(const std::vector<std::string>& args) {
   }
   // The library's own lines stay quiet, as in the other commands without --verbose.
   DiagRouting routing;
-  routing.begin(DiagMode::kQuiet, false);
+  routing.begin(setup.verbose ? DiagMode::kVerbose : DiagMode::kQuiet, false);
   auto photo = std::make_unique<lftm_tune::Photo>();
   std::fprintf(stderr, "lftm tune: reading %s\n", input.c_str());
   int32_t result =
@@ -164,6 +165,7 @@ int run_tune(const std::vector<std::string>& args) {
       sigwait(&stops, &number);
       std::fprintf(stderr, "lftm tune: stopping\n");
     }
+    session.stop_renders();  // the server waits for the requests that are being answered
     server.stop();
   }
   remove_scratch(scratch);

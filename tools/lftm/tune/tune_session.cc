@@ -3,15 +3,33 @@
 #include <algorithm>
 #include <utility>
 
+#include "lftm_host.h"
 #include "options.h"
+#include "platform/run_context.h"
 
 namespace lftm_tune {
 namespace {
 
+void raise_flag(volatile int32_t* flag, int32_t value) {
+  __atomic_store_n(flag, value, __ATOMIC_RELAXED);
+}
+
+// Renders under a run context of its own, which the library's workers share: setting *stop
+// from another thread cancels the render (LFTM_ERR_CANCELLED, the picture incomplete), and
+// the library's lines reach the terminal only when `verbose`.
 int32_t render_method(int32_t method, const HdrView& booster, const SqueezerView& squeezer,
-                      const TmParam& params, int32_t threads, Picture* out) {
-  return method == LFTM_METHOD_RANGE_SQUEEZER ? render_squeezer(squeezer, params, threads, out)
-                                              : render_booster(booster, params, threads, out);
+                      const TmParam& params, int32_t threads, const volatile int32_t* stop,
+                      bool verbose, Picture* out) {
+  lftm::RunHooks hooks;
+  hooks.cancelFlag = stop;
+  hooks.messages = verbose ? LFTM_MESSAGES_STANDARD : LFTM_MESSAGES_SILENT;
+  lftm::RunContext run(hooks);
+  lftm::RunScope scope(&run);
+  const int32_t result = method == LFTM_METHOD_RANGE_SQUEEZER
+                             ? render_squeezer(squeezer, params, threads, out)
+                             : render_booster(booster, params, threads, out);
+  // A cancelled Range Squeezer returns early without a code of its own.
+  return run.cancelled() ? LFTM_ERR_CANCELLED : result;
 }
 
 // The Range Squeezer's input inside the window, as a view of `store`.
@@ -45,8 +63,16 @@ TuneSession::TuneSession(SessionSetup setup, std::unique_ptr<Photo> photo)
 }
 
 TuneSession::~TuneSession() {
+  stop_renders();
   export_.cancel();
   if (fullThread_.joinable()) fullThread_.join();
+}
+
+void TuneSession::stop_renders() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  stopping_ = true;
+  raise_flag(&previewStop_, 1);
+  raise_flag(&fullStop_, 1);
 }
 
 void TuneSession::settings(int32_t* method, TmParam* params, uint64_t* generation) {
@@ -60,6 +86,9 @@ uint64_t TuneSession::set_settings(int32_t method, const TmParam& params) {
   std::lock_guard<std::mutex> lock(mutex_);
   method_ = method;
   params_ = params;
+  // Whatever renders now renders older settings: the newest value is to win soon.
+  raise_flag(&previewStop_, 1);
+  raise_flag(&fullStop_, 1);
   return ++generation_;
 }
 
@@ -73,23 +102,28 @@ bool TuneSession::preview(uint64_t generation, std::shared_ptr<const Render>* re
     if (generation != generation_) return false;
     if (lastPreview_ && lastPreview_->generation == generation) {
       *render = lastPreview_;
-      *result = 0;
+      *result = lastPreview_->code;
       return true;
     }
     method = method_;
     params = params_;
+    raise_flag(&previewStop_, stopping_ ? 1 : 0);
   }
   auto made = std::make_shared<Render>();
   made->generation = generation;
-  *result = render_method(method, photo_->booster_preview(), photo_->squeezer_preview(), params,
-                          setup_.threads, &made->picture);
-  if (*result < 0) return true;
-  made->histogram.assign(1024, 0);
-  histo4preview(made->picture.width, made->picture.height, made->picture.spp,
-                made->picture.samples.data(), made->histogram.data());
+  made->code = render_method(method, photo_->booster_preview(), photo_->squeezer_preview(),
+                             params, setup_.threads, &previewStop_, setup_.verbose,
+                             &made->picture);
+  if (made->code >= 0) {
+    made->histogram.assign(1024, 0);
+    histo4preview(made->picture.width, made->picture.height, made->picture.spp,
+                  made->picture.samples.data(), made->histogram.data());
+  }
   std::lock_guard<std::mutex> lock(mutex_);
-  lastPreview_ = made;
+  if (made->code == LFTM_ERR_CANCELLED && generation != generation_) return false;
+  if (made->code != LFTM_ERR_CANCELLED) lastPreview_ = made;
   *render = made;
+  *result = made->code;
   return true;
 }
 
@@ -108,7 +142,13 @@ bool TuneSession::zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool
   *pending = false;
   *result = 0;
   const int32_t w = photo_->full.width, h = photo_->full.height;
-  size = std::max(5, std::min({size, w, h}));
+  // The window lies inside the image: a photograph narrower than the smallest view (5 x 5)
+  // has no 1:1 view.
+  size = std::min({size, w, h});
+  if (size < 5) {
+    *result = LFTM_ERR_FILE;
+    return false;
+  }
   const int32_t x0 = std::max(0, std::min(x - size / 2, w - size));
   const int32_t y0 = std::max(0, std::min(y - size / 2, h - size));
   int32_t method;
@@ -127,9 +167,10 @@ bool TuneSession::zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool
   std::lock_guard<std::mutex> lock(mutex_);
   if (!fullRender_ || fullRender_->generation != generation_) {
     *pending = true;
-    if (!fullRunning_) {
+    if (!fullRunning_ && !stopping_) {
       if (fullThread_.joinable()) fullThread_.join();  // done: it cleared fullRunning_
       fullRunning_ = true;
+      raise_flag(&fullStop_, 0);
       fullThread_ = std::thread(&TuneSession::full_render, this, generation_, method_, params_);
     }
     return false;
@@ -151,7 +192,7 @@ void TuneSession::full_render(uint64_t generation, int32_t method, TmParam param
   auto made = std::make_shared<Render>();
   made->generation = generation;
   made->code = render_method(method, photo_->booster_full(), photo_->squeezer_full(), params,
-                             setup_.threads, &made->picture);
+                             setup_.threads, &fullStop_, setup_.verbose, &made->picture);
   std::lock_guard<std::mutex> lock(mutex_);
   fullRender_ = made;
   fullRunning_ = false;

@@ -25,12 +25,14 @@ struct SessionSetup {
   std::vector<std::string> toolFlags;  // options of the export's command line (--tiff-gamma)
   std::string scratchFolder;          // private folder for the export's sidecar
   int32_t threads = 0;                // 0: every core
+  bool verbose = false;               // the library's lines of the renders on the terminal
 };
 
 // A finished render of the settings of one generation.
 struct Render {
   uint64_t generation = 0;
-  int32_t code = 0;  // the library's result; the picture is empty when negative
+  int32_t code = 0;  // the library's result; the picture is empty when negative (a failed
+                     // preview is kept too, so that asking why does not render it again)
   Picture picture;
   std::vector<int32_t> histogram;  // histo4preview of the picture (1024 counters)
 };
@@ -51,7 +53,7 @@ class TuneSession {
   uint64_t set_settings(int32_t method, const TmParam& params);
 
   // The preview of `generation`: false when newer settings came meanwhile (the render is
-  // stale and skipped). Returns the library's code in *result.
+  // stale: skipped, or cancelled when it was running). Returns the library's code in *result.
   bool preview(uint64_t generation, std::shared_ptr<const Render>* render, int32_t* result);
   // The photograph before tone mapping, at the preview's size.
   std::shared_ptr<const Picture> before();
@@ -64,13 +66,21 @@ class TuneSession {
 
   ExportJob& exports() { return export_; }
 
+  // Cancels the renders that run and starts no full render any more: the server is stopping.
+  void stop_renders();
+
  private:
   void full_render(uint64_t generation, int32_t method, TmParam params);
 
   SessionSetup setup_;
   std::unique_ptr<Photo> photo_;
-  std::mutex mutex_;         // settings, generation, cached renders
+  std::mutex mutex_;         // settings, generation, cached renders, stopping_
   std::mutex renderMutex_;   // one preview render at a time
+  // Set (atomically) to cancel the running preview or full render: every settings change
+  // makes them stale.
+  volatile int32_t previewStop_ = 0;
+  volatile int32_t fullStop_ = 0;
+  bool stopping_ = false;
   int32_t method_ = LFTM_METHOD_TEXTURE_BOOSTER;
   TmParam params_;
   uint64_t generation_ = 1;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "handlers.h"
+#include "lftm_host.h"
 #include "settings/settings_table.h"
 #include "support/files.h"
 #include "support/image_files.h"
@@ -175,6 +176,25 @@ TEST_F(TuneHandlersTest, OnlyTheNewestSettingsAreRendered) {
   const Reply histogram =
       ask("GET", "/api/histogram", {{"generation", std::to_string(generation())}});
   EXPECT_EQ(histogram.status, 200);
+}
+
+// A cancelled render leaves an incomplete picture; it must come back as cancelled, never as
+// a picture or a cached result (the Range Squeezer stops without a code of its own).
+TEST_F(TuneHandlersTest, CancelledRendersAreNotTakenForResults) {
+  ASSERT_EQ(ask("POST", "/api/settings", {{"method", "Range Squeezer"}}).status, 200);
+  session_->stop_renders();
+  std::shared_ptr<const Render> render;
+  int32_t result = 0;
+  ASSERT_TRUE(session_->preview(generation(), &render, &result));
+  EXPECT_EQ(result, LFTM_ERR_CANCELLED);
+  EXPECT_EQ(ask("GET", "/api/preview", {{"generation", std::to_string(generation())}}).status,
+            422);
+  // Nor does a stopping session start the full render of a Texture Booster zoom.
+  ASSERT_EQ(ask("POST", "/api/settings", {{"method", "Texture Booster"}}).status, 200);
+  Picture window;
+  bool pending = false;
+  EXPECT_FALSE(session_->zoom(10, 10, 16, &window, &pending, &result));
+  session_.reset();  // joins no render
 }
 
 TEST_F(TuneHandlersTest, SqueezerZoomIsTheWindowOfTheFullResult) {
