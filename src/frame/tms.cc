@@ -10,6 +10,7 @@
 #include "platform/heap_buffer.h"
 #include "platform/run_context.h"
 #include "platform/sizes.h"
+#include "stats/log_min_max_moy.h"
 
 namespace lftm {
 
@@ -73,7 +74,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
     pixels = linear.get();
     isFP = spp;
   }
-  logMinMaxMoy(isFP, w, h, expTable, pixels, &stats);
+  log_min_max_moy(isFP, w, h, expTable, pixels, &stats, call.files->threads);
   diag_out("log min=%1.3f  max=%1.3f  moy=%1.3f \n", stats.logMin, stats.logMax, stats.logMoy);
 
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
