@@ -67,7 +67,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   if (tiff) {
     if (!linear.allocate(floatBytes / sizeof(float)) ||
         !squeezer_input_from_tiff(call.extType, reinterpret_cast<const uint16_t*>(input.get()),
-                                  w, h, spp, linear.get())) {
+                                  w, h, spp, linear.get(), call.files->threads)) {
       return LFTM_ERR_NO_MEMORY;
     }
     input.release();
