@@ -31,23 +31,34 @@ const char* text_argument(intptr_t value) {
   return (text != nullptr && text[0] != '\0') ? text : nullptr;
 }
 
+// One loop per sample layout, with the choice made once per row instead of once per sample:
+// the JPEG writer spends a noticeable part of a large image's write here.
 void convert_row(const WriterLayout& layout, const void* src, std::vector<uint8_t>* row) {
-  const int32_t channels = layout.outChannels;
+  const size_t channels = static_cast<size_t>(layout.outChannels);
+  const size_t spp = static_cast<size_t>(layout.spp);
+  const size_t width = static_cast<size_t>(layout.width);
   const size_t outBytes = layout.outBits / 8;
-  row->resize(static_cast<size_t>(layout.width) * channels * outBytes);
-  for (int32_t x = 0; x < layout.width; ++x) {
-    for (int32_t c = 0; c < channels; ++c) {
-      const size_t in = static_cast<size_t>(x) * layout.spp + c;
-      const size_t out = static_cast<size_t>(x) * channels + c;
-      if (!layout.samples16) {
-        (*row)[out] = static_cast<const uint8_t*>(src)[in];
-        continue;
-      }
-      uint16_t v = static_cast<const uint16_t*>(src)[in];
+  row->resize(width * channels * outBytes);
+  uint8_t* out = row->data();
+  if (!layout.samples16) {
+    const uint8_t* in = static_cast<const uint8_t*>(src);
+    if (spp == channels) {
+      std::memcpy(out, in, width * channels);
+      return;
+    }
+    for (size_t x = 0; x < width; ++x) {
+      for (size_t c = 0; c < channels; ++c) out[x * channels + c] = in[x * spp + c];
+    }
+    return;
+  }
+  const uint16_t* in = static_cast<const uint16_t*>(src);
+  for (size_t x = 0; x < width; ++x) {
+    for (size_t c = 0; c < channels; ++c) {
+      const uint16_t v = in[x * spp + c];
       if (layout.outBits == 16) {
-        std::memcpy(row->data() + 2 * out, &v, 2);
+        std::memcpy(out + 2 * (x * channels + c), &v, 2);
       } else {
-        (*row)[out] = static_cast<uint8_t>((v * 255u + 32767u) / 65535u);
+        out[x * channels + c] = static_cast<uint8_t>((v * 255u + 32767u) / 65535u);
       }
     }
   }

@@ -17,9 +17,10 @@ constexpr double kSqueezerTiffMeanLevel = 0.125;
 // 16-bit table of extType, and brings it to the level above. A sample of 0 stays 0: a pixel
 // whose samples are all 0 is black, as an RGBE pixel with exponent 0, and is left out of the
 // statistics instead of setting the black point with the many dark pixels that 16-bit
-// quantisation put on the lowest steps. Returns false when the table cannot be allocated.
+// quantisation put on the lowest steps. The statistics run on up to `threads` workers, with
+// the same result for any count. Returns false when the table cannot be allocated.
 bool squeezer_input_from_tiff(int32_t extType, const uint16_t* samples, int32_t width,
-                              int32_t height, int32_t spp, float* linear);
+                              int32_t height, int32_t spp, float* linear, int threads = 1);
 
 }  // namespace lftm
 

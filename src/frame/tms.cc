@@ -10,6 +10,7 @@
 #include "platform/heap_buffer.h"
 #include "platform/run_context.h"
 #include "platform/sizes.h"
+#include "stats/log_min_max_moy.h"
 
 namespace lftm {
 
@@ -66,14 +67,14 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   if (tiff) {
     if (!linear.allocate(floatBytes / sizeof(float)) ||
         !squeezer_input_from_tiff(call.extType, reinterpret_cast<const uint16_t*>(input.get()),
-                                  w, h, spp, linear.get())) {
+                                  w, h, spp, linear.get(), call.files->threads)) {
       return LFTM_ERR_NO_MEMORY;
     }
     input.release();
     pixels = linear.get();
     isFP = spp;
   }
-  logMinMaxMoy(isFP, w, h, expTable, pixels, &stats);
+  log_min_max_moy(isFP, w, h, expTable, pixels, &stats, call.files->threads);
   diag_out("log min=%1.3f  max=%1.3f  moy=%1.3f \n", stats.logMin, stats.logMax, stats.logMoy);
 
   if (run_cancelled()) return LFTM_ERR_CANCELLED;

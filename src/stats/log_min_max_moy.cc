@@ -1,55 +1,142 @@
 // Log-luminance statistics of the Range Squeezer: extremes, mean and the automatic contrast
 // exponent, from float samples or RGBE planar bytes. No plane is written.
+#include "stats/log_min_max_moy.h"
+
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
-#include "lftm.h"
+#include "platform/heap_buffer.h"
+#include "platform/workers.h"
 #include "stats/log_accumulator.h"
 #include "stats/pixel_luminance.h"
 
 namespace lftm {
 namespace {
 
-void scan_floats(int spp, int width, int height, const float* data, LogAccumulator* acc) {
-  const ChannelOffsets off(spp);
-  const size_t pixels = static_cast<size_t>(width) * height;
-  const float* s = data;
-  for (size_t i = 0; i < pixels; ++i, s += spp) {
-    const float lum = luminance_squeezer(s[0], s[off.green], s[off.blue]);
-    if (lum > 0) acc->add(log_as_float(lum));
-  }
-}
+// Counts a pixel's log value and keeps the extremes; the sum is left to the caller. Extremes
+// and counts do not depend on the order of the pixels, so each worker keeps its own.
+struct Extremes {
+  int64_t count = 0;
+  float min = 1e11f;
+  float max = 0.0f;  // starts at 0, so the maximum is never below 0
 
-// Pixels without light (exponent 0) are skipped.
-void scan_rgbe(int width, int height, const float* expTable, const uint8_t* data,
-               LogAccumulator* acc) {
-  const size_t w = static_cast<size_t>(width);
-  for (int j = 0; j < height; ++j) {
-    const uint8_t* row = data + 4 * w * j;
-    for (size_t k = 0; k < w; ++k) {
-      const uint8_t e = row[3 * w + k];
-      if (e == 0) continue;
-      const float lum = luminance_squeezer(row[k], row[w + k], row[2 * w + k]);
-      if (lum > 0) acc->add(log_as_float(lum * expTable[e]));
+  float take(float v) {
+    ++count;
+    if (v > max) max = v;
+    if (min > v) min = v;
+    return v;
+  }
+  void merge(const Extremes& other) {
+    count += other.count;
+    if (other.max > max) max = other.max;
+    if (min > other.min) min = other.min;
+  }
+};
+
+// logs(y, x0, n, out, ext): the log values of pixels x0..x0+n-1 of row y, counted in ext; a
+// pixel without light is not counted and gets +0, which leaves the sum as it is.
+struct FloatRows {
+  int spp;
+  int width;
+  const float* data;
+
+  void logs(int y, int x0, int n, float* out, Extremes* ext) const {
+    const ChannelOffsets off(spp);
+    const float* s = data + (static_cast<size_t>(y) * width + x0) * spp;
+    for (int x = 0; x < n; ++x, s += spp) {
+      const float lum = luminance_squeezer(s[0], s[off.green], s[off.blue]);
+      out[x] = lum > 0 ? ext->take(log_as_float(lum)) : 0.0f;
     }
   }
+};
+
+// Pixels without light (exponent 0) are skipped.
+struct RgbeRows {
+  int width;
+  const float* expTable;
+  const uint8_t* data;
+
+  void logs(int y, int x0, int n, float* out, Extremes* ext) const {
+    const size_t w = static_cast<size_t>(width);
+    const uint8_t* row = data + 4 * w * y;
+    for (size_t k = static_cast<size_t>(x0); k < static_cast<size_t>(x0) + n; ++k, ++out) {
+      const uint8_t e = row[3 * w + k];
+      *out = 0.0f;
+      if (e == 0) continue;
+      const float lum = luminance_squeezer(row[k], row[w + k], row[2 * w + k]);
+      if (lum > 0) *out = ext->take(log_as_float(lum * expTable[e]));
+    }
+  }
+};
+
+// The sum in pixel order, as one pass adds the values. It starts at +0 and never becomes -0,
+// so the +0 of a skipped pixel changes no bit of it. Kept out of line: inlined, the compiler
+// stored the running sum to memory at every step, which made the chain of additions slower.
+[[gnu::noinline]] double add_in_order(double sum, const float* values, size_t count) {
+  for (size_t i = 0; i < count; ++i) sum += values[i];
+  return sum;
+}
+
+// About this many log values are computed at once, on the workers, before the calling thread
+// adds them up in pixel order: the sum has the bits of a one-thread pass for any thread count.
+constexpr size_t kBlockPixels = size_t{1} << 18;
+
+template <typename Rows>
+void scan(const Rows& rows, int width, int height, int threads, LogAccumulator* acc) {
+  const size_t w = static_cast<size_t>(width);
+  const int blockRows = w >= kBlockPixels ? 1 : static_cast<int>(kBlockPixels / w);
+  const int workers = clamp_workers(threads);
+  Extremes all;
+  double sum = 0.0;
+  HeapBuffer<float> values;
+  if (workers < 2 || !values.allocate(w * static_cast<size_t>(blockRows))) {
+    // The calling thread alone, a short piece of a row at a time.
+    constexpr int kPiece = 256;
+    float piece[kPiece];
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; x += kPiece) {
+        const int n = width - x < kPiece ? width - x : kPiece;
+        rows.logs(y, x, n, piece, &all);
+        sum = add_in_order(sum, piece, static_cast<size_t>(n));
+      }
+    }
+  } else {
+    std::vector<Extremes> parts(static_cast<size_t>(workers));
+    for (int first = 0; first < height; first += blockRows) {
+      const int count = height - first < blockRows ? height - first : blockRows;
+      const int tiles = workers < count ? workers : count;
+      run_tiles(tiles, [&](int tile) {
+        const RowBand band = tile_rows(tile, tiles, count);
+        Extremes own;  // counted apart from the other workers, merged once
+        for (int y = band.first; y < band.first + band.rows; ++y) {
+          rows.logs(first + y, 0, width, values.get() + w * static_cast<size_t>(y), &own);
+        }
+        parts[static_cast<size_t>(tile)].merge(own);
+      });
+      sum = add_in_order(sum, values.get(), w * static_cast<size_t>(count));
+    }
+    for (const Extremes& part : parts) all.merge(part);
+  }
+  acc->sum = sum;
+  acc->count = all.count;
+  acc->min = all.min;
+  acc->max = all.max;
 }
 
 }  // namespace
-}  // namespace lftm
 
-extern "C" int32_t logMinMaxMoy(int32_t spp, int32_t width, int32_t height,
-                                const float* expTable, const void* data, LogStats* stats) {
-  using namespace lftm;
-  // The maximum starts at 0, so it never reports a value below 0.
+int32_t log_min_max_moy(int32_t spp, int32_t width, int32_t height, const float* expTable,
+                        const void* data, LogStats* stats, int threads) {
   LogAccumulator acc;
-  acc.min = 1e11f;
-  acc.max = 0.0f;
+  acc.min = Extremes().min;
+  acc.max = Extremes().max;
   if (width > 0 && height > 0) {
     if (spp > 0) {
-      scan_floats(spp, width, height, static_cast<const float*>(data), &acc);
+      scan(FloatRows{spp, width, static_cast<const float*>(data)}, width, height, threads, &acc);
     } else {
-      scan_rgbe(width, height, expTable, static_cast<const uint8_t*>(data), &acc);
+      scan(RgbeRows{width, expTable, static_cast<const uint8_t*>(data)}, width, height, threads,
+           &acc);
     }
   }
   stats->logMin = acc.min;
@@ -60,4 +147,11 @@ extern "C" int32_t logMinMaxMoy(int32_t spp, int32_t width, int32_t height,
     stats->autoContrast = static_cast<float>(0.3 + 0.6 * std::pow(r, 1.4));
   }
   return height;
+}
+
+}  // namespace lftm
+
+extern "C" int32_t logMinMaxMoy(int32_t spp, int32_t width, int32_t height,
+                                const float* expTable, const void* data, LogStats* stats) {
+  return lftm::log_min_max_moy(spp, width, height, expTable, data, stats, 1);
 }

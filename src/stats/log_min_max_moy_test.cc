@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lftm.h"
+#include "stats/log_min_max_moy.h"
 #include "support/rgbe_images.h"
 
 namespace {
@@ -85,6 +86,26 @@ TEST(LogMinMaxMoyTest, RgbeAndFloatLayoutsAgree) {
   EXPECT_LT(f.logMin, 0.0f);
   EXPECT_GT(f.autoContrast, 0.3f);
   EXPECT_LT(f.autoContrast, 0.9f);
+}
+
+// Worker runs compute the logs in blocks of rows and add them up afterwards: an image of
+// several blocks, the last one short, with unlit pixels, gives the bits of the one-thread
+// pass in both layouts for any thread count.
+TEST(LogMinMaxMoyTest, WorkersGiveTheBitsOfOneThread) {
+  const int w = 700, h = 900;
+  lftm_test::RgbePlanar img = lftm_test::make_test_image(w, h, 11);
+  for (int y = 0; y < h; y += 7) lftm_test::set_pixel(&img, (y * 13) % w, y, 90, 90, 90, 0);
+  std::vector<float> floats;
+  for (int i = 0; i < w * h; ++i) floats.push_back(i % 5 ? 0.001f * (i % 977) : 0.0f);
+  for (int spp : {0, 1}) {
+    const void* data = spp ? static_cast<const void*>(floats.data()) : img.bytes.data();
+    const LogStats one = run(spp, w, h, data);
+    for (int threads : {2, 3, 5}) {
+      LogStats s{-1, -1, -1, 42.0f};
+      EXPECT_EQ(lftm::log_min_max_moy(spp, w, h, kExp.data(), data, &s, threads), h);
+      EXPECT_EQ(std::memcmp(&s, &one, sizeof s), 0) << spp << " " << threads;
+    }
+  }
 }
 
 }  // namespace
