@@ -78,8 +78,7 @@ int32_t check_options(const lftm_options* options) {
 int32_t worker_count(int32_t requested) {
   if (requested > 0) return requested;
   const long online = sysconf(_SC_NPROCESSORS_ONLN);
-  if (online < 1) return 1;
-  return online > kMaxWorkers ? kMaxWorkers : static_cast<int32_t>(online);
+  return clamp_workers(online > kMaxWorkers ? kMaxWorkers : static_cast<int>(online));
 }
 
 }  // namespace lftm

@@ -5,16 +5,16 @@
 
 #include "booster/attenuate/attenuation.h"
 #include "booster/attenuate/gradients.h"
-#include "lftm.h"
-#include "platform/heap_buffer.h"
 #include "booster/attenuate/histogram.h"
 #include "booster/attenuate/log_store.h"
 #include "booster/attenuate/plane_stats.h"
 #include "booster/attenuate/pyramid.h"
+#include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
+#include "platform/run_context.h"
 #include "platform/scratch_file.h"
 #include "stats/log_luminance.h"
-#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
