@@ -44,10 +44,10 @@ int32_t finish_8bit_from_disk(const ImageDesc& desc, const TmParam* params,
       result = LFTM_ERR_IO;
       break;
     }
-    ImageDesc part = desc;
-    part.height = band.rows;
+    ImageDesc bandDesc = desc;
+    bandDesc.height = band.rows;
     const size_t first = static_cast<size_t>(band.first);
-    result = finish_tile_rows(LFTM_DOC_RGBE, &part, params, stats, expTable, nullptr,
+    result = finish_tile_rows(LFTM_DOC_RGBE, &bandDesc, params, stats, expTable, nullptr,
                               rows.get(), plane + first * desc.width, out + first * rowSamples,
                               static_cast<int64_t>(rowSamples));
   }

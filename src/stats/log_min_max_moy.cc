@@ -102,7 +102,7 @@ void scan(const Rows& rows, int width, int height, int threads, LogAccumulator* 
       }
     }
   } else {
-    std::vector<Extremes> parts(static_cast<size_t>(workers));
+    std::vector<Extremes> perTile(static_cast<size_t>(workers));
     for (int first = 0; first < height; first += blockRows) {
       const int count = height - first < blockRows ? height - first : blockRows;
       const int tiles = workers < count ? workers : count;
@@ -112,11 +112,11 @@ void scan(const Rows& rows, int width, int height, int threads, LogAccumulator* 
         for (int y = band.first; y < band.first + band.rows; ++y) {
           rows.logs(first + y, 0, width, values.get() + w * static_cast<size_t>(y), &own);
         }
-        parts[static_cast<size_t>(tile)].merge(own);
+        perTile[static_cast<size_t>(tile)].merge(own);
       });
       sum = add_in_order(sum, values.get(), w * static_cast<size_t>(count));
     }
-    for (const Extremes& part : parts) all.merge(part);
+    for (const Extremes& tileExtremes : perTile) all.merge(tileExtremes);
   }
   acc->sum = sum;
   acc->count = all.count;

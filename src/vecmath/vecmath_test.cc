@@ -42,9 +42,9 @@ float float_bits(uint32_t b) {
 template <typename Check>
 uint64_t sweep(uint64_t total, Check check) {
   uint64_t bad[2] = {0, 0};
-  auto half = [&](int part) {
-    for (uint64_t first = part * kBlock; first < total; first += 2 * kBlock) {
-      bad[part] += check(first, std::min<uint64_t>(kBlock, total - first));
+  auto half = [&](int which) {
+    for (uint64_t first = which * kBlock; first < total; first += 2 * kBlock) {
+      bad[which] += check(first, std::min<uint64_t>(kBlock, total - first));
     }
   };
   std::thread other(half, 1);

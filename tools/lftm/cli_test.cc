@@ -93,8 +93,8 @@ Result run(const std::vector<std::string>& args, const std::string& program = kT
   return r;
 }
 
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+bool has(const std::string& text, const std::string& piece) {
+  return text.find(piece) != std::string::npos;
 }
 
 bool exists(const std::string& path) {

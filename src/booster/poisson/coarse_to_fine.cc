@@ -134,7 +134,7 @@ int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const 
     const int64_t n = static_cast<int64_t>(w) * h;
     rhsOffset -= n;
     // A level's solve takes time in proportion to its pixels.
-    ProgressPhase part(static_cast<double>(total - rhsOffset - n) / total,
+    ProgressPhase levelPhase(static_cast<double>(total - rhsOffset - n) / total,
                        static_cast<double>(total - rhsOffset) / total, nullptr);
     const int level_threads = (threads > 1 && n > 1200) ? threads : 0;
     const int F = (disk && level <= 1) ? level + 1 : 0;

@@ -359,7 +359,7 @@ int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, 
   }
 
   for (int cycle = 0; cycle < kCycles; ++cycle) {
-    ProgressPhase part(static_cast<double>(cycle) / kCycles,
+    ProgressPhase cyclePhase(static_cast<double>(cycle) / kCycles,
                        static_cast<double>(cycle + 1) / kCycles, nullptr);
     if ((status = v_cycle(mg, cycle)) < 0) return status;
   }
