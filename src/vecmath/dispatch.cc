@@ -87,6 +87,7 @@ Kernels choose_kernels() {
     k.logf = logf_avx512;
     k.powf = powf_avx512;
     k.powf_pairs = powf_pairs_avx512;
+    k.pow = pow_avx512;
   }
   return match_library(k) ? k : kLibrary;
 }

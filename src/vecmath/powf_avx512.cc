@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "vecmath/libm_tables.h"
+#include "vecmath/scalar_lanes.h"
 #include "vecmath/vector_kernels.h"
 
 namespace lftm {
@@ -19,19 +20,24 @@ struct PowfTables {
 
 LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d set(double v) { return _mm512_set1_pd(v); }
 
-// Lanes set in *scalar need the scalar call (see powf4 in powf_avx2.cc).
-LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m256 powf8(__m256i ix, __m256 yf, const PowfTables& t,
-                                                  __mmask8* scalar) {
-  const __m256i iy = _mm256_castps_si256(yf);
-  __mmask8 bad = _mm256_cmp_epu32_mask(_mm256_sub_epi32(ix, _mm256_set1_epi32(0x00800000)),
-                                       _mm256_set1_epi32(0x7effffff), _MM_CMPINT_NLE);
-  bad |= _mm256_cmp_epu32_mask(_mm256_sub_epi32(_mm256_add_epi32(iy, iy), _mm256_set1_epi32(1)),
-                               _mm256_set1_epi32(static_cast<int>(0xfefffffeu)), _MM_CMPINT_NLE);
+// Exponents below this in magnitude keep |y log2 x| under 126 for every normal x (|log2 x| is
+// at most 128), so that no lane needs the range check. The path gives the library's 1 for a
+// zero y; an infinite or NaN y makes y log2 x infinite or NaN and fails the range check.
+constexpr float kNoRangeCheckBelow = 0.96875f;
 
-  // log2(x) = log2(c) + k + log1p(z/c - 1)/ln2
+// powf of the lanes of x and y (yd: y widened). Lanes set in *scalar need the scalar call: x
+// zero, negative, subnormal, infinite or NaN, and, when kCheckRange, |y log2 x| of 126 or more
+// or NaN (overflow and underflow are decided there).
+template <bool kCheckRange>
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m256 powf8(__m256i ix, __m512d yd, const PowfTables& t,
+                                                  __mmask8* scalar) {
+  *scalar = _mm256_cmp_epu32_mask(_mm256_sub_epi32(ix, _mm256_set1_epi32(0x00800000)),
+                                  _mm256_set1_epi32(0x7effffff), _MM_CMPINT_NLE);
+
+  // log2(x) = log2(c) + k + log1p(z/c - 1)/ln2; the permutes read only the low four bits of
+  // the row numbers.
   const __m256i tmp = _mm256_sub_epi32(ix, _mm256_set1_epi32(0x3f330000));
-  const __m512i row = _mm512_cvtepi32_epi64(
-      _mm256_and_si256(_mm256_srli_epi32(tmp, 19), _mm256_set1_epi32(15)));
+  const __m512i row = _mm512_cvtepi32_epi64(_mm256_srli_epi32(tmp, 19));
   const __m256i top = _mm256_and_si256(tmp, _mm256_set1_epi32(static_cast<int>(0xff800000u)));
   const __m512d z = _mm512_cvtps_pd(_mm256_castsi256_ps(_mm256_sub_epi32(ix, top)));
   const __m512d kd = _mm512_cvtepi32_pd(_mm256_srai_epi32(top, 23));
@@ -47,11 +53,11 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m256 powf8(__m256i ix, __m256 yf, const P
   const __m512d r4 = _mm512_mul_pd(r2, r2);
   q = _mm512_fmadd_pd(r2, p, q);
   y = _mm512_fmadd_pd(y, r4, q);
-  const __m512d ylogx = _mm512_mul_pd(_mm512_cvtps_pd(yf), y);
+  const __m512d ylogx = _mm512_mul_pd(yd, y);
 
-  const __m512i top16 = _mm512_and_si512(_mm512_srli_epi64(_mm512_castpd_si512(ylogx), 47),
-                                         _mm512_set1_epi64(0xffff));
-  *scalar = bad | _mm512_cmpgt_epu64_mask(top16, _mm512_set1_epi64(0x80be));
+  if (kCheckRange) {
+    *scalar |= _mm512_cmp_pd_mask(_mm512_abs_pd(ylogx), set(126.0), _CMP_NLT_UQ);
+  }
 
   // 2^ylogx = 2^(k/32) 2^r
   __m512d kd2 = _mm512_add_pd(ylogx, set(kExp2fShift));
@@ -78,43 +84,56 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE PowfTables powf_tables() {
   return t;
 }
 
-// Eight lanes from x and y (oneY: *y for all), with the scalar call for the lanes the table
-// path leaves out.
-LFTM_TARGET_AVX512 LFTM_LANES_INLINE void powf8_at(const float* x, const float* y, bool oneY,
-                                                   const PowfTables& t, float* out) {
-  const __m256 yv = oneY ? _mm256_set1_ps(*y) : _mm256_loadu_ps(y);
-  const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x));
-  __mmask8 scalar;
-  const __m256 res = powf8(in, yv, t, &scalar);
-  if (scalar == 0) {
-    _mm256_storeu_ps(out, res);
-    return;
+using PowfLanes = ScalarLanes<float, 8>;
+
+// Vectors [begin, end) of x and y (kOneY: y[0] for all), noting the lanes the table path leaves
+// out. Not inlined, so that no call shares the function with the loop.
+template <bool kOneY, bool kCheckRange>
+LFTM_TARGET_AVX512 __attribute__((noinline)) void powf_block(const float* x, const float* y,
+                                                             float* out, size_t begin, size_t end,
+                                                             PowfLanes& lanes) {
+  const PowfTables t = powf_tables();
+  // One exponent: read before out is written (out may be y) and widened once.
+  const __m256 oneY = _mm256_set1_ps(y[0]);
+  const __m512d oneYd = _mm512_cvtps_pd(oneY);
+  for (size_t i = begin; i < end; i += 8) {
+    const __m256 yv = kOneY ? oneY : _mm256_loadu_ps(y + i);
+    const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i));
+    __mmask8 scalar;
+    _mm256_storeu_ps(out + i, powf8<kCheckRange>(in, kOneY ? oneYd : _mm512_cvtps_pd(yv), t,
+                                                 &scalar));
+    if (scalar != 0) {
+      PowfLanes::Vector& keep = lanes.note(i, scalar);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(keep.x), in);
+      _mm256_storeu_ps(keep.y, yv);
+    }
   }
-  // The inputs are kept apart because out may be x or y.
-  float keep[8], ex[8], lanes[8];
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(keep), in);
-  _mm256_storeu_ps(ex, yv);
-  _mm256_storeu_ps(lanes, res);
-  for (int j = 0; j < 8; ++j) {
-    if (scalar >> j & 1) lanes[j] = std::pow(keep[j], ex[j]);
+}
+
+float powf_call(float x, float y) { return std::pow(x, y); }
+
+template <bool kOneY, bool kCheckRange>
+void powf_blocks(const float* x, const float* y, float* out, size_t n) {
+  auto block = [=](size_t begin, size_t end, PowfLanes& lanes) {
+    powf_block<kOneY, kCheckRange>(x, y, out, begin, end, lanes);
+  };
+  for (size_t i = run_in_blocks<float, 8>(out, n, block, powf_call); i < n; ++i) {
+    out[i] = std::pow(x[i], kOneY ? y[0] : y[i]);
   }
-  std::memcpy(out, lanes, sizeof lanes);
 }
 
 }  // namespace
 
-LFTM_TARGET_AVX512 void powf_avx512(const float* x, float y, float* out, size_t n) {
-  const PowfTables t = powf_tables();
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) powf8_at(x + i, &y, true, t, out + i);
-  for (; i < n; ++i) out[i] = std::pow(x[i], y);
+void powf_avx512(const float* x, float y, float* out, size_t n) {
+  if (std::fabs(y) < kNoRangeCheckBelow) {
+    powf_blocks<true, false>(x, &y, out, n);
+  } else {
+    powf_blocks<true, true>(x, &y, out, n);
+  }
 }
 
-LFTM_TARGET_AVX512 void powf_pairs_avx512(const float* x, const float* y, float* out, size_t n) {
-  const PowfTables t = powf_tables();
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) powf8_at(x + i, y + i, false, t, out + i);
-  for (; i < n; ++i) out[i] = std::pow(x[i], y[i]);
+void powf_pairs_avx512(const float* x, const float* y, float* out, size_t n) {
+  powf_blocks<false, true>(x, y, out, n);
 }
 
 }  // namespace lftm

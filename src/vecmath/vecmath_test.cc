@@ -53,17 +53,18 @@ uint64_t sweep(uint64_t total, Check check) {
   return bad[0] + bad[1];
 }
 
-// The float kernels of each instruction set the processor has.
-struct FloatKernels {
+// The kernels of each instruction set the processor has.
+struct Kernels {
   void (*logf)(const float*, float*, size_t);
   void (*powf)(const float*, float, float*, size_t);
   void (*powf_pairs)(const float*, const float*, float*, size_t);
+  void (*pow)(const double*, double, double*, size_t);
 };
 
-std::vector<FloatKernels> float_kernels() {
-  std::vector<FloatKernels> k = {{lftm::logf_avx2, lftm::powf_avx2, lftm::powf_pairs_avx2}};
+std::vector<Kernels> all_kernels() {
+  std::vector<Kernels> k = {{lftm::logf_avx2, lftm::powf_avx2, lftm::powf_pairs_avx2, lftm::pow_avx2}};
   if (lftm::cpu_has_avx512()) {
-    k.push_back({lftm::logf_avx512, lftm::powf_avx512, lftm::powf_pairs_avx512});
+    k.push_back({lftm::logf_avx512, lftm::powf_avx512, lftm::powf_pairs_avx512, lftm::pow_avx512});
   }
   return k;
 }
@@ -97,7 +98,7 @@ uint64_t logf_mismatches(uint64_t stride) {
       want[i] = std::log(x[i]);
     }
     uint64_t n = 0;
-    for (const FloatKernels& k : float_kernels()) {
+    for (const Kernels& k : all_kernels()) {
       k.logf(x.data(), got.data(), count);
       n += mismatches(got, want);
     }
@@ -125,7 +126,7 @@ TEST_F(VecMathTest, PowfOverPositiveBasesMatchesTheLibrary) {
         want[i] = std::pow(x[i], y);
       }
       uint64_t n = 0;
-      for (const FloatKernels& k : float_kernels()) {
+      for (const Kernels& k : all_kernels()) {
         k.powf(x.data(), y, got.data(), count);
         n += mismatches(got, want);
       }
@@ -143,7 +144,7 @@ TEST_F(VecMathTest, PowfOverPositiveBasesMatchesTheLibrary) {
       want[i] = std::pow(x[i], y[i]);
     }
     uint64_t n = 0;
-    for (const FloatKernels& k : float_kernels()) {
+    for (const Kernels& k : all_kernels()) {
       k.powf_pairs(x.data(), y.data(), got.data(), count);
       n += mismatches(got, want);
     }
@@ -166,8 +167,12 @@ TEST_F(VecMathTest, PowOverStageArgumentsMatchesTheLibrary) {
         x[i] = j % 2 ? f : f * (1.0 + static_cast<double>(j * 0x9E3779B97F4A7C15ull >> 12) * 0x1p-53);
         want[i] = std::pow(x[i], y);
       }
-      lftm::pow_avx2(x.data(), y, got.data(), count);
-      return mismatches(got, want);
+      uint64_t n = 0;
+      for (const Kernels& k : all_kernels()) {
+        k.pow(x.data(), y, got.data(), count);
+        n += mismatches(got, want);
+      }
+      return n;
     });
     EXPECT_EQ(bad, 0u) << "y = " << y;
   }
@@ -189,7 +194,7 @@ TEST_F(VecMathTest, SpecialArgumentsInPlaceMatchTheLibrary) {
       y.push_back(b);
     }
   }
-  for (const FloatKernels& k : float_kernels()) {
+  for (const Kernels& k : all_kernels()) {
     std::vector<float> got = x;
     k.logf(got.data(), got.data(), got.size());
     for (size_t i = 0; i < x.size(); ++i) EXPECT_EQ(bits_of(got[i]), bits_of(std::log(x[i]))) << x[i];
@@ -212,11 +217,13 @@ TEST_F(VecMathTest, SpecialArgumentsInPlaceMatchTheLibrary) {
   for (double v : {4.9e-324, 1e-310, 1.7976931348623157e308, 1.0000000000000002, 0.9999999999999999}) {
     xd.push_back(v);
   }
-  for (double b : {0.0, 1e-20, 1e-300, 5e18, -0.07, 2.0, 700.0, -800.0, 1e5, 1.0 / 0.0, 0.0 / 0.0}) {
-    std::vector<double> gotD = xd;
-    lftm::pow_avx2(gotD.data(), b, gotD.data(), gotD.size());
-    for (size_t i = 0; i < xd.size(); ++i) {
-      EXPECT_EQ(bits_of(gotD[i]), bits_of(std::pow(xd[i], b))) << xd[i] << " ^ " << b;
+  for (const Kernels& k : all_kernels()) {
+    for (double b : {0.0, 1e-20, 1e-300, 5e18, -0.07, 2.0, 700.0, -800.0, 1e5, 1.0 / 0.0, 0.0 / 0.0}) {
+      std::vector<double> gotD = xd;
+      k.pow(gotD.data(), b, gotD.data(), gotD.size());
+      for (size_t i = 0; i < xd.size(); ++i) {
+        EXPECT_EQ(bits_of(gotD[i]), bits_of(std::pow(xd[i], b))) << xd[i] << " ^ " << b;
+      }
     }
   }
 }

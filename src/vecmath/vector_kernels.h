@@ -89,12 +89,11 @@ void powf_avx2(const float* x, float y, float* out, size_t n);
 void powf_pairs_avx2(const float* x, const float* y, float* out, size_t n);
 void pow_avx2(const double* x, double y, double* out, size_t n);
 
-// logf and powf with AVX-512 (F, VL, DQ, BW) lanes; call them only when cpu_has_avx512() is
-// true. (pow gains nothing from the wider lanes: its two 128-row tables are read row by row
-// either way.)
+// The same with AVX-512 (F, VL, DQ, BW) lanes; call them only when cpu_has_avx512() is true.
 void logf_avx512(const float* x, float* out, size_t n);
 void powf_avx512(const float* x, float y, float* out, size_t n);
 void powf_pairs_avx512(const float* x, const float* y, float* out, size_t n);
+void pow_avx512(const double* x, double y, double* out, size_t n);
 
 }  // namespace lftm
 

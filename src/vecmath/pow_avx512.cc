@@ -1,0 +1,188 @@
+// pow eight lanes at a time with AVX-512: the same steps as pow_avx2.cc. The two 128-row tables
+// are still read row by row; the wider lanes put twice the values in flight, which this path,
+// bound by the latency of its long chain, needs more than anything.
+#include <immintrin.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "vecmath/libm_tables.h"
+#include "vecmath/scalar_lanes.h"
+#include "vecmath/vector_kernels.h"
+
+namespace lftm {
+namespace {
+
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d set(double v) { return _mm512_set1_pd(v); }
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512i set64(uint64_t v) {
+  return _mm512_set1_epi64(static_cast<long long>(v));
+}
+
+// The byte offsets of eight lanes' rows, for scalar loads.
+struct RowOffsets {
+  alignas(64) int64_t lane[8];
+};
+
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE RowOffsets row_offsets(__m512i bytes) {
+  RowOffsets at;
+  _mm512_store_si512(at.lane, bytes);
+  // One store and eight loads: the compiler would otherwise move the lanes out one by one with
+  // extracts, which compete with the arithmetic for the vector units.
+  asm("" : "+m"(at));
+  return at;
+}
+
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE const double* row_at(const double* table, int64_t bytes) {
+  return reinterpret_cast<const double*>(reinterpret_cast<const char*>(table) + bytes);
+}
+
+// The four-double rows of lanes a and b as one register, a's row below.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d two_rows(const double* table, int64_t a, int64_t b) {
+  return _mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_loadu_pd(row_at(table, a))),
+                            _mm256_loadu_pd(row_at(table, b)), 1);
+}
+
+// The two-double rows of lanes a, b, c and d as one register, from the bottom.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d four_rows(const double* table, int64_t a, int64_t b,
+                                                       int64_t c, int64_t d) {
+  const __m256d ab = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(row_at(table, a))),
+                                          _mm_loadu_pd(row_at(table, b)), 1);
+  const __m256d cd = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(row_at(table, c))),
+                                          _mm_loadu_pd(row_at(table, d)), 1);
+  return _mm512_insertf64x4(_mm512_castpd256_pd512(ab), cd, 1);
+}
+
+// Columns 0, 2 and 3 of eight lanes' rows of the log table {1/c, 0, log(c), tail}. The rows
+// are paired so that after the in-lane unpacks one shuffle of 128-bit blocks puts each column
+// in lane order.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE void log_rows(const RowOffsets& at, __m512d* invc,
+                                                   __m512d* logc, __m512d* tail) {
+  const __m512d a = two_rows(kPowLogTable, at.lane[0], at.lane[2]);
+  const __m512d b = two_rows(kPowLogTable, at.lane[1], at.lane[3]);
+  const __m512d c = two_rows(kPowLogTable, at.lane[4], at.lane[6]);
+  const __m512d d = two_rows(kPowLogTable, at.lane[5], at.lane[7]);
+  const __m512d loAB = _mm512_unpacklo_pd(a, b), hiAB = _mm512_unpackhi_pd(a, b);
+  const __m512d loCD = _mm512_unpacklo_pd(c, d), hiCD = _mm512_unpackhi_pd(c, d);
+  *invc = _mm512_shuffle_f64x2(loAB, loCD, _MM_SHUFFLE(2, 0, 2, 0));
+  *logc = _mm512_shuffle_f64x2(loAB, loCD, _MM_SHUFFLE(3, 1, 3, 1));
+  *tail = _mm512_shuffle_f64x2(hiAB, hiCD, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
+// Both columns of eight lanes' rows of the exp table {tail, scale bits}.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE void exp_rows(const RowOffsets& at, __m512d* tail,
+                                                   __m512d* scaleBits) {
+  const double* table = reinterpret_cast<const double*>(kExpTable);
+  const __m512d even = four_rows(table, at.lane[0], at.lane[2], at.lane[4], at.lane[6]);
+  const __m512d odd = four_rows(table, at.lane[1], at.lane[3], at.lane[5], at.lane[7]);
+  *tail = _mm512_unpacklo_pd(even, odd);
+  *scaleBits = _mm512_unpackhi_pd(even, odd);
+}
+
+// Lanes set in *scalar need the scalar call: x zero, negative, subnormal, infinite or NaN, and
+// |y log x| below 2^-54 or from 512 up (see pow4 in pow_avx2.cc).
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d pow8(__m512d x, __m512d y, __mmask8* scalar) {
+  const __m512i ix = _mm512_castpd_si512(x);
+  // Normal positive x: 0x001... <= ix < 0x7ff...
+  *scalar = _mm512_cmp_epu64_mask(_mm512_sub_epi64(ix, set64(0x0010000000000000)),
+                                  set64(0x7fe0000000000000), _MM_CMPINT_NLT);
+
+  // log(x) = k ln2 + log(c) + log1p(z/c - 1)
+  const __m512i tmp = _mm512_sub_epi64(ix, set64(0x3fe6955500000000));
+  __m512d invc, logc, logctail;
+  log_rows(row_offsets(_mm512_and_si512(_mm512_srli_epi64(tmp, 40), set64(127 << 5))), &invc,
+           &logc, &logctail);
+  const __m512d kd = _mm512_cvtepi64_pd(_mm512_srai_epi64(tmp, 52));
+  const __m512d z =
+      _mm512_castsi512_pd(_mm512_sub_epi64(ix, _mm512_and_si512(tmp, set64(0xfffULL << 52))));
+  const double* A = kPowLogPoly;
+
+  const __m512d t1 = _mm512_fmadd_pd(kd, set(kPowLn2Hi), logc);
+  const __m512d lo1 = _mm512_fmadd_pd(kd, set(kPowLn2Lo), logctail);
+  const __m512d r = _mm512_fmadd_pd(z, invc, set(-1.0));
+  const __m512d ar = _mm512_mul_pd(r, set(A[0]));
+  const __m512d q1 = _mm512_fmadd_pd(r, set(A[2]), set(A[1]));
+  const __m512d q3 = _mm512_fmadd_pd(r, set(A[4]), set(A[3]));
+  const __m512d t2 = _mm512_add_pd(r, t1);
+  const __m512d ar2 = _mm512_mul_pd(r, ar);
+  const __m512d ar3 = _mm512_mul_pd(r, ar2);
+  const __m512d lo3 = _mm512_fmsub_pd(ar, r, ar2);
+  const __m512d lo2 = _mm512_add_pd(_mm512_sub_pd(t1, t2), r);
+  const __m512d q5 = _mm512_fmadd_pd(r, set(A[6]), set(A[5]));
+  const __m512d hi = _mm512_add_pd(t2, ar2);
+  const __m512d lo4 = _mm512_add_pd(_mm512_sub_pd(t2, hi), ar2);
+  __m512d q = _mm512_fmadd_pd(q5, ar2, q3);
+  q = _mm512_fmadd_pd(ar2, q, q1);
+  __m512d lo = _mm512_add_pd(lo1, lo2);
+  lo = _mm512_add_pd(lo, lo3);
+  lo = _mm512_add_pd(lo, lo4);
+  lo = _mm512_fmadd_pd(ar3, q, lo);
+  const __m512d logHi = _mm512_add_pd(hi, lo);
+  const __m512d logLo = _mm512_add_pd(_mm512_sub_pd(hi, logHi), lo);
+
+  // y log(x) = ehi + elo
+  const __m512d ehi = _mm512_mul_pd(y, logHi);
+  const __m512d elo = _mm512_fmadd_pd(y, logLo, _mm512_fmsub_pd(logHi, y, ehi));
+
+  // 2^-54 <= |ehi| < 512: 0x3c9... <= |ehi| bits < 0x408...
+  const __m512i absE = _mm512_and_si512(_mm512_castpd_si512(ehi), set64(~(1ULL << 63)));
+  *scalar |= _mm512_cmp_epu64_mask(_mm512_sub_epi64(absE, set64(0x3c90000000000000)),
+                                   set64(0x03f0000000000000), _MM_CMPINT_NLT);
+
+  // exp(x) = 2^(k/128) exp(r), x = k ln2/128 + r
+  __m512d kdE = _mm512_fmadd_pd(ehi, set(kExpInvLn2N), set(kExpShift));
+  const __m512i ki = _mm512_castpd_si512(kdE);
+  kdE = _mm512_sub_pd(kdE, set(kExpShift));
+  __m512d rE = _mm512_fmadd_pd(kdE, set(kExpNegLn2HiN), ehi);
+  rE = _mm512_fmadd_pd(kdE, set(kExpNegLn2LoN), rE);
+  rE = _mm512_add_pd(elo, rE);
+  __m512d tail, scaleBits;
+  exp_rows(row_offsets(_mm512_and_si512(_mm512_slli_epi64(ki, 4), set64(127 << 4))), &tail,
+           &scaleBits);
+  const __m512i sbits =
+      _mm512_add_epi64(_mm512_castpd_si512(scaleBits), _mm512_slli_epi64(ki, 45));
+  const __m512d c23 = _mm512_fmadd_pd(rE, set(kExpPoly[1]), set(kExpPoly[0]));
+  const __m512d rTail = _mm512_add_pd(rE, tail);
+  const __m512d r2 = _mm512_mul_pd(rE, rE);
+  const __m512d c45 = _mm512_fmadd_pd(rE, set(kExpPoly[3]), set(kExpPoly[2]));
+  __m512d t = _mm512_fmadd_pd(c23, r2, rTail);
+  t = _mm512_fmadd_pd(c45, _mm512_mul_pd(r2, r2), t);
+  const __m512d scale = _mm512_castsi512_pd(sbits);
+  return _mm512_fmadd_pd(scale, t, scale);
+}
+
+using PowLanes = ScalarLanes<double, 8>;
+
+// Vectors [begin, end) of x, noting the lanes the table path leaves out. Not inlined, so that
+// no call shares the function with the loop.
+LFTM_TARGET_AVX512 __attribute__((noinline)) void pow_block(const double* x, double y,
+                                                            double* out, size_t begin,
+                                                            size_t end, PowLanes& lanes) {
+  const __m512d yv = _mm512_set1_pd(y);
+  for (size_t i = begin; i < end; i += 8) {
+    const __m512d in = _mm512_loadu_pd(x + i);
+    __mmask8 scalar;
+    _mm512_storeu_pd(out + i, pow8(in, yv, &scalar));
+    if (scalar != 0) {
+      PowLanes::Vector& keep = lanes.note(i, scalar);
+      _mm512_storeu_pd(keep.x, in);
+      _mm512_storeu_pd(keep.y, yv);
+    }
+  }
+}
+
+double pow_call(double x, double y) { return std::pow(x, y); }
+
+}  // namespace
+
+void pow_avx512(const double* x, double y, double* out, size_t n) {
+  size_t i = 0;
+  if (pow_exponent_in_table_range(y)) {
+    auto block = [=](size_t begin, size_t end, PowLanes& lanes) {
+      pow_block(x, y, out, begin, end, lanes);
+    };
+    i = run_in_blocks<double, 8>(out, n, block, pow_call);
+  }
+  for (; i < n; ++i) out[i] = std::pow(x[i], y);
+}
+
+}  // namespace lftm

@@ -1,0 +1,73 @@
+// The lanes of one block of an array that a vector loop leaves to the scalar call. The loop only
+// notes them, with their inputs (out may be an input, already overwritten when the block ends),
+// and the calls are made after the block: a call inside the loop would make the compiler keep
+// every constant and table register in memory around it, since calls clobber all vector
+// registers.
+#ifndef LFTM_VECMATH_SCALAR_LANES_H_
+#define LFTM_VECMATH_SCALAR_LANES_H_
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+namespace lftm {
+
+template <typename T, int kLanes>
+class ScalarLanes {
+ public:
+  // Values per block; the notes of a whole block fit (a few kilobytes on the stack).
+  static constexpr size_t kBlock = 512;
+
+  struct Vector {
+    T x[kLanes];
+    T y[kLanes];
+  };
+
+  // Where the block from `begin` ends: whole vectors only, at most kBlock values.
+  static size_t block_end(size_t begin, size_t n) {
+    return begin + std::min(kBlock, (n - begin) / kLanes * kLanes);
+  }
+
+  // The vector at out + at needs the call in the lanes set in mask; the caller stores its inputs
+  // in the returned record.
+  Vector& note(size_t at, uint32_t mask) {
+    at_[count_] = at;
+    mask_[count_] = mask;
+    return vectors_[count_++];
+  }
+
+  // Overwrites the noted lanes of out with call(x, y) and forgets them.
+  template <typename Call>
+  void finish(T* out, Call call) {
+    for (int v = 0; v < count_; ++v) {
+      for (int j = 0; j < kLanes; ++j) {
+        if (mask_[v] >> j & 1) out[at_[v] + j] = call(vectors_[v].x[j], vectors_[v].y[j]);
+      }
+    }
+    count_ = 0;
+  }
+
+ private:
+  int count_ = 0;
+  size_t at_[kBlock / kLanes];
+  uint32_t mask_[kBlock / kLanes];
+  Vector vectors_[kBlock / kLanes];
+};
+
+// Runs block(begin, end, lanes) over the whole vectors of an n-value array, a block at a time,
+// and after each block overwrites the lanes it noted with call(x, y). Returns where the whole
+// vectors end; the caller does the rest.
+template <typename T, int kLanes, typename Block, typename Call>
+size_t run_in_blocks(T* out, size_t n, Block block, Call call) {
+  ScalarLanes<T, kLanes> lanes;
+  size_t i = 0;
+  for (size_t end; (end = lanes.block_end(i, n)) > i; i = end) {
+    block(i, end, lanes);
+    lanes.finish(out, call);
+  }
+  return i;
+}
+
+}  // namespace lftm
+
+#endif  // LFTM_VECMATH_SCALAR_LANES_H_
