@@ -18,49 +18,56 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512i set64(uint64_t v) {
   return _mm512_set1_epi64(static_cast<long long>(v));
 }
 
-// The byte offsets of eight lanes' rows, for scalar loads.
-struct RowOffsets {
-  alignas(64) int64_t lane[8];
+// Eight 64-bit lanes in memory, for the scalar unit: it turns them into table row addresses,
+// which keeps the shifts and masks off the vector units (the path's bottleneck).
+struct Lanes8 {
+  alignas(64) uint64_t lane[8];
 };
 
-LFTM_TARGET_AVX512 LFTM_LANES_INLINE RowOffsets row_offsets(__m512i bytes) {
-  RowOffsets at;
-  _mm512_store_si512(at.lane, bytes);
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE Lanes8 to_scalar_unit(__m512i v) {
+  Lanes8 at;
+  _mm512_store_si512(at.lane, v);
   // One store and eight loads: the compiler would otherwise move the lanes out one by one with
-  // extracts, which compete with the arithmetic for the vector units.
+  // extracts, which take the vector units as well.
   asm("" : "+m"(at));
   return at;
 }
 
-LFTM_TARGET_AVX512 LFTM_LANES_INLINE const double* row_at(const double* table, int64_t bytes) {
-  return reinterpret_cast<const double*>(reinterpret_cast<const char*>(table) + bytes);
+// The log table's row for tmp (four doubles: bits 45-51 of tmp).
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE const double* log_row(uint64_t tmp) {
+  return kPowLogTable + (tmp >> 45 & 127) * 4;
 }
 
-// The four-double rows of lanes a and b as one register, a's row below.
-LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d two_rows(const double* table, int64_t a, int64_t b) {
-  return _mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_loadu_pd(row_at(table, a))),
-                            _mm256_loadu_pd(row_at(table, b)), 1);
+// The exp table's row for ki (two doubles: ki mod 128).
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE const double* exp_row(uint64_t ki) {
+  return reinterpret_cast<const double*>(kExpTable) + (ki & 127) * 2;
 }
 
-// The two-double rows of lanes a, b, c and d as one register, from the bottom.
-LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d four_rows(const double* table, int64_t a, int64_t b,
-                                                       int64_t c, int64_t d) {
-  const __m256d ab = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(row_at(table, a))),
-                                          _mm_loadu_pd(row_at(table, b)), 1);
-  const __m256d cd = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(row_at(table, c))),
-                                          _mm_loadu_pd(row_at(table, d)), 1);
+// Four-double rows a and b as one register, a's row below.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d two_rows(const double* a, const double* b) {
+  return _mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_loadu_pd(a)), _mm256_loadu_pd(b), 1);
+}
+
+// Two-double rows a, b, c and d as one register, from the bottom.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d four_rows(const double* a, const double* b,
+                                                       const double* c, const double* d) {
+  const __m256d ab =
+      _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(a)), _mm_loadu_pd(b), 1);
+  const __m256d cd =
+      _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(c)), _mm_loadu_pd(d), 1);
   return _mm512_insertf64x4(_mm512_castpd256_pd512(ab), cd, 1);
 }
 
-// Columns 0, 2 and 3 of eight lanes' rows of the log table {1/c, 0, log(c), tail}. The rows
-// are paired so that after the in-lane unpacks one shuffle of 128-bit blocks puts each column
-// in lane order.
-LFTM_TARGET_AVX512 LFTM_LANES_INLINE void log_rows(const RowOffsets& at, __m512d* invc,
+// Columns 0, 2 and 3 of the log table rows of eight lanes' tmp: {1/c, 0, log(c), tail}. The
+// rows are paired so that after the in-lane unpacks one shuffle of 128-bit blocks puts each
+// column in lane order.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE void log_rows(const Lanes8& tmp, __m512d* invc,
                                                    __m512d* logc, __m512d* tail) {
-  const __m512d a = two_rows(kPowLogTable, at.lane[0], at.lane[2]);
-  const __m512d b = two_rows(kPowLogTable, at.lane[1], at.lane[3]);
-  const __m512d c = two_rows(kPowLogTable, at.lane[4], at.lane[6]);
-  const __m512d d = two_rows(kPowLogTable, at.lane[5], at.lane[7]);
+  const uint64_t* at = tmp.lane;
+  const __m512d a = two_rows(log_row(at[0]), log_row(at[2]));
+  const __m512d b = two_rows(log_row(at[1]), log_row(at[3]));
+  const __m512d c = two_rows(log_row(at[4]), log_row(at[6]));
+  const __m512d d = two_rows(log_row(at[5]), log_row(at[7]));
   const __m512d loAB = _mm512_unpacklo_pd(a, b), hiAB = _mm512_unpackhi_pd(a, b);
   const __m512d loCD = _mm512_unpacklo_pd(c, d), hiCD = _mm512_unpackhi_pd(c, d);
   *invc = _mm512_shuffle_f64x2(loAB, loCD, _MM_SHUFFLE(2, 0, 2, 0));
@@ -68,12 +75,12 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE void log_rows(const RowOffsets& at, __m512d
   *tail = _mm512_shuffle_f64x2(hiAB, hiCD, _MM_SHUFFLE(3, 1, 3, 1));
 }
 
-// Both columns of eight lanes' rows of the exp table {tail, scale bits}.
-LFTM_TARGET_AVX512 LFTM_LANES_INLINE void exp_rows(const RowOffsets& at, __m512d* tail,
+// Both columns of the exp table rows of eight lanes' ki: {tail, scale bits}.
+LFTM_TARGET_AVX512 LFTM_LANES_INLINE void exp_rows(const Lanes8& ki, __m512d* tail,
                                                    __m512d* scaleBits) {
-  const double* table = reinterpret_cast<const double*>(kExpTable);
-  const __m512d even = four_rows(table, at.lane[0], at.lane[2], at.lane[4], at.lane[6]);
-  const __m512d odd = four_rows(table, at.lane[1], at.lane[3], at.lane[5], at.lane[7]);
+  const uint64_t* at = ki.lane;
+  const __m512d even = four_rows(exp_row(at[0]), exp_row(at[2]), exp_row(at[4]), exp_row(at[6]));
+  const __m512d odd = four_rows(exp_row(at[1]), exp_row(at[3]), exp_row(at[5]), exp_row(at[7]));
   *tail = _mm512_unpacklo_pd(even, odd);
   *scaleBits = _mm512_unpackhi_pd(even, odd);
 }
@@ -89,8 +96,7 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d pow8(__m512d x, __m512d y, __mmask8
   // log(x) = k ln2 + log(c) + log1p(z/c - 1)
   const __m512i tmp = _mm512_sub_epi64(ix, set64(0x3fe6955500000000));
   __m512d invc, logc, logctail;
-  log_rows(row_offsets(_mm512_and_si512(_mm512_srli_epi64(tmp, 40), set64(127 << 5))), &invc,
-           &logc, &logctail);
+  log_rows(to_scalar_unit(tmp), &invc, &logc, &logctail);
   const __m512d kd = _mm512_cvtepi64_pd(_mm512_srai_epi64(tmp, 52));
   const __m512d z =
       _mm512_castsi512_pd(_mm512_sub_epi64(ix, _mm512_and_si512(tmp, set64(0xfffULL << 52))));
@@ -136,8 +142,7 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d pow8(__m512d x, __m512d y, __mmask8
   rE = _mm512_fmadd_pd(kdE, set(kExpNegLn2LoN), rE);
   rE = _mm512_add_pd(elo, rE);
   __m512d tail, scaleBits;
-  exp_rows(row_offsets(_mm512_and_si512(_mm512_slli_epi64(ki, 4), set64(127 << 4))), &tail,
-           &scaleBits);
+  exp_rows(to_scalar_unit(ki), &tail, &scaleBits);
   const __m512i sbits =
       _mm512_add_epi64(_mm512_castpd_si512(scaleBits), _mm512_slli_epi64(ki, 45));
   const __m512d c23 = _mm512_fmadd_pd(rE, set(kExpPoly[1]), set(kExpPoly[0]));
