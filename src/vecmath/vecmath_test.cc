@@ -114,12 +114,20 @@ TEST_F(VecMathTest, LogfOverAllFloatsMatchesTheLibrary) { EXPECT_EQ(logf_mismatc
 TEST_F(VecMathTest, DISABLED_LogfOfEveryFloatMatchesTheLibrary) { EXPECT_EQ(logf_mismatches(1), 0u); }
 
 // Bases: every positive finite float in steps of 8 ulps (the stages' arguments of powf are
-// luminance ratios, mapped luminances and colour ratios, all positive).
+// luminance ratios, mapped luminances and colour ratios, all positive). The exponents include
+// the largest one that skips the check for overflow and underflow, and one that needs it
+// (results overflow and underflow well before the ends), in coarser steps.
 TEST_F(VecMathTest, PowfOverPositiveBasesMatchesTheLibrary) {
-  constexpr uint64_t step = 8 * kSparse;
-  const uint64_t total = 0x7f800000u / step;
-  for (float y : {0.23f, 0.4545f}) {
-    const uint64_t bad = sweep(total, [y](uint64_t first, uint64_t count) {
+  struct Exponent {
+    float y;
+    uint64_t step;
+  };
+  for (Exponent e : {Exponent{0.23f, 8}, Exponent{0.4545f, 8}, Exponent{-0.96874994f, 40},
+                     Exponent{9.5f, 40}}) {
+    const float y = e.y;
+    const uint64_t step = e.step * kSparse;
+    const uint64_t total = 0x7f800000u / step;
+    const uint64_t bad = sweep(total, [y, step](uint64_t first, uint64_t count) {
       std::vector<float> x(count), got(count), want(count);
       for (uint64_t i = 0; i < count; ++i) {
         x[i] = float_bits(static_cast<uint32_t>((first + i) * step + 1));
