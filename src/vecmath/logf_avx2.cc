@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "vecmath/libm_tables.h"
+#include "vecmath/scalar_lanes.h"
 #include "vecmath/vector_kernels.h"
 
 namespace lftm {
@@ -40,33 +40,33 @@ LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE __m128 logf4(__m128i ix, int* scalar) {
   return _mm256_cvtpd_ps(_mm256_fmadd_pd(r2, p, sum));
 }
 
-}  // namespace
+using LogfLanes = ScalarLanes<float, 8>;
 
-LFTM_TARGET_AVX2_FMA void logf_avx2(const float* x, float* out, size_t n) {
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
+// Vectors [begin, end) of x (there is no y), noting the lanes the table path leaves out. Not
+// inlined, so that no call shares the function with the loop.
+LFTM_TARGET_AVX2_FMA __attribute__((noinline))
+void logf_block(const float* x, const float*, float* out, size_t begin, size_t end,
+                LogfLanes& lanes) {
+  for (size_t i = begin; i < end; i += 8) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i + 4));
     int scalarA, scalarB;
-    const __m128 ra = logf4(a, &scalarA);
-    const __m128 rb = logf4(b, &scalarB);
-    const int scalar = scalarA | scalarB << 4;
-    if (scalar == 0) {
-      _mm_storeu_ps(out + i, ra);
-      _mm_storeu_ps(out + i + 4, rb);
-      continue;
+    _mm_storeu_ps(out + i, logf4(a, &scalarA));
+    _mm_storeu_ps(out + i + 4, logf4(b, &scalarB));
+    if ((scalarA | scalarB) != 0) {
+      float* keep = lanes.note(i, static_cast<uint32_t>(scalarA | scalarB << 4)).x;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(keep), a);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(keep + 4), b);
     }
-    // The inputs are kept apart because out may be x.
-    float in[8], res[8];
-    std::memcpy(in, x + i, sizeof in);
-    _mm_storeu_ps(res, ra);
-    _mm_storeu_ps(res + 4, rb);
-    for (int j = 0; j < 8; ++j) {
-      if (scalar >> j & 1) res[j] = std::log(in[j]);
-    }
-    std::memcpy(out + i, res, sizeof res);
   }
-  for (; i < n; ++i) out[i] = std::log(x[i]);
+}
+
+float logf_call(float x, float) { return std::log(x); }
+
+}  // namespace
+
+void logf_avx2(const float* x, float* out, size_t n) {
+  run_in_blocks<float, 8>(x, nullptr, 0, out, n, n, logf_block, logf_call);
 }
 
 }  // namespace lftm

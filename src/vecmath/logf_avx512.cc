@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "vecmath/libm_tables.h"
+#include "vecmath/scalar_lanes.h"
 #include "vecmath/vector_kernels.h"
 
 namespace lftm {
@@ -38,29 +38,30 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m256 logf8(__m256i ix, const TableColumns
   return _mm512_cvtpd_ps(_mm512_fmadd_pd(r2, p, sum));
 }
 
-}  // namespace
+using LogfLanes = ScalarLanes<float, 8>;
 
-LFTM_TARGET_AVX512 void logf_avx512(const float* x, float* out, size_t n) {
+// Vectors [begin, end) of x (there is no y), noting the lanes the table path leaves out. Not
+// inlined, so that no call shares the function with the loop.
+LFTM_TARGET_AVX512 __attribute__((noinline))
+void logf_block(const float* x, const float*, float* out, size_t begin, size_t end,
+                LogfLanes& lanes) {
   const TableColumns16 t = table_columns16(kLogfTable);
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
+  for (size_t i = begin; i < end; i += 8) {
     const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i));
     __mmask8 scalar;
-    const __m256 res = logf8(in, t, &scalar);
-    if (scalar == 0) {
-      _mm256_storeu_ps(out + i, res);
-      continue;
+    _mm256_storeu_ps(out + i, logf8(in, t, &scalar));
+    if (scalar != 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes.note(i, scalar).x), in);
     }
-    // The inputs are kept apart because out may be x.
-    float keep[8], lanes[8];
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(keep), in);
-    _mm256_storeu_ps(lanes, res);
-    for (int j = 0; j < 8; ++j) {
-      if (scalar >> j & 1) lanes[j] = std::log(keep[j]);
-    }
-    std::memcpy(out + i, lanes, sizeof lanes);
   }
-  for (; i < n; ++i) out[i] = std::log(x[i]);
+}
+
+float logf_call(float x, float) { return std::log(x); }
+
+}  // namespace
+
+void logf_avx512(const float* x, float* out, size_t n) {
+  run_in_blocks<float, 8>(x, nullptr, 0, out, n, n, logf_block, logf_call);
 }
 
 }  // namespace lftm

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "vecmath/libm_tables.h"
+#include "vecmath/scalar_lanes.h"
 #include "vecmath/vector_kernels.h"
 
 namespace lftm {
@@ -93,6 +94,28 @@ LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE __m256d pow4(__m256d x, __m256d y, int* s
   return _mm256_fmadd_pd(scale, t, scale);
 }
 
+using PowLanes = ScalarLanes<double, 4>;
+
+// Vectors [begin, end) of x to the power y[0], noting the lanes the table path leaves out. Not
+// inlined, so that no call shares the function with the loop.
+LFTM_TARGET_AVX2_FMA __attribute__((noinline))
+void pow_block(const double* x, const double* y, double* out, size_t begin, size_t end,
+               PowLanes& lanes) {
+  const __m256d yv = _mm256_set1_pd(y[0]);
+  for (size_t i = begin; i < end; i += 4) {
+    const __m256d in = _mm256_loadu_pd(x + i);
+    int scalar;
+    _mm256_storeu_pd(out + i, pow4(in, yv, &scalar));
+    if (scalar != 0) {
+      PowLanes::Vector& keep = lanes.note(i, static_cast<uint32_t>(scalar));
+      _mm256_storeu_pd(keep.x, in);
+      _mm256_storeu_pd(keep.y, yv);
+    }
+  }
+}
+
+double pow_call(double x, double y) { return std::pow(x, y); }
+
 }  // namespace
 
 bool pow_exponent_in_table_range(double y) {
@@ -101,29 +124,10 @@ bool pow_exponent_in_table_range(double y) {
   return ((iy >> 52 & 0x7ff) - 0x3be) < 0x80;
 }
 
-LFTM_TARGET_AVX2_FMA void pow_avx2(const double* x, double y, double* out, size_t n) {
-  size_t i = 0;
-  if (pow_exponent_in_table_range(y)) {
-    const __m256d yv = _mm256_set1_pd(y);
-    for (; i + 4 <= n; i += 4) {
-      const __m256d in = _mm256_loadu_pd(x + i);
-      int scalar;
-      const __m256d res = pow4(in, yv, &scalar);
-      if (scalar == 0) {
-        _mm256_storeu_pd(out + i, res);
-        continue;
-      }
-      // The inputs are kept apart because out may be x.
-      double keep[4], lanes[4];
-      _mm256_storeu_pd(keep, in);
-      _mm256_storeu_pd(lanes, res);
-      for (int j = 0; j < 4; ++j) {
-        if (scalar >> j & 1) lanes[j] = std::pow(keep[j], y);
-      }
-      std::memcpy(out + i, lanes, sizeof lanes);
-    }
-  }
-  for (; i < n; ++i) out[i] = std::pow(x[i], y);
+void pow_avx2(const double* x, double y, double* out, size_t n) {
+  // Exponents outside the table range go to the library whole.
+  const size_t vectorN = pow_exponent_in_table_range(y) ? n : 0;
+  run_in_blocks<double, 4>(x, &y, 0, out, vectorN, n, pow_block, pow_call);
 }
 
 }  // namespace lftm

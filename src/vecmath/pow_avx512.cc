@@ -157,12 +157,12 @@ LFTM_TARGET_AVX512 LFTM_LANES_INLINE __m512d pow8(__m512d x, __m512d y, __mmask8
 
 using PowLanes = ScalarLanes<double, 8>;
 
-// Vectors [begin, end) of x, noting the lanes the table path leaves out. Not inlined, so that
-// no call shares the function with the loop.
-LFTM_TARGET_AVX512 __attribute__((noinline)) void pow_block(const double* x, double y,
-                                                            double* out, size_t begin,
-                                                            size_t end, PowLanes& lanes) {
-  const __m512d yv = _mm512_set1_pd(y);
+// Vectors [begin, end) of x to the power y[0], noting the lanes the table path leaves out. Not
+// inlined, so that no call shares the function with the loop.
+LFTM_TARGET_AVX512 __attribute__((noinline))
+void pow_block(const double* x, const double* y, double* out, size_t begin, size_t end,
+               PowLanes& lanes) {
+  const __m512d yv = _mm512_set1_pd(y[0]);
   for (size_t i = begin; i < end; i += 8) {
     const __m512d in = _mm512_loadu_pd(x + i);
     __mmask8 scalar;
@@ -180,14 +180,9 @@ double pow_call(double x, double y) { return std::pow(x, y); }
 }  // namespace
 
 void pow_avx512(const double* x, double y, double* out, size_t n) {
-  size_t i = 0;
-  if (pow_exponent_in_table_range(y)) {
-    auto block = [=](size_t begin, size_t end, PowLanes& lanes) {
-      pow_block(x, y, out, begin, end, lanes);
-    };
-    i = run_in_blocks<double, 8>(out, n, block, pow_call);
-  }
-  for (; i < n; ++i) out[i] = std::pow(x[i], y);
+  // Exponents outside the table range go to the library whole.
+  const size_t vectorN = pow_exponent_in_table_range(y) ? n : 0;
+  run_in_blocks<double, 8>(x, &y, 0, out, vectorN, n, pow_block, pow_call);
 }
 
 }  // namespace lftm

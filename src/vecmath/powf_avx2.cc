@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "vecmath/libm_tables.h"
+#include "vecmath/scalar_lanes.h"
 #include "vecmath/vector_kernels.h"
 
 namespace lftm {
@@ -68,45 +68,48 @@ LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE __m128 powf4(__m128i ix, __m128 yf, int* 
   return _mm256_cvtpd_ps(_mm256_mul_pd(e, _mm256_castsi256_pd(t)));
 }
 
-// Eight lanes from x and y (oneY: *y for all), with the scalar call for the
-// lanes the table path leaves out.
-LFTM_TARGET_AVX2_FMA LFTM_LANES_INLINE void powf8(const float* x, const float* y, bool oneY, float* out) {
-  const __m128 ya = oneY ? _mm_set1_ps(*y) : _mm_loadu_ps(y);
-  const __m128 yb = oneY ? ya : _mm_loadu_ps(y + 4);
-  int scalarA, scalarB;
-  const __m128 ra = powf4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x)), ya, &scalarA);
-  const __m128 rb = powf4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x + 4)), yb, &scalarB);
-  const int scalar = scalarA | scalarB << 4;
-  if (scalar == 0) {
-    _mm_storeu_ps(out, ra);
-    _mm_storeu_ps(out + 4, rb);
-    return;
+using PowfLanes = ScalarLanes<float, 8>;
+
+// Vectors [begin, end) of x and y (kOneY: y[0] for all), noting the lanes the table path leaves
+// out. Not inlined, so that no call shares the function with the loop.
+template <bool kOneY>
+LFTM_TARGET_AVX2_FMA __attribute__((noinline))
+void powf_block(const float* x, const float* y, float* out, size_t begin, size_t end,
+                PowfLanes& lanes) {
+  const __m128 oneY = _mm_set1_ps(y[0]);  // read before out, which may be y, is written
+  for (size_t i = begin; i < end; i += 8) {
+    const __m128 ya = kOneY ? oneY : _mm_loadu_ps(y + i);
+    const __m128 yb = kOneY ? oneY : _mm_loadu_ps(y + i + 4);
+    const __m128i xa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
+    const __m128i xb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i + 4));
+    int scalarA, scalarB;
+    _mm_storeu_ps(out + i, powf4(xa, ya, &scalarA));
+    _mm_storeu_ps(out + i + 4, powf4(xb, yb, &scalarB));
+    if ((scalarA | scalarB) != 0) {
+      PowfLanes::Vector& keep = lanes.note(i, static_cast<uint32_t>(scalarA | scalarB << 4));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(keep.x), xa);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(keep.x + 4), xb);
+      _mm_storeu_ps(keep.y, ya);
+      _mm_storeu_ps(keep.y + 4, yb);
+    }
   }
-  // The inputs are kept apart because out may be x or y.
-  float in[8], ex[8], res[8];
-  std::memcpy(in, x, sizeof in);
-  _mm_storeu_ps(ex, ya);
-  _mm_storeu_ps(ex + 4, yb);
-  _mm_storeu_ps(res, ra);
-  _mm_storeu_ps(res + 4, rb);
-  for (int j = 0; j < 8; ++j) {
-    if (scalar >> j & 1) res[j] = std::pow(in[j], ex[j]);
-  }
-  std::memcpy(out, res, sizeof res);
+}
+
+float powf_call(float x, float y) { return std::pow(x, y); }
+
+template <bool kOneY>
+void powf_blocks(const float* x, const float* y, float* out, size_t n) {
+  run_in_blocks<float, 8>(x, y, kOneY ? 0 : 1, out, n, n, powf_block<kOneY>, powf_call);
 }
 
 }  // namespace
 
-LFTM_TARGET_AVX2_FMA void powf_avx2(const float* x, float y, float* out, size_t n) {
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) powf8(x + i, &y, true, out + i);
-  for (; i < n; ++i) out[i] = std::pow(x[i], y);
+void powf_avx2(const float* x, float y, float* out, size_t n) {
+  powf_blocks<true>(x, &y, out, n);
 }
 
-LFTM_TARGET_AVX2_FMA void powf_pairs_avx2(const float* x, const float* y, float* out, size_t n) {
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) powf8(x + i, y + i, false, out + i);
-  for (; i < n; ++i) out[i] = std::pow(x[i], y[i]);
+void powf_pairs_avx2(const float* x, const float* y, float* out, size_t n) {
+  powf_blocks<false>(x, y, out, n);
 }
 
 }  // namespace lftm

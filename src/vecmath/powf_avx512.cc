@@ -89,9 +89,9 @@ using PowfLanes = ScalarLanes<float, 8>;
 // Vectors [begin, end) of x and y (kOneY: y[0] for all), noting the lanes the table path leaves
 // out. Not inlined, so that no call shares the function with the loop.
 template <bool kOneY, bool kCheckRange>
-LFTM_TARGET_AVX512 __attribute__((noinline)) void powf_block(const float* x, const float* y,
-                                                             float* out, size_t begin, size_t end,
-                                                             PowfLanes& lanes) {
+LFTM_TARGET_AVX512 __attribute__((noinline))
+void powf_block(const float* x, const float* y, float* out, size_t begin, size_t end,
+                PowfLanes& lanes) {
   const PowfTables t = powf_tables();
   // One exponent: read before out is written (out may be y) and widened once.
   const __m256 oneY = _mm256_set1_ps(y[0]);
@@ -114,12 +114,8 @@ float powf_call(float x, float y) { return std::pow(x, y); }
 
 template <bool kOneY, bool kCheckRange>
 void powf_blocks(const float* x, const float* y, float* out, size_t n) {
-  auto block = [=](size_t begin, size_t end, PowfLanes& lanes) {
-    powf_block<kOneY, kCheckRange>(x, y, out, begin, end, lanes);
-  };
-  for (size_t i = run_in_blocks<float, 8>(out, n, block, powf_call); i < n; ++i) {
-    out[i] = std::pow(x[i], kOneY ? y[0] : y[i]);
-  }
+  run_in_blocks<float, 8>(x, y, kOneY ? 0 : 1, out, n, n, powf_block<kOneY, kCheckRange>,
+                          powf_call);
 }
 
 }  // namespace

@@ -54,18 +54,20 @@ class ScalarLanes {
   Vector vectors_[kBlock / kLanes];
 };
 
-// Runs block(begin, end, lanes) over the whole vectors of an n-value array, a block at a time,
-// and after each block overwrites the lanes it noted with call(x, y). Returns where the whole
-// vectors end; the caller does the rest.
-template <typename T, int kLanes, typename Block, typename Call>
-size_t run_in_blocks(T* out, size_t n, Block block, Call call) {
+// out[i] = call(x[i], y[i * yStep]) for i < n (yStep 0: one y for all; y null: call ignores
+// it). block(x, y, out, begin, end, lanes) does the whole vectors of [0, vectorN), a block at a
+// time, and after each block the lanes it noted get the call; the rest are called one by one.
+template <typename T, int kLanes, typename Call>
+void run_in_blocks(const T* x, const T* y, size_t yStep, T* out, size_t vectorN, size_t n,
+                   void (*block)(const T*, const T*, T*, size_t, size_t, ScalarLanes<T, kLanes>&),
+                   Call call) {
   ScalarLanes<T, kLanes> lanes;
   size_t i = 0;
-  for (size_t end; (end = lanes.block_end(i, n)) > i; i = end) {
-    block(i, end, lanes);
+  for (size_t end; (end = lanes.block_end(i, vectorN)) > i; i = end) {
+    block(x, y, out, i, end, lanes);
     lanes.finish(out, call);
   }
-  return i;
+  for (; i < n; ++i) out[i] = call(x[i], y != nullptr ? y[i * yStep] : T());
 }
 
 }  // namespace lftm

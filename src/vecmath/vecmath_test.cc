@@ -62,7 +62,8 @@ struct Kernels {
 };
 
 std::vector<Kernels> all_kernels() {
-  std::vector<Kernels> k = {{lftm::logf_avx2, lftm::powf_avx2, lftm::powf_pairs_avx2, lftm::pow_avx2}};
+  std::vector<Kernels> k = {
+      {lftm::logf_avx2, lftm::powf_avx2, lftm::powf_pairs_avx2, lftm::pow_avx2}};
   if (lftm::cpu_has_avx512()) {
     k.push_back({lftm::logf_avx512, lftm::powf_avx512, lftm::powf_pairs_avx512, lftm::pow_avx512});
   }
