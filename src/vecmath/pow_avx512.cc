@@ -1,6 +1,6 @@
 // pow eight lanes at a time with AVX-512: the same steps as pow_avx2.cc. The two 128-row tables
-// are still read row by row; the wider lanes put twice the values in flight, which this path,
-// bound by the latency of its long chain, needs more than anything.
+// are read row by row, at addresses the scalar unit works out, so that the vector units (which
+// bound this path) do only the arithmetic and the transposes.
 #include <immintrin.h>
 
 #include <cmath>

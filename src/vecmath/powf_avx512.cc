@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "vecmath/libm_tables.h"
 #include "vecmath/scalar_lanes.h"
