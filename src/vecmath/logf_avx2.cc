@@ -54,9 +54,10 @@ void logf_block(const float* x, const float*, float* out, size_t begin, size_t e
     _mm_storeu_ps(out + i, logf4(a, &scalarA));
     _mm_storeu_ps(out + i + 4, logf4(b, &scalarB));
     if ((scalarA | scalarB) != 0) {
-      float* keep = lanes.note(i, static_cast<uint32_t>(scalarA | scalarB << 4)).x;
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(keep), a);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(keep + 4), b);
+      LogfLanes::Vector& keep = lanes.note(i, static_cast<uint32_t>(scalarA | scalarB << 4));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(keep.x), a);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(keep.x + 4), b);
+      _mm256_storeu_ps(keep.y, _mm256_setzero_ps());  // unused, but read
     }
   }
 }

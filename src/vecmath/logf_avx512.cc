@@ -51,7 +51,9 @@ void logf_block(const float* x, const float*, float* out, size_t begin, size_t e
     __mmask8 scalar;
     _mm256_storeu_ps(out + i, logf8(in, t, &scalar));
     if (scalar != 0) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes.note(i, scalar).x), in);
+      LogfLanes::Vector& keep = lanes.note(i, scalar);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(keep.x), in);
+      _mm256_storeu_ps(keep.y, _mm256_setzero_ps());  // unused, but read
     }
   }
 }

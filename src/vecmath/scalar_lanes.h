@@ -17,6 +17,7 @@ class ScalarLanes {
  public:
   // Values per block; the notes of a whole block fit (a few kilobytes on the stack).
   static constexpr size_t kBlock = 512;
+  static_assert(kBlock % kLanes == 0 && kLanes <= 32, "whole vectors, lanes fit the mask");
 
   struct Vector {
     T x[kLanes];
