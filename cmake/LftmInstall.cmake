@@ -76,6 +76,9 @@ else()
   set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
       "${cxx_runtime}, libtiff6 (>= 4.5.0), libjpeg62-turbo (>= 1:2.0.2), libopenexr-3-1-30 (>= 3.1.5), libimath-3-1-29 (>= 3.1.6)")
   set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${cxx_runtime}")
+  if(TARGET lftm_tune_tool)
+    string(APPEND CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS ", libcpp-httplib0.11 (>= 0.11.4+ds)")
+  endif()
 endif()
 if(TARGET lftm_python)
   # The module is built for one interpreter ABI (its file name says cpython-3XY), so it loads
