@@ -9,5 +9,6 @@
 
 int main(int argc, char** argv) {
   lftm_cli::install_signal_cleanup();
-  return lftm_cli::run_guarded(lftm_cli::run_tune, std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return lftm_cli::run_guarded(lftm_cli::run_tune, args);
 }
