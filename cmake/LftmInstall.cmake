@@ -1,8 +1,9 @@
 # What `cmake --install` puts where, and the Debian packages CPack makes of it.
 #
 # Components: runtime (liblftm.so.0 and the sibling libraries in the private lib/lftm/),
-# tool (the lftm program and its manual page), dev (header, liblftm.so link, pkg-config
-# and CMake package files) and, when it is built, python (the module). Every installed path
+# tool (the lftm program, the lftm-tune browser tuner beside it when built, and the manual
+# page), dev (header, liblftm.so link, pkg-config and CMake package files) and, when it is
+# built, python (the module). Every installed path
 # is relative to the prefix, so a tree can be moved as a whole.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -26,8 +27,13 @@ endif()
 if(TARGET lftm_tool)
   # The tool links the library statically; its run path leads to the siblings.
   file(RELATIVE_PATH tool_to_siblings /${CMAKE_INSTALL_BINDIR} /${LFTM_SIBLING_DIR})
-  set_target_properties(lftm_tool PROPERTIES INSTALL_RPATH "\$ORIGIN/${tool_to_siblings}")
-  install(TARGETS lftm_tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+  # lftm tune execs lftm-tune from lftm's own folder, so both go to the same bin/.
+  set(tool_programs lftm_tool)
+  if(TARGET lftm_tune_tool)
+    list(APPEND tool_programs lftm_tune_tool)
+  endif()
+  set_target_properties(${tool_programs} PROPERTIES INSTALL_RPATH "\$ORIGIN/${tool_to_siblings}")
+  install(TARGETS ${tool_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
   configure_file(${PROJECT_SOURCE_DIR}/tools/lftm/lftm.1.in ${CMAKE_BINARY_DIR}/install/lftm.1
                  @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/install/lftm.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
@@ -70,6 +76,9 @@ else()
   set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
       "${cxx_runtime}, libtiff6 (>= 4.5.0), libjpeg62-turbo (>= 1:2.0.2), libopenexr-3-1-30 (>= 3.1.5), libimath-3-1-29 (>= 3.1.6)")
   set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${cxx_runtime}")
+  if(TARGET lftm_tune_tool)
+    string(APPEND CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS ", libcpp-httplib0.11 (>= 0.11.4+ds)")
+  endif()
 endif()
 if(TARGET lftm_python)
   # The module is built for one interpreter ABI (its file name says cpython-3XY), so it loads

@@ -4,7 +4,7 @@
 # LD_LIBRARY_PATH.
 #
 # cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... -DC_COMPILER=... -DGENERATOR=...
-#       [-DPKG_CONFIG=...] -P consumer_test.cmake
+#       [-DPKG_CONFIG=...] [-DTUNER=1] -P consumer_test.cmake
 set(sample ${SOURCE_DIR}/samples/golden_gate.hdr)
 set(staging ${WORK_DIR}/staging)
 set(prefix ${WORK_DIR}/prefix)
@@ -57,6 +57,10 @@ endforeach()
 # The installed tool finds the sibling libraries in lib/lftm through its run path.
 run("installed lftm tool" ${prefix}/bin/lftm -q ${sample} ${WORK_DIR}/tool.tif)
 expect_file(${WORK_DIR}/tool.tif)
+# A build with the tuner installs lftm-tune beside lftm, where `lftm tune` finds it.
+if(TUNER)
+  run("installed lftm tune" ${prefix}/bin/lftm tune --help)
+endif()
 
 # find_package(lftm): CMake gives the program a run path to the imported library.
 run("configure the CMake consumer" ${CMAKE_COMMAND} -S ${CMAKE_CURRENT_LIST_DIR}

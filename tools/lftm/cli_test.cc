@@ -177,6 +177,14 @@ TEST(CliTest, ProblemsAreExplainedWithANonZeroStatus) {
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(has(help.out, "examples:"));
   EXPECT_EQ(run({}).status, 2);
+  // tune runs the lftm-tune of lftm's own folder; a copy of lftm without it says so.
+  const std::string lone = dir.file("lftm");
+  ASSERT_TRUE(lftm_test::write_file(lone, lftm_test::read_file(kTool)));
+  chmod(lone.c_str(), 0700);
+  Result noTuner = run({"tune", hdr}, lone);
+  EXPECT_EQ(noTuner.status, 1);
+  EXPECT_TRUE(has(noTuner.err, "lftm tune: this lftm has no browser tuner")) << noTuner.err;
+  unlink(lone.c_str());
 }
 
 TEST(CliTest, SeveralInputsGoIntoAFolderAndOneFailureDoesNotStopTheOthers) {

@@ -20,6 +20,7 @@
 #include "foreign_option.h"
 #include "messages.h"
 #include "options.h"
+#include "program_folder.h"
 #include "tune_server.h"
 #include "tune_session.h"
 
@@ -35,14 +36,6 @@ constexpr const char* kUsage =
 int usage(const std::string& problem) {
   std::fprintf(stderr, "lftm tune: %s\n%s", problem.c_str(), kUsage);
   return kExitUsage;
-}
-
-std::string own_program() {
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return "";
-  path[n] = '\0';
-  return path;
 }
 
 // Opens `url` in the desktop's browser when there is a desktop; never fails the command.
@@ -109,7 +102,8 @@ int run_tune(const std::vector<std::string>& args) {
   setup.threads = options.threads;
   setup.verbose = options.diag == DiagMode::kVerbose;
   setup.token = lftm_tune::make_access_token();
-  setup.tool = own_program();
+  // Exports run the lftm installed with this tuner, not whichever one PATH finds first.
+  setup.tool = companion_program("lftm");
   if (options.tiff == TiffEncoding::kLinear) setup.toolFlags.push_back("--tiff-linear");
   if (options.tiff == TiffEncoding::kGamma) setup.toolFlags.push_back("--tiff-gamma");
   if (setup.token.empty()) {
