@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "booster/poisson/cg_solver.h"
 #include "frame/driver_io.h"
 #include "imageio/rgbe_reader.h"
 #include "imageio/sibling_api.h"
@@ -18,11 +19,12 @@ namespace {
 // output buffer (solution, right-hand side and the solver's vectors).
 constexpr int64_t kStage2Planes = 4;
 
-// Disk mode keeps four solver vectors of the image's size in scratch files.
-constexpr int64_t kScratchSolverPlanes = 4;
+// Disk mode's solver keeps two vectors of the image's size, r and p, in scratch files when the
+// memory budget leaves no room for them.
+constexpr int64_t kScratchSolverPlanes = 2;
 
 // Allocations that do not grow with the image: tables, row buffers, the libraries.
-constexpr int64_t kFixedBytes = 64LL << 20;
+constexpr int64_t kFixedBytes = 32LL << 20;
 
 int64_t larger(int64_t a, int64_t b) { return a > b ? a : b; }
 
@@ -59,8 +61,11 @@ RunNeeds booster_needs(const RunImage& image, const PyramidDims& dims, bool disk
   const int64_t output = larger(pyramid, (samples + 3) / 4 * 4);
   RunNeeds needs;
   if (disk) {
-    // Stage 1 reads the image once beside the output buffer; everything else is in files.
-    needs.memory = output + b.file + kFixedBytes;
+    // Stage 1 decodes the image into the output buffer while the reader holds (part of) the
+    // file; from then on the output buffer is held, beside the solver's bands in stage 2.
+    // What the budget leaves beyond this the solver may keep in memory.
+    needs.memory = larger(b.plane + b.file, output) + streamed_solver_bytes(image.width) +
+                   kFixedBytes;
     needs.scratch = b.plane + pyramid + kScratchSolverPlanes * b.plane;
     if (decodes_to_rgbe(image.kind)) needs.scratch += b.plane;  // the decoded copy
   } else {

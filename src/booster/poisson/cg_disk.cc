@@ -1,171 +1,446 @@
-// The disk-backed form of cg_solve: x, r, p and A p live in scratch files and pass through the
-// work area (the caller's x) a strip or a whole vector at a time, so that the finest levels
-// of very large images need no second plane in memory. It runs on the calling thread.
+// The disk-backed form of cg_solve. x stays in the caller's array; r and p stay in memory as
+// far as the run's budget allows (solver_headroom) and live in scratch files otherwise; A p is
+// never stored. Each iteration is two passes over the bands of the level, whole sum blocks at
+// a time, spread over the workers: the first makes the new direction p = r + beta p, A p and
+// p . A p; the second computes A p again from the band's rows of p and updates x and r with
+// r . r. Every value and every sum is made by the same float operations in the same order as
+// in the in-memory form, so both forms give the same bits, while a file-backed vector moves
+// three times per iteration instead of the seven times of a pass per kernel.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
+#include <vector>
 
 #include "booster/poisson/block_sums.h"
 #include "booster/poisson/cg_solver.h"
 #include "booster/poisson/poisson_operator.h"
 #include "booster/poisson/scratch_io.h"
-#include "booster/poisson/vector_kernels.h"
+#include "booster/poisson/solver_vector.h"
 #include "lftm.h"
 #include "platform/diag.h"
+#include "platform/heap_buffer.h"
+#include "platform/memory_budget.h"
 #include "platform/run_context.h"
+#include "platform/workers.h"
 
 namespace lftm {
 namespace {
 
-struct OpenFiles {
-  std::FILE* x = nullptr;
-  std::FILE* r = nullptr;
-  std::FILE* p = nullptr;
-  std::FILE* t = nullptr;
-  std::FILE* in = nullptr;
-  ~OpenFiles() {
-    for (std::FILE* f : {x, r, p, t, in}) {
-      if (f != nullptr) std::fclose(f);
-    }
-  }
+// Positions [begin, end) of a band and the rows the operator reads for them: one above its
+// first row and one below its last, where the level has them.
+struct Band {
+  int64_t begin;
+  int64_t end;
+  int firstRow;       // of the window
+  int64_t windowEnd;  // one past the window's last position
 };
 
-std::FILE* open_or_report(const char* path, const char* mode, const char* message) {
-  std::FILE* f = path != nullptr ? std::fopen(path, mode) : nullptr;
-  if (f == nullptr) diag_out(message, path != nullptr ? path : "(null)");
-  return f;
+Band band_at(int64_t begin, int64_t length, int w, int h, int64_t n) {
+  Band band;
+  band.begin = begin;
+  band.end = std::min(begin + length, n);
+  const int first = static_cast<int>(begin / w);
+  const int last = static_cast<int>((band.end - 1) / w);
+  band.firstRow = first > 0 ? first - 1 : 0;
+  band.windowEnd = static_cast<int64_t>(std::min(last + 2, h)) * w;
+  return band;
+}
+
+// Rows of a vector held from row `first` on.
+struct RowWindow {
+  const float* data;
+  int first;
+  int w;
+  const float* row(int i) const { return data + static_cast<int64_t>(i - first) * w; }
+};
+
+// (A v) over positions [pos, stop) into out[0 .. stop - pos), row by row.
+void operator_span(const RowWindow& v, int h, bool is360, int64_t pos, int64_t stop,
+                   float* out) {
+  const int w = v.w;
+  while (pos < stop) {
+    const int i = static_cast<int>(pos / w);
+    const int64_t rowStart = static_cast<int64_t>(i) * w;
+    const int64_t rowStop = std::min(stop, rowStart + w);
+    const float* cur = v.row(i);
+    operator_row(i > 0 ? v.row(i - 1) : nullptr, cur, i < h - 1 ? v.row(i + 1) : nullptr,
+                 (i == 0 && is360) ? cur + (w >> 1) : nullptr, w, is360,
+                 static_cast<int>(pos - rowStart), static_cast<int>(rowStop - rowStart), out);
+    out += rowStop - pos;
+    pos = rowStop;
+  }
+}
+
+// Runs body(begin, end, sums) on runs of whole blocks of [a, b) spread over the workers, then
+// adds the band's block sums in block order to *total. `table` has a slot per block.
+template <typename Body>
+void reduce_band(int T, int64_t a, int64_t b, float* table, Body body,
+                 const std::function<void(int64_t, float)>& blockDone, float* total) {
+  const int64_t length = b - a;
+  const int64_t blocks = (length + kSumBlock - 1) / kSumBlock;
+  const int workers = static_cast<int>(std::min<int64_t>(clamp_workers(T), blocks));
+  if (workers < 2) {
+    BlockSums sums(table, nullptr);
+    body(a, b, &sums);
+  } else {
+    run_tiles(workers, [&](int t) {
+      VecChunk c = block_run(t, workers, length);
+      BlockSums sums(table + blocks * t / workers, nullptr);
+      body(a + c.begin, a + c.end, &sums);
+    });
+  }
+  for (int64_t k = 0; k < blocks; ++k) {
+    if (blockDone) blockDone(a + k * kSumBlock, *total);
+    *total += table[k];
+  }
+}
+
+// Runs body(begin, end) on parts of [a, b) spread over the workers.
+template <typename Body>
+void spread(int T, int64_t a, int64_t b, Body body) {
+  const int workers = b - a >= 4 * kSumBlock ? clamp_workers(T) : 1;
+  if (workers < 2) {
+    body(a, b);
+    return;
+  }
+  run_tiles(workers, [&](int t) {
+    VecChunk c = block_run(t, workers, b - a);
+    body(a + c.begin, a + c.end);
+  });
+}
+
+// A sample of the operator's input and output, printed after the pass that made it.
+struct OperatorSample {
+  int c, i;
+  float cur, up, left, right, down, out;
+};
+
+// The printed texts keep the solver's old names: tm20, tm20_streaming, restePrev and
+// resteCur (previous, current residual).
+void print_operator_samples(const std::vector<OperatorSample>& samples) {
+  for (const OperatorSample& s : samples) {
+    diag_out("tm20_streaming  %d, %d   in:  %1.4f   %1.4f %1.4f %1.4f %1.4f     out: %1.4f\n",
+             s.c, s.i, s.cur, s.up, s.left, s.right, s.down, s.out);
+  }
+}
+
+class StreamedSolver {
+ public:
+  StreamedSolver(int w, int h, int is360, int T, int F)
+      : w_(w), h_(h), n_(static_cast<int64_t>(w) * h), is360_(is360 != 0), T_(T),
+        strips_(F == 1 ? 2 : 1), band_(band_length(w)),
+        printing_(!run_discards_messages()) {}
+
+  int open(const CgPaths& paths, float* x);
+  // r = b - A x, p = r; returns r . r through *residual.
+  int start(std::FILE* in, int64_t rhsOffset, float* residual);
+  // p = r + beta p (not on the first step), then p . A p.
+  int direction(bool first, float beta, float* dval);
+  // x += alpha p, r -= alpha A p; then r . r.
+  int update(float alpha, float* residual);
+
+ private:
+  int check_band() const { return run_cancelled() ? LFTM_ERR_CANCELLED : 0; }
+  void collect_samples(const RowWindow& v, const Band& band, const float* q);
+  void print_strip_lines(const std::vector<float>& stripValues) const;
+  std::function<void(int64_t, float)> strip_watch(const float* q, const float* v,
+                                                  int64_t qBegin, int64_t vBegin,
+                                                  std::vector<float>* values) const;
+
+  int w_, h_;
+  int64_t n_;
+  bool is360_;
+  int T_;
+  int strips_;
+  int64_t band_;
+  bool printing_;
+  float* x_ = nullptr;
+  SolverVector r_, p_;
+  HeapBuffer<float> window_;    // p's window, or the right-hand side's band
+  HeapBuffer<float> newWindow_; // the new direction's window
+  HeapBuffer<float> rBand_;     // r's band and the rows below it
+  HeapBuffer<float> q_;         // A p or A x over the band
+  HeapBuffer<float> table_;     // block sums of the band
+  std::vector<OperatorSample> samples_;
+};
+
+int StreamedSolver::open(const CgPaths& paths, float* x) {
+  x_ = x;
+  // The headroom goes to p first, then r: both move three times per iteration.
+  int64_t headroom = solver_headroom();
+  const int64_t bytes = n_ * static_cast<int64_t>(sizeof(float));
+  int kept = 0;
+  for (SolverVector* v : {&p_, &r_}) {
+    if (headroom >= bytes && v->keep_in_memory(n_)) {
+      headroom -= bytes;
+      ++kept;
+    }
+  }
+  diag_out("tm20  vectors kept in memory: %d of 2\n", kept);
+  if (!r_.in_memory() && !r_.keep_in_file(paths.r)) {
+    diag_out("can not open temporary file R in tm20 %s\n", paths.r != nullptr ? paths.r : "(null)");
+    return LFTM_ERR_SOLVER_SCRATCH;
+  }
+  if (!p_.in_memory() && !p_.keep_in_file(paths.p)) {
+    diag_out("can not open temporary file P in tm20 %s\n", paths.p != nullptr ? paths.p : "(null)");
+    return LFTM_ERR_SOLVER_SCRATCH;
+  }
+  const size_t window = static_cast<size_t>(band_ + 4 * static_cast<int64_t>(w_));
+  if (!window_.allocate(window) || !newWindow_.allocate(window) || !rBand_.allocate(window) ||
+      !q_.allocate(static_cast<size_t>(band_)) ||
+      !table_.allocate(static_cast<size_t>(band_ / kSumBlock))) {
+    return LFTM_ERR_NO_MEMORY;
+  }
+  return 0;
+}
+
+void StreamedSolver::collect_samples(const RowWindow& v, const Band& band, const float* q) {
+  const int halfRows = h_ >> 1;
+  if (!printing_ || w_ <= 1000 || halfRows == 0) return;
+  const int first = static_cast<int>(band.begin / w_);
+  const int last = static_cast<int>((band.end - 1) / w_);
+  for (int i = std::max(first, 1); i <= last && i < h_ - 1; ++i) {
+    if (i % halfRows != 1) continue;
+    const float* cur = v.row(i);
+    for (int c = 1; c < w_ - 1; c += w_ >> 1) {
+      const int64_t pos = static_cast<int64_t>(i) * w_ + c;
+      if (pos < band.begin || pos >= band.end) continue;
+      samples_.push_back({c, i, cur[c], v.row(i - 1)[c], cur[c - 1], cur[c + 1],
+                          v.row(i + 1)[c], q[pos - band.begin]});
+    }
+  }
+}
+
+// Before each block is added to the running total: where a strip ends inside or at the start
+// of that block, the value the strip line prints, the completed blocks plus the products of
+// the open block up to the strip's end, summed in order.
+std::function<void(int64_t, float)> StreamedSolver::strip_watch(
+    const float* q, const float* v, int64_t qBegin, int64_t vBegin,
+    std::vector<float>* values) const {
+  if (!printing_ || strips_ < 2) return nullptr;
+  const int64_t stripEnd = n_ / strips_;
+  return [=](int64_t blockStart, float completed) {
+    if (stripEnd < blockStart || stripEnd >= blockStart + kSumBlock) return;
+    float open = 0.0f;
+    for (int64_t i = blockStart; i < stripEnd; ++i) open += q[i - qBegin] * v[i - vBegin];
+    values->push_back(stripEnd > blockStart ? completed + open : completed);
+  };
+}
+
+void StreamedSolver::print_strip_lines(const std::vector<float>& stripValues) const {
+  for (size_t s = 0; s < stripValues.size(); ++s) {
+    diag_out("tm20  strip: %d    dval: %1.2f\n", static_cast<int>(s), stripValues[s]);
+  }
+}
+
+int StreamedSolver::start(std::FILE* in, int64_t rhsOffset, float* residual) {
+  // Sample positions of the "temp" lines: 16 or 17 per strip, counted within the strip.
+  struct RhsSample {
+    int64_t pos;
+    int64_t index;
+    float q = 0.0f, b = 0.0f;
+  };
+  std::vector<RhsSample> rhsSamples;
+  if (printing_) {
+    const int64_t length = n_ / strips_;
+    for (int s = 0; s < strips_; ++s) {
+      const int64_t k = s * length;
+      const int64_t m = s == strips_ - 1 ? n_ - k : length;
+      const int64_t d = (m >> 4) > 1 ? m >> 4 : 1;
+      for (int64_t i = 0; i < m; i += d) rhsSamples.push_back({k + i, i});
+    }
+  }
+  size_t nextSample = 0;
+  const RowWindow x{x_, 0, w_};
+  float total = 0.0f;
+  samples_.clear();
+  for (int64_t a = 0; a < n_; a += band_) {
+    if (int status = check_band()) return status;
+    const Band band = band_at(a, band_, w_, h_, n_);
+    const int64_t length = band.end - band.begin;
+    float* b = window_.get();
+    float* q = q_.get();
+    if (scratch_read(in, rhsOffset + a, length, b) < 0) return LFTM_ERR_SOLVER_SCRATCH;
+    float* r = r_.in_memory() ? r_.data() + a : rBand_.get();
+    reduce_band(
+        T_, a, band.end, table_.get(),
+        [&](int64_t begin, int64_t end, BlockSums* sums) {
+          operator_span(x, h_, is360_, begin, end, q + (begin - a));
+          float* __restrict out = r + (begin - a);
+          const float* __restrict rhs = b + (begin - a);
+          const float* __restrict aq = q + (begin - a);
+          for (int64_t i = 0; i < end - begin; ++i) out[i] = rhs[i] + -1.0f * aq[i];
+          BlockDot dot(sums);
+          dot.add(out, out, end - begin);
+          dot.finish();
+        },
+        nullptr, &total);
+    collect_samples(x, band, q);
+    for (; nextSample < rhsSamples.size() && rhsSamples[nextSample].pos < band.end; ++nextSample) {
+      rhsSamples[nextSample].q = q[rhsSamples[nextSample].pos - a];
+      rhsSamples[nextSample].b = b[rhsSamples[nextSample].pos - a];
+    }
+    if (r_.store(a, length, r) < 0 || p_.store(a, length, r) < 0) return LFTM_ERR_SOLVER_SCRATCH;
+  }
+  print_operator_samples(samples_);
+  for (const RhsSample& s : rhsSamples) {
+    diag_out("temp: %1.4f    B: %1.4f     %d\n", s.q, s.b, static_cast<int>(s.index));
+  }
+  *residual = total;
+  return 0;
+}
+
+int StreamedSolver::direction(bool first, float beta, float* dval) {
+  float total = 0.0f;
+  std::vector<float> stripValues;
+  samples_.clear();
+  for (int64_t a = 0; a < n_; a += band_) {
+    if (int status = check_band()) return status;
+    const Band band = band_at(a, band_, w_, h_, n_);
+    const int64_t windowBegin = static_cast<int64_t>(band.firstRow) * w_;
+    const int64_t windowLength = band.windowEnd - windowBegin;
+    // p before this band is already the new direction; from the band on it is the old one.
+    const float* oldP = p_.load(windowBegin, windowLength, window_.get());
+    if (oldP == nullptr) return LFTM_ERR_SOLVER_SCRATCH;
+    const float* newP = oldP;
+    if (!first) {
+      const float* r = r_.load(a, band.windowEnd - a, rBand_.get());
+      if (r == nullptr) return LFTM_ERR_SOLVER_SCRATCH;
+      float* made = newWindow_.get();
+      std::copy(oldP, oldP + (a - windowBegin), made);
+      spread(T_, a, band.windowEnd, [&](int64_t begin, int64_t end) {
+        float* __restrict out = made + (begin - windowBegin);
+        const float* __restrict in = oldP + (begin - windowBegin);
+        const float* __restrict rr = r + (begin - a);
+        for (int64_t i = 0; i < end - begin; ++i) out[i] = rr[i] + beta * in[i];
+      });
+      newP = made;
+    }
+    const RowWindow p{newP, band.firstRow, w_};
+    float* q = q_.get();
+    const float* bandP = newP + (a - windowBegin);
+    reduce_band(
+        T_, a, band.end, table_.get(),
+        [&](int64_t begin, int64_t end, BlockSums* sums) {
+          operator_span(p, h_, is360_, begin, end, q + (begin - a));
+          BlockDot dot(sums);
+          dot.add(q + (begin - a), bandP + (begin - a), end - begin);
+          dot.finish();
+        },
+        strip_watch(q, bandP, a, a, &stripValues), &total);
+    collect_samples(p, band, q);
+    if (!first && p_.store(a, band.end - a, bandP) < 0) return LFTM_ERR_SOLVER_SCRATCH;
+  }
+  print_operator_samples(samples_);
+  if (printing_) stripValues.push_back(total);
+  print_strip_lines(stripValues);
+  *dval = total;
+  return 0;
+}
+
+int StreamedSolver::update(float alpha, float* residual) {
+  static_assert(kSumBlock % 256 == 0, "pieces must not cross blocks");
+  const float minusAlpha = -alpha;
+  float total = 0.0f;
+  for (int64_t a = 0; a < n_; a += band_) {
+    if (int status = check_band()) return status;
+    const Band band = band_at(a, band_, w_, h_, n_);
+    const int64_t windowBegin = static_cast<int64_t>(band.firstRow) * w_;
+    const float* pw = p_.load(windowBegin, band.windowEnd - windowBegin, window_.get());
+    float* r = r_.load_for_update(a, band.end - a, rBand_.get());
+    if (pw == nullptr || r == nullptr) return LFTM_ERR_SOLVER_SCRATCH;
+    const RowWindow p{pw, band.firstRow, w_};
+    reduce_band(
+        T_, a, band.end, table_.get(),
+        [&](int64_t begin, int64_t end, BlockSums* sums) {
+          float s = 0.0f;
+          float q[256];
+          for (int64_t at = begin; at < end; at += 256) {
+            const int64_t stop = std::min(end, at + 256);
+            const int64_t count = stop - at;
+            operator_span(p, h_, is360_, at, stop, q);
+            float* __restrict xx = x_ + at;
+            float* __restrict rr = r + (at - a);
+            const float* __restrict pp = pw + (at - windowBegin);
+            for (int64_t i = 0; i < count; ++i) xx[i] = xx[i] + alpha * pp[i];
+            for (int64_t i = 0; i < count; ++i) rr[i] = rr[i] + minusAlpha * q[i];
+            for (int64_t i = 0; i < count; ++i) s += rr[i] * rr[i];
+            if (stop % kSumBlock == 0 || stop == end) {
+              sums->put(s);
+              s = 0.0f;
+            }
+          }
+        },
+        nullptr, &total);
+    if (r_.store(a, band.end - a, r) < 0) return LFTM_ERR_SOLVER_SCRATCH;
+  }
+  *residual = total;
+  return 0;
 }
 
 const char* shown(const char* path) { return path != nullptr ? path : "(null)"; }
 
 }  // namespace
 
-#define LFTM_TRY(call)          \
-  do {                          \
-    int status_ = (call);       \
-    if (status_ < 0) return status_; \
-  } while (0)
+int64_t band_length(int w) {
+  const int64_t wanted = std::max<int64_t>(int64_t{1} << 21, 4 * static_cast<int64_t>(w));
+  return (wanted + kSumBlock - 1) / kSumBlock * kSumBlock;
+}
+
+int64_t streamed_solver_bytes(int w) {
+  const int64_t window = band_length(w) + 4 * static_cast<int64_t>(w);
+  return static_cast<int64_t>(sizeof(float)) * (3 * window + band_length(w) + band_length(w) / kSumBlock);
+}
 
 int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F,
                      const CgPaths& paths, int rhsOffset, float* x, int* risingSteps,
                      float* residual) {
   const int64_t n = static_cast<int64_t>(w) * h;
-  const int strips = F == 1 ? 2 : 1;
-  const int64_t strip_length = n / strips;
-  float* S = x;
-
-  // Printed texts keep the old names: tm20, restePrev and resteCur (previous, current residual).
   diag_out("tempPathX :%s\n", shown(paths.x));
   diag_out("tempPathR :%s\n", shown(paths.r));
   diag_out("tempPathP :%s\n", shown(paths.p));
   diag_out("tempPathT :%s\n", shown(paths.t));
   diag_out("tempPathIn :%s\n", shown(paths.in));
-  OpenFiles files;
-  if ((files.x = open_or_report(paths.x, "wb+", "can not open temporary file in tm20 %s\n")) ==
-      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
-  if ((files.r = open_or_report(paths.r, "wb+", "can not open temporary file R in tm20 %s\n")) ==
-      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
-  if ((files.p = open_or_report(paths.p, "wb+", "can not open temporary file P in tm20 %s\n")) ==
-      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
-  if ((files.t = open_or_report(paths.t, "wb+", "can not open temporary file T in tm20 %s\n")) ==
-      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
-  if ((files.in = open_or_report(paths.in, "rb", "can not open temporary file In in tm20 %s\n")) ==
-      nullptr) return LFTM_ERR_SOLVER_SCRATCH;
-
+  StreamedSolver solver(w, h, is360, T, F);
+  int status = solver.open(paths, x);
+  if (status < 0) return status;
+  std::FILE* in = paths.in != nullptr ? std::fopen(paths.in, "rb") : nullptr;
+  if (in == nullptr) {
+    diag_out("can not open temporary file In in tm20 %s\n", shown(paths.in));
+    return LFTM_ERR_SOLVER_SCRATCH;
+  }
   const int64_t step = (n >> 4) > 1 ? n >> 4 : 1;
   for (int64_t i = 0; i < n; i += step) diag_out("X: %1.3f   %d\n", x[i], static_cast<int>(i));
-  LFTM_TRY(scratch_write(files.x, 0, n, S));
-  LFTM_TRY(apply_operator_in_place(w, h, is360, S));
-  LFTM_TRY(scratch_write(files.t, 0, n, S));
-
-  // Strip s covers [k, k + m); the last strip runs to the end.
-  auto strip = [&](int s, int64_t* k, int64_t* m) {
-    *k = s * strip_length;
-    *m = (s == strips - 1) ? n - *k : strip_length;
-  };
-  int64_t k = 0;
-  int64_t m = 0;
-  for (int s = 0; s < strips; ++s) {
-    strip(s, &k, &m);
-    LFTM_TRY(scratch_read(files.in, rhsOffset + k, m, S));
-    LFTM_TRY(scratch_read(files.t, k, m, S + m));
-    const int64_t d = (m >> 4) > 1 ? m >> 4 : 1;
-    for (int64_t i = 0; i < m; i += d) {
-      diag_out("temp: %1.4f    B: %1.4f     %d\n", S[m + i], S[i], static_cast<int>(i));
-    }
-    for (int64_t i = 0; i < m; ++i) S[i] = S[i] - S[m + i];
-    LFTM_TRY(scratch_write(files.r, k, m, S));
-  }
-
-  LFTM_TRY(scratch_read(files.r, 0, n, S));
-  LFTM_TRY(scratch_write(files.p, 0, n, S));
-  float previousResidual = vec_dot(T, static_cast<int>(n), S, S);
+  float previousResidual = 0.0f;
+  status = solver.start(in, rhsOffset, &previousResidual);
+  std::fclose(in);
+  if (status < 0) return status;
   const float threshold = tol * previousResidual;
   diag_out("Init restePrev: %1.2f\n", previousResidual);
   if (!std::isfinite(previousResidual)) return kResidualNotANumber;
 
   int iter = 0;
+  float beta = 0.0f;
   while (iter < limit) {
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
     run_progress(static_cast<double>(iter) / limit);
-    LFTM_TRY(scratch_read(files.p, 0, n, S));
-    LFTM_TRY(apply_operator_in_place(w, h, is360, S));
-    LFTM_TRY(scratch_write(files.t, 0, n, S));
-    if (run_cancelled()) return LFTM_ERR_CANCELLED;
-
-    // The strips go through the blocks of the in-memory dot product in order, so the
-    // curvature has the same bits as there.
-    StreamedDot curvature;
-    for (int s = 0; s < strips; ++s) {
-      strip(s, &k, &m);
-      LFTM_TRY(scratch_read(files.t, k, m, S));
-      LFTM_TRY(scratch_read(files.p, k, m, S + m));
-      curvature.add(S, S + m, m);
-      diag_out("tm20  strip: %d    dval: %1.2f\n", s, curvature.total());
-    }
-    const float dval = curvature.total();
+    float dval = 0.0f;
+    if ((status = solver.direction(iter == 0, beta, &dval)) < 0) return status;
     if (dval == 0.0f) break;
-
     const float alpha = previousResidual / dval;
-    // Each pass streams whole planes through the files: a cancel is looked at between them.
-    if (run_cancelled()) return LFTM_ERR_CANCELLED;
-    for (int s = 0; s < strips; ++s) {
-      strip(s, &k, &m);
-      LFTM_TRY(scratch_read(files.x, k, m, S));
-      LFTM_TRY(scratch_read(files.p, k, m, S + m));
-      for (int64_t i = 0; i < m; ++i) S[i] = S[i] + alpha * S[m + i];
-      LFTM_TRY(scratch_write(files.x, k, m, S));
-      LFTM_TRY(scratch_read(files.r, k, m, S));
-      LFTM_TRY(scratch_read(files.t, k, m, S + m));
-      const float minus_alpha = -alpha;
-      for (int64_t i = 0; i < m; ++i) S[i] = S[i] + minus_alpha * S[m + i];
-      LFTM_TRY(scratch_write(files.r, k, m, S));
-    }
-
-    LFTM_TRY(scratch_read(files.r, 0, n, S));
-    *residual = vec_dot(0, static_cast<int>(n), S, S);
+    if ((status = solver.update(alpha, residual)) < 0) return status;
     diag_out("iter: %d  resteCur: %1.3f\n", iter, *residual);
     if (!std::isfinite(*residual)) return kResidualNotANumber;
     if (threshold > *residual) break;
     if (*residual > previousResidual) ++*risingSteps;
-
-    const float beta = *residual / previousResidual;
-    if (run_cancelled()) return LFTM_ERR_CANCELLED;
-    for (int s = 0; s < strips; ++s) {
-      strip(s, &k, &m);
-      LFTM_TRY(scratch_read(files.r, k, m, S));
-      LFTM_TRY(scratch_read(files.p, k, m, S + m));
-      for (int64_t i = 0; i < m; ++i) S[m + i] = S[i] + beta * S[m + i];
-      LFTM_TRY(scratch_write(files.p, k, m, S + m));
-    }
+    beta = *residual / previousResidual;
     previousResidual = *residual;
     ++iter;
   }
-  LFTM_TRY(scratch_read(files.x, 0, n, x));
   return iter;
 }
-
-#undef LFTM_TRY
 
 }  // namespace lftm
