@@ -9,6 +9,7 @@
 #include "imageio/rgbe_reader.h"
 #include "imageio/sibling_api.h"
 #include "platform/diag.h"
+#include "platform/memory_budget.h"
 #include "platform/resources.h"
 #include "platform/scratch_file.h"
 
@@ -106,6 +107,13 @@ int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height) {
 }
 
 int32_t check_memory_fits(const RunNeeds& needs, bool disk) {
+  const int64_t limit = requested_memory_budget();
+  if (limit > 0 && needs.memory > limit) {
+    diag_out("the run needs about %s of memory, more than its limit of %s: %s\n",
+             byte_count_text(needs.memory).c_str(), byte_count_text(limit).c_str(),
+             disk ? "raise the limit" : "raise the limit or use disk mode (--disk)");
+    return LFTM_ERR_NO_MEMORY;
+  }
   const int64_t memory = available_memory_bytes();
   if (memory != kResourceUnknown && needs.memory > memory) {
     diag_out("the run needs about %s of memory and %s is available: %s\n",

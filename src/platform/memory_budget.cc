@@ -16,6 +16,8 @@ int64_t memory_budget() {
   return available > 0 ? available / 3 : 0;
 }
 
+int64_t requested_memory_budget() { return budgetSet; }
+
 MemoryBudgetScope::MemoryBudgetScope(int64_t bytes) : previous_(budgetSet) {
   if (bytes > 0) budgetSet = bytes;
 }

@@ -13,6 +13,9 @@ namespace lftm {
 // say how much memory there is.
 int64_t memory_budget();
 
+// The budget set for this thread's runs, 0 when none was.
+int64_t requested_memory_budget();
+
 // Sets the budget of this thread's runs while the object lives; 0 or less keeps the default.
 class MemoryBudgetScope {
  public:
