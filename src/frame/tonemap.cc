@@ -251,7 +251,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   ImageDesc desc3 = *desc;
   desc3.planes = 0;
   if (diskEightBit) {
-    result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile, out);
+    result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile,
+                                   files3.threads, out);
   } else {
     result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
                       secondInput.get(), luminance.get(), out);

@@ -36,10 +36,11 @@ int log_plane_in_memory(int docType, int spp, int width, int height, int rowStri
 // disagrees with width x height, a missing path, or a scratch file that cannot be created
 // or reopened; -2 for a short write or read of the scratch file; -3 for a docType above 0;
 // -4 when the row buffer cannot be had; or the negative result of the RGBE reader. Its
-// per-pixel lines still say "calc_tm0s", as hosts' logs know them.
+// per-pixel lines still say "calc_tm0s", as hosts' logs know them. The file is decoded on up
+// to `threads` workers.
 int log_plane_from_disk(int docType, int width, int height, LumStats* stats, const float* expTable,
                         const HdrFileInfo* info, const char* inPath, const char* scratchPath,
-                        float* buf);
+                        float* buf, int threads = 1);
 
 }  // namespace lftm
 

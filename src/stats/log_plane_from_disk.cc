@@ -76,7 +76,7 @@ int log_plane_from(const char* scratchPath, int width, int height, const float* 
 
 int log_plane_from_disk(int docType, int width, int height, LumStats* stats, const float* expTable,
                         const HdrFileInfo* info, const char* inPath, const char* scratchPath,
-                        float* buf) {
+                        float* buf, int threads) {
   if (width < 10 || height < 10) return LFTM_ERR_FILE;
   if (docType > 0) return kUnsupportedLayout;
   size_t imageBytes;
@@ -88,7 +88,7 @@ int log_plane_from_disk(int docType, int width, int height, LumStats* stats, con
 
   auto* bytes = reinterpret_cast<unsigned char*>(buf);
   // A file that cannot be decoded leaves buf undefined: nothing is parked or measured.
-  const int read = rgbe_read_mem(inPath, info, bytes);
+  const int read = rgbe_read_mem(inPath, info, bytes, threads);
   if (read < 0) return read;
   const int parked = park_image(scratchPath, bytes, imageBytes);
   if (parked < 0) return parked;
