@@ -6,6 +6,9 @@
 // r . r. Every value and every sum is made by the same float operations in the same order as
 // in the in-memory form, so both forms give the same bits, while a file-backed vector moves
 // three times per iteration instead of the seven times of a pass per kernel.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -136,7 +139,7 @@ class StreamedSolver {
 
   int open(const CgPaths& paths, float* x);
   // r = b - A x, p = r; returns r . r through *residual.
-  int start(std::FILE* in, int64_t rhsOffset, float* residual);
+  int start(int in, int64_t rhsOffset, float* residual);
   // p = r + beta p (not on the first step), then p . A p.
   int direction(bool first, float beta, float* dval);
   // x += alpha p, r -= alpha A p; then r . r.
@@ -180,11 +183,11 @@ int StreamedSolver::open(const CgPaths& paths, float* x) {
     }
   }
   diag_out("tm20  vectors kept in memory: %d of 2\n", kept);
-  if (!r_.in_memory() && !r_.keep_in_file(paths.r)) {
+  if (!r_.in_memory() && !r_.keep_in_file(paths.r, T_)) {
     diag_out("can not open temporary file R in tm20 %s\n", paths.r != nullptr ? paths.r : "(null)");
     return LFTM_ERR_SOLVER_SCRATCH;
   }
-  if (!p_.in_memory() && !p_.keep_in_file(paths.p)) {
+  if (!p_.in_memory() && !p_.keep_in_file(paths.p, T_)) {
     diag_out("can not open temporary file P in tm20 %s\n", paths.p != nullptr ? paths.p : "(null)");
     return LFTM_ERR_SOLVER_SCRATCH;
   }
@@ -236,7 +239,7 @@ void StreamedSolver::print_strip_lines(const std::vector<float>& stripValues) co
   }
 }
 
-int StreamedSolver::start(std::FILE* in, int64_t rhsOffset, float* residual) {
+int StreamedSolver::start(int in, int64_t rhsOffset, float* residual) {
   // Sample positions of the "temp" lines: 16 or 17 per strip, counted within the strip.
   struct RhsSample {
     int64_t pos;
@@ -263,7 +266,7 @@ int StreamedSolver::start(std::FILE* in, int64_t rhsOffset, float* residual) {
     const int64_t length = band.end - band.begin;
     float* b = window_.get();
     float* q = q_.get();
-    if (scratch_read(in, rhsOffset + a, length, b) < 0) return LFTM_ERR_SOLVER_SCRATCH;
+    if (scratch_read_at(in, rhsOffset + a, length, b, T_) < 0) return LFTM_ERR_SOLVER_SCRATCH;
     float* r = r_.in_memory() ? r_.data() + a : rBand_.get();
     reduce_band(
         T_, a, band.end, table_.get(),
@@ -407,8 +410,8 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
   StreamedSolver solver(w, h, is360, T, F);
   int status = solver.open(paths, x);
   if (status < 0) return status;
-  std::FILE* in = paths.in != nullptr ? std::fopen(paths.in, "rb") : nullptr;
-  if (in == nullptr) {
+  const int in = paths.in != nullptr ? open(paths.in, O_RDONLY | O_CLOEXEC) : -1;
+  if (in < 0) {
     diag_out("can not open temporary file In in tm20 %s\n", shown(paths.in));
     return LFTM_ERR_SOLVER_SCRATCH;
   }
@@ -416,7 +419,7 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
   for (int64_t i = 0; i < n; i += step) diag_out("X: %1.3f   %d\n", x[i], static_cast<int>(i));
   float previousResidual = 0.0f;
   status = solver.start(in, rhsOffset, &previousResidual);
-  std::fclose(in);
+  close(in);
   if (status < 0) return status;
   const float threshold = tol * previousResidual;
   diag_out("Init restePrev: %1.2f\n", previousResidual);

@@ -4,7 +4,6 @@
 #define LFTM_BOOSTER_POISSON_SOLVER_VECTOR_H_
 
 #include <cstdint>
-#include <cstdio>
 
 #include "platform/heap_buffer.h"
 
@@ -19,8 +18,9 @@ class SolverVector {
 
   // Keeps the n floats in memory; false when they cannot be had.
   bool keep_in_memory(int64_t n);
-  // Keeps the vector in the file at `path`, truncated; false when it cannot be opened.
-  bool keep_in_file(const char* path);
+  // Keeps the vector in the file at `path`, truncated, moved in transfers spread over up to
+  // `workers` threads; false when it cannot be opened.
+  bool keep_in_file(const char* path, int workers);
 
   bool in_memory() const { return memory_.get() != nullptr; }
   // The whole vector, in memory only.
@@ -38,7 +38,8 @@ class SolverVector {
 
  private:
   HeapBuffer<float> memory_;
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
+  int workers_ = 1;
 };
 
 }  // namespace lftm
