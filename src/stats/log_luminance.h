@@ -22,9 +22,10 @@ constexpr int kUnsupportedLayout = LFTM_ERR_LOG_TYPE;
 // image (width x height) or the plane (W x H) does not cover W0 x H0, when W x H does not fit
 // 32 bits, or for samples with spp below 1 or rows that would step backwards; -3 for a
 // docType above 2. Its statistics line still starts "-- minMaxMoy:", as hosts' logs know it.
+// RGBE logs are computed on up to `threads` workers, with the same results for every count.
 int log_plane_in_memory(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
                         int W, int H, LumStats* stats, const float* expTable, const float* lut,
-                        const void* data, float* plane);
+                        const void* data, float* plane, int threads = 1);
 
 // Disk-mode variant: reads the RGBE file inPath (whose header info describes, slots 0 to 2)
 // into buf, copies its planar bytes to the file scratchPath, which outlives the call, then

@@ -89,7 +89,7 @@ int stage1_log_plane(Stage1Front& f) {
   } else {
     result = log_plane_in_memory(f.docType, f.img.spp, f.img.width, f.img.height,
                                  f.img.rowStride, d.W0, d.H0, d.W, d.H, f.stats, f.expTable,
-                                 f.lut, f.raw, f.buf);
+                                 f.lut, f.raw, f.buf, f.threads);
   }
   diag_out("retour calc_tm0=%d", result);
   // Without a plane there is nothing to attenuate: go no further than the report.
