@@ -115,6 +115,12 @@ typedef struct lftm_options {
   const volatile int32_t* cancel; /**< optional: the call stops with LFTM_ERR_CANCELLED
                                        soon after the host sets *cancel non-zero (from any
                                        thread) */
+  int64_t memory_limit;      /**< bytes the call may use; 0: a third of the memory available
+                                  when it starts. A call whose estimate passes a limit the
+                                  host set is refused with LFTM_ERR_NO_MEMORY; disk mode keeps
+                                  in memory whatever the limit leaves beside its own buffers
+                                  (the same bits). Added in 0.3: a record of 0.2, whose
+                                  struct_size ends before it, counts as 0 */
 } lftm_options;
 
 /** What lftm_read_info finds in a file. */

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -374,7 +376,8 @@ TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
   lftm_image input, output;
   ASSERT_EQ(lftm_image_init(&input, sizeof input, LFTM_SAMPLE_FLOAT32, 3, 12, 12, in), 0);
   ASSERT_EQ(lftm_image_init(&output, sizeof output, LFTM_SAMPLE_UINT8, 3, 12, 12, out), 0);
-  EXPECT_EQ(lftm_options_init(&options, sizeof options - 4, LFTM_METHOD_TEXTURE_BOOSTER),
+  EXPECT_EQ(lftm_options_init(&options, offsetof(lftm_options, memory_limit) - 4,
+                              LFTM_METHOD_TEXTURE_BOOSTER),
             LFTM_ERR_ARGUMENT);
   EXPECT_EQ(lftm_options_init(&options, sizeof options, LFTM_METHOD_BLEND_TUNE),
             LFTM_ERR_ARGUMENT);
@@ -399,7 +402,27 @@ TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
   wrong = options;
   wrong.messages = LFTM_MESSAGES_CALLBACK;  // without a callback
   EXPECT_EQ(lftm_tonemap_image(&input, &output, &wrong), LFTM_ERR_ARGUMENT);
+  wrong = options;
+  wrong.memory_limit = -1;
+  EXPECT_EQ(lftm_tonemap_image(&input, &output, &wrong), LFTM_ERR_ARGUMENT);
+  wrong.memory_limit = 1 << 20;  // less than any run needs
+  EXPECT_EQ(lftm_tonemap_image(&input, &output, &wrong), LFTM_ERR_NO_MEMORY);
   EXPECT_EQ(out[0], 0);
+
+  // A host built against the 0.2 header has a record that ends before memory_limit: filled
+  // without writing past it, and taken as it is.
+  struct {
+    lftm_options record;
+    unsigned char after[16];
+  } older;
+  std::memset(&older, 0xA5, sizeof older);
+  const size_t size02 = offsetof(lftm_options, memory_limit);
+  ASSERT_EQ(lftm_options_init(&older.record, size02, LFTM_METHOD_TEXTURE_BOOSTER), 0);
+  EXPECT_EQ(older.record.struct_size, size02);
+  const unsigned char* tail = reinterpret_cast<const unsigned char*>(&older.record) + size02;
+  EXPECT_TRUE(std::all_of(tail, tail + sizeof older - size02, [](unsigned char b) { return b == 0xA5; }));
+  EXPECT_EQ(lftm_tonemap_image(&input, &output, &older.record), 0);
+  std::fill(out, out + sizeof out / sizeof out[0], 0);
 
   // Sizes the drivers cannot count, and files of no known kind.
   bad = input;

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "frame/run_needs.h"
+#include "lftm.h"
+#include "platform/memory_budget.h"
 #include "support/diag_capture.h"
 #include "support/driver_run.h"
 #include "support/files.h"
@@ -88,6 +91,20 @@ TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
       EXPECT_TRUE(lftm_test::read_file(memory) == lftm_test::read_file(disk)) << in << out.name;
       if (in == deep) {  // its finest levels were solved from disk
         EXPECT_NE(quiet.out().find("readFromDisk: 1\n", said), std::string::npos);
+        // A limit that leaves the solver nothing beside the estimate: its vectors stream
+        // through files, and the bytes stay those of memory mode.
+        TmParam params;
+        tmparam_default(LFTM_METHOD_TEXTURE_BOOSTER, 0, &params);
+        PyramidDims dims = {};
+        tm_dim(420, 380, &params, &dims);
+        const lftm::RunImage shape = {LFTM_EXT_HDR, 420, 380, 3, out.bits,
+                                      lftm::file_length(deep.c_str())};
+        const lftm::MemoryBudgetScope budget(lftm::booster_needs(shape, dims, true).memory);
+        const std::string lean = dir.file(std::string("lean_") + out.name);
+        const size_t before = quiet.out().size();
+        ASSERT_GE(booster_run(in, lean, out.bits, true), 0) << out.name;
+        EXPECT_TRUE(lftm_test::read_file(memory) == lftm_test::read_file(lean)) << out.name;
+        EXPECT_NE(quiet.out().find("vectors kept in memory: 0 of 2", before), std::string::npos);
       }
       // 8-bit output is finished at 8 bits in disk mode too: the writer narrows nothing.
       EXPECT_NE(quiet.out().find("7 infos=0\n", said), std::string::npos);

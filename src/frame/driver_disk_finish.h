@@ -20,11 +20,12 @@ size_t disk_8bit_plane_offset(int32_t width, int32_t height);
 
 // Normalises the plane found at disk_8bit_plane_offset in `output`, then finishes the image
 // (desc: width, height, spp 3, bits 8, packed rows) from the RGBE planar rows of `inFile`
-// into `output`, which it deletes after a successful pass. Returns height, or -1 (inFile
+// into `output` on up to `threads` workers (the same bits for every count), and deletes
+// `inFile` after a successful pass. Returns height, or -1 (inFile
 // cannot be opened), -2 (a short read), -4 (no memory), or the normalisation's code.
 int32_t finish_8bit_from_disk(const ImageDesc& desc, const TmParam* params,
                               const LumStats* stats, const float* expTable, const char* inFile,
-                              void* output);
+                              int threads, void* output);
 
 }  // namespace lftm
 

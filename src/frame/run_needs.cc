@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "booster/poisson/cg_solver.h"
 #include "frame/driver_io.h"
 #include "imageio/rgbe_reader.h"
 #include "imageio/sibling_api.h"
 #include "platform/diag.h"
+#include "platform/memory_budget.h"
 #include "platform/resources.h"
 #include "platform/scratch_file.h"
 
@@ -18,11 +20,12 @@ namespace {
 // output buffer (solution, right-hand side and the solver's vectors).
 constexpr int64_t kStage2Planes = 4;
 
-// Disk mode keeps four solver vectors of the image's size in scratch files.
-constexpr int64_t kScratchSolverPlanes = 4;
+// Disk mode's solver keeps two vectors of the image's size, r and p, in scratch files when the
+// memory budget leaves no room for them.
+constexpr int64_t kScratchSolverPlanes = 2;
 
 // Allocations that do not grow with the image: tables, row buffers, the libraries.
-constexpr int64_t kFixedBytes = 64LL << 20;
+constexpr int64_t kFixedBytes = 32LL << 20;
 
 int64_t larger(int64_t a, int64_t b) { return a > b ? a : b; }
 
@@ -59,8 +62,11 @@ RunNeeds booster_needs(const RunImage& image, const PyramidDims& dims, bool disk
   const int64_t output = larger(pyramid, (samples + 3) / 4 * 4);
   RunNeeds needs;
   if (disk) {
-    // Stage 1 reads the image once beside the output buffer; everything else is in files.
-    needs.memory = output + b.file + kFixedBytes;
+    // Stage 1 decodes the image into the output buffer while the reader holds (part of) the
+    // file; from then on the output buffer is held, beside the solver's bands in stage 2.
+    // What the budget leaves beyond this the solver may keep in memory.
+    needs.memory = larger(b.plane + b.file, output) + streamed_solver_bytes(image.width) +
+                   kFixedBytes;
     needs.scratch = b.plane + pyramid + kScratchSolverPlanes * b.plane;
     if (decodes_to_rgbe(image.kind)) needs.scratch += b.plane;  // the decoded copy
   } else {
@@ -101,6 +107,13 @@ int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height) {
 }
 
 int32_t check_memory_fits(const RunNeeds& needs, bool disk) {
+  const int64_t limit = requested_memory_budget();
+  if (limit > 0 && needs.memory > limit) {
+    diag_out("the run needs about %s of memory, more than its limit of %s: %s\n",
+             byte_count_text(needs.memory).c_str(), byte_count_text(limit).c_str(),
+             disk ? "raise the limit" : "raise the limit or use disk mode (--disk)");
+    return LFTM_ERR_NO_MEMORY;
+  }
   const int64_t memory = available_memory_bytes();
   if (memory != kResourceUnknown && needs.memory > memory) {
     diag_out("the run needs about %s of memory and %s is available: %s\n",

@@ -41,9 +41,10 @@ int32_t refuse_too_large(int32_t width, int32_t height, bool booster);
 // returns LFTM_ERR_WRITER_ARGS when `jpeg` and the image is wider or higher, else 0.
 int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height);
 
-// Compares the memory estimate with the memory that can be had now; prints a sentence (in
-// memory mode: use disk mode) and returns LFTM_ERR_NO_MEMORY when the run cannot fit, else
-// 0. Memory the system cannot report is taken as enough.
+// Compares the memory estimate with the limit the caller set (memory_budget.h) and with the
+// memory that can be had now; prints a sentence (in memory mode: use disk mode) and returns
+// LFTM_ERR_NO_MEMORY when the run cannot fit, else 0. Memory the system cannot report is
+// taken as enough.
 int32_t check_memory_fits(const RunNeeds& needs, bool disk);
 
 // Compares the scratch estimate with the free space of the temporary directory; prints how

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "booster/poisson/cg_solver.h"
 #include "lftm.h"
 #include "platform/sizes.h"
 #include "support/diag_capture.h"
@@ -10,7 +11,7 @@ namespace lftm {
 namespace {
 
 // The figures of a 1.03-gigapixel panorama pass 2^32: every product is 64-bit. The scratch
-// files are the image (4 bytes a pixel), the pyramid and four solver planes.
+// files are the image (4 bytes a pixel), the pyramid and two solver planes.
 TEST(RunNeedsTest, GigapixelEstimatesAreExactAndLargerImagesAreRefused) {
   lftm_test::DiagCapture capture;
   TmParam params;
@@ -24,17 +25,19 @@ TEST(RunNeedsTest, GigapixelEstimatesAreExactAndLargerImagesAreRefused) {
   const RunImage image = {LFTM_EXT_HDR, 42000, 24540, 3, 8, fileBytes};
 
   const RunNeeds disk = booster_needs(image, dims, true);
-  EXPECT_EQ(disk.scratch, 4 * pixels + pyramid + 16 * pixels);
-  // 16-bit samples in disk mode (6 bytes a pixel) outgrow the pyramid buffer; a flat file is
-  // read a block of 16 MB at a time, a run-length one whole.
-  EXPECT_EQ(disk.memory, 6 * pixels + (16LL << 20) + (64LL << 20));
+  EXPECT_EQ(disk.scratch, 4 * pixels + pyramid + 8 * pixels);
+  // 16-bit samples in disk mode (6 bytes a pixel) outgrow the pyramid buffer and the decoded
+  // image with a flat file, read a block of 16 MB at a time; a run-length one is read whole
+  // beside the decoded image. The solver's bands come on top.
+  const int64_t bands = streamed_solver_bytes(42000);
+  EXPECT_EQ(disk.memory, 6 * pixels + bands + (32LL << 20));
   RunImage runLength = image;
-  runLength.fileBytes = 2 * pixels;
-  EXPECT_EQ(booster_needs(runLength, dims, true).memory, 8 * pixels + (64LL << 20));
+  runLength.fileBytes = 3 * pixels;
+  EXPECT_EQ(booster_needs(runLength, dims, true).memory, 7 * pixels + bands + (32LL << 20));
   const RunNeeds memory = booster_needs(image, dims, false);
-  EXPECT_EQ(memory.memory, pyramid + 16 * pixels + (64LL << 20));
+  EXPECT_EQ(memory.memory, pyramid + 16 * pixels + (32LL << 20));
   EXPECT_EQ(memory.scratch, 0);
-  EXPECT_EQ(squeezer_needs(image).memory, 7 * pixels + (64LL << 20));
+  EXPECT_EQ(squeezer_needs(image).memory, 7 * pixels + (32LL << 20));
 
   // The largest sizes: 2^31 - 1 pixels at all, and a pyramid that tm_dim can count.
   EXPECT_TRUE(image_size_ok(46340, 46340));

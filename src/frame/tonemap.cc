@@ -11,6 +11,7 @@
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/memory_budget.h"
 #include "platform/run_context.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
@@ -216,6 +217,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
         nullptr;
   }
   phase.move_to(0.4, 0.85, "solving");
+  // The solver keeps in memory what the run's budget leaves beside the estimate.
+  const SolverHeadroomScope headroom(disk ? memory_budget() - needs.memory : 0);
   result = calc_tm2(*desc, dims.coarseW, dims.coarseH, dims.total, dims.rang, call.params,
                     files2, nullptr, nullptr, out);
   result = stage_outcome(result);
@@ -248,7 +251,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   ImageDesc desc3 = *desc;
   desc3.planes = 0;
   if (diskEightBit) {
-    result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile, out);
+    result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile,
+                                   files3.threads, out);
   } else {
     result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
                       secondInput.get(), luminance.get(), out);

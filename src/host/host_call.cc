@@ -1,5 +1,7 @@
 #include "host/host_call.h"
 
+#include "host/host_records.h"
+
 namespace lftm {
 namespace {
 
@@ -18,7 +20,8 @@ RunHooks hooks_of(const lftm_options* options) {
 
 }  // namespace
 
-HostCall::HostCall(const lftm_options* options) : run_(hooks_of(options)), scope_(&run_) {}
+HostCall::HostCall(const lftm_options* options)
+    : run_(hooks_of(options)), scope_(&run_), budget_(memory_limit_of(options)) {}
 
 HostCall::~HostCall() { run_.flush_messages(true); }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "lftm_host.h"
+#include "platform/memory_budget.h"
 #include "platform/run_context.h"
 
 namespace lftm {
@@ -25,6 +26,7 @@ class HostCall {
  private:
   RunContext run_;
   RunScope scope_;
+  MemoryBudgetScope budget_;
 };
 
 }  // namespace lftm

@@ -48,7 +48,7 @@ int32_t view_image(const lftm_image* image, ImageView* view) {
 
 int32_t check_call_hooks(const lftm_options* options) {
   if (options == nullptr) return 0;
-  if (options->struct_size < sizeof(lftm_options)) return LFTM_ERR_ARGUMENT;
+  if (options->struct_size < kOptionsSizeOf02) return LFTM_ERR_ARGUMENT;
   if (options->messages < LFTM_MESSAGES_SILENT || options->messages > LFTM_MESSAGES_CALLBACK) {
     return LFTM_ERR_ARGUMENT;
   }
@@ -67,6 +67,7 @@ int32_t check_options(const lftm_options* options) {
     return LFTM_ERR_ARGUMENT;
   }
   if (options->threads < 0 || options->threads > kMaxWorkers) return LFTM_ERR_ARGUMENT;
+  if (memory_limit_of(options) < 0) return LFTM_ERR_ARGUMENT;
   if (options->jpeg_quality < 0 || options->jpeg_quality > 100) return LFTM_ERR_ARGUMENT;
   if (options->tiff_input != 0 && options->tiff_input != LFTM_EXT_TIF_LINEAR &&
       options->tiff_input != LFTM_EXT_TIF_GAMMA) {
@@ -85,12 +86,14 @@ int32_t worker_count(int32_t requested) {
 
 extern "C" int32_t lftm_options_init(lftm_options* options, size_t struct_size,
                                      int32_t method) {
-  if (options == nullptr || struct_size < sizeof(lftm_options)) return LFTM_ERR_ARGUMENT;
+  if (options == nullptr || struct_size < lftm::kOptionsSizeOf02) return LFTM_ERR_ARGUMENT;
   if (method != LFTM_METHOD_TEXTURE_BOOSTER && method != LFTM_METHOD_RANGE_SQUEEZER) {
     return LFTM_ERR_ARGUMENT;
   }
-  std::memset(options, 0, sizeof *options);
-  options->struct_size = sizeof(lftm_options);
+  // A host built against an older header has a shorter record: only its bytes are written.
+  const size_t size = struct_size < sizeof(lftm_options) ? struct_size : sizeof(lftm_options);
+  std::memset(options, 0, size);
+  options->struct_size = static_cast<uint32_t>(size);
   options->method = method;
   tmparam_default(method, 0, &options->settings);
   options->bits = 8;

@@ -22,6 +22,16 @@ struct ImageView {
   uint8_t* row(int64_t y) const { return pixels + stride * static_cast<size_t>(y); }
 };
 
+// The options record as lftm 0.2 knew it: every field up to memory_limit.
+constexpr size_t kOptionsSizeOf02 = offsetof(lftm_options, memory_limit);
+
+// The host's memory limit, 0 when its record is too old to hold one.
+inline int64_t memory_limit_of(const lftm_options* options) {
+  return options != nullptr && options->struct_size >= sizeof(lftm_options)
+             ? options->memory_limit
+             : 0;
+}
+
 // Checks `image` and fills `view`. Returns 0 or LFTM_ERR_ARGUMENT.
 int32_t view_image(const lftm_image* image, ImageView* view);
 

@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <vector>
 
 #include "lftm.h"
 #include "platform/live_files.h"
+#include "platform/workers.h"
 
 namespace lftm {
 
@@ -58,6 +60,67 @@ int read_quarters(std::FILE* file, void* data, size_t bytes) {
   const size_t items = std::fread(data, bytes / 4, 4, file);
   bytesRead += static_cast<long long>(items * (bytes / 4));
   return static_cast<int>(items);
+}
+
+namespace {
+
+// Moves one item of `size` bytes at `offset` with as many calls as it takes; false on an error
+// or at the end of the file.
+template <typename Call>
+bool move_item(Call call, size_t size, long long offset) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t got = call(done, size - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
+  }
+  return true;
+}
+
+// Runs item(q) for the four quarters on up to `workers` threads; returns how many succeeded.
+template <typename Item>
+int four_items(int workers, Item item) {
+  const int count = clamp_workers(workers) < 4 ? clamp_workers(workers) : 4;
+  std::atomic<int> moved{0};
+  run_tiles(count, [&](int t) {
+    for (int q = t; q < 4; q += count) {
+      if (item(q)) ++moved;
+    }
+  });
+  return moved.load();
+}
+
+}  // namespace
+
+int write_quarters_at(int fd, long long offset, const void* data, size_t bytes, int workers) {
+  if (bytes == 0) return 4;
+  const size_t size = bytes / 4;
+  const auto* from = static_cast<const char*>(data);
+  return four_items(workers, [&](int q) {
+    const long long at = offset + static_cast<long long>(q * size);
+    const bool moved = move_item(
+        [&](size_t done, size_t left, off_t pos) {
+          return pwrite(fd, from + q * size + done, left, pos);
+        },
+        size, at);
+    if (moved) bytesWritten += static_cast<long long>(size);
+    return moved;
+  });
+}
+
+int read_quarters_at(int fd, long long offset, void* data, size_t bytes, int workers) {
+  if (bytes == 0) return 4;
+  const size_t size = bytes / 4;
+  auto* to = static_cast<char*>(data);
+  return four_items(workers, [&](int q) {
+    const long long at = offset + static_cast<long long>(q * size);
+    const bool moved = move_item(
+        [&](size_t done, size_t left, off_t pos) { return pread(fd, to + q * size + done, left, pos); },
+        size, at);
+    if (moved) bytesRead += static_cast<long long>(size);
+    return moved;
+  });
 }
 
 ScratchTraffic scratch_traffic() {

@@ -25,7 +25,12 @@ int write_quarters(std::FILE* file, const void* data, size_t bytes);
 // Reads `bytes` bytes (a multiple of 4) as four items of bytes/4; returns the items read.
 int read_quarters(std::FILE* file, void* data, size_t bytes);
 
-// Bytes moved by write_quarters and read_quarters since the process started, for the
+// The same at byte `offset` of the open file `fd`, the four items spread over up to `workers`
+// threads (reads of the page cache then use every core); the file offset is not used.
+int write_quarters_at(int fd, long long offset, const void* data, size_t bytes, int workers);
+int read_quarters_at(int fd, long long offset, void* data, size_t bytes, int workers);
+
+// Bytes moved by the quarter transfers since the process started, for the
 // statistics of disk mode (concurrent runs add to the same totals).
 struct ScratchTraffic {
   long long read = 0;

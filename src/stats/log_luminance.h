@@ -22,9 +22,10 @@ constexpr int kUnsupportedLayout = LFTM_ERR_LOG_TYPE;
 // image (width x height) or the plane (W x H) does not cover W0 x H0, when W x H does not fit
 // 32 bits, or for samples with spp below 1 or rows that would step backwards; -3 for a
 // docType above 2. Its statistics line still starts "-- minMaxMoy:", as hosts' logs know it.
+// RGBE logs are computed on up to `threads` workers, with the same results for every count.
 int log_plane_in_memory(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
                         int W, int H, LumStats* stats, const float* expTable, const float* lut,
-                        const void* data, float* plane);
+                        const void* data, float* plane, int threads = 1);
 
 // Disk-mode variant: reads the RGBE file inPath (whose header info describes, slots 0 to 2)
 // into buf, copies its planar bytes to the file scratchPath, which outlives the call, then
@@ -36,10 +37,11 @@ int log_plane_in_memory(int docType, int spp, int width, int height, int rowStri
 // disagrees with width x height, a missing path, or a scratch file that cannot be created
 // or reopened; -2 for a short write or read of the scratch file; -3 for a docType above 0;
 // -4 when the row buffer cannot be had; or the negative result of the RGBE reader. Its
-// per-pixel lines still say "calc_tm0s", as hosts' logs know them.
+// per-pixel lines still say "calc_tm0s", as hosts' logs know them. The file is decoded on up
+// to `threads` workers.
 int log_plane_from_disk(int docType, int width, int height, LumStats* stats, const float* expTable,
                         const HdrFileInfo* info, const char* inPath, const char* scratchPath,
-                        float* buf);
+                        float* buf, int threads = 1);
 
 }  // namespace lftm
 

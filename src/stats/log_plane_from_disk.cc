@@ -1,6 +1,9 @@
 // Log-luminance plane of stage 1 in disk mode: the RGBE bytes are read into the work buffer,
 // parked in a scratch file (which later serves stage 3 as its input), and converted back
-// row by row into the same buffer.
+// row by row into the same buffer, on the workers.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -9,6 +12,7 @@
 #include "platform/heap_buffer.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
+#include "platform/workers.h"
 #include "stats/log_accumulator.h"
 #include "stats/log_luminance.h"
 #include "stats/pixel_luminance.h"
@@ -27,9 +31,8 @@ int park_image(const char* scratchPath, const void* bytes, size_t size) {
   return items == 4 && closed ? 0 : LFTM_ERR_IO;
 }
 
-// One R, G, B, E row into the plane row `out`.
-void log_row(int width, int j, const uint8_t* row, const float* expTable, float* out,
-             LogAccumulator* acc) {
+// One R, G, B, E row into the plane row `out`; a pixel without light gets the marker.
+void log_row(int width, int j, const uint8_t* row, const float* expTable, float* out) {
   const int printEvery = width >> 3;
   for (int k = 0; k < width; ++k) {
     const uint8_t r = row[k];
@@ -42,41 +45,57 @@ void log_row(int width, int j, const uint8_t* row, const float* expTable, float*
     float v = kNoLuminance;
     if (e != 0) {
       const float lum = luminance_single(r, g, b);
-      if (lum > 0) {
-        v = log_as_float(lum * expTable[e]);
-        acc->add(v);
-      }
+      if (lum > 0) v = log_as_float(lum * expTable[e]);
     }
     out[k] = v;
   }
 }
 
-// Converts the parked image row by row; LFTM_ERR_FILE when the file cannot be reopened,
-// LFTM_ERR_IO on a short read, LFTM_ERR_NO_MEMORY when the row buffer cannot be had.
+// Converts the parked image row by row, the rows in bands on up to `threads` workers, each
+// reading its own rows from the file (a row of floats takes the place of its row of bytes in
+// buf, so no band touches another's input). The statistics are then gathered in pixel order,
+// as one pass would. LFTM_ERR_FILE when the file cannot be reopened, LFTM_ERR_IO on a short
+// read, LFTM_ERR_NO_MEMORY when a row buffer cannot be had.
 int log_plane_from(const char* scratchPath, int width, int height, const float* expTable,
-                   float* buf, LogAccumulator* acc) {
+                   float* buf, LogAccumulator* acc, int threads) {
   const size_t rowBytes = static_cast<size_t>(width) * 4;
-  HeapBuffer<uint8_t> row;
-  if (!row.allocate(rowBytes)) return LFTM_ERR_NO_MEMORY;
-  std::FILE* file = std::fopen(scratchPath, "rb");
-  if (file == nullptr) return LFTM_ERR_FILE;
-  int result = 0;
-  for (int j = 0; j < height; ++j) {
-    if (read_quarters(file, row.get(), rowBytes) != 4) {
-      result = LFTM_ERR_IO;
-      break;
+  const int fd = open(scratchPath, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return LFTM_ERR_FILE;
+  const int bands = clamp_workers(threads) < height ? clamp_workers(threads) : height;
+  int results[kMaxWorkers] = {};
+  run_tiles(bands, [&](int t) {
+    HeapBuffer<uint8_t> row;
+    if (!row.allocate(rowBytes)) {
+      results[t] = LFTM_ERR_NO_MEMORY;
+      return;
     }
-    log_row(width, j, row.get(), expTable, buf + static_cast<size_t>(width) * j, acc);
+    const RowBand band = tile_rows(t, bands, height);
+    for (int j = band.first; j < band.first + band.rows; ++j) {
+      const long long at = static_cast<long long>(rowBytes) * j;
+      if (read_quarters_at(fd, at, row.get(), rowBytes, 1) != 4) {
+        results[t] = LFTM_ERR_IO;
+        return;
+      }
+      log_row(width, j, row.get(), expTable, buf + static_cast<size_t>(width) * j);
+    }
+  });
+  close(fd);
+  // The first failing band in row order decides, whatever the thread count.
+  for (int t = 0; t < bands; ++t) {
+    if (results[t] < 0) return results[t];
   }
-  std::fclose(file);
-  return result;
+  const size_t pixels = static_cast<size_t>(width) * height;
+  for (size_t i = 0; i < pixels; ++i) {
+    if (!is_marker(buf[i])) acc->add(buf[i]);
+  }
+  return 0;
 }
 
 }  // namespace
 
 int log_plane_from_disk(int docType, int width, int height, LumStats* stats, const float* expTable,
                         const HdrFileInfo* info, const char* inPath, const char* scratchPath,
-                        float* buf) {
+                        float* buf, int threads) {
   if (width < 10 || height < 10) return LFTM_ERR_FILE;
   if (docType > 0) return kUnsupportedLayout;
   size_t imageBytes;
@@ -88,13 +107,13 @@ int log_plane_from_disk(int docType, int width, int height, LumStats* stats, con
 
   auto* bytes = reinterpret_cast<unsigned char*>(buf);
   // A file that cannot be decoded leaves buf undefined: nothing is parked or measured.
-  const int read = rgbe_read_mem(inPath, info, bytes);
+  const int read = rgbe_read_mem(inPath, info, bytes, threads);
   if (read < 0) return read;
   const int parked = park_image(scratchPath, bytes, imageBytes);
   if (parked < 0) return parked;
 
   LogAccumulator acc;
-  const int converted = log_plane_from(scratchPath, width, height, expTable, buf, &acc);
+  const int converted = log_plane_from(scratchPath, width, height, expTable, buf, &acc, threads);
   if (converted < 0) return converted;
   close_lum_stats(acc, stats);
 

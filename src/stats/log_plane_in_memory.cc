@@ -5,6 +5,7 @@
 
 #include "platform/diag.h"
 #include "platform/sizes.h"
+#include "platform/workers.h"
 #include "stats/log_accumulator.h"
 #include "stats/log_luminance.h"
 #include "stats/pixel_luminance.h"
@@ -25,35 +26,49 @@ void report_no_luminance(int k, int j, size_t index) {
   diag_out("calc_tm0   tresPetit at  %d , %d   ipts: %d\n", k, j, static_cast<int>(index));
 }
 
-// RGBE planar rows. A pixel without light (exponent 0, or zero mantissas) becomes a marker;
-// the running value v, which also pads the row, keeps the last value that was logged.
+// The logs of RGBE planar rows [first, first + rows): a pixel without light (exponent 0, or
+// zero mantissas) gets a marker. The padding is left to the ordered pass.
+void rgbe_log_rows(const Area& a, const float* expTable, const uint8_t* data, int first,
+                   int rows, float* plane) {
+  const size_t w = static_cast<size_t>(a.width);
+  for (int j = first; j < first + rows; ++j) {
+    const uint8_t* row = data + 4 * w * j;
+    float* out = plane + static_cast<size_t>(a.W) * j;
+    for (int k = 0; k < a.W0; ++k) {
+      const uint8_t e = row[3 * w + k];
+      const float lum = e != 0 ? luminance_single(row[k], row[w + k], row[2 * w + k]) : 0.0f;
+      out[k] = lum > 0 ? log_as_float(lum * expTable[e]) : kNoLuminance;
+    }
+  }
+}
+
+// RGBE planar rows: the logs on up to `threads` workers, then in pixel order the statistics,
+// the report of each pixel without light and the padding, which repeats the running value v:
+// the last value logged, or the marker after a pixel whose mantissas are zero (an exponent of
+// 0 leaves it as it was).
 int rgbe_plane(const Area& a, const float* expTable, const uint8_t* data, float* plane,
-               LogAccumulator* acc) {
+               LogAccumulator* acc, int threads) {
+  const int bands = clamp_workers(threads) < a.H0 ? clamp_workers(threads) : a.H0;
+  run_tiles(bands, [&](int t) {
+    const RowBand band = tile_rows(t, bands, a.H0);
+    rgbe_log_rows(a, expTable, data, band.first, band.rows, plane);
+  });
   int noLuminance = 0;
   // Until a pixel has been logged the padding is a marker too, patched with the others.
   float v = kNoLuminance;
   const size_t w = static_cast<size_t>(a.width);
   for (int j = 0; j < a.H0; ++j) {
-    const uint8_t* row = data + 4 * w * j;
+    const uint8_t* exponents = data + 4 * w * j + 3 * w;
     float* out = plane + static_cast<size_t>(a.W) * j;
     for (int k = 0; k < a.W0; ++k) {
-      const uint8_t e = row[3 * w + k];
-      if (e == 0) {
-        out[k] = kNoLuminance;
-        ++noLuminance;
-        report_no_luminance(k, j, out + k - plane);
+      if (!is_marker(out[k])) {
+        v = out[k];
+        acc->add(v);
         continue;
       }
-      float lum = luminance_single(row[k], row[w + k], row[2 * w + k]);
-      if (lum > 0) {
-        v = log_as_float(lum * expTable[e]);
-        acc->add(v);
-      } else {
-        v = kNoLuminance;
-        ++noLuminance;
-        report_no_luminance(k, j, out + k - plane);
-      }
-      out[k] = v;
+      if (exponents[k] != 0) v = kNoLuminance;
+      ++noLuminance;
+      report_no_luminance(k, j, out + k - plane);
     }
     for (int k = a.W0; k < a.W; ++k) out[k] = v;
   }
@@ -107,7 +122,7 @@ void patch_with_mean(const Area& a, const LogAccumulator& acc, float* plane) {
 
 int log_plane_in_memory(int docType, int spp, int width, int height, int rowStride, int W0, int H0,
                         int W, int H, LumStats* stats, const float* expTable, const float* lut,
-                        const void* data, float* plane) {
+                        const void* data, float* plane, int threads) {
   if (docType < 0) return 1;
   if (W0 < 10 || H0 < 10) return LFTM_ERR_FILE;
   if (docType > LFTM_DOC_U8) return kUnsupportedLayout;
@@ -130,7 +145,8 @@ int log_plane_in_memory(int docType, int spp, int width, int height, int rowStri
   LogAccumulator acc;
   int noLuminance = 0;
   if (docType == LFTM_DOC_RGBE) {
-    noLuminance = rgbe_plane(a, expTable, static_cast<const uint8_t*>(data), plane, &acc);
+    noLuminance =
+        rgbe_plane(a, expTable, static_cast<const uint8_t*>(data), plane, &acc, threads);
   } else if (docType == LFTM_DOC_U16) {
     sample_plane(a, true, lut, static_cast<const uint16_t*>(data), plane, &acc);
   } else {

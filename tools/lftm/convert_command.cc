@@ -20,6 +20,7 @@
 #include "messages.h"
 #include "options.h"
 #include "ordered_output.h"
+#include "platform/memory_budget.h"
 #include "platform/staged_output.h"
 #include "run_estimate.h"
 #include "run_failure.h"
@@ -205,6 +206,8 @@ int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& p
   intptr_t w9 = reinterpret_cast<intptr_t>(text[2]);
 
   double start = now_seconds();
+  // --memory-limit also bounds what disk mode keeps in memory.
+  const lftm::MemoryBudgetScope budget(options.memoryLimit);
   int32_t result =
       options.method == LFTM_METHOD_RANGE_SQUEEZER
           ? tms(image.extType, &desc, &params, options.quality, &options.save, w6, w7,

@@ -56,9 +56,11 @@ DiagRouting::ImageScope::ImageScope(DiagRouting* routing, size_t image,
     : routing_(routing),
       image_(image),
       label_(label),
-      run_([this] {
+      run_([this, routing] {
         lftm::RunHooks hooks;
-        hooks.messages = LFTM_MESSAGES_CALLBACK;
+        // Lines nobody reads are not even made (nor the values computed only for them).
+        const bool unread = routing->mode_ == DiagMode::kQuiet && !routing->progress_;
+        hooks.messages = unread ? LFTM_MESSAGES_SILENT : LFTM_MESSAGES_CALLBACK;
         hooks.message = &ImageScope::on_message;
         hooks.messageUser = this;
         return hooks;

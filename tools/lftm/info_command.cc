@@ -65,9 +65,13 @@ void print_needs(const SourceImage& image) {
     std::printf(
         "memory needed:  too large for the Texture Booster (about 1.6 gigapixels at most)\n");
   } else {
-    std::printf("memory needed:  Texture Booster about %s, with --disk about %s\n",
+    // Disk mode runs fastest when its limit also holds the solver's two vectors.
+    const int64_t vectors = 8 * static_cast<int64_t>(image.width) * image.height;
+    std::printf("memory needed:  Texture Booster about %s, with --disk about %s (fastest with\n"
+                "                %s, when the limit allows it)\n",
                 lftm::byte_count_text(memory.needs.memory).c_str(),
-                lftm::byte_count_text(disk.needs.memory).c_str());
+                lftm::byte_count_text(disk.needs.memory).c_str(),
+                lftm::byte_count_text(disk.needs.memory + vectors).c_str());
   }
   if (!squeezer.tooLarge) {
     std::printf("                Range Squeezer about %s\n",

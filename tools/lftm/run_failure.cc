@@ -13,9 +13,9 @@
 namespace lftm_cli {
 namespace {
 
-// Disk mode keeps the input (4 bytes a pixel), the log-luminance pyramid and four solver
-// planes of floats in scratch files: about this many bytes a pixel at most.
-constexpr int64_t kScratchBytesPerPixel = 28;
+// Disk mode keeps the input (4 bytes a pixel), the log-luminance pyramid (about 5.4) and two
+// solver planes of floats in scratch files: about this many bytes a pixel at most.
+constexpr int64_t kScratchBytesPerPixel = 18;
 
 std::string folder_of(const std::string& path) {
   size_t slash = path.find_last_of('/');

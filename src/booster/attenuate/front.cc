@@ -75,7 +75,7 @@ int stage1_prepare(int docType, const ImageDesc* img, const TmParam* tmParam,
   front->buf = buf;
   front->settings = derive_stage1_settings(*tmParam);
   front->disk = disk;
-  front->threads = disk ? 0 : run.threads;
+  front->threads = run.threads;
   front->savedFloats = saved_pyramid_floats(*dims);
   return 0;
 }
@@ -85,11 +85,11 @@ int stage1_log_plane(Stage1Front& f) {
   int result;
   if (f.disk) {
     result = log_plane_from_disk(f.docType, f.img.width, f.img.height, f.stats, f.expTable,
-                                 f.info, f.files.inFile, f.files.scratch1, f.buf);
+                                 f.info, f.files.inFile, f.files.scratch1, f.buf, f.threads);
   } else {
     result = log_plane_in_memory(f.docType, f.img.spp, f.img.width, f.img.height,
                                  f.img.rowStride, d.W0, d.H0, d.W, d.H, f.stats, f.expTable,
-                                 f.lut, f.raw, f.buf);
+                                 f.lut, f.raw, f.buf, f.threads);
   }
   diag_out("retour calc_tm0=%d", result);
   // Without a plane there is nothing to attenuate: go no further than the report.

@@ -9,6 +9,7 @@
 
 #include "booster/poisson/poisson_operator.h"
 #include "booster/poisson/scratch_io.h"
+#include "platform/memory_budget.h"
 #include "support/diag_capture.h"
 #include "support/float_fields.h"
 #include "support/temp_dir.h"
@@ -133,6 +134,34 @@ TEST(CgSolveTest, DiskBackedAndThreadedSolvesGiveTheSameBitsAsTheSingleThreadedO
                 iterations);
       area.resize(n);
       EXPECT_TRUE(same_bits(area, x)) << is360 << " F=" << F;
+    }
+  }
+}
+
+// A level larger than one band of the streamed form (bands end mid-row and mid-strip): the
+// in-memory bits whether r and p live in files or in memory, on one worker or several.
+TEST(CgSolveTest, StreamedBandsGiveTheInMemoryBitsWhateverTheBudgetKeeps) {
+  lftm_test::DiagCapture quiet;
+  const int w = 2053, h = 1100;
+  const int64_t n = static_cast<int64_t>(w) * h;
+  ASSERT_GT(n, band_length(w));
+  for (int is360 : {0, 1}) {
+    const std::vector<float> rhs = apply(w, h, is360, lftm_test::smooth_field(w, h));
+    const std::vector<float> start = lftm_test::random_vector(static_cast<int>(n), 5, -0.1f, 0.1f);
+    std::vector<float> b = rhs, x = start;
+    const int iterations =
+        cg_solve(w, h, 3, 1e-9f, is360, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data());
+    DiskFiles files;
+    files.store_rhs(rhs, 3);
+    for (int64_t vectors : {0, 1, 2}) {
+      for (int T : {0, 3}) {
+        const SolverHeadroomScope headroom(vectors * 4 * n);
+        std::vector<float> xs = start, unused(1);
+        EXPECT_EQ(cg_solve(w, h, 3, 1e-9f, is360, T, 1, files.paths(), 3, nullptr, unused.data(),
+                           xs.data()),
+                  iterations);
+        EXPECT_TRUE(same_bits(xs, x)) << is360 << " vectors=" << vectors << " T=" << T;
+      }
     }
   }
 }

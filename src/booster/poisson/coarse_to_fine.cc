@@ -77,7 +77,6 @@ int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const 
   if (count < 1) count = 1;
   int threads = files.threads;
   const bool disk = files.readFromDisk != 0 && count >= 3;
-  if (disk) threads = 0;
   const int is360 = truncate_setting(p[kBooster360DegreeImage]);
   const int method_slot = truncate_setting(p[kBoosterPrintedMethod]);
   const int method = method_slot < INT32_MAX ? method_slot + 1 : method_slot;

@@ -247,10 +247,10 @@ TEST(CoarseToFineTest, DiskFailuresReturnTheirCodeAndRemoveTheSolverFiles) {
 
   KnownPyramid again(96, 64, 4, 0);
   files = scratch.files();
-  const std::string bad_x = scratch.dir.file("gone/tm12");
-  files.scratch2 = bad_x.c_str();
+  const std::string bad_r = scratch.dir.file("gone/tm14");
+  files.scratch4 = bad_r.c_str();
   EXPECT_EQ(run(again, slider_params(), files), -20);
-  for (int i = 2; i < 5; ++i) EXPECT_FALSE(scratch.exists(i)) << i;
+  for (int i : {1, 2, 4}) EXPECT_FALSE(scratch.exists(i)) << i;
 }
 
 TEST(CalcTm2Test, ReportsTheWorkBuffersAndRefusesMissingBuffers) {

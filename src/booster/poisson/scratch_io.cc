@@ -6,11 +6,11 @@
 
 namespace lftm {
 
-int scratch_write(std::FILE* file, int64_t k, int64_t m, const float* data) {
-  if (!seek_to(file, 4 * k)) return LFTM_ERR_SOLVER_SCRATCH;
-  int written = write_quarters(file, data, static_cast<size_t>(m) * sizeof(float));
+namespace {
+
+// The printed texts keep the solver's old name, tm20.
+int write_outcome(int written) {
   if (written < 4) {
-    // The printed texts keep the solver's old name, tm20.
     diag_out("could not write to temporary file in tm20 - - returned %d instead of 4 \n",
              written);
     return LFTM_ERR_SOLVER_SCRATCH;
@@ -18,14 +18,34 @@ int scratch_write(std::FILE* file, int64_t k, int64_t m, const float* data) {
   return written;
 }
 
-int scratch_read(std::FILE* file, int64_t k, int64_t m, float* data) {
-  if (!seek_to(file, 4 * k)) return LFTM_ERR_SOLVER_SCRATCH;
-  int read = read_quarters(file, data, static_cast<size_t>(m) * sizeof(float));
+int read_outcome(int read) {
   if (read != 4) {
     diag_out("can not read temporary file - returned %d instead of 4 in tm20\n", read);
     return LFTM_ERR_SOLVER_SCRATCH;
   }
   return read;
+}
+
+}  // namespace
+
+int scratch_write(std::FILE* file, int64_t k, int64_t m, const float* data) {
+  if (!seek_to(file, 4 * k)) return LFTM_ERR_SOLVER_SCRATCH;
+  return write_outcome(write_quarters(file, data, static_cast<size_t>(m) * sizeof(float)));
+}
+
+int scratch_read(std::FILE* file, int64_t k, int64_t m, float* data) {
+  if (!seek_to(file, 4 * k)) return LFTM_ERR_SOLVER_SCRATCH;
+  return read_outcome(read_quarters(file, data, static_cast<size_t>(m) * sizeof(float)));
+}
+
+int scratch_write_at(int fd, int64_t k, int64_t m, const float* data, int workers) {
+  return write_outcome(
+      write_quarters_at(fd, 4 * k, data, static_cast<size_t>(m) * sizeof(float), workers));
+}
+
+int scratch_read_at(int fd, int64_t k, int64_t m, float* data, int workers) {
+  return read_outcome(
+      read_quarters_at(fd, 4 * k, data, static_cast<size_t>(m) * sizeof(float), workers));
 }
 
 }  // namespace lftm
