@@ -68,6 +68,12 @@ class SiblingSet {
   WriteJpegFn write_jpeg = nullptr;
   WriteJpegMetaFn write_jpeg_meta = nullptr;  // optional
   WriteTiffFn write_tiff = nullptr;
+  // The loaded writer's streaming entries (both writers' rows and close have one form); null
+  // when the library predates them.
+  JpegOpenFn open_jpeg_stream = nullptr;
+  TiffOpenFn open_tiff_stream = nullptr;
+  StreamRowsFn stream_rows = nullptr;
+  StreamCloseFn close_stream = nullptr;
   InfotifFn info_tiff = nullptr;
   ReadTiffFn read_tiff = nullptr;
   ReadTiffRgbeFn read_tiff_rgbe = nullptr;  // null when the library predates float input
@@ -77,6 +83,9 @@ class SiblingSet {
  private:
   int32_t load_tiff_reader(const SiblingNames& names);
   int32_t load_exr_reader(const SiblingNames& names);
+  // Fetches the writer's three streaming entries, or none of them.
+  void load_streaming(void* library, const char* open, const char* rows, const char* close);
+  void* stream_open_ = nullptr;
   enum { kJpeg, kTiffWriter, kTiffReader, kExr, kLibraryCount };
   void* libraries_[kLibraryCount] = {nullptr, nullptr, nullptr, nullptr};
 };

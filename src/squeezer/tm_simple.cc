@@ -36,7 +36,40 @@ int convert_to_planes(int isFP, const ImageDesc& d, void* input, void* output) {
   return rgb_interleaved2color_planes(&d, scratch.get(), output);
 }
 
+// One worker per tile; with `consume`, the calling thread takes the rows as they are finished.
+// Returns the first tile's failure, or the last tile's row count.
+int run_squeezer_tiles(int isFP, const ImageDesc& desc, const TmParam* param,
+                       const LogStats* stats, const float* expTable, int count,
+                       const void* input, void* output,
+                       const std::function<void(RowFeed*)>& consume) {
+  SqueezerWorker records[kMaxWorkers];
+  for (int i = 0; i < count; ++i) {
+    records[i] = SqueezerWorker{isFP,   desc, param, stats, expTable, input,
+                                output, i,    count, 0};
+  }
+  auto body = [&records](int i) { tm_simple_threaded(&records[i]); };
+  if (consume) {
+    run_tiles_feeding(count, desc.height, body, consume);
+  } else {
+    run_tiles(count, body);
+  }
+  for (int i = 0; i < count; ++i) {
+    if (records[i].result < 0) return records[i].result;
+  }
+  return records[count - 1].result;
+}
+
 }  // namespace
+
+int tm_simple_feeding(int isFP, const ImageDesc* desc, const TmParam* param,
+                      const LogStats* stats, const float* expTable, int count,
+                      const void* input, void* output,
+                      const std::function<void(RowFeed*)>& consume) {
+  ImageDesc interleaved = *desc;
+  interleaved.planes = 0;
+  return run_squeezer_tiles(isFP, interleaved, param, stats, expTable, count, input, output,
+                            consume);
+}
 
 void tm_simple_threaded(SqueezerWorker* record) {
   const ImageDesc& whole = record->desc;
@@ -75,16 +108,9 @@ extern "C" int32_t tm_simple(int32_t isFP, const ImageDesc* desc, const TmParam*
   }
 
   const int count = clamp_workers(requested);
-  SqueezerWorker records[kMaxWorkers];
-  for (int i = 0; i < count; ++i) {
-    records[i] = SqueezerWorker{isFP,  *desc, param, stats, expTable, input,
-                                output, i,     count, 0};
-  }
-  run_tiles(count, [&records](int i) { tm_simple_threaded(&records[i]); });
-
-  for (int i = 0; i < count; ++i) {
-    if (records[i].result < 0) return records[i].result;
-  }
+  const int result = run_squeezer_tiles(isFP, *desc, param, stats, expTable, count, input,
+                                        output, nullptr);
+  if (result < 0) return result;
   if (desc->planes == 3) return convert_to_planes(isFP, *desc, input, output);
-  return records[count - 1].result;
+  return result;
 }

@@ -2,7 +2,10 @@
 #ifndef LFTM_SQUEEZER_TM_SIMPLE_H_
 #define LFTM_SQUEEZER_TM_SIMPLE_H_
 
+#include <functional>
+
 #include "lftm.h"
+#include "platform/row_feed.h"
 
 namespace lftm {
 
@@ -31,6 +34,14 @@ int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
 
 // Worker body: runs the record's tile (always interleaved) and stores its result.
 void tm_simple_threaded(SqueezerWorker* record);
+
+// tm_simple on `count` (at least 2) workers into interleaved output (desc->planes is not
+// read), while `consume` takes the finished rows in order on the calling thread. The samples
+// are those of tm_simple. Returns what tm_simple returns.
+int tm_simple_feeding(int isFP, const ImageDesc* desc, const TmParam* param,
+                      const LogStats* stats, const float* expTable, int count,
+                      const void* input, void* output,
+                      const std::function<void(RowFeed*)>& consume);
 
 }  // namespace lftm
 

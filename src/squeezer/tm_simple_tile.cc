@@ -10,6 +10,7 @@
 #include "squeezer/colour.h"
 #include "squeezer/response_curve.h"
 #include "squeezer/tm_simple.h"
+#include "platform/row_feed.h"
 #include "platform/run_context.h"
 #include "vecmath/vecmath.h"
 
@@ -170,6 +171,7 @@ void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayo
         outB[i * step] = keep ? to_sample<Sample>(oB[i], ldrMax) : 0;
       }
     }
+    feed_rows_finished(y + 1);
   }
 }
 

@@ -6,6 +6,7 @@
 #include "booster/finish/finish_run.h"
 #include "lftm.h"
 #include "platform/diag.h"
+#include "platform/row_feed.h"
 #include "platform/run_context.h"
 
 namespace lftm {
@@ -113,6 +114,7 @@ int finish_rows_as(const FinishConstants& k, const RowLayout& layout, const floa
       }
     }
     pos += layout.outRowGap;
+    feed_rows_finished(y + 1);
   }
   return height;
 }
