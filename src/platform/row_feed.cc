@@ -76,18 +76,27 @@ int RowFeed::wait(int next, int limit) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     const int ready = ready_from(next);
-    if (ready < 0) return 0;
-    if (ready > 0) return ready < limit ? ready : limit;
+    if (ready != 0) {
+      lock.unlock();
+      if (watch) report_now_and_then(run);
+      return ready < 0 ? 0 : (ready < limit ? ready : limit);
+    }
     if (!watch) {
       changed_.wait(lock);
       continue;
     }
-    if (changed_.wait_for(lock, kProgressPeriod) == std::cv_status::timeout) {
-      lock.unlock();
-      run->report_workers();
-      lock.lock();
-    }
+    changed_.wait_for(lock, kProgressPeriod);
+    lock.unlock();
+    report_now_and_then(run);
+    lock.lock();
   }
+}
+
+void RowFeed::report_now_and_then(RunContext* run) {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastReport_ < kProgressPeriod) return;
+  lastReport_ = now;
+  run->report_workers();
 }
 
 void feed_rows_finished(int rows) {

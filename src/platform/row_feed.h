@@ -5,12 +5,15 @@
 #ifndef LFTM_PLATFORM_ROW_FEED_H_
 #define LFTM_PLATFORM_ROW_FEED_H_
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <vector>
 
 namespace lftm {
+
+class RunContext;
 
 class RowFeed {
  public:
@@ -25,8 +28,8 @@ class RowFeed {
   void ended(int tile);
 
   // Consumer side: waits until row `next` is finished, and returns how many rows from `next`
-  // on are (at most `limit`); 0 when row `next` never will be. While it waits, a host call
-  // that reports progress hears how far the workers are.
+  // on are (at most `limit`); 0 when row `next` never will be. A host call that reports
+  // progress hears how far the workers are every so often, whether it waits or not.
   int wait(int next, int limit);
 
   int height() const { return height_; }
@@ -34,6 +37,8 @@ class RowFeed {
  private:
   // Rows from `next` on that are finished (mutex held); -1 when row `next` never will be.
   int ready_from(int next) const;
+  // Reports the workers' progress unless that was done less than a period ago.
+  void report_now_and_then(RunContext* run);
 
   const int count_;
   const int height_;
@@ -41,6 +46,7 @@ class RowFeed {
   std::condition_variable changed_;
   std::vector<int> done_;     // finished rows of each tile, from its first
   std::vector<char> ended_;  // the tile's work has returned
+  std::chrono::steady_clock::time_point lastReport_;  // consumer side only
 };
 
 // Reports that the first `rows` rows of the tile this thread computes are finished.
