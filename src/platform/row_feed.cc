@@ -1,73 +1,63 @@
 #include "platform/row_feed.h"
 
-#include <chrono>
+#include <atomic>
 
 #include "platform/run_context.h"
-#include "platform/workers.h"
 
 namespace lftm {
 namespace {
 
-struct FeedTile {
-  RowFeed* feed;
-  int tile;
-};
-
-thread_local FeedTile t_feedTile = {nullptr, 0};
-
-// Makes this thread's rows those of tile `tile` of `feed` while it lives; at its end the tile
-// is ended, whatever its body did.
-class FeedScope {
- public:
-  FeedScope(RowFeed* feed, int tile) : previous_(t_feedTile) { t_feedTile = {feed, tile}; }
-  ~FeedScope() {
-    t_feedTile.feed->ended(t_feedTile.tile);
-    t_feedTile = previous_;
-  }
-  FeedScope(const FeedScope&) = delete;
-  FeedScope& operator=(const FeedScope&) = delete;
-
- private:
-  FeedTile previous_;
-};
-
-// As join_workers: a host call that reports progress hears it this often while waiting.
+// As join_workers: a host call that reports progress hears it this often.
 constexpr std::chrono::milliseconds kProgressPeriod(50);
+
+int band_count(int height) { return (height + kFeedBandRows - 1) / kFeedBandRows; }
+
+// Calls part() for the pieces of the tiles that rows lie in, in tile order, until one fails.
+// Returns its code, or 0.
+int run_band(int count, int height, RowBand rows,
+             const std::function<int(int, RowBand)>& part) {
+  const int end = rows.first + rows.rows;
+  for (int t = 0; t < count; ++t) {
+    const RowBand tile = tile_rows(t, count, height);
+    int result = 0;
+    if (tile.rows == 0) {
+      if (tile.first >= rows.first && tile.first < end) result = part(t, RowBand{0, 0});
+    } else {
+      const int lo = tile.first > rows.first ? tile.first : rows.first;
+      const int hi = tile.first + tile.rows < end ? tile.first + tile.rows : end;
+      if (lo < hi) result = part(t, RowBand{lo - tile.first, hi - lo});
+    }
+    if (result < 0) return result;
+  }
+  return 0;
+}
 
 }  // namespace
 
-RowFeed::RowFeed(int count, int height)
-    : count_(count),
-      height_(height),
-      done_(static_cast<size_t>(count), 0),
-      ended_(static_cast<size_t>(count), 0) {}
+RowFeed::RowFeed(int height)
+    : height_(height), done_(static_cast<size_t>(band_count(height)), 0) {}
 
-void RowFeed::finished(int tile, int rows) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    done_[static_cast<size_t>(tile)] = rows;
-  }
-  changed_.notify_all();
+bool RowFeed::take(int* index, RowBand* rows) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (failed_ || taken_ >= static_cast<int>(done_.size())) return false;
+  *index = taken_++;
+  rows->first = *index * kFeedBandRows;
+  rows->rows = height_ - rows->first < kFeedBandRows ? height_ - rows->first : kFeedBandRows;
+  return true;
 }
 
-void RowFeed::ended(int tile) {
+void RowFeed::finished(int index, bool ok) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    ended_[static_cast<size_t>(tile)] = 1;
+    if (!ok) failed_ = true;
+    done_[static_cast<size_t>(index)] = ok ? 1 : 0;
+    size_t next = static_cast<size_t>(doneRows_ / kFeedBandRows);
+    while (doneRows_ < height_ && done_[next] != 0) {
+      doneRows_ = next + 1 == done_.size() ? height_ : doneRows_ + kFeedBandRows;
+      ++next;
+    }
   }
   changed_.notify_all();
-}
-
-int RowFeed::ready_from(int next) const {
-  // Tiles of no rows (more tiles than rows) hold nothing; the row's tile is the last that
-  // starts at or before it.
-  const int step = height_ / count_;
-  int tile = step > 0 ? next / step : count_ - 1;
-  if (tile >= count_) tile = count_ - 1;
-  const RowBand band = tile_rows(tile, count_, height_);
-  const int finished = band.first + done_[static_cast<size_t>(tile)];
-  if (finished > next) return finished - next;
-  return ended_[static_cast<size_t>(tile)] ? -1 : 0;
 }
 
 int RowFeed::wait(int next, int limit) {
@@ -75,11 +65,12 @@ int RowFeed::wait(int next, int limit) {
   const bool watch = run != nullptr && run->reports_progress() && run->on_calling_thread();
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    const int ready = ready_from(next);
-    if (ready != 0) {
+    const int ready = doneRows_ - next;
+    if (ready > 0 || failed_) {
       lock.unlock();
       if (watch) report_now_and_then(run);
-      return ready < 0 ? 0 : (ready < limit ? ready : limit);
+      if (ready <= 0) return 0;
+      return ready < limit ? ready : limit;
     }
     if (!watch) {
       changed_.wait(lock);
@@ -99,20 +90,25 @@ void RowFeed::report_now_and_then(RunContext* run) {
   run->report_workers();
 }
 
-void feed_rows_finished(int rows) {
-  if (t_feedTile.feed != nullptr) t_feedTile.feed->finished(t_feedTile.tile, rows);
-}
-
-int run_tiles_feeding(int count, int height, const std::function<void(int)>& body,
+int run_tiles_feeding(int count, int height,
+                      const std::function<int(int tile, RowBand rows)>& part,
                       const std::function<void(RowFeed*)>& consume) {
-  RowFeed feed(count, height);
-  return run_tiles_beside(
+  RowFeed feed(height);
+  std::atomic<int> failure{0};
+  run_tiles_beside(
       count,
-      [&feed, &body](int i) {
-        FeedScope scope(&feed, i);
-        body(i);
+      [&](int /*worker*/) {
+        int index = 0;
+        RowBand rows{0, 0};
+        while (feed.take(&index, &rows)) {
+          const int result = run_band(count, height, rows, part);
+          if (result < 0) failure = result;
+          // A cancelled part may stop short of its rows: they are not handed over.
+          feed.finished(index, result >= 0 && !run_cancelled());
+        }
       },
       [&feed, &consume] { consume(&feed); });
+  return failure;
 }
 
 }  // namespace lftm

@@ -6,6 +6,7 @@
 
 #include "lftm.h"
 #include "platform/row_feed.h"
+#include "platform/workers.h"
 
 namespace lftm {
 
@@ -32,12 +33,23 @@ int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
                    const LogStats* stats, const float* expTable, const void* input,
                    void* output);
 
+// tm_simple_tile on the rows `span` of the tile only (counted from the tile's first row); the tile's line is printed by the span that
+// begins it. Returns what tm_simple_tile returns.
+int tm_simple_tile_rows(int isFP, const ImageDesc* desc, RowBand span, const TmParam* param,
+                        const LogStats* stats, const float* expTable, const void* input,
+                        void* output);
+
 // Worker body: runs the record's tile (always interleaved) and stores its result.
 void tm_simple_threaded(SqueezerWorker* record);
 
+// Rows `span` of the record's tile (always interleaved); the span that begins the tile prints
+// its line. Returns the tile's result.
+int tm_simple_tile_span(const SqueezerWorker& record, RowBand span);
+
 // tm_simple on `count` (at least 2) workers into interleaved output (desc->planes is not
-// read), while `consume` takes the finished rows in order on the calling thread. The samples
-// are those of tm_simple. Returns what tm_simple returns.
+// read), with the rows computed in bands in row order while `consume` takes the finished
+// rows on the calling thread (row_feed.h). The samples are those of tm_simple. Returns what
+// tm_simple returns.
 int tm_simple_feeding(int isFP, const ImageDesc* desc, const TmParam* param,
                       const LogStats* stats, const float* expTable, int count,
                       const void* input, void* output,

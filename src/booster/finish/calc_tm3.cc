@@ -39,13 +39,17 @@ int finish_in_tiles(int docType, const ImageDesc& desc, const TmParam* param,
     jobs[i] = FinishTileJob{docType, desc, param, stats, expTable, lut, files,
                             input, lum, output, outRowStride, i, count, 0};
   }
-  auto body = [&jobs](int i) { finish_tile_job(&jobs[i]); };
+  int result;
   if (consume) {
-    run_tiles_feeding(count, desc.height, body, consume);
+    const int failure = run_tiles_feeding(
+        count, desc.height,
+        [&jobs](int tile, RowBand rows) { return finish_tile_span(jobs[tile], rows); },
+        consume);
+    result = failure < 0 ? failure : tile_rows(count - 1, count, desc.height).rows;
   } else {
-    run_tiles(count, body);
+    run_tiles(count, [&jobs](int i) { finish_tile_job(&jobs[i]); });
+    result = jobs[count - 1].result;
   }
-  int result = jobs[count - 1].result;
   if (result >= 0 && planar) result = rgb_interleaved2color_planes(&desc, scratch.get(), output);
   return result;
 }

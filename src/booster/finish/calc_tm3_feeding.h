@@ -11,8 +11,9 @@
 namespace lftm {
 
 // calc_tm3 in memory mode on clamp_workers(files->threads) workers (at least 2) into
-// interleaved output (desc->planes is not read), while `consume` takes the finished rows on
-// the calling thread. The samples are those of calc_tm3. Returns what calc_tm3 returns.
+// interleaved output (desc->planes is not read), with the rows computed in bands in row
+// order while `consume` takes the finished rows on the calling thread (row_feed.h). The
+// samples are those of calc_tm3. Returns what calc_tm3 returns.
 int calc_tm3_feeding(int docType, const ImageDesc* desc, const TmParam* param,
                      const LumStats* stats, const float* expTable, const float* lut,
                      const TmFiles* files, const void* input, float* lum, void* output,
