@@ -45,7 +45,7 @@ int32_t StreamedWrite::open() {
                                    call_.params, path, &stream_);
 }
 
-void StreamedWrite::take(RowFeed* feed) {
+void StreamedWrite::take(RowFeed* feed, const std::function<void(int rows)>& computed) {
   status_ = open();
   if (status_ < 0) {
     stream_ = nullptr;
@@ -56,6 +56,7 @@ void StreamedWrite::take(RowFeed* feed) {
   while (next < feed->height() && !run_cancelled()) {
     const int rows = feed->wait(next, kRowsPerCall);
     if (rows == 0) return;  // the stage failed or was cancelled: finish() is not called
+    if (computed) computed(next + rows);
     const int32_t written =
         start_->siblings.stream_rows(stream_, samples_ + next * rowBytes_, rowUnits_, rows);
     if (written < 0) {

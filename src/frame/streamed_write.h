@@ -5,6 +5,7 @@
 #define LFTM_FRAME_STREAMED_WRITE_H_
 
 #include <cstdint>
+#include <functional>
 
 #include "frame/driver_prologue.h"
 #include "lftm.h"
@@ -29,8 +30,9 @@ class StreamedWrite {
 
   // The consumer of the rows (run on the calling thread): opens the file and writes the rows
   // of `feed` in order as they are finished; stops at a writer failure, a cancel request or
-  // a row that will not come.
-  void take(RowFeed* feed);
+  // a row that will not come. `computed` (may be empty) hears how many rows from the top are
+  // finished, so that the caller can give back what they were made from.
+  void take(RowFeed* feed, const std::function<void(int rows)>& computed);
 
   // After the stage succeeded: completes the file and gives it the final name. Returns what
   // write_output returns for the same samples.

@@ -8,6 +8,7 @@
 #include "frame/streamed_write.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/front_release.h"
 #include "platform/heap_buffer.h"
 #include "platform/run_context.h"
 #include "platform/sizes.h"
@@ -94,10 +95,18 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   StreamedWrite stream(&start, call, writerInfo, w * spp, bits / 8, LFTM_METHOD_RANGE_SQUEEZER,
                        output.get());
   const bool streams = StreamedWrite::possible(call, start, workers);
+  // Rows the workers have finished need their input no more: its pages go back to the system
+  // while the output grows.
+  FrontRelease usedInput(pixels, isFP > 0 ? floatBytes : imageBytes);
+  const size_t inRowBytes = 4 * static_cast<size_t>(w) * (isFP > 0 ? spp : 1);
+  auto consume = [&stream, &usedInput, inRowBytes](RowFeed* feed) {
+    stream.take(feed, [&usedInput, inRowBytes](int rows) {
+      usedInput.used_up(rows * inRowBytes);
+    });
+  };
   int32_t result =
       streams ? tm_simple_feeding(isFP, &descCopy, call.params, &stats, expTable, workers,
-                                  pixels, output.get(),
-                                  [&stream](RowFeed* feed) { stream.take(feed); })
+                                  pixels, output.get(), consume)
               : tm_simple(isFP, &descCopy, call.params, &stats, expTable, &filesCopy.threads,
                           pixels, output.get());
   input.release();

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "booster/finish/calc_tm3_feeding.h"
+#include "booster/finish/finish_tile.h"
 #include "frame/driver_disk_finish.h"
 #include "frame/driver_rgbe_file.h"
 #include "frame/driver_scratch.h"
@@ -12,6 +13,7 @@
 #include "frame/streamed_write.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/front_release.h"
 #include "platform/heap_buffer.h"
 #include "platform/run_context.h"
 #include "platform/scratch_file.h"
@@ -257,12 +259,23 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
                        out);
   const bool streams =
       !disk && StreamedWrite::possible(call, start, clamp_workers(files3.threads));
+  // Rows the workers have finished need their source and luminance no more: their pages go
+  // back to the system while the output is written.
+  FrontRelease usedInput(secondInput.get(), sizes.image);
+  FrontRelease usedLuminance(luminance.get(), sizes.plane);
+  const size_t inRowBytes = static_cast<size_t>(source_row_bytes(docType, w, w * spp));
+  auto consume = [&](RowFeed* feed) {
+    stream.take(feed, [&, inRowBytes](int rows) {
+      usedInput.used_up(rows * inRowBytes);
+      usedLuminance.used_up(rows * sizeof(float) * static_cast<size_t>(w));
+    });
+  };
   if (diskEightBit) {
     result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile, out);
   } else if (streams) {
     result = calc_tm3_feeding(docType, &desc3, call.params, &stats, expTable, lut.get(),
                               &files3, secondInput.get(), luminance.get(), out,
-                              [&stream](RowFeed* feed) { stream.take(feed); });
+                              consume);
   } else {
     result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
                       secondInput.get(), luminance.get(), out);

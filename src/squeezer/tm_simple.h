@@ -33,8 +33,8 @@ int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
                    const LogStats* stats, const float* expTable, const void* input,
                    void* output);
 
-// tm_simple_tile on the rows `span` of the tile only (counted from the tile's first row); the tile's line is printed by the span that
-// begins it. Returns what tm_simple_tile returns.
+// tm_simple_tile on the rows `span` of the tile only (counted from the tile's first row); the
+// span that begins the tile prints its line. Returns what tm_simple_tile returns.
 int tm_simple_tile_rows(int isFP, const ImageDesc* desc, RowBand span, const TmParam* param,
                         const LogStats* stats, const float* expTable, const void* input,
                         void* output);
