@@ -177,7 +177,7 @@ extern "C" int32_t LFjpgopen(const char* outFile, int32_t quality, const HdrFile
   }
   // JPEG is 8-bit: a 16-bit request is stored at 8 bits.
   layout.outBits = 8;
-  auto* job = new (std::nothrow) JpegStream;
+  auto* job = new (std::nothrow) JpegStream();
   if (job == nullptr) return LFTM_ERR_WRITER_IO;
   job->layout = layout;
   job->path = outFile;
