@@ -58,8 +58,10 @@ class SiblingSet {
   SiblingSet& operator=(const SiblingSet&) = delete;
 
   // Loads what a run needs, in the order writer, TIFF reader, EXR reader: the JPEG writer when
-  // useJpeg (with its settings entry when it has one), else the TIFF writer; the TIFF reader for extType 200 and 201; the EXR reader for
-  // 101. Returns 0, or the load or entry code of the first library that fails.
+  // useJpeg (with its settings and streaming entries when it has them), else the TIFF writer
+  // (with its streaming entries when it has them); the TIFF reader for extType 200 and 201;
+  // the EXR reader for 101. Returns 0, or the load or entry code of the first library that
+  // fails.
   int32_t load_for_run(const SiblingNames& names, bool useJpeg, int32_t extType);
 
   // Loads only the reader that extType needs (nothing for .hdr). Returns 0 or a code.

@@ -26,6 +26,8 @@
 
 #include <stdint.h>
 
+#include <type_traits>
+
 #include "lftm.h"
 
 extern "C" {
@@ -134,8 +136,12 @@ using WriteJpegMetaFn = decltype(&LFwritejpgmeta);
 using WriteTiffFn = decltype(&buf2tif);
 using JpegOpenFn = decltype(&LFjpgopen);
 using TiffOpenFn = decltype(&LFtifopen);
-using StreamRowsFn = decltype(&LFjpgrows);   // LFtifrows has the same form
-using StreamCloseFn = decltype(&LFjpgclose);  // and LFtifclose
+using StreamRowsFn = decltype(&LFjpgrows);
+using StreamCloseFn = decltype(&LFjpgclose);
+// The drivers call both writers' rows and close through one pointer each.
+static_assert(std::is_same<StreamRowsFn, decltype(&LFtifrows)>::value &&
+                  std::is_same<StreamCloseFn, decltype(&LFtifclose)>::value,
+              "the streaming entries of the two writers differ in form");
 
 constexpr char kJpegWriterLibrary[] = "Lumenforge32_jpg.dll";
 constexpr char kTiffWriterLibrary[] = "Lumenforge32Lib1.dll";
