@@ -206,6 +206,27 @@ TEST(HostApiTest, ProgressRisesToOneAndACancelAnywhereLeavesNothingBehind) {
   }
 }
 
+// With workers, the writer takes the rows while they are computed: a cancel in that step
+// stops the run and leaves neither the file nor its temporary.
+TEST(HostApiTest, ACancelWhileTheRowsAreEncodedLeavesNoFile) {
+  const std::string in = lftm_test::sample_path("desk.exr");
+  lftm_test::TempDir dir;
+  for (Method method : {Method::kBooster, Method::kSqueezer}) {
+    for (const char* name : {"out.jpg", "out.tif"}) {
+      SCOPED_TRACE(name);
+      lftm_options options = options_for(method, 3);
+      options.bits = name[4] == 'j' ? 8 : 16;
+      ProgressLog stopper;
+      stopper.stopInStep = method == Method::kBooster ? "finishing" : "tone mapping";
+      options.progress = record_progress;
+      options.progress_user = &stopper;
+      EXPECT_EQ(lftm_tonemap_file(in.c_str(), dir.file(name).c_str(), &options),
+                LFTM_ERR_CANCELLED);
+      EXPECT_TRUE(lftm_test::directory_entries(dir.path()).empty());
+    }
+  }
+}
+
 void record_line(void* user, int32_t stream, const char* line) {
   auto* lines = static_cast<std::vector<std::string>*>(user);
   lines->push_back(std::to_string(stream) + line);

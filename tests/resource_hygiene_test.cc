@@ -2,6 +2,8 @@
 // no scratch file in the temporary directory, no output file (and no temporary beside it),
 // no open file descriptor; an earlier file of the output's name stays as it was.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -266,6 +268,36 @@ TEST_F(ResourceHygieneTest, RunsThatFailInTheStages) {
   flat.in = inputs_.file("flat.hdr");
   lftm_test::write_file(flat.in, lftm_test::encode_rgbe_file(grey, false));
   expect_clean_failure(flat, -1);
+}
+
+// A file size limit stands in for a disk that fills up: the writer fails after the opening
+// segments and some rows, whether it took the rows while the workers computed them (several
+// threads) or the whole image afterwards (one).
+TEST_F(ResourceHygieneTest, AWriterThatFailsPartWayLeavesNoFile) {
+  const std::string large = lftm_test::write_hdr(inputs_.file("large.hdr"), 600, 400, 3);
+  struct sigaction ignore = {}, previous = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &previous);
+  rlimit unlimited = {}, limited = {};
+  getrlimit(RLIMIT_FSIZE, &unlimited);
+  limited = unlimited;
+  limited.rlim_cur = 6 * 1024;  // past the JPEG segments before the pixels (about 4.5 KB)
+  for (Method m : {Method::kBooster, Method::kSqueezer}) {
+    for (int bits : {8, 16}) {
+      for (int threads : {1, 3}) {
+        SCOPED_TRACE(std::string(m == Method::kBooster ? "tonemap " : "tms ") +
+                     std::to_string(bits) + " bits, " + std::to_string(threads) + " threads");
+        DriverRun r = run(m, bits == 8 ? "full.jpg" : "full.tif");
+        r.in = large;
+        r.bits = bits;
+        r.threads = threads;
+        setrlimit(RLIMIT_FSIZE, &limited);
+        expect_clean_failure(r, LFTM_ERR_WRITER_IO);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+      }
+    }
+  }
+  sigaction(SIGXFSZ, &previous, nullptr);
 }
 
 TEST_F(ResourceHygieneTest, DiskModeWithoutAUsableTemporaryDirectory) {

@@ -112,4 +112,41 @@ TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
   }
 }
 
+// With workers, the writer encodes the rows they have finished while they compute the others;
+// a writer library without the streaming entries gets the whole image afterwards. Every
+// worker count gives the file the whole-image writer makes, byte for byte, rows left over by
+// the tiles included.
+TEST(ThreadCountTest, StreamedFilesAreTheWholeImageWritersFiles) {
+  lftm_test::DiagCapture quiet;
+  lftm_test::TempDir dir;
+  const std::string in = lftm_test::write_hdr(dir.file("in.hdr"), 240, 163, 5);
+  const lftm::SiblingNames wholeImageWriters = {"lftm_stub_whole_jpg.dll",
+                                                "lftm_stub_whole_tif.dll",
+                                                lftm::kTiffReaderLibrary,
+                                                lftm::kExrReaderLibrary};
+  for (Method method : {Method::kBooster, Method::kSqueezer}) {
+    for (int bits : {8, 16}) {
+      const std::string ext = bits == 8 ? ".jpg" : ".tif";
+      DriverRun run;
+      run.method = method;
+      run.in = in;
+      run.bits = bits;
+      run.threads = 3;
+      run.names = &wholeImageWriters;
+      run.out = dir.file("whole" + ext);
+      ASSERT_EQ(lftm_test::run_driver(run), 1);
+      const std::vector<uint8_t> whole = lftm_test::read_file(run.out);
+      run.names = nullptr;
+      run.out = dir.file("streamed" + ext);
+      for (int threads : {1, 2, 5, 32}) {
+        run.threads = threads;
+        ASSERT_EQ(lftm_test::run_driver(run), 1);
+        EXPECT_TRUE(lftm_test::read_file(run.out) == whole)
+            << (method == Method::kBooster ? "booster " : "squeezer ") << bits << " bits, "
+            << threads << " threads";
+      }
+    }
+  }
+}
+
 }  // namespace

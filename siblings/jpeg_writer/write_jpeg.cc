@@ -1,8 +1,11 @@
 // Lumenforge32_jpg: LFwritejpg and LFwritejpgmeta, baseline JPEG output through libjpeg, with
-// the texts in an EXIF block and the run's settings in an XMP packet.
+// the texts in an EXIF block and the run's settings in an XMP packet; LFjpgopen, LFjpgrows and
+// LFjpgclose write the same file a few rows at a time, and the whole-image calls go through
+// them, so that both give the same bytes.
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -94,21 +97,26 @@ void write_metadata(j_compress_ptr cinfo, const lftm_sibling::WriterLayout& layo
   }
 }
 
-// Everything the jump back from libjpeg must find intact lives outside the function that
-// calls setjmp.
-struct JpegJob {
+// Everything the jump back from libjpeg must find intact lives in the stream, outside the
+// functions that call setjmp; those make no object that owns memory.
+struct JpegStream {
   jpeg_compress_struct cinfo;
   ErrorManager errors;
   std::FILE* file = nullptr;
+  std::string path;
+  lftm_sibling::WriterLayout layout;
+  Metadata meta;
   std::vector<uint8_t> row;
+  bool started = false;  // jpeg_create_compress was called
+  bool failed = false;
 };
 
-bool compress(JpegJob* job, const lftm_sibling::WriterLayout& layout, const HdrFileInfo* info,
-              int32_t quality, int32_t rowSamples, int32_t w8, const Metadata& meta,
-              const void* samples) {
+bool start(JpegStream* job, const HdrFileInfo* info, int32_t quality, int32_t w8) {
   jpeg_compress_struct& cinfo = job->cinfo;
+  const lftm_sibling::WriterLayout& layout = job->layout;
   if (setjmp(job->errors.jump) != 0) return false;
   jpeg_create_compress(&cinfo);
+  job->started = true;
   jpeg_stdio_dest(&cinfo, job->file);
   cinfo.image_width = static_cast<JDIMENSION>(layout.width);
   cinfo.image_height = static_cast<JDIMENSION>(layout.height);
@@ -123,48 +131,113 @@ bool compress(JpegJob* job, const lftm_sibling::WriterLayout& layout, const HdrF
     cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
   }
   jpeg_start_compress(&cinfo, TRUE);
-  write_metadata(&cinfo, layout, info, meta);
-  const size_t sampleBytes = layout.samples16 ? 2 : 1;
-  for (int32_t y = 0; y < layout.height; ++y) {
-    const uint8_t* src = static_cast<const uint8_t*>(samples) +
-                         static_cast<size_t>(y) * rowSamples * sampleBytes;
-    lftm_sibling::convert_row(layout, src, &job->row);
-    JSAMPROW rows[1] = {job->row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
+  write_metadata(&cinfo, layout, info, job->meta);
   return true;
 }
 
+bool compress_rows(JpegStream* job, const uint8_t* samples, size_t rowBytes, int32_t rows) {
+  if (setjmp(job->errors.jump) != 0) return false;
+  for (int32_t y = 0; y < rows; ++y) {
+    lftm_sibling::convert_row(job->layout, samples + static_cast<size_t>(y) * rowBytes,
+                              &job->row);
+    JSAMPROW row[1] = {job->row.data()};
+    jpeg_write_scanlines(&job->cinfo, row, 1);
+  }
+  return true;
+}
+
+bool finish(JpegStream* job) {
+  if (setjmp(job->errors.jump) != 0) return false;
+  jpeg_finish_compress(&job->cinfo);
+  return true;
+}
+
+// Releases the codec and the file; the file stays only when `keep` and all went well.
+int32_t close_stream(JpegStream* job, bool keep) {
+  bool ok = keep && !job->failed &&
+            job->cinfo.next_scanline == static_cast<JDIMENSION>(job->layout.height) &&
+            finish(job);
+  if (job->started) jpeg_destroy_compress(&job->cinfo);
+  ok = (std::fclose(job->file) == 0) && ok;
+  if (!ok) std::remove(job->path.c_str());
+  delete job;
+  if (!keep) return 0;
+  return ok ? 1 : LFTM_ERR_WRITER_IO;
+}
+
 }  // namespace
+
+extern "C" int32_t LFjpgopen(const char* outFile, int32_t quality, const HdrFileInfo* info,
+                             intptr_t w10, intptr_t w6, intptr_t w7, int32_t w8, intptr_t w9,
+                             int32_t method, const TmParam* params, void** stream) {
+  lftm_sibling::WriterLayout layout;
+  if (outFile == nullptr || stream == nullptr || !lftm_sibling::read_layout(info, &layout) ||
+      layout.width > kJpegLargestSide || layout.height > kJpegLargestSide) {
+    return LFTM_ERR_WRITER_ARGS;
+  }
+  // JPEG is 8-bit: a 16-bit request is stored at 8 bits.
+  layout.outBits = 8;
+  auto* job = new (std::nothrow) JpegStream();
+  if (job == nullptr) return LFTM_ERR_WRITER_IO;
+  job->layout = layout;
+  job->path = outFile;
+  job->meta = make_metadata(layout, info, w6, w7, w9, w10, method, params);
+  job->cinfo.err = jpeg_std_error(&job->errors.base);
+  job->errors.base.error_exit = on_error;
+  job->errors.base.output_message = on_message;
+  job->file = std::fopen(outFile, "wb");
+  if (job->file == nullptr) {
+    delete job;
+    return LFTM_ERR_WRITER_CREATE;
+  }
+  if (!start(job, info, quality, w8)) {
+    job->failed = true;
+    return close_stream(job, true);
+  }
+  *stream = job;
+  return 1;
+}
+
+extern "C" int32_t LFjpgrows(void* stream, const void* samples, int32_t rowSamples,
+                             int32_t rows) {
+  auto* job = static_cast<JpegStream*>(stream);
+  const lftm_sibling::WriterLayout& layout = job->layout;
+  if (job->failed || samples == nullptr || rows < 0 ||
+      rowSamples < static_cast<int64_t>(layout.width) * layout.spp ||
+      rows > layout.height - static_cast<int64_t>(job->cinfo.next_scanline)) {
+    job->failed = true;
+    return LFTM_ERR_WRITER_ARGS;
+  }
+  const size_t rowBytes = static_cast<size_t>(rowSamples) * (layout.samples16 ? 2 : 1);
+  if (!compress_rows(job, static_cast<const uint8_t*>(samples), rowBytes, rows)) {
+    job->failed = true;
+    return LFTM_ERR_WRITER_IO;
+  }
+  return 1;
+}
+
+extern "C" int32_t LFjpgclose(void* stream, int32_t keep) {
+  return close_stream(static_cast<JpegStream*>(stream), keep != 0);
+}
 
 extern "C" int32_t LFwritejpgmeta(const char* outFile, int32_t quality, const HdrFileInfo* info,
                                   int32_t rowSamples, intptr_t w10, intptr_t w6, intptr_t w7,
                                   int32_t w8, intptr_t w9, int32_t method,
                                   const TmParam* params, const void* samples) {
   lftm_sibling::WriterLayout layout;
-  if (outFile == nullptr || samples == nullptr || !lftm_sibling::read_layout(info, &layout) ||
-      layout.width > kJpegLargestSide || layout.height > kJpegLargestSide ||
+  if (samples == nullptr || !lftm_sibling::read_layout(info, &layout) ||
       rowSamples < static_cast<int64_t>(layout.width) * layout.spp) {
     return LFTM_ERR_WRITER_ARGS;
   }
-  // JPEG is 8-bit: a 16-bit request is stored at 8 bits.
-  layout.outBits = 8;
-  const Metadata meta = make_metadata(layout, info, w6, w7, w9, w10, method, params);
-  JpegJob job;
-  job.cinfo.err = jpeg_std_error(&job.errors.base);
-  job.errors.base.error_exit = on_error;
-  job.errors.base.output_message = on_message;
-  job.file = std::fopen(outFile, "wb");
-  if (job.file == nullptr) return LFTM_ERR_WRITER_CREATE;
-  bool ok = compress(&job, layout, info, quality, rowSamples, w8, meta, samples);
-  jpeg_destroy_compress(&job.cinfo);
-  ok = (std::fclose(job.file) == 0) && ok;
-  if (!ok) {
-    std::remove(outFile);
+  void* stream = nullptr;
+  const int32_t opened =
+      LFjpgopen(outFile, quality, info, w10, w6, w7, w8, w9, method, params, &stream);
+  if (opened < 0) return opened;
+  if (LFjpgrows(stream, samples, rowSamples, layout.height) < 0) {
+    LFjpgclose(stream, 0);
     return LFTM_ERR_WRITER_IO;
   }
-  return 1;
+  return LFjpgclose(stream, 1);
 }
 
 extern "C" int32_t LFwritejpg(const char* outFile, int32_t quality, const HdrFileInfo* info,

@@ -1,6 +1,8 @@
 // Lumenforge32Lib1: buf2tif, 8- or 16-bit RGB or grey TIFF output through libtiff, with the
-// run's settings embedded as an XMP packet.
+// run's settings embedded as an XMP packet; LFtifopen, LFtifrows and LFtifclose write the same
+// file a few rows at a time, and buf2tif goes through them, so that both give the same bytes.
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -59,14 +61,22 @@ bool write_tags(TIFF* tif, const lftm_sibling::WriterLayout& layout, const HdrFi
   return ok;
 }
 
+struct TiffStream {
+  TIFF* tif = nullptr;
+  std::string path;
+  lftm_sibling::WriterLayout layout;
+  std::vector<uint8_t> row;
+  int32_t nextRow = 0;
+  bool failed = false;
+};
+
 }  // namespace
 
-extern "C" int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_t rowBytes,
-                           intptr_t w10, intptr_t w6, intptr_t w7, int32_t /*w8*/, intptr_t w9,
-                           int32_t method, const TmParam* params, const char* outFile) {
+extern "C" int32_t LFtifopen(const HdrFileInfo* info, intptr_t w10, intptr_t w6, intptr_t w7,
+                             int32_t /*w8*/, intptr_t w9, int32_t method, const TmParam* params,
+                             const char* outFile, void** stream) {
   lftm_sibling::WriterLayout layout;
-  if (outFile == nullptr || samples == nullptr || !lftm_sibling::read_layout(info, &layout) ||
-      rowBytes < static_cast<int64_t>(layout.width) * layout.spp * (layout.samples16 ? 2 : 1)) {
+  if (outFile == nullptr || stream == nullptr || !lftm_sibling::read_layout(info, &layout)) {
     return LFTM_ERR_WRITER_ARGS;
   }
   const std::string xmp = lftm_sibling::settings_packet(info, method, params);
@@ -75,18 +85,67 @@ extern "C" int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_t
                        (layout.outBits / 8);
   TIFF* tif = lftm_sibling::open_tiff_quietly(outFile, bytes > 3.9e9 ? "w8" : "w");
   if (tif == nullptr) return LFTM_ERR_WRITER_CREATE;
-  bool ok = write_tags(tif, layout, info, w6, w7, w9, w10, xmp);
-  std::vector<uint8_t> row;
-  for (int32_t y = 0; ok && y < layout.height; ++y) {
-    const uint8_t* src = static_cast<const uint8_t*>(samples) + static_cast<size_t>(y) * rowBytes;
-    lftm_sibling::convert_row(layout, src, &row);
-    ok = TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0) == 1;
-  }
-  ok = ok && TIFFWriteDirectory(tif) == 1;
-  TIFFClose(tif);
-  if (!ok) {
+  auto* job = new (std::nothrow) TiffStream;
+  if (job == nullptr || !write_tags(tif, layout, info, w6, w7, w9, w10, xmp)) {
+    delete job;
+    TIFFClose(tif);
     std::remove(outFile);
     return LFTM_ERR_WRITER_IO;
   }
+  job->tif = tif;
+  job->path = outFile;
+  job->layout = layout;
+  *stream = job;
   return 1;
+}
+
+extern "C" int32_t LFtifrows(void* stream, const void* samples, int32_t rowBytes,
+                             int32_t rows) {
+  auto* job = static_cast<TiffStream*>(stream);
+  const lftm_sibling::WriterLayout& layout = job->layout;
+  if (job->failed || samples == nullptr || rows < 0 || rows > layout.height - job->nextRow ||
+      rowBytes < static_cast<int64_t>(layout.width) * layout.spp * (layout.samples16 ? 2 : 1)) {
+    job->failed = true;
+    return LFTM_ERR_WRITER_ARGS;
+  }
+  for (int32_t y = 0; y < rows; ++y, ++job->nextRow) {
+    const uint8_t* src = static_cast<const uint8_t*>(samples) + static_cast<size_t>(y) * rowBytes;
+    lftm_sibling::convert_row(layout, src, &job->row);
+    if (TIFFWriteScanline(job->tif, job->row.data(), static_cast<uint32_t>(job->nextRow), 0) !=
+        1) {
+      job->failed = true;
+      return LFTM_ERR_WRITER_IO;
+    }
+  }
+  return 1;
+}
+
+extern "C" int32_t LFtifclose(void* stream, int32_t keep) {
+  auto* job = static_cast<TiffStream*>(stream);
+  const bool ok = keep != 0 && !job->failed && job->nextRow == job->layout.height &&
+                  TIFFWriteDirectory(job->tif) == 1;
+  TIFFClose(job->tif);
+  if (!ok) std::remove(job->path.c_str());
+  delete job;
+  if (keep == 0) return 0;
+  return ok ? 1 : LFTM_ERR_WRITER_IO;
+}
+
+extern "C" int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_t rowBytes,
+                           intptr_t w10, intptr_t w6, intptr_t w7, int32_t w8, intptr_t w9,
+                           int32_t method, const TmParam* params, const char* outFile) {
+  lftm_sibling::WriterLayout layout;
+  if (outFile == nullptr || samples == nullptr || !lftm_sibling::read_layout(info, &layout) ||
+      rowBytes < static_cast<int64_t>(layout.width) * layout.spp * (layout.samples16 ? 2 : 1)) {
+    return LFTM_ERR_WRITER_ARGS;
+  }
+  void* stream = nullptr;
+  const int32_t opened =
+      LFtifopen(info, w10, w6, w7, w8, w9, method, params, outFile, &stream);
+  if (opened < 0) return opened;
+  if (LFtifrows(stream, samples, rowBytes, layout.height) < 0) {
+    LFtifclose(stream, 0);
+    return LFTM_ERR_WRITER_IO;
+  }
+  return LFtifclose(stream, 1);
 }

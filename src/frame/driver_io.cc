@@ -73,14 +73,33 @@ int32_t SiblingSet::load_for_run(const SiblingNames& names, bool useJpeg, int32_
     // Older libraries lack the entry that takes the settings; they still write the image.
     write_jpeg_meta =
         reinterpret_cast<WriteJpegMetaFn>(sibling_symbol(libraries_[kJpeg], "LFwritejpgmeta"));
+    if (write_jpeg_meta != nullptr) {
+      load_streaming(libraries_[kJpeg], "LFjpgopen", "LFjpgrows", "LFjpgclose");
+      open_jpeg_stream = reinterpret_cast<JpegOpenFn>(stream_open_);
+    }
   } else {
     libraries_[kTiffWriter] = open_or_report(names.tiffWriter);
     if (libraries_[kTiffWriter] == nullptr) return LFTM_ERR_LOAD_TIFW;
     write_tiff =
         reinterpret_cast<WriteTiffFn>(entry_or_report(libraries_[kTiffWriter], "buf2tif"));
     if (write_tiff == nullptr) return LFTM_ERR_ENTRY_BUF2TIF;
+    load_streaming(libraries_[kTiffWriter], "LFtifopen", "LFtifrows", "LFtifclose");
+    open_tiff_stream = reinterpret_cast<TiffOpenFn>(stream_open_);
   }
   return load_reader(names, extType);
+}
+
+void SiblingSet::load_streaming(void* library, const char* open, const char* rows,
+                                const char* close) {
+  stream_open_ = sibling_symbol(library, open);
+  stream_rows = reinterpret_cast<StreamRowsFn>(sibling_symbol(library, rows));
+  close_stream = reinterpret_cast<StreamCloseFn>(sibling_symbol(library, close));
+  // All three or none.
+  if (stream_open_ == nullptr || stream_rows == nullptr || close_stream == nullptr) {
+    stream_open_ = nullptr;
+    stream_rows = nullptr;
+    close_stream = nullptr;
+  }
 }
 
 int32_t SiblingSet::load_reader(const SiblingNames& names, int32_t extType) {

@@ -58,8 +58,10 @@ class SiblingSet {
   SiblingSet& operator=(const SiblingSet&) = delete;
 
   // Loads what a run needs, in the order writer, TIFF reader, EXR reader: the JPEG writer when
-  // useJpeg (with its settings entry when it has one), else the TIFF writer; the TIFF reader for extType 200 and 201; the EXR reader for
-  // 101. Returns 0, or the load or entry code of the first library that fails.
+  // useJpeg (with its settings and streaming entries when it has them), else the TIFF writer
+  // (with its streaming entries when it has them); the TIFF reader for extType 200 and 201;
+  // the EXR reader for 101. Returns 0, or the load or entry code of the first library that
+  // fails.
   int32_t load_for_run(const SiblingNames& names, bool useJpeg, int32_t extType);
 
   // Loads only the reader that extType needs (nothing for .hdr). Returns 0 or a code.
@@ -68,6 +70,12 @@ class SiblingSet {
   WriteJpegFn write_jpeg = nullptr;
   WriteJpegMetaFn write_jpeg_meta = nullptr;  // optional
   WriteTiffFn write_tiff = nullptr;
+  // The loaded writer's streaming entries (both writers' rows and close have one form); null
+  // when the library predates them.
+  JpegOpenFn open_jpeg_stream = nullptr;
+  TiffOpenFn open_tiff_stream = nullptr;
+  StreamRowsFn stream_rows = nullptr;
+  StreamCloseFn close_stream = nullptr;
   InfotifFn info_tiff = nullptr;
   ReadTiffFn read_tiff = nullptr;
   ReadTiffRgbeFn read_tiff_rgbe = nullptr;  // null when the library predates float input
@@ -77,6 +85,9 @@ class SiblingSet {
  private:
   int32_t load_tiff_reader(const SiblingNames& names);
   int32_t load_exr_reader(const SiblingNames& names);
+  // Fetches the writer's three streaming entries, or none of them.
+  void load_streaming(void* library, const char* open, const char* rows, const char* close);
+  void* stream_open_ = nullptr;
   enum { kJpeg, kTiffWriter, kTiffReader, kExr, kLibraryCount };
   void* libraries_[kLibraryCount] = {nullptr, nullptr, nullptr, nullptr};
 };

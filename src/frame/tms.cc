@@ -5,11 +5,15 @@
 #include "frame/drivers.h"
 #include "frame/run_needs.h"
 #include "frame/squeezer_tiff_input.h"
+#include "frame/streamed_write.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/front_release.h"
 #include "platform/heap_buffer.h"
 #include "platform/run_context.h"
 #include "platform/sizes.h"
+#include "platform/workers.h"
+#include "squeezer/tm_simple.h"
 #include "stats/log_min_max_moy.h"
 
 namespace lftm {
@@ -85,8 +89,26 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   ImageDesc descCopy = *desc;
   descCopy.planes = 0;
   TmFiles filesCopy = *call.files;
-  int32_t result = tm_simple(isFP, &descCopy, call.params, &stats, expTable, &filesCopy.threads,
-                             pixels, output.get());
+  // With workers, the writer encodes the rows they finish while they compute the others.
+  const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
+  const int workers = clamp_workers(filesCopy.threads);
+  StreamedWrite stream(&start, call, writerInfo, w * spp, bits / 8, LFTM_METHOD_RANGE_SQUEEZER,
+                       output.get());
+  const bool streams = StreamedWrite::possible(call, start, workers);
+  // Rows the workers have finished need their input no more: its pages go back to the system
+  // while the output grows.
+  FrontRelease usedInput(pixels, isFP > 0 ? floatBytes : imageBytes);
+  const size_t inRowBytes = 4 * static_cast<size_t>(w) * (isFP > 0 ? spp : 1);
+  auto consume = [&stream, &usedInput, inRowBytes](RowFeed* feed) {
+    stream.take(feed, [&usedInput, inRowBytes](int rows) {
+      usedInput.used_up(rows * inRowBytes);
+    });
+  };
+  int32_t result =
+      streams ? tm_simple_feeding(isFP, &descCopy, call.params, &stats, expTable, workers,
+                                  pixels, output.get(), consume)
+              : tm_simple(isFP, &descCopy, call.params, &stats, expTable, &filesCopy.threads,
+                          pixels, output.get());
   input.release();
   linear.release();
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
@@ -95,9 +117,9 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   // The last report of the work may have asked to stop: then nothing is written.
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
-  const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
-  result = start.write(call, writerInfo, w * spp, bits / 8, LFTM_METHOD_RANGE_SQUEEZER,
-                       output.get());
+  result = streams ? stream.finish()
+                   : start.write(call, writerInfo, w * spp, bits / 8,
+                                 LFTM_METHOD_RANGE_SQUEEZER, output.get());
   output.release();
   if (result >= 0) diag_out("Tone mapped result saved as: %s \n", call.outFile);
   return result;

@@ -3,18 +3,23 @@
 #include <cstring>
 #include <memory>
 
+#include "booster/finish/calc_tm3_feeding.h"
+#include "booster/finish/finish_tile.h"
 #include "frame/driver_disk_finish.h"
 #include "frame/driver_rgbe_file.h"
 #include "frame/driver_scratch.h"
 #include "frame/drivers.h"
 #include "frame/run_needs.h"
+#include "frame/streamed_write.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/front_release.h"
 #include "platform/heap_buffer.h"
 #include "platform/memory_budget.h"
 #include "platform/run_context.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
+#include "platform/workers.h"
 #include "settings/settings_table.h"
 
 namespace lftm {
@@ -250,9 +255,31 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   // The writers take interleaved samples, whatever layout the caller's record asks for.
   ImageDesc desc3 = *desc;
   desc3.planes = 0;
+  // In memory mode with workers, the writer encodes the rows they finish while they compute
+  // the others.
+  const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
+  StreamedWrite stream(&start, call, writerInfo, w * spp, bits / 8, LFTM_METHOD_TEXTURE_BOOSTER,
+                       out);
+  const bool streams =
+      !disk && StreamedWrite::possible(call, start, clamp_workers(files3.threads));
+  // Rows the workers have finished need their source and luminance no more: their pages go
+  // back to the system while the output is written.
+  FrontRelease usedInput(secondInput.get(), sizes.image);
+  FrontRelease usedLuminance(luminance.get(), sizes.plane);
+  const size_t inRowBytes = static_cast<size_t>(source_row_bytes(docType, w, w * spp));
+  auto consume = [&](RowFeed* feed) {
+    stream.take(feed, [&, inRowBytes](int rows) {
+      usedInput.used_up(rows * inRowBytes);
+      usedLuminance.used_up(rows * sizeof(float) * static_cast<size_t>(w));
+    });
+  };
   if (diskEightBit) {
     result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile,
                                    files3.threads, out);
+  } else if (streams) {
+    result = calc_tm3_feeding(docType, &desc3, call.params, &stats, expTable, lut.get(),
+                              &files3, secondInput.get(), luminance.get(), out,
+                              consume);
   } else {
     result = calc_tm3(docType, &desc3, call.params, &stats, expTable, lut.get(), &files3,
                       secondInput.get(), luminance.get(), out);
@@ -271,11 +298,12 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
              traffic.written - trafficBefore.written);
   }
 
-  const HdrFileInfo writerInfo = writer_info(w, h, spp, bits, call.save, false);
   for (int slot = 0; slot < 8; ++slot) diag_out("%d infos=%d\n", slot, writerInfo.infos[slot]);
   diag_out("outFile: %s\n", call.outFile);
   diag_out("jpgQual: %d\n", call.writer.jpgQual);
-  result = start.write(call, writerInfo, w * spp, bits / 8, LFTM_METHOD_TEXTURE_BOOSTER, out);
+  result = streams ? stream.finish()
+                   : start.write(call, writerInfo, w * spp, bits / 8,
+                                 LFTM_METHOD_TEXTURE_BOOSTER, out);
   diag_out("retour write: %d\n", result);
   output.release();
   lut.reset();

@@ -5,7 +5,11 @@
 // Library file names are those the hosts know (the loader maps "X.dll" to libX.so):
 //   Lumenforge32_jpg.dll  LFwritejpg             JPEG writer
 //                         LFwritejpgmeta         (optional: older libraries lack it)
+//                         LFjpgopen, LFjpgrows,  (optional: the same file, written a few
+//                         LFjpgclose              rows at a time)
 //   Lumenforge32Lib1.dll  buf2tif                TIFF writer
+//                         LFtifopen, LFtifrows,  (optional: the same file, written a few
+//                         LFtifclose              rows at a time)
 //   Lumenforge_Tiff.dll   infotif, LFreadtifflat TIFF reader
 //                         LFreadtiffrgbe         (its floating-point files)
 //   lfexr.dll             lfexr_dim, lfexr_read  OpenEXR reader
@@ -21,6 +25,8 @@
 #define LFTM_IMAGEIO_SIBLING_API_H_
 
 #include <stdint.h>
+
+#include <type_traits>
 
 #include "lftm.h"
 
@@ -93,6 +99,29 @@ LFTM_EXPORT int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_
                             intptr_t w10, intptr_t w6, intptr_t w7, int32_t w8, intptr_t w9,
                             int32_t method, const TmParam* params, const char* outFile);
 
+// Streamed writing: the file that LFwritejpgmeta or buf2tif writes, with the rows handed over
+// in order, a few at a time, so that the caller can encode rows while it computes later ones.
+// open takes the arguments of the whole-image call (less the samples), creates the file and
+// writes everything that comes before the pixels; it returns 1 and the stream's handle in
+// *stream, or a negative code and leaves no file. rows writes the next `rows` rows of
+// `samples` (their distance as the whole-image call takes it: samples for JPEG, bytes for
+// TIFF); it returns 1 or a negative code, after which only close may be called. close with
+// keep = 1 completes the file once every row was written (1, or a negative code and no
+// file); keep = 0 abandons it, removes the file and returns 0. Either frees the handle.
+LFTM_EXPORT int32_t LFjpgopen(const char* outFile, int32_t quality, const HdrFileInfo* info,
+                              intptr_t w10, intptr_t w6, intptr_t w7, int32_t w8, intptr_t w9,
+                              int32_t method, const TmParam* params, void** stream);
+LFTM_EXPORT int32_t LFjpgrows(void* stream, const void* samples, int32_t rowSamples,
+                              int32_t rows);
+LFTM_EXPORT int32_t LFjpgclose(void* stream, int32_t keep);
+
+LFTM_EXPORT int32_t LFtifopen(const HdrFileInfo* info, intptr_t w10, intptr_t w6, intptr_t w7,
+                              int32_t w8, intptr_t w9, int32_t method, const TmParam* params,
+                              const char* outFile, void** stream);
+LFTM_EXPORT int32_t LFtifrows(void* stream, const void* samples, int32_t rowBytes,
+                              int32_t rows);
+LFTM_EXPORT int32_t LFtifclose(void* stream, int32_t keep);
+
 }  // extern "C"
 
 namespace lftm {
@@ -105,6 +134,14 @@ using ExrReadFn = decltype(&lfexr_read);
 using WriteJpegFn = decltype(&LFwritejpg);
 using WriteJpegMetaFn = decltype(&LFwritejpgmeta);
 using WriteTiffFn = decltype(&buf2tif);
+using JpegOpenFn = decltype(&LFjpgopen);
+using TiffOpenFn = decltype(&LFtifopen);
+using StreamRowsFn = decltype(&LFjpgrows);
+using StreamCloseFn = decltype(&LFjpgclose);
+// The drivers call both writers' rows and close through one pointer each.
+static_assert(std::is_same<StreamRowsFn, decltype(&LFtifrows)>::value &&
+                  std::is_same<StreamCloseFn, decltype(&LFtifclose)>::value,
+              "the streaming entries of the two writers differ in form");
 
 constexpr char kJpegWriterLibrary[] = "Lumenforge32_jpg.dll";
 constexpr char kTiffWriterLibrary[] = "Lumenforge32Lib1.dll";

@@ -53,12 +53,14 @@ void join_workers(pthread_t* threads, int started) {
   }
 }
 
-// Starts body(i) for i in 0..min(count, kMaxWorkers)-1 on worker threads, stops starting at
-// the first worker that cannot be created (or that the start-failure simulation refuses) and
-// joins those that started. Returns how many started; run_tiles does the rest.
-int run_workers(int count, const std::function<void(int)>& body) {
-  if (count > kMaxWorkers) count = kMaxWorkers;
-  if (count <= 0) return 0;
+// Starts body(i) for i in 0..min(total, kMaxWorkers)-1 on worker threads and stops starting
+// at the first worker that cannot be created (or that the start-failure simulation refuses).
+// The calling thread runs the work of those that did not start (and past kMaxWorkers) after
+// joining the others; with `beside`, it runs that work first, then `beside`, then joins, so
+// that `beside` may wait for any tile. Returns how many started.
+int run_workers(int total, const std::function<void(int)>& body,
+                const std::function<void()>& beside) {
+  const int count = total > kMaxWorkers ? kMaxWorkers : total;
   std::vector<pthread_t> threads(static_cast<size_t>(count));
   std::vector<WorkerArgs> args(static_cast<size_t>(count));
   RunContext* run = current_run();
@@ -77,7 +79,14 @@ int run_workers(int count, const std::function<void(int)>& body) {
     ++started;
   }
   pthread_attr_destroy(&attr);
-  join_workers(threads.data(), started);
+  if (beside) {
+    for (int i = started; i < total; ++i) body(i);
+    beside();
+    join_workers(threads.data(), started);
+  } else {
+    join_workers(threads.data(), started);
+    for (int i = started; i < total; ++i) body(i);
+  }
   return started;
 }
 
@@ -96,13 +105,17 @@ RowBand tile_rows(int index, int count, int height) {
 }
 
 int run_tiles(int count, const std::function<void(int)>& body) {
+  return run_tiles_beside(count, body, nullptr);
+}
+
+int run_tiles_beside(int count, const std::function<void(int)>& body,
+                     const std::function<void()>& beside) {
   if (count < 2) {
     for (int i = 0; i < count; ++i) body(i);
+    if (beside) beside();
     return 0;
   }
-  int started = run_workers(count, body);
-  for (int i = started; i < count; ++i) body(i);
-  return started;
+  return run_workers(count, body, beside);
 }
 
 }  // namespace lftm

@@ -37,6 +37,12 @@ RowBand tile_rows(int index, int count, int height);
 // workers that started.
 int run_tiles(int count, const std::function<void(int)>& body);
 
+// As run_tiles, while the calling thread runs `beside()` (may be empty) once: after it has
+// done the work of any worker that could not start, before it joins the workers, so that
+// `beside` may wait for the results of any tile. count < 2: every body(i), then beside().
+int run_tiles_beside(int count, const std::function<void(int)>& body,
+                     const std::function<void()>& beside);
+
 }  // namespace lftm
 
 #endif  // LFTM_PLATFORM_WORKERS_H_

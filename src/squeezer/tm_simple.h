@@ -2,7 +2,11 @@
 #ifndef LFTM_SQUEEZER_TM_SIMPLE_H_
 #define LFTM_SQUEEZER_TM_SIMPLE_H_
 
+#include <functional>
+
 #include "lftm.h"
+#include "platform/row_feed.h"
+#include "platform/workers.h"
 
 namespace lftm {
 
@@ -29,8 +33,27 @@ int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
                    const LogStats* stats, const float* expTable, const void* input,
                    void* output);
 
+// tm_simple_tile on the rows `span` of the tile only (counted from the tile's first row); the
+// span that begins the tile prints its line. Returns what tm_simple_tile returns.
+int tm_simple_tile_rows(int isFP, const ImageDesc* desc, RowBand span, const TmParam* param,
+                        const LogStats* stats, const float* expTable, const void* input,
+                        void* output);
+
 // Worker body: runs the record's tile (always interleaved) and stores its result.
 void tm_simple_threaded(SqueezerWorker* record);
+
+// Rows `span` of the record's tile (always interleaved); the span that begins the tile prints
+// its line. Returns the tile's result.
+int tm_simple_tile_span(const SqueezerWorker& record, RowBand span);
+
+// tm_simple on `count` (at least 2) workers into interleaved output (desc->planes is not
+// read), with the rows computed in bands in row order while `consume` takes the finished
+// rows on the calling thread (row_feed.h). The samples are those of tm_simple. Returns what
+// tm_simple returns.
+int tm_simple_feeding(int isFP, const ImageDesc* desc, const TmParam* param,
+                      const LogStats* stats, const float* expTable, int count,
+                      const void* input, void* output,
+                      const std::function<void(RowFeed*)>& consume);
 
 }  // namespace lftm
 

@@ -47,8 +47,8 @@ inline Sample to_sample(float o, float ldrMax) {
 constexpr int kChunk = 256;
 
 template <typename Sample, bool kRgbe, bool kWhiteBalance, bool kSaturate>
-void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayout& in,
-                  const float* expTable, const OutputLayout<Sample>& out) {
+void squeeze_rows(const SqueezerCurve& c, int width, int height, RowBand span,
+                  const InputLayout& in, const float* expTable, const OutputLayout<Sample>& out) {
   constexpr bool kProbe = sizeof(Sample) == 2;  // 16-bit output prints sample lines
   const double ldrMaxD = c.ldrMax;
   const double kD = c.k;
@@ -74,7 +74,7 @@ void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayo
   alignas(16) double power[kChunk];
   uint8_t black[kChunk];
 
-  for (int y = 0; y < height; ++y) {
+  for (int y = span.first; y < span.first + span.rows; ++y) {
     // A cancelled run stops here; the driver discards the samples.
     if (run_cancelled()) return;
     run_progress(static_cast<double>(y) / height);
@@ -174,25 +174,25 @@ void squeeze_rows(const SqueezerCurve& c, int width, int height, const InputLayo
 }
 
 template <typename Sample, bool kRgbe>
-void squeeze_with_options(const SqueezerCurve& c, int width, int height,
+void squeeze_with_options(const SqueezerCurve& c, int width, int height, RowBand span,
                           const InputLayout& in, const float* expTable,
                           const OutputLayout<Sample>& out) {
   if (c.whiteBalance) {
     if (c.saturate) {
-      squeeze_rows<Sample, kRgbe, true, true>(c, width, height, in, expTable, out);
+      squeeze_rows<Sample, kRgbe, true, true>(c, width, height, span, in, expTable, out);
     } else {
-      squeeze_rows<Sample, kRgbe, true, false>(c, width, height, in, expTable, out);
+      squeeze_rows<Sample, kRgbe, true, false>(c, width, height, span, in, expTable, out);
     }
   } else if (c.saturate) {
-    squeeze_rows<Sample, kRgbe, false, true>(c, width, height, in, expTable, out);
+    squeeze_rows<Sample, kRgbe, false, true>(c, width, height, span, in, expTable, out);
   } else {
-    squeeze_rows<Sample, kRgbe, false, false>(c, width, height, in, expTable, out);
+    squeeze_rows<Sample, kRgbe, false, false>(c, width, height, span, in, expTable, out);
   }
 }
 
 template <typename Sample>
-void squeeze(int isFP, const ImageDesc& d, const SqueezerCurve& c, const void* input,
-             const float* expTable, void* output) {
+void squeeze(int isFP, const ImageDesc& d, RowBand span, const SqueezerCurve& c,
+             const void* input, const float* expTable, void* output) {
   const int spp = d.spp;
   const int red = d.bgr != 0 ? spp - 1 : 0;
   const int green = (spp - 1) / 2;
@@ -211,9 +211,9 @@ void squeeze(int isFP, const ImageDesc& d, const SqueezerCurve& c, const void* i
   InputLayout in{static_cast<const uint8_t*>(input), static_cast<const float*>(input), spp,
                  red, green, blue};
   if (isFP > 0) {
-    squeeze_with_options<Sample, false>(c, d.width, d.height, in, expTable, out);
+    squeeze_with_options<Sample, false>(c, d.width, d.height, span, in, expTable, out);
   } else {
-    squeeze_with_options<Sample, true>(c, d.width, d.height, in, expTable, out);
+    squeeze_with_options<Sample, true>(c, d.width, d.height, span, in, expTable, out);
   }
 }
 
@@ -222,20 +222,29 @@ void squeeze(int isFP, const ImageDesc& d, const SqueezerCurve& c, const void* i
 int tm_simple_tile(int isFP, const ImageDesc* desc, const TmParam* param,
                    const LogStats* stats, const float* expTable, const void* input,
                    void* output) {
+  return tm_simple_tile_rows(isFP, desc, RowBand{0, desc->height}, param, stats, expTable,
+                             input, output);
+}
+
+int tm_simple_tile_rows(int isFP, const ImageDesc* desc, RowBand span, const TmParam* param,
+                        const LogStats* stats, const float* expTable, const void* input,
+                        void* output) {
   if (stats->logMax == stats->logMin) return LFTM_ERR_FILE;
   // No sample depth or channel positions to write with: nothing is written.
   if ((desc->bits != 8 && desc->bits != 16) || desc->spp < 1) return LFTM_ERR_FILE;
 
   SqueezerCurve curve;
   make_squeezer_curve(desc->bits, param, stats, &curve);
-  diag_out("%d x %d  isFP: %d  ldrMax: %1.0f  log min=%1.3f max=%1.2f  moy=%1.2f  e=%1.3f\n",
-           desc->width, desc->height, isFP, curve.ldrMax, stats->logMin, stats->logMax,
-           stats->logMoy, curve.e);
+  if (span.first == 0) {
+    diag_out("%d x %d  isFP: %d  ldrMax: %1.0f  log min=%1.3f max=%1.2f  moy=%1.2f  e=%1.3f\n",
+             desc->width, desc->height, isFP, curve.ldrMax, stats->logMin, stats->logMax,
+             stats->logMoy, curve.e);
+  }
 
   if (desc->bits == 16) {
-    squeeze<uint16_t>(isFP, *desc, curve, input, expTable, output);
+    squeeze<uint16_t>(isFP, *desc, span, curve, input, expTable, output);
   } else {
-    squeeze<uint8_t>(isFP, *desc, curve, input, expTable, output);
+    squeeze<uint8_t>(isFP, *desc, span, curve, input, expTable, output);
   }
   return desc->height;
 }

@@ -58,9 +58,9 @@ inline bool read_source(int docType, const unsigned char* row, int width, int sp
 }
 
 template <typename Sample>
-int finish_rows_as(const FinishConstants& k, const RowLayout& layout, const float* expTable,
-                   const float* lut, RowSource source, const unsigned char* lum,
-                   Sample* out) {
+int finish_rows_as(const FinishConstants& k, const RowLayout& layout, RowBand rows,
+                   const float* expTable, const float* lut, RowSource source,
+                   const unsigned char* lum, Sample* out) {
   const int width = layout.width;
   const int height = layout.height;
   const int spp = layout.spp;
@@ -70,9 +70,9 @@ int finish_rows_as(const FinishConstants& k, const RowLayout& layout, const floa
   const int colPeriod = width / 4;
   float lastOut[3] = {0, 0, 0};
   FinishRun run;
-  size_t i = 0;
-  int64_t pos = 0;
-  for (int y = 0; y < height; ++y) {
+  size_t i = static_cast<size_t>(rows.first) * width;
+  int64_t pos = rows.first * (static_cast<int64_t>(width) * layout.sppOut + layout.outRowGap);
+  for (int y = rows.first; y < rows.first + rows.rows; ++y) {
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
     run_progress(static_cast<double>(y) / height);
     const unsigned char* row = source.row(source.context, y);
@@ -145,11 +145,20 @@ RowLayout output_layout(const ImageDesc& desc, int64_t outRowStride) {
 }
 
 int finish_rows(const FinishConstants& k, const RowLayout& layout, const float* expTable,
-                const float* lut, RowSource source, const unsigned char* lum, void* output) {
+                const float* lut, RowSource source, const unsigned char* lum, void* output,
+                RowBand rows) {
   if (layout.bits == 16) {
-    return finish_rows_as(k, layout, expTable, lut, source, lum, static_cast<uint16_t*>(output));
+    return finish_rows_as(k, layout, rows, expTable, lut, source, lum,
+                          static_cast<uint16_t*>(output));
   }
-  return finish_rows_as(k, layout, expTable, lut, source, lum, static_cast<uint8_t*>(output));
+  return finish_rows_as(k, layout, rows, expTable, lut, source, lum,
+                        static_cast<uint8_t*>(output));
+}
+
+int finish_rows(const FinishConstants& k, const RowLayout& layout, const float* expTable,
+                const float* lut, RowSource source, const unsigned char* lum, void* output) {
+  return finish_rows(k, layout, expTable, lut, source, lum, output,
+                     RowBand{0, layout.height});
 }
 
 }  // namespace lftm

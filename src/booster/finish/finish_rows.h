@@ -7,6 +7,7 @@
 
 #include "booster/finish/finish_constants.h"
 #include "lftm.h"
+#include "platform/workers.h"
 
 namespace lftm {
 
@@ -36,6 +37,12 @@ struct RowSource {
 // Returns height, or -2 when a source row cannot be had.
 int finish_rows(const FinishConstants& k, const RowLayout& layout, const float* expTable,
                 const float* lut, RowSource source, const unsigned char* lum, void* output);
+
+// finish_rows on the rows `rows` of the layout only (source rows, `lum` and `output` as for
+// the whole layout).
+int finish_rows(const FinishConstants& k, const RowLayout& layout, const float* expTable,
+                const float* lut, RowSource source, const unsigned char* lum, void* output,
+                RowBand rows);
 
 }  // namespace lftm
 

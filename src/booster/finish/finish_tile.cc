@@ -17,15 +17,19 @@ const unsigned char* next_memory_row(void* context, int y) {
   return rows->input + y * rows->rowBytes;
 }
 
+// Finishes the rows `band` of the tile; the band that begins the tile prints its settings.
 int finish_in_memory(const FinishConstants& k, const ImageDesc& desc, const LumStats& stats,
                      const float* expTable, const float* lut, const void* input,
-                     const float* lum, void* output, int64_t outRowStride) {
+                     const float* lum, void* output, int64_t outRowStride, RowBand band) {
   RowLayout layout = output_layout(desc, outRowStride);
-  print_finish_settings(k, 0, layout.sppOut);
-  print_finish_marks(k, stats);
-  MemoryRows rows{static_cast<const unsigned char*>(input), source_row_bytes(k.docType, desc.width, desc.rowStride)};
+  if (band.first == 0) {
+    print_finish_settings(k, 0, layout.sppOut);
+    print_finish_marks(k, stats);
+  }
+  MemoryRows rows{static_cast<const unsigned char*>(input),
+                  source_row_bytes(k.docType, desc.width, desc.rowStride)};
   return finish_rows(k, layout, expTable, lut, RowSource{next_memory_row, &rows},
-                     reinterpret_cast<const unsigned char*>(lum), output);
+                     reinterpret_cast<const unsigned char*>(lum), output, band);
 }
 
 }  // namespace
@@ -52,7 +56,7 @@ int finish_tile(int docType, const ImageDesc* desc, const TmParam* param, const 
   make_finish_constants(docType, *desc, *param, *stats, expTable, &k);
   if (files->readFromDisk == 0) {
     return finish_in_memory(k, *desc, *stats, expTable, lut, input, lum, output,
-                            desc->rowStride);
+                            desc->rowStride, RowBand{0, desc->height});
   }
   print_finish_settings(k, files->readFromDisk, desc->planes == 3 ? 1 : desc->spp);
   return finish_from_disk(k, *desc, *param, *stats, expTable, *files, output);
@@ -60,10 +64,19 @@ int finish_tile(int docType, const ImageDesc* desc, const TmParam* param, const 
 
 int finish_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,
                      const LumStats* stats, const float* expTable, const float* lut,
-                     const void* input, const float* lum, void* output, int64_t outRowStride) {
+                     const void* input, const float* lum, void* output, int64_t outRowStride,
+                     RowBand band) {
   FinishConstants k;
   make_finish_constants(docType, *desc, *param, *stats, expTable, &k);
-  return finish_in_memory(k, *desc, *stats, expTable, lut, input, lum, output, outRowStride);
+  return finish_in_memory(k, *desc, *stats, expTable, lut, input, lum, output, outRowStride,
+                          band);
+}
+
+int finish_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,
+                     const LumStats* stats, const float* expTable, const float* lut,
+                     const void* input, const float* lum, void* output, int64_t outRowStride) {
+  return finish_tile_rows(docType, desc, param, stats, expTable, lut, input, lum, output,
+                          outRowStride, RowBand{0, desc->height});
 }
 
 }  // namespace lftm

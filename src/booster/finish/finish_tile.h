@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "lftm.h"
+#include "platform/workers.h"
 
 namespace lftm {
 
@@ -36,6 +37,13 @@ int64_t source_row_bytes(int docType, int width, int rowSamples);
 int finish_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,
                      const LumStats* stats, const float* expTable, const float* lut,
                      const void* input, const float* lum, void* output, int64_t outRowStride);
+
+// finish_tile_rows on the rows `band` of the tile only (input, lum and output as for the
+// whole tile); the band that begins the tile prints its settings.
+int finish_tile_rows(int docType, const ImageDesc* desc, const TmParam* param,
+                     const LumStats* stats, const float* expTable, const float* lut,
+                     const void* input, const float* lum, void* output, int64_t outRowStride,
+                     RowBand band);
 
 }  // namespace lftm
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "lftm.h"
+#include "platform/workers.h"
 
 namespace lftm {
 
@@ -28,6 +29,10 @@ struct FinishTileJob {
 
 // Finishes tile `index` of `count` into the interleaved layout and stores the row count.
 void finish_tile_job(FinishTileJob* worker);
+
+// The rows `span` of the job's tile (counted from its first row); the span that begins the
+// tile prints its lines. Returns the tile's result.
+int finish_tile_span(const FinishTileJob& job, RowBand span);
 
 }  // namespace lftm
 
