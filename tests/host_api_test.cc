@@ -441,7 +441,8 @@ TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
   ASSERT_EQ(lftm_options_init(&older.record, size02, LFTM_METHOD_TEXTURE_BOOSTER), 0);
   EXPECT_EQ(older.record.struct_size, size02);
   const unsigned char* tail = reinterpret_cast<const unsigned char*>(&older.record) + size02;
-  EXPECT_TRUE(std::all_of(tail, tail + sizeof older - size02, [](unsigned char b) { return b == 0xA5; }));
+  EXPECT_TRUE(std::all_of(tail, tail + sizeof older - size02,
+                          [](unsigned char b) { return b == 0xA5; }));
   EXPECT_EQ(lftm_tonemap_image(&input, &output, &older.record), 0);
   std::fill(out, out + sizeof out / sizeof out[0], 0);
 

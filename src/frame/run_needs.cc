@@ -33,7 +33,7 @@ struct ImageBytes {
   int64_t pixels;  // width x height
   int64_t raw;     // the image as read: RGBE planar bytes or 16-bit samples
   int64_t plane;   // one float plane
-  int64_t file;    // what the reader holds besides the image: (part of) the file, or a copy
+  int64_t file;    // what the reader holds besides the image: the file, a block of it, or a copy
 };
 
 ImageBytes image_bytes_of(const RunImage& image) {
@@ -62,9 +62,9 @@ RunNeeds booster_needs(const RunImage& image, const PyramidDims& dims, bool disk
   const int64_t output = larger(pyramid, (samples + 3) / 4 * 4);
   RunNeeds needs;
   if (disk) {
-    // Stage 1 decodes the image into the output buffer while the reader holds (part of) the
-    // file; from then on the output buffer is held, beside the solver's bands in stage 2.
-    // What the budget leaves beyond this the solver may keep in memory.
+    // Stage 1 decodes the image into the output buffer while the reader holds the file (or a
+    // block of it); from then on the output buffer is held, beside the solver's bands in
+    // stage 2. What the budget leaves beyond this the solver may keep in memory.
     needs.memory = larger(b.plane + b.file, output) + streamed_solver_bytes(image.width) +
                    kFixedBytes;
     needs.scratch = b.plane + pyramid + kScratchSolverPlanes * b.plane;

@@ -1,5 +1,5 @@
 // A large buffer whose rows are used up from the front while later rows are still in use:
-// the whole memory pages of the used-up part go back to the system as it grows, so that an
+// the whole memory pages of the used-up share go back to the system as it grows, so that an
 // input shrinks while the output it is turned into grows.
 #ifndef LFTM_PLATFORM_FRONT_RELEASE_H_
 #define LFTM_PLATFORM_FRONT_RELEASE_H_

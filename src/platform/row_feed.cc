@@ -12,20 +12,20 @@ constexpr std::chrono::milliseconds kProgressPeriod(50);
 
 int band_count(int height) { return (height + kFeedBandRows - 1) / kFeedBandRows; }
 
-// Calls part() for the pieces of the tiles that rows lie in, in tile order, until one fails.
+// Calls piece() for the pieces of the tiles that rows lie in, in tile order, until one fails.
 // Returns its code, or 0.
 int run_band(int count, int height, RowBand rows,
-             const std::function<int(int, RowBand)>& part) {
+             const std::function<int(int, RowBand)>& piece) {
   const int end = rows.first + rows.rows;
   for (int t = 0; t < count; ++t) {
     const RowBand tile = tile_rows(t, count, height);
     int result = 0;
     if (tile.rows == 0) {
-      if (tile.first >= rows.first && tile.first < end) result = part(t, RowBand{0, 0});
+      if (tile.first >= rows.first && tile.first < end) result = piece(t, RowBand{0, 0});
     } else {
       const int lo = tile.first > rows.first ? tile.first : rows.first;
       const int hi = tile.first + tile.rows < end ? tile.first + tile.rows : end;
-      if (lo < hi) result = part(t, RowBand{lo - tile.first, hi - lo});
+      if (lo < hi) result = piece(t, RowBand{lo - tile.first, hi - lo});
     }
     if (result < 0) return result;
   }
@@ -91,7 +91,7 @@ void RowFeed::report_now_and_then(RunContext* run) {
 }
 
 int run_tiles_feeding(int count, int height,
-                      const std::function<int(int tile, RowBand rows)>& part,
+                      const std::function<int(int tile, RowBand rows)>& piece,
                       const std::function<void(RowFeed*)>& consume) {
   RowFeed feed(height);
   std::atomic<int> failure{0};
@@ -101,9 +101,9 @@ int run_tiles_feeding(int count, int height,
         int index = 0;
         RowBand rows{0, 0};
         while (feed.take(&index, &rows)) {
-          const int result = run_band(count, height, rows, part);
+          const int result = run_band(count, height, rows, piece);
           if (result < 0) failure = result;
-          // A cancelled part may stop short of its rows: they are not handed over.
+          // A cancelled piece may stop short of its rows: they are not handed over.
           feed.finished(index, result >= 0 && !run_cancelled());
         }
       },

@@ -54,13 +54,13 @@ class RowFeed {
 };
 
 // Computes the `count` tiles of `height` rows (as tile_rows cuts them) on `count` workers
-// that take bands of rows in row order: part(tile, rows) computes the rows `rows` of tile
-// `tile`, counted from the tile's first row (a part with rows.first == 0 begins its tile; a
-// tile of no rows gets the part {0, 0}), and returns a negative code when it failed, which
+// that take bands of rows in row order: piece(tile, rows) computes the rows `rows` of tile
+// `tile`, counted from the tile's first row (a piece with rows.first == 0 begins its tile; a
+// tile of no rows gets the piece {0, 0}), and returns a negative code when it failed, which
 // stops the work. Meanwhile consume(feed) takes the finished rows on the calling thread.
-// Returns the code of a part that failed, or 0 (also when the run was cancelled).
+// Returns the code of a piece that failed, or 0 (also when the run was cancelled).
 int run_tiles_feeding(int count, int height,
-                      const std::function<int(int tile, RowBand rows)>& part,
+                      const std::function<int(int tile, RowBand rows)>& piece,
                       const std::function<void(RowFeed*)>& consume);
 
 }  // namespace lftm

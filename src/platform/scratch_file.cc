@@ -116,7 +116,9 @@ int read_quarters_at(int fd, long long offset, void* data, size_t bytes, int wor
   return four_items(workers, [&](int q) {
     const long long at = offset + static_cast<long long>(q * size);
     const bool moved = move_item(
-        [&](size_t done, size_t left, off_t pos) { return pread(fd, to + q * size + done, left, pos); },
+        [&](size_t done, size_t left, off_t pos) {
+          return pread(fd, to + q * size + done, left, pos);
+        },
         size, at);
     if (moved) bytesRead += static_cast<long long>(size);
     return moved;

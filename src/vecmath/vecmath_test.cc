@@ -227,7 +227,8 @@ TEST_F(VecMathTest, SpecialArgumentsInPlaceMatchTheLibrary) {
     xd.push_back(v);
   }
   for (const Kernels& k : all_kernels()) {
-    for (double b : {0.0, 1e-20, 1e-300, 5e18, -0.07, 2.0, 700.0, -800.0, 1e5, 1.0 / 0.0, 0.0 / 0.0}) {
+    for (double b :
+         {0.0, 1e-20, 1e-300, 5e18, -0.07, 2.0, 700.0, -800.0, 1e5, 1.0 / 0.0, 0.0 / 0.0}) {
       std::vector<double> gotD = xd;
       k.pow(gotD.data(), b, gotD.data(), gotD.size());
       for (size_t i = 0; i < xd.size(); ++i) {

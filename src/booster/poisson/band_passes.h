@@ -83,7 +83,7 @@ void reduce_band(int T, int64_t a, int64_t b, float* table, Body body,
   }
 }
 
-// Runs body(begin, end) on parts of [a, b) spread over the workers.
+// Runs body(begin, end) on pieces of [a, b) spread over the workers.
 template <typename Body>
 void spread(int T, int64_t a, int64_t b, Body body) {
   const int workers = b - a >= 4 * kSumBlock ? clamp_workers(T) : 1;

@@ -12,12 +12,12 @@ void local_date_line(char (&text)[64]) {
   static const char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   std::time_t now = std::time(nullptr);
-  std::tm parts{};
-  localtime_r(&now, &parts);
+  std::tm fields{};
+  localtime_r(&now, &fields);
   std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n",
-                kDays[(parts.tm_wday % 7 + 7) % 7], kMonths[(parts.tm_mon % 12 + 12) % 12],
-                parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec,
-                1900 + parts.tm_year);
+                kDays[(fields.tm_wday % 7 + 7) % 7], kMonths[(fields.tm_mon % 12 + 12) % 12],
+                fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec,
+                1900 + fields.tm_year);
 }
 
 int cg_solve(int w, int h, int limit, float tol, int is360, int T, int F, const CgPaths& paths,

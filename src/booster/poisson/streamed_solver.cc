@@ -243,7 +243,8 @@ int64_t band_length(int w) {
 
 int64_t streamed_solver_bytes(int w) {
   const int64_t window = band_length(w) + 4 * static_cast<int64_t>(w);
-  return static_cast<int64_t>(sizeof(float)) * (3 * window + band_length(w) + band_length(w) / kSumBlock);
+  const int64_t band = band_length(w);
+  return static_cast<int64_t>(sizeof(float)) * (3 * window + band + band / kSumBlock);
 }
 
 }  // namespace lftm
