@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "errors.h"
@@ -21,8 +22,10 @@ namespace py = pybind11;
 
 constexpr int kMaxThreads = 32;
 
-// The options of a run with `block`'s settings; ValueError for bits or threads out of range.
-lftm_options run_options(const MethodBlock& block, int bits, int threads, bool disk) {
+// The options of a run with `block`'s settings; ValueError for bits, threads or a memory limit
+// out of range.
+lftm_options run_options(const MethodBlock& block, int bits, int threads, bool disk,
+                         int64_t memoryLimit) {
   if (bits != 8 && bits != 16) {
     throw py::value_error("bits must be 8 or 16, not " + std::to_string(bits));
   }
@@ -30,8 +33,13 @@ lftm_options run_options(const MethodBlock& block, int bits, int threads, bool d
     throw py::value_error("threads must be 0 (one per processor) to 32, not " +
                           std::to_string(threads));
   }
+  if (memoryLimit < 0) {
+    throw py::value_error("memory_limit must be 0 (the default) or a number of bytes, not " +
+                          std::to_string(memoryLimit));
+  }
   lftm_options options;
   lftm_options_init(&options, sizeof options, block.method());
+  options.memory_limit = memoryLimit;
   options.settings = block.block();
   options.bits = bits;
   options.threads = threads;
@@ -139,9 +147,9 @@ py::dict info(const py::object& path_object) {
 
 py::array tonemap(const py::object& image, const py::object& method, int bits, int threads,
                   bool disk, const py::object& settings, const py::object& progress,
-                  const py::kwargs& named) {
+                  int64_t memoryLimit, const py::kwargs& named) {
   const MethodBlock block = settings_for_run(method, settings, named);
-  lftm_options options = run_options(block, bits, threads, disk);
+  lftm_options options = run_options(block, bits, threads, disk, memoryLimit);
   InputImage input = view_input(image);
   lftm_image output_view;
   py::array output = make_output(input, bits, &output_view);
@@ -154,11 +162,11 @@ py::array tonemap(const py::object& image, const py::object& method, int bits, i
 
 void tonemap_file(const py::object& source, const py::object& target, const py::object& method,
                   int bits, int threads, bool disk, const py::object& settings,
-                  const py::object& progress, const py::kwargs& named) {
+                  const py::object& progress, int64_t memoryLimit, const py::kwargs& named) {
   const std::string in = path_of(source);
   const std::string out = path_of(target);
   const MethodBlock block = settings_for_run(method, settings, named);
-  lftm_options options = run_options(block, bits, threads, disk);
+  lftm_options options = run_options(block, bits, threads, disk, memoryLimit);
   check_output_name(out, bits);
   check_not_input(in, out);
   ProgressHook hook{progress};
@@ -180,12 +188,15 @@ lum_min, lum_max, lum_geomean and dynamic_range_stops.)");
   m.def("tonemap", &tonemap, py::arg("image"), py::arg("method") = py::none(),
         py::arg("bits") = 8, py::arg("threads") = 0, py::arg("disk") = false,
         py::arg("settings") = py::none(), py::arg("progress") = py::none(),
+        py::arg("memory_limit") = 0,
         R"(Tone maps an HDR image: float32 or float64, (H, W) grey, (H, W, 3) RGB or (H, W, 4)
 RGBA, linear light. Returns uint8 (bits=8) or uint16 (bits=16) of the same shape.
 
 method: "booster" (the default, unless `settings` says otherwise) or "squeezer".
 threads: worker threads, 0 for one per processor; every count gives the same result.
 disk: keep the large planes in scratch files in $TMPDIR (for images larger than memory).
+memory_limit: bytes the run may use (0: a third of the memory available); a run that needs
+more is refused (lftm.Error), and disk mode keeps in memory what the limit leaves (faster).
 settings: a Settings, or the path of a settings sidecar.
 progress: called with the fraction done (0..1) on the calling thread; return True to cancel
 (lftm.Cancelled is raised). Ctrl-C cancels too.
@@ -193,7 +204,7 @@ Further keywords set settings by their sidecar names: Strength=60, Gamma=1.2, ..
   m.def("tonemap_file", &tonemap_file, py::arg("src"), py::arg("dst"),
         py::arg("method") = py::none(), py::arg("bits") = 8, py::arg("threads") = 0,
         py::arg("disk") = false, py::arg("settings") = py::none(),
-        py::arg("progress") = py::none(),
+        py::arg("progress") = py::none(), py::arg("memory_limit") = 0,
         R"(Tone maps an HDR file into a JPEG (.jpg, .jpeg; 8 bits) or TIFF (.tif, .tiff) file, as
 the lftm tool does; the arguments are those of tonemap. ValueError when dst is src (by any
 name): the original is never written over.)");

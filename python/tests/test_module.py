@@ -95,6 +95,11 @@ def test_refusals_name_what_is_wrong(samples, small, tmp_path):
         lftm.tonemap(small, bits=12)
     with pytest.raises(ValueError, match="threads"):
         lftm.tonemap(small, threads=33)
+    with pytest.raises(ValueError, match="memory_limit"):
+        lftm.tonemap(small, memory_limit=-1)
+    with pytest.raises(lftm.Error) as tight:
+        lftm.tonemap(small, disk=True, memory_limit=1 << 20)  # less than any run needs
+    assert tight.value.code == -4
     with pytest.raises(TypeError, match="callable"):
         lftm.tonemap(small, progress=0.5)
     with pytest.raises(ValueError, match="16 bits"):
