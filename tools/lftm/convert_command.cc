@@ -164,9 +164,7 @@ int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& p
       estimate_run(image, options.method, options.bits, options.disk, params);
   const std::string tooBig =
       estimate.tooLarge ? std::string()
-                        : run_fit_problem(estimate, options.disk,
-                                          options.memoryLimit > 0 ? options.memoryLimit
-                                                                  : default_memory_limit());
+                        : run_fit_problem(estimate, options.disk, options.memoryLimit);
   if (!tooBig.empty()) {
     std::fprintf(stderr, "lftm: %s: %s\n", job.input.c_str(), tooBig.c_str());
     return kExitFailed;

@@ -41,14 +41,15 @@ int64_t default_memory_limit() {
   return available > 0 ? available / 10 * 9 : 0;
 }
 
-std::string run_fit_problem(const RunEstimate& estimate, bool disk, int64_t memoryLimit) {
+std::string run_fit_problem(const RunEstimate& estimate, bool disk, int64_t givenLimit) {
+  const int64_t memoryLimit = givenLimit > 0 ? givenLimit : default_memory_limit();
   if (memoryLimit > 0 && estimate.needs.memory > memoryLimit) {
     return "the run needs about " + lftm::byte_count_text(estimate.needs.memory) +
            " of memory, more than the limit of " + lftm::byte_count_text(memoryLimit) +
-           (disk ? " (--memory-limit, default 90% of the memory available): raise the limit "
-                   "or free memory"
-                 : " (--memory-limit, default 90% of the memory available): use --disk, "
-                   "which keeps the large planes in temporary files");
+           (givenLimit > 0 ? " (--memory-limit)"
+                           : " (90% of the memory available; --memory-limit sets another)") +
+           (disk ? ": raise the limit or free memory"
+                 : ": use --disk, which keeps the large planes in temporary files");
   }
   if (!disk) return "";
   std::string dir;

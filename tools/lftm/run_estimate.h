@@ -25,10 +25,10 @@ RunEstimate estimate_run(const SourceImage& image, int32_t method, int32_t bits,
 // (no limit) when the system does not say.
 int64_t default_memory_limit();
 
-// "" when the run fits `memoryLimit` (0: none) and, in disk mode, the free space of the
-// temporary directory; else the sentence that says what it needs, what there is, and what
-// to do.
-std::string run_fit_problem(const RunEstimate& estimate, bool disk, int64_t memoryLimit);
+// "" when the run fits the memory limit (`givenLimit`, or 0 for default_memory_limit()) and, in
+// disk mode, the free space of the temporary directory; else the sentence that says what it
+// needs, what there is, and what to do.
+std::string run_fit_problem(const RunEstimate& estimate, bool disk, int64_t givenLimit);
 
 // Reads a byte count such as "4G", "256M", "1.5g", "800k" or "1000000" (binary units).
 // Returns false for anything else, zero or a negative size.
