@@ -152,6 +152,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   const RunNeeds needs = booster_needs(image, dims, disk);
   fits = check_memory_fits(needs, disk);
   if (fits < 0) return fits;
+  // The budget of the run as it starts, before its own buffers take memory.
+  const int64_t budget = memory_budget();
 
   // Stage 3's disk path finishes 16-bit samples only; 8-bit output in disk mode is finished
   // by the driver, with the arithmetic of memory mode.
@@ -223,7 +225,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   }
   phase.move_to(0.4, 0.85, "solving");
   // The solver keeps in memory what the run's budget leaves beside the estimate.
-  const SolverHeadroomScope headroom(disk ? memory_budget() - needs.memory : 0);
+  const SolverHeadroomScope headroom(disk ? budget - needs.memory : 0);
   result = calc_tm2(*desc, dims.coarseW, dims.coarseH, dims.total, dims.rang, call.params,
                     files2, nullptr, nullptr, out);
   result = stage_outcome(result);
