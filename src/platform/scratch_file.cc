@@ -64,28 +64,30 @@ int read_quarters(std::FILE* file, void* data, size_t bytes) {
 
 namespace {
 
-// Moves one item of `size` bytes at `offset` with as many calls as it takes; false on an error
-// or at the end of the file.
-template <typename Call>
-bool move_item(Call call, size_t size, long long offset) {
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t got = call(done, size - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    done += static_cast<size_t>(got);
-  }
-  return true;
-}
-
-// Runs item(q) for the four quarters on up to `workers` threads; returns how many succeeded.
-template <typename Item>
-int four_items(int workers, Item item) {
+// Moves the four quarters of `bytes` bytes at byte `offset`, quarter q on worker q mod count
+// of up to `workers`, each with as many calls of move(from, length, position) as it takes
+// (`from` counts bytes from the start of the transfer); adds what was moved to `counter` and
+// returns how many quarters were moved whole.
+template <typename Move>
+int move_quarters(long long offset, size_t bytes, int workers, std::atomic<long long>* counter,
+                  Move move) {
+  if (bytes == 0) return 4;
+  const size_t size = bytes / 4;
   const int count = clamp_workers(workers) < 4 ? clamp_workers(workers) : 4;
   std::atomic<int> moved{0};
   run_tiles(count, [&](int t) {
     for (int q = t; q < 4; q += count) {
-      if (item(q)) ++moved;
+      size_t done = 0;
+      while (done < size) {
+        const size_t from = q * size + done;
+        const ssize_t got = move(from, size - done, static_cast<off_t>(offset + from));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+      }
+      if (done < size) continue;
+      *counter += static_cast<long long>(size);
+      ++moved;
     }
   });
   return moved.load();
@@ -94,35 +96,19 @@ int four_items(int workers, Item item) {
 }  // namespace
 
 int write_quarters_at(int fd, long long offset, const void* data, size_t bytes, int workers) {
-  if (bytes == 0) return 4;
-  const size_t size = bytes / 4;
-  const auto* from = static_cast<const char*>(data);
-  return four_items(workers, [&](int q) {
-    const long long at = offset + static_cast<long long>(q * size);
-    const bool moved = move_item(
-        [&](size_t done, size_t left, off_t pos) {
-          return pwrite(fd, from + q * size + done, left, pos);
-        },
-        size, at);
-    if (moved) bytesWritten += static_cast<long long>(size);
-    return moved;
-  });
+  const auto* bytesFrom = static_cast<const char*>(data);
+  return move_quarters(offset, bytes, workers, &bytesWritten,
+                       [&](size_t from, size_t length, off_t position) {
+                         return pwrite(fd, bytesFrom + from, length, position);
+                       });
 }
 
 int read_quarters_at(int fd, long long offset, void* data, size_t bytes, int workers) {
-  if (bytes == 0) return 4;
-  const size_t size = bytes / 4;
-  auto* to = static_cast<char*>(data);
-  return four_items(workers, [&](int q) {
-    const long long at = offset + static_cast<long long>(q * size);
-    const bool moved = move_item(
-        [&](size_t done, size_t left, off_t pos) {
-          return pread(fd, to + q * size + done, left, pos);
-        },
-        size, at);
-    if (moved) bytesRead += static_cast<long long>(size);
-    return moved;
-  });
+  auto* bytesTo = static_cast<char*>(data);
+  return move_quarters(offset, bytes, workers, &bytesRead,
+                       [&](size_t from, size_t length, off_t position) {
+                         return pread(fd, bytesTo + from, length, position);
+                       });
 }
 
 ScratchTraffic scratch_traffic() {

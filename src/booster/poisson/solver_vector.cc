@@ -23,7 +23,7 @@ bool SolverVector::keep_in_file(const char* path, int workers) {
   return fd_ >= 0;
 }
 
-const float* SolverVector::load(int64_t k, int64_t m, float* buffer) {
+float* SolverVector::load_for_update(int64_t k, int64_t m, float* buffer) {
   if (in_memory()) return memory_.get() + k;
   return scratch_read_at(fd_, k, m, buffer, workers_) < 0 ? nullptr : buffer;
 }

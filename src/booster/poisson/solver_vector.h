@@ -28,9 +28,9 @@ class SolverVector {
 
   // Positions [k, k + m): the vector itself when in memory, else `buffer` filled from the
   // file. Null after a failed read (reported).
-  const float* load(int64_t k, int64_t m, float* buffer);
-  float* load_for_update(int64_t k, int64_t m, float* buffer) {
-    return const_cast<float*>(load(k, m, buffer));
+  float* load_for_update(int64_t k, int64_t m, float* buffer);
+  const float* load(int64_t k, int64_t m, float* buffer) {
+    return load_for_update(k, m, buffer);
   }
   // Puts `values` at positions [k, k + m); nothing to do when they are the vector's own
   // memory. 0, or a negative code after a failed write (reported).

@@ -44,7 +44,9 @@ int StreamedSolver::open(const CgPaths& paths, float* x) {
     return LFTM_ERR_SOLVER_SCRATCH;
   }
   const size_t window = static_cast<size_t>(band_ + 4 * static_cast<int64_t>(w_));
-  if (!window_.allocate(window) || !newWindow_.allocate(window) || !rBand_.allocate(window) ||
+  // r's band buffer serves only an r that lives in its file.
+  if (!window_.allocate(window) || !newWindow_.allocate(window) ||
+      (!r_.in_memory() && !rBand_.allocate(window)) ||
       !q_.allocate(static_cast<size_t>(band_)) ||
       !table_.allocate(static_cast<size_t>(band_ / kSumBlock))) {
     return LFTM_ERR_NO_MEMORY;
