@@ -113,7 +113,7 @@ enum {
  *  | -11 | LFTM_ERR_DISK_TIFF | tonemap | disk mode with TIFF input: run in memory mode |
  *  | -12 | LFTM_ERR_TOO_SMALL | tonemap | the image is below 10 pixels a side: it cannot be tone mapped |
  *  | -13 | LFTM_ERR_TOO_LARGE | tonemap, tms | the image is larger than the driver takes: tms at most 2^31 - 1 pixels; tonemap at most what a pyramid of 2^31 - 1 floats holds (PyramidDims.total and total2, about 1.6 gigapixels: 49000 x 32700 takes, 42000 x 24540 is about 1.03). Reduce the image |
- *  | -14 | LFTM_ERR_NO_SCRATCH_SPACE | tonemap | disk mode: the temporary directory has less free space than the run's estimate (printed): free space or set $TMPDIR to a larger disk |
+ *  | -14 | LFTM_ERR_NO_SCRATCH_SPACE | tonemap | disk mode: the temporary directory has less free space than the run's estimate, or the output buffer's file cannot be given its blocks (printed): free space or set $TMPDIR to a larger disk |
  *  | -101 | LFTM_ERR_EXT_TYPE | tonemap, tms | extType is not 100, 101, 200 or 201: fix the call |
  *  | -1000 | LFTM_ERR_INFO | tonemap, tms, qv_from_file | the image's size and layout cannot be read: missing, damaged or not of its kind |
  *  | -1001 | LFTM_ERR_READ | tonemap, tms, qv_from_file | the image's pixels cannot be read: damaged or truncated |

@@ -118,8 +118,9 @@ typedef struct lftm_options {
   int64_t memory_limit;      /**< bytes the call may use; 0: a third of the memory available
                                   when it starts. A call whose estimate passes a limit the
                                   host set is refused with LFTM_ERR_NO_MEMORY; disk mode keeps
-                                  in memory whatever the limit leaves beside its own buffers
-                                  (the same bits). Added in 0.3: a record of 0.2, whose
+                                  in memory whatever the limit leaves beside its own buffers,
+                                  and its output buffer too only when the limit holds it (the
+                                  same bits). Added in 0.3: a record of 0.2, whose
                                   struct_size ends before it, counts as 0 */
 } lftm_options;
 

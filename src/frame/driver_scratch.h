@@ -19,6 +19,8 @@ class ScratchFiles {
   // or LFTM_ERR_IO.
   int create(const char* prefix);
 
+  // How many files were created.
+  size_t count() const { return paths_.size(); }
   // The path of the index-th file created.
   const char* path(size_t index) const { return paths_[index].c_str(); }
 

@@ -27,6 +27,9 @@ constexpr int64_t kScratchSolverPlanes = 2;
 // Allocations that do not grow with the image: tables, row buffers, the libraries.
 constexpr int64_t kFixedBytes = 32LL << 20;
 
+// Pages of a file-backed output buffer touched between two hand-backs (file_backed_buffer.h).
+constexpr int64_t kTouchedPageBytes = 192LL << 20;
+
 int64_t larger(int64_t a, int64_t b) { return a > b ? a : b; }
 
 struct ImageBytes {
@@ -47,6 +50,14 @@ ImageBytes image_bytes_of(const RunImage& image) {
   return b;
 }
 
+// The shared output buffer: the pyramid, then the output samples (16-bit in disk mode).
+int64_t output_buffer_bytes(const RunImage& image, const ImageBytes& b, const PyramidDims& dims,
+                            bool disk) {
+  const int64_t pyramid = 4 * static_cast<int64_t>(larger(dims.total, dims.total2));
+  const int64_t samples = b.pixels * image.spp * (disk ? 2 : image.bits / 8);
+  return larger(pyramid, (samples + 3) / 4 * 4);
+}
+
 }  // namespace
 
 int64_t file_length(const char* path) {
@@ -57,9 +68,7 @@ int64_t file_length(const char* path) {
 RunNeeds booster_needs(const RunImage& image, const PyramidDims& dims, bool disk) {
   const ImageBytes b = image_bytes_of(image);
   const int64_t pyramid = 4 * static_cast<int64_t>(larger(dims.total, dims.total2));
-  // The shared output buffer: the pyramid, then the output samples (16-bit in disk mode).
-  const int64_t samples = b.pixels * image.spp * (disk ? 2 : image.bits / 8);
-  const int64_t output = larger(pyramid, (samples + 3) / 4 * 4);
+  const int64_t output = output_buffer_bytes(image, b, dims, disk);
   RunNeeds needs;
   if (disk) {
     // Stage 1 decodes the image into the output buffer while the reader holds the file (or a
@@ -78,6 +87,24 @@ RunNeeds booster_needs(const RunImage& image, const PyramidDims& dims, bool disk
     needs.memory = peak + kFixedBytes;
   }
   return needs;
+}
+
+RunNeeds disk_needs_within(const RunImage& image, const PyramidDims& dims, int64_t budget,
+                           bool* outputInFile) {
+  const RunNeeds buffered = booster_needs(image, dims, true);
+  // With the output buffer in a file, the run holds the reader's block of the file (stage 1),
+  // then stage 1's level-1 work plane, then the solver's bands; and the buffer's pages touched
+  // since they were last handed back.
+  const ImageBytes b = image_bytes_of(image);
+  const int64_t output = output_buffer_bytes(image, b, dims, true);
+  const int64_t level1 = 4 * static_cast<int64_t>(image.width / 2 + 1) * (image.height / 2 + 1);
+  RunNeeds lean;
+  lean.memory = larger(b.file, level1) + streamed_solver_bytes(image.width) + kFixedBytes +
+                (output < kTouchedPageBytes ? output : kTouchedPageBytes);
+  lean.scratch = buffered.scratch + output;
+  const bool inFile = budget > 0 && budget < buffered.memory && lean.memory < buffered.memory;
+  if (outputInFile != nullptr) *outputInFile = inFile;
+  return inFile ? lean : buffered;
 }
 
 RunNeeds squeezer_needs(const RunImage& image) {

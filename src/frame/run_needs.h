@@ -31,6 +31,11 @@ int64_t file_length(const char* path);
 // A Texture Booster run with the pyramid of tm_dim, in memory or disk mode.
 RunNeeds booster_needs(const RunImage& image, const PyramidDims& dims, bool disk);
 
+// Disk mode under a memory budget: with the output buffer in memory when `budget` holds the
+// run so (or is 0, unknown), else with that buffer in a scratch file, which takes much less
+// memory and more scratch space. `outputInFile` (may be null) says which.
+RunNeeds disk_needs_within(const RunImage& image, const PyramidDims& dims, int64_t budget,
+                           bool* outputInFile);
 // A Range Squeezer run.
 RunNeeds squeezer_needs(const RunImage& image);
 

@@ -39,6 +39,21 @@ TEST(RunNeedsTest, GigapixelEstimatesAreExactAndLargerImagesAreRefused) {
   EXPECT_EQ(memory.scratch, 0);
   EXPECT_EQ(squeezer_needs(image).memory, 7 * pixels + (32LL << 20));
 
+  // A budget below disk mode's estimate puts the output buffer (16-bit samples) in a scratch
+  // file; no budget, or an image too small for that to save memory, keeps it in memory.
+  bool inFile = false;
+  const RunNeeds lean = disk_needs_within(image, dims, 4LL << 30, &inFile);
+  EXPECT_TRUE(inFile);
+  EXPECT_LT(lean.memory, 2 * pixels);
+  EXPECT_EQ(lean.scratch, disk.scratch + 6 * pixels);
+  EXPECT_EQ(disk_needs_within(image, dims, 0, &inFile).memory, disk.memory);
+  EXPECT_FALSE(inFile);
+  PyramidDims smallDims = {};
+  ASSERT_GT(tm_dim(600, 400, &params, &smallDims), 0);
+  const RunImage small = {LFTM_EXT_HDR, 600, 400, 3, 8, 4 * 600 * 400 + 60};
+  disk_needs_within(small, smallDims, 1, &inFile);
+  EXPECT_FALSE(inFile);
+
   // The largest sizes: 2^31 - 1 pixels at all, and a pyramid that tm_dim can count.
   EXPECT_TRUE(image_size_ok(46340, 46340));
   EXPECT_FALSE(image_size_ok(46341, 46341));

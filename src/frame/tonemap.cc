@@ -13,9 +13,11 @@
 #include "frame/streamed_write.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/file_backed_buffer.h"
 #include "platform/front_release.h"
 #include "platform/heap_buffer.h"
 #include "platform/memory_budget.h"
+#include "platform/resources.h"
 #include "platform/run_context.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
@@ -25,7 +27,8 @@
 namespace lftm {
 namespace {
 
-// Scratch files in the order they are created; the stages find them by these indices.
+// Scratch files in the order they are created; the stages find them by these indices. The
+// output buffer's file, when there is one, comes last.
 enum Scratch { kTm10, kTm11, kTm12, kTm13, kTm14, kTm15, kExrCopy };
 constexpr const char* kScratchPrefixes[] = {"tm10", "tm11", "tm12", "tm13", "tm14", "tm15"};
 
@@ -149,11 +152,13 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   int32_t fits = check_jpeg_side(start.writesJpeg, w, h);
   if (fits < 0) return fits;
   const RunImage image = {kind, w, h, spp, bits, file_length(inFile)};
-  const RunNeeds needs = booster_needs(image, dims, disk);
-  fits = check_memory_fits(needs, disk);
-  if (fits < 0) return fits;
   // The budget of the run as it starts, before its own buffers take memory.
   const int64_t budget = memory_budget();
+  bool outputInFile = false;
+  const RunNeeds needs = disk ? disk_needs_within(image, dims, budget, &outputInFile)
+                              : booster_needs(image, dims, false);
+  fits = check_memory_fits(needs, disk);
+  if (fits < 0) return fits;
 
   // Stage 3's disk path finishes 16-bit samples only; 8-bit output in disk mode is finished
   // by the driver, with the arithmetic of memory mode.
@@ -164,6 +169,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   ProgressPhase phase(0.0, 0.05, "reading the image");
   HdrFileInfo stage1Info = info;
   const char* stage1File = inFile;
+  size_t outputIndex = 0;
   if (disk) {
     for (const char* prefix : kScratchPrefixes) {
       int32_t made = scratch.create(prefix);
@@ -176,6 +182,13 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
       if (spooled < 0) return spooled;
       stage1File = scratch.path(kExrCopy);
     }
+    if (outputInFile) {
+      outputIndex = scratch.count();
+      int32_t made = scratch.create("tm16");
+      if (made < 0) return made;
+      diag_out("tm16  output buffer in a scratch file: %lld bytes\n",
+               static_cast<long long>(sizes.output));
+    }
   } else {
     if (!input.allocate(sizes.input)) return LFTM_ERR_NO_MEMORY;
     if (start.read(call, spp, nullptr, input.get()) < 0) return LFTM_ERR_READ;
@@ -186,7 +199,20 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   build_exp_table(expTable);
   // sizes.output is a whole number of floats.
   HeapBuffer<float> output;
-  if (!output.allocate(sizes.output / sizeof(float))) return LFTM_ERR_NO_MEMORY;
+  FileBackedBuffer outputFile;
+  if (outputInFile) {
+    const int32_t mapped = outputFile.map(scratch.path(outputIndex), sizes.output);
+    if (mapped == LFTM_ERR_NO_SCRATCH_SPACE) {
+      diag_out("could not reserve %s for the output buffer in %s: free space or point TMPDIR "
+               "to a larger disk\n",
+               byte_count_text(static_cast<int64_t>(sizes.output)).c_str(),
+               scratch.path(outputIndex));
+    }
+    if (mapped < 0) return mapped;
+    output.borrow(static_cast<float*>(outputFile.get()));
+  } else if (!output.allocate(sizes.output / sizeof(float))) {
+    return LFTM_ERR_NO_MEMORY;
+  }
   std::unique_ptr<float[]> lut;
   if (docType == LFTM_DOC_U16) {
     lut.reset(new (std::nothrow) float[65536]);
@@ -308,6 +334,7 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
                                  LFTM_METHOD_TEXTURE_BOOSTER, out);
   diag_out("retour write: %d\n", result);
   output.release();
+  outputFile.unmap();
   lut.reset();
   if (result >= 0) diag_out("Result saved as: %s \n", call.outFile);
   return result;

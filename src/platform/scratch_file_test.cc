@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstring>
+#include <thread>
 #include <vector>
+
+#include "lftm.h"
+#include "platform/file_backed_buffer.h"
 
 #include "support/temp_dir.h"
 
@@ -58,6 +64,45 @@ TEST(ScratchFileTest, QuarterTransfersRoundTripAtOffsetsPast4GB) {
   EXPECT_EQ(back[599], 499.5f);
   EXPECT_EQ(ftello(f), far + static_cast<long long>(data.size() * sizeof(float)));
   std::fclose(f);
+}
+
+// Pages handed back while two threads write and after they are done keep their contents,
+// in the mapping and in the file.
+TEST(ScratchFileTest, FileBackedBufferKeepsWhatIsWrittenWhilePagesGoBack) {
+  lftm_test::TempDir dir;
+  const std::string path = dir.path() + "/tm16";
+  constexpr size_t count = 6u << 20;  // 24 MB of ints
+  FileBackedBuffer missing;
+  EXPECT_EQ(missing.map("/nonexistent/lftm/tm16", 4096), LFTM_ERR_FILE);
+  std::FILE* made = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(made, nullptr);
+  std::fclose(made);
+  {
+    FileBackedBuffer buffer;
+    ASSERT_EQ(buffer.map(path.c_str(), count * sizeof(int)), 0);
+    int* values = static_cast<int*>(buffer.get());
+    auto fill = [values](size_t first) {
+      for (size_t i = first; i < count; i += 2) {
+        values[i] = static_cast<int>(i * 2654435761u);
+        if (i % (1u << 20) == first) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+    };
+    std::thread other(fill, 1);
+    fill(0);
+    other.join();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    size_t wrong = 0;
+    for (size_t i = 0; i < count; ++i) wrong += values[i] != static_cast<int>(i * 2654435761u);
+    EXPECT_EQ(wrong, 0u);
+  }
+  std::vector<int> back(count);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(std::fread(back.data(), sizeof(int), count, file), count);
+  std::fclose(file);
+  size_t wrong = 0;
+  for (size_t i = 0; i < count; ++i) wrong += back[i] != static_cast<int>(i * 2654435761u);
+  EXPECT_EQ(wrong, 0u);
 }
 
 }  // namespace

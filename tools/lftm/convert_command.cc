@@ -161,7 +161,8 @@ int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& p
     return kExitFailed;
   }
   const RunEstimate estimate =
-      estimate_run(image, options.method, options.bits, options.disk, params);
+      estimate_run(image, options.method, options.bits, options.disk, params,
+                   options.memoryLimit > 0 ? options.memoryLimit : lftm::memory_budget());
   const std::string tooBig =
       estimate.tooLarge ? std::string()
                         : run_fit_problem(estimate, options.disk, options.memoryLimit);

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "commands.h"
@@ -58,19 +59,29 @@ void print_statistics(const lftm::LuminanceRange& range) {
 void print_needs(const SourceImage& image) {
   TmParam params;
   tmparam_default(LFTM_METHOD_TEXTURE_BOOSTER, 0, &params);
-  const RunEstimate memory = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, false, params);
-  const RunEstimate disk = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, true, params);
-  const RunEstimate squeezer = estimate_run(image, LFTM_METHOD_RANGE_SQUEEZER, 8, false, params);
+  const RunEstimate memory =
+      estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, false, params, 0);
+  // Disk mode with its output buffer in memory (no budget given), and in a file (a budget of
+  // one byte holds nothing).
+  const RunEstimate disk = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, true, params, 0);
+  const RunEstimate lean = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, true, params, 1);
+  const RunEstimate squeezer =
+      estimate_run(image, LFTM_METHOD_RANGE_SQUEEZER, 8, false, params, 0);
   if (memory.tooLarge) {
     std::printf(
         "memory needed:  too large for the Texture Booster (about 1.6 gigapixels at most)\n");
   } else {
     // Disk mode runs fastest when its limit also holds the solver's two vectors.
     const int64_t vectors = 8 * static_cast<int64_t>(image.width) * image.height;
-    std::printf("memory needed:  Texture Booster about %s, with --disk about %s (fastest with\n"
+    // A large image can take less memory with disk mode's output buffer in a file.
+    const std::string diskRange =
+        lean.needs.memory < disk.needs.memory
+            ? lftm::byte_count_text(lean.needs.memory) + " to " +
+                  lftm::byte_count_text(disk.needs.memory)
+            : "about " + lftm::byte_count_text(disk.needs.memory);
+    std::printf("memory needed:  Texture Booster about %s, with --disk %s (fastest with\n"
                 "                %s, when the limit allows it)\n",
-                lftm::byte_count_text(memory.needs.memory).c_str(),
-                lftm::byte_count_text(disk.needs.memory).c_str(),
+                lftm::byte_count_text(memory.needs.memory).c_str(), diskRange.c_str(),
                 lftm::byte_count_text(disk.needs.memory + vectors).c_str());
   }
   if (!squeezer.tooLarge) {
@@ -86,6 +97,9 @@ void print_needs(const SourceImage& image) {
   const int64_t space = lftm::temp_directory(&dir) ? lftm::free_disk_bytes(dir) : -1;
   std::printf("scratch space:  about %s with --disk",
               lftm::byte_count_text(disk.needs.scratch).c_str());
+  if (lean.needs.memory < disk.needs.memory) {
+    std::printf(", %s with the least memory", lftm::byte_count_text(lean.needs.scratch).c_str());
+  }
   if (space >= 0) {
     std::printf(" (%s free in %s)", lftm::byte_count_text(space).c_str(), dir.c_str());
   }

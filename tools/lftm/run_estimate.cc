@@ -13,7 +13,7 @@
 namespace lftm_cli {
 
 RunEstimate estimate_run(const SourceImage& image, int32_t method, int32_t bits, bool disk,
-                         const TmParam& params) {
+                         const TmParam& params, int64_t budget) {
   RunEstimate estimate;
   const lftm::RunImage run = {image.floatSamples ? lftm::kExtTiffFloat : image.extType,
                               image.width,
@@ -32,7 +32,8 @@ RunEstimate estimate_run(const SourceImage& image, int32_t method, int32_t bits,
   PyramidDims dims = {};
   if (image.width >= 10 && image.height >= 10) tm_dim(image.width, image.height, &params, &dims);
   estimate.tooLarge = dims.total == 0 && image.width >= 10 && image.height >= 10;
-  estimate.needs = lftm::booster_needs(run, dims, disk);
+  estimate.needs = disk ? lftm::disk_needs_within(run, dims, budget, nullptr)
+                        : lftm::booster_needs(run, dims, false);
   return estimate;
 }
 

@@ -18,8 +18,10 @@ struct RunEstimate {
 };
 
 // The estimate for `image` (probed) with a method, an output depth, a mode and settings.
+// Disk mode keeps its output buffer in memory when `budget` holds it (or is 0, unknown), else
+// in a scratch file.
 RunEstimate estimate_run(const SourceImage& image, int32_t method, int32_t bits, bool disk,
-                         const TmParam& params);
+                         const TmParam& params, int64_t budget);
 
 // The limit when --memory-limit is not given: 90% of the memory that can be had now, or 0
 // (no limit) when the system does not say.
