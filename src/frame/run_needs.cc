@@ -5,6 +5,7 @@
 #include <string>
 
 #include "booster/poisson/cg_solver.h"
+#include "frame/driver_disk_finish.h"
 #include "frame/driver_io.h"
 #include "imageio/rgbe_reader.h"
 #include "imageio/sibling_api.h"
@@ -73,9 +74,11 @@ RunNeeds booster_needs(const RunImage& image, const PyramidDims& dims, bool disk
   if (disk) {
     // Stage 1 decodes the image into the output buffer while the reader holds the file (or a
     // block of it); from then on the output buffer is held, beside the solver's bands in
-    // stage 2. What the budget leaves beyond this the solver may keep in memory.
-    needs.memory = larger(b.plane + b.file, output) + streamed_solver_bytes(image.width) +
-                   kFixedBytes;
+    // stage 2 and the finishing step's in stage 3. What the budget leaves beyond this the
+    // solver may keep in memory.
+    const int64_t finishBands = disk_finish_band_bytes(image.width, image.height);
+    needs.memory = larger(b.plane + b.file, output + finishBands) +
+                   streamed_solver_bytes(image.width) + kFixedBytes;
     needs.scratch = b.plane + pyramid + kScratchSolverPlanes * b.plane;
     if (decodes_to_rgbe(image.kind)) needs.scratch += b.plane;  // the decoded copy
   } else {
@@ -93,13 +96,15 @@ RunNeeds disk_needs_within(const RunImage& image, const PyramidDims& dims, int64
                            bool* outputInFile) {
   const RunNeeds buffered = booster_needs(image, dims, true);
   // With the output buffer in a file, the run holds the reader's block of the file (stage 1),
-  // then stage 1's level-1 work plane, then the solver's bands; and the buffer's pages touched
-  // since they were last handed back.
+  // then stage 1's level-1 work plane, then the solver's bands, then the finishing step's
+  // bands; and the buffer's pages touched since they were last handed back.
   const ImageBytes b = image_bytes_of(image);
   const int64_t output = output_buffer_bytes(image, b, dims, true);
   const int64_t level1 = 4 * static_cast<int64_t>(image.width / 2 + 1) * (image.height / 2 + 1);
+  const int64_t finishBands = disk_finish_band_bytes(image.width, image.height);
   RunNeeds lean;
-  lean.memory = larger(b.file, level1) + streamed_solver_bytes(image.width) + kFixedBytes +
+  lean.memory = larger(larger(b.file, level1), finishBands) +
+                streamed_solver_bytes(image.width) + kFixedBytes +
                 (output < kTouchedPageBytes ? output : kTouchedPageBytes);
   lean.scratch = buffered.scratch + output;
   const bool inFile = budget > 0 && budget < buffered.memory && lean.memory < buffered.memory;

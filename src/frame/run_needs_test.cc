@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "booster/poisson/cg_solver.h"
+#include "frame/driver_disk_finish.h"
 #include "lftm.h"
 #include "platform/sizes.h"
 #include "support/diag_capture.h"
@@ -28,9 +29,11 @@ TEST(RunNeedsTest, GigapixelEstimatesAreExactAndLargerImagesAreRefused) {
   EXPECT_EQ(disk.scratch, 4 * pixels + pyramid + 8 * pixels);
   // 16-bit samples in disk mode (6 bytes a pixel) outgrow the pyramid buffer and the decoded
   // image with a flat file, read a block of 16 MB at a time; a run-length one is read whole
-  // beside the decoded image. The solver's bands come on top.
+  // beside the decoded image. The solver's bands come on top, and the finishing step's beside
+  // the samples.
   const int64_t bands = streamed_solver_bytes(42000);
-  EXPECT_EQ(disk.memory, 6 * pixels + bands + (32LL << 20));
+  const int64_t finish = disk_finish_band_bytes(42000, 24540);
+  EXPECT_EQ(disk.memory, 6 * pixels + finish + bands + (32LL << 20));
   RunImage runLength = image;
   runLength.fileBytes = 3 * pixels;
   EXPECT_EQ(booster_needs(runLength, dims, true).memory, 7 * pixels + bands + (32LL << 20));

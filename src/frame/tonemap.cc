@@ -58,8 +58,8 @@ bool size_buffers(int32_t extType, int32_t w, int32_t h, int32_t spp, int32_t bi
   return true;
 }
 
-// Reads stage 2's luminance plane back from "tm11" into the output buffer at byte offset
-// 2 x w x h, where disk-mode stage 3 looks for it.
+// Reads stage 2's luminance plane back from "tm11" into the output buffer at byte `offset`,
+// where disk mode's finishing step looks for it.
 int32_t read_back_luminance(const char* path, size_t planeBytes, size_t offset, void* output) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return LFTM_ERR_FILE;
@@ -160,9 +160,6 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   fits = check_memory_fits(needs, disk);
   if (fits < 0) return fits;
 
-  // Stage 3's disk path finishes 16-bit samples only; 8-bit output in disk mode is finished
-  // by the driver, with the arithmetic of memory mode.
-  const bool diskEightBit = disk && bits == 8;
   const ScratchTraffic trafficBefore = scratch_traffic();
   ScratchFiles scratch;
   HeapBuffer<uint8_t> input;
@@ -264,9 +261,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   HeapBuffer<float> luminance;
   HeapBuffer<uint8_t> secondInput;
   if (disk) {
-    const size_t planeOffset =
-        diskEightBit ? disk_8bit_plane_offset(w, h) : 2 * static_cast<size_t>(w) * h;
-    result = read_back_luminance(scratch.path(kTm11), sizes.plane, planeOffset, out);
+    result = read_back_luminance(scratch.path(kTm11), sizes.plane,
+                                 disk_finish_plane_offset(w, h), out);
     if (result < 0) return result;
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
     scratch.remove(kTm11);
@@ -301,9 +297,11 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
       usedLuminance.used_up(rows * sizeof(float) * static_cast<size_t>(w));
     });
   };
-  if (diskEightBit) {
-    result = finish_8bit_from_disk(desc3, call.params, &stats, expTable, files3.inFile,
-                                   files3.threads, out);
+  // Disk mode finishes on the workers with the arithmetic of memory mode (stage 3's own disk
+  // path takes one thread).
+  if (disk) {
+    result = finish_disk_bands(desc3, call.params, &stats, expTable, files3.inFile,
+                               files3.threads, out);
   } else if (streams) {
     result = calc_tm3_feeding(docType, &desc3, call.params, &stats, expTable, lut.get(),
                               &files3, secondInput.get(), luminance.get(), out,
