@@ -497,6 +497,8 @@ TEST(CliTest, EachUnreadableInputIsNamedWithItsOwnCause) {
     });
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(has(r.err, roomy + ": there is not enough memory")) << r.err;
+    // What a run of it needs is printed before the pixels are read.
+    EXPECT_TRUE(has(r.out, "400.00 megapixels") && has(r.out, "with --disk")) << r.out;
   }
 }
 

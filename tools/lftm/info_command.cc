@@ -107,8 +107,10 @@ void print_needs(const SourceImage& image) {
 }
 
 int info_one(const std::string& path, TiffEncoding encoding) {
+  // Size and estimates come from the probe and are printed before the pixels are read: a
+  // panorama too large to read whole still shows what a run of it needs.
   SourceImage image;
-  int32_t result = load_image(path, encoding, &image);
+  int32_t result = probe_image(path, encoding, &image);
   if (result < 0) {
     std::fprintf(stderr, "lftm: %s\n", failure_line(path, result, image.detail).c_str());
     return kExitFailed;
@@ -123,6 +125,12 @@ int info_one(const std::string& path, TiffEncoding encoding) {
                 image.primaries[4], image.primaries[5], image.primaries[6], image.primaries[7]);
   }
   print_needs(image);
+  std::fflush(stdout);
+  result = load_image(path, encoding, &image);
+  if (result < 0) {
+    std::fprintf(stderr, "lftm: %s\n", failure_line(path, result, image.detail).c_str());
+    return kExitFailed;
+  }
   print_statistics(measure(image));
   return kExitOk;
 }
