@@ -9,6 +9,7 @@
 
 #include "frame/run_needs.h"
 #include "lftm.h"
+#include "platform/fault_injection.h"
 #include "platform/memory_budget.h"
 #include "support/diag_capture.h"
 #include "support/driver_run.h"
@@ -111,6 +112,17 @@ TEST(ThreadCountTest, EveryWorkerCountAndDiskModeGiveTheSameSamples) {
         ASSERT_GE(booster_run(in, lean, out.bits, true), 0) << out.name;
         EXPECT_TRUE(lftm_test::read_file(memory) == lftm_test::read_file(lean)) << out.name;
         EXPECT_NE(quiet.out().find("vectors kept in memory: 0 of 2", before), std::string::npos);
+        // Without memory for the output buffer it goes to a mapped scratch file, whose pages
+        // are handed back while the stages run: the bytes stay those of memory mode.
+        lftm::simulate_failure(lftm::Fault::kOutputBuffer, 0);
+        const std::string mapped = dir.file(std::string("mapped_") + out.name);
+        const size_t mappedFrom = quiet.out().size();
+        const int mappedRun = booster_run(in, mapped, out.bits, true);
+        lftm::simulate_failure(lftm::Fault::kOutputBuffer, -1);
+        ASSERT_GE(mappedRun, 0) << out.name;
+        EXPECT_TRUE(lftm_test::read_file(memory) == lftm_test::read_file(mapped)) << out.name;
+        EXPECT_NE(quiet.out().find("output buffer in a scratch file", mappedFrom),
+                  std::string::npos);
       }
       // 8-bit output is finished at 8 bits in disk mode too: the writer narrows nothing.
       EXPECT_NE(quiet.out().find("7 infos=0\n", said), std::string::npos);

@@ -13,6 +13,7 @@
 #include "frame/streamed_write.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/fault_injection.h"
 #include "platform/file_backed_buffer.h"
 #include "platform/front_release.h"
 #include "platform/heap_buffer.h"
@@ -28,7 +29,7 @@ namespace lftm {
 namespace {
 
 // Scratch files in the order they are created; the stages find them by these indices. The
-// output buffer's file, when there is one, comes last.
+// output buffer's file, when there is one, comes after them.
 enum Scratch { kTm10, kTm11, kTm12, kTm13, kTm14, kTm15, kExrCopy };
 constexpr const char* kScratchPrefixes[] = {"tm10", "tm11", "tm12", "tm13", "tm14", "tm15"};
 
@@ -92,6 +93,22 @@ int32_t spool_decoded(const DriverStart& start, const DriverCall& call, size_t i
   float primaries[8];
   std::memset(info, 0, sizeof *info);
   return rgbe_read_header(scratch->path(kExrCopy), primaries, info) < 0 ? LFTM_ERR_IO : 0;
+}
+
+// Maps disk mode's output buffer of `bytes` onto a new scratch file. Returns 0 or the code of
+// the failure (a sentence when the disk has no room for it).
+int32_t map_output_buffer(size_t bytes, ScratchFiles* scratch, FileBackedBuffer* buffer) {
+  const size_t index = scratch->count();
+  const int32_t made = scratch->create("tm16");
+  if (made < 0) return made;
+  diag_out("tm16  output buffer in a scratch file: %lld bytes\n", static_cast<long long>(bytes));
+  const int32_t mapped = buffer->map(scratch->path(index), bytes);
+  if (mapped == LFTM_ERR_NO_SCRATCH_SPACE) {
+    diag_out("could not reserve %s for the output buffer in %s: free space or point TMPDIR to "
+             "a larger disk\n",
+             byte_count_text(static_cast<int64_t>(bytes)).c_str(), scratch->path(index));
+  }
+  return mapped;
 }
 
 // A stage's result as the driver returns it: a stage stopped by a cancel request may end
@@ -166,7 +183,6 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   ProgressPhase phase(0.0, 0.05, "reading the image");
   HdrFileInfo stage1Info = info;
   const char* stage1File = inFile;
-  size_t outputIndex = 0;
   if (disk) {
     for (const char* prefix : kScratchPrefixes) {
       int32_t made = scratch.create(prefix);
@@ -179,13 +195,6 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
       if (spooled < 0) return spooled;
       stage1File = scratch.path(kExrCopy);
     }
-    if (outputInFile) {
-      outputIndex = scratch.count();
-      int32_t made = scratch.create("tm16");
-      if (made < 0) return made;
-      diag_out("tm16  output buffer in a scratch file: %lld bytes\n",
-               static_cast<long long>(sizes.output));
-    }
   } else {
     if (!input.allocate(sizes.input)) return LFTM_ERR_NO_MEMORY;
     if (start.read(call, spp, nullptr, input.get()) < 0) return LFTM_ERR_READ;
@@ -195,20 +204,17 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
   float expTable[256];
   build_exp_table(expTable);
   // sizes.output is a whole number of floats.
+  // Disk mode keeps its output buffer in a scratch file when the budget cannot hold it, and
+  // when its memory cannot be had.
   HeapBuffer<float> output;
   FileBackedBuffer outputFile;
-  if (outputInFile) {
-    const int32_t mapped = outputFile.map(scratch.path(outputIndex), sizes.output);
-    if (mapped == LFTM_ERR_NO_SCRATCH_SPACE) {
-      diag_out("could not reserve %s for the output buffer in %s: free space or point TMPDIR "
-               "to a larger disk\n",
-               byte_count_text(static_cast<int64_t>(sizes.output)).c_str(),
-               scratch.path(outputIndex));
-    }
+  const bool inMemory = !outputInFile && fault_allows(Fault::kOutputBuffer) &&
+                        output.allocate(sizes.output / sizeof(float));
+  if (!inMemory) {
+    if (!disk) return LFTM_ERR_NO_MEMORY;
+    const int32_t mapped = map_output_buffer(sizes.output, &scratch, &outputFile);
     if (mapped < 0) return mapped;
     output.borrow(static_cast<float*>(outputFile.get()));
-  } else if (!output.allocate(sizes.output / sizeof(float))) {
-    return LFTM_ERR_NO_MEMORY;
   }
   std::unique_ptr<float[]> lut;
   if (docType == LFTM_DOC_U16) {

@@ -5,10 +5,10 @@
 namespace lftm {
 namespace {
 
-constexpr int kFaultKinds = static_cast<int>(Fault::kScratchAllocation) + 1;
+constexpr int kFaultKinds = static_cast<int>(Fault::kOutputBuffer) + 1;
 
 // Per fault: attempts still allowed to succeed, or -1 when the simulation is off.
-std::atomic<int> g_allowed[kFaultKinds] = {{-1}, {-1}};
+std::atomic<int> g_allowed[kFaultKinds] = {{-1}, {-1}, {-1}};
 
 std::atomic<int>& allowed_of(Fault fault) { return g_allowed[static_cast<int>(fault)]; }
 

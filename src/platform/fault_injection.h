@@ -10,6 +10,7 @@ namespace lftm {
 enum class Fault {
   kThreadStart,        // a worker thread cannot be created (platform/workers)
   kScratchAllocation,  // a working buffer of a stage cannot be allocated
+  kOutputBuffer,       // the Texture Booster driver's output buffer cannot be allocated
 };
 
 // After `allowed` more attempts that succeed, every attempt at `fault` fails (0: the next one
