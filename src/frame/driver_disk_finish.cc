@@ -20,10 +20,10 @@ namespace {
 // always finished).
 constexpr int64_t kBandBufferLimit = 1LL << 30;
 
-// Each band holds its RGBE rows and its rows of the plane, copied before any band of its
-// round writes: the samples of a band reach into the plane behind them, over rows of bands
-// that run at the same time (16-bit samples into the next band's, 8-bit ones with many
-// workers into those of the first bands). Rows of later rounds are never reached.
+// Each band holds its RGBE rows and a copy of its plane rows, made before any band of its
+// round writes: a band's samples reach into the plane over rows of earlier bands, which may
+// run at the same time (16-bit samples always, 8-bit ones with many workers). Rows of later
+// rounds are never reached.
 int64_t bytes_per_band(int32_t width, int32_t height, int bands) {
   const RowBand widest = tile_rows(bands - 1, bands, height);
   return 8 * static_cast<int64_t>(width) * widest.rows;

@@ -4,13 +4,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
 #include "lftm.h"
 #include "platform/file_backed_buffer.h"
-
 #include "support/temp_dir.h"
 
 namespace lftm {
