@@ -16,6 +16,11 @@ struct WriterLayout {
   int32_t outChannels;   // 1 (grey) or 3 (RGB)
   bool samples16;        // input samples are 16-bit
   int32_t outBits;       // 8 or 16
+
+  // Bytes of one whole input row, the least distance between rows.
+  int64_t row_bytes() const {
+    return static_cast<int64_t>(width) * spp * (samples16 ? 2 : 1);
+  }
 };
 
 // Reads and checks the layout in the writer record. Returns false for sizes, sample counts or

@@ -104,7 +104,7 @@ extern "C" int32_t LFtifrows(void* stream, const void* samples, int32_t rowBytes
   auto* job = static_cast<TiffStream*>(stream);
   const lftm_sibling::WriterLayout& layout = job->layout;
   if (job->failed || samples == nullptr || rows < 0 || rows > layout.height - job->nextRow ||
-      rowBytes < static_cast<int64_t>(layout.width) * layout.spp * (layout.samples16 ? 2 : 1)) {
+      rowBytes < layout.row_bytes()) {
     job->failed = true;
     return LFTM_ERR_WRITER_ARGS;
   }
@@ -136,7 +136,7 @@ extern "C" int32_t buf2tif(const void* samples, const HdrFileInfo* info, int32_t
                            int32_t method, const TmParam* params, const char* outFile) {
   lftm_sibling::WriterLayout layout;
   if (outFile == nullptr || samples == nullptr || !lftm_sibling::read_layout(info, &layout) ||
-      rowBytes < static_cast<int64_t>(layout.width) * layout.spp * (layout.samples16 ? 2 : 1)) {
+      rowBytes < layout.row_bytes()) {
     return LFTM_ERR_WRITER_ARGS;
   }
   void* stream = nullptr;

@@ -203,9 +203,8 @@ int32_t run_tonemap(const DriverCall& call, const SiblingNames& names) {
 
   float expTable[256];
   build_exp_table(expTable);
-  // sizes.output is a whole number of floats.
-  // Disk mode keeps its output buffer in a scratch file when the budget cannot hold it, and
-  // when its memory cannot be had.
+  // sizes.output is a whole number of floats. Disk mode keeps the buffer in a scratch file
+  // when the budget cannot hold it, and when its memory cannot be had.
   HeapBuffer<float> output;
   FileBackedBuffer outputFile;
   const bool inMemory = !outputInFile && fault_allows(Fault::kOutputBuffer) &&

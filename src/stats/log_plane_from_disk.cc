@@ -15,7 +15,7 @@
 #include "platform/workers.h"
 #include "stats/log_accumulator.h"
 #include "stats/log_luminance.h"
-#include "stats/pixel_luminance.h"
+#include "stats/rgbe_row_logs.h"
 
 namespace lftm {
 namespace {
@@ -31,24 +31,17 @@ int park_image(const char* scratchPath, const void* bytes, size_t size) {
   return items == 4 && closed ? 0 : LFTM_ERR_IO;
 }
 
-// One R, G, B, E row into the plane row `out`; a pixel without light gets the marker.
+// One R, G, B, E row into the plane row `out`; a pixel without light gets the marker. The
+// first rows print some of their pixels.
 void log_row(int width, int j, const uint8_t* row, const float* expTable, float* out) {
-  const int printEvery = width >> 3;
-  for (int k = 0; k < width; ++k) {
-    const uint8_t r = row[k];
-    const uint8_t g = row[width + k];
-    const uint8_t b = row[2 * width + k];
-    const uint8_t e = row[3 * width + k];
-    if (j < 5 && k % printEvery == 0) {
-      diag_out("%d %d %d  %d  - calc_tm0s %d,%d\n", r, g, b, e, k, j);
+  if (j < 5) {
+    const size_t w = static_cast<size_t>(width);
+    for (int k = 0; k < width; k += width >> 3) {
+      diag_out("%d %d %d  %d  - calc_tm0s %d,%d\n", row[k], row[w + k], row[2 * w + k],
+               row[3 * w + k], k, j);
     }
-    float v = kNoLuminance;
-    if (e != 0) {
-      const float lum = luminance_single(r, g, b);
-      if (lum > 0) v = log_as_float(lum * expTable[e]);
-    }
-    out[k] = v;
   }
+  rgbe_row_logs(row, static_cast<size_t>(width), width, expTable, out);
 }
 
 // Converts the parked image row by row, the rows in bands on up to `threads` workers, each

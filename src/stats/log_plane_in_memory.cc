@@ -9,6 +9,7 @@
 #include "stats/log_accumulator.h"
 #include "stats/log_luminance.h"
 #include "stats/pixel_luminance.h"
+#include "stats/rgbe_row_logs.h"
 
 namespace lftm {
 namespace {
@@ -32,13 +33,7 @@ void rgbe_log_rows(const Area& a, const float* expTable, const uint8_t* data, in
                    int rows, float* plane) {
   const size_t w = static_cast<size_t>(a.width);
   for (int j = first; j < first + rows; ++j) {
-    const uint8_t* row = data + 4 * w * j;
-    float* out = plane + static_cast<size_t>(a.W) * j;
-    for (int k = 0; k < a.W0; ++k) {
-      const uint8_t e = row[3 * w + k];
-      const float lum = e != 0 ? luminance_single(row[k], row[w + k], row[2 * w + k]) : 0.0f;
-      out[k] = lum > 0 ? log_as_float(lum * expTable[e]) : kNoLuminance;
-    }
+    rgbe_row_logs(data + 4 * w * j, w, a.W0, expTable, plane + static_cast<size_t>(a.W) * j);
   }
 }
 

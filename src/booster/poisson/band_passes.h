@@ -44,7 +44,7 @@ struct RowWindow {
 
 // (A v) over positions [pos, stop) into out[0 .. stop - pos), row by row.
 inline void operator_span(const RowWindow& v, int h, bool is360, int64_t pos, int64_t stop,
-                   float* out) {
+                          float* out) {
   const int w = v.w;
   while (pos < stop) {
     const int i = static_cast<int>(pos / w);

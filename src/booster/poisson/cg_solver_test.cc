@@ -1,6 +1,8 @@
 #include "booster/poisson/cg_solver.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -228,14 +230,14 @@ TEST(CgSolveTest, ResidualThatIsNotANumberEndsTheSolve) {
 TEST(ScratchIoTest, OffsetsPastTwoGigabytesAreReachable) {
   lftm_test::TempDir dir;
   const std::string path = dir.file("big");
-  std::FILE* f = std::fopen(path.c_str(), "wb+");
-  ASSERT_NE(f, nullptr);
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0);
   const int64_t position = (int64_t{1} << 31) / 4 * 3 + 5;  // byte offset ~6.4e9
   std::vector<float> data = {1.5f, -2.0f, 3.25f, 4.0f, 5.5f};
-  ASSERT_EQ(scratch_write(f, position, 5, data.data()), 4);
+  ASSERT_EQ(scratch_write_at(fd, position, 5, data.data(), 2), 4);
   std::vector<float> back(5, 0.0f);
-  ASSERT_EQ(scratch_read(f, position, 5, back.data()), 4);
-  std::fclose(f);
+  ASSERT_EQ(scratch_read_at(fd, position, 5, back.data(), 2), 4);
+  close(fd);
   EXPECT_EQ(back, data);
   std::FILE* check = std::fopen(path.c_str(), "rb");
   ASSERT_EQ(fseeko(check, 0, SEEK_END), 0);

@@ -28,16 +28,6 @@ int read_outcome(int read) {
 
 }  // namespace
 
-int scratch_write(std::FILE* file, int64_t k, int64_t m, const float* data) {
-  if (!seek_to(file, 4 * k)) return LFTM_ERR_SOLVER_SCRATCH;
-  return write_outcome(write_quarters(file, data, static_cast<size_t>(m) * sizeof(float)));
-}
-
-int scratch_read(std::FILE* file, int64_t k, int64_t m, float* data) {
-  if (!seek_to(file, 4 * k)) return LFTM_ERR_SOLVER_SCRATCH;
-  return read_outcome(read_quarters(file, data, static_cast<size_t>(m) * sizeof(float)));
-}
-
 int scratch_write_at(int fd, int64_t k, int64_t m, const float* data, int workers) {
   return write_outcome(
       write_quarters_at(fd, 4 * k, data, static_cast<size_t>(m) * sizeof(float), workers));
