@@ -69,6 +69,14 @@ def build_settings(args):
     return settings
 
 
+def worker_count(text):
+    """--workers: a local cluster of no worker would wait for one forever."""
+    count = int(text)
+    if count < 1:
+        raise argparse.ArgumentTypeError(f"needs at least 1 worker process, not {count}")
+    return count
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("inputs", nargs="+", metavar="INPUT")
@@ -76,7 +84,7 @@ def main():
     parser.add_argument("--scheduler", metavar="ADDRESS",
                         help="an existing Dask scheduler (tcp://host:8786); default: a local "
                              "cluster on this machine")
-    parser.add_argument("--workers", type=int, default=os.cpu_count(),
+    parser.add_argument("--workers", type=worker_count, default=os.cpu_count(),
                         help="worker processes of the local cluster (default: one per processor)")
     parser.add_argument("--method", choices=["booster", "squeezer"])
     parser.add_argument("--settings", metavar="FILE", help="an XMP settings sidecar")

@@ -105,6 +105,9 @@ enum {
  *  | -5 | LFTM_ERR_NOT_HALVING | extract_base_preview | the output size is not the image halved a whole number of times: use extract_qv or that size |
  *  | -5 | LFTM_ERR_XMP_METHOD | parse_xmp | the sidecar holds another method: ask with method -1 first |
  *  | -10 | LFTM_ERR_XMP_NO_NAMESPACE | parse_xmp | not a settings sidecar (no "xmlns:lftm=", or empty): keep the defaults |
+ *  | **Settings sidecars of the host interface** (lftm_host.h) ||||
+ *  | -60 | LFTM_ERR_SETTING_VALUE | lftm_load_settings, lftm_save_settings | a setting's value cannot be read or is NaN or infinite: correct it in the sidecar (the message names it) or in the block |
+ *  | -61 | LFTM_ERR_NOT_SIDECAR | lftm_save_settings | the file exists and is not a settings sidecar; nothing was touched: choose another name, or pass LFTM_SAVE_OVERWRITE |
  *  | **Texture Booster stages** ||||
  *  | -20 | LFTM_ERR_SOLVER_SCRATCH | calc_tm2, tonemap | disk mode: a solver scratch file cannot be opened, positioned, read or written: check the free space in the temporary directory |
  *  | -101 | LFTM_ERR_NEGATIVE_LUM | calc_tm3, tonemap | the stage-2 luminance plane holds a negative value (nothing written): try other settings |

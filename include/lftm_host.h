@@ -44,8 +44,20 @@ enum {
   LFTM_ERR_ARGUMENT = -51,     /**< an unusable argument: null pointer, record size, sample
                                     type, channel count, stride or size that does not fit */
   LFTM_ERR_UNKNOWN_FORMAT = -52, /**< the file is none of Radiance, OpenEXR or TIFF */
-  LFTM_ERR_SAME_FILE = -53       /**< lftm_tonemap_file: the output names the input file
+  LFTM_ERR_SAME_FILE = -53,      /**< lftm_tonemap_file: the output names the input file
                                       (by any path or link); nothing was touched */
+  LFTM_ERR_SETTING_VALUE = -60,  /**< lftm_load_settings: a setting of the sidecar holds a
+                                      value that cannot be read or is no finite number;
+                                      lftm_save_settings: the block holds NaN or infinity */
+  LFTM_ERR_NOT_SIDECAR = -61     /**< lftm_save_settings: the file exists and is not a
+                                      settings sidecar (an image, a document, a folder);
+                                      nothing was touched */
+};
+
+/** Flags of lftm_save_settings. */
+enum {
+  LFTM_SAVE_OVERWRITE = 1, /**< replace whatever file has the name, not only a sidecar */
+  LFTM_SAVE_CHECK_ONLY = 2 /**< write nothing: only tell whether the file may be written */
 };
 
 /** Sample types of lftm_image. */
@@ -206,6 +218,52 @@ LFTM_EXPORT int32_t lftm_read_info(const char* path, lftm_file_info* info, int32
  *  @return 0, or a code as for lftm_read_info, or LFTM_ERR_CANCELLED. */
 LFTM_EXPORT int32_t lftm_read_image(const char* path, lftm_image* output,
                                     const lftm_options* options);
+
+/** Saves a method's settings as a settings sidecar (the text of write_xmp), guarding what
+ *  is there: an existing file is replaced only when it is a settings sidecar itself (a small
+ *  text file, no image, in which parse_xmp finds the settings namespace), or when `flags`
+ *  holds LFTM_SAVE_OVERWRITE. The file is written under a temporary name beside `path` and
+ *  renamed onto it once complete, so `path` holds either the whole new sidecar or what it
+ *  held before. Prints nothing.
+ *  @param path the sidecar to write (NUL-terminated).
+ *  @param method LFTM_METHOD_TEXTURE_BOOSTER, LFTM_METHOD_RANGE_SQUEEZER,
+ *         LFTM_METHOD_BLEND_TUNE or LFTM_METHOD_BLEND_STRONG; not read with
+ *         LFTM_SAVE_CHECK_ONLY.
+ *  @param params [in] the settings, read during the call only; may be null with
+ *         LFTM_SAVE_CHECK_ONLY.
+ *  @param flags 0, or LFTM_SAVE_OVERWRITE and LFTM_SAVE_CHECK_ONLY or-ed together.
+ *  @return 0 when written (with LFTM_SAVE_CHECK_ONLY: when it could be, that is nothing is
+ *          there or a sidecar is); LFTM_ERR_NOT_SIDECAR; LFTM_ERR_ARGUMENT for a null path
+ *          or block, another method or unknown flags; LFTM_ERR_SETTING_VALUE for a value the
+ *          sidecar would hold as NaN or infinity; LFTM_ERR_FILE when the folder is missing or
+ *          not writable, or `path` is a folder; LFTM_ERR_XMP_WRITE when the text could not be
+ *          written whole (disk full); LFTM_ERR_NO_MEMORY.
+ *  Any host thread may call it; two calls must not write the same file at once. */
+LFTM_EXPORT int32_t lftm_save_settings(const char* path, int32_t method, const TmParam* params,
+                                       int32_t flags);
+
+/** Reads a settings sidecar strictly: every setting the file holds must be readable. Where
+ *  parse_xmp keeps the default of a value it cannot read, this call refuses the file and
+ *  says which setting is at fault, so that every host renders a sidecar alike or not at
+ *  all. Prints nothing.
+ *  @param path the sidecar (NUL-terminated).
+ *  @param method [in,out] the method wanted (1, 2, 10 or 11), or 0 for the method the file
+ *         names (LFTM_METHOD_TEXTURE_BOOSTER when it names none); receives the method read.
+ *  @param params [out] tmparam_default of the method (variant 0) with the file's settings
+ *         over it; written only when the call succeeds.
+ *  @param message [out] optional (may be null): on failure one sentence that names the file
+ *         and, for a bad value, the setting and its text; on success an empty string.
+ *  @param message_size bytes at `message`; the sentence is cut to fit, NUL included.
+ *  @return 0; LFTM_ERR_ARGUMENT for a null path, method or block, or a method the sidecar
+ *          knows no settings of; LFTM_ERR_FILE when the file cannot be opened;
+ *          LFTM_ERR_XMP_NO_NAMESPACE when it is no settings sidecar; LFTM_ERR_XMP_METHOD
+ *          when it holds the settings of another method, or of one this library does not
+ *          know; LFTM_ERR_SETTING_VALUE for a value that cannot be read or is no finite
+ *          number (a gamma of 0 or less among them); LFTM_ERR_IO when it cannot be read
+ *          whole.
+ *  Any host thread may call it. */
+LFTM_EXPORT int32_t lftm_load_settings(const char* path, int32_t* method, TmParam* params,
+                                       char* message, size_t message_size);
 
 /** @} */
 

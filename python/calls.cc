@@ -7,12 +7,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "errors.h"
 #include "image_arrays.h"
 #include "lftm_host.h"
 #include "progress_hook.h"
+#include "released_gil.h"
 #include "settings_binding.h"
 
 namespace lftm_py {
@@ -22,27 +24,43 @@ namespace py = pybind11;
 
 constexpr int kMaxThreads = 32;
 
+// An integer argument within [low, high]: TypeError for what is no int, ValueError with
+// `wants` for any int outside the range, however large.
+int64_t int_argument(const py::handle& value, const char* name, int64_t low, int64_t high,
+                     const char* wants) {
+  if (!PyIndex_Check(value.ptr())) {
+    throw py::type_error(std::string(name) + " must be an int, not " +
+                         std::string(py::str(py::type::handle_of(value).attr("__name__"))));
+  }
+  // numpy integers too, through __index__.
+  const py::object integer = py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()));
+  if (!integer) throw py::error_already_set();
+  int overflow = 0;
+  const long long number = PyLong_AsLongLongAndOverflow(integer.ptr(), &overflow);
+  if (overflow != 0 || number < low || number > high) {
+    throw py::value_error(std::string(name) + " must be " + wants + ", not " +
+                          std::string(py::str(value)));
+  }
+  return number;
+}
+
 // The options of a run with `block`'s settings; ValueError for bits, threads or a memory limit
 // out of range.
-lftm_options run_options(const MethodBlock& block, int bits, int threads, bool disk,
-                         int64_t memoryLimit) {
-  if (bits != 8 && bits != 16) {
-    throw py::value_error("bits must be 8 or 16, not " + std::to_string(bits));
-  }
-  if (threads < 0 || threads > kMaxThreads) {
-    throw py::value_error("threads must be 0 (one per processor) to 32, not " +
-                          std::to_string(threads));
-  }
-  if (memoryLimit < 0) {
-    throw py::value_error("memory_limit must be 0 (the default) or a number of bytes, not " +
-                          std::to_string(memoryLimit));
-  }
+lftm_options run_options(const MethodBlock& block, const py::handle& bits,
+                         const py::handle& threads, bool disk, const py::handle& memoryLimit) {
   lftm_options options;
   lftm_options_init(&options, sizeof options, block.method());
-  options.memory_limit = memoryLimit;
+  const int64_t depth = int_argument(bits, "bits", 8, 16, "8 or 16");
+  if (depth != 8 && depth != 16) {
+    throw py::value_error("bits must be 8 or 16, not " + std::to_string(depth));
+  }
+  options.bits = static_cast<int32_t>(depth);
+  options.threads = static_cast<int32_t>(
+      int_argument(threads, "threads", 0, kMaxThreads, "0 (one per processor) to 32"));
+  options.memory_limit =
+      int_argument(memoryLimit, "memory_limit", 0, std::numeric_limits<int64_t>::max(),
+                   "0 (the default) or a number of bytes");
   options.settings = block.block();
-  options.bits = bits;
-  options.threads = threads;
   options.disk = disk ? 1 : 0;
   options.messages = LFTM_MESSAGES_SILENT;
   return options;
@@ -55,7 +73,7 @@ template <typename Call>
 void run_released(ProgressHook* hook, int32_t method, const std::string& what, Call call) {
   int32_t result;
   {
-    py::gil_scoped_release released;
+    ReleasedGil released;
     result = call();
   }
   if (hook != nullptr) hook->rethrow_pending();
@@ -145,14 +163,15 @@ py::dict info(const py::object& path_object) {
   return d;
 }
 
-py::array tonemap(const py::object& image, const py::object& method, int bits, int threads,
-                  bool disk, const py::object& settings, const py::object& progress,
-                  int64_t memoryLimit, const py::kwargs& named) {
+py::array tonemap(const py::object& image, const py::object& method, const py::object& bits,
+                  const py::object& threads, bool disk, const py::object& settings,
+                  const py::object& progress, const py::object& memoryLimit,
+                  const py::kwargs& named) {
   const MethodBlock block = settings_for_run(method, settings, named);
   lftm_options options = run_options(block, bits, threads, disk, memoryLimit);
   InputImage input = view_input(image);
   lftm_image output_view;
-  py::array output = make_output(input, bits, &output_view);
+  py::array output = make_output(input, options.bits, &output_view);
   ProgressHook hook{progress};
   hook.install(&options);
   run_released(&hook, block.method(), "",
@@ -161,13 +180,14 @@ py::array tonemap(const py::object& image, const py::object& method, int bits, i
 }
 
 void tonemap_file(const py::object& source, const py::object& target, const py::object& method,
-                  int bits, int threads, bool disk, const py::object& settings,
-                  const py::object& progress, int64_t memoryLimit, const py::kwargs& named) {
+                  const py::object& bits, const py::object& threads, bool disk,
+                  const py::object& settings, const py::object& progress,
+                  const py::object& memoryLimit, const py::kwargs& named) {
   const std::string in = path_of(source);
   const std::string out = path_of(target);
   const MethodBlock block = settings_for_run(method, settings, named);
   lftm_options options = run_options(block, bits, threads, disk, memoryLimit);
-  check_output_name(out, bits);
+  check_output_name(out, options.bits);
   check_not_input(in, out);
   ProgressHook hook{progress};
   hook.install(&options);

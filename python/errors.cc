@@ -29,9 +29,13 @@ void add_error_types(py::module_& module) {
 }
 
 void throw_library_error(int32_t code, int32_t method, const std::string& what) {
-  PyObject* type = code == LFTM_ERR_CANCELLED ? cancelled_type : error_type;
   std::string message = lftm_strerror(code, method);
   if (!what.empty()) message = what + ": " + message;
+  throw_error_sentence(code, message);
+}
+
+void throw_error_sentence(int32_t code, const std::string& message) {
+  PyObject* type = code == LFTM_ERR_CANCELLED ? cancelled_type : error_type;
   py::object error = py::reinterpret_borrow<py::object>(type)(message);
   error.attr("code") = code;
   PyErr_SetObject(type, error.ptr());

@@ -17,6 +17,9 @@ void add_error_types(pybind11::module_& module);
 // a run of `method`; `what` (a path, or "") leads the message.
 [[noreturn]] void throw_library_error(int32_t code, int32_t method, const std::string& what);
 
+// Throws lftm.Error carrying `code` with the library's own `sentence` as the message.
+[[noreturn]] void throw_error_sentence(int32_t code, const std::string& sentence);
+
 }  // namespace lftm_py
 
 #endif  // LFTM_PYTHON_ERRORS_H_

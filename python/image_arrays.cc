@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -38,9 +39,25 @@ bool viewable(const py::array& a, int channels) {
   return a.shape(0) == 1 || a.strides(0) >= kSample * channels * a.shape(1);
 }
 
+// Why the sample at (y, x, channel) is not finite: a float64 value beyond the float32
+// range became infinite in the copy; anything else was NaN or infinite already.
+std::string non_finite_text(const py::array& given, int64_t y, int64_t x, int64_t channel) {
+  const std::string where = " at row " + std::to_string(y) + ", column " + std::to_string(x);
+  if (given.itemsize() == 8) {
+    py::tuple index = given.ndim() == 2 ? py::make_tuple(y, x) : py::make_tuple(y, x, channel);
+    const double value = given[index].cast<double>();
+    if (std::isfinite(value)) {
+      return "image sample " + std::string(py::repr(py::float_(value))) + where +
+             " is too large for 32-bit floats (at most about 3.4e38); scale the image down";
+    }
+  }
+  return "image has a NaN or infinite sample" + where +
+         "; replace it (numpy.nan_to_num) before tone mapping";
+}
+
 // Refuses NaN and infinity: the library would take them as black, which hides a fault in
-// the caller's data.
-void check_finite(const lftm_image& view) {
+// the caller's data. `given` is the caller's array, for the message.
+void check_finite(const lftm_image& view, const py::array& given) {
   const auto* base = static_cast<const unsigned char*>(view.pixels);
   const int64_t samples = view.width * view.channels;
   const int64_t stride =
@@ -50,12 +67,29 @@ void check_finite(const lftm_image& view) {
     std::memcpy(row.data(), base + y * stride, row.size() * sizeof(float));  // any alignment
     for (int64_t i = 0; i < samples; ++i) {
       if (!std::isfinite(row[i])) {
-        throw py::value_error("image has a NaN or infinite sample at row " + std::to_string(y) +
-                              ", column " + std::to_string(i / view.channels) +
-                              "; replace it (numpy.nan_to_num) before tone mapping");
+        throw py::value_error(non_finite_text(given, y, i / view.channels, i % view.channels));
       }
     }
   }
+}
+
+// A packed float32 copy of `a`. A copy too large for the memory raises MemoryError saying
+// so (numpy's own error would be lost in a TypeError).
+py::array packed_float32(const py::array& a) {
+  try {
+    return py::array_t<float, py::array::c_style | py::array::forcecast>(a);
+  } catch (py::error_already_set& e) {
+    if (!e.matches(PyExc_MemoryError)) throw;
+  }
+  const double bytes = static_cast<double>(a.size()) * sizeof(float);
+  char gigabytes[32];
+  std::snprintf(gigabytes, sizeof gigabytes, "%.1f", bytes / 1e9);
+  PyErr_SetString(PyExc_MemoryError,
+                  ("the image must be copied into packed float32 samples, " +
+                   std::string(gigabytes) + " GB, and that memory cannot be had; pass a " +
+                   "packed float32 array or a smaller image")
+                      .c_str());
+  throw py::error_already_set();
 }
 
 }  // namespace
@@ -74,15 +108,13 @@ InputImage view_input(const py::handle& image) {
                           "not " + shape_text(a));
   }
   if (a.shape(0) < 1 || a.shape(1) < 1) throw py::value_error("image is empty");
-  if (!viewable(a, channels)) {
-    a = py::array_t<float, py::array::c_style | py::array::forcecast>::ensure(a);
-    if (!a) throw py::type_error("image cannot be converted to float32");
-  }
+  const py::array given = a;
+  if (!viewable(a, channels)) a = packed_float32(a);
   InputImage input{a, {}};
   lftm_image_init(&input.view, sizeof input.view, LFTM_SAMPLE_FLOAT32, channels, a.shape(1),
                   a.shape(0), const_cast<void*>(a.data()));
   if (a.shape(0) > 1) input.view.row_stride = a.strides(0);
-  check_finite(input.view);
+  check_finite(input.view, given);
   return input;
 }
 

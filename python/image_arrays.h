@@ -18,7 +18,8 @@ struct InputImage {
 
 // Checks the array and views it; a copy is made only when the rows are not float32 samples
 // packed pixel after pixel. TypeError for another dtype, ValueError for another shape, an
-// empty image, or a NaN or infinite sample.
+// empty image, or a sample that is NaN or infinite (or, in float64, beyond the float32
+// range). MemoryError when the float32 copy cannot be had.
 InputImage view_input(const pybind11::handle& image);
 
 // A new array for the output of `input` with `bits` 8 or 16, and its view in `view`.

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "released_gil.h"
+
 namespace lftm_py {
 
 namespace py = pybind11;
@@ -27,6 +29,9 @@ void ProgressHook::rethrow_pending() {
 
 int32_t ProgressHook::on_progress(void* user, float fraction, const char* /*step*/) {
   auto* hook = static_cast<ProgressHook*>(user);
+  // A thread that asks for the GIL of a finalizing interpreter is ended on the spot; stop
+  // the run instead, without touching Python.
+  if (interpreter_finalizing()) return 1;
   py::gil_scoped_acquire gil;
   if (hook->pending_) return 1;
   try {

@@ -5,6 +5,7 @@
 
 #include "errors.h"
 #include "lftm.h"
+#include "lftm_host.h"
 
 namespace lftm_py {
 namespace {
@@ -96,18 +97,20 @@ std::string repr_of(const MethodBlock& block) {
   return text + ")";
 }
 
-// Reads a sidecar for `method` (0: the method the file names, else the Texture Booster).
+// Reads a sidecar for `method` (0: the method the file names, else the Texture Booster)
+// through the library's strict reader, which the command-line tool uses too.
 MethodBlock load_sidecar(const std::string& path, int32_t method) {
-  const int32_t named = parse_xmp(path.c_str(), -1, nullptr);
-  if (named < 0) throw_library_error(named, 0, path);
-  if (method == 0) {
-    method = named == LFTM_METHOD_RANGE_SQUEEZER ? named : LFTM_METHOD_TEXTURE_BOOSTER;
-  }
+  int32_t read_method = method;
   TmParam read;
-  tmparam_default(method, 0, &read);
-  const int32_t result = parse_xmp(path.c_str(), method, &read);
-  if (result < 0) throw_library_error(result, method, path);
-  MethodBlock block(method);
+  char why[512];
+  const int32_t result = lftm_load_settings(path.c_str(), &read_method, &read, why, sizeof why);
+  if (result < 0) throw_error_sentence(result, why);
+  if (read_method != LFTM_METHOD_TEXTURE_BOOSTER && read_method != LFTM_METHOD_RANGE_SQUEEZER) {
+    throw_error_sentence(LFTM_ERR_XMP_METHOD,
+                         path + " holds " + lftm::method_settings(read_method)->name +
+                             " settings, not Texture Booster or Range Squeezer ones");
+  }
+  MethodBlock block(read_method);
   std::vector<std::string> notes;
   const std::string problem = block.take_read_block(read, &notes);
   if (!problem.empty()) throw py::value_error(path + ": " + problem);
@@ -118,6 +121,12 @@ MethodBlock load_sidecar(const std::string& path, int32_t method) {
     }
   }
   return block;
+}
+
+py::list names_of(const MethodBlock& block) {
+  py::list names;
+  for (const std::string& name : block.names()) names.append(name);
+  return names;
 }
 
 }  // namespace
@@ -182,7 +191,7 @@ void add_settings_type(py::module_& module) {
       .def_property_readonly(
           "method", [](const MethodBlock& b) { return name_of_method(b.method()); },
           "\"booster\" or \"squeezer\".")
-      .def("names", &MethodBlock::names, "The setting names of the method, in order.")
+      .def("names", &names_of, "The setting names of the method, in order.")
       .def("to_dict", &as_dict, "The settings as a dict of name to value.")
       .def("copy", [](const MethodBlock& b) { return b; })
       .def("__copy__", [](const MethodBlock& b) { return b; })
@@ -217,24 +226,26 @@ void add_settings_type(py::module_& module) {
           "given. Values outside their range are brought into it with a warning.")
       .def(
           "save",
-          [](const MethodBlock& b, const py::object& path) {
+          [](const MethodBlock& b, const py::object& path, bool overwrite) {
             const std::string file = path_of(path);
             const TmParam block = b.block();
-            const int32_t result = write_xmp(file.c_str(), b.method(), &block);
+            const int32_t result = lftm_save_settings(file.c_str(), b.method(), &block,
+                                                      overwrite ? LFTM_SAVE_OVERWRITE : 0);
             if (result < 0) throw_library_error(result, b.method(), file);
           },
-          py::arg("path"), "Writes the settings as a sidecar (as lftm --save-settings does).")
-      .def(py::pickle(
-          [](const MethodBlock& b) {
-            return py::make_tuple(name_of_method(b.method()), as_dict(b));
-          },
-          [](const py::tuple& state) {
-            MethodBlock block(method_arg(state[0]));
-            for (auto item : state[1].cast<py::dict>()) {
-              set_named(&block, item.first.cast<std::string>(), item.second, false);
-            }
-            return block;
-          }));
+          py::arg("path"), py::arg("overwrite") = false,
+          "Writes the settings as a sidecar (as lftm --save-settings does), whole or not at "
+          "all. An existing file is replaced only when it is a settings sidecar, unless "
+          "overwrite is true; otherwise lftm.Error is raised and the file is left alone.")
+      // Every protocol (0 and 1 included) rebuilds through the constructor:
+      // Settings(method, **values). pybind11 would take a __setstate__ for a constructor,
+      // which protocols 0 and 1 cannot call.
+      .def("__reduce_ex__", [](const py::object& self, int /*protocol*/) {
+        const MethodBlock& b = self.cast<const MethodBlock&>();
+        const py::object rebuild =
+            py::module_::import("functools").attr("partial")(py::type::of(self), **as_dict(b));
+        return py::make_tuple(rebuild, py::make_tuple(name_of_method(b.method())));
+      });
 }
 
 }  // namespace lftm_py

@@ -475,3 +475,59 @@ TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
 }
 
 }  // namespace
+
+TEST(HostApiTest, SettingsAreSavedOnlyOverSidecarsAndReadStrictly) {
+  lftm_test::TempDir dir;
+  lftm_test::DiagCapture capture;
+  TmParam params;
+  tmparam_default(LFTM_METHOD_TEXTURE_BOOSTER, 0, &params);
+  params.tmParam[1] = 55.5f;
+  const std::string look = dir.file("look.xmp");
+  ASSERT_EQ(lftm_save_settings(look.c_str(), LFTM_METHOD_TEXTURE_BOOSTER, &params, 0), 0);
+  ASSERT_EQ(lftm_save_settings(look.c_str(), LFTM_METHOD_TEXTURE_BOOSTER, &params, 0), 0)
+      << "a sidecar may be replaced";
+  EXPECT_EQ(lftm_test::directory_entries(dir.path()), std::vector<std::string>{"look.xmp"})
+      << "no staging file is left";
+
+  // An image, even one that holds the settings text, is never replaced unless asked to.
+  const std::string photo = dir.file("photo.hdr");
+  std::vector<uint8_t> image = lftm_test::read_file(lftm_test::sample_path("golden_gate.hdr"));
+  const std::string text = lftm_test::read_text(look);
+  image.insert(image.begin() + 200, text.begin(), text.end());
+  ASSERT_TRUE(lftm_test::write_file(photo, image));
+  EXPECT_EQ(lftm_save_settings(photo.c_str(), LFTM_METHOD_TEXTURE_BOOSTER, &params, 0),
+            LFTM_ERR_NOT_SIDECAR);
+  EXPECT_EQ(lftm_save_settings(photo.c_str(), 0, nullptr, LFTM_SAVE_CHECK_ONLY),
+            LFTM_ERR_NOT_SIDECAR);
+  EXPECT_EQ(lftm_save_settings(dir.path().c_str(), 0, nullptr, LFTM_SAVE_CHECK_ONLY),
+            LFTM_ERR_NOT_SIDECAR);
+  EXPECT_TRUE(lftm_test::read_file(photo) == image);
+  EXPECT_EQ(lftm_save_settings(photo.c_str(), LFTM_METHOD_TEXTURE_BOOSTER, &params,
+                               LFTM_SAVE_OVERWRITE),
+            0);
+
+  int32_t method = 0;
+  TmParam read;
+  char why[200];
+  ASSERT_EQ(lftm_load_settings(photo.c_str(), &method, &read, why, sizeof why), 0) << why;
+  EXPECT_EQ(method, LFTM_METHOD_TEXTURE_BOOSTER);
+  EXPECT_EQ(read.tmParam[1], 55.5f);
+  method = LFTM_METHOD_RANGE_SQUEEZER;
+  EXPECT_EQ(lftm_load_settings(look.c_str(), &method, &read, why, sizeof why),
+            LFTM_ERR_XMP_METHOD);
+  EXPECT_EQ(std::string(why), look + " holds Texture Booster settings, not Range Squeezer ones");
+
+  // parse_xmp keeps the default of a value it cannot read; the strict reader names it.
+  for (const char* value : {"abc", "nan"}) {
+    std::string odd = text;
+    odd.replace(odd.find("55.5"), 4, value);
+    ASSERT_TRUE(lftm_test::write_text(look, odd));
+    method = 0;
+    EXPECT_EQ(lftm_load_settings(look.c_str(), &method, &read, why, sizeof why),
+              LFTM_ERR_SETTING_VALUE);
+    EXPECT_NE(std::string(why).find(std::string("\"") + value + "\" of Strength"),
+              std::string::npos)
+        << why;
+  }
+  EXPECT_EQ(capture.out() + capture.err(), "") << "the settings calls print nothing";
+}

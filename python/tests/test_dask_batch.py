@@ -42,3 +42,10 @@ def test_batch_matches_the_module_and_reports_the_bad_file(samples, tmp_path):
         made = out / pathlib.Path(name).with_suffix(".jpg")
         assert made.read_bytes() == (tmp_path / "expected.jpg").read_bytes(), made
     assert not (out / "day2" / "broken.jpg").exists()
+
+
+def test_no_workers_is_refused_at_once(tmp_path):
+    run = subprocess.run([sys.executable, str(EXAMPLE), "--workers", "0", str(tmp_path),
+                          str(tmp_path / "out")],
+                         capture_output=True, text=True, timeout=60, env=os.environ)
+    assert run.returncode == 2 and "--workers" in run.stderr, run.stderr

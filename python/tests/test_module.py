@@ -6,6 +6,8 @@ import math
 import os
 import pickle
 import shutil
+import subprocess
+import sys
 import threading
 
 import numpy as np
@@ -90,11 +92,19 @@ def test_refusals_name_what_is_wrong(samples, small, tmp_path):
     broken[7, 9, 2] = np.nan
     with pytest.raises(ValueError, match="row 7, column 9"):
         lftm.tonemap(broken)
+    huge = small.astype(np.float64)
+    huge[2, 3, 0] = 1e300  # finite, but not as a 32-bit float
+    with np.errstate(over="ignore"), pytest.raises(ValueError, match="too large for 32-bit"):
+        lftm.tonemap(huge)
+    # A view of far more samples than any memory holds: its float32 copy cannot be had.
+    with pytest.raises(MemoryError, match="memory"):
+        lftm.tonemap(np.broadcast_to(np.float64(1), (10**7, 10**7, 3)))
 
     with pytest.raises(ValueError, match="8 or 16"):
         lftm.tonemap(small, bits=12)
-    with pytest.raises(ValueError, match="threads"):
-        lftm.tonemap(small, threads=33)
+    for threads in (33, 2**40):  # one sentence for any int out of range
+        with pytest.raises(ValueError, match="threads must be 0 .* to 32, not"):
+            lftm.tonemap(small, threads=threads)
     with pytest.raises(ValueError, match="memory_limit"):
         lftm.tonemap(small, memory_limit=-1)
     with pytest.raises(lftm.Error) as tight:
@@ -118,7 +128,7 @@ def test_refusals_name_what_is_wrong(samples, small, tmp_path):
     assert photo.read_bytes() == (samples / "golden_gate_linear16.tif").read_bytes()
 
 
-def test_settings_survive_a_sidecar_and_render_alike(small, tmp_path):
+def test_settings_survive_a_sidecar_and_render_alike(samples, small, tmp_path, capfd):
     chosen = lftm.Settings("booster", Strength=55.56, Gamma=1.23, Smoothing="Medium",
                            WhiteClip=0.3333333, **{"360DegreeImage": "Yes"})
     # Kept as a sidecar keeps them, so that the saved file renders the same image again.
@@ -142,15 +152,38 @@ def test_settings_survive_a_sidecar_and_render_alike(small, tmp_path):
                                        WhiteClip=0.333333, ColorSaturation=60,
                                        **{"360DegreeImage": "Yes"}))
 
+    for protocol in range(pickle.HIGHEST_PROTOCOL + 1):
+        assert pickle.loads(pickle.dumps(chosen, protocol)) == chosen, protocol
+    assert chosen.names()[:3] == ["Luminosity", "Strength", "ColorSaturation"]
+
     with pytest.raises(lftm.Error) as other_method:
         lftm.Settings.load(tmp_path / "look.xmp", method="squeezer")
     assert other_method.value.code == -5
+    assert str(other_method.value) == (
+        f"{tmp_path / 'look.xmp'} holds Texture Booster settings, not Range Squeezer ones")
+
+    # A value the reader cannot take refuses the file, as the tool does, naming the setting.
+    text = (tmp_path / "look.xmp").read_text()
+    (tmp_path / "odd.xmp").write_text(text.replace("<lftm:Strength>55.6<",
+                                                   "<lftm:Strength>abc<"))
+    with pytest.raises(lftm.Error, match='"abc" of Strength'):
+        lftm.Settings.load(tmp_path / "odd.xmp")
+
+    # Saving never replaces a file that is not a sidecar, unless asked to.
+    photo = tmp_path / "photo.hdr"
+    shutil.copy(samples / "golden_gate.hdr", photo)
+    with pytest.raises(lftm.Error, match="not a settings sidecar"):
+        chosen.save(photo)
+    assert photo.read_bytes() == (samples / "golden_gate.hdr").read_bytes()
+    chosen.save(photo, overwrite=True)
+    assert lftm.Settings.load(photo) == chosen
 
     text = (tmp_path / "look.xmp").read_text().replace(
         "<lftm:Strength>55.6<", "<lftm:Strength>250.0<")
     (tmp_path / "wild.xmp").write_text(text)
     with pytest.warns(UserWarning, match="Strength 250 is outside 0 to 100; 100 is used"):
         assert lftm.Settings.load(tmp_path / "wild.xmp").Strength == 100
+    assert capfd.readouterr().out == ""  # the reader prints nothing
 
 
 def test_settings_read_back_under_a_decimal_comma_locale():
@@ -193,3 +226,27 @@ def test_progress_reports_and_cancels_on_the_calling_thread(small):
             _thread.interrupt_main()
     with pytest.raises(KeyboardInterrupt):
         lftm.tonemap(small, progress=interrupt_once)
+
+
+EXIT_MID_RUN = """
+import sys, threading, time
+import numpy as np
+import lftm
+image = np.random.default_rng(1).random((1200, 1600, 3), dtype=np.float32) * 100
+started = threading.Event()
+def work():
+    started.set()
+    lftm.tonemap(image, threads=2, progress=lambda fraction: None)
+threading.Thread(target=work, daemon=True).start()
+started.wait()
+time.sleep(float(sys.argv[1]))
+"""
+
+
+def test_interpreter_exits_cleanly_while_a_thread_tone_maps():
+    # The interpreter shuts down at a different point of the run each time; a thread that
+    # took the GIL then would be ended by a forced unwind through the library.
+    for delay in (0.05, 0.2, 0.4, 0.6, 0.8, 1.0):
+        run = subprocess.run([sys.executable, "-c", EXIT_MID_RUN, str(delay)],
+                             capture_output=True, text=True, timeout=120, env=os.environ)
+        assert run.returncode == 0 and run.stderr == "", (delay, run.stderr)

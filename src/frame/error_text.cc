@@ -126,6 +126,12 @@ constexpr CodeText kCodes[] = {
      "or size): fix the call"},
     {LFTM_ERR_UNKNOWN_FORMAT,
      "the file is none of Radiance (.hdr), OpenEXR or TIFF: convert it to one of these"},
+    {LFTM_ERR_SETTING_VALUE,
+     "a setting of the sidecar cannot be read or is not a finite number: correct it in the "
+     "file (or in the settings being saved)"},
+    {LFTM_ERR_NOT_SIDECAR,
+     "the file exists and is not a settings sidecar, so it was left alone: choose another "
+     "name for the settings"},
     {LFTM_ERR_SAME_FILE,
      "the output file is the input file: choose another output name, or the photograph "
      "would be lost"},

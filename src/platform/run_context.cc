@@ -160,7 +160,7 @@ ProgressPhase::ProgressPhase(double start, double end, const char* step) : run_(
   enter(start, end, step);
 }
 
-ProgressPhase::~ProgressPhase() { leave(); }
+ProgressPhase::~ProgressPhase() noexcept(false) { leave(); }
 
 void ProgressPhase::enter(double start, double end, const char* step) {
   const double span = savedEnd_ - savedStart_;

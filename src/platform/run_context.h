@@ -127,7 +127,9 @@ void run_progress(double fraction);
 class ProgressPhase {
  public:
   ProgressPhase(double start, double end, const char* step);
-  ~ProgressPhase();
+  // Reports the host's callback, which may end the thread with a forced unwind (pthread_exit
+  // in an interpreter that shuts down); that unwind must be able to leave the destructor.
+  ~ProgressPhase() noexcept(false);
   ProgressPhase(const ProgressPhase&) = delete;
   ProgressPhase& operator=(const ProgressPhase&) = delete;
 

@@ -1,5 +1,6 @@
 #include "platform/workers.h"
 
+#include <cxxabi.h>
 #include <pthread.h>
 
 #include <cerrno>
@@ -48,7 +49,13 @@ void join_workers(pthread_t* threads, int started) {
         deadline.tv_nsec -= 1000000000L;
       }
       if (pthread_timedjoin_np(threads[i], nullptr, &deadline) != ETIMEDOUT) break;
-      run->report_workers();
+      try {
+        run->report_workers();
+      } catch (abi::__forced_unwind&) {
+        // The host's callback ended this thread: the workers use its stack until joined.
+        for (int j = i; j < started; ++j) pthread_join(threads[j], nullptr);
+        throw;
+      }
     }
   }
 }

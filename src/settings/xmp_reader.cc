@@ -41,7 +41,7 @@ int32_t find_namespace(lftm::SidecarLines* lines) {
 namespace lftm {
 
 int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
-                           SidecarReadReport* report) {
+                           SidecarReadReport* report, ReadAnnouncement announce) {
   // A query stores nothing, so it reads into a copy; a query may also pass no block at all.
   TmParam copy{};
   if (tmParam != nullptr) copy = *tmParam;
@@ -60,7 +60,11 @@ int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
     if (got == lftm::LineResult::kReadError) return finish(&lines, LFTM_ERR_IO);
     if (got == lftm::LineResult::kSeekError) return finish(&lines, LFTM_ERR_FILE);
     const lftm::LineOutcome outcome = lftm::read_settings_line(lines.line, lines.length, &state);
-    if (outcome.stop) return finish(&lines, outcome.result);
+    if (outcome.stop) {
+      // A query stops only at a method element.
+      if (report != nullptr) report->method_element = method == lftm::kMethodQuery;
+      return finish(&lines, outcome.result);
+    }
     if (lftm::finish_sidecar_line(&lines) != lftm::LineResult::kLine) return finish(&lines, LFTM_ERR_FILE);
   }
   lftm::close_sidecar(&lines);
@@ -72,8 +76,10 @@ int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
       report->unreadable[i] = state.unreadable[i];
     }
   }
-  lftm::diag_out("parse_xmp  fin -  param15: %1.2f    %1.1f %1.1f\n", slots[15], slots[1],
-                 slots[2]);
+  if (announce == ReadAnnouncement::kPrintLine) {
+    lftm::diag_out("parse_xmp  fin -  param15: %1.2f    %1.1f %1.1f\n", slots[15], slots[1],
+                   slots[2]);
+  }
   // The count of bytes scanned; a settings file is small, but the result must stay positive.
   if (lines.counted > std::numeric_limits<int32_t>::max()) {
     return std::numeric_limits<int32_t>::max();
@@ -84,5 +90,6 @@ int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
 }  // namespace lftm
 
 extern "C" int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam) {
-  return lftm::read_settings_file(path, method, tmParam, nullptr);
+  return lftm::read_settings_file(path, method, tmParam, nullptr,
+                                  lftm::ReadAnnouncement::kPrintLine);
 }

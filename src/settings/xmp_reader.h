@@ -15,11 +15,16 @@ namespace lftm {
 struct SidecarReadReport {
   bool found[kSettingsSlots] = {};
   bool unreadable[kSettingsSlots] = {};
+  bool method_element = false;  // a query met a method element (its code is the result)
 };
 
-// parse_xmp with a report; `report` may be null.
+// How a read ends when it succeeds.
+enum class ReadAnnouncement { kSilent, kPrintLine };
+
+// parse_xmp with a report; `report` may be null. kPrintLine prints the line parse_xmp prints
+// when its scan ends normally.
 int32_t read_settings_file(const char* path, int32_t method, TmParam* tmParam,
-                           SidecarReadReport* report);
+                           SidecarReadReport* report, ReadAnnouncement announce);
 
 }  // namespace lftm
 

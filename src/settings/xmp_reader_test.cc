@@ -321,7 +321,9 @@ TEST(StoredSettings, ReportNamesUnreadableValues) {
   TmParam p;
   tmparam_default(1, 0, &p);
   lftm::SidecarReadReport report;
-  ASSERT_GT(lftm::read_settings_file(path.c_str(), 1, &p, &report), 0);
+  ASSERT_GT(lftm::read_settings_file(path.c_str(), 1, &p, &report,
+                                     lftm::ReadAnnouncement::kSilent),
+            0);
   EXPECT_TRUE(report.found[1] && report.unreadable[1]);
   EXPECT_TRUE(report.found[16] && report.unreadable[16]);
   EXPECT_TRUE(report.found[0] && !report.unreadable[0]);

@@ -16,7 +16,7 @@
 #include "file_guard.h"
 #include "image_source.h"
 #include "input_format.h"
-#include "lftm.h"
+#include "lftm_host.h"
 #include "messages.h"
 #include "options.h"
 #include "ordered_output.h"
@@ -384,11 +384,14 @@ int run_convert(const std::vector<std::string>& args) {
     return kExitFailed;
   }
   // Saved only now, so that a sidecar always describes images that were made.
-  if (!options.settingsOut.empty() &&
-      write_xmp(options.settingsOut.c_str(), options.method, &params) != 1) {
-    std::fprintf(stderr, "lftm: cannot write the settings file %s\n",
-                 options.settingsOut.c_str());
-    return kExitFailed;
+  if (!options.settingsOut.empty()) {
+    const int32_t saved =
+        lftm_save_settings(options.settingsOut.c_str(), options.method, &params, 0);
+    if (saved < 0) {
+      std::fprintf(stderr, "lftm: cannot write the settings file %s: %s\n",
+                   options.settingsOut.c_str(), lftm_strerror(saved, options.method));
+      return kExitFailed;
+    }
   }
   return kExitOk;
 }

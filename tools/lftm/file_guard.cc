@@ -10,13 +10,11 @@
 #include <map>
 
 #include "input_format.h"
-#include "lftm.h"
+#include "lftm_host.h"
 
 namespace lftm_cli {
 namespace {
 
-// Sidecars are a few kilobytes; a larger file is something else.
-constexpr long kLargestSidecar = 1 << 20;
 // How much of an existing log is looked at to tell text from an image.
 constexpr size_t kLogProbeBytes = 1 << 16;
 
@@ -77,19 +75,10 @@ std::string file_key(const std::string& path) {
 // Whether two paths name the same file.
 bool same_file(const std::string& a, const std::string& b) { return file_key(a) == file_key(b); }
 
-// Whether the file holds a settings sidecar: a small text file, not an image, in which the
-// sidecar reader finds the settings namespace.
+// Whether the file holds a settings sidecar, by the library's rule: a file that
+// lftm_save_settings may replace.
 bool is_settings_sidecar(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestSidecar) {
-    return false;
-  }
-  // An image can hold the settings text among its binary data; a sidecar holds no NUL.
-  std::string bytes;
-  if (!read_head(path, kLargestSidecar, &bytes) || !is_text(bytes) || is_image(path, bytes)) {
-    return false;
-  }
-  return parse_xmp(path.c_str(), -1, nullptr) >= 0;
+  return lftm_save_settings(path.c_str(), 0, nullptr, LFTM_SAVE_CHECK_ONLY) == 0;
 }
 
 }  // namespace
@@ -122,8 +111,9 @@ std::string check_job_files(const std::vector<Job>& jobs) {
 }
 
 std::string check_sidecar_target(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || is_settings_sidecar(path)) return "";
+  if (lftm_save_settings(path.c_str(), 0, nullptr, LFTM_SAVE_CHECK_ONLY) != LFTM_ERR_NOT_SIDECAR) {
+    return "";
+  }
   return "refusing to write the settings into " + path +
          ": it exists and is not a settings sidecar";
 }

@@ -216,16 +216,6 @@ std::string fit_settings(int32_t method, const std::string& where, TmParam* para
   return "";
 }
 
-const char* setting_name_at(int32_t method, int slot) {
-  const MethodSettings& table = table_of(method);
-  for (const Setting* s = table.begin; s != table.end; ++s) {
-    if (s->slot == slot || (s->form == SettingForm::kSmoothing && slot == kBoosterSmoothingSlider)) {
-      return s->name;
-    }
-  }
-  return nullptr;
-}
-
 std::string setting_ranges(int32_t method) { return list_settings(method, true); }
 
 std::string setting_names(int32_t method) { return list_settings(method, false); }

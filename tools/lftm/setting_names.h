@@ -28,9 +28,6 @@ std::string apply_setting(int32_t method, const std::string& name, const std::st
 std::string fit_settings(int32_t method, const std::string& where, TmParam* params,
                          std::vector<std::string>* notes);
 
-// The sidecar name of the setting that `method` keeps in `slot`, or nullptr.
-const char* setting_name_at(int32_t method, int slot);
-
 // The names a method accepts with their ranges ("Strength 0..100, ..."), for help texts.
 std::string setting_ranges(int32_t method);
 

@@ -6,6 +6,7 @@
 
 #include "access_token.h"
 #include "bmp_image.h"
+#include "lftm_host.h"
 #include "messages.h"
 #include "options.h"
 #include "page_assets.h"
@@ -164,8 +165,11 @@ Reply save_sidecar(TuneSession* session, const Request& request) {
   TmParam params;
   uint64_t generation;
   session->settings(&method, &params, &generation);
-  if (write_xmp(path.c_str(), method, &params) != 1) {
-    return error_reply(500, "cannot write the settings file " + path);
+  const int32_t saved = lftm_save_settings(path.c_str(), method, &params, 0);
+  if (saved < 0) {
+    return error_reply(saved == LFTM_ERR_NOT_SIDECAR ? 400 : 500,
+                       "cannot write the settings file " + path + ": " +
+                           lftm_strerror(saved, method));
   }
   return json_reply(200, "{\"saved\":" + json_string(path) + "}");
 }
@@ -187,7 +191,7 @@ Reply start_export(TuneSession* session, const Request& request) {
     return error_reply(409, "an export is running; wait for it or cancel it");
   }
   const std::string sidecar = setup.scratchFolder + "/export.xmp";
-  if (write_xmp(sidecar.c_str(), method, &params) != 1) {
+  if (lftm_save_settings(sidecar.c_str(), method, &params, LFTM_SAVE_OVERWRITE) != 0) {
     return error_reply(500, "cannot write the export's settings into " + setup.scratchFolder);
   }
   std::vector<std::string> args = setup.toolFlags;
