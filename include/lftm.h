@@ -103,8 +103,8 @@ enum {
  *  | -3 | LFTM_ERR_XMP_WRITE | write_xmp | the text could not be written, flushed or composed (disk full, no memory); the file may be incomplete: write it again |
  *  | -4 | LFTM_ERR_NO_MEMORY | most functions | memory could not be had, or (tonemap, tms) the run's estimate (printed) passes the memory available now: free memory, use disk mode (tonemap) or a smaller image |
  *  | -5 | LFTM_ERR_NOT_HALVING | extract_base_preview | the output size is not the image halved a whole number of times: use extract_qv or that size |
- *  | -5 | LFTM_ERR_XMP_METHOD | parse_xmp | the sidecar holds another method: ask with method -1 first |
- *  | -10 | LFTM_ERR_XMP_NO_NAMESPACE | parse_xmp | not a settings sidecar (no "xmlns:lftm=", or empty): keep the defaults |
+ *  | -5 | LFTM_ERR_XMP_METHOD | parse_xmp, lftm_load_settings | the sidecar holds another method: ask with method -1 (lftm_load_settings: 0) first |
+ *  | -10 | LFTM_ERR_XMP_NO_NAMESPACE | parse_xmp, lftm_load_settings | not a settings sidecar (no "xmlns:lftm=", or empty): keep the defaults |
  *  | **Settings sidecars of the host interface** (lftm_host.h) ||||
  *  | -60 | LFTM_ERR_SETTING_VALUE | lftm_load_settings, lftm_save_settings | a setting's value cannot be read or is NaN or infinite: correct it in the sidecar (the message names it) or in the block |
  *  | -61 | LFTM_ERR_NOT_SIDECAR | lftm_save_settings | the file exists and is not a settings sidecar; nothing was touched: choose another name, or pass LFTM_SAVE_OVERWRITE |

@@ -1,7 +1,8 @@
 // The progress hook every run installs: it hands the fraction done to the caller's Python
 // callback and stops the run when the callback returns True, raises, or when Ctrl-C
 // (a pending KeyboardInterrupt) arrives. The library calls it on the thread that made the
-// call, while the GIL is released; the hook takes the GIL for the time of the callback.
+// call, while the GIL is released; the hook takes the GIL for the time of the callback. Once
+// the interpreter finalizes, the hook cancels the run without touching Python.
 #ifndef LFTM_PYTHON_PROGRESS_HOOK_H_
 #define LFTM_PYTHON_PROGRESS_HOOK_H_
 

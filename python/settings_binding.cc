@@ -223,7 +223,8 @@ void add_settings_type(py::module_& module) {
           },
           py::arg("path"), py::arg("method") = py::none(),
           "Reads a settings sidecar (as lftm --settings does). The method is the file's unless "
-          "given. Values outside their range are brought into it with a warning.")
+          "given. Values outside their range are brought into it with a warning; a value that "
+          "cannot be read raises lftm.Error naming the setting.")
       .def(
           "save",
           [](const MethodBlock& b, const py::object& path, bool overwrite) {

@@ -1,6 +1,6 @@
-// The settings reader behind parse_xmp, for callers inside the project that also want to
-// know which elements of a file held values it could not read (the command-line tool warns
-// about them instead of silently keeping the defaults).
+// The settings reader behind parse_xmp and lftm_load_settings: the latter also needs to know
+// which elements of a file held values it could not read (it refuses them instead of
+// silently keeping the defaults) and reads without printing.
 #ifndef LFTM_SETTINGS_XMP_READER_H_
 #define LFTM_SETTINGS_XMP_READER_H_
 
