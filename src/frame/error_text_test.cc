@@ -27,6 +27,7 @@ TEST(ErrorTextTest, EveryCodeOfTheHeaderHasASentenceOfItsOwn) {
       LFTM_ERR_WRITER_CREATE, LFTM_ERR_WRITER_IO,     LFTM_ERR_SIB_OPEN,
       LFTM_ERR_SIB_LAYOUT,    LFTM_ERR_SIB_DECODE,    LFTM_ERR_SIB_SIZE,
       LFTM_ERR_CANCELLED,     LFTM_ERR_ARGUMENT,      LFTM_ERR_UNKNOWN_FORMAT,
+      LFTM_ERR_SETTING_VALUE, LFTM_ERR_NOT_SIDECAR,
   };
   std::map<std::string, int32_t> owner;
   for (int32_t code : codes) {
