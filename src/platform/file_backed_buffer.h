@@ -1,6 +1,6 @@
 // A large buffer whose pages live in a scratch file instead of the process's memory. The file
-// is mapped shared and, while the buffer is in use, the pages the process has touched are
-// handed back every few milliseconds by a PeriodicTask: their contents stay in the file (the kernel's page
+// is mapped shared and, while the buffer is in use, a PeriodicTask hands the pages the process
+// has touched back every few milliseconds: their contents stay in the file (the kernel's page
 // cache reads and writes them back in large blocks), so the process's resident size stays
 // small however large the buffer. Disk mode keeps its output buffer here when the memory
 // budget cannot hold it.

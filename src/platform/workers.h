@@ -1,6 +1,7 @@
 // The one place where the library creates threads: the workers of run_tiles and the one
-// thread of a PeriodicTask. Work is cut into horizontal tiles, one per worker; workers are joinable, started in index order and joined in index order before
-// any of these functions returns, so no worker outlives the buffers it uses.
+// thread of a PeriodicTask. Work is cut into horizontal tiles, one per worker; workers are
+// joinable, started in index order and joined in index order before any of these functions
+// returns, so no worker outlives the buffers it uses.
 //
 // When a worker thread cannot start, its work runs on the calling thread after the workers
 // that did start are joined. Each piece of work therefore runs exactly once and the result
