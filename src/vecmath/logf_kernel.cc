@@ -7,7 +7,7 @@
 #include "hwy/highway.h"
 #include "vecmath/libm_tables.h"
 #include "vecmath/vector_kernels.h"
-#include "vecmath/table_rows-inl.h"
+#include "vecmath/small_tables-inl.h"
 #include "vecmath/vector_lanes-inl.h"
 
 HWY_BEFORE_NAMESPACE();

@@ -22,13 +22,18 @@ HWY_INLINE void log_lanes(VU64 ix, VD* logHi, VD* logLo) {
   const DI64 di;
   const VI64 tmp = hn::BitCast(di, hn::Sub(ix, hn::Set(du, 0x3fe6955500000000u)));
   const VI64 row = hn::And(hn::ShiftRight<45>(tmp), hn::Set(di, 127));
-  const VD kd = hn::ConvertTo(DD(), hn::ShiftRight<52>(tmp));
+  // k = tmp >> 52 (arithmetic), within +-2^11: 2^52 + 2^11 + k from its bits, less 2^52 + 2^11.
+  // Exact, and cheaper than the shift and conversion of 64-bit integers where the target has
+  // none.
+  const VU64 biasedK = hn::Xor(hn::ShiftRight<52>(hn::BitCast(du, tmp)), hn::Set(du, 0x800));
+  const VD kd = hn::Sub(hn::BitCast(DD(), hn::Or(biasedK, hn::Set(du, 0x4330000000000000u))),
+                        set(0x1p52 + 0x1p11));
   const VU64 field = hn::And(hn::BitCast(du, tmp), hn::Set(du, 0xfffull << 52));
   const VD z = hn::BitCast(DD(), hn::Sub(ix, field));
-  const TableRows<2> rows(kPowLogTable, row);
+  const TableRows<2> rows(row);
   VD invc, unused, logc, logctail;
-  rows.columns(0, &invc, &unused);
-  rows.columns(2, &logc, &logctail);
+  rows.columns(kPowLogTable, 0, &invc, &unused);
+  rows.columns(kPowLogTable, 2, &logc, &logctail);
   const double* A = kPowLogPoly;
 
   const VD t1 = fma(kd, set(kPowLn2Hi), logc);
@@ -66,7 +71,7 @@ HWY_INLINE VD exp_lanes(VD ehi, VD elo) {
   r = hn::Add(elo, r);
   const VI64 row = hn::BitCast(DI64(), hn::And(ki, hn::Set(du, 127)));
   VD tail, scaleBits;
-  TableRows<1>(reinterpret_cast<const double*>(kExpTable), row).columns(0, &tail, &scaleBits);
+  TableRows<1>(row).columns(reinterpret_cast<const double*>(kExpTable), 0, &tail, &scaleBits);
   const VD scale =
       hn::BitCast(DD(), hn::Add(hn::BitCast(du, scaleBits), hn::ShiftLeft<45>(ki)));
   const VD c23 = fma(r, set(kExpPoly[1]), set(kExpPoly[0]));
@@ -83,19 +88,21 @@ HWY_INLINE VD exp_lanes(VD ehi, VD elo) {
 // tiny results, or decides overflow and underflow). y itself is checked by the caller.
 HWY_INLINE VD pow_lanes(VD x, VD y, uint64_t* scalar) {
   const DU64 du;
+  const DI64 di;
   const VU64 ix = hn::BitCast(du, x);
-  // Normal positive x: 0x001... <= ix < 0x7ff...
-  const auto badX = hn::Not(hn::Lt(hn::Sub(ix, hn::Set(du, 0x0010000000000000u)),
-                                   hn::Set(du, 0x7fe0000000000000u)));
+  // Normal positive x: 0x001... <= ix < 0x7ff... (signed compares, cheaper on some targets)
+  const VI64 sx = hn::BitCast(di, x);
+  const auto badX = hn::Or(hn::Lt(sx, hn::Set(di, 0x0010000000000000)),
+                           hn::Gt(sx, hn::Set(di, 0x7fefffffffffffff)));
   VD logHi, logLo;
   log_lanes(ix, &logHi, &logLo);
   const VD ehi = hn::Mul(y, logHi);
   const VD elo = fma(y, logLo, fms(logHi, y, ehi));
   // 2^-54 <= |ehi| < 512: 0x3c9... <= |ehi| bits < 0x408...
-  const VU64 absE = hn::BitCast(du, hn::Abs(ehi));
-  const auto badE = hn::Not(hn::Lt(hn::Sub(absE, hn::Set(du, 0x3c90000000000000u)),
-                                   hn::Set(du, 0x03f0000000000000u)));
-  *scalar = mask_bits(du, hn::Or(badX, badE));
+  const VI64 absE = hn::BitCast(di, hn::Abs(ehi));
+  const auto badE = hn::Or(hn::Lt(absE, hn::Set(di, 0x3c90000000000000)),
+                           hn::Gt(absE, hn::Set(di, 0x407fffffffffffff)));
+  *scalar = mask_bits(di, hn::Or(badX, badE));
   return exp_lanes(ehi, elo);
 }
 

@@ -7,7 +7,7 @@
 #include "hwy/highway.h"
 #include "vecmath/libm_tables.h"
 #include "vecmath/vector_kernels.h"
-#include "vecmath/table_rows-inl.h"
+#include "vecmath/small_tables-inl.h"
 #include "vecmath/vector_lanes-inl.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -47,20 +47,15 @@ HWY_INLINE VD log2_lanes(VU32 ix, const PairTable<16>& table) {
 }
 
 // 2^ylogx = 2^(k/32) 2^r.
-HWY_INLINE VD exp2_lanes(VD ylogx, const PairTable<16>& table) {
+HWY_INLINE VD exp2_lanes(VD ylogx, const ColumnTable<32>& table) {
   const DU64 du;
   const VD shift = set(kExp2fShift);
   VD kd = hn::Add(ylogx, shift);
   const VU64 ki = hn::BitCast(du, kd);
   kd = hn::Sub(kd, shift);
   const VD r = hn::Sub(ylogx, kd);
-  // Entry ki mod 32, read as a row of two entries and one of them.
-  const VI64 pair = hn::BitCast(DI64(), hn::And(hn::ShiftRight<1>(ki), hn::Set(du, 15)));
-  VD even, odd;
-  table.lookup(pair, &even, &odd);
-  const auto isOdd = hn::RebindMask(DD(), hn::TestBit(ki, hn::Set(du, 1)));
-  const VU64 t =
-      hn::Add(hn::BitCast(du, hn::IfThenElse(isOdd, odd, even)), hn::ShiftLeft<47>(ki));
+  const VD entry = table.lookup(hn::BitCast(DI64(), hn::And(ki, hn::Set(du, 31))));
+  const VU64 t = hn::Add(hn::BitCast(du, entry), hn::ShiftLeft<47>(ki));
   const double* C = kExp2fPoly;
   const VD z = fma(r, set(C[0]), set(C[1]));
   const VD r2 = hn::Mul(r, r);
@@ -71,22 +66,31 @@ HWY_INLINE VD exp2_lanes(VD ylogx, const PairTable<16>& table) {
 
 struct PowfTables {
   PairTable<16> log2{kPowfLog2Table};
-  PairTable<16> exp2{reinterpret_cast<const double*>(kExp2fTable)};  // entries 2i and 2i + 1
+  ColumnTable<32> exp2{reinterpret_cast<const double*>(kExp2fTable)};
 };
 
+// Exponents below this in magnitude keep |y log2 x| under 126 for every normal x (|log2 x| is
+// at most 128), so that no lane needs the range check.
+constexpr float kNoRangeCheckBelow = 0.96875f;
+
 // powf of the lanes of x (float bits) and y. Lanes set in *scalar need the scalar call: special
-// arguments, and |y log2 x| of 126 or more (overflow and underflow are decided there).
+// arguments, and, when kCheckRange, |y log2 x| of 126 or more (overflow and underflow are
+// decided there).
+template <bool kCheckRange>
 HWY_INLINE VF powf_lanes(VU32 ix, VF y, const PowfTables& tables, uint64_t* scalar) {
   const DU64 du;
   const VD ylogx = hn::Mul(hn::PromoteTo(DD(), y), log2_lanes(ix, tables.log2));
-  const VU64 top16 = hn::And(hn::ShiftRight<47>(hn::BitCast(du, ylogx)), hn::Set(du, 0xffff));
-  *scalar = powf_special_arguments(ix, y) | mask_bits(du, hn::Gt(top16, hn::Set(du, 0x80be)));
+  *scalar = powf_special_arguments(ix, y);
+  if (kCheckRange) {
+    const VU64 top16 = hn::And(hn::ShiftRight<47>(hn::BitCast(du, ylogx)), hn::Set(du, 0xffff));
+    *scalar |= mask_bits(du, hn::Gt(top16, hn::Set(du, 0x80be)));
+  }
   return hn::DemoteTo(DF(), exp2_lanes(ylogx, tables.exp2));
 }
 
 // Vectors [begin, end) of x and y (kOneY: y[0] for all), noting the lanes the table path leaves
 // out. Not inlined, so that no call shares the function with the loop.
-template <bool kOneY>
+template <bool kOneY, bool kCheckRange>
 HWY_NOINLINE void powf_block(const float* x, const float* y, float* out, size_t begin,
                              size_t end, ScalarLanes<float>& notes) {
   const DF df;
@@ -97,7 +101,7 @@ HWY_NOINLINE void powf_block(const float* x, const float* y, float* out, size_t 
     const VF yv = kOneY ? oneY : hn::LoadU(df, y + i);
     const VF in = hn::LoadU(df, x + i);
     uint64_t scalar;
-    hn::StoreU(powf_lanes(hn::BitCast(DU32(), in), yv, tables, &scalar), df, out + i);
+    hn::StoreU(powf_lanes<kCheckRange>(hn::BitCast(DU32(), in), yv, tables, &scalar), df, out + i);
     if (scalar != 0) note_lanes(notes, i, scalar, df, in, yv);
   }
 }
@@ -105,11 +109,14 @@ HWY_NOINLINE void powf_block(const float* x, const float* y, float* out, size_t 
 float powf_call(float x, float y) { return std::pow(x, y); }
 
 void powf_vectors(const float* x, float y, float* out, size_t n) {
-  run_in_blocks<float>(x, &y, 0, out, n, n, hn::Lanes(DF()), powf_block<true>, powf_call);
+  const auto block = std::fabs(y) < kNoRangeCheckBelow ? powf_block<true, false>
+                                                        : powf_block<true, true>;
+  run_in_blocks<float>(x, &y, 0, out, n, n, hn::Lanes(DF()), block, powf_call);
 }
 
 void powf_pairs_vectors(const float* x, const float* y, float* out, size_t n) {
-  run_in_blocks<float>(x, y, 1, out, n, n, hn::Lanes(DF()), powf_block<false>, powf_call);
+  run_in_blocks<float>(x, y, 1, out, n, n, hn::Lanes(DF()), powf_block<false, true>,
+                       powf_call);
 }
 
 PowfKernel powf_kernel() { return powf_vectors; }

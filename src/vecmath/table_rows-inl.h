@@ -20,12 +20,14 @@ HWY_BEFORE_NAMESPACE();
 namespace lftm {
 namespace HWY_NAMESPACE {
 
-// The rows of one vector's lanes in a table of 2^kWidthLog2 doubles a row.
+// The rows of one vector's lanes in tables of 2^kWidthLog2 doubles a row.
 template <int kWidthLog2>
 class TableRows {
  public:
-  TableRows(const double* table, VI64 row) : table_(table), row_(row) {
-#if !HWY_HAVE_SCALABLE
+  explicit TableRows(VI64 row) {
+#if HWY_HAVE_SCALABLE
+    row_ = row;
+#else
     hn::Store(row, DI64(), rows_.lane);
     // One store and scalar loads: the compiler would otherwise move the lanes out one by one
     // with extracts, which take the vector units as well.
@@ -33,90 +35,79 @@ class TableRows {
 #endif
   }
 
-  // Columns c and c + 1 of the rows (c even).
-  HWY_INLINE void columns(int c, VD* first, VD* second) const {
+  // Columns c and c + 1 of the rows of table (c even).
+  HWY_INLINE void columns(const double* table, int c, VD* first, VD* second) const {
     const DD d;
 #if HWY_HAVE_SCALABLE
     const VI64 at = hn::ShiftLeft<kWidthLog2>(row_);
-    *first = hn::GatherIndex(d, table_ + c, at);
-    *second = hn::GatherIndex(d, table_ + c + 1, at);
+    *first = hn::GatherIndex(d, table + c, at);
+    *second = hn::GatherIndex(d, table + c + 1, at);
 #elif HWY_TARGET == HWY_SCALAR
-    *first = hn::LoadU(d, row_at(0) + c);
-    *second = hn::LoadU(d, row_at(0) + c + 1);
+    *first = hn::LoadU(d, row_at(table, 0) + c);
+    *second = hn::LoadU(d, row_at(table, 0) + c + 1);
 #else
-    const VD even = blocks(d, 0, c);
-    const VD odd = blocks(d, 1, c);
+    const VD even = blocks(d, table + c, 0);
+    const VD odd = blocks(d, table + c, 1);
     *first = hn::InterleaveLower(d, even, odd);
     *second = hn::InterleaveUpper(d, even, odd);
 #endif
   }
 
+  // Column c of the rows of table.
+  HWY_INLINE VD column(const double* table, int c) const {
+#if HWY_HAVE_SCALABLE
+    return hn::GatherIndex(DD(), table + c, hn::ShiftLeft<kWidthLog2>(row_));
+#else
+    return lanes(DD(), table + c, 0);
+#endif
+  }
+
  private:
 #if !HWY_HAVE_SCALABLE
-  const double* row_at(size_t lane) const { return table_ + (rows_.lane[lane] << kWidthLog2); }
+  const double* row_at(const double* table, size_t lane) const {
+    return table + (rows_.lane[lane] << kWidthLog2);
+  }
+#endif
+
+#if !HWY_HAVE_SCALABLE
+  // A vector whose lane k holds the double at `column` in the row of lane first + k.
+  template <class D>
+  HWY_INLINE hn::Vec<D> lanes(D d, const double* column, size_t first) const {
+#if HWY_TARGET == HWY_SCALAR
+    return hn::LoadU(d, row_at(column, first));
+#else
+    if constexpr (hn::MaxLanes(d) == 1) {
+      return hn::LoadU(d, row_at(column, first));
+    } else {
+      const hn::Half<D> half;
+      return hn::Combine(d, lanes(half, column, first + hn::MaxLanes(half)),
+                         lanes(half, column, first));
+    }
+#endif
+  }
 #endif
 
 #if !HWY_HAVE_SCALABLE && HWY_TARGET != HWY_SCALAR
-  // A vector whose block k holds the two doubles from column c of the row of lane first + 2k.
+  // A vector whose block k holds the two doubles at `column` in the row of lane first + 2k.
   template <class D>
-  HWY_INLINE hn::Vec<D> blocks(D d, size_t first, int c) const {
+  HWY_INLINE hn::Vec<D> blocks(D d, const double* column, size_t first) const {
     if constexpr (hn::MaxLanes(d) <= 2) {
-      return hn::LoadU(d, row_at(first) + c);
+      return hn::LoadU(d, row_at(column, first));
     } else {
       const hn::Half<D> half;
-      return hn::Combine(d, blocks(half, first + hn::MaxLanes(half), c), blocks(half, first, c));
+      return hn::Combine(d, blocks(half, column, first + hn::MaxLanes(half)),
+                         blocks(half, column, first));
     }
   }
 #endif
 
-  const double* table_;
+#if HWY_HAVE_SCALABLE
   VI64 row_;
-#if !HWY_HAVE_SCALABLE
+#else
   struct {
     HWY_ALIGN int64_t lane[hn::MaxLanes(DD())];
   } rows_;
 #endif
-};
-
-// A table of kRows rows of two doubles. Where both columns fit in four vectors they are held in
-// registers and read by permutes; otherwise each look-up loads the rows (TableRows).
-template <size_t kRows>
-class PairTable {
- public:
-  explicit PairTable(const double* rows) : rows_(rows) {
-#if !HWY_HAVE_SCALABLE && HWY_TARGET != HWY_SCALAR
-    if constexpr (kInRegisters) {
-      const DD d;
-      hn::LoadInterleaved2(d, rows, lo_[0], lo_[1]);
-      hn::LoadInterleaved2(d, rows + 2 * hn::MaxLanes(d), hi_[0], hi_[1]);
-    }
-#endif
-  }
-
-  // Columns 0 and 1 of the rows `row`.
-  HWY_INLINE void lookup(VI64 row, VD* first, VD* second) const {
-#if !HWY_HAVE_SCALABLE && HWY_TARGET != HWY_SCALAR
-    if constexpr (kInRegisters) {
-      const DD d;
-      const DI64 di;
-      const auto at = hn::IndicesFromVec(d, hn::And(row, hn::Set(di, hn::MaxLanes(d) - 1)));
-      const auto upper = hn::RebindMask(d, hn::TestBit(row, hn::Set(di, hn::MaxLanes(d))));
-      *first = hn::IfThenElse(upper, hn::TableLookupLanes(hi_[0], at),
-                              hn::TableLookupLanes(lo_[0], at));
-      *second = hn::IfThenElse(upper, hn::TableLookupLanes(hi_[1], at),
-                               hn::TableLookupLanes(lo_[1], at));
-      return;
-    }
-#endif
-    TableRows<1>(rows_, row).columns(0, first, second);
-  }
-
- private:
-#if !HWY_HAVE_SCALABLE && HWY_TARGET != HWY_SCALAR
-  static constexpr bool kInRegisters = kRows == 2 * hn::MaxLanes(DD());
-  VD lo_[2], hi_[2];  // columns 0 and 1 of the lower and upper half of the rows
-#endif
-  const double* rows_;
 };
 
 }  // namespace HWY_NAMESPACE

@@ -70,10 +70,10 @@ HWY_INLINE VD fms(VD a, VD b, VD c) {
 template <class D>
 HWY_INLINE uint64_t mask_bits(D d, hn::Mask<D> m) {
   if (hn::AllFalse(d, m)) return 0;  // nearly always
-  uint8_t bytes[kMaxLanes / 8] = {};
-  hn::StoreMaskBits(d, m, bytes);
+  uint8_t bytes[kMaxLanes / 8];
+  const size_t count = hn::StoreMaskBits(d, m, bytes);
   uint64_t bits = 0;
-  for (size_t i = 0; i < kMaxLanes / 8; ++i) bits |= uint64_t{bytes[i]} << 8 * i;
+  for (size_t i = 0; i < count; ++i) bits |= uint64_t{bytes[i]} << 8 * i;
   return bits;
 }
 
