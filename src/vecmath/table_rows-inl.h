@@ -1,8 +1,8 @@
 // Table look-ups of the vector kernels, once per target (see vector_lanes-inl.h). Each lane's
 // row is loaded whole, in 128-bit blocks, and interleaving the blocks of even and odd lanes puts
-// the columns in lane order: on the processors at hand this is several times faster than the
-// gather instructions. Vectors of one lane load the values; vectors whose length is known only
-// at run time gather.
+// the columns in lane order; a single column is loaded lane by lane. On the processors at hand
+// this is several times faster than the gather instructions, which only vectors whose length is
+// known at run time use.
 #if defined(LFTM_VECMATH_TABLE_ROWS_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef LFTM_VECMATH_TABLE_ROWS_INL_H_
 #undef LFTM_VECMATH_TABLE_ROWS_INL_H_
@@ -46,8 +46,8 @@ class TableRows {
     *first = hn::LoadU(d, row_at(table, 0) + c);
     *second = hn::LoadU(d, row_at(table, 0) + c + 1);
 #else
-    const VD even = blocks(d, table + c, 0);
-    const VD odd = blocks(d, table + c, 1);
+    const VD even = loads<2>(d, table + c, 0);
+    const VD odd = loads<2>(d, table + c, 1);
     *first = hn::InterleaveLower(d, even, odd);
     *second = hn::InterleaveUpper(d, even, odd);
 #endif
@@ -58,7 +58,7 @@ class TableRows {
 #if HWY_HAVE_SCALABLE
     return hn::GatherIndex(DD(), table + c, hn::ShiftLeft<kWidthLog2>(row_));
 #else
-    return lanes(DD(), table + c, 0);
+    return loads<1>(DD(), table + c, 0);
 #endif
   }
 
@@ -70,34 +70,22 @@ class TableRows {
 #endif
 
 #if !HWY_HAVE_SCALABLE
-  // A vector whose lane k holds the double at `column` in the row of lane first + k.
-  template <class D>
-  HWY_INLINE hn::Vec<D> lanes(D d, const double* column, size_t first) const {
+  // A vector of loads of kPerLoad doubles each, at `column` in the rows of lanes first,
+  // first + kPerLoad, ...: lane k (kPerLoad 1) or block k (kPerLoad 2) is from lane
+  // first + kPerLoad * k.
+  template <size_t kPerLoad, class D>
+  HWY_INLINE hn::Vec<D> loads(D d, const double* column, size_t first) const {
 #if HWY_TARGET == HWY_SCALAR
     return hn::LoadU(d, row_at(column, first));
 #else
-    if constexpr (hn::MaxLanes(d) == 1) {
+    if constexpr (hn::MaxLanes(d) <= kPerLoad) {
       return hn::LoadU(d, row_at(column, first));
     } else {
       const hn::Half<D> half;
-      return hn::Combine(d, lanes(half, column, first + hn::MaxLanes(half)),
-                         lanes(half, column, first));
+      return hn::Combine(d, loads<kPerLoad>(half, column, first + hn::MaxLanes(half)),
+                         loads<kPerLoad>(half, column, first));
     }
 #endif
-  }
-#endif
-
-#if !HWY_HAVE_SCALABLE && HWY_TARGET != HWY_SCALAR
-  // A vector whose block k holds the two doubles at `column` in the row of lane first + 2k.
-  template <class D>
-  HWY_INLINE hn::Vec<D> blocks(D d, const double* column, size_t first) const {
-    if constexpr (hn::MaxLanes(d) <= 2) {
-      return hn::LoadU(d, row_at(column, first));
-    } else {
-      const hn::Half<D> half;
-      return hn::Combine(d, blocks(half, column, first + hn::MaxLanes(half)),
-                         blocks(half, column, first));
-    }
   }
 #endif
 
