@@ -88,21 +88,19 @@ HWY_INLINE VD exp_lanes(VD ehi, VD elo) {
 // tiny results, or decides overflow and underflow). y itself is checked by the caller.
 HWY_INLINE VD pow_lanes(VD x, VD y, uint64_t* scalar) {
   const DU64 du;
-  const DI64 di;
   const VU64 ix = hn::BitCast(du, x);
-  // Normal positive x: 0x001... <= ix < 0x7ff... (signed compares, cheaper on some targets)
-  const VI64 sx = hn::BitCast(di, x);
-  const auto badX = hn::Or(hn::Lt(sx, hn::Set(di, 0x0010000000000000)),
-                           hn::Gt(sx, hn::Set(di, 0x7fefffffffffffff)));
+  // Normal positive x: 0x001... <= ix < 0x7ff...
+  const auto badX = hn::Not(hn::Lt(hn::Sub(ix, hn::Set(du, 0x0010000000000000u)),
+                                   hn::Set(du, 0x7fe0000000000000u)));
   VD logHi, logLo;
   log_lanes(ix, &logHi, &logLo);
   const VD ehi = hn::Mul(y, logHi);
   const VD elo = fma(y, logLo, fms(logHi, y, ehi));
   // 2^-54 <= |ehi| < 512: 0x3c9... <= |ehi| bits < 0x408...
-  const VI64 absE = hn::BitCast(di, hn::Abs(ehi));
-  const auto badE = hn::Or(hn::Lt(absE, hn::Set(di, 0x3c90000000000000)),
-                           hn::Gt(absE, hn::Set(di, 0x407fffffffffffff)));
-  *scalar = mask_bits(di, hn::Or(badX, badE));
+  const VU64 absE = hn::BitCast(du, hn::Abs(ehi));
+  const auto badE = hn::Not(hn::Lt(hn::Sub(absE, hn::Set(du, 0x3c90000000000000u)),
+                                   hn::Set(du, 0x03f0000000000000u)));
+  *scalar = mask_bits(du, hn::Or(badX, badE));
   return exp_lanes(ehi, elo);
 }
 

@@ -14,14 +14,12 @@ HWY_BEFORE_NAMESPACE();
 namespace lftm {
 namespace HWY_NAMESPACE {
 
-// Lanes of x (float bits) and y that need the scalar call: x zero, negative, subnormal,
-// infinite or NaN; y zero, infinite or NaN.
-HWY_INLINE uint64_t powf_special_arguments(VU32 ux, VF y) {
+// Lanes of x (float bits) that need the scalar call: zero, negative, subnormal, infinite or
+// NaN. y needs no check: the table path gives the library's 1 for a zero y, and an infinite or
+// NaN y makes y log2 x infinite or NaN, which fails the range check.
+HWY_INLINE uint64_t powf_special_bases(VU32 ux) {
   const DU32 du;
-  const auto uy = hn::BitCast(du, y);
-  const auto badX = hn::Gt(hn::Sub(ux, hn::Set(du, 0x00800000u)), hn::Set(du, 0x7effffffu));
-  const auto badY = hn::Gt(hn::Sub(hn::Add(uy, uy), hn::Set(du, 1u)), hn::Set(du, 0xfefffffeu));
-  return mask_bits(du, hn::Or(badX, badY));
+  return mask_bits(du, hn::Gt(hn::Sub(ux, hn::Set(du, 0x00800000u)), hn::Set(du, 0x7effffffu)));
 }
 
 // log2(x) = log2(c) + k + log1p(z/c - 1)/ln2 of the lanes of ix (float bits).
@@ -70,21 +68,17 @@ struct PowfTables {
 };
 
 // Exponents below this in magnitude keep |y log2 x| under 126 for every normal x (|log2 x| is
-// at most 128), so that no lane needs the range check.
+// at most 128), so that no lane needs the range check (nor can such a y be infinite or NaN).
 constexpr float kNoRangeCheckBelow = 0.96875f;
 
 // powf of the lanes of x (float bits) and y. Lanes set in *scalar need the scalar call: special
-// arguments, and, when kCheckRange, |y log2 x| of 126 or more (overflow and underflow are
+// bases, and, when kCheckRange, |y log2 x| of 126 or more or NaN (overflow and underflow are
 // decided there).
 template <bool kCheckRange>
 HWY_INLINE VF powf_lanes(VU32 ix, VF y, const PowfTables& tables, uint64_t* scalar) {
-  const DU64 du;
   const VD ylogx = hn::Mul(hn::PromoteTo(DD(), y), log2_lanes(ix, tables.log2));
-  *scalar = powf_special_arguments(ix, y);
-  if (kCheckRange) {
-    const VU64 top16 = hn::And(hn::ShiftRight<47>(hn::BitCast(du, ylogx)), hn::Set(du, 0xffff));
-    *scalar |= mask_bits(du, hn::Gt(top16, hn::Set(du, 0x80be)));
-  }
+  *scalar = powf_special_bases(ix);
+  if (kCheckRange) *scalar |= mask_bits(DD(), hn::Not(hn::Lt(hn::Abs(ylogx), set(126.0))));
   return hn::DemoteTo(DF(), exp2_lanes(ylogx, tables.exp2));
 }
 

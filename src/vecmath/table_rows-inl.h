@@ -46,6 +46,11 @@ class TableRows {
     *first = hn::LoadU(d, row_at(table, 0) + c);
     *second = hn::LoadU(d, row_at(table, 0) + c + 1);
 #else
+#if HWY_COMPILER_GCC_ACTUAL
+    if constexpr (kWidthLog2 == 2 && hn::MaxLanes(d) == 8) {
+      return this->two_rows_a_vector(table, c, first, second);
+    }
+#endif
     const VD even = loads<2>(d, table + c, 0);
     const VD odd = loads<2>(d, table + c, 1);
     *first = hn::InterleaveLower(d, even, odd);
@@ -86,6 +91,32 @@ class TableRows {
                          loads<kPerLoad>(half, column, first));
     }
 #endif
+  }
+#endif
+
+#if HWY_COMPILER_GCC_ACTUAL && !HWY_HAVE_SCALABLE && HWY_TARGET != HWY_SCALAR
+  // columns() for rows of four doubles and vectors of eight: each vector holds two whole rows,
+  // those of lanes j and j + 2, and after interleaving each block of every vector holds columns
+  // of two lanes. GCC's two-source shuffle puts the blocks in lane order (fewer shuffles than
+  // loading the blocks one by one).
+  HWY_INLINE void two_rows_a_vector(const double* table, int c, VD* first, VD* second) const {
+    const DD d;
+    const hn::Half<DD> half;
+    const auto rows = [&](size_t lane) {
+      return hn::Combine(d, hn::LoadU(half, row_at(table, lane + 2)),
+                         hn::LoadU(half, row_at(table, lane)));
+    };
+    const VD r02 = rows(0), r13 = rows(1), r46 = rows(4), r57 = rows(5);
+    // Blocks k and k + 2 of a, then of b.
+    const auto blocks_of = [](VD a, VD b, long long k) {
+      using Index = decltype(VI64().raw);
+      const Index at = {2 * k, 2 * k + 1, 2 * k + 4, 2 * k + 5,
+                        8 + 2 * k, 9 + 2 * k, 12 + 2 * k, 13 + 2 * k};
+      return VD{__builtin_shuffle(a.raw, b.raw, at)};
+    };
+    const long long k = c / 2;
+    *first = blocks_of(hn::InterleaveLower(d, r02, r13), hn::InterleaveLower(d, r46, r57), k);
+    *second = blocks_of(hn::InterleaveUpper(d, r02, r13), hn::InterleaveUpper(d, r46, r57), k);
   }
 #endif
 
