@@ -15,8 +15,9 @@ namespace lftm {
 template <typename T>
 class ScalarLanes {
  public:
-  // Values per block; the notes of a whole block fit (some kilobytes on the stack).
-  static constexpr size_t kBlock = 512;
+  // Values per block: enough that a block's set-up (the constants and tables in registers)
+  // costs little, while the notes of a whole block fit on the stack (some kilobytes).
+  static constexpr size_t kBlock = 1024;
 
   // Where the block from `begin` ends: whole vectors of `lanes` values only, at most kBlock.
   static size_t block_end(size_t begin, size_t n, size_t lanes) {
@@ -28,24 +29,23 @@ class ScalarLanes {
   void note(size_t at, uint64_t mask, const T* x, const T* y) {
     for (; mask != 0; mask &= mask - 1) {
       const int j = __builtin_ctzll(mask);
-      notes_[count_++] = {at + j, x[j], y[j]};
+      at_[count_] = at + j;
+      x_[count_] = x[j];
+      y_[count_++] = y[j];
     }
   }
 
   // Overwrites the noted lanes of out with call(x, y) and forgets them.
   template <typename Call>
   void finish(T* out, Call call) {
-    for (size_t i = 0; i < count_; ++i) out[notes_[i].at] = call(notes_[i].x, notes_[i].y);
+    for (size_t i = 0; i < count_; ++i) out[at_[i]] = call(x_[i], y_[i]);
     count_ = 0;
   }
 
  private:
-  struct Note {
-    size_t at;
-    T x, y;
-  };
   size_t count_ = 0;
-  Note notes_[kBlock];
+  size_t at_[kBlock];
+  T x_[kBlock], y_[kBlock];
 };
 
 // out[i] = call(x[i], y[i * yStep]) for i < n (yStep 0: one y for all; y null: call ignores
