@@ -15,9 +15,8 @@ namespace lftm {
 template <typename T>
 class ScalarLanes {
  public:
-  // Values per block: enough that a block's set-up (the constants and tables in registers)
-  // costs little, while the notes of a whole block fit on the stack (some kilobytes).
-  static constexpr size_t kBlock = 1024;
+  // Values per block; the notes of a whole block fit (some kilobytes on the stack).
+  static constexpr size_t kBlock = 512;
 
   // Where the block from `begin` ends: whole vectors of `lanes` values only, at most kBlock.
   static size_t block_end(size_t begin, size_t n, size_t lanes) {
