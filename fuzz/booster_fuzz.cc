@@ -19,12 +19,8 @@
 
 namespace {
 
-// Keeps every run fast: pyramids of more levels or floats than these are not worth the time.
-constexpr int kMaxLevels = 12;
+// Keeps every run fast: pyramids of more floats than this are not worth the time.
 constexpr int64_t kMaxPyramidFloats = int64_t{1} << 14;
-constexpr double kMaxSolverSteps = 300;
-// The slider of 50 x 3^(-2) = 5 solver steps, taken when the input keeps the usual value.
-constexpr float kQuickSmoothingSlider = -20.0f;
 
 std::vector<float> make_lut(bool gamma) {
   std::vector<float> lut(65536);
@@ -92,14 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TmParam usual;
   tmparam_default(1, 0, &usual);
   if ((run & 32) != 0) usual.tmParam[lftm::kBoosterSmoothingMode] = 0.0f;  // Light
-  usual.tmParam[lftm::kBoosterSmoothingSlider] = kQuickSmoothingSlider;
+  usual.tmParam[lftm::kBoosterSmoothingSlider] = lftm_fuzz::kQuickSmoothingSlider;
   TmParam param = lftm_fuzz::fuzz_settings(&in, usual);
-  // Stage 2 takes as many solver steps as the slider asks, up to an int's worth, and a
-  // 360-degree level need not converge before; such runs are long, not wrong, so sliders
-  // asking for more than kMaxSolverSteps are left out (those beyond an int are refused at
-  // once and stay in).
-  const double steps = 50.0 * std::pow(3.0, param.tmParam[lftm::kBoosterSmoothingSlider] / 10.0);
-  if (steps > kMaxSolverSteps && steps < 2147483648.0) return 0;
 
   float expTable[256];
   lftm::build_exp_table(expTable);
@@ -130,9 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tm_dim(w, h, &param, &dims);
   if (dims.W0 != w) return 0;  // refused: the stages cannot run
   const int64_t pyramid = dims.total > dims.total2 ? dims.total : dims.total2;
-  if (pyramid > kMaxPyramidFloats || dims.rang > kMaxLevels || dims.levels2 > kMaxLevels) {
-    return 0;
-  }
+  if (pyramid > kMaxPyramidFloats || lftm_fuzz::slow_booster_run(param, dims)) return 0;
 
   // Stage 1: `raw` holds the image and then the log-luminance pyramid.
   const size_t rawFloats =

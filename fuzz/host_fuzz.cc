@@ -13,7 +13,6 @@
 
 #include <cfloat>
 #include <cstddef>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_file.h"
 #include "fuzz_input.h"
 #include "lftm_host.h"
 #include "settings/settings_table.h"
@@ -33,9 +33,6 @@ constexpr uint8_t kUntouched = 0xa5;
 // Buffers larger than this are not allocated: such a record gets a one-byte buffer, and the
 // sizes that lead there are all ones the library must refuse before touching pixels.
 constexpr uint64_t kMaxBufferBytes = uint64_t{1} << 20;
-constexpr int kMaxLevels = 12;
-constexpr double kMaxSolverSteps = 300;
-constexpr float kQuickSmoothingSlider = -20.0f;  // 5 solver steps
 
 // Picks table[i] for a byte i whose top bit says "unusual": ordinary values come from
 // `usual`, the others from `odd`.
@@ -137,7 +134,7 @@ HostImage make_image(FuzzInput* in, const lftm_image& shape, bool output) {
   if (needed_bytes(im, &host.rowBytes, &host.stride, &total)) host.height = im.height;
   else host.rowBytes = 0;
   host.pixels.assign(total, kUntouched);
-  host.attach_pixels();
+  if (change != 0xfc) host.attach_pixels();  // else a null pointer
   return host;
 }
 
@@ -202,7 +199,7 @@ lftm_options full_options(FuzzInput* in, CallState* state) {
   lftm_options o;
   lftm_options_init(&o, sizeof o, method == LFTM_METHOD_RANGE_SQUEEZER ? method : 1);
   o.method = method;
-  o.settings.tmParam[lftm::kBoosterSmoothingSlider] = kQuickSmoothingSlider;
+  o.settings.tmParam[lftm::kBoosterSmoothingSlider] = lftm_fuzz::kQuickSmoothingSlider;
   o.settings = lftm_fuzz::fuzz_settings(in, o.settings);
   static const int32_t kThreads[] = {0, 1, 2, 3, 4};
   static const int32_t kOddThreads[] = {-1, 33, 32, std::numeric_limits<int32_t>::min()};
@@ -255,29 +252,28 @@ std::vector<uint8_t> options_record(FuzzInput* in, const lftm_options& full) {
 // Texture Booster settings that make a run long, not wrong: deep pyramids, long solves.
 bool slow_settings(const lftm_options& o, int64_t width, int64_t height) {
   if (o.method != LFTM_METHOD_TEXTURE_BOOSTER || width > 4096 || height > 4096) return false;
-  const float slider = o.settings.tmParam[lftm::kBoosterSmoothingSlider];
-  const double steps = 50.0 * std::pow(3.0, slider / 10.0);
-  if (steps > kMaxSolverSteps && steps < 2147483648.0) return true;
   PyramidDims dims{};
   if (tm_dim(static_cast<int32_t>(width), static_cast<int32_t>(height), &o.settings, &dims) < 0) {
     return false;
   }
-  return dims.rang > kMaxLevels || dims.levels2 > kMaxLevels;
+  return lftm_fuzz::slow_booster_run(o.settings, dims);
 }
 
-const std::string& scratch_dir() {
+// The call's temporary directory: a folder of this process's own, so that a scratch file
+// left behind shows.
+const std::string& call_tmpdir() {
   static const std::string dir = [] {
-    char name[] = "/tmp/lftm_host_fuzz_XXXXXX";
-    if (mkdtemp(name) == nullptr) abort();
-    setenv("TMPDIR", name, 1);
-    std::atexit([] { rmdir(scratch_dir().c_str()); });
-    return std::string(name);
+    std::string name = lftm_fuzz::scratch_dir() + "/lftm_host_fuzz_XXXXXX";
+    if (mkdtemp(&name[0]) == nullptr) abort();
+    setenv("TMPDIR", name.c_str(), 1);
+    std::atexit([] { rmdir(call_tmpdir().c_str()); });
+    return name;
   }();
   return dir;
 }
 
-bool scratch_dir_empty() {
-  DIR* d = opendir(scratch_dir().c_str());
+bool call_tmpdir_empty() {
+  DIR* d = opendir(call_tmpdir().c_str());
   if (d == nullptr) return false;
   bool empty = true;
   while (const dirent* e = readdir(d)) {
@@ -317,7 +313,7 @@ void check_reference(const HostImage& input, const HostImage& output, const lftm
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  scratch_dir();
+  call_tmpdir();
   FuzzInput in(data, size);
   lftm_image shape{};
   shape.width = image_side(&in);
@@ -338,7 +334,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (result > 0) abort();
   if (result == LFTM_ERR_CANCELLED && !state.cancel_requested()) abort();
   check_untouched(output, result == 0);
-  if (!scratch_dir_empty()) abort();
+  if (!call_tmpdir_empty()) abort();
   if (result == 0) check_reference(input, output, full);
   return 0;
 }
