@@ -54,7 +54,9 @@ if [ "$campaign" = 0 ]; then
 fi
 
 minutes=${1:-24}
-seconds=$(( minutes * 60 * jobs / ${#targets[@]} ))
+# The targets run in rounds of one per processor; each round gets an equal share of the time.
+rounds=$(( (${#targets[@]} + jobs - 1) / jobs ))
+seconds=$(( minutes * 60 / rounds ))
 echo "== campaign of ${minutes} min: ${#targets[@]} targets, ${seconds}s each, ${jobs} at a time"
 failed=0
 for target in "${targets[@]}"; do
