@@ -260,20 +260,20 @@ bool slow_settings(const lftm_options& o, int64_t width, int64_t height) {
 }
 
 // The call's temporary directory: a folder of this process's own, so that a scratch file
-// left behind shows.
-const std::string& call_tmpdir() {
-  static const std::string dir = [] {
-    std::string name = lftm_fuzz::scratch_dir() + "/lftm_host_fuzz_XXXXXX";
-    if (mkdtemp(&name[0]) == nullptr) abort();
-    setenv("TMPDIR", name.c_str(), 1);
-    std::atexit([] { rmdir(call_tmpdir().c_str()); });
-    return name;
+// left behind shows. A plain pointer, still valid when the exit handler removes the folder.
+const char* call_tmpdir() {
+  static char* const dir = [] {
+    char* path = strdup((lftm_fuzz::scratch_dir() + "/lftm_host_fuzz_XXXXXX").c_str());
+    if (path == nullptr || mkdtemp(path) == nullptr) abort();
+    setenv("TMPDIR", path, 1);
+    std::atexit([] { rmdir(call_tmpdir()); });
+    return path;
   }();
   return dir;
 }
 
 bool call_tmpdir_empty() {
-  DIR* d = opendir(call_tmpdir().c_str());
+  DIR* d = opendir(call_tmpdir());
   if (d == nullptr) return false;
   bool empty = true;
   while (const dirent* e = readdir(d)) {
