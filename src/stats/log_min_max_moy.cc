@@ -124,25 +124,7 @@ void scan(const Rows& rows, int width, int height, int threads, LogAccumulator* 
   acc->max = all.max;
 }
 
-// Half the log range given to a flat image: wide enough that the response curve's ends lie
-// well apart in float at any level, narrow enough to stand for a nearly flat image.
-constexpr float kFlatHalfSpan = 0.1f;
-
-// The automatic contrast exponent of stats with a range.
-void set_auto_contrast(LogStats* stats) {
-  const float r = (stats->logMax - stats->logMoy) / (stats->logMax - stats->logMin);
-  stats->autoContrast = static_cast<float>(0.3 + 0.6 * std::pow(r, 1.4));
-}
-
 }  // namespace
-
-bool open_flat_range(LogStats* stats) {
-  if (stats->logMax != stats->logMin) return false;
-  stats->logMin = stats->logMax - kFlatHalfSpan;
-  stats->logMax = stats->logMax + kFlatHalfSpan;
-  set_auto_contrast(stats);
-  return true;
-}
 
 int32_t log_min_max_moy(int32_t spp, int32_t width, int32_t height, const float* expTable,
                         const void* data, LogStats* stats, int threads) {
@@ -160,7 +142,10 @@ int32_t log_min_max_moy(int32_t spp, int32_t width, int32_t height, const float*
   stats->logMin = acc.min;
   stats->logMax = acc.max;
   stats->logMoy = static_cast<float>(acc.count > 0 ? acc.mean() : acc.sum);
-  if (stats->logMax > stats->logMin) set_auto_contrast(stats);
+  if (stats->logMax > stats->logMin) {
+    const float r = (stats->logMax - stats->logMoy) / (stats->logMax - stats->logMin);
+    stats->autoContrast = static_cast<float>(0.3 + 0.6 * std::pow(r, 1.4));
+  }
   return height;
 }
 

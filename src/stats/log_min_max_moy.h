@@ -13,14 +13,11 @@ namespace lftm {
 int32_t log_min_max_moy(int32_t spp, int32_t width, int32_t height, const float* expTable,
                         const void* data, LogStats* stats, int threads);
 
-// A flat image of a level of 1 or more has no range of log luminance (its level is both its
-// minimum and its maximum), which the response curve cannot scale, while a darker flat image
-// has the range up to 0 and comes out black: the same picture gets an answer at one level and
-// an error at another. For stats without a range, opens one of kFlatHalfSpan on either side
-// of the level, with the contrast exponent of such a range, so that the image comes out
-// uniform at the mid-tone a nearly flat image of that level gives. Returns true when it did;
-// stats with a range are left untouched.
-bool open_flat_range(LogStats* stats);
+// True for the stats of an image whose lit pixels all have one log luminance (their mean is
+// their minimum). The response curve has no range to scale such an image at any level: at 1
+// or more its minimum is also its maximum, below 1 the range up to 0 puts every pixel at the
+// bottom, black. The driver refuses it at every level alike.
+inline bool is_flat_image(const LogStats& stats) { return stats.logMoy == stats.logMin; }
 
 }  // namespace lftm
 
