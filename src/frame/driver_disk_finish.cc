@@ -60,7 +60,7 @@ int32_t finish_disk_bands(const ImageDesc& desc, const TmParam* params, const Lu
   const size_t outRowBytes = 3 * width * (desc.bits == 16 ? 2 : 1);
   auto* out = static_cast<uint8_t*>(output);
   auto* plane = reinterpret_cast<float*>(out + disk_finish_plane_offset(desc.width, desc.height));
-  int32_t result = normalize_luminance(&desc, params, plane);
+  int32_t result = normalize_luminance(&desc, params, plane, FlatPlane::kMidTone);
   if (result < 0) return result;
 
   std::FILE* file = std::fopen(inFile, "rb");

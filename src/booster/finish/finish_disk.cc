@@ -78,7 +78,7 @@ int finish_from_disk(const FinishConstants& k, const ImageDesc& desc, const TmPa
   rows.buffer = rowBuffer.get();
 
   unsigned char* plane = static_cast<unsigned char*>(output) + disk_plane_offset(desc);
-  int result = normalize_luminance(&desc, &param, plane);
+  int result = normalize_luminance(&desc, &param, plane, FlatPlane::kMidTone);
   if (result >= 0) {
     print_finish_marks(k, stats);
     ImageDesc interleaved = desc;
