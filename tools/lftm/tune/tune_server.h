@@ -31,6 +31,10 @@ class TuneServer {
   void stop();
 
  private:
+  // Routes every request to the session and sets the limits of connections; the listening
+  // socket, once made, goes to *listenFd.
+  void configure(httplib::Server* server, int* listenFd);
+
   TuneSession* session_;
   std::vector<std::unique_ptr<httplib::Server>> servers_;
   std::vector<std::thread> threads_;
