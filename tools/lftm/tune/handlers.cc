@@ -225,15 +225,16 @@ Reply page(const std::string& path) {
 }
 
 // A refusal the user may see in the browser's address bar: a page for pages, JSON for the
-// page's own requests.
-Reply refusal(const Request& request, const std::string& why) {
+// page's own requests. `retry`: the page asks once more, from its own origin.
+Reply refusal(const Request& request, const std::string& why, bool retry = false) {
   if (request.path.compare(0, 5, "/api/") == 0) return error_reply(403, why);
   Reply reply;
   reply.status = 403;
   reply.type = "text/html; charset=utf-8";
-  reply.body = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-               "<title>lftm tune</title></head><body><h1>lftm tune</h1><p>" +
-               why + "</p></body></html>\n";
+  reply.body = std::string("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">") +
+               (retry ? "<meta http-equiv=\"refresh\" content=\"0\">" : "") +
+               "<title>lftm tune</title></head><body><h1>lftm tune</h1><p>" + why +
+               "</p></body></html>\n";
   return reply;
 }
 
@@ -284,8 +285,14 @@ Reply handle_request(TuneSession* session, const Request& request) {
     return enter(session, request, signedIn);
   }
   if (!signedIn) {
-    return refusal(request, std::string("This page opens only through the address that "
-                                        "lftm tune printed. ") + kStartAgain);
+    // A browser withholds the cookie from a navigation that another site started, the
+    // redirect of the one-time address included when the file that opens the page led
+    // there: asked again by the page itself, it comes with the cookie.
+    const bool withheld = get && request.fetchSite == "cross-site";
+    return refusal(request,
+                   std::string("This page opens only through the address that lftm tune "
+                               "printed. ") + kStartAgain,
+                   withheld);
   }
   if (changes_something(request) &&
       !sent_by_own_page(request.origin, request.fetchSite, request.port)) {

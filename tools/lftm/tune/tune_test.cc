@@ -89,6 +89,14 @@ TEST_F(TuneHandlersTest, OnlyTheSignedInPageOfTheLoopbackServerIsAnswered) {
   Request post = from_page("POST", "/api/settings", {{"Strength", "10"}});
   post.cookies.clear();
   EXPECT_EQ(handle_request(session_.get(), post).status, 403);
+  // A navigation that another site started (the opening file's) comes without the cookie:
+  // the page asks again by itself, once.
+  Request withheld = from_page("GET", "/");
+  withheld.cookies.clear();
+  withheld.fetchSite = "cross-site";
+  EXPECT_NE(handle_request(session_.get(), withheld).body.find("refresh"), std::string::npos);
+  withheld.fetchSite = "same-origin";
+  EXPECT_EQ(handle_request(session_.get(), withheld).body.find("refresh"), std::string::npos);
 
   // The one-time code gives the cookie once, and leads to an address without it.
   Request entry = from_page("GET", "/", {{"code", "fedcba9876543210fedcba987654321f"}});
