@@ -245,7 +245,8 @@ constexpr const char* kStartAgain =
 // GET /?code=C: the one-time code becomes the session's cookie, and the browser goes on to
 // an address without the code.
 Reply enter(TuneSession* session, const Request& request, bool signedIn) {
-  const bool redeemed = !signedIn && session->entry_code().redeem(field(request, "code"));
+  // Used up even by a browser that has the cookie already: nobody else may use it then.
+  const bool redeemed = session->entry_code().redeem(field(request, "code"));
   if (!signedIn && !redeemed) {
     return refusal(request, std::string("This address was used already or has expired. ") +
                                 kStartAgain);

@@ -6,8 +6,6 @@
 
 namespace lftm_tune {
 
-constexpr std::chrono::seconds OneTimeCode::kLifetime;
-
 OneTimeCode::OneTimeCode(std::string code, Clock::time_point issued)
     : code_(std::move(code)), issued_(issued) {}
 

@@ -87,7 +87,7 @@ TuneServer::TuneServer(TuneSession* session) : session_(session) {}
 
 TuneServer::~TuneServer() { stop(); }
 
-void TuneServer::configure(httplib::Server* server, int* listenFd) {
+std::shared_ptr<int> TuneServer::configure(httplib::Server* server) {
   TuneSession* session = session_;
   const int* listening = &port_;
   auto handler = [session, listening](const httplib::Request& req, httplib::Response& res) {
@@ -101,18 +101,19 @@ void TuneServer::configure(httplib::Server* server, int* listenFd) {
   server->new_task_queue = [] { return new httplib::ThreadPool(kConnectionThreads); };
   // Only SO_REUSEADDR: with SO_REUSEPORT a second tuner started on the same --port would
   // share it silently instead of being told that it is in use.
+  auto listenFd = std::make_shared<int>(-1);
   server->set_socket_options([listenFd](int fd) {
     int yes = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     *listenFd = fd;
   });
+  return listenFd;
 }
 
 std::string TuneServer::start(int port) {
   for (const char* host : {"127.0.0.1", "::1"}) {
     auto server = std::make_unique<httplib::Server>();
-    int listenFd = -1;
-    configure(server.get(), &listenFd);
+    const std::shared_ptr<int> listenFd = configure(server.get());
     const bool ipv4 = servers_.empty();
     if (ipv4) {
       port_ = port == 0 ? server->bind_to_any_port(host)
@@ -124,7 +125,7 @@ std::string TuneServer::start(int port) {
     } else if (!server->bind_to_port(host, port_)) {
       continue;  // a system without IPv6 is served on 127.0.0.1 alone
     }
-    listen(listenFd, SOMAXCONN);  // a listening socket takes the longer queue
+    listen(*listenFd, SOMAXCONN);  // a listening socket takes the longer queue
     httplib::Server* raw = server.get();
     servers_.push_back(std::move(server));
     threads_.emplace_back([raw] { raw->listen_after_bind(); });

@@ -13,6 +13,7 @@ let queued = null;       // the fields to send once it is answered
 let showBefore = false;
 let zoomPoint = null;     // the full image's pixel the 1:1 view is around
 let zoomRequest = 0;      // grows with every 1:1 request; older answers are dropped
+let zoomGeneration = 0;   // the settings the last 1:1 request was for
 
 function say(text, isError) {
   $('message').textContent = text || '';
@@ -171,7 +172,7 @@ function render() {
     }
   };
   preview.src = address;
-  if (zoomPoint && $('zoom').dataset.generation !== String(generation)) refreshZoom();
+  if (zoomPoint && zoomGeneration !== generation) refreshZoom();
 }
 
 async function drawHistogram(generation) {
@@ -214,6 +215,7 @@ function refreshZoom() {
   const { x, y } = zoomPoint;
   const request = ++zoomRequest;
   const generation = state.generation;
+  zoomGeneration = generation;
   $('zoom').classList.add('stale');
   const current = () => request === zoomRequest && state.generation === generation;
   const ask = async () => {
