@@ -9,6 +9,7 @@
 #include "messages.h"
 #include "options.h"
 #include "page_assets.h"
+#include "request_guard.h"
 #include "run_settings.h"
 
 namespace lftm_tune {
@@ -83,10 +84,8 @@ Reply change_settings(TuneSession* session, const Request& request) {
   TmParam params;
   uint64_t generation;
   session->settings(&method, &params, &generation);
-  FormFields form = request.fields;
-  form.erase("token");
   std::vector<std::string> notes;
-  const std::string problem = settings_from_form(form, &method, &params, &notes);
+  const std::string problem = settings_from_form(request.fields, &method, &params, &notes);
   if (!problem.empty()) return error_reply(400, problem);
   session->set_settings(method, params);
   return settings_reply(session, notes);
@@ -210,7 +209,7 @@ Reply export_status(TuneSession* session) {
 }
 
 // The page, with its style and script put in place: a page in one piece needs no request
-// of its own for them, so the token in the page's address is the only one it needs.
+// of its own for them.
 Reply page(const std::string& path) {
   if (path != "/" && path != "/index.html") return error_reply(404, "no such page: " + path);
   std::string html = find_page_asset("index.html")->text;
@@ -225,15 +224,81 @@ Reply page(const std::string& path) {
   return reply;
 }
 
+// A refusal the user may see in the browser's address bar: a page for pages, JSON for the
+// page's own requests. `retry`: the page asks once more, from its own origin.
+Reply refusal(const Request& request, const std::string& why, bool retry = false) {
+  if (request.path.compare(0, 5, "/api/") == 0) return error_reply(403, why);
+  Reply reply;
+  reply.status = 403;
+  reply.type = "text/html; charset=utf-8";
+  reply.body = std::string("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">") +
+               (retry ? "<meta http-equiv=\"refresh\" content=\"0\">" : "") +
+               "<title>lftm tune</title></head><body><h1>lftm tune</h1><p>" + why +
+               "</p></body></html>\n";
+  return reply;
+}
+
+constexpr const char* kStartAgain =
+    "Stop lftm tune (Ctrl-C) and start it again: it prints a new address, which opens this "
+    "page once, within a minute.";
+
+// GET /?code=C: the one-time code becomes the session's cookie, and the browser goes on to
+// an address without the code.
+Reply enter(TuneSession* session, const Request& request, bool signedIn) {
+  // Used up even by a browser that has the cookie already: nobody else may use it then.
+  const bool redeemed = session->entry_code().redeem(field(request, "code"));
+  if (!signedIn && !redeemed) {
+    return refusal(request, std::string("This address was used already or has expired. ") +
+                                kStartAgain);
+  }
+  Reply reply;
+  reply.status = 303;
+  reply.type = "text/plain";
+  reply.headers.emplace_back("Location", "/");
+  if (redeemed) {
+    reply.headers.emplace_back("Set-Cookie",
+                               session_cookie(request.port, session->setup().token));
+  }
+  return reply;
+}
+
+// Requests that write, or start work on the server's processors.
+bool changes_something(const Request& request) {
+  if (request.method != "GET" && request.method != "HEAD") return true;
+  for (const char* path : {"/api/preview", "/api/histogram", "/api/zoom"}) {
+    if (request.path == path) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Reply handle_request(TuneSession* session, const Request& request) {
-  const std::string given = request.token.empty() ? field(request, "token") : request.token;
-  if (!token_matches(session->setup().token, given)) {
-    return error_reply(403, "this address needs the token that lftm tune printed");
+  if (!host_is_own(request.host, request.port)) {
+    return refusal(request, "This server answers only to 127.0.0.1, [::1] and localhost.");
   }
   const std::string& p = request.path;
   const bool get = request.method == "GET";
+  const std::string given =
+      cookie_value(request.cookies, session_cookie_name(request.port));
+  const bool signedIn = token_matches(session->setup().token, given);
+  if (get && p == "/" && request.fields.count("code") != 0) {
+    return enter(session, request, signedIn);
+  }
+  if (!signedIn) {
+    // A browser withholds the cookie from a navigation that another site started, the
+    // redirect of the one-time address included when the file that opens the page led
+    // there: asked again by the page itself, it comes with the cookie.
+    const bool withheld = get && request.fetchSite == "cross-site";
+    return refusal(request,
+                   std::string("This page opens only through the address that lftm tune "
+                               "printed. ") + kStartAgain,
+                   withheld);
+  }
+  if (changes_something(request) &&
+      !sent_by_own_page(request.origin, request.fetchSite, request.port)) {
+    return refusal(request, "Only the tuner's own page may ask this.");
+  }
   const bool post = request.method == "POST";
   if (p.compare(0, 5, "/api/") != 0) {
     return get ? page(p) : error_reply(405, "the page takes GET");
