@@ -117,7 +117,8 @@ typedef struct lftm_options {
                                        thread) */
   int64_t memory_limit;      /**< bytes the call may use; 0: a third of the memory available
                                   when it starts. A call whose estimate passes a limit the
-                                  host set is refused with LFTM_ERR_NO_MEMORY; disk mode keeps
+                                  host set is refused with LFTM_ERR_OVER_LIMIT (a message
+                                  line gives both numbers); disk mode keeps
                                   in memory whatever the limit leaves beside its own buffers,
                                   and its output buffer too only when the limit holds it (the
                                   same bits). Added in 0.3: a record of 0.2, whose
@@ -184,8 +185,9 @@ LFTM_EXPORT int32_t lftm_tonemap_image(const lftm_image* input, lftm_image* outp
  *  @param out_path the file to write.
  *  @param options how to run; must not be null.
  *  An output that is the input file itself, under any name, is refused before any work.
- *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), LFTM_ERR_SAME_FILE, or a code of
- *          tonemap / tms. */
+ *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), LFTM_ERR_SAME_FILE, an
+ *          LFTM_ERR_INPUT_* cause (see lftm_check_input), LFTM_ERR_OVER_LIMIT,
+ *          LFTM_ERR_TEMP_MISSING, LFTM_ERR_TEMP_NOT_WRITABLE, or a code of tonemap / tms. */
 LFTM_EXPORT int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
                                       const lftm_options* options);
 
@@ -194,7 +196,8 @@ LFTM_EXPORT int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
  *  @param path the HDR file.
  *  @param want_stats non-zero: read the pixels too and fill the statistics.
  *  @param info [out] struct_size set by the caller to sizeof(lftm_file_info).
- *  @return 0, LFTM_ERR_UNKNOWN_FORMAT, LFTM_ERR_ARGUMENT, or a reader's code. */
+ *  @return 0, an LFTM_ERR_INPUT_* cause (see lftm_check_input), LFTM_ERR_UNKNOWN_FORMAT,
+ *          LFTM_ERR_ARGUMENT, or a reader's code. */
 LFTM_EXPORT int32_t lftm_read_info(const char* path, lftm_file_info* info, int32_t want_stats);
 
 /** Reads an HDR file into `output`: LFTM_SAMPLE_FLOAT32, 3 channels (grey files are
@@ -206,6 +209,18 @@ LFTM_EXPORT int32_t lftm_read_info(const char* path, lftm_file_info* info, int32
  *  @return 0, or a code as for lftm_read_info, or LFTM_ERR_CANCELLED. */
 LFTM_EXPORT int32_t lftm_read_image(const char* path, lftm_image* output,
                                     const lftm_options* options);
+
+/** Says why `path` cannot be read as an input image, before any reader opens it, so that a
+ *  host can tell the cause to its user. Opening never blocks: a named pipe is refused, not
+ *  waited on. The host functions that read a file make the same check first and return the
+ *  same codes; tonemap, tms and qv_from_file refuse the same files with LFTM_ERR_INFO.
+ *  Exported in the version node LFTM_3.
+ *  @param path the file.
+ *  @return 0 for a non-empty regular file that opens for reading; LFTM_ERR_INPUT_MISSING,
+ *          LFTM_ERR_INPUT_NO_PERMISSION, LFTM_ERR_INPUT_FOLDER, LFTM_ERR_INPUT_NOT_REGULAR,
+ *          LFTM_ERR_INPUT_CANNOT_OPEN (errno says why) or LFTM_ERR_INPUT_EMPTY; or
+ *          LFTM_ERR_ARGUMENT for a null path. */
+LFTM_EXPORT int32_t lftm_check_input(const char* path);
 
 /** @} */
 

@@ -44,7 +44,6 @@ lftm_options run_options(const MethodBlock& block, int bits, int threads, bool d
   options.bits = bits;
   options.threads = threads;
   options.disk = disk ? 1 : 0;
-  options.messages = LFTM_MESSAGES_SILENT;
   return options;
 }
 
@@ -52,14 +51,18 @@ lftm_options run_options(const MethodBlock& block, int bits, int threads, bool d
 // exception or KeyboardInterrupt first (`hook` may be null), else lftm.Error for a negative
 // result.
 template <typename Call>
-void run_released(ProgressHook* hook, int32_t method, const std::string& what, Call call) {
+void run_released(ProgressHook* hook, int32_t method, const std::string& what, Call call,
+                  const RunMessages* messages = nullptr) {
   int32_t result;
   {
     py::gil_scoped_release released;
     result = call();
   }
   if (hook != nullptr) hook->rethrow_pending();
-  if (result < 0) throw_library_error(result, method, what);
+  if (result < 0) {
+    throw_library_error(result, method, what,
+                        messages != nullptr ? messages->reason_for(result) : "");
+  }
 }
 
 std::string lower_extension(const std::string& path) {
@@ -155,8 +158,11 @@ py::array tonemap(const py::object& image, const py::object& method, int bits, i
   py::array output = make_output(input, bits, &output_view);
   ProgressHook hook{progress};
   hook.install(&options);
-  run_released(&hook, block.method(), "",
-               [&] { return lftm_tonemap_image(&input.view, &output_view, &options); });
+  RunMessages messages;
+  messages.install(&options);
+  run_released(
+      &hook, block.method(), "",
+      [&] { return lftm_tonemap_image(&input.view, &output_view, &options); }, &messages);
   return output;
 }
 
@@ -171,8 +177,11 @@ void tonemap_file(const py::object& source, const py::object& target, const py::
   check_not_input(in, out);
   ProgressHook hook{progress};
   hook.install(&options);
-  run_released(&hook, block.method(), in,
-               [&] { return lftm_tonemap_file(in.c_str(), out.c_str(), &options); });
+  RunMessages messages;
+  messages.install(&options);
+  run_released(
+      &hook, block.method(), in,
+      [&] { return lftm_tonemap_file(in.c_str(), out.c_str(), &options); }, &messages);
 }
 
 }  // namespace

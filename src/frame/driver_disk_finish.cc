@@ -9,6 +9,7 @@
 #include "booster/finish/normalize.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/input_file.h"
 #include "platform/scratch_file.h"
 #include "platform/workers.h"
 
@@ -63,7 +64,7 @@ int32_t finish_disk_bands(const ImageDesc& desc, const TmParam* params, const Lu
   int32_t result = normalize_luminance(&desc, params, plane, FlatPlane::kMidTone);
   if (result < 0) return result;
 
-  std::FILE* file = std::fopen(inFile, "rb");
+  std::FILE* file = open_regular_file(inFile);
   if (file == nullptr) return LFTM_ERR_FILE;
   // As many bands as memory mode has tiles at most: each band reports its settings once. The
   // workers finish one band each at a time, read in turn on the calling thread.

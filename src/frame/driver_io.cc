@@ -5,6 +5,7 @@
 
 #include "imageio/rgbe_reader.h"
 #include "platform/diag.h"
+#include "platform/input_file.h"
 #include "platform/sibling_loader.h"
 #include "platform/sizes.h"
 
@@ -135,6 +136,12 @@ int32_t SiblingSet::load_exr_reader(const SiblingNames& names) {
 int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char* path,
                         HdrFileInfo* info, int32_t* spp) {
   std::memset(info, 0, sizeof *info);
+  // Before any reader opens it: a pipe would block the reader until something writes to it.
+  const int32_t unreadable = check_input_file(path);
+  if (unreadable < 0) {
+    diag_out("%s: %s\n", path, lftm_strerror(unreadable, 0));
+    return LFTM_ERR_INFO;
+  }
   int32_t result;
   *spp = 3;
   if (extType == LFTM_EXT_HDR) {

@@ -42,6 +42,11 @@ int32_t check_options(const lftm_options* options);
 // LFTM_ERR_ARGUMENT.
 int32_t check_call_hooks(const lftm_options* options);
 
+// A disk-mode run's scratch folder, checked before any work so that the host gets the cause
+// (with a message line naming the folder): 0, LFTM_ERR_TEMP_MISSING or
+// LFTM_ERR_TEMP_NOT_WRITABLE. Memory-mode runs make no scratch file: 0.
+int32_t check_scratch_folder(const lftm_options& options);
+
 // The worker count of a call: options.threads, or 0 as one per online processor, at most 32.
 int32_t worker_count(int32_t requested);
 

@@ -40,6 +40,8 @@ int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options
     const int32_t probed = probe_file(inPath, options.tiff_input, &siblings, &probe);
     if (probed < 0) return probed;
   }
+  const int32_t scratchFolder = check_scratch_folder(options);
+  if (scratchFolder < 0) return scratchFolder;
   const bool jpeg = ends_with_jpeg_name(outPath);
   const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
   ImageDesc desc;
