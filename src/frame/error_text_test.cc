@@ -27,6 +27,8 @@ TEST(ErrorTextTest, EveryCodeOfTheHeaderHasASentenceOfItsOwn) {
       LFTM_ERR_WRITER_CREATE, LFTM_ERR_WRITER_IO,     LFTM_ERR_SIB_OPEN,
       LFTM_ERR_SIB_LAYOUT,    LFTM_ERR_SIB_DECODE,    LFTM_ERR_SIB_SIZE,
       LFTM_ERR_CANCELLED,     LFTM_ERR_ARGUMENT,      LFTM_ERR_UNKNOWN_FORMAT,
+      LFTM_ERR_SAME_FILE,     LFTM_ERR_OUTPUT_EXISTS, LFTM_ERR_OUTPUT_NOT_FILE,
+      LFTM_ERR_OUTPUT_READ_ONLY,
   };
   std::map<std::string, int32_t> owner;
   for (int32_t code : codes) {
