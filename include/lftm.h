@@ -138,6 +138,9 @@ enum {
  *  | -4101 | LFTM_ERR_OVER_LIMIT | lftm_tonemap_file, lftm_tonemap_image | the run needs more memory than the limit the caller set (lftm_options.memory_limit; a line says how much): raise the limit or use disk mode |
  *  | -4102 | LFTM_ERR_TEMP_MISSING | lftm_tonemap_file, lftm_tonemap_image | disk mode: the temporary folder ($TMPDIR, else /tmp) does not exist (a line names it): set TMPDIR to an existing folder |
  *  | -4103 | LFTM_ERR_TEMP_NOT_WRITABLE | lftm_tonemap_file, lftm_tonemap_image | disk mode: the temporary folder is not writable (a line names it): set TMPDIR to a folder you can write to |
+ *  | **Host interface** (lftm_host.h) ||||
+ *  | -50 .. -53 | LFTM_ERR_CANCELLED, LFTM_ERR_ARGUMENT, LFTM_ERR_UNKNOWN_FORMAT, LFTM_ERR_SAME_FILE | the lftm_ functions of lftm_host.h | see each name |
+ *  | -54 .. -56 | LFTM_ERR_OUTPUT_EXISTS, LFTM_ERR_OUTPUT_NOT_FILE, LFTM_ERR_OUTPUT_READ_ONLY | lftm_tonemap_file, lftm_check_output | the output's name holds a file lftm did not write (set `overwrite`), something other than a regular file, or a file the caller may not write; nothing was touched |
  *  @{ */
 
 /** General codes, shared by many functions. */
@@ -458,7 +461,11 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  a failure, what it held before (nothing is created there); a missing or unwritable folder
  *  fails at once with -3002, before the image is read. The file gets the mode of a newly
  *  created file (0666 less the umask); an existing `outFile` is replaced, not rewritten in
- *  place (a symbolic link of that name is replaced by the file). Every return removes the temporary and the
+ *  place (a symbolic link of that name is replaced by the file), and the new file keeps its
+ *  permission bits. Only a regular file the caller may write is replaced: a folder, device,
+ *  pipe or socket (followed through a symbolic link) or a write-protected file fails with
+ *  -3002 before the image is read (and once more at the rename), and is left untouched.
+ *  Every return removes the temporary and the
  *  scratch files (see TmFiles); only a process killed outright (SIGKILL, power loss) may
  *  leave a `.<name>.XXXXXX` beside the output and tm10XXXXXX..tm15XXXXXX or tmexrXXXXXX in
  *  $TMPDIR or /tmp.
@@ -495,7 +502,8 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *          scratch file; -101 here also means a negative luminance plane, see
  *          LFTM_ERR_NEGATIVE_LUM), or a writer code (-3001 .. -3003; -3002 also when the
  *          folder of `outFile` cannot take the temporary or the finished file cannot take its
- *          name). */
+ *          name, and, before any work, when `outFile` names something other than a regular
+ *          file, such as a device, or a file the caller may not write). */
 LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmParam,
                             int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
                             int32_t w8, intptr_t w9, intptr_t w10, const char* unused,

@@ -44,8 +44,16 @@ enum {
   LFTM_ERR_ARGUMENT = -51,     /**< an unusable argument: null pointer, record size, sample
                                     type, channel count, stride or size that does not fit */
   LFTM_ERR_UNKNOWN_FORMAT = -52, /**< the file is none of Radiance, OpenEXR or TIFF */
-  LFTM_ERR_SAME_FILE = -53       /**< lftm_tonemap_file: the output names the input file
+  LFTM_ERR_SAME_FILE = -53,      /**< lftm_tonemap_file: the output names the input file
                                       (by any path or link); nothing was touched */
+  LFTM_ERR_OUTPUT_EXISTS = -54,  /**< lftm_tonemap_file, lftm_check_output: a file that lftm
+                                      did not write has the output's name; set `overwrite`
+                                      to replace it */
+  LFTM_ERR_OUTPUT_NOT_FILE = -55, /**< lftm_tonemap_file, lftm_check_output: the output's
+                                       name is a folder, device, pipe or socket; it is never
+                                       written into or replaced */
+  LFTM_ERR_OUTPUT_READ_ONLY = -56 /**< lftm_tonemap_file, lftm_check_output: the output's
+                                       name is a file the caller may not write */
 };
 
 /** Sample types of lftm_image. */
@@ -123,6 +131,11 @@ typedef struct lftm_options {
                                   and its output buffer too only when the limit holds it (the
                                   same bits). Added in 0.3: a record of 0.2, whose
                                   struct_size ends before it, counts as 0 */
+  int32_t overwrite;         /**< lftm_tonemap_file: non-zero replaces an existing output
+                                  file that lftm did not write (see lftm_check_output); 0
+                                  refuses it with LFTM_ERR_OUTPUT_EXISTS. Added in 0.4: a
+                                  record of 0.3, whose struct_size ends before it, counts as
+                                  0 */
 } lftm_options;
 
 /** What lftm_read_info finds in a file. */
@@ -184,12 +197,32 @@ LFTM_EXPORT int32_t lftm_tonemap_image(const lftm_image* input, lftm_image* outp
  *  @param in_path the HDR file.
  *  @param out_path the file to write.
  *  @param options how to run; must not be null.
- *  An output that is the input file itself, under any name, is refused before any work.
- *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), LFTM_ERR_SAME_FILE, an
+ *  An output that is the input file itself, under any name, is refused before any work, and
+ *  so is an output name that lftm_check_output refuses with `options->overwrite`. A file
+ *  that is replaced keeps its permission bits.
+ *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), LFTM_ERR_SAME_FILE,
+ *          LFTM_ERR_OUTPUT_EXISTS, LFTM_ERR_OUTPUT_NOT_FILE, LFTM_ERR_OUTPUT_READ_ONLY, an
  *          LFTM_ERR_INPUT_* cause (see lftm_check_input), LFTM_ERR_OVER_LIMIT,
  *          LFTM_ERR_TEMP_MISSING, LFTM_ERR_TEMP_NOT_WRITABLE, or a code of tonemap / tms. */
 LFTM_EXPORT int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
                                       const lftm_options* options);
+
+/** Tells whether an image may be written at `path`, as lftm_tonemap_file and the
+ *  command-line tool decide before any work. A file lftm wrote is known by what its writers
+ *  store: the Software text ("lftm" unless the caller gave the writers another, w10 of
+ *  tonemap and tms) in the EXIF block of a JPEG or the tags of a TIFF, or the embedded
+ *  settings (the lftm namespace). Only the head of the file is read. tonemap and tms do not
+ *  ask this: they replace any regular file the caller may write, and refuse the rest with
+ *  LFTM_ERR_WRITER_CREATE.
+ *  @param path the output's name.
+ *  @param software the Software text given to the writers, or null for "lftm".
+ *  @param overwrite non-zero: a regular file that lftm did not write may be replaced too.
+ *  @return 0 nothing has that name, 1 a file that may be replaced (an output of lftm, or
+ *          any writable regular file with `overwrite`), LFTM_ERR_OUTPUT_EXISTS,
+ *          LFTM_ERR_OUTPUT_NOT_FILE, LFTM_ERR_OUTPUT_READ_ONLY (access(W_OK) fails; root
+ *          may replace any file), or LFTM_ERR_ARGUMENT for a null path. */
+LFTM_EXPORT int32_t lftm_check_output(const char* path, const char* software,
+                                      int32_t overwrite);
 
 /** Reads the size and kind of an HDR file without its pixels, and, when `want_stats` is
  *  non-zero, measures its luminance statistics (has_stats set to 1).

@@ -95,6 +95,20 @@ void check_not_input(const std::string& in, const std::string& out) {
   }
 }
 
+// FileExistsError for an existing file that lftm did not write (unless `overwrite`), and
+// lftm.Error for a name that is never written: a folder, device, pipe or socket, or a file
+// the user may not write.
+void check_output_target(const std::string& out, bool overwrite, int32_t method) {
+  const int32_t checked = lftm_check_output(out.c_str(), nullptr, overwrite ? 1 : 0);
+  if (checked == LFTM_ERR_OUTPUT_EXISTS) {
+    const std::string message =
+        out + " exists and was not written by lftm: pass overwrite=True to replace it";
+    PyErr_SetString(PyExc_FileExistsError, message.c_str());
+    throw py::error_already_set();
+  }
+  if (checked < 0) throw_library_error(checked, method, out);
+}
+
 lftm_file_info read_info(const std::string& path, bool stats) {
   lftm_file_info info{};
   info.struct_size = sizeof info;
@@ -168,13 +182,16 @@ py::array tonemap(const py::object& image, const py::object& method, int bits, i
 
 void tonemap_file(const py::object& source, const py::object& target, const py::object& method,
                   int bits, int threads, bool disk, const py::object& settings,
-                  const py::object& progress, int64_t memoryLimit, const py::kwargs& named) {
+                  const py::object& progress, int64_t memoryLimit, bool overwrite,
+                  const py::kwargs& named) {
   const std::string in = path_of(source);
   const std::string out = path_of(target);
   const MethodBlock block = settings_for_run(method, settings, named);
   lftm_options options = run_options(block, bits, threads, disk, memoryLimit);
+  options.overwrite = overwrite ? 1 : 0;
   check_output_name(out, bits);
   check_not_input(in, out);
+  check_output_target(out, overwrite, block.method());
   ProgressHook hook{progress};
   hook.install(&options);
   RunMessages messages;
@@ -214,9 +231,12 @@ Further keywords set settings by their sidecar names: Strength=60, Gamma=1.2, ..
         py::arg("method") = py::none(), py::arg("bits") = 8, py::arg("threads") = 0,
         py::arg("disk") = false, py::arg("settings") = py::none(),
         py::arg("progress") = py::none(), py::arg("memory_limit") = 0,
+        py::arg("overwrite") = false,
         R"(Tone maps an HDR file into a JPEG (.jpg, .jpeg; 8 bits) or TIFF (.tif, .tiff) file, as
 the lftm tool does; the arguments are those of tonemap. ValueError when dst is src (by any
-name): the original is never written over.)");
+name): the original is never written over. An existing dst is replaced only when lftm wrote
+it, or with overwrite=True (FileExistsError otherwise); a folder, device, pipe or socket, or a
+file you may not write, is never replaced (lftm.Error).)");
 }
 
 }  // namespace lftm_py

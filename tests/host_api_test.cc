@@ -423,6 +423,82 @@ TEST(HostApiTest, TonemapFileWritesTheToolsFile) {
   }
 }
 
+// The classic Range Squeezer driver writing `out` with a Software text of its caller's
+// (null: the default) and with or without the embedded settings.
+int32_t classic_tms(const std::string& in, const std::string& out, const char* software,
+                    bool settings) {
+  ImageDesc desc;
+  init_dim_param(&desc);
+  desc.bits = 8;
+  TmFiles files;
+  init_optim_param(&files);
+  files.inFile = in.c_str();
+  TmParam params;
+  tmparam_default(LFTM_METHOD_RANGE_SQUEEZER, 0, &params);
+  SaveOptions save = {};
+  save.options[LFTM_SAVE_METADATA] = settings ? 0 : LFTM_META_NO_SETTINGS;
+  return tms(LFTM_EXT_EXR, &desc, &params, 90, &save, 0, 0, 0, 0,
+             reinterpret_cast<intptr_t>(software), nullptr, &files, out.c_str());
+}
+
+// An existing file is replaced only when lftm wrote it or the host says so, and never when it
+// is not a regular file; what the writers store is how lftm knows its own images.
+TEST(HostApiTest, TonemapFileReplacesOnlyItsOwnOutputsAndRegularFiles) {
+  lftm_test::TempDir dir;
+  const std::string in = lftm_test::sample_path("desk.exr");
+  lftm_options options = options_for(Method::kSqueezer);
+  for (int32_t bits : {8, 16}) {  // a second run replaces the first one's file
+    options.bits = bits;
+    const std::string out = dir.file(bits == 8 ? "again.jpg" : "again.tif");
+    ASSERT_EQ(lftm_tonemap_file(in.c_str(), out.c_str(), &options), 0);
+    EXPECT_EQ(lftm_check_output(out.c_str(), nullptr, 0), 1) << out;
+    EXPECT_EQ(lftm_tonemap_file(in.c_str(), out.c_str(), &options), 0) << out;
+  }
+
+  // An original photograph and a text file that have an output's name.
+  const std::string original = dir.file("photo.tif");
+  const std::vector<uint8_t> photo =
+      lftm_test::read_file(lftm_test::sample_path("golden_gate_linear16.tif"));
+  ASSERT_TRUE(lftm_test::write_file(original, photo));
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), original.c_str(), &options), LFTM_ERR_OUTPUT_EXISTS);
+  EXPECT_EQ(lftm_test::read_file(original), photo);
+  const std::string notes = dir.file("notes.jpg");
+  ASSERT_TRUE(lftm_test::write_text(notes, "notes\n"));
+  ASSERT_EQ(chmod(notes.c_str(), 0640), 0);
+  options.bits = 8;
+  lftm_options older = options;  // a 0.3 record ends before `overwrite`
+  older.overwrite = 1;
+  older.struct_size = offsetof(lftm_options, overwrite);
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), notes.c_str(), &older), LFTM_ERR_OUTPUT_EXISTS);
+  options.overwrite = 1;
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), notes.c_str(), &options), 0);
+  EXPECT_TRUE(lftm_test::starts_with_jpeg_marker(notes));
+  struct stat st;
+  ASSERT_EQ(stat(notes.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+  // A pipe is written by nothing, not even the classic drivers.
+  const std::string pipe = dir.file("pipe.jpg");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), pipe.c_str(), &options), LFTM_ERR_OUTPUT_NOT_FILE);
+  {
+    lftm_test::DiagCapture printed;
+    EXPECT_EQ(classic_tms(in, pipe, nullptr, true), LFTM_ERR_WRITER_CREATE);
+    EXPECT_NE(printed.out().find(pipe + ": it is not a regular file"), std::string::npos);
+  }
+  ASSERT_EQ(stat(pipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // The caller's Software text, or the embedded settings, mark the file as lftm's.
+  const std::string studio = dir.file("studio.jpg");
+  lftm_test::DiagCapture quiet;
+  ASSERT_EQ(classic_tms(in, studio, "Studio", false), 1);
+  EXPECT_EQ(lftm_check_output(studio.c_str(), nullptr, 0), LFTM_ERR_OUTPUT_EXISTS);
+  EXPECT_EQ(lftm_check_output(studio.c_str(), "Studio", 0), 1);
+  ASSERT_EQ(classic_tms(in, studio, "Studio", true), 1);  // the classic driver replaces
+  EXPECT_EQ(lftm_check_output(studio.c_str(), nullptr, 0), 1);
+}
+
 TEST(HostApiTest, GreyAndAlphaChannelsFollowTheColourRun) {
   const int64_t w = 40, h = 30;
   HostPixels rgb;

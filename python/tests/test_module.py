@@ -122,6 +122,23 @@ def test_refusals_name_what_is_wrong(samples, small, tmp_path):
     assert photo.read_bytes() == (samples / "golden_gate_linear16.tif").read_bytes()
 
 
+def test_tonemap_file_replaces_only_its_own_outputs_unless_told(samples, tmp_path):
+    source = samples / "desk.exr"
+    notes = tmp_path / "notes.jpg"
+    notes.write_text("notes\n")
+    with pytest.raises(FileExistsError, match="overwrite=True"):
+        lftm.tonemap_file(source, notes, method="squeezer")
+    assert notes.read_text() == "notes\n"
+    lftm.tonemap_file(source, notes, method="squeezer", overwrite=True)
+    lftm.tonemap_file(source, notes, method="squeezer")  # now lftm's own output
+    assert notes.read_bytes()[:2] == b"\xff\xd8"
+    pipe = tmp_path / "pipe.jpg"
+    os.mkfifo(pipe)
+    with pytest.raises(lftm.Error) as special:
+        lftm.tonemap_file(source, pipe, method="squeezer", overwrite=True)
+    assert special.value.code == -55
+
+
 def test_settings_survive_a_sidecar_and_render_alike(small, tmp_path):
     chosen = lftm.Settings("booster", Strength=55.56, Gamma=1.23, Smoothing="Medium",
                            WhiteClip=0.3333333, **{"360DegreeImage": "Yes"})

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "imageio/rgbe_reader.h"
+#include "lftm_host.h"
 #include "platform/diag.h"
 #include "platform/input_file.h"
 #include "platform/sibling_loader.h"
@@ -218,11 +219,41 @@ HdrFileInfo writer_info(int32_t width, int32_t height, int32_t spp, int32_t bits
   return info;
 }
 
-int32_t stage_output(const char* outFile, StagedOutput* target) {
-  return target->create(outFile) < 0 ? LFTM_ERR_WRITER_CREATE : 0;
+namespace {
+
+// The result code of a staging refusal or failure, after a line that names the file.
+int32_t staging_failure(const char* outFile, int staged) {
+  switch (staged) {
+    case kStagingNotFile:
+      diag_out("refusing to write %s: it is not a regular file (a folder, device, pipe or "
+               "socket)\n", outFile);
+      break;
+    case kStagingReadOnly:
+      diag_out("refusing to replace %s: it is write-protected\n", outFile);
+      break;
+    case kStagingForeign:
+      diag_out("refusing to replace %s: it exists and was not written by lftm\n", outFile);
+      return LFTM_ERR_OUTPUT_EXISTS;
+    default:
+      break;
+  }
+  return LFTM_ERR_WRITER_CREATE;
 }
 
-int32_t write_output(const SiblingSet& siblings, StagedOutput* target, const HdrFileInfo& info,
+}  // namespace
+
+int32_t stage_output(const char* outFile, StagedOutput* target, Replace replace) {
+  const int staged = target->create(outFile, "", replace);
+  return staged < 0 ? staging_failure(outFile, staged) : 0;
+}
+
+int32_t commit_output(const char* outFile, StagedOutput* target) {
+  const int committed = target->commit();
+  return committed < 0 ? staging_failure(outFile, committed) : 0;
+}
+
+int32_t write_output(const SiblingSet& siblings, const char* outFile, StagedOutput* target,
+                     const HdrFileInfo& info,
                      int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
                      int32_t method, const TmParam* params, const void* samples) {
   int32_t result;
@@ -237,8 +268,9 @@ int32_t write_output(const SiblingSet& siblings, StagedOutput* target, const Hdr
     result = siblings.write_tiff(samples, &info, rowSamples * sampleBytes, args.w10, args.w6,
                                  args.w7, args.w8, args.w9, method, params, target->path());
   }
-  if (result >= 0 && target->commit() < 0) return LFTM_ERR_WRITER_CREATE;
-  return result;
+  if (result < 0) return result;
+  const int32_t committed = commit_output(outFile, target);
+  return committed < 0 ? committed : result;
 }
 
 void write_image_layout(ImageDesc* desc, int32_t width, int32_t height, int32_t spp) {

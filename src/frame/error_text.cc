@@ -110,7 +110,8 @@ constexpr CodeText kCodes[] = {
      "the writer cannot store this layout (size, samples per pixel or depth): JPEG holds at "
      "most 65500 pixels a side"},
     {LFTM_ERR_WRITER_CREATE,
-     "the output file cannot be created: check that its folder exists and is writable"},
+     "the output file cannot be created: check that its folder exists and is writable, and "
+     "that its name is not a folder, device, pipe or write-protected file"},
     {LFTM_ERR_WRITER_IO,
      "writing the output file stopped short: the disk holding it is full or failing"},
     {LFTM_ERR_SIB_OPEN, "the file cannot be opened or is not of the format its name says"},
@@ -146,6 +147,14 @@ constexpr CodeText kCodes[] = {
     {LFTM_ERR_TEMP_NOT_WRITABLE,
      "the temporary folder for the scratch files of disk mode is not writable (the messages "
      "name it): set TMPDIR to a folder you can write to"},
+    {LFTM_ERR_OUTPUT_EXISTS,
+     "a file that lftm did not write has the output's name: choose another name, or set "
+     "overwrite to replace it"},
+    {LFTM_ERR_OUTPUT_NOT_FILE,
+     "the output's name is a folder, device, pipe or socket, which is never written: choose "
+     "another name"},
+    {LFTM_ERR_OUTPUT_READ_ONLY,
+     "the output's name is a write-protected file: choose another name, or make it writable"},
 };
 
 }  // namespace

@@ -25,10 +25,22 @@ struct ImageView {
 // The options record as lftm 0.2 knew it: every field up to memory_limit.
 constexpr size_t kOptionsSizeOf02 = offsetof(lftm_options, memory_limit);
 
+// Whether the host's record is long enough to hold `field` (at `offset`, `size` bytes).
+inline bool holds_field(const lftm_options* options, size_t offset, size_t size) {
+  return options != nullptr && options->struct_size >= offset + size;
+}
+
 // The host's memory limit, 0 when its record is too old to hold one.
 inline int64_t memory_limit_of(const lftm_options* options) {
-  return options != nullptr && options->struct_size >= sizeof(lftm_options)
+  return holds_field(options, offsetof(lftm_options, memory_limit), sizeof(int64_t))
              ? options->memory_limit
+             : 0;
+}
+
+// The host's overwrite choice, 0 when its record is too old to hold one.
+inline int32_t overwrite_of(const lftm_options* options) {
+  return holds_field(options, offsetof(lftm_options, overwrite), sizeof(int32_t))
+             ? options->overwrite
              : 0;
 }
 

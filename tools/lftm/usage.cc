@@ -71,6 +71,8 @@ void print_usage(std::FILE* out) {
       "                                 256M; default 90% of the memory available now);\n"
       "                                 with --disk, what the run may keep in memory\n"
       "                                 (default a third of the memory available)\n"
+      "  --overwrite                    replace existing outputs that lftm did not write (an\n"
+      "                                 output lftm wrote is replaced without it)\n"
       "  --format jpg|tif               output kind when writing into a folder (default jpg,\n"
       "                                 tif for 16 bits)\n"
       "  --tiff-linear, --tiff-gamma    how TIFF samples are encoded (default: 16-bit files\n"

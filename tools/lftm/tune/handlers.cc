@@ -6,6 +6,8 @@
 
 #include "access_token.h"
 #include "bmp_image.h"
+#include "file_guard.h"
+#include "lftm_host.h"
 #include "messages.h"
 #include "options.h"
 #include "page_assets.h"
@@ -172,12 +174,21 @@ Reply save_sidecar(TuneSession* session, const Request& request) {
 Reply start_export(TuneSession* session, const Request& request) {
   const SessionSetup& setup = session->setup();
   long bits = 8;
+  long overwrite = 0;
   std::string problem = int_field(request, "bits", 8, 16, true, &bits);
+  if (problem.empty()) problem = int_field(request, "overwrite", 0, 1, true, &overwrite);
   std::string path;
   if (problem.empty()) {
     problem = export_target(setup.paths, field(request, "path"), static_cast<int>(bits), &path);
   }
   if (!problem.empty()) return error_reply(400, problem);
+  if (lftm_check_output(path.c_str(), nullptr, static_cast<int32_t>(overwrite)) < 0) {
+    problem = lftm_cli::check_image_target(path, true);  // a file no export may replace
+    return error_reply(409, !problem.empty() ? problem
+                                             : path + " exists and was not written by lftm: "
+                                                      "tick \"overwrite existing files\" to "
+                                                      "replace it");
+  }
   int32_t method;
   TmParam params;
   uint64_t generation;
@@ -190,6 +201,7 @@ Reply start_export(TuneSession* session, const Request& request) {
     return error_reply(500, "cannot write the export's settings into " + setup.scratchFolder);
   }
   std::vector<std::string> args = setup.toolFlags;
+  if (overwrite != 0) args.push_back("--overwrite");
   args.insert(args.end(), {"--settings", sidecar, "--bits", std::to_string(bits),
                            setup.paths.input, path});
   problem = session->exports().start(setup.tool, args, path);

@@ -299,7 +299,8 @@ $('save').addEventListener('click', async () => {
 
 $('export').addEventListener('click', async () => {
   try {
-    const fields = { path: $('export-path').value, bits: $('export-bits').value };
+    const fields = { path: $('export-path').value, bits: $('export-bits').value,
+                     overwrite: $('export-overwrite').checked ? '1' : '0' };
     await call('POST', '/api/export', fields);
     $('progress').value = 0;
     pollExport();
