@@ -27,7 +27,7 @@ function(lftm_define_shared_library)
   add_library(lftm SHARED ${objects})
   target_include_directories(lftm PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
                                          $<INSTALL_INTERFACE:include>)
-  target_link_libraries(lftm PRIVATE Threads::Threads ${CMAKE_DL_LIBS} m)
+  target_link_libraries(lftm PRIVATE Threads::Threads ${CMAKE_DL_LIBS} m PkgConfig::HWY)
   set_target_properties(lftm PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 0
                         PUBLIC_HEADER "${PROJECT_SOURCE_DIR}/include/lftm.h;${PROJECT_SOURCE_DIR}/include/lftm_host.h")
   target_link_options(lftm PRIVATE
@@ -43,7 +43,7 @@ function(lftm_define_shared_library)
   add_library(lftm_internal STATIC ${objects})
   target_include_directories(lftm_internal PUBLIC ${PROJECT_SOURCE_DIR}/include
                                                   ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(lftm_internal PUBLIC Threads::Threads ${CMAKE_DL_LIBS} m)
+  target_link_libraries(lftm_internal PUBLIC Threads::Threads ${CMAKE_DL_LIBS} m PkgConfig::HWY)
 endfunction()
 
 function(lftm_test name)

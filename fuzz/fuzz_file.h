@@ -4,8 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace lftm_fuzz {
+
+// The folder of the scratch files: /dev/shm when it can be written, else $TMPDIR or /tmp.
+const std::string& scratch_dir();
 
 // This process's scratch file for `suffix` (one file per suffix, removed at exit).
 const char* scratch_file_path(const char* suffix);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "settings/settings_table.h"
+
 namespace lftm_fuzz {
 namespace {
 
@@ -27,6 +29,10 @@ constexpr float kHostile[] = {
     1e-30f,
 };
 constexpr int kHostileCount = sizeof(kHostile) / sizeof(kHostile[0]);
+
+// Past these a run takes long: a 360-degree level need not converge before the last step.
+constexpr double kMaxSolverSteps = 300;
+constexpr int kMaxLevels = 12;
 
 }  // namespace
 
@@ -60,6 +66,13 @@ TmParam fuzz_settings(FuzzInput* in, const TmParam& usual) {
   TmParam p;
   for (int i = 0; i < 20; ++i) p.tmParam[i] = in->setting(usual.tmParam[i]);
   return p;
+}
+
+bool slow_booster_run(const TmParam& param, const PyramidDims& dims) {
+  const float slider = param.tmParam[lftm::kBoosterSmoothingSlider];
+  const double steps = 50.0 * std::pow(3.0, slider / 10.0);
+  if (steps > kMaxSolverSteps && steps < 2147483648.0) return true;
+  return dims.rang > kMaxLevels || dims.levels2 > kMaxLevels;
 }
 
 }  // namespace lftm_fuzz

@@ -40,6 +40,15 @@ class FuzzInput {
 // `usual`.
 TmParam fuzz_settings(FuzzInput* in, const TmParam& usual);
 
+// The Texture Booster's solver slider of 50 x 3^(-2) = 5 steps, the usual value of the
+// targets: the default's 50 steps would take most of a run.
+constexpr float kQuickSmoothingSlider = -20.0f;
+
+// True for Texture Booster settings that make a run long, not wrong: a solver slider asking
+// for more than a few hundred steps (sliders beyond an int's worth are refused at once and
+// stay in), or pyramids of more than a dozen levels (`dims` as tm_dim filled them).
+bool slow_booster_run(const TmParam& param, const PyramidDims& dims);
+
 }  // namespace lftm_fuzz
 
 #endif  // LFTM_FUZZ_FUZZ_INPUT_H_

@@ -290,6 +290,30 @@ void tone_seeds(const char* photoPath) {
   }
 }
 
+// Encoded inputs of the host target: a 24 x 16 image in every channel count, both methods,
+// both output depths, padded rows, threads, disk mode, a cancelling progress callback and a
+// short options record; the pixels are bytes of the photograph.
+void host_seeds(const std::vector<uint8_t>& photo) {
+  const std::string d = dir("host");
+  // channels, output type, output stride, method, threads, run flags, options size.
+  const uint8_t runs[][7] = {{0, 0, 0, 0, 1, 0x00, 0}, {1, 1, 0, 1, 2, 0x02, 0},
+                             {2, 0, 3, 0, 3, 0x01, 0}, {0, 1, 15, 1, 0, 0x51, 0},
+                             {0, 0, 0, 0, 2, 0x10, 0x82}, {1, 0, 11, 1, 4, 0x31, 0}};
+  int n = 0;
+  for (const auto& r : runs) {
+    // width - 1, height - 1, channels; input: type, change, stride, struct_size; output: the
+    // same four; method.
+    std::vector<uint8_t> in = {23, 15, r[0], 0, 0, 0, 0, r[1], 0, r[2], 0, r[3]};
+    for (int i = 0; i < 20; ++i) in.push_back(0x00);  // every setting as usual
+    in.push_back(r[4]);
+    in.push_back(r[5]);
+    if ((r[5] & 0x10) != 0) in.push_back(9);  // the progress call that cancels
+    in.insert(in.end(), {0, 0, r[6]});       // memory limit, odd options, options size
+    in.insert(in.end(), photo.begin(), photo.end());
+    save(d + "/photo_" + std::to_string(n++) + ".bin", in);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -302,5 +326,6 @@ int main(int argc, char** argv) {
   tiff_seeds();
   exr_seeds();
   tone_seeds(argv[2]);
+  host_seeds(reduced_photo(argv[2], 24, 16));
   return 0;
 }

@@ -130,6 +130,20 @@ enum {
  *  | -3001 .. -3003 | LFTM_ERR_WRITER_* | tonemap, tms | the output cannot be written; no partial file is left: check the layout, the folder and the free space |
  *  | **Sibling readers** (their own entry points only; the drivers report -1000, -1001 or -2) ||||
  *  | -3101 .. -3104 | LFTM_ERR_SIB_* | infotif, LFreadtifflat, lfexr_dim, lfexr_read | see each name |
+ *  | **Input files** (host functions and lftm_check_input; tonemap, tms and qv_from_file report -1000, parse_xmp -1) ||||
+ *  | -4001 | LFTM_ERR_INPUT_MISSING | lftm_check_input, lftm_tonemap_file, lftm_read_info, lftm_read_image | there is no such file: check the name and the folder |
+ *  | -4002 | LFTM_ERR_INPUT_NO_PERMISSION | the same | the file may not be read: change its permissions or run as a user who may |
+ *  | -4003 | LFTM_ERR_INPUT_FOLDER | the same | the path names a folder: name an image file in it |
+ *  | -4004 | LFTM_ERR_INPUT_NOT_REGULAR | the same | a pipe, socket or device, which is never read (a pipe would wait for a writer): save the image to a file |
+ *  | -4005 | LFTM_ERR_INPUT_CANNOT_OPEN | the same | the file cannot be opened for another reason (too many open files, a loop of links): see the system's reason |
+ *  | -4006 | LFTM_ERR_INPUT_EMPTY | the same | the file holds no byte: it was not written whole |
+ *  | **Limits and the temporary folder** (runs of the host functions; tonemap and tms alone return -4, -1 or -2) ||||
+ *  | -4101 | LFTM_ERR_OVER_LIMIT | lftm_tonemap_file, lftm_tonemap_image | the run needs more memory than the limit the caller set (lftm_options.memory_limit; a line says how much): raise the limit or use disk mode |
+ *  | -4102 | LFTM_ERR_TEMP_MISSING | lftm_tonemap_file, lftm_tonemap_image | disk mode: the temporary folder ($TMPDIR, else /tmp) does not exist (a line names it): set TMPDIR to an existing folder |
+ *  | -4103 | LFTM_ERR_TEMP_NOT_WRITABLE | lftm_tonemap_file, lftm_tonemap_image | disk mode: the temporary folder is not writable (a line names it): set TMPDIR to a folder you can write to |
+ *  | **Host interface** (lftm_host.h) ||||
+ *  | -50 .. -53 | LFTM_ERR_CANCELLED, LFTM_ERR_ARGUMENT, LFTM_ERR_UNKNOWN_FORMAT, LFTM_ERR_SAME_FILE | the lftm_ functions of lftm_host.h | see each name |
+ *  | -54 .. -56 | LFTM_ERR_OUTPUT_EXISTS, LFTM_ERR_OUTPUT_NOT_FILE, LFTM_ERR_OUTPUT_READ_ONLY | lftm_tonemap_file, lftm_check_output | the output's name holds a file lftm did not write (set `overwrite`), something other than a regular file, or a file the caller may not write; nothing was touched |
  *  @{ */
 
 /** General codes, shared by many functions. */
@@ -203,6 +217,23 @@ enum {
   LFTM_ERR_SIB_DECODE = -3103,     /**< sibling reader: the file is damaged or cannot be decoded */
   LFTM_ERR_SIB_SIZE = -3104        /**< sibling reader: asked for another size or more samples
                                         than the file has */
+};
+
+/** Why an input file cannot be read (host functions and lftm_check_input). */
+enum {
+  LFTM_ERR_INPUT_MISSING = -4001,       /**< there is no such file */
+  LFTM_ERR_INPUT_NO_PERMISSION = -4002, /**< the file may not be read */
+  LFTM_ERR_INPUT_FOLDER = -4003,        /**< the path names a folder */
+  LFTM_ERR_INPUT_NOT_REGULAR = -4004,   /**< a pipe, socket or device, not a regular file */
+  LFTM_ERR_INPUT_CANNOT_OPEN = -4005,   /**< the file cannot be opened for another reason */
+  LFTM_ERR_INPUT_EMPTY = -4006          /**< the file holds no byte */
+};
+
+/** A run refused for its memory limit or its temporary folder (host functions). */
+enum {
+  LFTM_ERR_OVER_LIMIT = -4101,        /**< the run needs more memory than the caller's limit */
+  LFTM_ERR_TEMP_MISSING = -4102,      /**< disk mode: the temporary folder does not exist */
+  LFTM_ERR_TEMP_NOT_WRITABLE = -4103  /**< disk mode: the temporary folder is not writable */
 };
 
 /** @} */
@@ -433,7 +464,11 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *  a failure, what it held before (nothing is created there); a missing or unwritable folder
  *  fails at once with -3002, before the image is read. The file gets the mode of a newly
  *  created file (0666 less the umask); an existing `outFile` is replaced, not rewritten in
- *  place (a symbolic link of that name is replaced by the file). Every return removes the temporary and the
+ *  place (a symbolic link of that name is replaced by the file), and the new file keeps its
+ *  permission bits. Only a regular file the caller may write is replaced: a folder, device,
+ *  pipe or socket (followed through a symbolic link) or a write-protected file fails with
+ *  -3002 before the image is read (and once more at the rename), and is left untouched.
+ *  Every return removes the temporary and the
  *  scratch files (see TmFiles); only a process killed outright (SIGKILL, power loss) may
  *  leave a `.<name>.XXXXXX` beside the output and tm10XXXXXX..tm15XXXXXX or tmexrXXXXXX in
  *  $TMPDIR or /tmp.
@@ -470,7 +505,8 @@ LFTM_EXPORT int32_t copie_mem(const void* src, int32_t len, void* dst);
  *          scratch file; -101 here also means a negative luminance plane, see
  *          LFTM_ERR_NEGATIVE_LUM), or a writer code (-3001 .. -3003; -3002 also when the
  *          folder of `outFile` cannot take the temporary or the finished file cannot take its
- *          name). */
+ *          name, and, before any work, when `outFile` names something other than a regular
+ *          file, such as a device, or a file the caller may not write). */
 LFTM_EXPORT int32_t tonemap(int32_t extType, ImageDesc* desc, const TmParam* tmParam,
                             int32_t jpgQual, const SaveOptions* save, intptr_t w6, intptr_t w7,
                             int32_t w8, intptr_t w9, intptr_t w10, const char* unused,

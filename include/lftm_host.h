@@ -46,6 +46,14 @@ enum {
   LFTM_ERR_UNKNOWN_FORMAT = -52, /**< the file is none of Radiance, OpenEXR or TIFF */
   LFTM_ERR_SAME_FILE = -53,      /**< lftm_tonemap_file: the output names the input file
                                       (by any path or link); nothing was touched */
+  LFTM_ERR_OUTPUT_EXISTS = -54,  /**< lftm_tonemap_file, lftm_check_output: a file that lftm
+                                      did not write has the output's name; set `overwrite`
+                                      to replace it */
+  LFTM_ERR_OUTPUT_NOT_FILE = -55, /**< lftm_tonemap_file, lftm_check_output: the output's
+                                       name is a folder, device, pipe or socket; it is never
+                                       written into or replaced */
+  LFTM_ERR_OUTPUT_READ_ONLY = -56, /**< lftm_tonemap_file, lftm_check_output: the output's
+                                       name is a file the caller may not write */
   LFTM_ERR_SETTING_VALUE = -60,  /**< lftm_load_settings: a setting of the sidecar holds a
                                       value that cannot be read or is no finite number;
                                       lftm_save_settings: the block holds NaN or infinity */
@@ -129,11 +137,17 @@ typedef struct lftm_options {
                                        thread) */
   int64_t memory_limit;      /**< bytes the call may use; 0: a third of the memory available
                                   when it starts. A call whose estimate passes a limit the
-                                  host set is refused with LFTM_ERR_NO_MEMORY; disk mode keeps
+                                  host set is refused with LFTM_ERR_OVER_LIMIT (a message
+                                  line gives both numbers); disk mode keeps
                                   in memory whatever the limit leaves beside its own buffers,
                                   and its output buffer too only when the limit holds it (the
                                   same bits). Added in 0.3: a record of 0.2, whose
                                   struct_size ends before it, counts as 0 */
+  int32_t overwrite;         /**< lftm_tonemap_file: non-zero replaces an existing output
+                                  file that lftm did not write (see lftm_check_output); 0
+                                  refuses it with LFTM_ERR_OUTPUT_EXISTS. Added in 0.4: a
+                                  record of 0.3, whose struct_size ends before it, counts as
+                                  0 */
 } lftm_options;
 
 /** What lftm_read_info finds in a file. */
@@ -195,18 +209,40 @@ LFTM_EXPORT int32_t lftm_tonemap_image(const lftm_image* input, lftm_image* outp
  *  @param in_path the HDR file.
  *  @param out_path the file to write.
  *  @param options how to run; must not be null.
- *  An output that is the input file itself, under any name, is refused before any work.
- *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), LFTM_ERR_SAME_FILE, or a code of
- *          tonemap / tms. */
+ *  An output that is the input file itself, under any name, is refused before any work, and
+ *  so is an output name that lftm_check_output refuses with `options->overwrite`. A file
+ *  that is replaced keeps its permission bits.
+ *  @return 0, LFTM_ERR_CANCELLED (out_path untouched), LFTM_ERR_SAME_FILE,
+ *          LFTM_ERR_OUTPUT_EXISTS, LFTM_ERR_OUTPUT_NOT_FILE, LFTM_ERR_OUTPUT_READ_ONLY, an
+ *          LFTM_ERR_INPUT_* cause (see lftm_check_input), LFTM_ERR_OVER_LIMIT,
+ *          LFTM_ERR_TEMP_MISSING, LFTM_ERR_TEMP_NOT_WRITABLE, or a code of tonemap / tms. */
 LFTM_EXPORT int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
                                       const lftm_options* options);
+
+/** Tells whether an image may be written at `path`, as lftm_tonemap_file and the
+ *  command-line tool decide before any work. A file lftm wrote is known by what its writers
+ *  store: the Software text ("lftm" unless the caller gave the writers another, w10 of
+ *  tonemap and tms) in the EXIF block of a JPEG or the tags of a TIFF, or the embedded
+ *  settings (the lftm namespace). Only the head of the file is read. tonemap and tms do not
+ *  ask this: they replace any regular file the caller may write, and refuse the rest with
+ *  LFTM_ERR_WRITER_CREATE.
+ *  @param path the output's name.
+ *  @param software the Software text given to the writers, or null for "lftm".
+ *  @param overwrite non-zero: a regular file that lftm did not write may be replaced too.
+ *  @return 0 nothing has that name, 1 a file that may be replaced (an output of lftm, or
+ *          any writable regular file with `overwrite`), LFTM_ERR_OUTPUT_EXISTS,
+ *          LFTM_ERR_OUTPUT_NOT_FILE, LFTM_ERR_OUTPUT_READ_ONLY (access(W_OK) fails; root
+ *          may replace any file), or LFTM_ERR_ARGUMENT for a null path. */
+LFTM_EXPORT int32_t lftm_check_output(const char* path, const char* software,
+                                      int32_t overwrite);
 
 /** Reads the size and kind of an HDR file without its pixels, and, when `want_stats` is
  *  non-zero, measures its luminance statistics (has_stats set to 1).
  *  @param path the HDR file.
  *  @param want_stats non-zero: read the pixels too and fill the statistics.
  *  @param info [out] struct_size set by the caller to sizeof(lftm_file_info).
- *  @return 0, LFTM_ERR_UNKNOWN_FORMAT, LFTM_ERR_ARGUMENT, or a reader's code. */
+ *  @return 0, an LFTM_ERR_INPUT_* cause (see lftm_check_input), LFTM_ERR_UNKNOWN_FORMAT,
+ *          LFTM_ERR_ARGUMENT, or a reader's code. */
 LFTM_EXPORT int32_t lftm_read_info(const char* path, lftm_file_info* info, int32_t want_stats);
 
 /** Reads an HDR file into `output`: LFTM_SAMPLE_FLOAT32, 3 channels (grey files are
@@ -218,6 +254,18 @@ LFTM_EXPORT int32_t lftm_read_info(const char* path, lftm_file_info* info, int32
  *  @return 0, or a code as for lftm_read_info, or LFTM_ERR_CANCELLED. */
 LFTM_EXPORT int32_t lftm_read_image(const char* path, lftm_image* output,
                                     const lftm_options* options);
+
+/** Says why `path` cannot be read as an input image, before any reader opens it, so that a
+ *  host can tell the cause to its user. Opening never blocks: a named pipe is refused, not
+ *  waited on. The host functions that read a file make the same check first and return the
+ *  same codes; tonemap, tms and qv_from_file refuse the same files with LFTM_ERR_INFO.
+ *  Exported in the version node LFTM_3.
+ *  @param path the file.
+ *  @return 0 for a non-empty regular file that opens for reading; LFTM_ERR_INPUT_MISSING,
+ *          LFTM_ERR_INPUT_NO_PERMISSION, LFTM_ERR_INPUT_FOLDER, LFTM_ERR_INPUT_NOT_REGULAR,
+ *          LFTM_ERR_INPUT_CANNOT_OPEN (errno says why) or LFTM_ERR_INPUT_EMPTY; or
+ *          LFTM_ERR_ARGUMENT for a null path. */
+LFTM_EXPORT int32_t lftm_check_input(const char* path);
 
 /** Saves a method's settings as a settings sidecar (the text of write_xmp), guarding what
  *  is there: an existing file is replaced only when it is a settings sidecar itself (a small

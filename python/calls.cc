@@ -62,7 +62,6 @@ lftm_options run_options(const MethodBlock& block, const py::handle& bits,
                    "0 (the default) or a number of bytes");
   options.settings = block.block();
   options.disk = disk ? 1 : 0;
-  options.messages = LFTM_MESSAGES_SILENT;
   return options;
 }
 
@@ -70,14 +69,18 @@ lftm_options run_options(const MethodBlock& block, const py::handle& bits,
 // exception or KeyboardInterrupt first (`hook` may be null), else lftm.Error for a negative
 // result.
 template <typename Call>
-void run_released(ProgressHook* hook, int32_t method, const std::string& what, Call call) {
+void run_released(ProgressHook* hook, int32_t method, const std::string& what, Call call,
+                  const RunMessages* messages = nullptr) {
   int32_t result;
   {
     ReleasedGil released;
     result = call();
   }
   if (hook != nullptr) hook->rethrow_pending();
-  if (result < 0) throw_library_error(result, method, what);
+  if (result < 0) {
+    throw_library_error(result, method, what,
+                        messages != nullptr ? messages->reason_for(result) : "");
+  }
 }
 
 std::string lower_extension(const std::string& path) {
@@ -108,6 +111,20 @@ void check_not_input(const std::string& in, const std::string& out) {
       source.st_dev == target.st_dev && source.st_ino == target.st_ino) {
     throw py::value_error("the output is the input file " + in + "; choose another name");
   }
+}
+
+// FileExistsError for an existing file that lftm did not write (unless `overwrite`), and
+// lftm.Error for a name that is never written: a folder, device, pipe or socket, or a file
+// the user may not write.
+void check_output_target(const std::string& out, bool overwrite, int32_t method) {
+  const int32_t checked = lftm_check_output(out.c_str(), nullptr, overwrite ? 1 : 0);
+  if (checked == LFTM_ERR_OUTPUT_EXISTS) {
+    const std::string message =
+        out + " exists and was not written by lftm: pass overwrite=True to replace it";
+    PyErr_SetString(PyExc_FileExistsError, message.c_str());
+    throw py::error_already_set();
+  }
+  if (checked < 0) throw_library_error(checked, method, out);
 }
 
 lftm_file_info read_info(const std::string& path, bool stats) {
@@ -174,25 +191,33 @@ py::array tonemap(const py::object& image, const py::object& method, const py::o
   py::array output = make_output(input, options.bits, &output_view);
   ProgressHook hook{progress};
   hook.install(&options);
-  run_released(&hook, block.method(), "",
-               [&] { return lftm_tonemap_image(&input.view, &output_view, &options); });
+  RunMessages messages;
+  messages.install(&options);
+  run_released(
+      &hook, block.method(), "",
+      [&] { return lftm_tonemap_image(&input.view, &output_view, &options); }, &messages);
   return output;
 }
 
 void tonemap_file(const py::object& source, const py::object& target, const py::object& method,
                   const py::object& bits, const py::object& threads, bool disk,
                   const py::object& settings, const py::object& progress,
-                  const py::object& memoryLimit, const py::kwargs& named) {
+                  const py::object& memoryLimit, bool overwrite, const py::kwargs& named) {
   const std::string in = path_of(source);
   const std::string out = path_of(target);
   const MethodBlock block = settings_for_run(method, settings, named);
   lftm_options options = run_options(block, bits, threads, disk, memoryLimit);
+  options.overwrite = overwrite ? 1 : 0;
   check_output_name(out, options.bits);
   check_not_input(in, out);
+  check_output_target(out, overwrite, block.method());
   ProgressHook hook{progress};
   hook.install(&options);
-  run_released(&hook, block.method(), in,
-               [&] { return lftm_tonemap_file(in.c_str(), out.c_str(), &options); });
+  RunMessages messages;
+  messages.install(&options);
+  run_released(
+      &hook, block.method(), in,
+      [&] { return lftm_tonemap_file(in.c_str(), out.c_str(), &options); }, &messages);
 }
 
 }  // namespace
@@ -225,9 +250,12 @@ Further keywords set settings by their sidecar names: Strength=60, Gamma=1.2, ..
         py::arg("method") = py::none(), py::arg("bits") = 8, py::arg("threads") = 0,
         py::arg("disk") = false, py::arg("settings") = py::none(),
         py::arg("progress") = py::none(), py::arg("memory_limit") = 0,
+        py::arg("overwrite") = false,
         R"(Tone maps an HDR file into a JPEG (.jpg, .jpeg; 8 bits) or TIFF (.tif, .tiff) file, as
 the lftm tool does; the arguments are those of tonemap. ValueError when dst is src (by any
-name): the original is never written over.)");
+name): the original is never written over. An existing dst is replaced only when lftm wrote
+it, or with overwrite=True (FileExistsError otherwise); a folder, device, pipe or socket, or a
+file you may not write, is never replaced (lftm.Error).)");
 }
 
 }  // namespace lftm_py

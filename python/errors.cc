@@ -28,8 +28,9 @@ void add_error_types(py::module_& module) {
   module.add_object("Cancelled", py::handle(cancelled_type));
 }
 
-void throw_library_error(int32_t code, int32_t method, const std::string& what) {
-  std::string message = lftm_strerror(code, method);
+void throw_library_error(int32_t code, int32_t method, const std::string& what,
+                         const std::string& line) {
+  std::string message = line.empty() ? lftm_strerror(code, method) : line;
   if (!what.empty()) message = what + ": " + message;
   throw_error_sentence(code, message);
 }
@@ -40,6 +41,23 @@ void throw_error_sentence(int32_t code, const std::string& message) {
   error.attr("code") = code;
   PyErr_SetObject(type, error.ptr());
   throw py::error_already_set();
+}
+
+void RunMessages::install(lftm_options* options) {
+  options->messages = LFTM_MESSAGES_CALLBACK;
+  options->message = &RunMessages::on_line;
+  options->message_user = this;
+}
+
+std::string RunMessages::reason_for(int32_t code) const {
+  const bool detailed = code == LFTM_ERR_OVER_LIMIT || code == LFTM_ERR_TEMP_MISSING ||
+                        code == LFTM_ERR_TEMP_NOT_WRITABLE;
+  return detailed ? last_ : std::string();
+}
+
+// Called on the thread of the run, without the GIL: plain C++ only.
+void RunMessages::on_line(void* user, int32_t /*stream*/, const char* line) {
+  static_cast<RunMessages*>(user)->last_ = line;
 }
 
 }  // namespace lftm_py

@@ -1,6 +1,7 @@
 // The host interface against the file-to-file drivers and the command-line tool: the same
 // bits for the same pixels, with the host's layouts, progress, cancel and messages.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "support/files.h"
 #include "support/image_files.h"
 #include "support/temp_dir.h"
+#include "support/watchdog.h"
 
 namespace {
 
@@ -254,6 +256,101 @@ TEST(HostApiTest, MessagesGoToTheCallbackInWholeLinesOrNowhere) {
   }
 }
 
+// Each reason a path cannot be read has its own code in the host functions and lftm_check_input;
+// the classic functions keep theirs. None of them may open a pipe and wait for a writer.
+TEST(HostApiTest, UnreadableInputsAreRefusedWithTheirCauseAndNeverBlock) {
+  lftm_test::Watchdog watchdog("an input that is a pipe", 60);
+  lftm_test::TempDir dir;
+  const std::string fifo = dir.file("pipe.hdr");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string empty = dir.file("empty.exr");
+  ASSERT_TRUE(lftm_test::write_text(empty, ""));
+  const std::string out = dir.file("out.tif");
+  const struct {
+    std::string path;
+    int32_t cause;
+  } cases[] = {
+      {dir.file("missing.hdr"), LFTM_ERR_INPUT_MISSING},
+      {dir.file("missing.hdr/x.hdr"), LFTM_ERR_INPUT_MISSING},
+      {dir.path(), LFTM_ERR_INPUT_FOLDER},
+      {fifo, LFTM_ERR_INPUT_NOT_REGULAR},
+      {empty, LFTM_ERR_INPUT_EMPTY},
+  };
+  const lftm_options options = options_for(Method::kBooster);
+  float pixel[3];
+  lftm_image image;
+  ASSERT_EQ(lftm_image_init(&image, sizeof image, LFTM_SAMPLE_FLOAT32, 3, 1, 1, pixel), 0);
+  for (const auto& c : cases) {
+    const char* path = c.path.c_str();
+    EXPECT_EQ(lftm_check_input(path), c.cause) << path;
+    lftm_file_info info;
+    info.struct_size = sizeof info;
+    EXPECT_EQ(lftm_read_info(path, &info, 1), c.cause) << path;
+    EXPECT_EQ(lftm_read_image(path, &image, &options), c.cause) << path;
+    EXPECT_EQ(lftm_tonemap_file(path, out.c_str(), &options), c.cause) << path;
+    EXPECT_FALSE(lftm_test::file_exists(out));
+    EXPECT_STRNE(lftm_strerror(c.cause, 0), lftm_strerror(LFTM_ERR_UNKNOWN_FORMAT, 0));
+  }
+  // The classic functions, on the pipe, in each input kind their readers open by name.
+  lftm_test::DiagCapture printed;
+  for (int32_t extType : {LFTM_EXT_HDR, LFTM_EXT_EXR, LFTM_EXT_TIF_LINEAR}) {
+    for (Method method : {Method::kBooster, Method::kSqueezer}) {
+      lftm_test::DriverRun run;
+      run.method = method;
+      run.extType = extType;
+      run.in = fifo;
+      run.out = out;
+      EXPECT_EQ(lftm_test::run_driver(run), LFTM_ERR_INFO) << extType;
+    }
+  }
+  EXPECT_NE(printed.out().find(fifo + ": this is not a regular file"), std::string::npos);
+  uint8_t preview[3 * 4 * 4];
+  EXPECT_EQ(qv_from_file(4, 4, fifo.c_str(), preview), LFTM_ERR_INFO);
+  TmParam params;
+  EXPECT_EQ(parse_xmp(fifo.c_str(), -1, &params), LFTM_ERR_FILE);
+  EXPECT_EQ(lftm_check_input(lftm_test::sample_path("desk.exr").c_str()), 0);
+}
+
+// A limit the host set and an unusable temporary folder are told apart from a machine short of
+// memory or a damaged file: their codes, and a message line with the numbers or the folder.
+TEST(HostApiTest, LimitAndTemporaryFolderRefusalsSayWhatAndWhere) {
+  const std::string in = lftm_test::sample_path("golden_gate.hdr");
+  lftm_test::TempDir dir;
+  const std::string out = dir.file("out.tif");
+  std::vector<std::string> lines;
+  lftm_options options = options_for(Method::kBooster);
+  options.messages = LFTM_MESSAGES_CALLBACK;
+  options.message = record_line;
+  options.message_user = &lines;
+  options.memory_limit = 1;
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), out.c_str(), &options), LFTM_ERR_OVER_LIMIT);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines.back().find("and the limit set is 1 bytes"), std::string::npos)
+      << lines.back();
+  EXPECT_EQ(std::string(lftm_strerror(LFTM_ERR_OVER_LIMIT, 0)).find("close other programs"),
+            std::string::npos);
+
+  options.memory_limit = 0;
+  options.disk = 1;
+  const std::string missing = dir.file("no-such-folder");
+  {
+    lftm_test::ScopedTmpdir tmp(missing);
+    lines.clear();
+    EXPECT_EQ(lftm_tonemap_file(in.c_str(), out.c_str(), &options), LFTM_ERR_TEMP_MISSING);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "1the temporary folder " + missing +
+                                " does not exist: set TMPDIR to an existing folder");
+  }
+  if (geteuid() == 0) return;  // root writes into any folder
+  const std::string locked = dir.file("locked");
+  ASSERT_EQ(mkdir(locked.c_str(), 0500), 0);
+  lftm_test::ScopedTmpdir tmp(locked);
+  lines.clear();
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), out.c_str(), &options), LFTM_ERR_TEMP_NOT_WRITABLE);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines.back().find(locked + " is not writable"), std::string::npos);
+}
+
 // A progress callback that calls the library; `user` receives that call's result.
 int32_t enlarge_in_callback(void* user, float /*fraction*/, const char* /*step*/) {
   const float src[4] = {1, 2, 3, 4};
@@ -324,6 +421,82 @@ TEST(HostApiTest, TonemapFileWritesTheToolsFile) {
     ASSERT_EQ(lftm_tonemap_file(in.c_str(), host.c_str(), &options), 0);
     EXPECT_TRUE(lftm_test::read_file(host) == lftm_test::read_file(tool)) << host;
   }
+}
+
+// The classic Range Squeezer driver writing `out` with a Software text of its caller's
+// (null: the default) and with or without the embedded settings.
+int32_t classic_tms(const std::string& in, const std::string& out, const char* software,
+                    bool settings) {
+  ImageDesc desc;
+  init_dim_param(&desc);
+  desc.bits = 8;
+  TmFiles files;
+  init_optim_param(&files);
+  files.inFile = in.c_str();
+  TmParam params;
+  tmparam_default(LFTM_METHOD_RANGE_SQUEEZER, 0, &params);
+  SaveOptions save = {};
+  save.options[LFTM_SAVE_METADATA] = settings ? 0 : LFTM_META_NO_SETTINGS;
+  return tms(LFTM_EXT_EXR, &desc, &params, 90, &save, 0, 0, 0, 0,
+             reinterpret_cast<intptr_t>(software), nullptr, &files, out.c_str());
+}
+
+// An existing file is replaced only when lftm wrote it or the host says so, and never when it
+// is not a regular file; what the writers store is how lftm knows its own images.
+TEST(HostApiTest, TonemapFileReplacesOnlyItsOwnOutputsAndRegularFiles) {
+  lftm_test::TempDir dir;
+  const std::string in = lftm_test::sample_path("desk.exr");
+  lftm_options options = options_for(Method::kSqueezer);
+  for (int32_t bits : {8, 16}) {  // a second run replaces the first one's file
+    options.bits = bits;
+    const std::string out = dir.file(bits == 8 ? "again.jpg" : "again.tif");
+    ASSERT_EQ(lftm_tonemap_file(in.c_str(), out.c_str(), &options), 0);
+    EXPECT_EQ(lftm_check_output(out.c_str(), nullptr, 0), 1) << out;
+    EXPECT_EQ(lftm_tonemap_file(in.c_str(), out.c_str(), &options), 0) << out;
+  }
+
+  // An original photograph and a text file that have an output's name.
+  const std::string original = dir.file("photo.tif");
+  const std::vector<uint8_t> photo =
+      lftm_test::read_file(lftm_test::sample_path("golden_gate_linear16.tif"));
+  ASSERT_TRUE(lftm_test::write_file(original, photo));
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), original.c_str(), &options), LFTM_ERR_OUTPUT_EXISTS);
+  EXPECT_EQ(lftm_test::read_file(original), photo);
+  const std::string notes = dir.file("notes.jpg");
+  ASSERT_TRUE(lftm_test::write_text(notes, "notes\n"));
+  ASSERT_EQ(chmod(notes.c_str(), 0640), 0);
+  options.bits = 8;
+  lftm_options older = options;  // a 0.3 record ends before `overwrite`
+  older.overwrite = 1;
+  older.struct_size = offsetof(lftm_options, overwrite);
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), notes.c_str(), &older), LFTM_ERR_OUTPUT_EXISTS);
+  options.overwrite = 1;
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), notes.c_str(), &options), 0);
+  EXPECT_TRUE(lftm_test::starts_with_jpeg_marker(notes));
+  struct stat st;
+  ASSERT_EQ(stat(notes.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+  // A pipe is written by nothing, not even the classic drivers.
+  const std::string pipe = dir.file("pipe.jpg");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  EXPECT_EQ(lftm_tonemap_file(in.c_str(), pipe.c_str(), &options), LFTM_ERR_OUTPUT_NOT_FILE);
+  {
+    lftm_test::DiagCapture printed;
+    EXPECT_EQ(classic_tms(in, pipe, nullptr, true), LFTM_ERR_WRITER_CREATE);
+    EXPECT_NE(printed.out().find(pipe + ": it is not a regular file"), std::string::npos);
+  }
+  ASSERT_EQ(stat(pipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // The caller's Software text, or the embedded settings, mark the file as lftm's.
+  const std::string studio = dir.file("studio.jpg");
+  lftm_test::DiagCapture quiet;
+  ASSERT_EQ(classic_tms(in, studio, "Studio", false), 1);
+  EXPECT_EQ(lftm_check_output(studio.c_str(), nullptr, 0), LFTM_ERR_OUTPUT_EXISTS);
+  EXPECT_EQ(lftm_check_output(studio.c_str(), "Studio", 0), 1);
+  ASSERT_EQ(classic_tms(in, studio, "Studio", true), 1);  // the classic driver replaces
+  EXPECT_EQ(lftm_check_output(studio.c_str(), nullptr, 0), 1);
 }
 
 TEST(HostApiTest, GreyAndAlphaChannelsFollowTheColourRun) {
@@ -427,7 +600,7 @@ TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
   wrong.memory_limit = -1;
   EXPECT_EQ(lftm_tonemap_image(&input, &output, &wrong), LFTM_ERR_ARGUMENT);
   wrong.memory_limit = 1 << 20;  // less than any run needs
-  EXPECT_EQ(lftm_tonemap_image(&input, &output, &wrong), LFTM_ERR_NO_MEMORY);
+  EXPECT_EQ(lftm_tonemap_image(&input, &output, &wrong), LFTM_ERR_OVER_LIMIT);
   EXPECT_EQ(out[0], 0);
 
   // A host built against the 0.2 header has a record that ends before memory_limit: filled

@@ -30,12 +30,13 @@ def test_batch_matches_the_module_and_reports_the_bad_file(samples, tmp_path):
 
     out = tmp_path / "out"
     run = subprocess.run([sys.executable, str(EXAMPLE), "--workers", "2", "--set", "Strength=60",
-                          str(archive), str(out)],
+                          str(archive), str(tmp_path / "gone.hdr"), str(out)],
                          capture_output=True, text=True, timeout=240, env=os.environ)
     assert run.returncode == 1, run.stderr
-    assert "3 of 4 files tone mapped" in run.stdout
+    assert "3 of 5 files tone mapped" in run.stdout
     failed = [line for line in run.stdout.splitlines() if line.startswith("failed:")]
-    assert len(failed) == 1 and "broken.hdr: Error:" in failed[0]
+    assert len(failed) == 2 and "broken.hdr: Error:" in failed[0]
+    assert "gone.hdr: Error: " in failed[1] and "there is no such file" in failed[1]
 
     for name in crops:
         lftm.tonemap_file(archive / name, tmp_path / "expected.jpg", Strength=60)

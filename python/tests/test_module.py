@@ -60,10 +60,14 @@ def test_every_array_layout_gives_the_pixels_of_its_packed_copy(small):
 def test_refusals_name_what_is_wrong(samples, small, tmp_path):
     with pytest.raises(lftm.Error) as missing:
         lftm.read(tmp_path / "none.hdr")
-    assert missing.value.code < 0 and "none.hdr" in str(missing.value)
+    assert missing.value.code < 0 and "none.hdr: there is no such file" in str(missing.value)
     assert isinstance(missing.value, RuntimeError)
-    with pytest.raises(lftm.Error):
+    with pytest.raises(lftm.Error, match="no such file"):
         lftm.tonemap_file(tmp_path / "none.hdr", tmp_path / "out.jpg")
+    # A pipe is refused at once, not read until something writes to it.
+    os.mkfifo(tmp_path / "pipe.hdr")
+    with pytest.raises(lftm.Error, match="pipe.hdr: this is not a regular file"):
+        lftm.tonemap_file(tmp_path / "pipe.hdr", tmp_path / "out.jpg")
 
     with pytest.raises(TypeError, match="Strength, ColorSaturation"):
         lftm.tonemap(small, strength=60)
@@ -109,7 +113,7 @@ def test_refusals_name_what_is_wrong(samples, small, tmp_path):
         lftm.tonemap(small, memory_limit=-1)
     with pytest.raises(lftm.Error) as tight:
         lftm.tonemap(small, disk=True, memory_limit=1 << 20)  # less than any run needs
-    assert tight.value.code == -4
+    assert "the limit set is 1048576 bytes" in str(tight.value)
     with pytest.raises(TypeError, match="callable"):
         lftm.tonemap(small, progress=0.5)
     with pytest.raises(ValueError, match="16 bits"):
@@ -126,6 +130,23 @@ def test_refusals_name_what_is_wrong(samples, small, tmp_path):
         with pytest.raises(ValueError, match="input"):
             lftm.tonemap_file(photo, target, bits=16)
     assert photo.read_bytes() == (samples / "golden_gate_linear16.tif").read_bytes()
+
+
+def test_tonemap_file_replaces_only_its_own_outputs_unless_told(samples, tmp_path):
+    source = samples / "desk.exr"
+    notes = tmp_path / "notes.jpg"
+    notes.write_text("notes\n")
+    with pytest.raises(FileExistsError, match="overwrite=True"):
+        lftm.tonemap_file(source, notes, method="squeezer")
+    assert notes.read_text() == "notes\n"
+    lftm.tonemap_file(source, notes, method="squeezer", overwrite=True)
+    lftm.tonemap_file(source, notes, method="squeezer")  # now lftm's own output
+    assert notes.read_bytes()[:2] == b"\xff\xd8"
+    pipe = tmp_path / "pipe.jpg"
+    os.mkfifo(pipe)
+    with pytest.raises(lftm.Error) as special:
+        lftm.tonemap_file(source, pipe, method="squeezer", overwrite=True)
+    assert special.value.code == -55
 
 
 def test_settings_survive_a_sidecar_and_render_alike(samples, small, tmp_path, capfd):

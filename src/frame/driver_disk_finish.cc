@@ -9,6 +9,7 @@
 #include "booster/finish/normalize.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/input_file.h"
 #include "platform/scratch_file.h"
 #include "platform/workers.h"
 
@@ -60,10 +61,10 @@ int32_t finish_disk_bands(const ImageDesc& desc, const TmParam* params, const Lu
   const size_t outRowBytes = 3 * width * (desc.bits == 16 ? 2 : 1);
   auto* out = static_cast<uint8_t*>(output);
   auto* plane = reinterpret_cast<float*>(out + disk_finish_plane_offset(desc.width, desc.height));
-  int32_t result = normalize_luminance(&desc, params, plane);
+  int32_t result = normalize_luminance(&desc, params, plane, FlatPlane::kMidTone);
   if (result < 0) return result;
 
-  std::FILE* file = std::fopen(inFile, "rb");
+  std::FILE* file = open_regular_file(inFile);
   if (file == nullptr) return LFTM_ERR_FILE;
   // As many bands as memory mode has tiles at most: each band reports its settings once. The
   // workers finish one band each at a time, read in turn on the calling thread.

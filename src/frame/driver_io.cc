@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "imageio/rgbe_reader.h"
+#include "lftm_host.h"
 #include "platform/diag.h"
+#include "platform/input_file.h"
 #include "platform/sibling_loader.h"
 #include "platform/sizes.h"
 
@@ -135,6 +137,12 @@ int32_t SiblingSet::load_exr_reader(const SiblingNames& names) {
 int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char* path,
                         HdrFileInfo* info, int32_t* spp) {
   std::memset(info, 0, sizeof *info);
+  // Before any reader opens it: a pipe would block the reader until something writes to it.
+  const int32_t unreadable = check_input_file(path);
+  if (unreadable < 0) {
+    diag_out("%s: %s\n", path, lftm_strerror(unreadable, 0));
+    return LFTM_ERR_INFO;
+  }
   int32_t result;
   *spp = 3;
   if (extType == LFTM_EXT_HDR) {
@@ -211,11 +219,41 @@ HdrFileInfo writer_info(int32_t width, int32_t height, int32_t spp, int32_t bits
   return info;
 }
 
-int32_t stage_output(const char* outFile, StagedOutput* target) {
-  return target->create(outFile) < 0 ? LFTM_ERR_WRITER_CREATE : 0;
+namespace {
+
+// The result code of a staging refusal or failure, after a line that names the file.
+int32_t staging_failure(const char* outFile, int staged) {
+  switch (staged) {
+    case kStagingNotFile:
+      diag_out("refusing to write %s: it is not a regular file (a folder, device, pipe or "
+               "socket)\n", outFile);
+      break;
+    case kStagingReadOnly:
+      diag_out("refusing to replace %s: it is write-protected\n", outFile);
+      break;
+    case kStagingForeign:
+      diag_out("refusing to replace %s: it exists and was not written by lftm\n", outFile);
+      return LFTM_ERR_OUTPUT_EXISTS;
+    default:
+      break;
+  }
+  return LFTM_ERR_WRITER_CREATE;
 }
 
-int32_t write_output(const SiblingSet& siblings, StagedOutput* target, const HdrFileInfo& info,
+}  // namespace
+
+int32_t stage_output(const char* outFile, StagedOutput* target, Replace replace) {
+  const int staged = target->create(outFile, "", replace);
+  return staged < 0 ? staging_failure(outFile, staged) : 0;
+}
+
+int32_t commit_output(const char* outFile, StagedOutput* target) {
+  const int committed = target->commit();
+  return committed < 0 ? staging_failure(outFile, committed) : 0;
+}
+
+int32_t write_output(const SiblingSet& siblings, const char* outFile, StagedOutput* target,
+                     const HdrFileInfo& info,
                      int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
                      int32_t method, const TmParam* params, const void* samples) {
   int32_t result;
@@ -230,8 +268,9 @@ int32_t write_output(const SiblingSet& siblings, StagedOutput* target, const Hdr
     result = siblings.write_tiff(samples, &info, rowSamples * sampleBytes, args.w10, args.w6,
                                  args.w7, args.w8, args.w9, method, params, target->path());
   }
-  if (result >= 0 && target->commit() < 0) return LFTM_ERR_WRITER_CREATE;
-  return result;
+  if (result < 0) return result;
+  const int32_t committed = commit_output(outFile, target);
+  return committed < 0 ? committed : result;
 }
 
 void write_image_layout(ImageDesc* desc, int32_t width, int32_t height, int32_t spp) {

@@ -134,14 +134,20 @@ struct WriterArgs {
 };
 
 // Creates the temporary that the writer will fill for `outFile`, at the start of a run so that
-// an output folder that is missing or not writable fails before any work. Returns 0 or -3002.
-int32_t stage_output(const char* outFile, StagedOutput* target);
+// an output folder that is missing or not writable, or a name that must not be replaced,
+// fails before any work (with a line naming the file). Returns 0, LFTM_ERR_OUTPUT_EXISTS
+// (Replace::kOwnOutputs: a file lftm did not write) or -3002.
+int32_t stage_output(const char* outFile, StagedOutput* target,
+                     Replace replace = Replace::kRegularFiles);
+
+// Moves the finished temporary onto `outFile`; returns 0 or a code as stage_output's.
+int32_t commit_output(const char* outFile, StagedOutput* target);
 
 // Calls the loaded writer on `samples` (with the settings when it takes them), writing the
 // staged temporary, and moves it onto the final name when the writer succeeded. rowSamples
-// counts the samples of one row. Returns the writer's result, or -3002 when the finished file
-// cannot take the final name.
-int32_t write_output(const SiblingSet& siblings, StagedOutput* target, const HdrFileInfo& info,
+// counts the samples of one row. Returns the writer's result, or a code of commit_output.
+int32_t write_output(const SiblingSet& siblings, const char* outFile, StagedOutput* target,
+                     const HdrFileInfo& info,
                      int32_t rowSamples, int32_t sampleBytes, const WriterArgs& args,
                      int32_t method, const TmParam* params, const void* samples);
 

@@ -40,7 +40,7 @@ int32_t DriverStart::open(const DriverCall& call, const SiblingNames& names) {
   writesJpeg = call.desc->bits == 8 && jpeg;
   const int32_t loaded = siblings.load_for_run(names, writesJpeg, call.extType);
   if (loaded < 0) return loaded;
-  const int32_t staged = stage_output(call.outFile, &target);
+  const int32_t staged = stage_output(call.outFile, &target, call.replace);
   if (staged < 0) return staged;
   infoResult = read_image_info(call.extType, siblings, call.files->inFile, &info, &spp);
   if (infoResult < 0) return infoResult;
@@ -64,8 +64,8 @@ int32_t DriverStart::write(const DriverCall& call, const HdrFileInfo& writerInfo
                            int32_t rowSamples, int32_t sampleBytes, int32_t method,
                            const void* samples) {
   if (call.memory != nullptr) return call.memory->deliver(samples);
-  return write_output(siblings, &target, writerInfo, rowSamples, sampleBytes, call.writer,
-                      method, call.params, samples);
+  return write_output(siblings, call.outFile, &target, writerInfo, rowSamples, sampleBytes,
+                      call.writer, method, call.params, samples);
 }
 
 }  // namespace lftm

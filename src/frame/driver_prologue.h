@@ -41,6 +41,7 @@ struct DriverCall {
   const char* outFile;
   const MemoryIo* memory = nullptr;  // null: the input is files->inFile, the output outFile
   WriterKind writerKind = WriterKind::kByName;
+  Replace replace = Replace::kRegularFiles;  // which existing file at outFile may be replaced
 };
 
 // Checks what both drivers need before anything is printed or loaded: the records and paths
@@ -58,8 +59,8 @@ struct DriverStart {
 
   // Loads the libraries (the JPEG writer for an 8-bit ".jpg"/".JPG", else the TIFF writer,
   // and the reader of the input kind), stages the output and reads the image information.
-  // Returns 0, or the first failure's code: a load or entry code, LFTM_ERR_WRITER_CREATE, or
-  // what read_image_info returns.
+  // Returns 0, or the first failure's code: a load or entry code, what stage_output returns,
+  // or what read_image_info returns.
   int32_t open(const DriverCall& call, const SiblingNames& names);
 
   // Reads the whole image (see read_image) from the input file or the host's memory.

@@ -110,7 +110,8 @@ constexpr CodeText kCodes[] = {
      "the writer cannot store this layout (size, samples per pixel or depth): JPEG holds at "
      "most 65500 pixels a side"},
     {LFTM_ERR_WRITER_CREATE,
-     "the output file cannot be created: check that its folder exists and is writable"},
+     "the output file cannot be created: check that its folder exists and is writable, and "
+     "that its name is not a folder, device, pipe or write-protected file"},
     {LFTM_ERR_WRITER_IO,
      "writing the output file stopped short: the disk holding it is full or failing"},
     {LFTM_ERR_SIB_OPEN, "the file cannot be opened or is not of the format its name says"},
@@ -135,6 +136,31 @@ constexpr CodeText kCodes[] = {
     {LFTM_ERR_SAME_FILE,
      "the output file is the input file: choose another output name, or the photograph "
      "would be lost"},
+    {LFTM_ERR_INPUT_MISSING, "there is no such file: check the name and the folder"},
+    {LFTM_ERR_INPUT_NO_PERMISSION, "the file cannot be read: permission denied"},
+    {LFTM_ERR_INPUT_FOLDER, "this is a folder, not an image file: name an image file in it"},
+    {LFTM_ERR_INPUT_NOT_REGULAR,
+     "this is not a regular file (a pipe, socket or device): save the image to a file first"},
+    {LFTM_ERR_INPUT_CANNOT_OPEN,
+     "the file cannot be opened (too many open files, a loop of links or a failing disk)"},
+    {LFTM_ERR_INPUT_EMPTY, "the file is empty: it holds no image"},
+    {LFTM_ERR_OVER_LIMIT,
+     "the run needs more memory than the limit that was set (the messages say how much): "
+     "raise the limit or use disk mode"},
+    {LFTM_ERR_TEMP_MISSING,
+     "the temporary folder for the scratch files of disk mode does not exist (the messages "
+     "name it): set TMPDIR to an existing folder"},
+    {LFTM_ERR_TEMP_NOT_WRITABLE,
+     "the temporary folder for the scratch files of disk mode is not writable (the messages "
+     "name it): set TMPDIR to a folder you can write to"},
+    {LFTM_ERR_OUTPUT_EXISTS,
+     "a file that lftm did not write has the output's name: choose another name, or set "
+     "overwrite to replace it"},
+    {LFTM_ERR_OUTPUT_NOT_FILE,
+     "the output's name is a folder, device, pipe or socket, which is never written: choose "
+     "another name"},
+    {LFTM_ERR_OUTPUT_READ_ONLY,
+     "the output's name is a write-protected file: choose another name, or make it writable"},
 };
 
 }  // namespace

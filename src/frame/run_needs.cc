@@ -141,10 +141,12 @@ int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height) {
 int32_t check_memory_fits(const RunNeeds& needs, bool disk) {
   const int64_t limit = requested_memory_budget();
   if (limit > 0 && needs.memory > limit) {
-    diag_out("the run needs about %s of memory, more than its limit of %s: %s\n",
-             byte_count_text(needs.memory).c_str(), byte_count_text(limit).c_str(),
+    diag_out("the run needs %lld bytes of memory (about %s) and the limit set is %lld bytes: "
+             "%s\n",
+             static_cast<long long>(needs.memory), byte_count_text(needs.memory).c_str(),
+             static_cast<long long>(limit),
              disk ? "raise the limit" : "raise the limit or use disk mode (--disk)");
-    return LFTM_ERR_NO_MEMORY;
+    return LFTM_ERR_OVER_LIMIT;
   }
   const int64_t memory = available_memory_bytes();
   if (memory != kResourceUnknown && needs.memory > memory) {

@@ -48,8 +48,9 @@ int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height);
 
 // Compares the memory estimate with the limit the caller set (memory_budget.h) and with the
 // memory that can be had now; prints a sentence (in memory mode: use disk mode) and returns
-// LFTM_ERR_NO_MEMORY when the run cannot fit, else 0. Memory the system cannot report is
-// taken as enough.
+// LFTM_ERR_OVER_LIMIT when the run passes the limit the caller set, LFTM_ERR_NO_MEMORY when
+// it passes the memory available, else 0. Memory the system cannot report is taken as
+// enough.
 int32_t check_memory_fits(const RunNeeds& needs, bool disk);
 
 // Compares the scratch estimate with the free space of the temporary directory; prints how

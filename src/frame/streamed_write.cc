@@ -73,8 +73,9 @@ int32_t StreamedWrite::finish() {
   void* stream = stream_;
   stream_ = nullptr;
   const int32_t result = start_->siblings.close_stream(stream, 1);
-  if (result >= 0 && start_->target.commit() < 0) return LFTM_ERR_WRITER_CREATE;
-  return result;
+  if (result < 0) return result;
+  const int32_t committed = commit_output(call_.outFile, &start_->target);
+  return committed < 0 ? committed : result;
 }
 
 }  // namespace lftm

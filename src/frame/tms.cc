@@ -80,6 +80,7 @@ int32_t run_tms(const DriverCall& call, const SiblingNames& names) {
   }
   log_min_max_moy(isFP, w, h, expTable, pixels, &stats, call.files->threads);
   diag_out("log min=%1.3f  max=%1.3f  moy=%1.3f \n", stats.logMin, stats.logMax, stats.logMoy);
+  if (is_flat_image(stats)) return LFTM_ERR_FILE;
 
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
   phase.move_to(0.4, 0.95, "tone mapping");

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/input_file.h"
+
 namespace lftm {
 namespace {
 
@@ -21,7 +23,7 @@ std::string lower_extension(const char* path) {
 
 FileFormat detect_file_format(const char* path) {
   unsigned char head[4] = {0, 0, 0, 0};
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = open_regular_file(path);
   if (file == nullptr) return FileFormat::kUnknown;
   const size_t got = std::fread(head, 1, sizeof head, file);
   std::fclose(file);
@@ -40,6 +42,8 @@ FileFormat detect_file_format(const char* path) {
 }
 
 int32_t probe_file(const char* path, int32_t tiffInput, SiblingSet* siblings, FileProbe* probe) {
+  const int32_t unreadable = check_input_file(path);
+  if (unreadable < 0) return unreadable;
   probe->format = detect_file_format(path);
   int32_t probeType = 0;
   switch (probe->format) {

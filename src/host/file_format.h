@@ -28,8 +28,8 @@ struct FileProbe {
 
 // Recognises `path`, loads into `siblings` the reader it needs and reads its header.
 // tiffInput: LFTM_EXT_TIF_LINEAR or LFTM_EXT_TIF_GAMMA, or 0 for linear 16-bit and float
-// samples and gamma-encoded 8-bit ones. Returns 0, LFTM_ERR_UNKNOWN_FORMAT, a library load
-// code or a code of read_image_info.
+// samples and gamma-encoded 8-bit ones. Returns 0, an LFTM_ERR_INPUT_* cause,
+// LFTM_ERR_UNKNOWN_FORMAT, a library load code or a code of read_image_info.
 int32_t probe_file(const char* path, int32_t tiffInput, SiblingSet* siblings, FileProbe* probe);
 
 }  // namespace lftm

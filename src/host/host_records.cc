@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/scratch_file.h"
 #include "platform/workers.h"
 
 namespace lftm {
@@ -80,6 +81,11 @@ int32_t worker_count(int32_t requested) {
   if (requested > 0) return requested;
   const long online = sysconf(_SC_NPROCESSORS_ONLN);
   return clamp_workers(online > kMaxWorkers ? kMaxWorkers : static_cast<int>(online));
+}
+
+int32_t check_scratch_folder(const lftm_options& options) {
+  const bool disk = options.method == LFTM_METHOD_TEXTURE_BOOSTER && options.disk != 0;
+  return disk ? check_temp_folder() : 0;
 }
 
 }  // namespace lftm

@@ -40,6 +40,8 @@ int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options
     const int32_t probed = probe_file(inPath, options.tiff_input, &siblings, &probe);
     if (probed < 0) return probed;
   }
+  const int32_t scratchFolder = check_scratch_folder(options);
+  if (scratchFolder < 0) return scratchFolder;
   const bool jpeg = ends_with_jpeg_name(outPath);
   const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
   ImageDesc desc;
@@ -53,6 +55,8 @@ int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options
   DriverCall call = {probe.extType, &desc, &options.settings, &options.save,
                      {options.jpeg_quality, 0, 0, 0, 0, 0}, &files, outPath};
   call.writerKind = jpeg ? WriterKind::kJpeg : WriterKind::kTiff;
+  // Checked again at the rename: a file may have taken the name during the run.
+  call.replace = overwrite_of(&options) != 0 ? Replace::kRegularFiles : Replace::kOwnOutputs;
   const int32_t result = booster ? run_tonemap(call, default_sibling_names())
                                  : run_tms(call, default_sibling_names());
   return result < 0 ? result : 0;
@@ -70,6 +74,8 @@ extern "C" int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
     return LFTM_ERR_ARGUMENT;
   }
   if (lftm::is_same_file(in_path, out_path)) return LFTM_ERR_SAME_FILE;
+  checked = lftm_check_output(out_path, nullptr, lftm::overwrite_of(options));
+  if (checked < 0) return checked;
   lftm::HostCall call(options);
   return call.finish(lftm::tonemap_file(in_path, out_path, *options));
 }

@@ -29,6 +29,8 @@ int32_t check_pair(const ImageView& in, const ImageView& out) {
 
 int32_t tonemap_in_memory(const ImageView& in, const ImageView& out,
                           const lftm_options& options) {
+  const int32_t scratchFolder = check_scratch_folder(options);
+  if (scratchFolder < 0) return scratchFolder;
   size_t rgbeBytes = 0;
   if (!checked_product(4, in.width, in.height, &rgbeBytes)) return LFTM_ERR_TOO_LARGE;
   HeapBuffer<uint8_t> rgbe;

@@ -4,6 +4,7 @@
 #include "imageio/rgbe_decode.h"
 #include "imageio/rgbe_reader.h"
 #include "imageio/rgbe_text.h"
+#include "platform/input_file.h"
 
 namespace lftm {
 namespace {
@@ -33,7 +34,7 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
   int width = 0;
   int height = 0;
 
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = open_regular_file(path);
   if (file == nullptr) return LFTM_ERR_RGBE_OPEN;
   long long length = -1;
   if (fseeko(file, 0, SEEK_END) == 0) length = ftello(file);

@@ -6,6 +6,7 @@
 #include "imageio/rgbe_reader.h"
 #include "imageio/rgbe_text.h"
 #include "platform/heap_buffer.h"
+#include "platform/input_file.h"
 
 namespace lftm {
 namespace {
@@ -107,7 +108,7 @@ long long rgbe_read_mem_bytes(long long length, int width, int height) {
 int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst, int threads) {
   const int width = info->infos[0];
   const int height = info->infos[1];
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = open_regular_file(path);
   if (file == nullptr) return LFTM_ERR_RGBE_OPEN;
   const long long length = rgbe_file_length(file, info->infos[2]);
   if (!rgbe_size_ok(width, height) || length <= 0) {

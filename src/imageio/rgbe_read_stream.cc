@@ -6,6 +6,7 @@
 #include "imageio/rgbe_reader.h"
 #include "imageio/rgbe_text.h"
 #include "platform/heap_buffer.h"
+#include "platform/input_file.h"
 
 namespace lftm {
 namespace {
@@ -99,7 +100,7 @@ int read_pixels(std::FILE* file, const HdrFileInfo* info, unsigned char* dst) {
 }  // namespace
 
 int rgbe_read_stream(const char* path, const HdrFileInfo* info, unsigned char* dst) {
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = open_regular_file(path);
   if (file == nullptr) return kRgbeOpenOrCode;
   int rc = read_pixels(file, info, dst);
   std::fclose(file);

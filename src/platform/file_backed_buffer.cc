@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <system_error>
 
 #include "lftm.h"
 
@@ -36,33 +35,15 @@ int FileBackedBuffer::map(const char* path, size_t bytes) {
   if (base == MAP_FAILED) return LFTM_ERR_NO_MEMORY;
   base_ = base;
   bytes_ = bytes;
-  stopping_ = false;
-  try {
-    releaser_ = std::thread([this] { hand_back_pages(); });
-  } catch (const std::system_error&) {
-    // Without the releaser the buffer still works; it only stays resident once touched.
-  }
+  // Dropping a shared file mapping's pages loses nothing: written pages stay dirty in the
+  // page cache and reach the file; the next access maps them in again. Without the releaser
+  // the buffer still works; it only stays resident once touched.
+  releaser_.start(kHandBackPeriod, [base, bytes] { madvise(base, bytes, MADV_DONTNEED); });
   return 0;
 }
 
-void FileBackedBuffer::hand_back_pages() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  while (!wake_.wait_for(lock, kHandBackPeriod, [this] { return stopping_; })) {
-    // Dropping a shared file mapping's pages loses nothing: written pages stay dirty in the
-    // page cache and reach the file; the next access maps them in again.
-    madvise(base_, bytes_, MADV_DONTNEED);
-  }
-}
-
 void FileBackedBuffer::unmap() {
-  if (releaser_.joinable()) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    wake_.notify_one();
-    releaser_.join();
-  }
+  releaser_.stop();
   if (base_ != nullptr) munmap(base_, bytes_);
   base_ = nullptr;
   bytes_ = 0;

@@ -1,16 +1,15 @@
 // A large buffer whose pages live in a scratch file instead of the process's memory. The file
-// is mapped shared and, while the buffer is in use, the pages the process has touched are
-// handed back every few milliseconds: their contents stay in the file (the kernel's page
+// is mapped shared and, while the buffer is in use, a PeriodicTask hands the pages the process
+// has touched back every few milliseconds: their contents stay in the file (the kernel's page
 // cache reads and writes them back in large blocks), so the process's resident size stays
 // small however large the buffer. Disk mode keeps its output buffer here when the memory
 // budget cannot hold it.
 #ifndef LFTM_PLATFORM_FILE_BACKED_BUFFER_H_
 #define LFTM_PLATFORM_FILE_BACKED_BUFFER_H_
 
-#include <condition_variable>
 #include <cstddef>
-#include <mutex>
-#include <thread>
+
+#include "platform/workers.h"
 
 namespace lftm {
 
@@ -33,14 +32,9 @@ class FileBackedBuffer {
   void unmap();
 
  private:
-  void hand_back_pages();
-
   void* base_ = nullptr;
   size_t bytes_ = 0;
-  std::thread releaser_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stopping_ = false;
+  PeriodicTask releaser_;
 };
 
 }  // namespace lftm

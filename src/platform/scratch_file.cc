@@ -6,34 +6,76 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "lftm.h"
+#include "platform/diag.h"
 #include "platform/live_files.h"
 #include "platform/workers.h"
 
 namespace lftm {
 
-bool temp_directory(std::string* dir) {
+namespace {
+
+// $TMPDIR when set and non-empty, else /tmp, without trailing slashes.
+std::string temp_candidate() {
   const char* env = std::getenv("TMPDIR");
   std::string candidate = (env != nullptr && env[0] != '\0') ? env : "/tmp";
   while (candidate.size() > 1 && candidate.back() == '/') candidate.pop_back();
+  return candidate;
+}
+
+}  // namespace
+
+bool temp_directory(std::string* dir) {
+  const std::string candidate = temp_candidate();
   struct stat st;
   if (stat(candidate.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   *dir = candidate;
   return true;
 }
 
+int32_t temp_folder_problem(std::string* folder) {
+  *folder = temp_candidate();
+  std::string dir;
+  if (!temp_directory(&dir)) return LFTM_ERR_TEMP_MISSING;
+  return access(dir.c_str(), W_OK | X_OK) == 0 ? 0 : LFTM_ERR_TEMP_NOT_WRITABLE;
+}
+
+int32_t check_temp_folder() {
+  std::string folder;
+  const int32_t problem = temp_folder_problem(&folder);
+  if (problem == LFTM_ERR_TEMP_MISSING) {
+    diag_out("the temporary folder %s does not exist: set TMPDIR to an existing folder\n",
+             folder.c_str());
+  } else if (problem == LFTM_ERR_TEMP_NOT_WRITABLE) {
+    diag_out("the temporary folder %s is not writable: set TMPDIR to a folder you can write "
+             "to\n",
+             folder.c_str());
+  }
+  return problem;
+}
+
 int create_scratch_file(const char* prefix, std::string* path) {
   std::string dir;
-  if (!temp_directory(&dir)) return LFTM_ERR_FILE;
+  if (!temp_directory(&dir)) {
+    check_temp_folder();
+    return LFTM_ERR_FILE;
+  }
   std::string pattern = dir + "/" + prefix + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   {
     SignalsHeld held;
     int fd = mkstemp(name.data());
-    if (fd < 0) return LFTM_ERR_IO;
+    if (fd < 0) {
+      const int error = errno;
+      if (check_temp_folder() == 0) {
+        diag_out("could not create a scratch file in %s: %s\n", dir.c_str(), std::strerror(error));
+      }
+      return LFTM_ERR_IO;
+    }
     close(fd);
     live_file_add(name.data());
   }

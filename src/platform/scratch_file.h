@@ -4,6 +4,7 @@
 #define LFTM_PLATFORM_SCRATCH_FILE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -13,10 +14,17 @@ namespace lftm {
 // it is not an existing directory.
 bool temp_directory(std::string* dir);
 
+// What keeps scratch files out of the temporary directory: 0, LFTM_ERR_TEMP_MISSING or
+// LFTM_ERR_TEMP_NOT_WRITABLE; `folder` receives the directory's name in every case.
+int32_t temp_folder_problem(std::string* folder);
+
+// temp_folder_problem, with a diagnostic line that names the folder and the remedy.
+int32_t check_temp_folder();
+
 // Creates an empty, uniquely named file "<tmp>/<prefix>XXXXXX", records it among the live
 // files (removed by a signal handler) and stores its path.
 // Returns 0, LFTM_ERR_FILE when there is no temporary directory, LFTM_ERR_IO when the file
-// cannot be created.
+// cannot be created; a diagnostic line says which folder and why.
 int create_scratch_file(const char* prefix, std::string* path);
 
 // Writes `bytes` bytes (a multiple of 4) as four items of bytes/4; returns the items written.

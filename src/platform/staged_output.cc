@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/live_files.h"
+#include "platform/own_output.h"
 #include "platform/scratch_file.h"
 
 namespace lftm {
@@ -39,18 +40,49 @@ std::string unique_suffix() {
   return suffix;
 }
 
+// Gives the temporary the permission bits of the file it replaces, as writing into that file
+// would have kept them.
+bool keep_mode(const std::string& temp, const std::string& final) {
+  struct stat st;
+  if (stat(final.c_str(), &st) != 0) return true;  // a new file keeps the default mode
+  const int fd = open(temp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  const bool kept = fchmod(fd, st.st_mode & 0777) == 0;
+  close(fd);
+  return kept;
+}
+
 }  // namespace
+
+OutputState output_state(const char* path, const char* software) {
+  struct stat st;
+  if (stat(path, &st) != 0) return OutputState::kAbsent;
+  if (!S_ISREG(st.st_mode)) return OutputState::kNotFile;
+  if (access(path, W_OK) != 0) return OutputState::kReadOnly;
+  return is_own_output(path, software) ? OutputState::kOwnOutput : OutputState::kForeign;
+}
 
 StagedOutput::~StagedOutput() { discard(); }
 
-int StagedOutput::create(const char* finalPath, const char* suffix) {
+int StagedOutput::check_final() const {
+  switch (output_state(final_.c_str(), nullptr)) {
+    case OutputState::kNotFile: return kStagingNotFile;
+    case OutputState::kReadOnly: return kStagingReadOnly;
+    case OutputState::kForeign: return replace_ == Replace::kOwnOutputs ? kStagingForeign : 0;
+    default: return 0;
+  }
+}
+
+int StagedOutput::create(const char* finalPath, const char* suffix, Replace replace) {
   discard();
   final_ = finalPath;
+  replace_ = replace;
   const size_t slash = final_.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : final_.substr(0, slash + 1);
   const std::string name = final_.substr(folder.size());
-  struct stat st;
-  if (name.empty() || (stat(finalPath, &st) == 0 && S_ISDIR(st.st_mode))) return kStagingFailed;
+  if (name.empty()) return kStagingFailed;
+  const int refused = check_final();
+  if (refused < 0) return refused;
   const std::string stem = folder + "." + name.substr(0, kNameKept) + ".";
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::string candidate = stem + unique_suffix() + suffix;
@@ -72,9 +104,11 @@ int StagedOutput::create(const char* finalPath, const char* suffix) {
 
 int StagedOutput::commit() {
   if (temp_.empty()) return kStagingFailed;
-  if (rename(temp_.c_str(), final_.c_str()) != 0) {
+  // The run may have taken minutes: what stands at the name now is what is replaced.
+  const int refused = check_final();
+  if (refused < 0 || !keep_mode(temp_, final_) || rename(temp_.c_str(), final_.c_str()) != 0) {
     discard();
-    return kStagingFailed;
+    return refused < 0 ? refused : kStagingFailed;
   }
   live_file_drop(temp_.c_str());
   temp_.clear();

@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <ctime>
 
+#include <condition_variable>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/diag.h"
@@ -123,6 +126,52 @@ int run_tiles_beside(int count, const std::function<void(int)>& body,
     return 0;
   }
   return run_workers(count, body, beside);
+}
+
+struct PeriodicTask::State {
+  std::chrono::milliseconds period{0};
+  std::function<void()> tick;
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool stopping = false;
+  pthread_t thread{};
+};
+
+PeriodicTask::PeriodicTask() = default;
+
+PeriodicTask::~PeriodicTask() { stop(); }
+
+void* PeriodicTask::run(void* raw) {
+  auto* state = static_cast<State*>(raw);
+  std::unique_lock<std::mutex> lock(state->mutex);
+  while (!state->wake.wait_for(lock, state->period, [state] { return state->stopping; })) {
+    state->tick();
+  }
+  return nullptr;
+}
+
+bool PeriodicTask::start(std::chrono::milliseconds period, std::function<void()> tick) {
+  stop();
+  auto state = std::make_unique<State>();
+  state->period = period;
+  state->tick = std::move(tick);
+  if (!fault_allows(Fault::kThreadStart) ||
+      pthread_create(&state->thread, nullptr, &PeriodicTask::run, state.get()) != 0) {
+    return false;
+  }
+  state_ = std::move(state);
+  return true;
+}
+
+void PeriodicTask::stop() {
+  if (!state_) return;
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->stopping = true;
+  }
+  state_->wake.notify_one();
+  pthread_join(state_->thread, nullptr);
+  state_.reset();
 }
 
 }  // namespace lftm

@@ -1,6 +1,7 @@
-// The one place where the library creates threads. Work is cut into horizontal tiles, one
-// per worker; workers are joinable, started in index order and joined in index order before
-// any of these functions returns, so no worker outlives the buffers it uses.
+// The one place where the library creates threads: the workers of run_tiles and the one
+// thread of a PeriodicTask. Work is cut into horizontal tiles, one per worker; workers are
+// joinable, started in index order and joined in index order before any of these functions
+// returns, so no worker outlives the buffers it uses.
 //
 // When a worker thread cannot start, its work runs on the calling thread after the workers
 // that did start are joined. Each piece of work therefore runs exactly once and the result
@@ -11,7 +12,9 @@
 #ifndef LFTM_PLATFORM_WORKERS_H_
 #define LFTM_PLATFORM_WORKERS_H_
 
+#include <chrono>
 #include <functional>
+#include <memory>
 
 #include "platform/fault_injection.h"  // Fault::kThreadStart makes thread starts fail in tests
 
@@ -42,6 +45,29 @@ int run_tiles(int count, const std::function<void(int)>& body);
 // `beside` may wait for the results of any tile. count < 2: every body(i), then beside().
 int run_tiles_beside(int count, const std::function<void(int)>& body,
                      const std::function<void()>& beside);
+
+// A thread beside the caller's work that calls tick() every `period` until it is stopped:
+// upkeep that goes on whatever the work does meanwhile (a file-backed buffer giving the pages
+// it has touched back to the system). tick() runs on that thread alone, never after stop()
+// has returned, and prints nothing. A task that cannot start leaves the work to go on
+// without its upkeep.
+class PeriodicTask {
+ public:
+  PeriodicTask();
+  ~PeriodicTask();
+  PeriodicTask(const PeriodicTask&) = delete;
+  PeriodicTask& operator=(const PeriodicTask&) = delete;
+
+  // Starts the thread (stopping one this task runs already); false when it cannot start.
+  bool start(std::chrono::milliseconds period, std::function<void()> tick);
+  // Wakes the thread and waits for it to end; nothing to do when none runs.
+  void stop();
+
+ private:
+  struct State;
+  static void* run(void* state);
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace lftm
 

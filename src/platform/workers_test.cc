@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace lftm {
@@ -48,6 +50,32 @@ TEST(WorkersTest, TilesBeyondTheWorkerLimitRunOnTheCallingThread) {
   std::vector<std::atomic<int>> runs(40);
   EXPECT_EQ(run_tiles(40, [&](int i) { runs[static_cast<size_t>(i)]++; }), kMaxWorkers);
   for (auto& r : runs) EXPECT_EQ(r.load(), 1);
+}
+
+// The task ticks while it runs, never once stop() has returned (a buffer being unmapped), can
+// be started again, and a refused start is reported and never ticks.
+TEST(WorkersTest, PeriodicTaskTicksOnlyBetweenStartAndStop) {
+  std::atomic<int> ticks{0};
+  PeriodicTask task;
+  task.stop();  // nothing runs yet
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(task.start(std::chrono::milliseconds(1), [&] { ++ticks; }));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (ticks.load() < 3 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    task.stop();
+    const int stopped = ticks.exchange(0);
+    EXPECT_GE(stopped, 3) << round;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ticks.load(), 0) << round;
+  }
+  simulate_thread_start_failure(0);
+  const bool started = task.start(std::chrono::milliseconds(1), [&] { ++ticks; });
+  simulate_thread_start_failure(-1);
+  EXPECT_FALSE(started);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(ticks.load(), 0);
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include <sys/types.h>
 
+#include "platform/input_file.h"
+
 namespace lftm {
 
 bool open_sidecar(const char* path, SidecarLines* lines) {
   if (path == nullptr) return false;
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = open_regular_file(path);
   if (file == nullptr) return false;
   off_t size = -1;
   if (fseeko(file, 0, SEEK_END) == 0) size = ftello(file);

@@ -3,6 +3,7 @@
 #ifndef LFTM_STATS_LOG_ACCUMULATOR_H_
 #define LFTM_STATS_LOG_ACCUMULATOR_H_
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -42,13 +43,22 @@ inline float no_light_value(const LogAccumulator& acc) {
   return acc.count >= 1 ? static_cast<float>(acc.mean()) : acc.min;
 }
 
+// The ratio of the brightest pixel to the geometric mean as a float. An image whose range
+// spans the whole float range (1e38 beside 1e-40) has a ratio beyond the largest float: it
+// is held at that float rather than made infinite, since every later use of the ratio (its
+// logarithm, its inverse, its product with the mean) must stay finite for the tones to keep
+// their order.
+inline float max_ratio_within_float(double ratio) {
+  return ratio > FLT_MAX ? FLT_MAX : static_cast<float>(ratio);
+}
+
 // LumStats fields 0-2: the geometric mean only when some pixel was valid, the maximum ratio
 // only when that mean is positive, the minimum always.
 inline void close_lum_stats(const LogAccumulator& acc, LumStats* stats) {
   if (acc.count > 0) stats->lumMoy = static_cast<float>(std::exp(acc.mean()));
   if (stats->lumMoy > 0) {
-    stats->lumMaxRatio = static_cast<float>(std::exp(static_cast<double>(acc.max)) /
-                                            stats->lumMoy);
+    stats->lumMaxRatio =
+        max_ratio_within_float(std::exp(static_cast<double>(acc.max)) / stats->lumMoy);
   }
   stats->lumMin = static_cast<float>(std::exp(static_cast<double>(acc.min)));
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "hwy/targets.h"
 #include "vecmath/vecmath.h"
 #include "vecmath/vector_kernels.h"
 
@@ -27,12 +28,7 @@ void pow_library(const double* x, double y, double* out, size_t n) {
   for (size_t i = 0; i < n; ++i) out[i] = std::pow(x[i], y);
 }
 
-struct Kernels {
-  void (*logf)(const float*, float*, size_t);
-  void (*powf)(const float*, float, float*, size_t);
-  void (*powf_pairs)(const float*, const float*, float*, size_t);
-  void (*pow)(const double*, double, double*, size_t);
-};
+using Kernels = VectorKernels;
 
 constexpr Kernels kLibrary = {logf_library, powf_library, powf_pairs_library, pow_library};
 
@@ -41,8 +37,8 @@ bool same_bits(T a, T b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// The kernels reproduce one build of the library: the one it selects for a processor with
-// FMA and AVX2. A library that computes otherwise (another version, or another selection)
+// The kernels reproduce one build of the library: the one with fused multiply-adds (on x86,
+// the one it selects for a processor with FMA and AVX2). A library that computes otherwise (another version, or another selection)
 // shows it on a spread of arguments, and then every call goes to the library instead.
 bool match_library(const Kernels& k) {
   constexpr int kProbes = 4096;
@@ -81,14 +77,8 @@ bool match_library(const Kernels& k) {
 }
 
 Kernels choose_kernels() {
-  if (!cpu_has_avx2_fma()) return kLibrary;
-  Kernels k = {logf_avx2, powf_avx2, powf_pairs_avx2, pow_avx2};
-  if (cpu_has_avx512()) {
-    k.logf = logf_avx512;
-    k.powf = powf_avx512;
-    k.powf_pairs = powf_pairs_avx512;
-    k.pow = pow_avx512;
-  }
+  if (!best_vector_kernels_fuse()) return kLibrary;
+  const Kernels k = best_vector_kernels();
   return match_library(k) ? k : kLibrary;
 }
 
@@ -101,14 +91,30 @@ const Kernels& kernels() {
 
 }  // namespace
 
-bool cpu_has_avx2_fma() {
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+VectorKernels best_vector_kernels() {
+  return {best_logf_kernel(), best_powf_kernel(), best_powf_pairs_kernel(), best_pow_kernel()};
 }
 
-bool cpu_has_avx512() {
-  return cpu_has_avx2_fma() && __builtin_cpu_supports("avx512f") &&
-         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") &&
-         __builtin_cpu_supports("avx512bw");
+bool best_vector_kernels_fuse() {
+  const int64_t targets = hwy::SupportedTargets() & HWY_TARGETS;
+  const int64_t best = targets & -targets;  // lower bits are the better targets
+#if HWY_ARCH_X86
+  return best != 0 && best <= HWY_AVX2;
+#elif HWY_ARCH_ARM_A64
+  return best != 0;
+#else
+  return false;
+#endif
+}
+
+std::vector<VectorKernels> vector_kernels_of_every_target() {
+  std::vector<VectorKernels> all;
+  for (int64_t target : hwy::SupportedAndGeneratedTargets()) {
+    hwy::SetSupportedTargetsForTest(target);
+    all.push_back(best_vector_kernels());
+  }
+  hwy::SetSupportedTargetsForTest(0);
+  return all;
 }
 
 bool vecmath_uses_vectors() { return kernels().logf != logf_library; }

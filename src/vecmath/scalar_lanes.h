@@ -12,61 +12,55 @@
 
 namespace lftm {
 
-template <typename T, int kLanes>
+template <typename T>
 class ScalarLanes {
  public:
-  // Values per block; the notes of a whole block fit (a few kilobytes on the stack).
+  // Values per block; the notes of a whole block fit (some kilobytes on the stack).
   static constexpr size_t kBlock = 512;
-  static_assert(kBlock % kLanes == 0 && kLanes <= 32, "whole vectors, lanes fit the mask");
 
-  struct Vector {
-    T x[kLanes];
-    T y[kLanes];
-  };
-
-  // Where the block from `begin` ends: whole vectors only, at most kBlock values.
-  static size_t block_end(size_t begin, size_t n) {
-    return begin + std::min(kBlock, (n - begin) / kLanes * kLanes);
+  // Where the block from `begin` ends: whole vectors of `lanes` values only, at most kBlock.
+  static size_t block_end(size_t begin, size_t n, size_t lanes) {
+    return begin + std::min(kBlock / lanes, (n - begin) / lanes) * lanes;
   }
 
-  // The vector at out + at needs the call in the lanes set in mask; the caller stores its inputs
-  // in the returned record.
-  Vector& note(size_t at, uint32_t mask) {
-    at_[count_] = at;
-    mask_[count_] = mask;
-    return vectors_[count_++];
+  // The vector at out + at needs the call in the lanes set in mask (bit j: lane j), whose
+  // inputs are x[j] and y[j].
+  void note(size_t at, uint64_t mask, const T* x, const T* y) {
+    for (; mask != 0; mask &= mask - 1) {
+      const int j = __builtin_ctzll(mask);
+      at_[count_] = at + j;
+      x_[count_] = x[j];
+      y_[count_++] = y[j];
+    }
   }
 
   // Overwrites the noted lanes of out with call(x, y) and forgets them.
   template <typename Call>
   void finish(T* out, Call call) {
-    for (int v = 0; v < count_; ++v) {
-      for (int j = 0; j < kLanes; ++j) {
-        if (mask_[v] >> j & 1) out[at_[v] + j] = call(vectors_[v].x[j], vectors_[v].y[j]);
-      }
-    }
+    for (size_t i = 0; i < count_; ++i) out[at_[i]] = call(x_[i], y_[i]);
     count_ = 0;
   }
 
  private:
-  int count_ = 0;
-  size_t at_[kBlock / kLanes];
-  uint32_t mask_[kBlock / kLanes];
-  Vector vectors_[kBlock / kLanes];
+  size_t count_ = 0;
+  size_t at_[kBlock];
+  T x_[kBlock], y_[kBlock];
 };
 
 // out[i] = call(x[i], y[i * yStep]) for i < n (yStep 0: one y for all; y null: call ignores
-// it). block(x, y, out, begin, end, lanes) does the whole vectors of [0, vectorN), a block at a
-// time, and after each block the lanes it noted get the call; the rest are called one by one.
-template <typename T, int kLanes, typename Call>
+// it). block(x, y, out, begin, end, notes) does the whole vectors of `lanes` values in
+// [0, vectorN), a block at a time, and after each block the lanes it noted get the call; the
+// rest are called one by one.
+template <typename T, typename Call>
 void run_in_blocks(const T* x, const T* y, size_t yStep, T* out, size_t vectorN, size_t n,
-                   void (*block)(const T*, const T*, T*, size_t, size_t, ScalarLanes<T, kLanes>&),
+                   size_t lanes,
+                   void (*block)(const T*, const T*, T*, size_t, size_t, ScalarLanes<T>&),
                    Call call) {
-  ScalarLanes<T, kLanes> lanes;
+  ScalarLanes<T> notes;
   size_t i = 0;
-  for (size_t end; (end = lanes.block_end(i, vectorN)) > i; i = end) {
-    block(x, y, out, i, end, lanes);
-    lanes.finish(out, call);
+  for (size_t end; (end = notes.block_end(i, vectorN, lanes)) > i; i = end) {
+    block(x, y, out, i, end, notes);
+    notes.finish(out, call);
   }
   for (; i < n; ++i) out[i] = call(x[i], y != nullptr ? y[i * yStep] : T());
 }

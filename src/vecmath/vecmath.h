@@ -1,7 +1,7 @@
 // Whole-array logf, powf and pow for the per-pixel loops. Every result has the bits that the
 // C library's scalar call gives for the same arguments on the running machine; where the
-// processor has AVX2 and FMA, and the library computes the way the vector kernels do, several
-// pixels are done at once. Outputs may be the inputs (in place); arrays need no alignment.
+// processor has vectors with fused multiply-adds (AVX2 and FMA, AVX-512, 64-bit Arm), and the
+// library computes the way the vector kernels do, several pixels are done at once. Outputs may be the inputs (in place); arrays need no alignment.
 #ifndef LFTM_VECMATH_VECMATH_H_
 #define LFTM_VECMATH_VECMATH_H_
 

@@ -53,21 +53,13 @@ uint64_t sweep(uint64_t total, Check check) {
   return bad[0] + bad[1];
 }
 
-// The kernels of each instruction set the processor has.
-struct Kernels {
-  void (*logf)(const float*, float*, size_t);
-  void (*powf)(const float*, float, float*, size_t);
-  void (*powf_pairs)(const float*, const float*, float*, size_t);
-  void (*pow)(const double*, double, double*, size_t);
-};
+using Kernels = lftm::VectorKernels;
 
+// The kernels of each instruction set compiled in that the processor runs, including those
+// without fused multiply-adds, which compute them lane by lane to the same bits.
 std::vector<Kernels> all_kernels() {
-  std::vector<Kernels> k = {
-      {lftm::logf_avx2, lftm::powf_avx2, lftm::powf_pairs_avx2, lftm::pow_avx2}};
-  if (lftm::cpu_has_avx512()) {
-    k.push_back({lftm::logf_avx512, lftm::powf_avx512, lftm::powf_pairs_avx512, lftm::pow_avx512});
-  }
-  return k;
+  static const std::vector<Kernels> all = lftm::vector_kernels_of_every_target();
+  return all;
 }
 
 // Mismatches between got and the library's want, bit for bit.
@@ -83,7 +75,7 @@ uint64_t mismatches(const std::vector<T>& got, const std::vector<T>& want) {
 class VecMathTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!lftm::cpu_has_avx2_fma()) GTEST_SKIP() << "no AVX2 + FMA on this processor";
+    if (!lftm::best_vector_kernels_fuse()) GTEST_SKIP() << "no fused multiply-add here";
     if (std::strcmp(gnu_get_libc_version(), "2.36") != 0) {
       GTEST_SKIP() << "the kernels follow glibc 2.36, this is " << gnu_get_libc_version();
     }

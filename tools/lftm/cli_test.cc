@@ -301,6 +301,50 @@ TEST(CliTest, RefusesToOverwriteInputsAndFilesOfOtherKinds) {
   EXPECT_FALSE(exists(dir.file("golden_gate.tif"))) << "refused before any work";
 }
 
+// An existing output is replaced when lftm wrote it or --overwrite says so; anything that is
+// not a regular file never is. Batches check every output before the first image is read.
+TEST(CliTest, ReplacesOnlyItsOwnOutputsUnlessToldTo) {
+  lftm_test::TempDir dir;
+  const std::vector<uint8_t> original =
+      lftm_test::read_file(lftm_test::sample_path("golden_gate_linear16.tif"));
+  const std::string photo = dir.file("golden_gate.tif");
+  ASSERT_TRUE(lftm_test::write_file(photo, original));
+  const std::vector<std::string> batch = {"-q", "-m", "squeezer", "--format", "tif", "-b", "16",
+                                          lftm_test::sample_path("golden_gate.hdr"),
+                                          lftm_test::sample_path("desk.exr"), dir.path() + "/"};
+  Result refused = run(batch);
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_TRUE(has(refused.err, photo + " exists and was not written by lftm: use --overwrite"))
+      << refused.err;
+  EXPECT_TRUE(lftm_test::read_file(photo) == original);
+  EXPECT_FALSE(exists(dir.file("desk.tif"))) << "refused before any work";
+  std::vector<std::string> overwrite = batch;
+  overwrite.insert(overwrite.begin(), "--overwrite");
+  EXPECT_EQ(run(overwrite).status, 0);
+  EXPECT_FALSE(lftm_test::read_file(photo) == original);
+  Result again = run(batch);  // the same command replaces its own outputs
+  EXPECT_EQ(again.status, 0) << again.err;
+
+  const std::string pipe = dir.file("x.jpg");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  const std::string hdr = lftm_test::sample_path("golden_gate.hdr");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--overwrite", hdr, pipe},
+        std::vector<std::string>{"preview", "--overwrite", hdr, pipe}}) {
+    Result r = run(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(has(r.err, pipe + ": it is not a regular file")) << r.err;
+  }
+  struct stat st;
+  EXPECT_TRUE(stat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+  const std::string notes = dir.file("notes.jpg");
+  ASSERT_TRUE(lftm_test::write_text(notes, "notes\n"));
+  EXPECT_EQ(run({"preview", hdr, notes}).status, 2);
+  EXPECT_EQ(lftm_test::read_text(notes), "notes\n");
+  EXPECT_EQ(run({"preview", "--overwrite", hdr, notes}).status, 0);
+  EXPECT_TRUE(lftm_test::starts_with_jpeg_marker(notes));
+}
+
 TEST(CliTest, BatchesAndOutputNamesLeaveNoStrayFiles) {
   lftm_test::TempDir dir;
   const std::string hdr = lftm_test::sample_path("golden_gate.hdr");

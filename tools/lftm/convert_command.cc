@@ -302,9 +302,13 @@ std::string plan_jobs(const CliOptions& options, std::vector<Job>* jobs, std::st
   return "";
 }
 
-// Checks the files the run will write: the outputs, the settings sidecar and the log.
+// Checks the files the run will write: the outputs (each one that exists must be lftm's own,
+// unless --overwrite), the settings sidecar and the log.
 std::string check_run_files(const CliOptions& options, const std::vector<Job>& jobs) {
   std::string problem = check_job_files(jobs);
+  for (size_t i = 0; i < jobs.size() && problem.empty(); ++i) {
+    problem = check_image_target(jobs[i].output, options.overwrite);
+  }
   if (!problem.empty()) return problem;
   std::vector<RunFile> images;
   for (const Job& job : jobs) {

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "input_format.h"
+#include "lftm.h"
 #include "lftm_host.h"
 
 namespace lftm_cli {
@@ -108,6 +109,20 @@ std::string check_job_files(const std::vector<Job>& jobs) {
            "; give them distinct names or convert them separately";
   }
   return "";
+}
+
+std::string check_image_target(const std::string& path, bool overwrite) {
+  switch (lftm_check_output(path.c_str(), nullptr, overwrite ? 1 : 0)) {
+    case LFTM_ERR_OUTPUT_EXISTS:
+      return path + " exists and was not written by lftm: use --overwrite to replace it";
+    case LFTM_ERR_OUTPUT_NOT_FILE:
+      return "refusing to write " + path + ": it is not a regular file (a folder, device, "
+             "pipe or socket)";
+    case LFTM_ERR_OUTPUT_READ_ONLY:
+      return "refusing to replace " + path + ": it is write-protected";
+    default:
+      return "";
+  }
 }
 
 std::string check_sidecar_target(const std::string& path) {

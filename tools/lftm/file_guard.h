@@ -18,6 +18,10 @@ struct Job {
 // what is wrong, naming the files.
 std::string check_job_files(const std::vector<Job>& jobs);
 
+// "" when an image may be written at `path`: nothing is there, or an image lftm wrote, or
+// (with `overwrite`) any regular file the user may write; otherwise why not, naming the file.
+std::string check_image_target(const std::string& path, bool overwrite);
+
 // "" when a settings sidecar may be written at `path`: nothing is there yet, or a sidecar.
 std::string check_sidecar_target(const std::string& path);
 

@@ -11,7 +11,7 @@
 #include <limits>
 #include <vector>
 
-#include "lftm.h"
+#include "lftm_host.h"
 #include "messages.h"
 #include "platform/sizes.h"
 
@@ -26,22 +26,19 @@ struct Head {
   int64_t fileBytes = 0;
 };
 
-// Opens the file and reads its first bytes, or says why it cannot.
+// Opens the file and reads its first bytes, or says why it cannot (the library's causes).
 int32_t read_head(const std::string& path, Head* head, std::string* detail) {
+  const int32_t unreadable = lftm_check_input(path.c_str());
+  if (unreadable == LFTM_ERR_INPUT_CANNOT_OPEN) *detail = std::strerror(errno);
+  if (unreadable < 0) return unreadable;
+  // Checked as a regular file just now; O_NONBLOCK keeps a pipe put in its place meanwhile
+  // from blocking, and reads it as empty.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat st;
-  if (stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return kCauseMissing;
-    if (errno == EACCES) return kCauseNoPermission;
+  if (fd < 0 || fstat(fd, &st) != 0) {
     *detail = std::strerror(errno);
-    return kCauseCannotOpen;
-  }
-  if (S_ISDIR(st.st_mode)) return kCauseDirectory;
-  if (!S_ISREG(st.st_mode)) return kCauseNotRegular;
-  int fd = open(path.c_str(), O_RDONLY);
-  if (fd < 0) {
-    if (errno == EACCES || errno == EPERM) return kCauseNoPermission;
-    *detail = std::strerror(errno);
-    return kCauseCannotOpen;
+    if (fd >= 0) close(fd);
+    return LFTM_ERR_INPUT_CANNOT_OPEN;
   }
   head->fileBytes = static_cast<int64_t>(st.st_size);
   head->bytes.resize(kHeadBytes);
@@ -52,14 +49,14 @@ int32_t read_head(const std::string& path, Head* head, std::string* detail) {
     if (n < 0) {
       *detail = std::strerror(errno);
       close(fd);
-      return kCauseCannotOpen;
+      return LFTM_ERR_INPUT_CANNOT_OPEN;
     }
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
   close(fd);
   head->bytes.resize(got);
-  return got == 0 ? kCauseEmpty : 0;
+  return got == 0 ? LFTM_ERR_INPUT_EMPTY : 0;
 }
 
 bool starts_with(const std::vector<unsigned char>& bytes, const char* magic, size_t length) {

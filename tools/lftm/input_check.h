@@ -15,7 +15,7 @@
 namespace lftm_cli {
 
 struct InputCheck {
-  int32_t code = 0;            // 0, a cause of messages.h or a library code
+  int32_t code = 0;            // 0, a cause (messages.h, LFTM_ERR_INPUT_*) or a library code
   InputFormat format = InputFormat::kUnknown;
   std::string detail;          // what was measured, for the message; may be empty
 };

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "lftm.h"
+#include "lftm_host.h"
 
 namespace lftm_cli {
 namespace {
@@ -14,12 +14,6 @@ struct CodeText {
 
 // Causes the tool found by looking at the files.
 constexpr CodeText kCauses[] = {
-    {kCauseMissing, "there is no such file: check the name and the folder"},
-    {kCauseNoPermission, "the file cannot be read: permission denied"},
-    {kCauseDirectory, "this is a folder, not an image file"},
-    {kCauseNotRegular, "this is not a regular file (a device, pipe or socket)"},
-    {kCauseCannotOpen, "the file cannot be opened"},
-    {kCauseEmpty, "the file is empty"},
     {kCauseTruncated,
      "the file is truncated: it holds fewer bytes than the pixels its header declares"},
     {kCauseOrientation,
@@ -52,6 +46,8 @@ constexpr CodeText kToolCodes[] = {
     {LFTM_ERR_NO_MEMORY,
      "not enough memory for this image: close other programs, use --disk, or use a smaller "
      "image"},
+    {LFTM_ERR_OVER_LIMIT,
+     "the run needs more memory than --memory-limit allows: raise the limit or use --disk"},
     {LFTM_ERR_DISK_TIFF,
      "disk mode cannot read TIFF input: run without --disk, or convert the image to .hdr"},
     {kTiffCmyk,
@@ -91,6 +87,9 @@ const char* describe_code(int32_t code, int32_t method) {
 }
 
 const char* describe_cause(int32_t code) {
+  if (code <= LFTM_ERR_INPUT_MISSING && code >= LFTM_ERR_INPUT_EMPTY) {
+    return lftm_strerror(code, 0);
+  }
   for (const CodeText& entry : kCauses) {
     if (entry.code == code) return entry.text;
   }

@@ -9,14 +9,9 @@
 namespace lftm_cli {
 
 // Causes the tool finds itself by looking at the files, with codes of their own below every
-// library code. They are never printed as codes.
+// library code. They are never printed as codes, nor are the library's input causes
+// (LFTM_ERR_INPUT_*, found by lftm_check_input), which count as causes too.
 enum Cause : int32_t {
-  kCauseMissing = -9001,
-  kCauseNoPermission = -9002,
-  kCauseDirectory = -9003,
-  kCauseNotRegular = -9004,
-  kCauseCannotOpen = -9005,
-  kCauseEmpty = -9006,
   kCauseTruncated = -9007,
   kCauseOrientation = -9008,
   kCauseOtherKind = -9009,

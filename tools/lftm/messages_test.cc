@@ -4,8 +4,9 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
-#include "lftm.h"
+#include "lftm_host.h"
 
 namespace lftm_cli {
 namespace {
@@ -26,13 +27,20 @@ TEST(MessagesTest, TheToolsOwnWordsReplaceTheLibrarysOnlyForItsOwnCodes) {
 TEST(MessagesTest, EveryCauseTheToolFindsHasASentenceOfItsOwn) {
   std::set<std::string> sentences;
   for (int32_t code = -1; code >= -3200; --code) sentences.insert(describe_code(code));
-  for (int32_t cause = kCauseMissing; cause >= kCauseNoMemory; --cause) {
+  std::vector<int32_t> causes;
+  for (int32_t cause = kCauseTruncated; cause >= kCauseNoMemory; --cause) causes.push_back(cause);
+  // The library's input causes count as the tool's.
+  for (int32_t cause = LFTM_ERR_INPUT_MISSING; cause >= LFTM_ERR_INPUT_EMPTY; --cause) {
+    causes.push_back(cause);
+  }
+  for (int32_t cause : causes) {
     ASSERT_NE(describe_cause(cause), nullptr) << cause;
     EXPECT_TRUE(sentences.insert(describe_cause(cause)).second) << describe_cause(cause);
   }
   EXPECT_EQ(describe_cause(LFTM_ERR_READ), nullptr);
-  // The library's codes are shown, the tool's own are not.
-  EXPECT_EQ(failure_line("a.hdr", kCauseEmpty, ""), "a.hdr: the file is empty");
+  // The library's codes are shown, the causes are not.
+  EXPECT_EQ(failure_line("a.hdr", LFTM_ERR_INPUT_EMPTY, ""),
+            std::string("a.hdr: ") + lftm_strerror(LFTM_ERR_INPUT_EMPTY, 0));
   EXPECT_EQ(failure_line("a.hdr", LFTM_ERR_READ, "row 3"),
             std::string("a.hdr: ") + describe_code(LFTM_ERR_READ) + " (row 3; code -1001)");
   EXPECT_EQ(failure_line("a.hdr", -1, "", LFTM_METHOD_RANGE_SQUEEZER),

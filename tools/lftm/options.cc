@@ -110,6 +110,8 @@ std::string parse_options(const std::vector<std::string>& arguments, CliOptions*
       options->progress = false;
     } else if (arg == "--disk") {
       options->disk = true;
+    } else if (arg == "--overwrite") {
+      options->overwrite = true;
     } else if (arg == "--memory-limit") {
       if (!take_value(&v) || !parse_byte_size(v, &options->memoryLimit)) {
         return "--memory-limit takes a size such as 4G, 256M or 1.5G";

@@ -21,6 +21,7 @@ struct CliOptions {
   int32_t quality = 90;
   int32_t threads = 0;  // 0: all cores
   bool disk = false;
+  bool overwrite = false;  // replace existing outputs that lftm did not write
   int64_t memoryLimit = 0;  // bytes; 0: the default (run_estimate.h)
   std::string settingsIn;
   std::string settingsOut;

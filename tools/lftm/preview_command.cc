@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "diag_routing.h"
+#include "file_guard.h"
 #include "foreign_option.h"
 #include "frame/driver_io.h"
 #include "image_source.h"
@@ -22,7 +23,7 @@ constexpr int32_t kSmallestSide = 5;  // the quick view refuses anything smaller
 
 constexpr const char* kUsage =
     "usage: lftm preview FILE OUT.jpg [--size WxH] [--tiff-linear|--tiff-gamma] [--verbose] "
-    "[--log FILE]\n";
+    "[--log FILE] [--overwrite]\n";
 
 bool parse_size(const std::string& text, int32_t* width, int32_t* height) {
   char* end = nullptr;
@@ -62,7 +63,7 @@ void print_clipping(const std::vector<int32_t>& hist, int32_t pixels) {
 
 int run_preview(const std::vector<std::string>& args) {
   std::string foreign = first_foreign_option(
-      args, {"--tiff-linear", "--tiff-gamma", "-v", "--verbose", "-h", "--help"},
+      args, {"--tiff-linear", "--tiff-gamma", "-v", "--verbose", "-h", "--help", "--overwrite"},
       {"--size", "--log"});
   if (!foreign.empty()) {
     std::fprintf(stderr, "lftm preview: %s is not an option of preview\n%s", foreign.c_str(),
@@ -101,6 +102,11 @@ int run_preview(const std::vector<std::string>& args) {
   // The JPEG is written beside its name and renamed when whole; a folder that cannot take it
   // fails before the image is read.
   const std::string& outPath = options.positionals[1];
+  const std::string refused = check_image_target(outPath, options.overwrite);
+  if (!refused.empty()) {
+    std::fprintf(stderr, "lftm preview: %s\n", refused.c_str());
+    return kExitUsage;
+  }
   lftm::StagedOutput target;
   int32_t result = lftm::stage_output(outPath.c_str(), &target);
   if (result < 0) return fail(outPath, result);
@@ -171,8 +177,8 @@ int run_preview(const std::vector<std::string>& args) {
   if (result < 0) return fail(outPath, result);
   HdrFileInfo info = lftm::writer_info(outW, outH, spp, 8, nullptr, false);
   lftm::WriterArgs writerArgs = {90, 0, 0, 0, 0, 0};
-  result = lftm::write_output(siblings, &target, info, outW * spp, 1, writerArgs,
-                              LFTM_METHOD_RANGE_SQUEEZER, &params, out.data());
+  result = lftm::write_output(siblings, outPath.c_str(), &target, info, outW * spp, 1,
+                              writerArgs, LFTM_METHOD_RANGE_SQUEEZER, &params, out.data());
   if (result < 0) return fail(outPath, result);
   std::printf("preview:  %s, %d x %d from %d x %d\n", outPath.c_str(), outW,
               outH, image.width, image.height);

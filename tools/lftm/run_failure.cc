@@ -1,9 +1,5 @@
 #include "run_failure.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "input_check.h"
 #include "lftm.h"
 #include "messages.h"
@@ -33,14 +29,9 @@ std::string free_text(int64_t bytes) {
 // The temporary directory's own cause when the scratch files are at fault, else "".
 std::string scratch_failure(const FailedRun& run) {
   std::string dir;
-  if (!lftm::temp_directory(&dir)) {
-    const char* env = std::getenv("TMPDIR");
-    return failure_line(env != nullptr && env[0] != '\0' ? env : "/tmp", kCauseTempMissing,
-                        "");
-  }
-  if (access(dir.c_str(), W_OK | X_OK) != 0) {
-    return failure_line(dir, kCauseTempNotWritable, "");
-  }
+  const int32_t problem = lftm::temp_folder_problem(&dir);
+  if (problem == LFTM_ERR_TEMP_MISSING) return failure_line(dir, kCauseTempMissing, "");
+  if (problem == LFTM_ERR_TEMP_NOT_WRITABLE) return failure_line(dir, kCauseTempNotWritable, "");
   const int64_t have = free_bytes(dir);
   const int64_t need = kScratchBytesPerPixel * run.width * static_cast<int64_t>(run.height);
   if (have >= 0 && have < need) {

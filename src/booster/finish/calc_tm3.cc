@@ -62,7 +62,7 @@ int calc_tm3_feeding(int docType, const ImageDesc* desc, const TmParam* param,
                      const std::function<void(RowFeed*)>& consume) {
   ImageDesc image = *desc;
   image.planes = 0;
-  int normalized = normalize_luminance(&image, param, lum);
+  int normalized = normalize_luminance(&image, param, lum, lftm::FlatPlane::kMidTone);
   if (normalized < 0) return normalized;
   return finish_in_tiles(docType, image, param, stats, expTable, lut, *files, input, lum,
                          output, clamp_workers(files->threads), consume);
@@ -80,7 +80,7 @@ extern "C" int32_t calc_tm3(int32_t docType, const ImageDesc* desc, const TmPara
     return lftm::finish_tile(docType, &image, param, stats, expTable, lut, &run, input, nullptr,
                              output);
   }
-  int normalized = lftm::normalize_luminance(&image, param, lum);
+  int normalized = lftm::normalize_luminance(&image, param, lum, lftm::FlatPlane::kMidTone);
   if (normalized < 0) return normalized;
   int count = lftm::clamp_workers(run.threads);
   if (count < 2) {

@@ -8,6 +8,7 @@
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
+#include "platform/input_file.h"
 #include "platform/scratch_file.h"
 #include "platform/sizes.h"
 #include "squeezer/planar_output.h"
@@ -67,7 +68,7 @@ int finish_from_disk(const FinishConstants& k, const ImageDesc& desc, const TmPa
     }
   }
 
-  std::FILE* file = std::fopen(files.inFile != nullptr ? files.inFile : "", "rb");
+  std::FILE* file = open_regular_file(files.inFile != nullptr ? files.inFile : "");
   if (file == nullptr) return LFTM_ERR_FILE;
   DiskRows rows{file, nullptr, 4 * static_cast<size_t>(desc.width > 0 ? desc.width : 0)};
   HeapBuffer<unsigned char> rowBuffer;
@@ -78,7 +79,7 @@ int finish_from_disk(const FinishConstants& k, const ImageDesc& desc, const TmPa
   rows.buffer = rowBuffer.get();
 
   unsigned char* plane = static_cast<unsigned char*>(output) + disk_plane_offset(desc);
-  int result = normalize_luminance(&desc, &param, plane);
+  int result = normalize_luminance(&desc, &param, plane, FlatPlane::kMidTone);
   if (result >= 0) {
     print_finish_marks(k, stats);
     ImageDesc interleaved = desc;

@@ -1,5 +1,7 @@
 #include "booster/finish/finish_run.h"
 
+#include <cmath>
+
 #include "booster/finish/cubic.h"
 #include "squeezer/colour.h"
 #include "vecmath/vecmath.h"
@@ -11,19 +13,41 @@ namespace {
 // value keeps the run on the fast path of the array functions.
 constexpr float kIdle = 2.0f;
 
+// A pixel's luminance over the geometric mean, in double: beside a mean far below it (an
+// image spanning 1e38 to 1e-40) a pixel near the top of the float range has a ratio that no
+// float holds.
+double ratio_to_mean(const FinishConstants& k, const float* expTable, float y, int e) {
+  const double linear = k.docType == 0 ? static_cast<double>(y) * expTable[e] : y;
+  return linear / k.meanLumDiv;
+}
+
 // l: the luminance after the blend with the adaptive logarithmic mapping of the scene.
-void blend_with_log_mapping(const FinishConstants& k, int n,
+void blend_with_log_mapping(const FinishConstants& k, const float* expTable, int n,
                             const FinishRun& run, const float* y, float* l) {
   const bool rgbe = k.docType == 0;
   float powered[kFinishRun], logOne[kFinishRun], logTwo[kFinishRun];
+  // Pixels whose ratio to the mean overflowed a float take their terms from the double
+  // ratio: the infinite ratio would make the mapping NaN and the brightest pixels black.
+  bool overflowed[kFinishRun];
+  float wideLogOne[kFinishRun];
   for (int j = 0; j < n; ++j) {
     const float ln = rgbe ? y[j] * k.scaledExp[run.e[j]] : y[j] / k.meanLumDiv;
+    overflowed[j] = run.lit[j] && std::isinf(ln);
     powered[j] = run.lit[j] ? ln * k.dB : kIdle;
     logOne[j] = run.lit[j] ? 1 + ln : kIdle;
+    if (overflowed[j]) {
+      const double wide = ratio_to_mean(k, expTable, y[j], run.e[j]);
+      powered[j] = static_cast<float>(wide * k.dB);
+      logOne[j] = kIdle;
+      wideLogOne[j] = static_cast<float>(std::log1p(wide));
+    }
   }
   powf_array(powered, 0.23f, powered, n);
   for (int j = 0; j < n; ++j) logTwo[j] = run.lit[j] ? 2 + 8 * powered[j] : kIdle;
   logf_array(logOne, logOne, n);
+  for (int j = 0; j < n; ++j) {
+    if (overflowed[j]) logOne[j] = wideLogOne[j];
+  }
   logf_array(logTwo, logTwo, n);
   float drago[kFinishRun];
   for (int j = 0; j < n; ++j) drago[j] = run.lit[j] ? k.dA * logOne[j] / logTwo[j] : kIdle;
@@ -122,7 +146,7 @@ void finish_run(const FinishConstants& k, const float* expTable, int n, FinishRu
 
   float l[kFinishRun];
   if (k.mixW > 0 || k.shadowsClipping > 0) {
-    blend_with_log_mapping(k, n, *run, y, l);
+    blend_with_log_mapping(k, expTable, n, *run, y, l);
   } else {
     for (int j = 0; j < n; ++j) l[j] = run->lum[j];
   }

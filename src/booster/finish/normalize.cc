@@ -37,9 +37,21 @@ inline int bin_of(float scaled) {
   return static_cast<int>(scaled);
 }
 
+// The value every sample of a flat plane takes in kMidTone: half of the span from black to
+// white, the level of the median of a nearly flat image whose noise is symmetric.
+constexpr float kFlatMidTone = 0.5f;
+
+// Fills a flat plane with the mid-tone: there is no spread for a black or a white point to
+// cut, and any other value would make a flat image's picture depend on its level.
+int fill_flat_plane(unsigned char* plane, size_t n, int height) {
+  for (size_t i = 0; i < n; ++i) store(plane, i, kFlatMidTone);
+  return height;
+}
+
 }  // namespace
 
-int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane_ptr) {
+int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane_ptr,
+                        FlatPlane flat) {
   auto* plane = static_cast<unsigned char*>(plane_ptr);
   int64_t w = desc->width > 0 ? desc->width : 0;
   int64_t h = desc->height > 0 ? desc->height : 0;
@@ -68,6 +80,7 @@ int normalize_luminance(const ImageDesc* desc, const TmParam* param, void* plane
   float scale;
   if (min0 >= max0) {
     diag_out("max <= min\n");
+    if (flat == FlatPlane::kMidTone) return fill_flat_plane(plane, n, desc->height);
     min0 = 0;
     if (max0 < 1e-30f) max0 = 1e-4f;
     scale = 32767.5f / max0;

@@ -43,7 +43,7 @@ struct RowWindow {
 };
 
 // (A v) over positions [pos, stop) into out[0 .. stop - pos), row by row.
-inline void operator_span(const RowWindow& v, int h, bool is360, int64_t pos, int64_t stop,
+inline void operator_span(const RowWindow& v, int h, bool wrapsAround, int64_t pos, int64_t stop,
                           float* out) {
   const int w = v.w;
   while (pos < stop) {
@@ -52,7 +52,7 @@ inline void operator_span(const RowWindow& v, int h, bool is360, int64_t pos, in
     const int64_t rowStop = std::min(stop, rowStart + w);
     const float* cur = v.row(i);
     operator_row(i > 0 ? v.row(i - 1) : nullptr, cur, i < h - 1 ? v.row(i + 1) : nullptr,
-                 (i == 0 && is360) ? cur + (w >> 1) : nullptr, w, is360,
+                 (i == 0 && wrapsAround) ? cur + (w >> 1) : nullptr, w, wrapsAround,
                  static_cast<int>(pos - rowStart), static_cast<int>(rowStop - rowStart), out);
     out += rowStop - pos;
     pos = rowStop;
@@ -62,11 +62,11 @@ inline void operator_span(const RowWindow& v, int h, bool is360, int64_t pos, in
 // Runs body(begin, end, sums) on runs of whole blocks of [a, b) spread over the workers, then
 // adds the band's block sums in block order to *total. `table` has a slot per block.
 template <typename Body>
-void reduce_band(int T, int64_t a, int64_t b, float* table, Body body,
+void reduce_band(int threads, int64_t a, int64_t b, float* table, Body body,
                  const std::function<void(int64_t, float)>& blockDone, float* total) {
   const int64_t length = b - a;
   const int64_t blocks = (length + kSumBlock - 1) / kSumBlock;
-  const int workers = static_cast<int>(std::min<int64_t>(clamp_workers(T), blocks));
+  const int workers = static_cast<int>(std::min<int64_t>(clamp_workers(threads), blocks));
   if (workers < 2) {
     BlockSums sums(table, nullptr);
     body(a, b, &sums);
@@ -85,8 +85,8 @@ void reduce_band(int T, int64_t a, int64_t b, float* table, Body body,
 
 // Runs body(begin, end) on pieces of [a, b) spread over the workers.
 template <typename Body>
-void spread(int T, int64_t a, int64_t b, Body body) {
-  const int workers = b - a >= 4 * kSumBlock ? clamp_workers(T) : 1;
+void spread(int threads, int64_t a, int64_t b, Body body) {
+  const int workers = b - a >= 4 * kSumBlock ? clamp_workers(threads) : 1;
   if (workers < 2) {
     body(a, b);
     return;

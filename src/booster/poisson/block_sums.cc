@@ -4,8 +4,10 @@
 
 namespace lftm {
 
-BlockedSum::BlockedSum(int T, int64_t n)
-    : n_(n > 0 ? n : 0), blocks_((n_ + kSumBlock - 1) / kSumBlock), workers_(clamp_workers(T)) {
+BlockedSum::BlockedSum(int threads, int64_t n)
+    : n_(n > 0 ? n : 0),
+      blocks_((n_ + kSumBlock - 1) / kSumBlock),
+      workers_(clamp_workers(threads)) {
   if (workers_ < 2) return;
   if (blocks_ <= kLocalBlocks) {
     table_ = local_;
@@ -18,10 +20,10 @@ BlockedSum::BlockedSum(int T, int64_t n)
   }
 }
 
-VecChunk block_run(int t, int T, int64_t n) {
+VecChunk block_run(int run, int runs, int64_t n) {
   const int64_t blocks = (n + kSumBlock - 1) / kSumBlock;
-  const int64_t first = blocks * t / T;
-  const int64_t last = blocks * (t + 1) / T;
+  const int64_t first = blocks * run / runs;
+  const int64_t last = blocks * (run + 1) / runs;
   const int64_t end = last * kSumBlock < n ? last * kSumBlock : n;
   return VecChunk{first * kSumBlock, end};
 }

@@ -21,9 +21,9 @@ struct VecChunk {
   int64_t end;  // one past the last position; begin >= end means no work
 };
 
-// Positions of run t of T over n positions: the blocks from floor(t B / T) to
-// floor((t + 1) B / T) of the B blocks, the last one cut at n. T is at least 1.
-VecChunk block_run(int t, int T, int64_t n);
+// Positions of run `run` of `runs` over n positions: the blocks from floor(run B / runs) to
+// floor((run + 1) B / runs) of the B blocks, the last one cut at n. `runs` is at least 1.
+VecChunk block_run(int run, int runs, int64_t n);
 
 // Where the sums of a run of blocks go, one put() per block in block order: consecutive
 // slots of a table, or straight into a running total when all blocks come in order.
@@ -43,12 +43,12 @@ class BlockSums {
   float* running_;
 };
 
-// The split of one n-vector reduction over T workers (clamped to 1..32), worker t taking
-// block_run(t, T, n). With one worker, or when the table of block sums cannot be allocated,
-// everything runs on the calling thread as a single run.
+// The split of one n-vector reduction over `threads` workers (clamped to 1..32), worker t
+// taking block_run(t, workers(), n). With one worker, or when the table of block sums cannot
+// be allocated, everything runs on the calling thread as a single run.
 class BlockedSum {
  public:
-  BlockedSum(int T, int64_t n);
+  BlockedSum(int threads, int64_t n);
   BlockedSum(const BlockedSum&) = delete;
   BlockedSum& operator=(const BlockedSum&) = delete;
 

@@ -25,8 +25,9 @@ extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, in
     result = solve_coarse_to_fine(desc.width, desc.height, rang < 1 ? 0 : rang - 1, tmParam, files,
                                   work1, work2, out);
   } else {
-    const int is360 = truncate_setting(tmParam->tmParam[kBooster360DegreeImage]);
-    result = solve_multigrid(desc, coarseW, coarseH, total, rang, is360, files, work1, work2, out);
+    const bool wrapsAround = truncate_setting(tmParam->tmParam[kBooster360DegreeImage]) != 0;
+    result = solve_multigrid(desc, coarseW, coarseH, total, rang, wrapsAround, files, work1,
+                             work2, out);
   }
   // The solver files belong to this stage in disk mode, whatever the outcome; the first
   // scratch file (the output plane) is left to the caller.

@@ -21,16 +21,15 @@ const char* shown(const char* path) { return path != nullptr ? path : "(null)"; 
 
 // The printed texts keep the solver's old names: tm20, restePrev and resteCur (previous,
 // current residual).
-int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F,
-                     const CgPaths& paths, int rhsOffset, float* x, int* risingSteps,
-                     float* residual) {
-  const int64_t n = static_cast<int64_t>(w) * h;
+int cg_solve_on_disk(const SolveOptions& options, const CgPaths& paths, float* x,
+                     SolveOutcome* outcome) {
+  const int64_t n = static_cast<int64_t>(options.width) * options.height;
   diag_out("tempPathX :%s\n", shown(paths.x));
   diag_out("tempPathR :%s\n", shown(paths.r));
   diag_out("tempPathP :%s\n", shown(paths.p));
   diag_out("tempPathT :%s\n", shown(paths.t));
   diag_out("tempPathIn :%s\n", shown(paths.in));
-  StreamedSolver solver(w, h, is360, T, F);
+  StreamedSolver solver(options);
   int status = solver.open(paths, x);
   if (status < 0) return status;
   const int in = paths.in != nullptr ? open(paths.in, O_RDONLY | O_CLOEXEC) : -1;
@@ -41,13 +40,15 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
   const int64_t step = (n >> 4) > 1 ? n >> 4 : 1;
   for (int64_t i = 0; i < n; i += step) diag_out("X: %1.3f   %d\n", x[i], static_cast<int>(i));
   float previousResidual = 0.0f;
-  status = solver.start(in, rhsOffset, &previousResidual);
+  status = solver.start(in, options.rhsOffset, &previousResidual);
   close(in);
   if (status < 0) return status;
-  const float threshold = tol * previousResidual;
+  const float threshold = options.tolerance * previousResidual;
   diag_out("Init restePrev: %1.2f\n", previousResidual);
   if (!std::isfinite(previousResidual)) return kResidualNotANumber;
 
+  const int limit = options.iterationLimit;
+  float* residual = &outcome->residual;
   int iter = 0;
   float beta = 0.0f;
   while (iter < limit) {
@@ -61,7 +62,7 @@ int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F
     diag_out("iter: %d  resteCur: %1.3f\n", iter, *residual);
     if (!std::isfinite(*residual)) return kResidualNotANumber;
     if (threshold > *residual) break;
-    if (*residual > previousResidual) ++*risingSteps;
+    if (*residual > previousResidual) ++outcome->risingSteps;
     beta = *residual / previousResidual;
     previousResidual = *residual;
     ++iter;

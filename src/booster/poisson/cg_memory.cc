@@ -16,9 +16,13 @@
 
 namespace lftm {
 
-int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
-                       float* b, float* x, int* risingSteps, float* residual) {
+int cg_solve_in_memory(const SolveOptions& options, float* scratch, float* b, float* x,
+                       SolveOutcome* outcome) {
+  const int w = options.width;
+  const int h = options.height;
   const int n = w * h;
+  const int threads = options.threads;
+  const bool wraps = options.wrapsAround;
   HeapBuffer<float> vectors;  // r and A p
   if (scratch != nullptr) {
     vectors.borrow(scratch);
@@ -31,34 +35,36 @@ int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, flo
 
   const int step = (n >> 4) > 1 ? n >> 4 : 1;
   for (int i = 0; i < n; i += step) diag_out("X: %1.3f    %d\n", x[i], i);
-  apply_operator(T, w, h, is360, x, q);
+  apply_operator(threads, w, h, wraps, x, q);
   // b + (-1) x q is b - q exactly.
-  vec_axpy(T, n, b, -1.0f, q, r);
+  vec_axpy(threads, n, b, -1.0f, q, r);
   for (int i = 0; i < n; i += step) diag_out("temp: %1.4f    B: %1.4f     %d\n", q[i], b[i], i);
   std::memcpy(p, r, static_cast<size_t>(n) * sizeof(float));
 
-  float previousResidual = vec_dot(T, n, r, r);
-  const float threshold = tol * previousResidual;
+  float previousResidual = vec_dot(threads, n, r, r);
+  const float threshold = options.tolerance * previousResidual;
   // Printed texts keep the old names: tm20, restePrev and resteCur (previous, current residual).
   diag_out("Init restePrev: %1.4f\n", previousResidual);
   if (!std::isfinite(previousResidual)) return kResidualNotANumber;
 
+  const int limit = options.iterationLimit;
+  float* residual = &outcome->residual;
   int iter = 0;
   float beta = 0.0f;
   while (iter < limit) {
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
     run_progress(static_cast<double>(iter) / limit);
     // p = r + beta p of the previous step is made in the same pass as q = A p.
-    const float dval = iter == 0 ? apply_dot(T, w, h, is360, p, q)
-                                 : update_apply_dot(T, w, h, is360, r, beta, p, q);
+    const float dval = iter == 0 ? apply_dot(threads, w, h, wraps, p, q)
+                                 : update_apply_dot(threads, w, h, wraps, r, beta, p, q);
     diag_out("tm20      dval: %1.4f\n", dval);
     if (dval == 0.0f) break;
     const float alpha = previousResidual / dval;
-    *residual = update_dot(T, n, alpha, p, q, x, r);
+    *residual = update_dot(threads, n, alpha, p, q, x, r);
     diag_out("iter: %d  resteCur: %1.4f\n", iter, *residual);
     if (!std::isfinite(*residual)) return kResidualNotANumber;
     if (threshold > *residual) break;
-    if (*residual > previousResidual) ++*risingSteps;
+    if (*residual > previousResidual) ++outcome->risingSteps;
     beta = *residual / previousResidual;
     previousResidual = *residual;
     ++iter;

@@ -20,22 +20,31 @@ void local_date_line(char (&text)[64]) {
                 1900 + fields.tm_year);
 }
 
-int cg_solve(int w, int h, int limit, float tol, int is360, int T, int F, const CgPaths& paths,
-             int rhsOffset, float* scratch, float* b, float* x) {
-  const int n = w * h;
+namespace {
+
+// The storage code of the first line: 0 in memory, 1 the finest level streamed, 2 another
+// level streamed.
+int storage_code(const SolveOptions& options) {
+  if (!options.streamed) return 0;
+  return options.finestLevel ? 1 : 2;
+}
+
+}  // namespace
+
+int cg_solve(const SolveOptions& options, const CgPaths& paths, float* scratch, float* b,
+             float* x) {
+  const int n = options.width * options.height;
   // The printed texts keep the old names: tm20 (cg_solve), cntRemonte (rising steps).
-  diag_out("tm20  %d x %d   %d  %d  readFromDisk: %d\n", w, h, n, limit, F);
-  int risingSteps = 0;
-  float residual = 0.0f;
-  int iter = F <= 0 ? cg_solve_in_memory(w, h, limit, tol, is360, T, scratch, b, x, &risingSteps,
-                                         &residual)
-                    : cg_solve_on_disk(w, h, limit, tol, is360, T, F, paths, rhsOffset, x,
-                                       &risingSteps, &residual);
+  diag_out("tm20  %d x %d   %d  %d  readFromDisk: %d\n", options.width, options.height, n,
+           options.iterationLimit, storage_code(options));
+  SolveOutcome outcome;
+  const int iter = options.streamed ? cg_solve_on_disk(options, paths, x, &outcome)
+                                    : cg_solve_in_memory(options, scratch, b, x, &outcome);
   if (iter < 0) return iter;
   char date[64];
   local_date_line(date);
-  diag_out("tm20 - stopped at iter %d   %1.4f  cntRemonte: %d -  %s", iter, residual, risingSteps,
-           date);
+  diag_out("tm20 - stopped at iter %d   %1.4f  cntRemonte: %d -  %s", iter, outcome.residual,
+           outcome.risingSteps, date);
   return iter;
 }
 

@@ -19,27 +19,48 @@ struct CgPaths {
   const char* t;
 };
 
-// Solves the w x h level. T worker threads (0 or 1: the calling thread); F <= 0 solves in
-// memory, F > 0 streams: F = 1 marks the finest level, whose dot-product lines are printed
-// for two strips. In memory, b is overwritten (it becomes the search direction) and
-// `scratch` (2n floats, or null to allocate) holds r and A p. Streamed, b and scratch are
-// unused: b is read from paths.in at float position rhsOffset, x (n floats) stays in memory,
-// and r and p are kept in memory as far as solver_headroom() allows, else in paths.r and
-// paths.p (paths.x and paths.t are not used). Returns the completed iterations, -4 when memory
-// cannot be had, -20 when a scratch file cannot be opened, positioned, read or written, or
-// kResidualNotANumber when the squared residual is or becomes NaN or infinite (a right-hand
-// side holding such values): no step can then bring it under the tolerance, and the solve
-// would run to the iteration limit, however high, for nothing.
+// One level's solve: its size, when to stop, and where its vectors live.
+struct SolveOptions {
+  int width = 0;
+  int height = 0;
+  int iterationLimit = 0;
+  // The solve stops once r . r falls below tolerance times its initial value.
+  float tolerance = 0.0f;
+  // A 360-degree level: rows wrap around in x and the top row also sees the pole.
+  bool wrapsAround = false;
+  int threads = 0;  // worker threads; below 2 the calling thread does the work
+  // The vectors are streamed through the scratch files instead of held in memory; the
+  // right-hand side is read from paths.in at float position rhsOffset.
+  bool streamed = false;
+  int64_t rhsOffset = 0;
+  // Streamed only: the image's own level, whose dot-product lines are printed for two strips.
+  bool finestLevel = false;
+};
+
+// What a solve leaves besides x: the last squared residual and how many steps raised it.
+struct SolveOutcome {
+  float residual = 0.0f;
+  int risingSteps = 0;
+};
+
+// Solves the level described by `options`, starting from x. In memory, b is overwritten (it
+// becomes the search direction) and `scratch` (2n floats, or null to allocate) holds r and
+// A p. Streamed, b and scratch are unused: x (n floats) stays in memory, and r and p are kept
+// in memory as far as solver_headroom() allows, else in paths.r and paths.p (paths.x and
+// paths.t are not used). Returns the completed iterations, -4 when memory cannot be had, -20
+// when a scratch file cannot be opened, positioned, read or written, or kResidualNotANumber
+// when the squared residual is or becomes NaN or infinite (a right-hand side holding such
+// values): no step can then bring it under the tolerance, and the solve would run to the
+// iteration limit, however high, for nothing.
 constexpr int kResidualNotANumber = -1;
-int cg_solve(int w, int h, int limit, float tol, int is360, int T, int F, const CgPaths& paths,
-             int rhsOffset, float* scratch, float* b, float* x);
+int cg_solve(const SolveOptions& options, const CgPaths& paths, float* scratch, float* b,
+             float* x);
 
 // The two forms behind cg_solve, after its first line.
-int cg_solve_in_memory(int w, int h, int limit, float tol, int is360, int T, float* scratch,
-                       float* b, float* x, int* risingSteps, float* residual);
-int cg_solve_on_disk(int w, int h, int limit, float tol, int is360, int T, int F,
-                     const CgPaths& paths, int rhsOffset, float* x, int* risingSteps,
-                     float* residual);
+int cg_solve_in_memory(const SolveOptions& options, float* scratch, float* b, float* x,
+                       SolveOutcome* outcome);
+int cg_solve_on_disk(const SolveOptions& options, const CgPaths& paths, float* x,
+                     SolveOutcome* outcome);
 
 // Positions per band of the streamed form: about 8 MB of floats, at least four rows, in whole
 // blocks of the dot products.

@@ -22,9 +22,9 @@ namespace {
 using lftm_test::max_deviation_up_to_constant;
 using lftm_test::same_bits;
 
-std::vector<float> apply(int w, int h, int is360, const std::vector<float>& v) {
+std::vector<float> apply(int w, int h, bool wraps, const std::vector<float>& v) {
   std::vector<float> y(v.size());
-  apply_operator(0, w, h, is360, v.data(), y.data());
+  apply_operator(0, w, h, wraps, v.data(), y.data());
   return y;
 }
 
@@ -32,6 +32,27 @@ double squared_norm(const std::vector<float>& v) {
   double s = 0.0;
   for (float x : v) s += static_cast<double>(x) * x;
   return s;
+}
+
+// A level solved in memory.
+SolveOptions level(int w, int h, int limit, float tolerance, bool wraps = false,
+                   int threads = 0) {
+  SolveOptions options;
+  options.width = w;
+  options.height = h;
+  options.iterationLimit = limit;
+  options.tolerance = tolerance;
+  options.wrapsAround = wraps;
+  options.threads = threads;
+  return options;
+}
+
+// A level streamed through the scratch files, its right-hand side at rhsOffset.
+SolveOptions streamed(SolveOptions options, bool finestLevel, int64_t rhsOffset) {
+  options.streamed = true;
+  options.finestLevel = finestLevel;
+  options.rhsOffset = rhsOffset;
+  return options;
 }
 
 // The five scratch files of a disk-backed solve, with b stored as a level of a pyramid.
@@ -54,7 +75,7 @@ TEST(CgSolveTest, ZeroRightHandSideStopsBeforeTheFirstStep) {
   lftm_test::DiagCapture capture;
   const int w = 20, h = 15, n = w * h;
   std::vector<float> b(n, 0.0f), x(n, 0.0f);
-  EXPECT_EQ(cg_solve(w, h, 50, 1e-5f, 0, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 0);
+  EXPECT_EQ(cg_solve(level(w, h, 50, 1e-5f), CgPaths{}, nullptr, b.data(), x.data()), 0);
   for (float v : x) EXPECT_EQ(v, 0.0f);
   EXPECT_NE(capture.out().find("Init restePrev: 0.0000\n"), std::string::npos);
 }
@@ -62,8 +83,8 @@ TEST(CgSolveTest, ZeroRightHandSideStopsBeforeTheFirstStep) {
 TEST(CgSolveTest, IterationLimitZeroOnlySetsUpAndPrintsTheDate) {
   lftm_test::DiagCapture capture;
   const int w = 12, h = 9, n = w * h;
-  std::vector<float> b = apply(w, h, 0, lftm_test::smooth_field(w, h)), x(n, 0.0f);
-  EXPECT_EQ(cg_solve(w, h, 0, 1e-5f, 0, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 0);
+  std::vector<float> b = apply(w, h, false, lftm_test::smooth_field(w, h)), x(n, 0.0f);
+  EXPECT_EQ(cg_solve(level(w, h, 0, 1e-5f), CgPaths{}, nullptr, b.data(), x.data()), 0);
   for (float v : x) EXPECT_EQ(v, 0.0f);
   // The last line ends with the local date in its fixed 24-character form.
   const std::string& out = capture.out();
@@ -88,23 +109,24 @@ TEST(CgSolveTest, RecoversAKnownSolutionUpToAConstant) {
   lftm_test::DiagCapture quiet;
   const int w = 45, h = 31, n = w * h;
   const std::vector<float> truth = lftm_test::smooth_field(w, h, 0.3f);
-  for (int T : {0, 3}) {
-    const std::vector<float> rhs = apply(w, h, 0, truth);
+  for (int threads : {0, 3}) {
+    const std::vector<float> rhs = apply(w, h, false, truth);
     std::vector<float> b = rhs, x(n, 0.0f), scratch(2 * n);
-    int iterations =
-        cg_solve(w, h, 3000, 1e-9f, 0, T, 0, CgPaths{}, 0, scratch.data(), b.data(), x.data());
+    int iterations = cg_solve(level(w, h, 3000, 1e-9f, false, threads), CgPaths{}, scratch.data(),
+                              b.data(), x.data());
     ASSERT_GT(iterations, 10);
-    ASSERT_LT(iterations, 3000) << T;
-    EXPECT_LT(max_deviation_up_to_constant(x, truth), 2e-3) << T;
-    std::vector<float> ax = apply(w, h, 0, x);
+    ASSERT_LT(iterations, 3000) << threads;
+    EXPECT_LT(max_deviation_up_to_constant(x, truth), 2e-3) << threads;
+    std::vector<float> ax = apply(w, h, false, x);
     std::vector<float> residual(n);
     for (int i = 0; i < n; ++i) residual[i] = rhs[i] - ax[i];
     EXPECT_LT(squared_norm(residual), 1e-6 * squared_norm(rhs));
   }
   // The pole makes the wrapped operator unsymmetric, so the solve only gets close.
-  const std::vector<float> rhs = apply(w, h, 1, truth);
+  const std::vector<float> rhs = apply(w, h, true, truth);
   std::vector<float> b = rhs, x(n, 0.0f);
-  EXPECT_EQ(cg_solve(w, h, 200, 1e-9f, 1, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()), 200);
+  EXPECT_EQ(cg_solve(level(w, h, 200, 1e-9f, true, 2), CgPaths{}, nullptr, b.data(), x.data()),
+            200);
   EXPECT_LT(max_deviation_up_to_constant(x, truth), 0.05);
 }
 
@@ -113,29 +135,30 @@ TEST(CgSolveTest, RecoversAKnownSolutionUpToAConstant) {
 TEST(CgSolveTest, DiskBackedAndThreadedSolvesGiveTheSameBitsAsTheSingleThreadedOne) {
   lftm_test::DiagCapture quiet;
   const int w = 151, h = 61, n = w * h;
-  for (int is360 : {0, 1}) {
-    const std::vector<float> rhs = apply(w, h, is360, lftm_test::smooth_field(w, h));
+  for (bool wraps : {false, true}) {
+    const std::vector<float> rhs = apply(w, h, wraps, lftm_test::smooth_field(w, h));
     const std::vector<float> start = lftm_test::random_vector(n, 4, -0.1f, 0.1f);
     std::vector<float> b = rhs, x = start;
     int iterations =
-        cg_solve(w, h, 40, 1e-9f, is360, 0, 0, CgPaths{}, 0, nullptr, b.data(), x.data());
-    for (int T : {2, 3, 7}) {
+        cg_solve(level(w, h, 40, 1e-9f, wraps), CgPaths{}, nullptr, b.data(), x.data());
+    for (int threads : {2, 3, 7}) {
       std::vector<float> bt = rhs, xt = start;
-      EXPECT_EQ(cg_solve(w, h, 40, 1e-9f, is360, T, 0, CgPaths{}, 0, nullptr, bt.data(), xt.data()),
+      EXPECT_EQ(cg_solve(level(w, h, 40, 1e-9f, wraps, threads), CgPaths{}, nullptr, bt.data(),
+                         xt.data()),
                 iterations);
-      EXPECT_TRUE(same_bits(xt, x)) << is360 << " T=" << T;
+      EXPECT_TRUE(same_bits(xt, x)) << wraps << " threads=" << threads;
     }
 
     DiskFiles files;
     files.store_rhs(rhs, 17);
-    for (int F : {1, 2}) {
+    for (bool finest : {true, false}) {
       std::vector<float> area(2 * n, 0.0f), unused(n);
       std::copy(start.begin(), start.end(), area.begin());
-      EXPECT_EQ(cg_solve(w, h, 40, 1e-9f, is360, 0, F, files.paths(), 17, nullptr, unused.data(),
-                         area.data()),
+      EXPECT_EQ(cg_solve(streamed(level(w, h, 40, 1e-9f, wraps), finest, 17), files.paths(),
+                         nullptr, unused.data(), area.data()),
                 iterations);
       area.resize(n);
-      EXPECT_TRUE(same_bits(area, x)) << is360 << " F=" << F;
+      EXPECT_TRUE(same_bits(area, x)) << wraps << " finest=" << finest;
     }
   }
 }
@@ -147,22 +170,23 @@ TEST(CgSolveTest, StreamedBandsGiveTheInMemoryBitsWhateverTheBudgetKeeps) {
   const int w = 2053, h = 1100;
   const int64_t n = static_cast<int64_t>(w) * h;
   ASSERT_GT(n, band_length(w));
-  for (int is360 : {0, 1}) {
-    const std::vector<float> rhs = apply(w, h, is360, lftm_test::smooth_field(w, h));
+  for (bool wraps : {false, true}) {
+    const std::vector<float> rhs = apply(w, h, wraps, lftm_test::smooth_field(w, h));
     const std::vector<float> start = lftm_test::random_vector(static_cast<int>(n), 5, -0.1f, 0.1f);
     std::vector<float> b = rhs, x = start;
     const int iterations =
-        cg_solve(w, h, 3, 1e-9f, is360, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data());
+        cg_solve(level(w, h, 3, 1e-9f, wraps, 2), CgPaths{}, nullptr, b.data(), x.data());
     DiskFiles files;
     files.store_rhs(rhs, 3);
     for (int64_t vectors : {0, 1, 2}) {
-      for (int T : {0, 3}) {
+      for (int threads : {0, 3}) {
         const SolverHeadroomScope headroom(vectors * 4 * n);
         std::vector<float> xs = start, unused(1);
-        EXPECT_EQ(cg_solve(w, h, 3, 1e-9f, is360, T, 1, files.paths(), 3, nullptr, unused.data(),
-                           xs.data()),
+        EXPECT_EQ(cg_solve(streamed(level(w, h, 3, 1e-9f, wraps, threads), true, 3),
+                           files.paths(), nullptr, unused.data(), xs.data()),
                   iterations);
-        EXPECT_TRUE(same_bits(xs, x)) << is360 << " vectors=" << vectors << " T=" << T;
+        EXPECT_TRUE(same_bits(xs, x)) << wraps << " vectors=" << vectors
+                                      << " threads=" << threads;
       }
     }
   }
@@ -172,10 +196,12 @@ TEST(CgSolveTest, FinestLevelSplitsAnOddLevelIntoAFloorHalfAndTheRest) {
   lftm_test::DiagCapture capture;
   const int w = 5, h = 3, n = w * h;
   DiskFiles files;
-  files.store_rhs(apply(w, h, 0, lftm_test::smooth_field(w, h)), 0);
+  files.store_rhs(apply(w, h, false, lftm_test::smooth_field(w, h)), 0);
   std::vector<float> area(2 * n, 0.0f), unused(n);
   ASSERT_GE(
-      cg_solve(w, h, 3, 1e-6f, 0, 0, 1, files.paths(), 0, nullptr, unused.data(), area.data()), 0);
+      cg_solve(streamed(level(w, h, 3, 1e-6f), true, 0), files.paths(), nullptr, unused.data(),
+               area.data()),
+      0);
   // The first strip prints positions 0..6 (7 = floor(15 / 2) elements), the second 0..7.
   const std::string& out = capture.out();
   EXPECT_NE(out.find("     6\ntemp:"), std::string::npos);
@@ -191,14 +217,13 @@ TEST(CgSolveTest, DiskFailuresReturnMinus20WithTheirMessage) {
   CgPaths bad = files.paths();
   const std::string missing = files.dir.file("no/such/dir");
   bad.r = missing.c_str();
-  EXPECT_EQ(cg_solve(w, h, 5, 1e-6f, 0, 0, 2, bad, 0, nullptr, unused.data(), area.data()), -20);
+  const SolveOptions secondLevel = streamed(level(w, h, 5, 1e-6f), false, 0);
+  EXPECT_EQ(cg_solve(secondLevel, bad, nullptr, unused.data(), area.data()), -20);
   EXPECT_NE(capture.out().find("can not open temporary file R in tm20 " + missing + "\n"),
             std::string::npos);
   // A pyramid file too short for the level: a short read.
   files.store_rhs(std::vector<float>(n - 1, 1.0f), 0);
-  EXPECT_EQ(
-      cg_solve(w, h, 5, 1e-6f, 0, 0, 2, files.paths(), 0, nullptr, unused.data(), area.data()),
-      -20);
+  EXPECT_EQ(cg_solve(secondLevel, files.paths(), nullptr, unused.data(), area.data()), -20);
   EXPECT_NE(capture.out().find("can not read temporary file - returned 3 instead of 4 in tm20\n"),
             std::string::npos);
 }
@@ -212,16 +237,17 @@ TEST(CgSolveTest, ResidualThatIsNotANumberEndsTheSolve) {
   const int unbounded = 2147483647;
   for (float bad : {std::nanf(""), INFINITY, -INFINITY, 3e37f, 1e18f}) {
     SCOPED_TRACE(bad);
-    std::vector<float> b = apply(w, h, 0, lftm_test::smooth_field(w, h)), x(n, 0.0f);
+    std::vector<float> b = apply(w, h, false, lftm_test::smooth_field(w, h)), x(n, 0.0f);
     b[n / 2] = bad;
     const std::vector<float> rhs = b;
-    EXPECT_EQ(cg_solve(w, h, unbounded, 1e-9f, 0, 2, 0, CgPaths{}, 0, nullptr, b.data(), x.data()),
+    EXPECT_EQ(cg_solve(level(w, h, unbounded, 1e-9f, false, 2), CgPaths{}, nullptr, b.data(),
+                       x.data()),
               kResidualNotANumber);
     DiskFiles files;
     files.store_rhs(rhs, 7);
     std::vector<float> area(2 * static_cast<size_t>(n), 0.0f), unused(n);
-    EXPECT_EQ(cg_solve(w, h, unbounded, 1e-9f, 0, 0, 1, files.paths(), 7, nullptr, unused.data(),
-                       area.data()),
+    EXPECT_EQ(cg_solve(streamed(level(w, h, unbounded, 1e-9f), true, 7), files.paths(), nullptr,
+                       unused.data(), area.data()),
               kResidualNotANumber);
   }
 }

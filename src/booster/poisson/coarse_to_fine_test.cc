@@ -24,15 +24,15 @@ TEST(ProlongationTest, InPlaceEqualsASeparateBuffer) {
   lftm_test::DiagCapture quiet;
   for (int L = 4; L <= 21; ++L) {
     for (int M = 4; M <= 21; ++M) {
-      for (int is360 : {0, 1}) {
+      for (bool wraps : {false, true}) {
         const int G = (L + 1) / 2, Hc = (M + 1) / 2;
         const std::vector<float> coarse = lftm_test::random_vector(G * Hc, L * 100 + M);
         std::vector<float> separate(L * M);
-        prolongate(coarse.data(), G, Hc, separate.data(), L, M, is360);
+        prolongate(coarse.data(), G, Hc, separate.data(), L, M, wraps);
         std::vector<float> shared(L * M, 0.0f);
         std::copy(coarse.begin(), coarse.end(), shared.end() - G * Hc);
-        prolongate(shared.data() + L * M - G * Hc, G, Hc, shared.data(), L, M, is360);
-        EXPECT_TRUE(same_bits(separate, shared)) << L << "x" << M << " " << is360;
+        prolongate(shared.data() + L * M - G * Hc, G, Hc, shared.data(), L, M, wraps);
+        EXPECT_TRUE(same_bits(separate, shared)) << L << "x" << M << " " << wraps;
       }
     }
   }
@@ -43,14 +43,14 @@ TEST(ProlongationTest, InterpolatesAlongRowsAndWrapsTheLastColumn) {
   // Coarse 3 x 2, value = column; fine 6 x 4.
   const std::vector<float> coarse = {0, 1, 2, 0, 1, 2};
   std::vector<float> fine(24);
-  prolongate(coarse.data(), 3, 2, fine.data(), 6, 4, 0);
+  prolongate(coarse.data(), 3, 2, fine.data(), 6, 4, false);
   const float expected_row[6] = {0, 0.5f, 1, 1.5f, 2, 2};
   for (int k = 0; k < 4; ++k) {
     for (int l = 0; l < 6; ++l) EXPECT_EQ(fine[k * 6 + l], expected_row[l]) << k << "," << l;
   }
-  // With is360 the last column averages the row end with the row start (the bottom row of an
-  // even height excepted).
-  prolongate(coarse.data(), 3, 2, fine.data(), 6, 4, 1);
+  // Wrapped around, the last column averages the row end with the row start (the bottom row
+  // of an even height excepted).
+  prolongate(coarse.data(), 3, 2, fine.data(), 6, 4, true);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(fine[k * 6 + 5], 1.0f) << k;
   EXPECT_EQ(fine[3 * 6 + 5], 2.0f);
 }
@@ -72,7 +72,7 @@ struct KnownPyramid {
   std::vector<float> truth;  // level 0
   std::vector<float> out;
 
-  KnownPyramid(int w0, int h0, int levels, int is360) : W(w0), H(h0), count(levels) {
+  KnownPyramid(int w0, int h0, int levels, bool wraps) : W(w0), H(h0), count(levels) {
     std::vector<int> ws(levels), hs(levels);
     pyramid_levels(W, H, levels, ws.data(), hs.data());
     for (int k = 0; k < levels; ++k) {
@@ -85,7 +85,7 @@ struct KnownPyramid {
       }
       if (k == 0) truth = x;
       std::vector<float> b(x.size());
-      apply_operator(0, ws[k], hs[k], is360, x.data(), b.data());
+      apply_operator(0, ws[k], hs[k], wraps, x.data(), b.data());
       out.insert(out.end(), b.begin(), b.end());
     }
     out.resize(out.size() + 2 * static_cast<size_t>(W) * H / 4 + 16, 0.0f);  // slack

@@ -31,12 +31,12 @@ void for_each_piece(int w, int64_t begin, int64_t end, Piece piece) {
 }
 
 // q = A p and the sums of q x p over [begin, end), begin on a block boundary.
-void apply_dot_range(int w, int h, bool is360, const float* p, float* q, int64_t begin,
+void apply_dot_range(int w, int h, bool wrapsAround, const float* p, float* q, int64_t begin,
                      int64_t end, BlockSums* sums) {
   BlockDot dot(sums);
   for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
     const int64_t row = static_cast<int64_t>(i) * w;
-    operator_image_row(p, w, h, is360, i, static_cast<int>(pos - row),
+    operator_image_row(p, w, h, wrapsAround, i, static_cast<int>(pos - row),
                        static_cast<int>(stop - row), q);
     dot.add(q + pos, p + pos, stop - pos);
   });
@@ -63,16 +63,16 @@ void update_dot_range(float alpha, const float* __restrict p, const float* __res
   }
 }
 
-// The sample lines apply_operator prints for the bands of T workers.
-void print_apply_samples(int T, int w, int h, const float* p, const float* q) {
+// The sample lines apply_operator prints for the bands of `workers` workers.
+void print_apply_samples(int workers, int w, int h, const float* p, const float* q) {
   if (h < 3 || w <= 1000) return;
-  if (T < 2) {
+  if (workers < 2) {
     print_band_samples(w, p, q, 1, h - 2);
     return;
   }
-  for (int t = 0; t < T; ++t) {
+  for (int t = 0; t < workers; ++t) {
     int first = 0;
-    int rows = middle_band(t, T, h, &first);
+    int rows = middle_band(t, workers, h, &first);
     if (rows > 0) print_band_samples(w, p, q, first, rows);
   }
 }
@@ -113,7 +113,7 @@ void fill_halo(int w, int h, const float* r, float beta, const float* p, int64_t
 // p = r + beta p over [begin, end), and q = A p with the sums of q x p over the same
 // positions (begin on a block boundary). The direction is updated a row ahead of the
 // operator.
-void update_apply_dot_range(int w, int h, bool is360, const float* r, float beta, float* p,
+void update_apply_dot_range(int w, int h, bool wrapsAround, const float* r, float beta, float* p,
                             float* q, int64_t begin, int64_t end, const HaloRows& halo,
                             BlockSums* sums) {
   int64_t updated = begin;
@@ -130,9 +130,9 @@ void update_apply_dot_range(int w, int h, bool is360, const float* r, float beta
     }
     const int64_t row = static_cast<int64_t>(i) * w;
     const float* cur = row_of(i);
-    const float* pole = (i == 0 && is360) ? cur + (w >> 1) : nullptr;
+    const float* pole = (i == 0 && wrapsAround) ? cur + (w >> 1) : nullptr;
     operator_row(i > 0 ? row_of(i - 1) : nullptr, cur, i < h - 1 ? row_of(i + 1) : nullptr,
-                 pole, w, is360, static_cast<int>(pos - row), static_cast<int>(stop - row),
+                 pole, w, wrapsAround, static_cast<int>(pos - row), static_cast<int>(stop - row),
                  q + pos);
     dot.add(q + pos, cur + (pos - row), stop - pos);
   });
@@ -141,24 +141,23 @@ void update_apply_dot_range(int w, int h, bool is360, const float* r, float beta
 
 }  // namespace
 
-float apply_dot(int T, int w, int h, int is360, const float* p, float* q) {
+float apply_dot(int threads, int w, int h, bool wrapsAround, const float* p, float* q) {
   if (w <= 0 || h <= 0) return 0.0f;
   const int64_t n = static_cast<int64_t>(w) * h;
-  const bool wrap = is360 != 0;
-  BlockedSum blocked(T, n);
+  BlockedSum blocked(threads, n);
   blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
-    apply_dot_range(w, h, wrap, p, q, c.begin, c.end, &sums);
+    apply_dot_range(w, h, wrapsAround, p, q, c.begin, c.end, &sums);
   });
   print_apply_samples(blocked.workers(), w, h, p, q);
   return blocked.total();
 }
 
-float update_dot(int T, int n, float alpha, const float* p, const float* q, float* x,
+float update_dot(int threads, int n, float alpha, const float* p, const float* q, float* x,
                  float* r) {
   if (n <= 0) return 0.0f;
-  BlockedSum blocked(T, n);
+  BlockedSum blocked(threads, n);
   blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
@@ -167,17 +166,16 @@ float update_dot(int T, int n, float alpha, const float* p, const float* q, floa
   return blocked.total();
 }
 
-float update_apply_dot(int T, int w, int h, int is360, const float* r, float beta, float* p,
-                       float* q) {
+float update_apply_dot(int threads, int w, int h, bool wrapsAround, const float* r, float beta,
+                       float* p, float* q) {
   if (w <= 0 || h <= 0) return 0.0f;
   const int64_t n = static_cast<int64_t>(w) * h;
-  const bool wrap = is360 != 0;
-  BlockedSum blocked(T, n);
+  BlockedSum blocked(threads, n);
   const int runs = blocked.workers();
   HeapBuffer<float> rows;
   if (!rows.allocate(static_cast<size_t>(runs) * 4 * w)) {
-    vec_axpy(T, static_cast<int>(n), r, beta, p, p);
-    return apply_dot(T, w, h, is360, p, q);
+    vec_axpy(threads, static_cast<int>(n), r, beta, p, p);
+    return apply_dot(threads, w, h, wrapsAround, p, q);
   }
   HaloRows halo[kMaxWorkers];
   for (int t = 0; t < runs; ++t) halo[t].data = rows.get() + static_cast<int64_t>(t) * 4 * w;
@@ -189,7 +187,7 @@ float update_apply_dot(int T, int w, int h, int is360, const float* r, float bet
   blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
-    update_apply_dot_range(w, h, wrap, r, beta, p, q, c.begin, c.end, halo[t], &sums);
+    update_apply_dot_range(w, h, wrapsAround, r, beta, p, q, c.begin, c.end, halo[t], &sums);
   });
   print_apply_samples(runs, w, h, p, q);
   return blocked.total();

@@ -7,16 +7,17 @@
 
 namespace lftm {
 
-// apply_operator(T, w, h, is360, p, q), then vec_dot(T, w x h, q, p).
-float apply_dot(int T, int w, int h, int is360, const float* p, float* q);
+// apply_operator(threads, w, h, wrapsAround, p, q), then vec_dot(threads, w x h, q, p).
+float apply_dot(int threads, int w, int h, bool wrapsAround, const float* p, float* q);
 
-// vec_axpy(x += alpha p), vec_axpy(r += -alpha q), then vec_dot(T, n, r, r).
-float update_dot(int T, int n, float alpha, const float* p, const float* q, float* x,
+// vec_axpy(x += alpha p), vec_axpy(r += -alpha q), then vec_dot(threads, n, r, r).
+float update_dot(int threads, int n, float alpha, const float* p, const float* q, float* x,
                  float* r);
 
-// vec_axpy(T, n, r, beta, p, p) (the new search direction), then apply_dot(T, ..., p, q).
-float update_apply_dot(int T, int w, int h, int is360, const float* r, float beta, float* p,
-                       float* q);
+// vec_axpy(threads, n, r, beta, p, p) (the new search direction), then
+// apply_dot(threads, ..., p, q).
+float update_apply_dot(int threads, int w, int h, bool wrapsAround, const float* r, float beta,
+                       float* p, float* q);
 
 }  // namespace lftm
 

@@ -7,7 +7,7 @@
 
 namespace lftm {
 
-void residual_row(const float* v, const float* f, int w, int h, int i, float J, bool is360,
+void residual_row(const float* v, const float* f, int w, int h, int i, float J, bool wrapsAround,
                   float* out) {
   const float* cur = v + static_cast<int64_t>(i) * w;
   const float* up = i > 0 ? cur - w : nullptr;
@@ -18,10 +18,10 @@ void residual_row(const float* v, const float* f, int w, int h, int i, float J, 
     const bool end_column = j == 0 || j == w - 1;
     // The top row's end cells and the whole bottom row have no wrap; only the top row's
     // other cells have the pole.
-    const bool wrap = is360 && !bottom && !(top && end_column);
+    const bool wrap = wrapsAround && !bottom && !(top && end_column);
     double s = 0.0;
     int count = 0;
-    if (top && is360 && !end_column) { s += v[w >> 1]; ++count; }
+    if (top && wrapsAround && !end_column) { s += v[w >> 1]; ++count; }
     if (j > 0) { s += cur[j - 1]; ++count; } else if (wrap) { s += cur[w - 1]; ++count; }
     if (up != nullptr) { s += up[j]; ++count; }
     if (j < w - 1) { s += cur[j + 1]; ++count; } else if (wrap) { s += cur[0]; ++count; }

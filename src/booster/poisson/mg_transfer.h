@@ -12,7 +12,7 @@ namespace lftm {
 // Row i of the scaled residual J x (count x v - sum of neighbours) + f, computed in double.
 // The first and last cells of the top row take neither the pole nor the wrap, and the
 // bottom row never wraps.
-void residual_row(const float* v, const float* f, int w, int h, int i, float J, bool is360,
+void residual_row(const float* v, const float* f, int w, int h, int i, float J, bool wrapsAround,
                   float* out);
 
 // Coarse (R, V) = 0.25 x the float sum of the fine 2 x 2 block at (2R, 2V).

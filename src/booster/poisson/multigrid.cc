@@ -23,13 +23,13 @@ struct Multigrid {
   GridPlan plan{};
   int W = 0;
   int H = 0;
-  int is360 = 0;
+  bool wrapsAround = false;
   int threads = 0;
   bool disk = false;
   const TmFiles* files = nullptr;
   float* U = nullptr;       // solution pyramid
   float* P = nullptr;       // residual / saved values (memory mode)
-  float* F = nullptr;       // right-hand sides (memory mode: `out`)
+  float* rhs = nullptr;     // right-hand sides (memory mode: `out`)
   float* row = nullptr;     // one row (disk mode)
   std::FILE* rhs_file = nullptr;
   HeapBuffer<float> owned[2];  // behind U and P, or the row pair of disk mode
@@ -47,7 +47,7 @@ float level_scale(const Multigrid& mg, const GridLevel& level) {
 
 RhsSource rhs_of(const Multigrid& mg, const GridLevel& level) {
   if (mg.disk) return RhsSource{nullptr, mg.rhs_file, level.offset};
-  return RhsSource{mg.F + level.offset, nullptr, 0};
+  return RhsSource{mg.rhs + level.offset, nullptr, 0};
 }
 
 std::FILE* open_scratch(const char* path, const char* mode, const char* message) {
@@ -90,7 +90,6 @@ int residual_of_level(Multigrid& mg, int k, bool report) {
   const GridLevel& level = mg.plan.level[k];
   const float J = 1.0f / level_scale(mg, level);
   const float* v = mg.U + level.offset;
-  const bool wrap = mg.is360 != 0;
   const int sample_rows[3] = {level.h / 4, level.h / 2, 3 * level.h / 4};
   LevelStats stats{0.0f, 0.0f, 0.0};
   std::FILE* out = nullptr;
@@ -116,10 +115,10 @@ int residual_of_level(Multigrid& mg, int k, bool report) {
       f = mg.row;
       res = mg.P;
     } else {
-      f = mg.F + level.offset + static_cast<int64_t>(i) * level.w;
+      f = mg.rhs + level.offset + static_cast<int64_t>(i) * level.w;
       res = mg.P + static_cast<int64_t>(i) * level.w;
     }
-    residual_row(v, f, level.w, level.h, i, J, wrap, res);
+    residual_row(v, f, level.w, level.h, i, J, mg.wrapsAround, res);
     LevelStats row_stats = level_stats(res, level.w);
     if (i == 0) stats = row_stats;
     if (row_stats.min < stats.min) stats.min = row_stats.min;
@@ -154,7 +153,7 @@ int restrict_level(Multigrid& mg, int k, bool report) {
   const bool uneven = k == 0 && !mg.plan.divisible;
   float* solution = mg.U + fine.offset;
   const float* residual = mg.P;
-  float* target = mg.disk ? mg.U + coarse.offset : mg.F + coarse.offset;
+  float* target = mg.disk ? mg.U + coarse.offset : mg.rhs + coarse.offset;
   std::FILE* saved = nullptr;
   if (mg.disk) {
     // The level's place in U holds the residual while it is restricted; its solution waits
@@ -253,10 +252,10 @@ int ascend_to(Multigrid& mg, int k, bool report) {
   }
   const float scale = level_scale(mg, fine);
   if (mg.threads > 1) {
-    smooth_threaded(mg.threads, fine.w, fine.h, scale, kPostSweeps, mg.is360, v,
-                    mg.F + fine.offset);
+    smooth_threaded(mg.threads, fine.w, fine.h, scale, kPostSweeps, mg.wrapsAround, v,
+                    mg.rhs + fine.offset);
   } else {
-    int status = smooth(mg.threads, fine.w, fine.h, scale, kPostSweeps, mg.is360, v,
+    int status = smooth(mg.threads, fine.w, fine.h, scale, kPostSweeps, mg.wrapsAround, v,
                         rhs_of(mg, fine));
     if (status < 0) return status;
   }
@@ -276,7 +275,7 @@ int v_cycle(Multigrid& mg, int cycle) {
     const GridLevel& level = mg.plan.level[k];
     float* v = mg.U + level.offset;
     int status = smooth(mg.threads, level.w, level.h, level_scale(mg, level), kPreSweeps,
-                        mg.is360, v, rhs_of(mg, level));
+                        mg.wrapsAround, v, rhs_of(mg, level));
     if (status < 0) return status;
     if (report) {
       LevelStats stats = level_stats(v, static_cast<int64_t>(level.w) * level.h);
@@ -290,8 +289,8 @@ int v_cycle(Multigrid& mg, int cycle) {
   const GridLevel& coarsest = mg.plan.level[depth];
   float* v = mg.U + coarsest.offset;
   std::memset(v, 0, static_cast<size_t>(coarsest.w) * coarsest.h * sizeof(float));
-  int status = smooth_single(coarsest.w, coarsest.h, level_scale(mg, coarsest), 0, mg.is360, v,
-                             rhs_of(mg, coarsest));
+  int status = smooth_single(coarsest.w, coarsest.h, level_scale(mg, coarsest), 0,
+                             mg.wrapsAround, v, rhs_of(mg, coarsest));
   if (status < 0) return status;
   for (int k = depth - 1; k >= 0; --k) {
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
@@ -314,15 +313,16 @@ float* zeroed(Multigrid& mg, float* given, int64_t n, int slot) {
 
 }  // namespace
 
-int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, int N, int is360,
-                    const TmFiles& files, float* work1, float* work2, float* out) {
+int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, int N,
+                    bool wrapsAround, const TmFiles& files, float* work1, float* work2,
+                    float* out) {
   if (N < 1) return LFTM_ERR_IO;
   Multigrid mg;
   mg.W = desc.width;
   mg.H = desc.height;
   int status = plan_grid(mg.W, mg.H, coarseW, coarseH, total, N, &mg.plan);
   if (status < 0) return status;
-  mg.is360 = is360;
+  mg.wrapsAround = wrapsAround;
   mg.files = &files;
   mg.disk = files.readFromDisk != 0;
   mg.threads = mg.disk ? 0 : files.threads;
@@ -355,7 +355,7 @@ int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, 
     float* residual = work2 != nullptr ? work2 : (work1 != nullptr ? work1 + n : nullptr);
     mg.P = zeroed(mg, residual, residual != nullptr ? plane : n, 1);
     if (mg.P == nullptr) return LFTM_ERR_NO_MEMORY;
-    mg.F = out;
+    mg.rhs = out;
   }
 
   for (int cycle = 0; cycle < kCycles; ++cycle) {

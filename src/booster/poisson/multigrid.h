@@ -41,8 +41,9 @@ int plan_grid(int W, int H, int coarseW, int coarseH, int total, int N, GridPlan
 // Stage 2 by multigrid: returns H, or -1, -2, -4. With files.readFromDisk set the
 // right-hand sides live in files.scratch1, the solution pyramid is `out` itself, and the
 // output plane is written to files.scratch1 as well as left in `out`.
-int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, int N, int is360,
-                    const TmFiles& files, float* work1, float* work2, float* out);
+int solve_multigrid(const ImageDesc& desc, int coarseW, int coarseH, int total, int N,
+                    bool wrapsAround, const TmFiles& files, float* work1, float* work2,
+                    float* out);
 
 }  // namespace lftm
 

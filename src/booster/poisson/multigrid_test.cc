@@ -78,19 +78,20 @@ TEST(GridPlanTest, ShortDescentsAndBadDepthsAreHandled) {
 TEST(SmootherTest, ThreadedBandsGiveTheSameBitsAsOneThread) {
   lftm_test::DiagCapture quiet;
   for (int w : {40, 41}) {
-    for (int is360 : {0, 1}) {
+    for (bool wraps : {false, true}) {
       const int h = 37;
       const std::vector<float> f = lftm_test::random_vector(w * h, 7);
       const std::vector<float> start = lftm_test::random_vector(w * h, 8);
       std::vector<float> single = start;
-      ASSERT_EQ(smooth_single(w, h, 4.0f, 3, is360, single.data(), RhsSource{f.data(), nullptr, 0}), 0);
-      for (int T : {2, 3, 40}) {
+      ASSERT_EQ(
+          smooth_single(w, h, 4.0f, 3, wraps, single.data(), RhsSource{f.data(), nullptr, 0}), 0);
+      for (int threads : {2, 3, 40}) {
         for (int allowed : {-1, 1}) {
           simulate_thread_start_failure(allowed);
           std::vector<float> threaded = start;
-          smooth_threaded(T, w, h, 4.0f, 3, is360, threaded.data(), f.data());
+          smooth_threaded(threads, w, h, 4.0f, 3, wraps, threaded.data(), f.data());
           simulate_thread_start_failure(-1);
-          EXPECT_TRUE(same_bits(single, threaded)) << w << " " << is360 << " T=" << T;
+          EXPECT_TRUE(same_bits(single, threaded)) << w << " " << wraps << " threads=" << threads;
         }
       }
     }

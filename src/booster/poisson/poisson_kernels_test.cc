@@ -16,9 +16,9 @@ namespace {
 using lftm_test::random_vector;
 using lftm_test::same_bits;
 
-std::vector<float> apply(int T, int w, int h, int is360, const std::vector<float>& v) {
+std::vector<float> apply(int threads, int w, int h, bool wraps, const std::vector<float>& v) {
   std::vector<float> y(v.size(), -7.0f);
-  apply_operator(T, w, h, is360, v.data(), y.data());
+  apply_operator(threads, w, h, wraps, v.data(), y.data());
   return y;
 }
 
@@ -31,10 +31,10 @@ const Size kSizes[] = {{1, 1}, {1, 5}, {5, 1}, {2, 2}, {3, 3}, {7, 4}, {4, 9}, {
 TEST(PoissonOperatorTest, ConstantIsInTheKernelWithAndWithoutWrap) {
   lftm_test::DiagCapture quiet;
   for (const Size& s : kSizes) {
-    for (int is360 : {0, 1}) {
+    for (bool wraps : {false, true}) {
       std::vector<float> v(static_cast<size_t>(s.w) * s.h, 2.5f);
-      for (float y : apply(1, s.w, s.h, is360, v)) {
-        EXPECT_EQ(y, 0.0f) << s.w << "x" << s.h << " is360 " << is360;
+      for (float y : apply(1, s.w, s.h, wraps, v)) {
+        EXPECT_EQ(y, 0.0f) << s.w << "x" << s.h << " wraps " << wraps;
       }
     }
   }
@@ -46,16 +46,16 @@ TEST(PoissonOperatorTest, CentreCoefficientCountsNeighbours) {
   lftm_test::DiagCapture quiet;
   const int w = 6;
   const int h = 4;
-  for (int is360 : {0, 1}) {
+  for (bool wraps : {false, true}) {
     for (int i = 0; i < h; ++i) {
       for (int j = 0; j < w; ++j) {
         std::vector<float> v(w * h, 0.0f);
-        if (is360 && i == 0 && j == w / 2) continue;  // the pole is its own neighbour
+        if (wraps && i == 0 && j == w / 2) continue;  // the pole is its own neighbour
         v[i * w + j] = 1.0f;
-        float centre = apply(1, w, h, is360, v)[i * w + j];
-        int expected = (i > 0) + (i < h - 1) + (is360 ? 2 : (j > 0) + (j < w - 1)) +
-                       (is360 && i == 0);
-        EXPECT_EQ(centre, -static_cast<float>(expected)) << i << "," << j << " " << is360;
+        float centre = apply(1, w, h, wraps, v)[i * w + j];
+        int expected = (i > 0) + (i < h - 1) + (wraps ? 2 : (j > 0) + (j < w - 1)) +
+                       (wraps && i == 0);
+        EXPECT_EQ(centre, -static_cast<float>(expected)) << i << "," << j << " " << wraps;
       }
     }
   }
@@ -73,14 +73,14 @@ TEST(PoissonOperatorTest, CentreCoefficientCountsNeighbours) {
 TEST(PoissonOperatorTest, StreamingAndThreadedBandsGiveTheSameBits) {
   lftm_test::DiagCapture quiet;
   for (const Size& s : kSizes) {
-    for (int is360 : {0, 1}) {
+    for (bool wraps : {false, true}) {
       std::vector<float> v = random_vector(static_cast<size_t>(s.w) * s.h, 11);
-      std::vector<float> single = apply(0, s.w, s.h, is360, v);
+      std::vector<float> single = apply(0, s.w, s.h, wraps, v);
       std::vector<float> streamed = v;
-      ASSERT_EQ(apply_operator_in_place(s.w, s.h, is360, streamed.data()), 0);
+      ASSERT_EQ(apply_operator_in_place(s.w, s.h, wraps, streamed.data()), 0);
       EXPECT_TRUE(same_bits(single, streamed)) << s.w << "x" << s.h;
-      for (int T : {2, 3, 7, 40}) {
-        EXPECT_TRUE(same_bits(single, apply(T, s.w, s.h, is360, v))) << T;
+      for (int threads : {2, 3, 7, 40}) {
+        EXPECT_TRUE(same_bits(single, apply(threads, s.w, s.h, wraps, v))) << threads;
       }
     }
   }
@@ -100,15 +100,15 @@ TEST(PoissonOperatorTest, WorkerThatCannotStartLeavesNoRowUndone) {
 
 TEST(PoissonOperatorTest, MiddleBandsCoverRowsOneToHMinusTwoOnce) {
   for (int h : {3, 4, 10, 17, 100}) {
-    for (int T : {2, 3, 5, 32}) {
+    for (int workers : {2, 3, 5, 32}) {
       std::vector<int> hits(h, 0);
-      for (int t = 0; t < T; ++t) {
+      for (int t = 0; t < workers; ++t) {
         int first = 0;
-        int rows = middle_band(t, T, h, &first);
+        int rows = middle_band(t, workers, h, &first);
         for (int r = first; r < first + rows; ++r) hits[r]++;
       }
       for (int r = 0; r < h; ++r) {
-        EXPECT_EQ(hits[r], (r == 0 || r == h - 1) ? 0 : 1) << h << " rows " << T << " bands";
+        EXPECT_EQ(hits[r], (r == 0 || r == h - 1) ? 0 : 1) << h << " rows " << workers << " bands";
       }
     }
   }
@@ -117,16 +117,16 @@ TEST(PoissonOperatorTest, MiddleBandsCoverRowsOneToHMinusTwoOnce) {
 TEST(VectorKernelsTest, RunsAreWholeBlocksCoveringEveryPositionOnce) {
   for (int64_t n : {int64_t{0}, int64_t{1}, kSumBlock - 1, kSumBlock, 3 * kSumBlock + 5,
                     int64_t{1001}, 40 * kSumBlock + 17}) {
-    for (int T : {1, 2, 3, 7, 32}) {
+    for (int workers : {1, 2, 3, 7, 32}) {
       std::vector<int> hits(static_cast<size_t>(n), 0);
-      for (int t = 0; t < T; ++t) {
-        VecChunk c = block_run(t, T, n);
+      for (int t = 0; t < workers; ++t) {
+        VecChunk c = block_run(t, workers, n);
         if (c.begin < c.end) {
-          EXPECT_EQ(c.begin % kSumBlock, 0) << n << " " << T;
+          EXPECT_EQ(c.begin % kSumBlock, 0) << n << " " << workers;
         }
         for (int64_t i = c.begin; i < c.end; ++i) hits[static_cast<size_t>(i)]++;
       }
-      for (int hit : hits) EXPECT_EQ(hit, 1) << n << " " << T;
+      for (int hit : hits) EXPECT_EQ(hit, 1) << n << " " << workers;
     }
   }
 }
@@ -136,15 +136,15 @@ TEST(VectorKernelsTest, AxpyUpdatesEveryElementOnceInPlaceAndThreaded) {
   std::vector<float> a = random_vector(n, 5), b = random_vector(n, 6);
   std::vector<float> expected(n);
   vec_axpy(1, n, a.data(), 0.37f, b.data(), expected.data());
-  for (int T : {1, 2, 3, 33}) {
+  for (int threads : {1, 2, 3, 33}) {
     for (int allowed : {-1, 0, 1}) {
       simulate_thread_start_failure(allowed);
       std::vector<float> into_a = a, into_b = b;
-      vec_axpy(T, n, into_a.data(), 0.37f, b.data(), into_a.data());
-      vec_axpy(T, n, a.data(), 0.37f, into_b.data(), into_b.data());
+      vec_axpy(threads, n, into_a.data(), 0.37f, b.data(), into_a.data());
+      vec_axpy(threads, n, a.data(), 0.37f, into_b.data(), into_b.data());
       simulate_thread_start_failure(-1);
-      EXPECT_TRUE(same_bits(into_a, expected)) << T << " " << allowed;
-      EXPECT_TRUE(same_bits(into_b, expected)) << T << " " << allowed;
+      EXPECT_TRUE(same_bits(into_a, expected)) << threads << " " << allowed;
+      EXPECT_TRUE(same_bits(into_b, expected)) << threads << " " << allowed;
     }
   }
 }
@@ -158,37 +158,38 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
   for (const Size& s : {Size{1, 1}, Size{5, 3}, Size{1, 40}, Size{37, 23}, Size{1100, 5},
                         Size{301, 97}}) {
     const int n = s.w * s.h;
-    for (int T : {0, 2, 3, 5, 32}) {
-      for (int is360 : {0, 1}) {
+    for (int threads : {0, 2, 3, 5, 32}) {
+      for (bool wraps : {false, true}) {
         std::vector<float> p = random_vector(n, 21), q_plain(n), q_fused(n);
-        apply_operator(T, s.w, s.h, is360, p.data(), q_plain.data());
-        float plain = vec_dot(T, n, q_plain.data(), p.data());
-        float fused = apply_dot(T, s.w, s.h, is360, p.data(), q_fused.data());
+        apply_operator(threads, s.w, s.h, wraps, p.data(), q_plain.data());
+        float plain = vec_dot(threads, n, q_plain.data(), p.data());
+        float fused = apply_dot(threads, s.w, s.h, wraps, p.data(), q_fused.data());
         EXPECT_TRUE(same_bits(q_plain, q_fused));
-        EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " T=" << T;
+        EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " threads=" << threads;
         EXPECT_TRUE(same_bits(plain, reference_dot(q_plain, p))) << s.w << "x" << s.h;
 
         std::vector<float> x = random_vector(n, 22), r = random_vector(n, 23);
         std::vector<float> x2 = x, r2 = r;
         const float alpha = 0.731f;
-        vec_axpy(T, n, x.data(), alpha, p.data(), x.data());
-        vec_axpy(T, n, r.data(), -alpha, q_plain.data(), r.data());
-        float plain_rr = vec_dot(T, n, r.data(), r.data());
-        float fused_rr = update_dot(T, n, alpha, p.data(), q_plain.data(), x2.data(), r2.data());
+        vec_axpy(threads, n, x.data(), alpha, p.data(), x.data());
+        vec_axpy(threads, n, r.data(), -alpha, q_plain.data(), r.data());
+        float plain_rr = vec_dot(threads, n, r.data(), r.data());
+        float fused_rr =
+            update_dot(threads, n, alpha, p.data(), q_plain.data(), x2.data(), r2.data());
         EXPECT_TRUE(same_bits(x, x2));
         EXPECT_TRUE(same_bits(r, r2));
-        EXPECT_TRUE(same_bits(plain_rr, fused_rr)) << s.w << "x" << s.h << " T=" << T;
+        EXPECT_TRUE(same_bits(plain_rr, fused_rr)) << s.w << "x" << s.h << " threads=" << threads;
         EXPECT_TRUE(same_bits(plain_rr, reference_dot(r, r))) << s.w << "x" << s.h;
 
         // The next direction made in the operator pass.
         std::vector<float> p2 = p, q2(n);
-        vec_axpy(T, n, r.data(), 0.6f, p.data(), p.data());
-        apply_operator(T, s.w, s.h, is360, p.data(), q_plain.data());
-        plain = vec_dot(T, n, q_plain.data(), p.data());
-        fused = update_apply_dot(T, s.w, s.h, is360, r.data(), 0.6f, p2.data(), q2.data());
+        vec_axpy(threads, n, r.data(), 0.6f, p.data(), p.data());
+        apply_operator(threads, s.w, s.h, wraps, p.data(), q_plain.data());
+        plain = vec_dot(threads, n, q_plain.data(), p.data());
+        fused = update_apply_dot(threads, s.w, s.h, wraps, r.data(), 0.6f, p2.data(), q2.data());
         EXPECT_TRUE(same_bits(p, p2));
         EXPECT_TRUE(same_bits(q_plain, q2));
-        EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " T=" << T;
+        EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " threads=" << threads;
         EXPECT_TRUE(same_bits(plain, reference_dot(q_plain, p))) << s.w << "x" << s.h;
       }
     }

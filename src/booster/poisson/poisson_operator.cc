@@ -13,13 +13,13 @@ namespace {
 // A pixel at column j with whatever neighbours the borders leave it. Neighbours are added
 // in the order pole, up, left, right, down, then the centre is subtracted once for each.
 float edge_pixel(const float* up, const float* cur, const float* down, const float* pole,
-                 int w, bool is360, int j) {
+                 int w, bool wrapsAround, int j) {
   float s = 0.0f;
   int count = 0;
   if (pole != nullptr) { s += *pole; ++count; }
   if (up != nullptr) { s += up[j]; ++count; }
-  if (j > 0) { s += cur[j - 1]; ++count; } else if (is360) { s += cur[w - 1]; ++count; }
-  if (j < w - 1) { s += cur[j + 1]; ++count; } else if (is360) { s += cur[0]; ++count; }
+  if (j > 0) { s += cur[j - 1]; ++count; } else if (wrapsAround) { s += cur[w - 1]; ++count; }
+  if (j < w - 1) { s += cur[j + 1]; ++count; } else if (wrapsAround) { s += cur[0]; ++count; }
   if (down != nullptr) { s += down[j]; ++count; }
   const float c = cur[j];
   for (int k = 0; k < count; ++k) s -= c;
@@ -57,10 +57,10 @@ void print_sample(int c, int r, const float* v, const float* up, const float* do
 }  // namespace
 
 void operator_row(const float* up, const float* cur, const float* down, const float* pole,
-                  int w, bool is360, int j0, int j1, float* out) {
+                  int w, bool wrapsAround, int j0, int j1, float* out) {
   int a = j0 < 1 ? 1 : j0;
   int b = j1 > w - 1 ? w - 1 : j1;
-  if (j0 == 0 && j1 > 0) out[0] = edge_pixel(up, cur, down, pole, w, is360, 0);
+  if (j0 == 0 && j1 > 0) out[0] = edge_pixel(up, cur, down, pole, w, wrapsAround, 0);
   if (a < b) {
     const float p = pole != nullptr ? *pole : 0.0f;
     if (pole != nullptr) {
@@ -75,18 +75,18 @@ void operator_row(const float* up, const float* cur, const float* down, const fl
     }
   }
   if (w > 1 && j1 >= w && j0 <= w - 1) {
-    out[w - 1 - j0] = edge_pixel(up, cur, down, pole, w, is360, w - 1);
+    out[w - 1 - j0] = edge_pixel(up, cur, down, pole, w, wrapsAround, w - 1);
   }
 }
 
-void operator_image_row(const float* v, int w, int h, bool is360, int i, int j0, int j1,
-                        float* y) {
+void operator_image_row(const float* v, int w, int h, bool wrapsAround, int i, int j0,
+                        int j1, float* y) {
   const long long row = static_cast<long long>(i) * w;
   const float* cur = v + row;
   const float* up = i > 0 ? cur - w : nullptr;
   const float* down = i < h - 1 ? cur + w : nullptr;
-  const float* pole = (i == 0 && is360) ? v + (w >> 1) : nullptr;
-  operator_row(up, cur, down, pole, w, is360, j0, j1, y + row + j0);
+  const float* pole = (i == 0 && wrapsAround) ? v + (w >> 1) : nullptr;
+  operator_row(up, cur, down, pole, w, wrapsAround, j0, j1, y + row + j0);
 }
 
 // The sample lines keep the kernels' old names: tm20mi_orig (band), tm20_streaming (in place).
@@ -105,52 +105,53 @@ void print_band_samples(int w, const float* v, const float* y, int first, int ro
   }
 }
 
-void apply_operator_band(int w, int h, int is360, const float* v, float* y, int first, int rows) {
-  for (int i = first; i < first + rows; ++i) operator_image_row(v, w, h, is360 != 0, i, 0, w, y);
+void apply_operator_band(int w, int h, bool wrapsAround, const float* v, float* y, int first,
+                         int rows) {
+  for (int i = first; i < first + rows; ++i) {
+    operator_image_row(v, w, h, wrapsAround, i, 0, w, y);
+  }
   print_band_samples(w, v, y, first, rows);
 }
 
-int middle_band(int t, int T, int h, int* first) {
-  const int step = h / T;
-  int begin = t * step;
-  int end = (t == T - 1) ? h - 2 : (t + 1) * step - 1;
+int middle_band(int worker, int workers, int h, int* first) {
+  const int step = h / workers;
+  int begin = worker * step;
+  int end = (worker == workers - 1) ? h - 2 : (worker + 1) * step - 1;
   if (begin < 1) begin = 1;
   if (end > h - 2) end = h - 2;
   *first = begin;
   return end - begin + 1;
 }
 
-void apply_operator(int T, int w, int h, int is360, const float* v, float* y) {
+void apply_operator(int threads, int w, int h, bool wrapsAround, const float* v, float* y) {
   if (w <= 0 || h <= 0) return;
-  T = clamp_workers(T);
-  const bool wrap = is360 != 0;
-  operator_image_row(v, w, h, wrap, 0, 0, w, y);
+  const int workers = clamp_workers(threads);
+  operator_image_row(v, w, h, wrapsAround, 0, 0, w, y);
   if (h >= 3) {
-    if (T < 2) {
-      apply_operator_band(w, h, is360, v, y, 1, h - 2);
+    if (workers < 2) {
+      apply_operator_band(w, h, wrapsAround, v, y, 1, h - 2);
     } else {
-      run_tiles(T, [&](int t) {
+      run_tiles(workers, [&](int t) {
         int first = 0;
-        int rows = middle_band(t, T, h, &first);
-        if (rows > 0) apply_operator_band(w, h, is360, v, y, first, rows);
+        int rows = middle_band(t, workers, h, &first);
+        if (rows > 0) apply_operator_band(w, h, wrapsAround, v, y, first, rows);
       });
     }
   }
-  if (h >= 2) operator_image_row(v, w, h, wrap, h - 1, 0, w, y);
+  if (h >= 2) operator_image_row(v, w, h, wrapsAround, h - 1, 0, w, y);
 }
 
-int apply_operator_in_place(int w, int h, int is360, float* v) {
+int apply_operator_in_place(int w, int h, bool wrapsAround, float* v) {
   if (w <= 0 || h <= 0) return 0;
   const size_t width = static_cast<size_t>(w);
   HeapBuffer<float> buffer;
   if (!buffer.allocate(3 * width)) return LFTM_ERR_NO_MEMORY;
-  const bool wrap = is360 != 0;
   // buffer holds the original rows i - 1, i and i + 1 while row i of the result is written.
   float* rows[3] = {buffer.get(), buffer.get() + width, buffer.get() + 2 * width};
   const int preload = h < 3 ? h : 3;
   for (int k = 0; k < preload; ++k) std::memcpy(rows[k], v + k * width, width * sizeof(float));
-  const float* pole = wrap ? rows[0] + (w >> 1) : nullptr;
-  operator_row(nullptr, rows[0], h > 1 ? rows[1] : nullptr, pole, w, wrap, 0, w, v);
+  const float* pole = wrapsAround ? rows[0] + (w >> 1) : nullptr;
+  operator_row(nullptr, rows[0], h > 1 ? rows[1] : nullptr, pole, w, wrapsAround, 0, w, v);
   const int half_rows = h >> 1;
   for (int i = 1; i < h - 1; ++i) {
     if (i > 1) {
@@ -161,7 +162,7 @@ int apply_operator_in_place(int w, int h, int is360, float* v) {
       std::memcpy(rows[2], v + static_cast<size_t>(i + 1) * width, width * sizeof(float));
     }
     float* out = v + static_cast<size_t>(i) * width;
-    operator_row(rows[0], rows[1], rows[2], nullptr, w, wrap, 0, w, out);
+    operator_row(rows[0], rows[1], rows[2], nullptr, w, wrapsAround, 0, w, out);
     if (w > 1000 && half_rows > 0 && i % half_rows == 1) {
       for (int c = 1; c < w - 1; c += w >> 1) {
         print_sample(c, i, rows[1], rows[0], rows[2], out[c],
@@ -175,7 +176,7 @@ int apply_operator_in_place(int w, int h, int is360, float* v) {
     // rows[1] for a level of two rows).
     const float* above = h >= 3 ? rows[1] : rows[0];
     const float* last = h >= 3 ? rows[2] : rows[1];
-    operator_row(above, last, nullptr, nullptr, w, wrap, 0, w,
+    operator_row(above, last, nullptr, nullptr, w, wrapsAround, 0, w,
                  v + static_cast<size_t>(h - 1) * width);
   }
   return 0;

@@ -13,7 +13,7 @@ inline float quarter(float sum) { return static_cast<float>(0.25 * static_cast<d
 
 }  // namespace
 
-void prolongate(const float* coarse, int G, int Hc, float* fine, int L, int M, int is360) {
+void prolongate(const float* coarse, int G, int Hc, float* fine, int L, int M, bool wrapsAround) {
   (void)Hc;
   const float* x = coarse;
   const int64_t g = G;
@@ -27,7 +27,7 @@ void prolongate(const float* coarse, int G, int Hc, float* fine, int L, int M, i
     // The wrapped last column needs the coarse row starts, which the row's own writes may
     // reach in place (last row of an odd height): keep them first.
     const float start = x[row_start];
-    const float next_start = (L % 2 == 0 && is360 != 0 && (k & 1) != 0) ? x[row_start + g] : 0.0f;
+    const float next_start = (L % 2 == 0 && wrapsAround && (k & 1) != 0) ? x[row_start + g] : 0.0f;
     for (int l = 0; l <= last_col; ++l) {
       const int64_t c = row_start + (l >> 1);
       float v;
@@ -45,7 +45,7 @@ void prolongate(const float* coarse, int G, int Hc, float* fine, int L, int M, i
     if (L % 2 == 0) {
       const int64_t c = row_start + ((L - 1) >> 1);
       float v;
-      if (is360 != 0) {
+      if (wrapsAround) {
         v = (k & 1) == 0 ? half(x[c] + start) : quarter(x[c] + start + x[c + g] + next_start);
       } else {
         v = (k & 1) == 0 ? x[c] : half(x[c] + x[c + g]);

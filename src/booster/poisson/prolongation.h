@@ -9,9 +9,9 @@ namespace lftm {
 // level and its right, lower and diagonal neighbours. The fine values are written in
 // increasing index order, so `fine` may overlap `coarse` as long as the fine level ends
 // where the coarse one ends and the coarse level is a halving of the fine one (every write
-// lands below the coarse elements still to be read). With is360 the last column of an even
+// lands below the coarse elements still to be read). With wrapsAround the last column of an even
 // width blends the row ends with the row starts.
-void prolongate(const float* coarse, int G, int Hc, float* fine, int L, int M, int is360);
+void prolongate(const float* coarse, int G, int Hc, float* fine, int L, int M, bool wrapsAround);
 
 }  // namespace lftm
 

@@ -22,41 +22,42 @@ inline double weight(int count) {
 
 // One colour of one sweep, rows in order, the right-hand side from memory.
 void relax_colour(float* v, const float* f, int w, int h, int colour, float scale,
-                  bool is360, int first_row, int end_row) {
+                  bool wrapsAround, int first_row, int end_row) {
   for (int i = first_row; i < end_row; ++i) {
-    relax_row(v, f + static_cast<int64_t>(i) * w, w, h, i, colour, scale, is360);
+    relax_row(v, f + static_cast<int64_t>(i) * w, w, h, i, colour, scale, wrapsAround);
   }
 }
 
 }  // namespace
 
 void relax_row(float* v, const float* f, int w, int h, int i, int colour, float scale,
-               bool is360) {
+               bool wrapsAround) {
   float* cur = v + static_cast<int64_t>(i) * w;
   const float* up = i > 0 ? cur - w : nullptr;
   const float* down = i < h - 1 ? cur + w : nullptr;
-  const float* pole = (i == 0 && is360) ? v + (w >> 1) : nullptr;
+  const float* pole = (i == 0 && wrapsAround) ? v + (w >> 1) : nullptr;
   for (int j = (colour + i) & 1; j < w; j += 2) {
     // Neighbours in the order pole, left, up, right, down; float sum.
     float s = 0.0f;
     int count = 0;
     if (pole != nullptr) { s += *pole; ++count; }
-    if (j > 0) { s += cur[j - 1]; ++count; } else if (is360) { s += cur[w - 1]; ++count; }
+    if (j > 0) { s += cur[j - 1]; ++count; } else if (wrapsAround) { s += cur[w - 1]; ++count; }
     if (up != nullptr) { s += up[j]; ++count; }
-    if (j < w - 1) { s += cur[j + 1]; ++count; } else if (is360) { s += cur[0]; ++count; }
+    if (j < w - 1) { s += cur[j + 1]; ++count; } else if (wrapsAround) { s += cur[0]; ++count; }
     if (down != nullptr) { s += down[j]; ++count; }
     cur[j] = static_cast<float>(static_cast<double>(s - scale * f[j]) * weight(count));
   }
 }
 
-int smooth_single(int w, int h, float scale, int sweeps, int is360, float* v,
+int smooth_single(int w, int h, float scale, int sweeps, bool wrapsAround, float* v,
                   const RhsSource& f) {
   diag_out("blur %d x %d   iter: %d\n", w, h, sweeps);
   if (sweeps <= 0) return 0;
-  const bool wrap = is360 != 0;
   if (f.file == nullptr) {
     for (int sweep = 0; sweep < sweeps; ++sweep) {
-      for (int colour = 0; colour < 2; ++colour) relax_colour(v, f.memory, w, h, colour, scale, wrap, 0, h);
+      for (int colour = 0; colour < 2; ++colour) {
+        relax_colour(v, f.memory, w, h, colour, scale, wrapsAround, 0, h);
+      }
     }
     return 0;
   }
@@ -75,40 +76,41 @@ int smooth_single(int w, int h, float scale, int sweeps, int is360, float* v,
           status = LFTM_ERR_IO;
           break;
         }
-        relax_row(v, row.get(), w, h, i, colour, scale, wrap);
+        relax_row(v, row.get(), w, h, i, colour, scale, wrapsAround);
       }
     }
   }
   return status;
 }
 
-void smooth_threaded(int T, int w, int h, float scale, int sweeps, int is360, float* v,
-                     const float* f) {
-  T = clamp_workers(T);
-  const bool wrap = is360 != 0;
+void smooth_threaded(int threads, int w, int h, float scale, int sweeps, bool wrapsAround,
+                     float* v, const float* f) {
+  const int workers = clamp_workers(threads);
   for (int sweep = 0; sweep < sweeps; ++sweep) {
     for (int colour = 0; colour < 2; ++colour) {
-      relax_colour(v, f, w, h, colour, scale, wrap, 0, 1);
+      relax_colour(v, f, w, h, colour, scale, wrapsAround, 0, 1);
       if (h >= 3) {
-        run_tiles(T, [&](int t) {
+        run_tiles(workers, [&](int t) {
           int first = 0;
-          int rows = T < 2 ? h - 2 : middle_band(t, T, h, &first);
-          if (T < 2) first = 1;
-          if (rows > 0) relax_colour(v, f, w, h, colour, scale, wrap, first, first + rows);
+          int rows = workers < 2 ? h - 2 : middle_band(t, workers, h, &first);
+          if (workers < 2) first = 1;
+          if (rows > 0) {
+            relax_colour(v, f, w, h, colour, scale, wrapsAround, first, first + rows);
+          }
         });
       }
-      if (h >= 2) relax_colour(v, f, w, h, colour, scale, wrap, h - 1, h);
+      if (h >= 2) relax_colour(v, f, w, h, colour, scale, wrapsAround, h - 1, h);
     }
   }
 }
 
-int smooth(int T, int w, int h, float scale, int sweeps, int is360, float* v,
+int smooth(int threads, int w, int h, float scale, int sweeps, bool wrapsAround, float* v,
            const RhsSource& f) {
   if (sweeps <= 0) return 0;
-  if (T < 2 || static_cast<int64_t>(w) * h <= 1200 || f.file != nullptr) {
-    return smooth_single(w, h, scale, sweeps, is360, v, f);
+  if (threads < 2 || static_cast<int64_t>(w) * h <= 1200 || f.file != nullptr) {
+    return smooth_single(w, h, scale, sweeps, wrapsAround, v, f);
   }
-  smooth_threaded(T, w, h, scale, sweeps, is360, v, f.memory);
+  smooth_threaded(threads, w, h, scale, sweeps, wrapsAround, v, f.memory);
   return 0;
 }
 

@@ -35,11 +35,11 @@ int StreamedSolver::open(const CgPaths& paths, float* x) {
     }
   }
   diag_out("tm20  vectors kept in memory: %d of 2\n", kept);
-  if (!r_.in_memory() && !r_.keep_in_file(paths.r, T_)) {
+  if (!r_.in_memory() && !r_.keep_in_file(paths.r, threads_)) {
     diag_out("can not open temporary file R in tm20 %s\n", paths.r != nullptr ? paths.r : "(null)");
     return LFTM_ERR_SOLVER_SCRATCH;
   }
-  if (!p_.in_memory() && !p_.keep_in_file(paths.p, T_)) {
+  if (!p_.in_memory() && !p_.keep_in_file(paths.p, threads_)) {
     diag_out("can not open temporary file P in tm20 %s\n", paths.p != nullptr ? paths.p : "(null)");
     return LFTM_ERR_SOLVER_SCRATCH;
   }
@@ -120,12 +120,12 @@ int StreamedSolver::start(int in, int64_t rhsOffset, float* residual) {
     const int64_t length = band.end - band.begin;
     float* b = window_.get();
     float* q = q_.get();
-    if (scratch_read_at(in, rhsOffset + a, length, b, T_) < 0) return LFTM_ERR_SOLVER_SCRATCH;
+    if (scratch_read_at(in, rhsOffset + a, length, b, threads_) < 0) return LFTM_ERR_SOLVER_SCRATCH;
     float* r = r_.in_memory() ? r_.data() + a : rBand_.get();
     reduce_band(
-        T_, a, band.end, table_.get(),
+        threads_, a, band.end, table_.get(),
         [&](int64_t begin, int64_t end, BlockSums* sums) {
-          operator_span(x, h_, is360_, begin, end, q + (begin - a));
+          operator_span(x, h_, wrapsAround_, begin, end, q + (begin - a));
           float* __restrict out = r + (begin - a);
           const float* __restrict rhs = b + (begin - a);
           const float* __restrict aq = q + (begin - a);
@@ -168,7 +168,7 @@ int StreamedSolver::direction(bool first, float beta, float* dval) {
       if (r == nullptr) return LFTM_ERR_SOLVER_SCRATCH;
       float* made = newWindow_.get();
       std::copy(oldP, oldP + (a - windowBegin), made);
-      spread(T_, a, band.windowEnd, [&](int64_t begin, int64_t end) {
+      spread(threads_, a, band.windowEnd, [&](int64_t begin, int64_t end) {
         float* __restrict out = made + (begin - windowBegin);
         const float* __restrict in = oldP + (begin - windowBegin);
         const float* __restrict rr = r + (begin - a);
@@ -180,9 +180,9 @@ int StreamedSolver::direction(bool first, float beta, float* dval) {
     float* q = q_.get();
     const float* bandP = newP + (a - windowBegin);
     reduce_band(
-        T_, a, band.end, table_.get(),
+        threads_, a, band.end, table_.get(),
         [&](int64_t begin, int64_t end, BlockSums* sums) {
-          operator_span(p, h_, is360_, begin, end, q + (begin - a));
+          operator_span(p, h_, wrapsAround_, begin, end, q + (begin - a));
           BlockDot dot(sums);
           dot.add(q + (begin - a), bandP + (begin - a), end - begin);
           dot.finish();
@@ -211,14 +211,14 @@ int StreamedSolver::update(float alpha, float* residual) {
     if (pw == nullptr || r == nullptr) return LFTM_ERR_SOLVER_SCRATCH;
     const RowWindow p{pw, band.firstRow, w_};
     reduce_band(
-        T_, a, band.end, table_.get(),
+        threads_, a, band.end, table_.get(),
         [&](int64_t begin, int64_t end, BlockSums* sums) {
           float s = 0.0f;
           float q[256];
           for (int64_t at = begin; at < end; at += 256) {
             const int64_t stop = std::min(end, at + 256);
             const int64_t count = stop - at;
-            operator_span(p, h_, is360_, at, stop, q);
+            operator_span(p, h_, wrapsAround_, at, stop, q);
             float* __restrict xx = x_ + at;
             float* __restrict rr = r + (at - a);
             const float* __restrict pp = pw + (at - windowBegin);

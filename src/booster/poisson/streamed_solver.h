@@ -30,9 +30,11 @@ struct OperatorSample {
 
 class StreamedSolver {
  public:
-  StreamedSolver(int w, int h, int is360, int T, int F)
-      : w_(w), h_(h), n_(static_cast<int64_t>(w) * h), is360_(is360 != 0), T_(T),
-        strips_(F == 1 ? 2 : 1), band_(band_length(w)),
+  explicit StreamedSolver(const SolveOptions& options)
+      : w_(options.width), h_(options.height),
+        n_(static_cast<int64_t>(options.width) * options.height),
+        wrapsAround_(options.wrapsAround), threads_(options.threads),
+        strips_(options.finestLevel ? 2 : 1), band_(band_length(options.width)),
         printing_(!run_discards_messages()) {}
 
   // Chooses where r and p live and takes the band buffers; 0, -4 or -20.
@@ -55,8 +57,8 @@ class StreamedSolver {
 
   int w_, h_;
   int64_t n_;
-  bool is360_;
-  int T_;
+  bool wrapsAround_;
+  int threads_;
   int strips_;
   int64_t band_;
   bool printing_;

@@ -22,22 +22,22 @@ void axpy_range(const float* a, float s, const float* b, float* y, int64_t begin
 }
 
 
-void vec_axpy(int T, int n, const float* a, float s, const float* b, float* y) {
+void vec_axpy(int threads, int n, const float* a, float s, const float* b, float* y) {
   if (n <= 0) return;
-  T = clamp_workers(T);
-  if (T < 2) {
+  const int workers = clamp_workers(threads);
+  if (workers < 2) {
     axpy_range(a, s, b, y, 0, n);
     return;
   }
-  run_tiles(T, [&](int t) {
-    VecChunk c = block_run(t, T, n);
+  run_tiles(workers, [&](int t) {
+    VecChunk c = block_run(t, workers, n);
     axpy_range(a, s, b, y, c.begin, c.end);
   });
 }
 
-float vec_dot(int T, int n, const float* a, const float* b) {
+float vec_dot(int threads, int n, const float* a, const float* b) {
   if (n <= 0) return 0.0f;
-  BlockedSum blocked(T, n);
+  BlockedSum blocked(threads, n);
   blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);

@@ -15,10 +15,11 @@ void axpy_range(const float* a, float s, const float* b, float* y, int64_t begin
 
 // y[i] = a[i] + s x b[i]; y may be a or b. A worker that cannot start leaves its run to
 // the calling thread, so that every element is updated exactly once.
-void vec_axpy(int T, int n, const float* a, float s, const float* b, float* y);
+void vec_axpy(int threads, int n, const float* a, float s, const float* b, float* y);
 
-// Sum of a[i] x b[i] in the block order of block_sums.h, the blocks spread over T workers.
-float vec_dot(int T, int n, const float* a, const float* b);
+// Sum of a[i] x b[i] in the block order of block_sums.h, the blocks spread over `threads`
+// workers.
+float vec_dot(int threads, int n, const float* a, const float* b);
 
 }  // namespace lftm
 

@@ -6,10 +6,12 @@
 
 #include "access_token.h"
 #include "bmp_image.h"
+#include "file_guard.h"
 #include "lftm_host.h"
 #include "messages.h"
 #include "options.h"
 #include "page_assets.h"
+#include "request_guard.h"
 #include "run_settings.h"
 
 namespace lftm_tune {
@@ -84,10 +86,8 @@ Reply change_settings(TuneSession* session, const Request& request) {
   TmParam params;
   uint64_t generation;
   session->settings(&method, &params, &generation);
-  FormFields form = request.fields;
-  form.erase("token");
   std::vector<std::string> notes;
-  const std::string problem = settings_from_form(form, &method, &params, &notes);
+  const std::string problem = settings_from_form(request.fields, &method, &params, &notes);
   if (!problem.empty()) return error_reply(400, problem);
   session->set_settings(method, params);
   return settings_reply(session, notes);
@@ -177,12 +177,21 @@ Reply save_sidecar(TuneSession* session, const Request& request) {
 Reply start_export(TuneSession* session, const Request& request) {
   const SessionSetup& setup = session->setup();
   long bits = 8;
+  long overwrite = 0;
   std::string problem = int_field(request, "bits", 8, 16, true, &bits);
+  if (problem.empty()) problem = int_field(request, "overwrite", 0, 1, true, &overwrite);
   std::string path;
   if (problem.empty()) {
     problem = export_target(setup.paths, field(request, "path"), static_cast<int>(bits), &path);
   }
   if (!problem.empty()) return error_reply(400, problem);
+  if (lftm_check_output(path.c_str(), nullptr, static_cast<int32_t>(overwrite)) < 0) {
+    problem = lftm_cli::check_image_target(path, true);  // a file no export may replace
+    return error_reply(409, !problem.empty() ? problem
+                                             : path + " exists and was not written by lftm: "
+                                                      "tick \"overwrite existing files\" to "
+                                                      "replace it");
+  }
   int32_t method;
   TmParam params;
   uint64_t generation;
@@ -195,6 +204,7 @@ Reply start_export(TuneSession* session, const Request& request) {
     return error_reply(500, "cannot write the export's settings into " + setup.scratchFolder);
   }
   std::vector<std::string> args = setup.toolFlags;
+  if (overwrite != 0) args.push_back("--overwrite");
   args.insert(args.end(), {"--settings", sidecar, "--bits", std::to_string(bits),
                            setup.paths.input, path});
   problem = session->exports().start(setup.tool, args, path);
@@ -214,7 +224,7 @@ Reply export_status(TuneSession* session) {
 }
 
 // The page, with its style and script put in place: a page in one piece needs no request
-// of its own for them, so the token in the page's address is the only one it needs.
+// of its own for them.
 Reply page(const std::string& path) {
   if (path != "/" && path != "/index.html") return error_reply(404, "no such page: " + path);
   std::string html = find_page_asset("index.html")->text;
@@ -229,15 +239,81 @@ Reply page(const std::string& path) {
   return reply;
 }
 
+// A refusal the user may see in the browser's address bar: a page for pages, JSON for the
+// page's own requests. `retry`: the page asks once more, from its own origin.
+Reply refusal(const Request& request, const std::string& why, bool retry = false) {
+  if (request.path.compare(0, 5, "/api/") == 0) return error_reply(403, why);
+  Reply reply;
+  reply.status = 403;
+  reply.type = "text/html; charset=utf-8";
+  reply.body = std::string("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">") +
+               (retry ? "<meta http-equiv=\"refresh\" content=\"0\">" : "") +
+               "<title>lftm tune</title></head><body><h1>lftm tune</h1><p>" + why +
+               "</p></body></html>\n";
+  return reply;
+}
+
+constexpr const char* kStartAgain =
+    "Stop lftm tune (Ctrl-C) and start it again: it prints a new address, which opens this "
+    "page once, within a minute.";
+
+// GET /?code=C: the one-time code becomes the session's cookie, and the browser goes on to
+// an address without the code.
+Reply enter(TuneSession* session, const Request& request, bool signedIn) {
+  // Used up even by a browser that has the cookie already: nobody else may use it then.
+  const bool redeemed = session->entry_code().redeem(field(request, "code"));
+  if (!signedIn && !redeemed) {
+    return refusal(request, std::string("This address was used already or has expired. ") +
+                                kStartAgain);
+  }
+  Reply reply;
+  reply.status = 303;
+  reply.type = "text/plain";
+  reply.headers.emplace_back("Location", "/");
+  if (redeemed) {
+    reply.headers.emplace_back("Set-Cookie",
+                               session_cookie(request.port, session->setup().token));
+  }
+  return reply;
+}
+
+// Requests that write, or start work on the server's processors.
+bool changes_something(const Request& request) {
+  if (request.method != "GET" && request.method != "HEAD") return true;
+  for (const char* path : {"/api/preview", "/api/histogram", "/api/zoom"}) {
+    if (request.path == path) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Reply handle_request(TuneSession* session, const Request& request) {
-  const std::string given = request.token.empty() ? field(request, "token") : request.token;
-  if (!token_matches(session->setup().token, given)) {
-    return error_reply(403, "this address needs the token that lftm tune printed");
+  if (!host_is_own(request.host, request.port)) {
+    return refusal(request, "This server answers only to 127.0.0.1, [::1] and localhost.");
   }
   const std::string& p = request.path;
   const bool get = request.method == "GET";
+  const std::string given =
+      cookie_value(request.cookies, session_cookie_name(request.port));
+  const bool signedIn = token_matches(session->setup().token, given);
+  if (get && p == "/" && request.fields.count("code") != 0) {
+    return enter(session, request, signedIn);
+  }
+  if (!signedIn) {
+    // A browser withholds the cookie from a navigation that another site started, the
+    // redirect of the one-time address included when the file that opens the page led
+    // there: asked again by the page itself, it comes with the cookie.
+    const bool withheld = get && request.fetchSite == "cross-site";
+    return refusal(request,
+                   std::string("This page opens only through the address that lftm tune "
+                               "printed. ") + kStartAgain,
+                   withheld);
+  }
+  if (changes_something(request) &&
+      !sent_by_own_page(request.origin, request.fetchSite, request.port)) {
+    return refusal(request, "Only the tuner's own page may ask this.");
+  }
   const bool post = request.method == "POST";
   if (p.compare(0, 5, "/api/") != 0) {
     return get ? page(p) : error_reply(405, "the page takes GET");

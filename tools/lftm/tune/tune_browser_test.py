@@ -3,12 +3,13 @@
 
 Usage: tune_browser_test.py LFTM PHOTO.hdr SCREENSHOT.png
 
-Opens the page of `lftm tune PHOTO`, moves a control and sees the preview change, switches
-the method, saves a sidecar and compares it with the one the command line saves, exports and
-compares the file bit for bit with the command line's, cancels an export of a larger image
-midway (no file left), and checks that a request without the token and a path outside the
-session's folders are refused. Exits 77 (skipped) when chromium, its driver or selenium is
-missing.
+Opens the page of `lftm tune PHOTO` through its one-time address, moves a control and sees
+the preview change, switches the method, sees the 1:1 view follow a change, saves a sidecar
+and compares it with the one the command line saves, exports and compares the file bit for
+bit with the command line's, cancels an export of a larger image midway (no file left), and
+checks that the address works once, that requests without the session's cookie, for another
+host or from another origin, and a path outside the session's folders are refused. Exits 77
+(skipped) when chromium, its driver or selenium is missing.
 """
 import json
 import os
@@ -54,16 +55,37 @@ class Tuner:
             [lftm, "tune", photo, "--no-browser"], cwd=cwd, stdout=subprocess.PIPE,
             stderr=subprocess.DEVNULL, text=True)
         line = self.process.stdout.readline()
-        if "token=" not in line:
+        if "code=" not in line:
             self.stop()
             raise AssertionError(f"lftm tune printed no address: {line!r}")
         self.url = line.split()[-1]
         self.base = self.url.split("/?")[0]
-        self.token = self.url.split("token=")[1]
+        self.cookie = ""  # the session's cookie, once the browser has it
 
-    def request(self, path, fields=None, token=True):
-        """(status, JSON) of a request; POST when `fields` is given."""
-        headers = {"X-Lftm-Token": self.token} if token else {}
+    def sign_in(self, driver, through=None):
+        """Opens the one-time address in the browser, typed or `through` a local file that
+        leads there as the tuner's own opener does, and takes the cookie it was given."""
+        if through:
+            with open(through, "w") as f:
+                f.write(f'<meta http-equiv="refresh" content="0;url={self.url}">')
+            driver.get("file://" + through)
+        else:
+            driver.get(self.url)
+        WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.ID, "preview"))
+        assert driver.current_url == self.base + "/", driver.current_url
+        name = "lftm_tune_" + self.base.rsplit(":", 1)[1]
+        cookie = driver.get_cookie(name)
+        assert cookie and cookie["httpOnly"] and cookie["sameSite"] == "Strict", cookie
+        self.cookie = f"{name}={cookie['value']}"
+
+    def request(self, path, fields=None, signed=True, headers=None):
+        """(status, body) of a request as the page makes it; POST when `fields` is given."""
+        own = {"Cookie": self.cookie} if signed else {}
+        own["Sec-Fetch-Site"] = "same-origin"
+        if fields is not None:
+            own["Origin"] = self.base
+        own.update(headers or {})
+        headers = {k: v for k, v in own.items() if v is not None}
         data = urllib.parse.urlencode(fields).encode() if fields is not None else None
         try:
             with urllib.request.urlopen(urllib.request.Request(
@@ -110,14 +132,24 @@ def main():
         tuners.append(tuner)
         wait = WebDriverWait(driver, 60)
 
-        # Refused: no token, a wrong token, a folder the session does not own.
-        assert tuner.request("/", token=False)[0] == 403
-        assert tuner.request("/api/settings?token=" + "0" * 32, token=False)[0] == 403
+        # The address opens the page once, and its code then leaves the address bar.
+        assert tuner.request("/", signed=False)[0] == 403
+        tuner.sign_in(driver, os.path.join(work, "open.html"))
+        status, body = tuner.request(tuner.url[len(tuner.base):], signed=False)
+        assert status == 403 and b"start it again" in body, (status, body)
+        # Refused: another host name (a rebound DNS name), a change without the page's origin
+        # or from another one, a folder the session does not own.
+        status, body = tuner.request("/api/settings", headers={"Host": "evil.example"})
+        assert status == 403, (status, body)
+        for origin in (None, "http://127.0.0.1:9", "http://evil.example"):
+            headers = {"Origin": origin, "Sec-Fetch-Site": None if origin else "cross-site"}
+            status, _ = tuner.request("/api/reset", {"method": "Range Squeezer"}, headers=headers)
+            assert status == 403, (origin, status)
         status, body = tuner.request("/api/save", {"path": "/etc/lftm-tune.xmp"})
         assert status == 400 and b"outside" in body, (status, body)
         assert not os.path.exists("/etc/lftm-tune.xmp")
 
-        driver.get(tuner.url)
+        driver.refresh()
         preview = driver.find_element(By.ID, "preview")
 
         def shown_generation():
@@ -162,10 +194,30 @@ def main():
         number.send_keys("2.5\t")
         generation = wait_for_generation_after(generation)
 
-        # The 1:1 view of a clicked region.
+        # The 1:1 view of a clicked region, which follows the next change.
+        def zoom_is_current(d):
+            settings = json.loads(tuner.request("/api/settings")[1])
+            return zoom.get_attribute("data-generation") == str(settings["generation"])
+
         driver.find_element(By.ID, "preview").click()
-        wait.until(lambda d: (d.find_element(By.ID, "zoom").get_attribute("src") or "")
-                   .startswith("blob:"))
+        zoom = driver.find_element(By.ID, "zoom")
+        wait.until(zoom_is_current)
+        zoomed = zoom.screenshot_as_png
+        number = driver.find_element(By.CSS_SELECTOR, 'input.number[data-for="Brightness"]')
+        number.send_keys(Keys.CONTROL, "a")
+        number.send_keys("-3\t")
+        generation = wait_for_generation_after(generation)
+        wait.until(zoom_is_current)
+        assert "stale" not in zoom.get_attribute("class")
+        assert zoom.screenshot_as_png != zoomed, "the 1:1 view kept the old pixels"
+        number.send_keys(Keys.CONTROL, "a")
+        number.send_keys("2.5\t")
+        generation = wait_for_generation_after(generation)
+        wait.until(zoom_is_current)
+        # The session's secret is in no address the page used.
+        secret = tuner.cookie.split("=")[1]
+        for element in (preview, zoom):
+            assert secret not in (element.get_attribute("src") or "")
 
         # Save a sidecar; the command line saves the same one for the same settings.
         path = driver.find_element(By.ID, "sidecar-path")
@@ -206,7 +258,7 @@ def main():
         write_flat_hdr(os.path.join(big, "big.hdr"), 3000, 2000)
         tuner = Tuner(lftm, "big.hdr", big)
         tuners.append(tuner)
-        driver.get(tuner.url)
+        tuner.sign_in(driver)
         wait.until(lambda d: shown_generation() > 0)
         driver.find_element(By.ID, "export-path").send_keys("big.tif")
         driver.find_element(By.ID, "export").click()

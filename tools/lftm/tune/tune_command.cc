@@ -1,6 +1,6 @@
 // lftm tune PHOTO: tunes the settings of a photograph in the browser. The page is served on
-// the loopback interface with a secret token in its address; Ctrl-C stops the server and
-// removes the session's temporary folder.
+// the loopback interface; the address printed holds a one-time code that the server trades
+// for a cookie. Ctrl-C stops the server and removes the session's temporary folder.
 #include <signal.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "access_token.h"
 #include "commands.h"
@@ -30,16 +32,32 @@ namespace lftm_cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lftm tune PHOTO [--port N] [--no-browser] [--tiff-linear|--tiff-gamma] "
-    "[--threads N] [--verbose]\n";
+    "usage: lftm tune PHOTO [--port N] [--output-dir DIR]... [--no-browser] "
+    "[--tiff-linear|--tiff-gamma] [--threads N] [--verbose]\n";
 
 int usage(const std::string& problem) {
   std::fprintf(stderr, "lftm tune: %s\n%s", problem.c_str(), kUsage);
   return kExitUsage;
 }
 
-// Opens `url` in the desktop's browser when there is a desktop; never fails the command.
-void open_browser(const std::string& url) {
+// A page in the session's private folder that leads the browser to `url`: the browser is
+// started with its name, so the code in `url` never shows in the list of processes, which
+// every user of the machine can read. Returns its path, "" when it cannot be written.
+std::string write_opener(const std::string& folder, const std::string& url) {
+  const std::string path = folder + "/open.html";
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return "";
+  const std::string html = "<!DOCTYPE html>\n<meta charset=\"utf-8\"><meta http-equiv=\"refresh\" "
+                           "content=\"0;url=" + url + "\"><title>lftm tune</title>\n<a href=\"" +
+                           url + "\">lftm tune</a>\n";
+  const bool written = write(fd, html.data(), html.size()) == static_cast<ssize_t>(html.size());
+  close(fd);
+  return written ? path : "";
+}
+
+// Opens `file` in the desktop's browser when there is a desktop; never fails the command.
+void open_browser(const std::string& file) {
+  if (file.empty()) return;
   if (getenv("DISPLAY") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -51,7 +69,7 @@ void open_browser(const std::string& url) {
   sigemptyset(&none);
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-  std::string program = "xdg-open", address = url;
+  std::string program = "xdg-open", address = file;
   char* argv[] = {&program[0], &address[0], nullptr};
   pid_t pid;
   if (posix_spawnp(&pid, "xdg-open", &actions, &attributes, argv, environ) == 0) {
@@ -64,6 +82,7 @@ void open_browser(const std::string& url) {
 // Removes the session's temporary folder and what lies in it.
 void remove_scratch(const std::string& folder) {
   unlink((folder + "/export.xmp").c_str());
+  unlink((folder + "/open.html").c_str());
   rmdir(folder.c_str());
 }
 
@@ -72,9 +91,9 @@ void remove_scratch(const std::string& folder) {
 int run_tune(const std::vector<std::string>& args) {
   std::string foreign = first_foreign_option(
       args, {"--no-browser", "--tiff-linear", "--tiff-gamma", "-v", "--verbose", "-h", "--help"},
-      {"--port", "--threads", "-j"});
+      {"--port", "--output-dir", "--threads", "-j"});
   if (!foreign.empty()) return usage(foreign + " is not an option of tune");
-  std::vector<std::string> rest;
+  std::vector<std::string> rest, folders;
   long port = 0;
   bool browser = true;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -82,6 +101,8 @@ int run_tune(const std::vector<std::string>& args) {
       char* end = nullptr;
       port = std::strtol(args[++i].c_str(), &end, 10);
       if (*end != '\0' || port < 1 || port > 65535) return usage("--port takes 1 to 65535");
+    } else if (args[i] == "--output-dir" && i + 1 < args.size()) {
+      folders.push_back(args[++i]);
     } else if (args[i] == "--no-browser") {
       browser = false;
     } else {
@@ -102,11 +123,12 @@ int run_tune(const std::vector<std::string>& args) {
   setup.threads = options.threads;
   setup.verbose = options.diag == DiagMode::kVerbose;
   setup.token = lftm_tune::make_access_token();
+  setup.code = lftm_tune::make_access_token();
   // Exports run the lftm installed with this tuner, not whichever one PATH finds first.
   setup.tool = companion_program("lftm");
   if (options.tiff == TiffEncoding::kLinear) setup.toolFlags.push_back("--tiff-linear");
   if (options.tiff == TiffEncoding::kGamma) setup.toolFlags.push_back("--tiff-gamma");
-  if (setup.token.empty()) {
+  if (setup.token.empty() || setup.code.empty()) {
     std::fprintf(stderr, "lftm tune: the system gives no random numbers for the token\n");
     return kExitFailed;
   }
@@ -122,10 +144,8 @@ int run_tune(const std::vector<std::string>& args) {
                  failure_line(input, result, photo->full.detail).c_str());
     return kExitFailed;
   }
-  if (!lftm_tune::make_path_rules(input, &setup.paths)) {
-    std::fprintf(stderr, "lftm tune: cannot resolve the folders of %s\n", input.c_str());
-    return kExitFailed;
-  }
+  problem = lftm_tune::make_path_rules(input, folders, &setup.paths);
+  if (!problem.empty()) return usage(problem);
 
   // The stop signals are taken by this thread alone, with sigwait: the server's threads and
   // the export's tool then stop in order instead of dying mid-write.
@@ -151,10 +171,11 @@ int run_tune(const std::vector<std::string>& args) {
       exitCode = kExitFailed;
     } else {
       const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) +
-                              "/?token=" + setup.token;
-      std::printf("lftm tune: open %s\n(Ctrl-C stops)\n", url.c_str());
+                              "/?code=" + setup.code;
+      std::printf("lftm tune: open %s\n(the address opens the page once, within a minute; "
+                  "Ctrl-C stops)\n", url.c_str());
       std::fflush(stdout);
-      if (browser) open_browser(url);
+      if (browser) open_browser(write_opener(scratch, url));
       int number = 0;
       sigwait(&stops, &number);
       std::fprintf(stderr, "lftm tune: stopping\n");

@@ -1,6 +1,7 @@
 #include "tune_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 
@@ -32,17 +33,30 @@ std::string url_decode(const std::string& text) {
   return out;
 }
 
-void answer(TuneSession* session, const httplib::Request& req, httplib::Response& res) {
+// Each connection holds one of the pool's threads while it is open: connections that send
+// nothing are closed after a second, and the pool is large enough that dozens of them leave
+// threads for the page. The kernel's queue of connections not yet accepted is long too, so
+// that a burst of them does not make the page's own connection wait to be retried.
+constexpr time_t kIdleSeconds = 1;
+constexpr size_t kConnectionThreads = 64;
+
+void answer(TuneSession* session, int port, const httplib::Request& req,
+            httplib::Response& res) {
   Request request;
   request.method = req.method;
   request.path = req.path;
+  request.port = port;
+  request.host = req.get_header_value("Host");
+  request.origin = req.get_header_value("Origin");
+  request.fetchSite = req.get_header_value("Sec-Fetch-Site");
+  request.cookies = req.get_header_value("Cookie");
   for (const auto& param : req.params) request.fields.insert(param);
   if (req.get_header_value("Content-Type").find("application/x-www-form-urlencoded") == 0) {
     for (const auto& f : parse_form(req.body)) request.fields.insert(f);
   }
-  request.token = req.get_header_value("X-Lftm-Token");
   const Reply reply = handle_request(session, request);
   res.status = reply.status;
+  for (const auto& header : reply.headers) res.set_header(header.first.c_str(), header.second);
   // The page and its pictures change with every request; nothing is to be cached or framed.
   res.set_header("Cache-Control", "no-store");
   res.set_header("X-Frame-Options", "DENY");
@@ -73,16 +87,33 @@ TuneServer::TuneServer(TuneSession* session) : session_(session) {}
 
 TuneServer::~TuneServer() { stop(); }
 
+std::shared_ptr<int> TuneServer::configure(httplib::Server* server) {
+  TuneSession* session = session_;
+  const int* listening = &port_;
+  auto handler = [session, listening](const httplib::Request& req, httplib::Response& res) {
+    answer(session, *listening, req, res);
+  };
+  server->Get(".*", handler);
+  server->Post(".*", handler);
+  server->set_payload_max_length(1 << 16);
+  server->set_keep_alive_timeout(kIdleSeconds);
+  server->set_read_timeout(kIdleSeconds, 0);
+  server->new_task_queue = [] { return new httplib::ThreadPool(kConnectionThreads); };
+  // Only SO_REUSEADDR: with SO_REUSEPORT a second tuner started on the same --port would
+  // share it silently instead of being told that it is in use.
+  auto listenFd = std::make_shared<int>(-1);
+  server->set_socket_options([listenFd](int fd) {
+    int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    *listenFd = fd;
+  });
+  return listenFd;
+}
+
 std::string TuneServer::start(int port) {
   for (const char* host : {"127.0.0.1", "::1"}) {
     auto server = std::make_unique<httplib::Server>();
-    TuneSession* session = session_;
-    auto handler = [session](const httplib::Request& req, httplib::Response& res) {
-      answer(session, req, res);
-    };
-    server->Get(".*", handler);
-    server->Post(".*", handler);
-    server->set_payload_max_length(1 << 16);
+    const std::shared_ptr<int> listenFd = configure(server.get());
     const bool ipv4 = servers_.empty();
     if (ipv4) {
       port_ = port == 0 ? server->bind_to_any_port(host)
@@ -94,6 +125,7 @@ std::string TuneServer::start(int port) {
     } else if (!server->bind_to_port(host, port_)) {
       continue;  // a system without IPv6 is served on 127.0.0.1 alone
     }
+    listen(*listenFd, SOMAXCONN);  // a listening socket takes the longer queue
     httplib::Server* raw = server.get();
     servers_.push_back(std::move(server));
     threads_.emplace_back([raw] { raw->listen_after_bind(); });

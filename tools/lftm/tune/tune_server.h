@@ -31,6 +31,10 @@ class TuneServer {
   void stop();
 
  private:
+  // Routes every request to the session and sets the limits of connections. Returns where
+  // the listening socket goes once it is made.
+  std::shared_ptr<int> configure(httplib::Server* server);
+
   TuneSession* session_;
   std::vector<std::unique_ptr<httplib::Server>> servers_;
   std::vector<std::thread> threads_;

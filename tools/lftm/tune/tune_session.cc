@@ -57,7 +57,7 @@ SqueezerView squeezer_window(const SqueezerView& full, int32_t x0, int32_t y0, i
 }  // namespace
 
 TuneSession::TuneSession(SessionSetup setup, std::unique_ptr<Photo> photo)
-    : setup_(std::move(setup)), photo_(std::move(photo)) {
+    : setup_(std::move(setup)), photo_(std::move(photo)), entryCode_(setup_.code) {
   setup_.threads = lftm_cli::resolve_threads(setup_.threads);
   tmparam_default(method_, 0, &params_);
 }

@@ -12,6 +12,7 @@
 
 #include "export_job.h"
 #include "lftm.h"
+#include "one_time_code.h"
 #include "photo.h"
 #include "render.h"
 #include "user_paths.h"
@@ -19,7 +20,8 @@
 namespace lftm_tune {
 
 struct SessionSetup {
-  std::string token;
+  std::string token;                  // the value of the session's cookie
+  std::string code;                   // the one-time code that gives the cookie
   PathRules paths;
   std::string tool;                   // the lftm program that exports
   std::vector<std::string> toolFlags;  // options of the export's command line (--tiff-gamma)
@@ -46,6 +48,8 @@ class TuneSession {
 
   const SessionSetup& setup() const { return setup_; }
   const Photo& photo() const { return *photo_; }
+  // The one-time code, issued when the session was made.
+  OneTimeCode& entry_code() { return entryCode_; }
 
   // The settings and their generation, which grows with every change.
   void settings(int32_t* method, TmParam* params, uint64_t* generation);
@@ -74,6 +78,7 @@ class TuneSession {
 
   SessionSetup setup_;
   std::unique_ptr<Photo> photo_;
+  OneTimeCode entryCode_;
   std::mutex mutex_;         // settings, generation, cached renders, stopping_
   std::mutex renderMutex_;   // one preview render at a time
   // Set (atomically) to cancel the running preview or full render: every settings change

@@ -1,11 +1,18 @@
-// The tuner's request handlers, without sockets: the token, refused paths and values, stale
-// previews, the settings' JSON round trip and the Range Squeezer's 1:1 window.
-#include <gtest/gtest.h>
+// The tuner's request handlers, mostly without sockets: who may ask, refused paths and
+// values, stale previews, the settings' JSON round trip and the 1:1 windows; and the server
+// itself, under idle connections.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <thread>
 #include <memory>
+
+#include <gtest/gtest.h>
 
 #include "handlers.h"
 #include "lftm_host.h"
@@ -13,11 +20,14 @@
 #include "support/files.h"
 #include "support/image_files.h"
 #include "support/temp_dir.h"
+#include "tune_server.h"
 
 namespace lftm_tune {
 namespace {
 
 constexpr const char* kToken = "0123456789abcdef0123456789abcdef";
+constexpr const char* kCode = "fedcba9876543210fedcba9876543210";
+constexpr int kPort = 8080;
 
 class TuneHandlersTest : public ::testing::Test {
  protected:
@@ -27,21 +37,30 @@ class TuneHandlersTest : public ::testing::Test {
     ASSERT_EQ(load_photo(input_, lftm_cli::TiffEncoding::kAuto, 40, photo.get()), 0);
     SessionSetup setup;
     setup.token = kToken;
-    setup.paths.input = input_;
-    setup.paths.roots = {dir_.path()};
+    setup.code = kCode;
+    ASSERT_EQ(make_path_rules(input_, {}, &setup.paths), "");
     setup.scratchFolder = dir_.path();
     setup.threads = 2;
     session_ = std::make_unique<TuneSession>(setup, std::move(photo));
   }
 
-  Reply ask(const std::string& method, const std::string& path, FormFields fields = {},
-            const char* token = kToken) {
+  // A request as the tuner's page sends it, signed in.
+  static Request from_page(const std::string& method, const std::string& path,
+                           FormFields fields = {}) {
     Request request;
     request.method = method;
     request.path = path;
     request.fields = std::move(fields);
-    if (token != nullptr) request.fields["token"] = token;
-    return handle_request(session_.get(), request);
+    request.host = "127.0.0.1:8080";
+    request.port = kPort;
+    request.cookies = std::string("theme=dark; lftm_tune_8080=") + kToken;
+    request.fetchSite = "same-origin";
+    if (method == "POST") request.origin = "http://127.0.0.1:8080";
+    return request;
+  }
+
+  Reply ask(const std::string& method, const std::string& path, FormFields fields = {}) {
+    return handle_request(session_.get(), from_page(method, path, std::move(fields)));
   }
 
   uint64_t generation() {
@@ -57,18 +76,69 @@ class TuneHandlersTest : public ::testing::Test {
   std::unique_ptr<TuneSession> session_;
 };
 
-TEST_F(TuneHandlersTest, EveryRequestNeedsTheToken) {
+TEST_F(TuneHandlersTest, OnlyTheSignedInPageOfTheLoopbackServerIsAnswered) {
+  // Without the cookie, or with the token anywhere but in it: refused, a page for pages.
   for (const char* path : {"/", "/api/settings", "/api/preview", "/api/export"}) {
-    EXPECT_EQ(ask("GET", path, {}, nullptr).status, 403) << path;
-    EXPECT_EQ(ask("GET", path, {}, "0123456789abcdef0123456789abcdeF").status, 403) << path;
+    Request request = from_page("GET", path);
+    request.cookies = "lftm_tune_8080=0123456789abcdef0123456789abcdeF";
+    EXPECT_EQ(handle_request(session_.get(), request).status, 403) << path;
+    request.cookies = std::string("lftm_tune_9090=") + kToken;
+    request.fields["token"] = kToken;
+    EXPECT_EQ(handle_request(session_.get(), request).status, 403) << path;
   }
-  EXPECT_EQ(ask("POST", "/api/settings", {{"Strength", "10"}}, "").status, 403);
+  Request post = from_page("POST", "/api/settings", {{"Strength", "10"}});
+  post.cookies.clear();
+  EXPECT_EQ(handle_request(session_.get(), post).status, 403);
+  // A navigation that another site started (the opening file's) comes without the cookie:
+  // the page asks again by itself, once.
+  Request withheld = from_page("GET", "/");
+  withheld.cookies.clear();
+  withheld.fetchSite = "cross-site";
+  EXPECT_NE(handle_request(session_.get(), withheld).body.find("refresh"), std::string::npos);
+  withheld.fetchSite = "same-origin";
+  EXPECT_EQ(handle_request(session_.get(), withheld).body.find("refresh"), std::string::npos);
+
+  // The one-time code gives the cookie once, and leads to an address without it.
+  Request entry = from_page("GET", "/", {{"code", "fedcba9876543210fedcba987654321f"}});
+  entry.cookies.clear();
+  EXPECT_EQ(handle_request(session_.get(), entry).status, 403);
+  entry.fields["code"] = kCode;
+  const Reply entered = handle_request(session_.get(), entry);
+  ASSERT_EQ(entered.status, 303);
+  ASSERT_EQ(entered.headers.size(), 2u);
+  EXPECT_EQ(entered.headers[0].second, "/");
+  EXPECT_EQ(entered.headers[1].second,
+            std::string("lftm_tune_8080=") + kToken + "; Path=/; HttpOnly; SameSite=Strict");
+  const Reply again = handle_request(session_.get(), entry);
+  EXPECT_EQ(again.status, 403);
+  EXPECT_NE(again.body.find("start it again"), std::string::npos);
+  OneTimeCode code(kCode, OneTimeCode::Clock::time_point());
+  EXPECT_FALSE(code.redeem(kCode, OneTimeCode::Clock::time_point() + std::chrono::seconds(61)));
+  EXPECT_TRUE(code.redeem(kCode, OneTimeCode::Clock::time_point() + std::chrono::seconds(59)));
+
+  // Another name for the server (a rebound DNS name) or another port: refused.
+  const std::vector<std::pair<std::string, int>> hosts = {
+      {"evil.example:8080", 403}, {"127.0.0.1:9090", 403}, {"127.0.0.1", 403}, {"", 403},
+      {"[::1]:8080", 200}, {"localhost:8080", 200}};
+  for (const auto& host : hosts) {
+    Request request = from_page("GET", "/api/settings");
+    request.host = host.first;
+    EXPECT_EQ(handle_request(session_.get(), request).status, host.second) << host.first;
+  }
+  // A change or a render asked by another page, even another port of 127.0.0.1: refused.
+  for (const char* origin : {"http://evil.example", "http://127.0.0.1:9090", "null", ""}) {
+    Request change = from_page("POST", "/api/settings", {{"Strength", "10"}});
+    change.origin = origin;
+    change.fetchSite = "cross-site";
+    EXPECT_EQ(handle_request(session_.get(), change).status, 403) << origin;
+    Request render = from_page("GET", "/api/zoom", {{"x", "1"}, {"y", "1"}});
+    render.origin = origin;
+    render.fetchSite = "same-site";
+    EXPECT_EQ(handle_request(session_.get(), render).status, 403) << origin;
+  }
   EXPECT_EQ(generation(), 1u);
-  Request request;
-  request.method = "GET";
-  request.path = "/";
-  request.token = kToken;
-  const Reply page = handle_request(session_.get(), request);
+
+  const Reply page = ask("GET", "/");
   EXPECT_EQ(page.status, 200);
   // The page arrives whole: style and script are inside it, needing no request of their own.
   EXPECT_EQ(page.body.find("/*tune.js*/"), std::string::npos);
@@ -101,7 +171,10 @@ TEST_F(TuneHandlersTest, BadRequestsAreRefusedAndChangeNothing) {
 
 TEST_F(TuneHandlersTest, FilesOutsideTheSessionOrOverTheInputAreRefused) {
   const std::string outside = lftm_test::TempDir().path();  // removed again: does not exist
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   const std::vector<std::pair<std::string, FormFields>> refused = {
+      {"/api/save", {{"path", std::string(cwd) + "/lftm-tune.xmp"}}},
       {"/api/save", {{"path", "/etc/lftm-tune.xmp"}}},
       {"/api/save", {{"path", dir_.path() + "/../lftm-tune.xmp"}}},
       {"/api/save", {{"path", dir_.file("photo.hdr")}}},
@@ -121,7 +194,17 @@ TEST_F(TuneHandlersTest, FilesOutsideTheSessionOrOverTheInputAreRefused) {
   ASSERT_TRUE(lftm_test::write_text(dir_.file("image.xmp"), "not a sidecar\n"));
   EXPECT_EQ(ask("POST", "/api/save", {{"path", dir_.file("image.xmp")}}).status, 400);
   EXPECT_EQ(lftm_test::read_text(dir_.file("image.xmp")), "not a sidecar\n");
-  EXPECT_EQ(lftm_test::directory_entries(dir_.path()).size(), 2u);
+  // A relative name is in the photograph's folder, whichever folder the tuner started in.
+  EXPECT_EQ(ask("POST", "/api/save", {{"path", "saved.xmp"}}).status, 200);
+  EXPECT_EQ(lftm_test::directory_entries(dir_.path()).size(), 3u);
+
+  // Folders named with --output-dir join the photograph's; the root folder never does.
+  lftm_test::TempDir more;
+  PathRules rules;
+  ASSERT_EQ(make_path_rules(input_, {more.path()}, &rules), "");
+  ASSERT_EQ(rules.roots.size(), 2u);
+  EXPECT_NE(make_path_rules(input_, {"/"}, &rules), "");
+  EXPECT_NE(make_path_rules(input_, {outside}, &rules), "");
 }
 
 // The value of the setting `name` in the settings JSON, as the page reads it.
@@ -249,6 +332,69 @@ TEST_F(TuneHandlersTest, BoosterZoomIsCutFromTheFullRenderOfTheCurrentSettings) 
           << x << "," << y;
     }
   }
+}
+
+int connect_to(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Sends `request` on a new connection and returns the answer's head, "" when none came
+// within `limit`.
+std::string exchange(int port, const std::string& request, std::chrono::milliseconds limit) {
+  const int fd = connect_to(port);
+  if (fd < 0 || send(fd, request.data(), request.size(), 0) < 0) return "";
+  const auto end = std::chrono::steady_clock::now() + limit;
+  std::string head;
+  char buffer[4096];
+  while (head.find("\r\n\r\n") == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    pollfd p = {fd, POLLIN, 0};
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != 1) break;
+    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    head.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return head.substr(0, head.find("\r\n\r\n"));
+}
+
+// Connections that send nothing must not keep the page waiting; and the server hands the
+// headers that decide access to the handlers, and the cookie back to the browser.
+TEST_F(TuneHandlersTest, TheServerAnswersThePageBesideIdleConnections) {
+  TuneServer server(session_.get());
+  ASSERT_EQ(server.start(0), "");
+  const std::string host = "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n";
+  std::vector<int> idle;
+  for (int i = 0; i < 50; ++i) idle.push_back(connect_to(server.port()));
+  const auto start = std::chrono::steady_clock::now();
+  const std::string entered =
+      exchange(server.port(), std::string("GET /?code=") + kCode + " HTTP/1.1\r\n" + host +
+                                  "Connection: close\r\n\r\n",
+               std::chrono::seconds(3));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  for (int fd : idle) close(fd);
+  EXPECT_EQ(entered.compare(0, 12, "HTTP/1.1 303"), 0) << entered;
+  const std::string cookie = "lftm_tune_" + std::to_string(server.port()) + "=" + kToken;
+  EXPECT_NE(entered.find("Set-Cookie: " + cookie), std::string::npos) << entered;
+  for (const std::string& asked : {host, std::string("Host: evil.example\r\n")}) {
+    const std::string reply =
+        exchange(server.port(), "GET /api/settings HTTP/1.1\r\n" + asked + "Cookie: " + cookie +
+                                    "\r\nConnection: close\r\n\r\n",
+                 std::chrono::seconds(3));
+    EXPECT_EQ(reply.compare(0, 12, asked == host ? "HTTP/1.1 200" : "HTTP/1.1 403"), 0)
+        << reply;
+  }
+  server.stop();
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "file_guard.h"
 #include "input_format.h"
@@ -17,7 +16,6 @@ std::string real_path(const std::string& path) {
 }
 
 bool is_within(const std::string& path, const std::string& root) {
-  if (root == "/") return true;
   return path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
                           path[root.size()] == '/');
 }
@@ -27,12 +25,7 @@ bool is_within(const std::string& path, const std::string& root) {
 std::string resolve(const PathRules& rules, const std::string& name, std::string* path) {
   if (name.empty()) return "give a file name";
   if (name.size() > 4000 || name.find('\0') != std::string::npos) return "unusable file name";
-  std::string absolute = name;
-  if (name[0] != '/') {
-    char cwd[PATH_MAX];
-    if (getcwd(cwd, sizeof cwd) == nullptr) return "the current folder cannot be resolved";
-    absolute = std::string(cwd) + "/" + name;
-  }
+  const std::string absolute = name[0] == '/' ? name : rules.base + "/" + name;
   const size_t slash = absolute.find_last_of('/');
   const std::string base = absolute.substr(slash + 1);
   if (base.empty() || base == "." || base == "..") return name + " names a folder, not a file";
@@ -42,7 +35,7 @@ std::string resolve(const PathRules& rules, const std::string& name, std::string
   for (const std::string& root : rules.roots) allowed = allowed || is_within(folder, root);
   if (!allowed) {
     return name + " lies outside the folders this session may use (the photograph's folder "
-                  "and the folder lftm tune was started in)";
+                  "and those given with --output-dir)";
   }
   *path = (folder == "/" ? "" : folder) + "/" + base;
   struct stat st;
@@ -54,14 +47,25 @@ std::string resolve(const PathRules& rules, const std::string& name, std::string
 
 }  // namespace
 
-bool make_path_rules(const std::string& input, PathRules* rules) {
+std::string make_path_rules(const std::string& input, const std::vector<std::string>& folders,
+                            PathRules* rules) {
   rules->input = real_path(input);
-  char cwd[PATH_MAX];
-  if (rules->input.empty() || getcwd(cwd, sizeof cwd) == nullptr) return false;
-  const std::string here = real_path(cwd);
-  const std::string photoFolder = rules->input.substr(0, rules->input.find_last_of('/'));
-  rules->roots = {here, photoFolder.empty() ? "/" : photoFolder};
-  return !here.empty();
+  if (rules->input.empty()) return "cannot resolve the folder of " + input;
+  const size_t slash = rules->input.find_last_of('/');
+  rules->base = slash == 0 ? "/" : rules->input.substr(0, slash);
+  rules->roots.clear();
+  // A photograph in the root folder gives the page no folder of its own.
+  if (rules->base != "/") rules->roots.push_back(rules->base);
+  for (const std::string& folder : folders) {
+    const std::string resolved = real_path(folder);
+    struct stat st;
+    if (resolved.empty() || stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      return "--output-dir " + folder + " is not a folder";
+    }
+    if (resolved == "/") return "--output-dir / would open every folder to the page";
+    rules->roots.push_back(resolved);
+  }
+  return "";
 }
 
 std::string sidecar_to_read(const PathRules& rules, const std::string& name, std::string* path) {

@@ -3,7 +3,6 @@
 // changes are gathered into one.
 'use strict';
 
-const token = new URLSearchParams(location.search).get('token') || '';
 const $ = (id) => document.getElementById(id);
 const form = $('settings');
 const preview = $('preview');
@@ -12,18 +11,18 @@ let state = null;        // the last settings the server confirmed
 let sending = false;     // a settings change is on its way
 let queued = null;       // the fields to send once it is answered
 let showBefore = false;
+let zoomPoint = null;     // the full image's pixel the 1:1 view is around
+let zoomRequest = 0;      // grows with every 1:1 request; older answers are dropped
+let zoomGeneration = 0;   // the settings the last 1:1 request was for
 
 function say(text, isError) {
   $('message').textContent = text || '';
   $('message').className = isError ? 'error' : '';
 }
 
-function withToken(path) {
-  return path + (path.includes('?') ? '&' : '?') + 'token=' + encodeURIComponent(token);
-}
-
+// The session's cookie goes with every request of the page's own origin.
 async function call(method, path, fields) {
-  const options = { method, headers: { 'X-Lftm-Token': token } };
+  const options = { method };
   if (fields) {
     options.body = new URLSearchParams(fields);
   }
@@ -163,7 +162,7 @@ function render() {
     preview.dataset.view = view;
     if (!showBefore) drawHistogram(generation);
   };
-  const address = withToken(`/api/preview?generation=${generation}&view=${view}`);
+  const address = `/api/preview?generation=${generation}&view=${view}`;
   preview.onerror = async () => {
     // A render that failed says why; one that newer settings replaced says nothing.
     const response = await fetch(address);
@@ -173,6 +172,7 @@ function render() {
     }
   };
   preview.src = address;
+  if (zoomPoint && zoomGeneration !== generation) refreshZoom();
 }
 
 async function drawHistogram(generation) {
@@ -199,12 +199,28 @@ async function drawHistogram(generation) {
   canvas.dataset.generation = generation;
 }
 
-async function zoomAt(event) {
+function zoomAt(event) {
   if (!state) return;
-  const x = Math.floor(event.offsetX / preview.clientWidth * state.width);
-  const y = Math.floor(event.offsetY / preview.clientHeight * state.height);
+  zoomPoint = {
+    x: Math.floor(event.offsetX / preview.clientWidth * state.width),
+    y: Math.floor(event.offsetY / preview.clientHeight * state.height),
+  };
+  refreshZoom();
+}
+
+// Asks for the 1:1 view of the current settings around zoomPoint. The view shown until it
+// comes is marked stale; an answer for settings that changed meanwhile is dropped, and the
+// newer settings' request follows.
+function refreshZoom() {
+  const { x, y } = zoomPoint;
+  const request = ++zoomRequest;
+  const generation = state.generation;
+  zoomGeneration = generation;
+  $('zoom').classList.add('stale');
+  const current = () => request === zoomRequest && state.generation === generation;
   const ask = async () => {
-    const response = await fetch(withToken(`/api/zoom?x=${x}&y=${y}&size=256`));
+    const response = await fetch(`/api/zoom?x=${x}&y=${y}&size=256`);
+    if (!current()) return;
     if (response.status === 202) {
       $('zoom-status').textContent = 'rendering the whole image...';
       setTimeout(ask, 500);
@@ -215,9 +231,13 @@ async function zoomAt(event) {
       $('zoom-status').textContent = json.error || response.statusText;
       return;
     }
+    const blob = await response.blob();
+    if (!current()) return;
     const old = $('zoom').src;
-    $('zoom').src = URL.createObjectURL(await response.blob());
+    $('zoom').src = URL.createObjectURL(blob);
     if (old.startsWith('blob:')) URL.revokeObjectURL(old);
+    $('zoom').dataset.generation = generation;
+    $('zoom').classList.remove('stale');
     $('zoom-status').textContent = `around ${x}, ${y}`;
   };
   ask();
@@ -279,7 +299,8 @@ $('save').addEventListener('click', async () => {
 
 $('export').addEventListener('click', async () => {
   try {
-    const fields = { path: $('export-path').value, bits: $('export-bits').value };
+    const fields = { path: $('export-path').value, bits: $('export-bits').value,
+                     overwrite: $('export-overwrite').checked ? '1' : '0' };
     await call('POST', '/api/export', fields);
     $('progress').value = 0;
     pollExport();

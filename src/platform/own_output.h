@@ -1,0 +1,20 @@
+// Recognises the images lftm writes by what its writers store in them: the Software text
+// ("lftm" unless the caller gave another) in a JPEG's EXIF block or a TIFF's first directory,
+// or the settings packet with the lftm namespace. Only the head of a JPEG and the first
+// directory of a TIFF (classic or BigTIFF) are read, without the imaging libraries, so that
+// checking the outputs of a batch costs a few reads each.
+#ifndef LFTM_PLATFORM_OWN_OUTPUT_H_
+#define LFTM_PLATFORM_OWN_OUTPUT_H_
+
+namespace lftm {
+
+// The Software text the writers store when the caller gives none.
+constexpr char kDefaultSoftware[] = "lftm";
+
+// True when `path` is a JPEG or TIFF file whose Software text is kDefaultSoftware or
+// `software` (may be null), or that embeds settings in the lftm namespace.
+bool is_own_output(const char* path, const char* software);
+
+}  // namespace lftm
+
+#endif  // LFTM_PLATFORM_OWN_OUTPUT_H_
