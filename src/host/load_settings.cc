@@ -3,11 +3,11 @@
 // tuner and the Python module render a sidecar alike or not at all.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "lftm_host.h"
+#include "platform/input_file.h"
 #include "settings/settings_table.h"
 #include "settings/xmp_reader.h"
 
@@ -15,6 +15,8 @@ namespace lftm {
 namespace {
 
 constexpr size_t kLongestShownValue = 40;
+// Sidecars are a few kilobytes: the value sought lies well within this.
+constexpr size_t kLongestSidecar = 1 << 20;
 
 const char* method_name(int32_t method) {
   const MethodSettings* m = method_settings(method);
@@ -33,11 +35,8 @@ const Setting* setting_at(const MethodSettings& method, int slot) {
 // The text behind the element `setting` in the file, up to the next tag or line end; for
 // the message only.
 std::string element_text(const char* path, const Setting& setting) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return "";
-  std::string text(1 << 20, '\0');
-  text.resize(std::fread(&text[0], 1, text.size(), file));
-  std::fclose(file);
+  std::string text;
+  if (!read_file_head(path, kLongestSidecar, &text)) return "";
   for (const char* name : {setting.name, setting.old_name}) {
     if (name == nullptr) continue;
     const std::string tag = std::string("<lftm:") + name + ">";

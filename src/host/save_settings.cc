@@ -9,6 +9,7 @@
 
 #include "host/file_format.h"
 #include "lftm_host.h"
+#include "platform/input_file.h"
 #include "platform/staged_output.h"
 #include "settings/settings_table.h"
 #include "settings/xmp_format.h"
@@ -18,7 +19,7 @@ namespace lftm {
 namespace {
 
 // Sidecars are a few kilobytes; a larger file is something else.
-constexpr long kLargestSidecar = 1 << 20;
+constexpr size_t kLargestSidecar = 1 << 20;
 
 // Text as sidecars hold it: no control bytes but tab, line ends and form feed. Images have
 // some (a NUL at the latest) within their first bytes.
@@ -26,15 +27,6 @@ bool is_text(const std::string& bytes) {
   for (unsigned char c : bytes) {
     if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') return false;
   }
-  return true;
-}
-
-bool read_whole(const char* path, std::string* bytes) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  bytes->resize(kLargestSidecar);
-  bytes->resize(std::fread(&(*bytes)[0], 1, bytes->size(), file));
-  std::fclose(file);
   return true;
 }
 
@@ -47,9 +39,11 @@ bool starts_as_jpeg(const std::string& bytes) {
 // metadata), in which the reader finds the settings namespace.
 bool is_settings_sidecar(const char* path) {
   struct stat st;
-  if (stat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestSidecar) return false;
+  if (stat(path, &st) != 0 || static_cast<size_t>(st.st_size) > kLargestSidecar) return false;
   std::string bytes;
-  if (!read_whole(path, &bytes) || !is_text(bytes) || starts_as_jpeg(bytes)) return false;
+  // Opened as an input: a folder, pipe or device is no sidecar.
+  if (!read_file_head(path, kLargestSidecar, &bytes)) return false;
+  if (!is_text(bytes) || starts_as_jpeg(bytes)) return false;
   if (detect_file_format(path) != FileFormat::kUnknown) return false;
   return read_settings_file(path, kMethodQuery, nullptr, nullptr, ReadAnnouncement::kSilent) >= 0;
 }

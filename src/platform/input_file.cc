@@ -79,4 +79,13 @@ std::FILE* open_regular_file(const char* path) {
   return file;
 }
 
+bool read_file_head(const char* path, size_t limit, std::string* bytes) {
+  std::FILE* file = open_regular_file(path);
+  if (file == nullptr) return false;
+  bytes->resize(limit);
+  bytes->resize(std::fread(&(*bytes)[0], 1, limit, file));
+  std::fclose(file);
+  return true;
+}
+
 }  // namespace lftm

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace lftm {
 
@@ -16,6 +17,10 @@ int32_t check_input_file(const char* path);
 
 // fopen(path, "rb") for a regular file only; null (errno set) for anything else.
 std::FILE* open_regular_file(const char* path);
+
+// The first `limit` bytes of a regular file (all of a shorter one) into `bytes`; false when
+// the file cannot be opened as an input.
+bool read_file_head(const char* path, size_t limit, std::string* bytes);
 
 }  // namespace lftm
 
