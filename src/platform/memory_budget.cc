@@ -10,11 +10,13 @@ thread_local int64_t headroomSet = 0;
 
 }  // namespace
 
-int64_t memory_budget() {
-  if (budgetSet > 0) return budgetSet;
+int64_t memory_budget_for(int64_t requested) {
+  if (requested > 0) return requested;
   const int64_t available = available_memory_bytes();
   return available > 0 ? available / 3 : 0;
 }
+
+int64_t memory_budget() { return memory_budget_for(budgetSet); }
 
 int64_t requested_memory_budget() { return budgetSet; }
 

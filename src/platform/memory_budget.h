@@ -9,6 +9,11 @@
 
 namespace lftm {
 
+// The budget of a run whose caller asked for `requested` bytes: that request when it is
+// positive, else the default, a third of the memory that can be had now; 0 when neither is
+// known. Every run, estimate and scheduler takes its budget from here.
+int64_t memory_budget_for(int64_t requested);
+
 // The budget of the runs of this thread, in bytes; 0 when none was set and the system cannot
 // say how much memory there is.
 int64_t memory_budget();
