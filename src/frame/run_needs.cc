@@ -10,7 +10,6 @@
 #include "imageio/rgbe_reader.h"
 #include "imageio/sibling_api.h"
 #include "platform/diag.h"
-#include "platform/memory_budget.h"
 #include "platform/resources.h"
 #include "platform/scratch_file.h"
 
@@ -138,8 +137,7 @@ int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height) {
   return LFTM_ERR_WRITER_ARGS;
 }
 
-int32_t check_memory_fits(const RunNeeds& needs, bool disk) {
-  const int64_t limit = requested_memory_budget();
+int32_t check_memory_fits(const RunNeeds& needs, bool disk, int64_t limit) {
   if (limit > 0 && needs.memory > limit) {
     diag_out("the run needs %lld bytes of memory (about %s) and the limit set is %lld bytes: "
              "%s\n",

@@ -46,12 +46,11 @@ int32_t refuse_too_large(int32_t width, int32_t height, bool booster);
 // returns LFTM_ERR_WRITER_ARGS when `jpeg` and the image is wider or higher, else 0.
 int32_t check_jpeg_side(bool jpeg, int32_t width, int32_t height);
 
-// Compares the memory estimate with the limit the caller set (memory_budget.h) and with the
-// memory that can be had now; prints a sentence (in memory mode: use disk mode) and returns
-// LFTM_ERR_OVER_LIMIT when the run passes the limit the caller set, LFTM_ERR_NO_MEMORY when
-// it passes the memory available, else 0. Memory the system cannot report is taken as
-// enough.
-int32_t check_memory_fits(const RunNeeds& needs, bool disk);
+// Compares the memory estimate with `limit`, the bytes the caller allowed (0: no limit set),
+// and with the memory that can be had now; prints a sentence (in memory mode: use disk mode)
+// and returns LFTM_ERR_OVER_LIMIT when the run passes the limit, LFTM_ERR_NO_MEMORY when it
+// passes the memory available, else 0. Memory the system cannot report is taken as enough.
+int32_t check_memory_fits(const RunNeeds& needs, bool disk, int64_t limit);
 
 // Compares the scratch estimate with the free space of the temporary directory; prints how
 // much is needed and free and returns LFTM_ERR_NO_SCRATCH_SPACE when it cannot fit, else 0.

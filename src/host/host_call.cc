@@ -21,7 +21,7 @@ RunHooks hooks_of(const lftm_options* options) {
 }  // namespace
 
 HostCall::HostCall(const lftm_options* options)
-    : run_(hooks_of(options)), scope_(&run_), budget_(memory_limit_of(options)) {}
+    : run_(hooks_of(options)), scope_(&run_) {}
 
 HostCall::~HostCall() { run_.flush_messages(true); }
 

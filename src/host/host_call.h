@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "lftm_host.h"
-#include "platform/memory_budget.h"
 #include "platform/run_context.h"
 
 namespace lftm {
@@ -26,7 +25,6 @@ class HostCall {
  private:
   RunContext run_;
   RunScope scope_;
-  MemoryBudgetScope budget_;
 };
 
 }  // namespace lftm

@@ -1,16 +1,17 @@
-// lftm_tonemap_file: tonemap or tms on a file whose kind is found by its content, into a
-// JPEG or TIFF file chosen by the output name, with the writer arguments of the command-line
-// tool, so that both write the same file.
+// lftm_tonemap_file: the one run (the method of tonemap or tms) on a file whose kind is found
+// by its content, into a JPEG or TIFF file chosen by the output name, with the writer
+// arguments of the command-line tool, so that both write the same file.
 #include <sys/stat.h>
 
 #include <cctype>
 #include <cstring>
 #include <string>
 
-#include "frame/drivers.h"
 #include "host/file_format.h"
 #include "host/host_call.h"
 #include "host/host_records.h"
+#include "platform/memory_budget.h"
+#include "run/run_request.h"
 
 namespace lftm {
 namespace {
@@ -44,21 +45,22 @@ int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options
   if (scratchFolder < 0) return scratchFolder;
   const bool jpeg = ends_with_jpeg_name(outPath);
   const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
-  ImageDesc desc;
-  init_dim_param(&desc);
-  desc.bits = jpeg ? 8 : options.bits;
-  TmFiles files;
-  init_optim_param(&files);
-  files.threads = worker_count(options.threads);
-  files.readFromDisk = booster && options.disk != 0 ? 1 : 0;
-  files.inFile = inPath;
-  DriverCall call = {probe.extType, &desc, &options.settings, &options.save,
-                     {options.jpeg_quality, 0, 0, 0, 0, 0}, &files, outPath};
-  call.writerKind = jpeg ? WriterKind::kJpeg : WriterKind::kTiff;
+  RunRequest request;
+  request.source = file_source(probe.extType, inPath);
   // Checked again at the rename: a file may have taken the name during the run.
-  call.replace = overwrite_of(&options) != 0 ? Replace::kRegularFiles : Replace::kOwnOutputs;
-  const int32_t result = booster ? run_tonemap(call, default_sibling_names())
-                                 : run_tms(call, default_sibling_names());
+  request.sink = file_sink(outPath, jpeg ? WriterKind::kJpeg : WriterKind::kTiff,
+                           overwrite_of(&options) != 0 ? Replace::kRegularFiles
+                                                       : Replace::kOwnOutputs);
+  request.method = booster ? LFTM_METHOD_TEXTURE_BOOSTER : LFTM_METHOD_RANGE_SQUEEZER;
+  request.params = &options.settings;
+  request.bits = jpeg ? 8 : options.bits;
+  request.threads = worker_count(options.threads);
+  request.disk = booster && options.disk != 0 ? 1 : 0;
+  request.memoryLimit = memory_limit_of(&options);
+  request.memoryBudget = memory_budget_for(request.memoryLimit);
+  request.save = &options.save;
+  request.writer.jpgQual = options.jpeg_quality;
+  const int32_t result = run_tone_mapping(request, default_sibling_names());
   return result < 0 ? result : 0;
 }
 

@@ -1,20 +1,22 @@
-// lftm_tonemap_image: the drivers' runs on pixels a host holds in memory. The pixels are
-// encoded as the OpenEXR reader encodes a file's and go through the same stages, so a file's
-// pixels give the samples tonemap or tms would write for that file.
+// lftm_tonemap_image: the one run on pixels a host holds in memory. The pixels are encoded
+// into RGBE planar bytes as the OpenEXR reader encodes a file's and handed to the run as
+// decoded pixels, so a file's pixels give the samples tonemap or tms would write for that
+// file; the samples come back to the host's buffer.
 #include <climits>
 
-#include "frame/drivers.h"
 #include "host/host_call.h"
 #include "host/host_pixels.h"
 #include "host/host_records.h"
 #include "platform/heap_buffer.h"
+#include "platform/memory_budget.h"
 #include "platform/run_context.h"
 #include "platform/sizes.h"
+#include "run/run_request.h"
 
 namespace lftm {
 namespace {
 
-// Names the host's image where the drivers print a file name.
+// Names the host's image where the run prints a file name.
 constexpr const char* kMemoryName = "(memory)";
 
 int32_t check_pair(const ImageView& in, const ImageView& out) {
@@ -22,7 +24,7 @@ int32_t check_pair(const ImageView& in, const ImageView& out) {
       in.width != out.width || in.height != out.height || in.channels != out.channels) {
     return LFTM_ERR_ARGUMENT;
   }
-  // The drivers count pixels and bytes in 32 bits.
+  // The run counts pixels and bytes in 32 bits.
   if (in.width > INT32_MAX || in.height > INT32_MAX) return LFTM_ERR_TOO_LARGE;
   return 0;
 }
@@ -35,34 +37,35 @@ int32_t tonemap_in_memory(const ImageView& in, const ImageView& out,
   if (!checked_product(4, in.width, in.height, &rgbeBytes)) return LFTM_ERR_TOO_LARGE;
   HeapBuffer<uint8_t> rgbe;
   if (!rgbe.allocate(rgbeBytes)) return LFTM_ERR_NO_MEMORY;
-  MemoryIo memory;
+  DecodedPixels pixels;
   {
     ProgressPhase phase(0.0, 0.03, "taking the pixels");
-    const int32_t encoded = encode_host_pixels(in, rgbe.get(), memory.work);
+    const int32_t encoded = encode_host_pixels(in, rgbe.get(), pixels.work);
     if (encoded < 0) return encoded;
   }
-  memory.rgbe = rgbe.get();
-  memory.width = static_cast<int32_t>(in.width);
-  memory.height = static_cast<int32_t>(in.height);
-  memory.deliver = [&](const void* samples) {
-    store_host_samples(samples, in, out);
-    return 0;
-  };
+  pixels.kind = LFTM_EXT_EXR;
+  pixels.width = static_cast<int32_t>(in.width);
+  pixels.height = static_cast<int32_t>(in.height);
+  pixels.data = rgbe.get();
 
   const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
-  ImageDesc desc;
-  init_dim_param(&desc);
-  desc.bits = out.sampleType == LFTM_SAMPLE_UINT16 ? 16 : 8;
-  TmFiles files;
-  init_optim_param(&files);
-  files.threads = worker_count(options.threads);
-  files.readFromDisk = booster && options.disk != 0 ? 1 : 0;
-  files.inFile = kMemoryName;
-  DriverCall call = {LFTM_EXT_EXR, &desc,     &options.settings, nullptr, {0, 0, 0, 0, 0, 0},
-                     &files,       kMemoryName, &memory};
+  RunRequest request;
+  request.source = pixel_source(&pixels, kMemoryName);
+  request.sink = memory_sink(
+      [&](const void* samples) {
+        store_host_samples(samples, in, out);
+        return 0;
+      },
+      kMemoryName);
+  request.method = booster ? LFTM_METHOD_TEXTURE_BOOSTER : LFTM_METHOD_RANGE_SQUEEZER;
+  request.params = &options.settings;
+  request.bits = out.sampleType == LFTM_SAMPLE_UINT16 ? 16 : 8;
+  request.threads = worker_count(options.threads);
+  request.disk = booster && options.disk != 0 ? 1 : 0;
+  request.memoryLimit = memory_limit_of(&options);
+  request.memoryBudget = memory_budget_for(request.memoryLimit);
   ProgressPhase phase(0.03, 1.0, "tone mapping");
-  const int32_t result = booster ? run_tonemap(call, default_sibling_names())
-                                 : run_tms(call, default_sibling_names());
+  const int32_t result = run_tone_mapping(request, default_sibling_names());
   return result < 0 ? result : 0;
 }
 

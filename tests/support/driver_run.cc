@@ -18,13 +18,19 @@ int32_t run_driver(const DriverRun& run, ImageDesc* descOut) {
   files.readFromDisk = run.disk ? 1 : 0;
   files.inFile = run.in.c_str();
   int32_t result;
-  if (run.names == nullptr) {
+  const lftm::DriverCall call = {run.extType, &desc, params, &run.save, {90, 0, 0, 0, 0, 0},
+                                 &files, run.out.c_str()};
+  if (run.memoryLimit > 0) {
+    lftm::RunRequest request = lftm::classic_request(
+        call, squeezer ? LFTM_METHOD_RANGE_SQUEEZER : LFTM_METHOD_TEXTURE_BOOSTER);
+    request.memoryLimit = request.memoryBudget = run.memoryLimit;
+    result = lftm::run_tone_mapping(
+        request, run.names != nullptr ? *run.names : lftm::default_sibling_names());
+  } else if (run.names == nullptr) {
     auto driver = squeezer ? &tms : &tonemap;
     result = driver(run.extType, &desc, params, 90, &run.save, 0, 0, 0, 0, 0, nullptr, &files,
                     run.out.c_str());
   } else {
-    const lftm::DriverCall call = {run.extType, &desc, params, &run.save, {90, 0, 0, 0, 0, 0},
-                                   &files, run.out.c_str()};
     result = squeezer ? lftm::run_tms(call, *run.names) : lftm::run_tonemap(call, *run.names);
   }
   if (descOut != nullptr) *descOut = desc;

@@ -25,6 +25,7 @@ struct DriverRun {
   SaveOptions save = {};
   const TmParam* params = nullptr;            // null: the method's defaults
   const lftm::SiblingNames* names = nullptr;  // null: the exported entry point (real libraries)
+  int64_t memoryLimit = 0;  // > 0: the run's limit and budget, as a host's memory_limit sets them
 };
 
 // Runs the driver; `desc` receives the layout it wrote back.

@@ -162,7 +162,7 @@ int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& p
   }
   const RunEstimate estimate =
       estimate_run(image, options.method, options.bits, options.disk, params,
-                   options.memoryLimit > 0 ? options.memoryLimit : lftm::memory_budget());
+                   lftm::memory_budget_for(options.memoryLimit));
   const std::string tooBig =
       estimate.tooLarge ? std::string()
                         : run_fit_problem(estimate, options.disk, options.memoryLimit);
@@ -205,8 +205,6 @@ int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& p
   intptr_t w9 = reinterpret_cast<intptr_t>(text[2]);
 
   double start = now_seconds();
-  // --memory-limit also bounds what disk mode keeps in memory.
-  const lftm::MemoryBudgetScope budget(options.memoryLimit);
   int32_t result =
       options.method == LFTM_METHOD_RANGE_SQUEEZER
           ? tms(image.extType, &desc, &params, options.quality, &options.save, w6, w7,

@@ -8,10 +8,11 @@
 #include "platform/scratch_file.h"
 #include "settings/settings_table.h"
 
-extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, int32_t total,
-                            int32_t rang, const TmParam* tmParam, TmFiles files, float* work1,
-                            float* work2, float* out) {
-  using namespace lftm;
+namespace lftm {
+
+int32_t calc_tm2_within(const ImageDesc& desc, int32_t coarseW, int32_t coarseH, int32_t total,
+                        int32_t rang, const TmParam* tmParam, const TmFiles& files,
+                        float* work1, float* work2, float* out, int64_t solverHeadroom) {
   if (work1 != nullptr) diag_out("work1 non nul - allocation deja faite\n");
   else diag_out("work1 est nul - allocation dans fonction\n");
   if (work2 != nullptr) diag_out("work2 non nul - allocation deja faite\n");
@@ -23,7 +24,7 @@ extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, in
   int result;
   if (tmParam->tmParam[kBoosterSmoothingMode] > 0.0f) {
     result = solve_coarse_to_fine(desc.width, desc.height, rang < 1 ? 0 : rang - 1, tmParam, files,
-                                  work1, work2, out);
+                                  work1, work2, out, solverHeadroom);
   } else {
     const bool wrapsAround = truncate_setting(tmParam->tmParam[kBooster360DegreeImage]) != 0;
     result = solve_multigrid(desc, coarseW, coarseH, total, rang, wrapsAround, files, work1,
@@ -38,4 +39,13 @@ extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, in
     remove_file(files.scratch5);
   }
   return result;
+}
+
+}  // namespace lftm
+
+extern "C" int32_t calc_tm2(ImageDesc desc, int32_t coarseW, int32_t coarseH, int32_t total,
+                            int32_t rang, const TmParam* tmParam, TmFiles files, float* work1,
+                            float* work2, float* out) {
+  return lftm::calc_tm2_within(desc, coarseW, coarseH, total, rang, tmParam, files, work1, work2,
+                               out, 0);
 }

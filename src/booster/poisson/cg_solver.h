@@ -35,6 +35,9 @@ struct SolveOptions {
   int64_t rhsOffset = 0;
   // Streamed only: the image's own level, whose dot-product lines are printed for two strips.
   bool finestLevel = false;
+  // Streamed only: the bytes that r and p may take in memory beside the run's fixed buffers;
+  // a vector that does not fit lives in its scratch file.
+  int64_t solverHeadroom = 0;
 };
 
 // What a solve leaves besides x: the last squared residual and how many steps raised it.
@@ -46,7 +49,7 @@ struct SolveOutcome {
 // Solves the level described by `options`, starting from x. In memory, b is overwritten (it
 // becomes the search direction) and `scratch` (2n floats, or null to allocate) holds r and
 // A p. Streamed, b and scratch are unused: x (n floats) stays in memory, and r and p are kept
-// in memory as far as solver_headroom() allows, else in paths.r and paths.p (paths.x and
+// in memory as far as options.solverHeadroom allows, else in paths.r and paths.p (paths.x and
 // paths.t are not used). Returns the completed iterations, -4 when memory cannot be had, -20
 // when a scratch file cannot be opened, positioned, read or written, or kResidualNotANumber
 // when the squared residual is or becomes NaN or infinite (a right-hand side holding such

@@ -11,7 +11,6 @@
 
 #include "booster/poisson/poisson_operator.h"
 #include "booster/poisson/scratch_io.h"
-#include "platform/memory_budget.h"
 #include "support/diag_capture.h"
 #include "support/float_fields.h"
 #include "support/temp_dir.h"
@@ -180,10 +179,10 @@ TEST(CgSolveTest, StreamedBandsGiveTheInMemoryBitsWhateverTheBudgetKeeps) {
     files.store_rhs(rhs, 3);
     for (int64_t vectors : {0, 1, 2}) {
       for (int threads : {0, 3}) {
-        const SolverHeadroomScope headroom(vectors * 4 * n);
+        SolveOptions options = streamed(level(w, h, 3, 1e-9f, wraps, threads), true, 3);
+        options.solverHeadroom = vectors * 4 * n;
         std::vector<float> xs = start, unused(1);
-        EXPECT_EQ(cg_solve(streamed(level(w, h, 3, 1e-9f, wraps, threads), true, 3),
-                           files.paths(), nullptr, unused.data(), xs.data()),
+        EXPECT_EQ(cg_solve(options, files.paths(), nullptr, unused.data(), xs.data()),
                   iterations);
         EXPECT_TRUE(same_bits(xs, x)) << wraps << " vectors=" << vectors
                                       << " threads=" << threads;

@@ -82,6 +82,7 @@ struct LevelPlan {
   int64_t total = 0;  // floats of all levels together
   int threads = 0;
   bool disk = false;  // levels 0 and 1 stream from the scratch files
+  int64_t solverHeadroom = 0;  // what the streamed levels may keep in memory
   bool wrapsAround = false;
   int iterationLimit = 0;  // every level runs to the slider's limit
   float tolerance = 0.0f;
@@ -188,6 +189,7 @@ int solve_level(const LevelPlan& plan, int level, int64_t rhsOffset, const CgPat
   options.threads = (plan.threads > 1 && n > 1200) ? plan.threads : 0;
   options.streamed = plan.disk && level <= 1;
   options.finestLevel = level == 0;
+  options.solverHeadroom = plan.solverHeadroom;
   options.rhsOffset = rhsOffset;
   if (!options.streamed) {
     for (int i = 0; i < 7; ++i) {
@@ -234,11 +236,12 @@ void pass_level_on(const LevelPlan& plan, int level, const LevelBuffers& buffers
 }  // namespace
 
 int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
-                         float* work1, float* work2, float* out) {
+                         float* work1, float* work2, float* out, int64_t solverHeadroom) {
   if (count < 1) count = 1;
   LevelPlan plan;
   int status = plan_levels(W, H, count, tmParam, files, &plan);
   if (status < 0) return status;
+  plan.solverHeadroom = solverHeadroom;
   LevelBuffers buffers;
   status = take_level_buffers(plan, files, work1, work2, out, &buffers);
   if (status < 0) return status;

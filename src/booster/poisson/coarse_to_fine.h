@@ -4,6 +4,8 @@
 #ifndef LFTM_BOOSTER_POISSON_COARSE_TO_FINE_H_
 #define LFTM_BOOSTER_POISSON_COARSE_TO_FINE_H_
 
+#include <cstdint>
+
 #include "lftm.h"
 
 namespace lftm {
@@ -15,10 +17,17 @@ void pyramid_levels(int W, int H, int count, int* widths, int* heights);
 // Solves the `count` levels held in `out` (count < 1 is taken as 1: level 0 alone) and
 // leaves exp(solution), the linear luminance, in the first W x H floats of `out`; with
 // files.readFromDisk set it also writes that plane to files.scratch1. Levels 0 and 1 run
-// from the scratch files when files.readFromDisk is set and count >= 3. Returns W x H or a
-// negative code (-1, -2, -4, -20); on failure the buffers it allocated are released.
+// from the scratch files when files.readFromDisk is set and count >= 3, keeping r and p in
+// memory as far as `solverHeadroom` bytes allow. Returns W x H or a negative code (-1, -2,
+// -4, -20); on failure the buffers it allocated are released.
 int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const TmFiles& files,
-                         float* work1, float* work2, float* out);
+                         float* work1, float* work2, float* out, int64_t solverHeadroom = 0);
+
+// calc_tm2 with the bytes that disk mode's solver may keep in memory (calc_tm2 itself passes
+// 0: a stage called on its own keeps its vectors in files). Same results and lines.
+int32_t calc_tm2_within(const ImageDesc& desc, int32_t coarseW, int32_t coarseH, int32_t total,
+                        int32_t rang, const TmParam* tmParam, const TmFiles& files,
+                        float* work1, float* work2, float* out, int64_t solverHeadroom);
 
 // The base tolerance of a tolerance class (slot kBoosterToleranceClass, truncated) and the
 // iteration limit of a smoothing slider (slot kBoosterSmoothingSlider). A slider whose limit

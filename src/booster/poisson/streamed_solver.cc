@@ -6,7 +6,6 @@
 #include "booster/poisson/scratch_io.h"
 #include "lftm.h"
 #include "platform/diag.h"
-#include "platform/memory_budget.h"
 #include "platform/run_context.h"
 
 namespace lftm {
@@ -25,7 +24,7 @@ void print_operator_samples(const std::vector<OperatorSample>& samples) {
 int StreamedSolver::open(const CgPaths& paths, float* x) {
   x_ = x;
   // The headroom goes to p first, then r: both move three times per iteration.
-  int64_t headroom = solver_headroom();
+  int64_t headroom = headroom_;
   const int64_t bytes = n_ * static_cast<int64_t>(sizeof(float));
   int kept = 0;
   for (SolverVector* v : {&p_, &r_}) {

@@ -1,5 +1,5 @@
 // The passes of the streamed conjugate-gradient solve (cg_solve_on_disk). x stays in the
-// caller's array; r and p stay in memory as far as the run's budget allows (solver_headroom)
+// caller's array; r and p stay in memory as far as the run's budget allows (solverHeadroom)
 // and live in scratch files otherwise; A p is never stored. Each iteration is two passes over
 // the bands of the level, spread over the workers: the first makes the new direction
 // p = r + beta p, A p and p . A p; the second computes A p again from the band's rows of p and
@@ -35,7 +35,7 @@ class StreamedSolver {
         n_(static_cast<int64_t>(options.width) * options.height),
         wrapsAround_(options.wrapsAround), threads_(options.threads),
         strips_(options.finestLevel ? 2 : 1), band_(band_length(options.width)),
-        printing_(!run_discards_messages()) {}
+        headroom_(options.solverHeadroom), printing_(!run_discards_messages()) {}
 
   // Chooses where r and p live and takes the band buffers; 0, -4 or -20.
   int open(const CgPaths& paths, float* x);
@@ -61,6 +61,7 @@ class StreamedSolver {
   int threads_;
   int strips_;
   int64_t band_;
+  int64_t headroom_;
   bool printing_;
   float* x_ = nullptr;
   SolverVector r_, p_;

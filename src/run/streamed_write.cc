@@ -1,4 +1,4 @@
-#include "frame/streamed_write.h"
+#include "run/streamed_write.h"
 
 #include "platform/run_context.h"
 
@@ -10,23 +10,20 @@ constexpr int kRowsPerCall = 64;
 
 }  // namespace
 
-bool StreamedWrite::possible(const DriverCall& call, const DriverStart& start, int workers) {
-  if (call.memory != nullptr || workers < 2 || start.siblings.stream_rows == nullptr) {
+bool StreamedWrite::possible(const RunStart& start, int workers) {
+  if (start.request.sink.to_memory() || workers < 2 || start.siblings.stream_rows == nullptr) {
     return false;
   }
   return start.writesJpeg ? start.siblings.open_jpeg_stream != nullptr
                           : start.siblings.open_tiff_stream != nullptr;
 }
 
-StreamedWrite::StreamedWrite(DriverStart* start, const DriverCall& call,
-                             const HdrFileInfo& info, int32_t rowSamples, int32_t sampleBytes,
-                             int32_t method, const void* samples)
+StreamedWrite::StreamedWrite(RunStart* start, const HdrFileInfo& info, int32_t rowSamples,
+                             int32_t sampleBytes, const void* samples)
     : start_(start),
-      call_(call),
       info_(info),
       rowUnits_(start->writesJpeg ? rowSamples : rowSamples * sampleBytes),
       rowBytes_(static_cast<int64_t>(rowSamples) * sampleBytes),
-      method_(method),
       samples_(static_cast<const uint8_t*>(samples)) {}
 
 StreamedWrite::~StreamedWrite() {
@@ -34,15 +31,16 @@ StreamedWrite::~StreamedWrite() {
 }
 
 int32_t StreamedWrite::open() {
-  const WriterArgs& a = call_.writer;
+  const RunRequest& request = start_->request;
+  const WriterArgs& a = request.writer;
   const SiblingSet& siblings = start_->siblings;
   const char* path = start_->target.path();
   if (start_->writesJpeg) {
     return siblings.open_jpeg_stream(path, a.jpgQual, &info_, a.w10, a.w6, a.w7, a.w8, a.w9,
-                                     method_, call_.params, &stream_);
+                                     request.method, request.params, &stream_);
   }
-  return siblings.open_tiff_stream(&info_, a.w10, a.w6, a.w7, a.w8, a.w9, method_,
-                                   call_.params, path, &stream_);
+  return siblings.open_tiff_stream(&info_, a.w10, a.w6, a.w7, a.w8, a.w9, request.method,
+                                   request.params, path, &stream_);
 }
 
 void StreamedWrite::take(RowFeed* feed, const std::function<void(int rows)>& computed) {
@@ -74,7 +72,7 @@ int32_t StreamedWrite::finish() {
   stream_ = nullptr;
   const int32_t result = start_->siblings.close_stream(stream, 1);
   if (result < 0) return result;
-  const int32_t committed = commit_output(call_.outFile, &start_->target);
+  const int32_t committed = commit_output(start_->request.sink.path, &start_->target);
   return committed < 0 ? committed : result;
 }
 

@@ -1,28 +1,28 @@
 // Output encoded while the last stage computes it: the writer takes the rows as the workers
 // finish them, into the staged temporary, which takes the final name only once the whole file
 // is written. The file is the one the whole-image writer call makes of the same samples.
-#ifndef LFTM_FRAME_STREAMED_WRITE_H_
-#define LFTM_FRAME_STREAMED_WRITE_H_
+#ifndef LFTM_RUN_STREAMED_WRITE_H_
+#define LFTM_RUN_STREAMED_WRITE_H_
 
 #include <cstdint>
 #include <functional>
 
-#include "frame/driver_prologue.h"
 #include "lftm.h"
 #include "platform/row_feed.h"
+#include "run/run_start.h"
 
 namespace lftm {
 
 class StreamedWrite {
  public:
-  // True when the run's output can be streamed: a file (not a host's buffer) made by a writer
-  // library that has the streaming entries, with the work on at least two workers.
-  static bool possible(const DriverCall& call, const DriverStart& start, int workers);
+  // True when the run's output can be streamed: a file (not a delivery to memory) made by a
+  // writer library that has the streaming entries, with the work on at least two workers.
+  static bool possible(const RunStart& start, int workers);
 
-  // The writer's arguments as DriverStart::write takes them; `samples` is the whole output
+  // The writer's arguments as RunStart::write takes them; `samples` is the whole output
   // buffer, which the workers fill.
-  StreamedWrite(DriverStart* start, const DriverCall& call, const HdrFileInfo& info,
-                int32_t rowSamples, int32_t sampleBytes, int32_t method, const void* samples);
+  StreamedWrite(RunStart* start, const HdrFileInfo& info, int32_t rowSamples,
+                int32_t sampleBytes, const void* samples);
   // Abandons a file that was not finished: nothing is left.
   ~StreamedWrite();
   StreamedWrite(const StreamedWrite&) = delete;
@@ -41,12 +41,10 @@ class StreamedWrite {
  private:
   int32_t open();
 
-  DriverStart* start_;
-  const DriverCall& call_;
+  RunStart* start_;
   const HdrFileInfo info_;
   const int32_t rowUnits_;  // the distance between rows as the writer takes it
   const int64_t rowBytes_;
-  const int32_t method_;
   const uint8_t* samples_;
   void* stream_ = nullptr;
   int32_t status_ = 0;  // the first failure of the writer, or 0
@@ -54,4 +52,4 @@ class StreamedWrite {
 
 }  // namespace lftm
 
-#endif  // LFTM_FRAME_STREAMED_WRITE_H_
+#endif  // LFTM_RUN_STREAMED_WRITE_H_
