@@ -148,6 +148,17 @@ typedef struct lftm_options {
                                   refuses it with LFTM_ERR_OUTPUT_EXISTS. Added in 0.4: a
                                   record of 0.3, whose struct_size ends before it, counts as
                                   0 */
+  const char* description;   /**< lftm_tonemap_file: the image description stored by the
+                                  writers (w6 of tonemap), or null for none. Added in 0.5: a
+                                  record of 0.4, whose struct_size ends before it, counts as
+                                  null, as do the three fields below as 0 or null */
+  const char* artist;        /**< lftm_tonemap_file: the artist stored by the writers (w7),
+                                  or null */
+  const char* copyright;     /**< lftm_tonemap_file: the copyright stored by the writers
+                                  (w9), or null */
+  int32_t jpeg_chroma_444;   /**< lftm_tonemap_file, JPEG: non-zero keeps full-resolution
+                                  colour (w8 of tonemap) */
+  int32_t reserved_05;       /**< 0 */
 } lftm_options;
 
 /** What lftm_read_info finds in a file. */
@@ -312,6 +323,86 @@ LFTM_EXPORT int32_t lftm_save_settings(const char* path, int32_t method, const T
  *  Any host thread may call it. */
 LFTM_EXPORT int32_t lftm_load_settings(const char* path, int32_t* method, TmParam* params,
                                        char* message, size_t message_size);
+
+/** @name Run estimates
+ *  What a run needs of the machine, the files it leaves, and the rules on file names, so
+ *  that a host can plan runs and guard files as lftm_tonemap_file does.
+ *  @{ */
+
+/** The largest image, in pixels (width x height), that tonemap and tms take. */
+#define LFTM_MAX_IMAGE_PIXELS 2147483647
+
+/** Output formats of lftm_output_format. */
+enum {
+  LFTM_OUTPUT_NONE = 0, /**< the name ends in neither a JPEG nor a TIFF extension */
+  LFTM_OUTPUT_JPEG = 1, /**< ".jpg" or ".jpeg", any case */
+  LFTM_OUTPUT_TIFF = 2  /**< ".tif" or ".tiff", any case */
+};
+
+/** What lftm_estimate_run finds. Sizes are bytes; -1 where the system cannot say. */
+typedef struct lftm_run_estimate {
+  uint32_t struct_size;      /**< sizeof(lftm_run_estimate), set by the caller */
+  int32_t too_large;         /**< 1 when the method refuses an image of this size */
+  int64_t width;             /**< pixels per row */
+  int64_t height;            /**< rows */
+  int64_t memory;            /**< the run's peak memory (in disk mode within `budget`) */
+  int64_t scratch;           /**< the scratch space of disk mode (0 in memory mode) */
+  int64_t budget;            /**< the memory the run may take: options->memory_limit, or,
+                                  when that is 0, a third of the memory available */
+  int64_t memory_available;  /**< memory that can be had now (available memory and free
+                                  swap) */
+  int64_t scratch_free;      /**< free space in the scratch folder */
+  int32_t scratch_problem;   /**< 0, LFTM_ERR_TEMP_MISSING or LFTM_ERR_TEMP_NOT_WRITABLE */
+  int32_t reserved;          /**< 0 */
+  char scratch_folder[4096]; /**< the folder of the scratch files ($TMPDIR, else /tmp) */
+} lftm_run_estimate;
+
+/** Estimates what lftm_tonemap_file would need for the file `path` with `options` (method,
+ *  settings, bits, disk, TIFF encoding, memory_limit), reading only the file's header.
+ *  (added in 0.5)
+ *  @param path the HDR file.
+ *  @param options how the run would go; must not be null.
+ *  @param estimate [out] struct_size set by the caller to sizeof(lftm_run_estimate).
+ *  @return 0, an LFTM_ERR_INPUT_* cause (see lftm_check_input), LFTM_ERR_UNKNOWN_FORMAT, a
+ *          reader's or library load code, or LFTM_ERR_ARGUMENT.
+ *  Any host thread may call it. */
+LFTM_EXPORT int32_t lftm_estimate_run(const char* path, const lftm_options* options,
+                                      lftm_run_estimate* estimate);
+
+/** The output format a file name asks for, by its extension in any case; the rule of
+ *  lftm_tonemap_file (which writes TIFF for any name that is not a JPEG one). tonemap and
+ *  tms keep their own rule: JPEG for an 8-bit output whose last three characters are "jpg"
+ *  or "JPG". (added in 0.5)
+ *  @param path the output's name, or null.
+ *  @return LFTM_OUTPUT_JPEG, LFTM_OUTPUT_TIFF or LFTM_OUTPUT_NONE. This function does not
+ *          fail. */
+LFTM_EXPORT int32_t lftm_output_format(const char* path);
+
+/** Tells whether two names are one file: for files that exist, the same device and inode
+ *  (hard and symbolic links, other spellings); otherwise the same absolute name once the
+ *  folder part is resolved. (added in 0.5)
+ *  @param a a path.
+ *  @param b another path.
+ *  @return 1 the same file, 0 not, LFTM_ERR_ARGUMENT for a null path. */
+LFTM_EXPORT int32_t lftm_same_file(const char* a, const char* b);
+
+/** Removes the files that calls running in this process have made and not yet finished
+ *  with: the scratch files of disk mode and unfinished outputs. Meant for a signal handler
+ *  that ends the process: it is async-signal-safe (no allocation, no lock, only unlink).
+ *  Calls that are still running fail once their files are gone. (added in 0.5)
+ *  @return the number of files removed. This function does not fail. */
+LFTM_EXPORT int32_t lftm_remove_temporaries(void);
+
+/** Routes the diagnostic lines of the whole process that no call routes itself (the
+ *  classic functions, and host calls with LFTM_MESSAGES_STANDARD): each whole line goes to
+ *  `message`, without its newline. A null `message` gives them back to standard output and
+ *  standard error, after handing over any unfinished line. (added in 0.5)
+ *  @param message the receiver, or null.
+ *  @param user handed to `message`.
+ *  @return 0. The receiver is called from any thread, one line at a time. */
+LFTM_EXPORT int32_t lftm_set_message_sink(lftm_message_fn message, void* user);
+
+/** @} */
 
 /** @} */
 

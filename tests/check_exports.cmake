@@ -14,10 +14,10 @@ foreach(d IN LISTS decls)
 endforeach()
 list(LENGTH declared n_declared)
 # The 22 functions of version node LFTM_0, lftm_version and lftm_strerror of LFTM_1, the
-# six functions of lftm_host.h of LFTM_2, and the four file checks and settings functions of
-# LFTM_3.
-if(NOT n_declared EQUAL 34)
-  message(FATAL_ERROR "lftm.h and lftm_host.h declare ${n_declared} functions, expected 34")
+# six functions of lftm_host.h of LFTM_2, the four file checks and settings functions of
+# LFTM_3, and the five run estimate and file rule functions of LFTM_4.
+if(NOT n_declared EQUAL 39)
+  message(FATAL_ERROR "lftm.h and lftm_host.h declare ${n_declared} functions, expected 39")
 endif()
 string(REGEX MATCHALL "[0-9a-f]+ [TtDdBbRrVvWw] [A-Za-z_0-9@.]+" lines "${nm_out}")
 set(exported)

@@ -1,25 +1,12 @@
 #include "host/file_format.h"
 
-#include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "host/file_rules.h"
 #include "platform/input_file.h"
 
 namespace lftm {
-namespace {
-
-std::string lower_extension(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  const char* dot = std::strrchr(path, '.');
-  if (dot == nullptr || (slash != nullptr && dot < slash)) return "";
-  std::string ext(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
-
-}  // namespace
 
 FileFormat detect_file_format(const char* path) {
   unsigned char head[4] = {0, 0, 0, 0};

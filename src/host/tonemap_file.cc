@@ -1,13 +1,10 @@
 // lftm_tonemap_file: the one run (the method of tonemap or tms) on a file whose kind is found
 // by its content, into a JPEG or TIFF file chosen by the output name, with the writer
 // arguments of the command-line tool, so that both write the same file.
-#include <sys/stat.h>
-
-#include <cctype>
-#include <cstring>
-#include <string>
+#include <cstddef>
 
 #include "host/file_format.h"
+#include "host/file_rules.h"
 #include "host/host_call.h"
 #include "host/host_records.h"
 #include "platform/memory_budget.h"
@@ -16,22 +13,15 @@
 namespace lftm {
 namespace {
 
-bool ends_with_jpeg_name(const char* path) {
-  std::string name(path);
-  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  auto ends = [&name](const char* suffix) {
-    const size_t n = std::strlen(suffix);
-    return name.size() >= n && name.compare(name.size() - n, n, suffix) == 0;
-  };
-  return ends(".jpg") || ends(".jpeg");
-}
-
-// True when `outPath` exists and is the file `inPath` names (the same device and inode, so
-// hard and symbolic links are caught too): writing it would replace the photograph.
-bool is_same_file(const char* inPath, const char* outPath) {
-  struct stat in, out;
-  if (stat(inPath, &in) != 0 || stat(outPath, &out) != 0) return false;
-  return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+// The writers' texts and JPEG chroma of the host's record; none in a record too old for them.
+WriterArgs writer_args_of(const lftm_options& options) {
+  WriterArgs args = {options.jpeg_quality, 0, 0, 0, 0, 0};
+  if (!holds_field(&options, offsetof(lftm_options, reserved_05), 0)) return args;
+  args.w6 = reinterpret_cast<intptr_t>(options.description);
+  args.w7 = reinterpret_cast<intptr_t>(options.artist);
+  args.w8 = options.jpeg_chroma_444;
+  args.w9 = reinterpret_cast<intptr_t>(options.copyright);
+  return args;
 }
 
 int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options& options) {
@@ -43,7 +33,7 @@ int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options
   }
   const int32_t scratchFolder = check_scratch_folder(options);
   if (scratchFolder < 0) return scratchFolder;
-  const bool jpeg = ends_with_jpeg_name(outPath);
+  const bool jpeg = output_format_of(outPath) == LFTM_OUTPUT_JPEG;
   const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
   RunRequest request;
   request.source = file_source(probe.extType, inPath);
@@ -59,7 +49,7 @@ int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options
   request.memoryLimit = memory_limit_of(&options);
   request.memoryBudget = memory_budget_for(request.memoryLimit);
   request.save = &options.save;
-  request.writer.jpgQual = options.jpeg_quality;
+  request.writer = writer_args_of(options);
   const int32_t result = run_tone_mapping(request, default_sibling_names());
   return result < 0 ? result : 0;
 }
@@ -75,7 +65,7 @@ extern "C" int32_t lftm_tonemap_file(const char* in_path, const char* out_path,
       (options->bits != 8 && options->bits != 16)) {
     return LFTM_ERR_ARGUMENT;
   }
-  if (lftm::is_same_file(in_path, out_path)) return LFTM_ERR_SAME_FILE;
+  if (lftm::same_existing_file(in_path, out_path)) return LFTM_ERR_SAME_FILE;
   checked = lftm_check_output(out_path, nullptr, lftm::overwrite_of(options));
   if (checked < 0) return checked;
   lftm::HostCall call(options);

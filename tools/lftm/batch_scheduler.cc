@@ -1,25 +1,12 @@
 #include "batch_scheduler.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <condition_variable>
-#include <cstdio>
 #include <mutex>
-
-#include "lftm.h"
-#include "platform/workers.h"
+#include <thread>
 
 namespace lftm_cli {
 namespace {
-
-// Peak memory of one run per pixel and beyond the pixels, measured on Radiance input (about
-// 21.5 bytes a pixel for the Texture Booster, 7 for the Range Squeezer) with some margin;
-// 16-bit TIFF input holds 2 more bytes a pixel in each of its two copies of the input.
-constexpr size_t kBoosterBytesPerPixel = 24;
-constexpr size_t kSqueezerBytesPerPixel = 10;
-constexpr size_t kTiffExtraBytesPerPixel = 4;
-constexpr size_t kFixedBytes = size_t{16} << 20;
 
 // From this size on an image uses its own threads well enough to run alone on every core.
 constexpr int64_t kLargePixels = 8'000'000;
@@ -73,38 +60,11 @@ class BatchGate {
 
 }  // namespace
 
-ImageCost estimate_image_cost(int64_t width, int64_t height, int32_t method, bool tiffInput,
-                              bool disk) {
-  const size_t pixels = static_cast<size_t>(std::max<int64_t>(width, 0)) *
-                        static_cast<size_t>(std::max<int64_t>(height, 0));
-  size_t perPixel =
-      method == LFTM_METHOD_RANGE_SQUEEZER ? kSqueezerBytesPerPixel : kBoosterBytesPerPixel;
-  if (tiffInput) perPixel += kTiffExtraBytesPerPixel;
+ImageCost image_cost(int64_t width, int64_t height, int64_t memory, bool disk) {
   ImageCost cost;
-  cost.memory = kFixedBytes + pixels * perPixel;
+  cost.memory = static_cast<size_t>(std::max<int64_t>(memory, 0));
   cost.large = disk || width * height >= kLargePixels;
   return cost;
-}
-
-size_t batch_memory_limit() {
-  size_t available = 0;
-  if (std::FILE* meminfo = std::fopen("/proc/meminfo", "r")) {
-    char line[256];
-    unsigned long long kib = 0;
-    while (std::fgets(line, sizeof line, meminfo) != nullptr) {
-      if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1) {
-        available = static_cast<size_t>(kib) * 1024;
-        break;
-      }
-    }
-    std::fclose(meminfo);
-  }
-  if (available == 0) {
-    const long pages = sysconf(_SC_AVPHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0) available = static_cast<size_t>(pages) * pageSize;
-  }
-  return available / 4 * 3;
 }
 
 void run_batch(const std::vector<ImageCost>& costs, const BatchLimits& limits,
@@ -116,14 +76,18 @@ void run_batch(const std::vector<ImageCost>& costs, const BatchLimits& limits,
     return;
   }
   BatchGate gate(costs, limits);
-  lftm::run_tiles(workers, [&](int) {
-    size_t image;
-    int32_t threads;
-    while (gate.take(&image, &threads)) {
-      run_image(image, threads);
-      gate.done(image);
-    }
-  });
+  std::vector<std::thread> pool;
+  for (int32_t w = 0; w < workers; ++w) {
+    pool.emplace_back([&gate, &run_image] {
+      size_t image;
+      int32_t threads;
+      while (gate.take(&image, &threads)) {
+        run_image(image, threads);
+        gate.done(image);
+      }
+    });
+  }
+  for (std::thread& thread : pool) thread.join();
 }
 
 }  // namespace lftm_cli

@@ -18,14 +18,10 @@ struct ImageCost {
   bool large = false;
 };
 
-// The estimate for a width x height image tone mapped in memory by `method` (a TIFF input
-// holds wider samples). Disk mode, which exists for images larger than memory, makes every
+// The cost of a width x height image whose run needs `memory` bytes at its peak (the
+// library's estimate). Disk mode, which exists for images larger than memory, makes every
 // image large, so that such images never run side by side.
-ImageCost estimate_image_cost(int64_t width, int64_t height, int32_t method, bool tiffInput,
-                              bool disk);
-
-// Three quarters of the memory the system has available now; 0 when it cannot be told.
-size_t batch_memory_limit();
+ImageCost image_cost(int64_t width, int64_t height, int64_t memory, bool disk);
 
 struct BatchLimits {
   int32_t cores = 1;  // threads the whole command may use
@@ -36,7 +32,7 @@ struct BatchLimits {
 // `cores` small images at once on one thread each, as long as their memory together stays
 // within the limit (a lone image always runs, whatever it needs); a large image, or every
 // image when only one can run at a time, alone with `cores` threads. run_image is called on
-// the library's workers and must be safe to call from several at once.
+// threads of its own and must be safe to call from several at once.
 void run_batch(const std::vector<ImageCost>& costs, const BatchLimits& limits,
                const std::function<void(size_t image, int32_t threads)>& run_image);
 

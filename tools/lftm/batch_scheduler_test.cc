@@ -48,7 +48,7 @@ Observed observe(const std::vector<ImageCost>& costs, const BatchLimits& limits,
 }
 
 TEST(BatchSchedulerTest, SmallImagesShareTheCoresWithinTheMemoryAndLargeOnesRunAlone) {
-  const ImageCost small = estimate_image_cost(1024, 1024, 1, false, false);
+  const ImageCost small = image_cost(1024, 1024, 40 << 20, false);
   ASSERT_FALSE(small.large);
   std::vector<ImageCost> costs(8, small);
   const std::vector<size_t> inOrder = {0, 1, 2, 3, 4, 5, 6, 7};
@@ -69,8 +69,8 @@ TEST(BatchSchedulerTest, SmallImagesShareTheCoresWithinTheMemoryAndLargeOnesRunA
   EXPECT_EQ(seen.starts, inOrder);
 
   // A large image (or disk mode) runs alone on every core, between the small ones.
-  costs[3] = estimate_image_cost(6048, 4048, 1, false, false);
-  costs[6] = estimate_image_cost(100, 100, 1, false, true);
+  costs[3] = image_cost(6048, 4048, 600 << 20, false);
+  costs[6] = image_cost(100, 100, 1 << 20, true);
   ASSERT_TRUE(costs[3].large && costs[6].large);
   std::atomic<bool> overlap{false};
   std::atomic<int> running{0};

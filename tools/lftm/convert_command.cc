@@ -1,4 +1,4 @@
-// lftm [options] INPUT... OUTPUT: tone maps files through the library's file-to-file drivers.
+// lftm [options] INPUT... OUTPUT: tone maps files through lftm_tonemap_file.
 // Nothing is written before every output, the settings sidecar and the log were checked not
 // to land on a file of the run or on a file of another kind.
 #include <sys/stat.h>
@@ -20,11 +20,10 @@
 #include "messages.h"
 #include "options.h"
 #include "ordered_output.h"
-#include "platform/memory_budget.h"
-#include "platform/staged_output.h"
 #include "run_estimate.h"
 #include "run_failure.h"
 #include "run_settings.h"
+#include "signal_cleanup.h"
 
 namespace lftm_cli {
 namespace {
@@ -52,19 +51,16 @@ std::string base_stem(const std::string& path) {
   return (dot == std::string::npos || dot == 0) ? name : name.substr(0, dot);
 }
 
-bool is_jpeg_name(const std::string& path) {
-  const std::string ext = lower_extension(path);
-  return ext == "jpg" || ext == "jpeg";
-}
-
 // JPEG (any spelling of .jpg or .jpeg) or TIFF (.tif, .tiff); 16 bits need TIFF.
 std::string check_output_name(const std::string& path, int32_t bits) {
-  if (is_jpeg_name(path)) {
-    return bits == 16 ? "JPEG holds 8 bits a sample; write a .tif for 16 bits" : "";
+  switch (lftm_output_format(path.c_str())) {
+    case LFTM_OUTPUT_JPEG:
+      return bits == 16 ? "JPEG holds 8 bits a sample; write a .tif for 16 bits" : "";
+    case LFTM_OUTPUT_TIFF:
+      return "";
+    default:
+      return "the output must end in .jpg, .jpeg, .tif or .tiff";
   }
-  const std::string ext = lower_extension(path);
-  if (ext == "tif" || ext == "tiff") return "";
-  return "the output must end in .jpg, .jpeg, .tif or .tiff";
 }
 
 // Names that look like a file rather than a folder to put several outputs in.
@@ -75,40 +71,6 @@ bool looks_like_file_name(const std::string& path) {
   }
   return false;
 }
-
-// The file the library writes for one output. The library writes JPEG only for names that
-// end exactly in "jpg" or "JPG"; any other spelling of a JPEG name is written under a unique
-// temporary name ending in ".jpg" in the same folder, renamed onto the requested name once
-// the library succeeded and removed otherwise.
-class OutputFile {
- public:
-  explicit OutputFile(const std::string& output) : output_(output) {}
-
-  // The name to hand the library; "" when no temporary name could be made.
-  std::string prepare() {
-    if (!is_jpeg_name(output_)) return output_;
-    const std::string last3 = output_.substr(output_.size() - 3);
-    if (last3 == "jpg" || last3 == "JPG") return output_;
-    if (staged_.create(output_.c_str(), ".jpg") < 0) return "";
-    staged_used_ = true;
-    return staged_.path();
-  }
-
-  // Moves the written file onto the requested name. Returns "" or what went wrong.
-  std::string commit() {
-    if (!staged_used_) return "";
-    const std::string written = staged_.path();
-    if (staged_.commit() < 0) {
-      return "cannot rename " + written + " to " + output_ + ": " + std::strerror(errno);
-    }
-    return "";
-  }
-
- private:
-  std::string output_;
-  lftm::StagedOutput staged_;  // removed unless committed
-  bool staged_used_ = false;
-};
 
 // The folder that several outputs go into: created when the first output is about to be
 // written, and removed again at the end if it was made here and stayed empty.
@@ -147,79 +109,80 @@ struct ImageRun {
   const SourceImage& image;
   int32_t probed;
   int32_t threads;
+  const lftm_run_estimate* estimate;  // null when the library could not estimate the run
   DiagRouting* routing;
 
   void say(const std::string& text) const { routing->write(index, stderr, text + "\n"); }
 };
 
-int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& params,
-                OutputFolder* folder) {
-  const Job& job = run.job;
-  const SourceImage& image = run.image;
-  if (run.probed < 0) {
-    run.say("lftm: " + failure_line(job.input, run.probed, image.detail));
-    return kExitFailed;
-  }
-  const RunEstimate estimate =
-      estimate_run(image, options.method, options.bits, options.disk, params,
-                   lftm::memory_budget_for(options.memoryLimit));
-  const std::string tooBig =
-      estimate.tooLarge ? std::string()
-                        : run_fit_problem(estimate, options.disk, options.memoryLimit);
-  if (!tooBig.empty()) {
-    std::fprintf(stderr, "lftm: %s: %s\n", job.input.c_str(), tooBig.c_str());
-    return kExitFailed;
-  }
-  std::string problem = folder->ensure();
-  OutputFile output(job.output);
-  const std::string written = problem.empty() ? output.prepare() : "";
-  if (problem.empty() && written.empty()) {
-    problem = "cannot make a temporary file beside " + job.output + ": " + std::strerror(errno);
-  }
-  if (!problem.empty()) {
-    run.say("lftm: " + problem);
-    return kExitFailed;
-  }
-  if (options.progress) {
-    char size[64];
-    std::snprintf(size, sizeof size, "%d x %d", image.width, image.height);
-    run.say(job.input + ": " + size + " " + format_name(image.format) + ", " +
-            (options.method == LFTM_METHOD_RANGE_SQUEEZER ? "Range Squeezer"
-                                                          : "Texture Booster"));
-  }
-  ImageDesc desc;
-  init_dim_param(&desc);
-  desc.bits = options.bits;
-  TmFiles files;
-  init_optim_param(&files);
-  files.threads = run.threads;
-  files.readFromDisk = options.disk ? 1 : 0;
-  files.inFile = job.input.c_str();
-  const char* text[3] = {options.description.c_str(), options.artist.c_str(),
-                         options.copyright.c_str()};
-  for (const char*& t : text) {
-    if (t[0] == '\0') t = nullptr;
-  }
-  intptr_t w6 = reinterpret_cast<intptr_t>(text[0]);
-  intptr_t w7 = reinterpret_cast<intptr_t>(text[1]);
-  intptr_t w9 = reinterpret_cast<intptr_t>(text[2]);
+// The options of one run: the command's choices, the image's threads, its routing and the
+// cancel flag of the signal handler.
+lftm_options run_options(const ImageRun& run, const CliOptions& options, const TmParam& params) {
+  lftm_options o;
+  lftm_options_init(&o, sizeof o, options.method);
+  o.settings = params;
+  o.threads = run.threads;
+  o.disk = options.disk ? 1 : 0;
+  o.bits = options.bits;
+  o.jpeg_quality = options.quality;
+  o.save = options.save;
+  o.tiff_input = options.tiff == TiffEncoding::kLinear  ? LFTM_EXT_TIF_LINEAR
+                 : options.tiff == TiffEncoding::kGamma ? LFTM_EXT_TIF_GAMMA
+                                                        : 0;
+  o.cancel = run_cancel_flag();
+  // --memory-limit also bounds what disk mode keeps in memory.
+  o.memory_limit = options.memoryLimit;
+  o.overwrite = options.overwrite ? 1 : 0;
+  auto text = [](const std::string& t) { return t.empty() ? nullptr : t.c_str(); };
+  o.description = text(options.description);
+  o.artist = text(options.artist);
+  o.copyright = text(options.copyright);
+  o.jpeg_chroma_444 = options.chroma444;
+  return o;
+}
 
-  double start = now_seconds();
-  int32_t result =
-      options.method == LFTM_METHOD_RANGE_SQUEEZER
-          ? tms(image.extType, &desc, &params, options.quality, &options.save, w6, w7,
-                options.chroma444, w9, 0, nullptr, &files, written.c_str())
-          : tonemap(image.extType, &desc, &params, options.quality, &options.save, w6, w7,
-                    options.chroma444, w9, 0, nullptr, &files, written.c_str());
-  if (result < 0) {
-    FailedRun failed = {job.input, job.output, options.method, options.disk, image.width,
-                         image.height, result};
-    run.say("lftm: " + run_failure_line(failed));
+void say_start(const ImageRun& run, const CliOptions& options) {
+  char size[64];
+  std::snprintf(size, sizeof size, "%d x %d", run.image.width, run.image.height);
+  run.say(run.job.input + ": " + size + " " + format_name(run.image.format) + ", " +
+          (options.method == LFTM_METHOD_RANGE_SQUEEZER ? "Range Squeezer" : "Texture Booster"));
+}
+
+// Tone maps one image. `scope` routes its lines and progress.
+int convert_one(const ImageRun& run, const CliOptions& options, const TmParam& params,
+                OutputFolder* folder, DiagRouting::ImageScope* scope) {
+  const Job& job = run.job;
+  if (run.probed < 0) {
+    run.say("lftm: " + failure_line(job.input, run.probed, run.image.detail));
     return kExitFailed;
   }
-  problem = output.commit();
+  lftm_options runOptions = run_options(run, options, params);
+  scope->route(&runOptions);
+  // Without an estimate the run says itself what is wrong; an image too large for the method
+  // is refused by the run in its own words.
+  std::string problem = run.estimate == nullptr || run.estimate->too_large
+                            ? ""
+                            : run_fit_problem(*run.estimate, options.disk, options.memoryLimit);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "lftm: %s: %s\n", job.input.c_str(), problem.c_str());
+    return kExitFailed;
+  }
+  problem = folder->ensure();
   if (!problem.empty()) {
     run.say("lftm: " + problem);
+    return kExitFailed;
+  }
+  if (options.progress) say_start(run, options);
+  const double start = now_seconds();
+  int32_t result;
+  {
+    const InterruptibleRun interruptible;
+    result = lftm_tonemap_file(job.input.c_str(), job.output.c_str(), &runOptions);
+  }
+  if (result < 0) {
+    const FailedRun failed = {job.input, job.output, options.method, options.disk, run.estimate,
+                              result};
+    run.say("lftm: " + run_failure_line(failed));
     return kExitFailed;
   }
   if (options.progress) {
@@ -239,26 +202,31 @@ int convert_all(const std::vector<Job>& jobs, const CliOptions& options, const T
   std::vector<SourceImage> images(jobs.size());
   std::vector<int32_t> probed(jobs.size());
   std::vector<ImageCost> costs(jobs.size());
-  for (size_t i = 0; i < jobs.size(); ++i) {
-    probed[i] = probe_image(jobs[i].input, options.tiff, &images[i]);
-    if (probed[i] >= 0) {
-      const bool tiff = images[i].extType == LFTM_EXT_TIF_GAMMA ||
-                        images[i].extType == LFTM_EXT_TIF_LINEAR;
-      costs[i] = estimate_image_cost(images[i].width, images[i].height, options.method, tiff,
-                                     options.disk);
-    }
-  }
+  std::vector<lftm_run_estimate> estimates(jobs.size());
+  std::vector<bool> estimated(jobs.size(), false);
   BatchLimits limits;
   limits.cores = resolve_threads(options.threads);
-  limits.memory = batch_memory_limit();
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    probed[i] = probe_image(jobs[i].input, options.tiff, &images[i]);
+    if (probed[i] < 0) continue;
+    const ImageRun run = {jobs[i], i, images[i], probed[i], 1, nullptr, routing};
+    const lftm_options runOptions = run_options(run, options, params);
+    estimates[i].struct_size = sizeof estimates[i];
+    estimated[i] = lftm_estimate_run(jobs[i].input.c_str(), &runOptions, &estimates[i]) == 0;
+    if (!estimated[i]) continue;
+    costs[i] = image_cost(images[i].width, images[i].height, estimates[i].memory, options.disk);
+    // The images running at once share the memory budget of one run.
+    limits.memory = static_cast<size_t>(estimates[i].budget > 0 ? estimates[i].budget : 0);
+  }
   OrderedOutput output(jobs.size());
   routing->set_output(&output);
   std::vector<int> status(jobs.size(), kExitOk);
   run_batch(costs, limits, [&](size_t i, int32_t threads) {
     {
       DiagRouting::ImageScope scope(routing, i, jobs[i].input);
-      const ImageRun run = {jobs[i], i, images[i], probed[i], threads, routing};
-      status[i] = convert_one(run, options, params, folder);
+      const ImageRun run = {jobs[i],  i, images[i], probed[i], threads,
+                            estimated[i] ? &estimates[i] : nullptr, routing};
+      status[i] = convert_one(run, options, params, folder, &scope);
     }
     output.finish(i);
   });

@@ -7,23 +7,30 @@
 namespace lftm_cli {
 namespace {
 
-// Library lines that mark the end of a step, and what the tool tells the user then.
+// What the tool tells the user as a run moves on: each line once, in order, when the run
+// reports the step it names (the first: any step after reading the image). The Range
+// Squeezer never solves, so only the first line is told for it.
 struct Milestone {
-  const char* prefix;
+  const char* step;
   const char* progress;
 };
 
 constexpr Milestone kMilestones[] = {
-    {"Processing ", "image read, tone mapping"},
-    {"Texture Booster Part 1 completed", "gradients attenuated (about 35%)"},
-    {"Texture Booster Part 2 completed", "luminance reconstructed (about 70%)"},
-    {"Texture Booster Part 3 completed", "colours finished, writing"},
+    {nullptr, "image read, tone mapping"},
+    {"solving", "gradients attenuated (about 35%)"},
+    {"finishing", "luminance reconstructed (about 70%)"},
+    {"writing", "colours finished, writing"},
 };
+
+bool reached(const Milestone& milestone, const char* step) {
+  if (milestone.step != nullptr) return std::strcmp(step, milestone.step) == 0;
+  return std::strcmp(step, "starting") != 0 && std::strcmp(step, "reading the image") != 0;
+}
 
 }  // namespace
 
 DiagRouting::~DiagRouting() {
-  if (installed_) lftm::set_diag_sink(nullptr, nullptr);
+  if (installed_) lftm_set_message_sink(nullptr, nullptr);
   if (log_ != nullptr) std::fclose(log_);
 }
 
@@ -35,7 +42,7 @@ bool DiagRouting::start(DiagMode mode, const std::string& logPath, bool progress
 void DiagRouting::begin(DiagMode mode, bool progress) {
   mode_ = mode;
   progress_ = progress;
-  lftm::set_diag_sink(&DiagRouting::sink, this);
+  lftm_set_message_sink(&DiagRouting::on_process_line, this);
   installed_ = true;
 }
 
@@ -47,32 +54,39 @@ std::string DiagRouting::open_log(const std::string& logPath) {
   return "";
 }
 
-void DiagRouting::sink(lftm::DiagStream stream, const char* text, void* context) {
-  static_cast<DiagRouting*>(context)->on_text(stream, text);
+void DiagRouting::on_process_line(void* user, int32_t stream, const char* line) {
+  static_cast<DiagRouting*>(user)->on_line(kNoImage, stream, line);
 }
 
 DiagRouting::ImageScope::ImageScope(DiagRouting* routing, size_t image,
                                     const std::string& label)
-    : routing_(routing),
-      image_(image),
-      label_(label),
-      run_([this, routing] {
-        lftm::RunHooks hooks;
-        // Lines nobody reads are not even made (nor the values computed only for them).
-        const bool unread = routing->mode_ == DiagMode::kQuiet && !routing->progress_;
-        hooks.messages = unread ? LFTM_MESSAGES_SILENT : LFTM_MESSAGES_CALLBACK;
-        hooks.message = &ImageScope::on_message;
-        hooks.messageUser = this;
-        return hooks;
-      }()),
-      scope_(&run_) {}
+    : routing_(routing), image_(image), label_(label) {}
 
-DiagRouting::ImageScope::~ImageScope() { run_.complete(); }
+void DiagRouting::ImageScope::route(lftm_options* options) {
+  // Lines nobody reads are not even made (nor the values computed only for them).
+  const bool unread = routing_->mode_ == DiagMode::kQuiet;
+  options->messages = unread ? LFTM_MESSAGES_SILENT : LFTM_MESSAGES_CALLBACK;
+  options->message = &ImageScope::on_message;
+  options->message_user = this;
+  options->progress = routing_->progress_ ? &ImageScope::on_progress : nullptr;
+  options->progress_user = this;
+}
 
 void DiagRouting::ImageScope::on_message(void* user, int32_t stream, const char* line) {
   auto* scope = static_cast<ImageScope*>(user);
-  scope->routing_->on_line(scope->image_, scope->label_, static_cast<lftm::DiagStream>(stream),
-                           line);
+  scope->routing_->on_line(scope->image_, stream, line);
+}
+
+int32_t DiagRouting::ImageScope::on_progress(void* user, float, const char* step) {
+  auto* scope = static_cast<ImageScope*>(user);
+  constexpr size_t kCount = sizeof kMilestones / sizeof kMilestones[0];
+  if (scope->milestones_ < kCount && reached(kMilestones[scope->milestones_], step)) {
+    scope->routing_->write(scope->image_, stderr,
+                           scope->label_ + ": " + kMilestones[scope->milestones_].progress +
+                               "\n");
+    ++scope->milestones_;
+  }
+  return 0;  // the tool cancels through the flag of its signal handler
 }
 
 void DiagRouting::write(size_t image, std::FILE* stream, const std::string& text) {
@@ -84,40 +98,11 @@ void DiagRouting::write(size_t image, std::FILE* stream, const std::string& text
   }
 }
 
-// Text printed outside any image (the settings reader, for one), in pieces as printed.
-void DiagRouting::on_text(lftm::DiagStream stream, const char* text) {
+void DiagRouting::on_line(size_t image, int32_t stream, const std::string& line) {
   if (mode_ == DiagMode::kVerbose) {
-    std::fputs(text, stream == lftm::DiagStream::kOut ? stdout : stderr);
-  } else if (log_ != nullptr) {
-    std::fputs(text, log_);
-  }
-  if (!progress_) return;
-  // Pieces may end mid-line; milestones are matched on whole lines.
-  pending_ += text;
-  size_t end;
-  while ((end = pending_.find('\n')) != std::string::npos) {
-    on_milestone(kNoImage, "", pending_.substr(0, end));
-    pending_.erase(0, end + 1);
-  }
-}
-
-void DiagRouting::on_line(size_t image, const std::string& label, lftm::DiagStream stream,
-                          const std::string& line) {
-  if (mode_ == DiagMode::kVerbose) {
-    write(image, stream == lftm::DiagStream::kOut ? stdout : stderr, line + "\n");
+    write(image, stream == 1 ? stdout : stderr, line + "\n");
   } else if (log_ != nullptr) {
     write(image, log_, line + "\n");
-  }
-  if (progress_) on_milestone(image, label, line);
-}
-
-void DiagRouting::on_milestone(size_t image, const std::string& label,
-                               const std::string& line) {
-  for (const Milestone& milestone : kMilestones) {
-    if (line.compare(0, std::strlen(milestone.prefix), milestone.prefix) == 0) {
-      write(image, stderr, label + ": " + milestone.progress + "\n");
-      return;
-    }
   }
 }
 

@@ -1,8 +1,7 @@
 // Where the library's diagnostic lines go while the tool runs: nowhere (the default), to the
 // terminal (--verbose) or into a log file (--log FILE). The tool's own progress lines are
-// derived from the library's stage lines as they pass. When several images run at once, each
-// image's calls route their lines to that image (through the library's per-call context), and
-// the lines are printed image by image, in input order.
+// derived from the steps that a run reports. When several images run at once, each run
+// routes its lines to its image, and the lines are printed image by image, in input order.
 #ifndef LFTM_TOOLS_DIAG_ROUTING_H_
 #define LFTM_TOOLS_DIAG_ROUTING_H_
 
@@ -11,9 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "lftm_host.h"
 #include "ordered_output.h"
-#include "platform/diag.h"
-#include "platform/run_context.h"
 
 namespace lftm_cli {
 
@@ -39,44 +37,41 @@ class DiagRouting {
   // straight to the streams.
   void set_output(OrderedOutput* output) { output_ = output; }
 
-  // The text of one image: while an object of this class lives, the library calls made on
-  // this thread (and their workers) send their lines to image `image` of the output, and the
-  // progress lines derived from them carry `label` (the input).
+  // The text of one image: the runs given its options (route()) send their lines to image
+  // `image` of the output, and the progress lines derived from their steps carry `label`
+  // (the input).
   class ImageScope {
    public:
     ImageScope(DiagRouting* routing, size_t image, const std::string& label);
-    ~ImageScope();  // hands over the last lines of the image's calls
     ImageScope(const ImageScope&) = delete;
     ImageScope& operator=(const ImageScope&) = delete;
 
+    // Sets the messages and progress of a run's options to this image.
+    void route(lftm_options* options);
+
    private:
     static void on_message(void* user, int32_t stream, const char* line);
+    static int32_t on_progress(void* user, float fraction, const char* step);
 
     DiagRouting* routing_;
     size_t image_;
     std::string label_;
-    lftm::RunContext run_;
-    lftm::RunScope scope_;
+    size_t milestones_ = 0;  // progress lines told so far
   };
 
   // The image's own text (tool messages, progress), in its place in the output.
   void write(size_t image, std::FILE* stream, const std::string& text);
 
  private:
-  static void sink(lftm::DiagStream stream, const char* text, void* context);
-  void on_text(lftm::DiagStream stream, const char* text);
-  // A whole line of image `image`, without its newline.
-  void on_line(size_t image, const std::string& label, lftm::DiagStream stream,
-               const std::string& line);
-  // The progress line for a library line that marks the end of a step, if it is one.
-  void on_milestone(size_t image, const std::string& label, const std::string& line);
+  static void on_process_line(void* user, int32_t stream, const char* line);
+  // A whole line of image `image` (kNoImage: of no image), without its newline.
+  void on_line(size_t image, int32_t stream, const std::string& line);
 
   DiagMode mode_ = DiagMode::kQuiet;
   bool progress_ = false;
   bool installed_ = false;
   std::FILE* log_ = nullptr;
   OrderedOutput* output_ = nullptr;
-  std::string pending_;  // the unfinished line printed outside any image
   static constexpr size_t kNoImage = static_cast<size_t>(-1);
 };
 

@@ -1,13 +1,10 @@
 #include "file_guard.h"
 
-#include <limits.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 #include "input_format.h"
 #include "lftm.h"
@@ -18,20 +15,6 @@ namespace {
 
 // How much of an existing log is looked at to tell text from an image.
 constexpr size_t kLogProbeBytes = 1 << 16;
-
-// The absolute name of a path that does not exist: its folder resolved when it exists,
-// else the path made absolute as written.
-std::string absolute_name(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  if (folder.empty()) folder = "/";
-  const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-  char resolved[PATH_MAX];
-  if (realpath(folder.c_str(), resolved) != nullptr) return std::string(resolved) + "/" + leaf;
-  if (!path.empty() && path[0] == '/') return path;
-  char cwd[PATH_MAX];
-  return getcwd(cwd, sizeof cwd) != nullptr ? std::string(cwd) + "/" + path : path;
-}
 
 // Reads up to `limit` bytes from the start of a file; false when it cannot be read.
 bool read_head(const std::string& path, size_t limit, std::string* bytes) {
@@ -62,19 +45,11 @@ bool is_image(const std::string& path, const std::string& head) {
          static_cast<unsigned char>(head[1]) == 0xD8;
 }
 
-// What same_file compares: for existing files the device and inode (so hard links, symbolic
-// links and other spellings of one file match), otherwise the absolute name once the folder
-// part is resolved.
-std::string file_key(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) == 0) {
-    return "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-  }
-  return "name " + absolute_name(path);
+// Whether two paths name the same file, by the library's rule (links and other spellings
+// of one file match; names of files still to be made match once their folders resolve).
+bool same_file(const std::string& a, const std::string& b) {
+  return lftm_same_file(a.c_str(), b.c_str()) == 1;
 }
-
-// Whether two paths name the same file.
-bool same_file(const std::string& a, const std::string& b) { return file_key(a) == file_key(b); }
 
 // Whether the file holds a settings sidecar, by the library's rule: a file that
 // lftm_save_settings may replace.
@@ -85,27 +60,26 @@ bool is_settings_sidecar(const std::string& path) {
 }  // namespace
 
 std::string check_job_files(const std::vector<Job>& jobs) {
-  std::map<std::string, const Job*> inputs;
-  for (const Job& job : jobs) inputs.emplace(file_key(job.input), &job);
-  std::map<std::string, std::vector<const Job*>> outputs;
   for (const Job& job : jobs) {
-    const std::string key = file_key(job.output);
-    auto input = inputs.find(key);
-    if (input != inputs.end()) {
-      return "refusing to write " + job.output + ": it is the input " + input->second->input +
-             " (the same file); choose another output name or folder";
+    for (const Job& other : jobs) {
+      if (same_file(job.output, other.input)) {
+        return "refusing to write " + job.output + ": it is the input " + other.input +
+               " (the same file); choose another output name or folder";
+      }
     }
-    outputs[key].push_back(&job);
   }
-  for (const Job& job : jobs) {
-    const std::vector<const Job*>& sharing = outputs[file_key(job.output)];
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    std::vector<const Job*> sharing;
+    for (const Job& other : jobs) {
+      if (same_file(jobs[i].output, other.output)) sharing.push_back(&other);
+    }
     if (sharing.size() < 2) continue;
     std::string names;
-    for (size_t i = 0; i < sharing.size(); ++i) {
-      names += (i == 0 ? "" : i + 1 == sharing.size() ? " and " : ", ") + sharing[i]->input;
+    for (size_t k = 0; k < sharing.size(); ++k) {
+      names += (k == 0 ? "" : k + 1 == sharing.size() ? " and " : ", ") + sharing[k]->input;
     }
     return "the inputs " + names + (sharing.size() == 2 ? " would both" : " would all") +
-           " be written to " + job.output +
+           " be written to " + jobs[i].output +
            "; give them distinct names or convert them separately";
   }
   return "";

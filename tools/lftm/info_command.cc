@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -54,19 +55,41 @@ void print_statistics(const lftm::LuminanceRange& range) {
   std::printf("dynamic range:  %.1f stops\n", (range.logMax - range.logMin) / std::log(2.0));
 }
 
+struct RunEstimate {
+  bool tooLarge = true;
+  struct {
+    int64_t memory = 0;
+    int64_t scratch = 0;
+  } needs;
+};
+
+// The library's estimate of a run of the image with the default settings and 8-bit output
+// under a memory budget of `budget` bytes.
+RunEstimate estimate_run(const SourceImage& image, int32_t method, bool disk, int64_t budget) {
+  lftm_options options;
+  lftm_options_init(&options, sizeof options, method);
+  options.disk = disk ? 1 : 0;
+  options.memory_limit = budget;
+  lftm_run_estimate estimate;
+  estimate.struct_size = sizeof estimate;
+  RunEstimate run;
+  if (lftm_estimate_run(image.path.c_str(), &options, &estimate) < 0) return run;
+  run.tooLarge = estimate.too_large != 0;
+  run.needs.memory = estimate.memory;
+  run.needs.scratch = estimate.scratch;
+  return run;
+}
+
 // What tone mapping the image takes with the default settings and 8-bit output, in memory
 // and in disk mode, beside what the machine has now.
 void print_needs(const SourceImage& image) {
-  TmParam params;
-  tmparam_default(LFTM_METHOD_TEXTURE_BOOSTER, 0, &params);
-  const RunEstimate memory =
-      estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, false, params, 0);
-  // Disk mode with its output buffer in memory (no budget given), and in a file (a budget of
-  // one byte holds nothing).
-  const RunEstimate disk = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, true, params, 0);
-  const RunEstimate lean = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, 8, true, params, 1);
-  const RunEstimate squeezer =
-      estimate_run(image, LFTM_METHOD_RANGE_SQUEEZER, 8, false, params, 0);
+  // Disk mode with its output buffer in memory (a budget that holds it), and in a file (a
+  // budget of one byte holds nothing).
+  const int64_t ample = std::numeric_limits<int64_t>::max() / 4;
+  const RunEstimate memory = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, false, ample);
+  const RunEstimate disk = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, true, ample);
+  const RunEstimate lean = estimate_run(image, LFTM_METHOD_TEXTURE_BOOSTER, true, 1);
+  const RunEstimate squeezer = estimate_run(image, LFTM_METHOD_RANGE_SQUEEZER, false, ample);
   if (memory.tooLarge) {
     std::printf(
         "memory needed:  too large for the Texture Booster (about 1.6 gigapixels at most)\n");

@@ -13,7 +13,6 @@
 
 #include "lftm_host.h"
 #include "messages.h"
-#include "platform/sizes.h"
 
 namespace lftm_cli {
 namespace {
@@ -168,7 +167,7 @@ int32_t check_radiance(const std::string& path, const Head& head, std::string* d
   }
   const std::string size = std::to_string(res.width) + " x " + std::to_string(res.height);
   if (res.width < 1 || res.height < 1) return 0;
-  if (!lftm::image_size_ok(res.width, res.height)) {
+  if (res.width > LFTM_MAX_IMAGE_PIXELS / res.height) {
     *detail = size + " pixels";
     return LFTM_ERR_TOO_LARGE;
   }

@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/resources.h"
-
 #include "input_format.h"
 
 namespace lftm_cli {
@@ -26,8 +24,6 @@ InputCheck check_input(const std::string& path);
 // take 4 bytes a pixel, run-length rows a 4-byte header and, for each of the four
 // components, at least one 2-byte run per 127 pixels.
 int64_t least_rgbe_data_bytes(int32_t width, int32_t height);
-
-using lftm::byte_count_text;
 
 }  // namespace lftm_cli
 

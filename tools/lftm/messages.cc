@@ -1,5 +1,6 @@
 #include "messages.h"
 
+#include <cstdio>
 #include <string>
 
 #include "lftm_host.h"
@@ -105,6 +106,29 @@ std::string failure_line(const std::string& file, int32_t code, const std::strin
   if (cause == nullptr) notes += (notes.empty() ? "code " : "; code ") + std::to_string(code);
   if (!notes.empty()) line += " (" + notes + ")";
   return line;
+}
+
+std::string byte_count_text(int64_t bytes) {
+  // Decimal units with one decimal, switching where the number would reach five digits.
+  struct Unit {
+    int64_t below;
+    double size;
+    const char* name;
+  };
+  constexpr Unit kUnits[] = {{10000000, 1e3, "KB"}, {1000000000LL, 1e6, "MB"}};
+  char text[32];
+  if (bytes < 10000) {
+    std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
+    return text;
+  }
+  for (const Unit& unit : kUnits) {
+    if (bytes < unit.below) {
+      std::snprintf(text, sizeof text, "%.1f %s", bytes / unit.size, unit.name);
+      return text;
+    }
+  }
+  std::snprintf(text, sizeof text, "%.1f GB", bytes / 1e9);
+  return text;
 }
 
 }  // namespace lftm_cli

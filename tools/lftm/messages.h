@@ -49,6 +49,9 @@ const char* describe_code(int32_t code, int32_t method = 0);
 std::string failure_line(const std::string& file, int32_t code, const std::string& detail,
                          int32_t method = 0);
 
+// A byte count as people read it: "512 bytes", "3.4 KB", "250.0 MB", "6.2 GB".
+std::string byte_count_text(int64_t bytes);
+
 }  // namespace lftm_cli
 
 #endif  // LFTM_TOOLS_MESSAGES_H_

@@ -1,64 +1,26 @@
 #include "run_estimate.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
-#include <cstring>
 
-#include "frame/driver_io.h"
-#include "platform/resources.h"
-#include "platform/scratch_file.h"
-#include "platform/sizes.h"
+#include "messages.h"
 
 namespace lftm_cli {
 
-RunEstimate estimate_run(const SourceImage& image, int32_t method, int32_t bits, bool disk,
-                         const TmParam& params, int64_t budget) {
-  RunEstimate estimate;
-  const lftm::RunImage run = {image.floatSamples ? lftm::kExtTiffFloat : image.extType,
-                              image.width,
-                              image.height,
-                              image.spp,
-                              bits,
-                              lftm::file_length(image.path.c_str())};
-  if (!lftm::image_size_ok(image.width, image.height)) {
-    estimate.tooLarge = true;
-    return estimate;
-  }
-  if (method == LFTM_METHOD_RANGE_SQUEEZER) {
-    estimate.needs = lftm::squeezer_needs(run);
-    return estimate;
-  }
-  PyramidDims dims = {};
-  if (image.width >= 10 && image.height >= 10) tm_dim(image.width, image.height, &params, &dims);
-  estimate.tooLarge = dims.total == 0 && image.width >= 10 && image.height >= 10;
-  estimate.needs = disk ? lftm::disk_needs_within(run, dims, budget, nullptr)
-                        : lftm::booster_needs(run, dims, false);
-  return estimate;
-}
-
-int64_t default_memory_limit() {
-  const int64_t available = lftm::available_memory_bytes();
-  return available > 0 ? available / 10 * 9 : 0;
-}
-
-std::string run_fit_problem(const RunEstimate& estimate, bool disk, int64_t givenLimit) {
-  const int64_t memoryLimit = givenLimit > 0 ? givenLimit : default_memory_limit();
-  if (memoryLimit > 0 && estimate.needs.memory > memoryLimit) {
-    return "the run needs about " + lftm::byte_count_text(estimate.needs.memory) +
-           " of memory, more than the limit of " + lftm::byte_count_text(memoryLimit) +
+std::string run_fit_problem(const lftm_run_estimate& estimate, bool disk, int64_t givenLimit) {
+  const int64_t memoryLimit = givenLimit > 0 ? givenLimit : estimate.memory_available;
+  if (memoryLimit > 0 && estimate.memory > memoryLimit) {
+    return "the run needs about " + byte_count_text(estimate.memory) +
+           " of memory, more than the limit of " + byte_count_text(memoryLimit) +
            (givenLimit > 0 ? " (--memory-limit)"
-                           : " (90% of the memory available; --memory-limit sets another)") +
+                           : " (the memory available; --memory-limit sets another)") +
            (disk ? ": raise the limit or free memory"
                  : ": use --disk, which keeps the large planes in temporary files");
   }
-  if (!disk) return "";
-  std::string dir;
-  if (!lftm::temp_directory(&dir)) return "";  // the run's own failure says it better
-  const int64_t space = lftm::free_disk_bytes(dir);
-  if (space >= 0 && estimate.needs.scratch > space) {
-    return "--disk needs about " + lftm::byte_count_text(estimate.needs.scratch) +
-           " of scratch space in " + dir + " and " + lftm::byte_count_text(space) +
+  if (!disk || estimate.scratch_problem != 0) return "";  // the run's own failure says it better
+  if (estimate.scratch_free >= 0 && estimate.scratch > estimate.scratch_free) {
+    return "--disk needs about " + byte_count_text(estimate.scratch) +
+           " of scratch space in " + estimate.scratch_folder + " and " +
+           byte_count_text(estimate.scratch_free) +
            " is free there: free space or set TMPDIR to a larger disk";
   }
   return "";

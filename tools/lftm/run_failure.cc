@@ -1,17 +1,11 @@
 #include "run_failure.h"
 
-#include "input_check.h"
-#include "lftm.h"
+#include <sys/statvfs.h>
+
 #include "messages.h"
-#include "platform/resources.h"
-#include "platform/scratch_file.h"
 
 namespace lftm_cli {
 namespace {
-
-// Disk mode keeps the input (4 bytes a pixel), the log-luminance pyramid (about 5.4) and two
-// solver planes of floats in scratch files: about this many bytes a pixel at most.
-constexpr int64_t kScratchBytesPerPixel = 18;
 
 std::string folder_of(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -19,8 +13,12 @@ std::string folder_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Free bytes for an ordinary user on the disk holding `folder`, or a negative value.
-int64_t free_bytes(const std::string& folder) { return lftm::free_disk_bytes(folder); }
+// Free bytes for an ordinary user on the disk holding `folder`, or -1.
+int64_t free_bytes(const std::string& folder) {
+  struct statvfs st;
+  if (statvfs(folder.c_str(), &st) != 0) return -1;
+  return static_cast<int64_t>(st.f_bavail) * static_cast<int64_t>(st.f_frsize);
+}
 
 std::string free_text(int64_t bytes) {
   return bytes < 0 ? std::string() : byte_count_text(bytes) + " free";
@@ -28,15 +26,21 @@ std::string free_text(int64_t bytes) {
 
 // The temporary directory's own cause when the scratch files are at fault, else "".
 std::string scratch_failure(const FailedRun& run) {
-  std::string dir;
-  const int32_t problem = lftm::temp_folder_problem(&dir);
-  if (problem == LFTM_ERR_TEMP_MISSING) return failure_line(dir, kCauseTempMissing, "");
-  if (problem == LFTM_ERR_TEMP_NOT_WRITABLE) return failure_line(dir, kCauseTempNotWritable, "");
+  if (run.estimate == nullptr) return "";
+  const lftm_run_estimate& estimate = *run.estimate;
+  const std::string dir = estimate.scratch_folder;
+  if (estimate.scratch_problem == LFTM_ERR_TEMP_MISSING) {
+    return failure_line(dir, kCauseTempMissing, "");
+  }
+  if (estimate.scratch_problem == LFTM_ERR_TEMP_NOT_WRITABLE) {
+    return failure_line(dir, kCauseTempNotWritable, "");
+  }
+  // Measured again: the run itself took some of the space.
   const int64_t have = free_bytes(dir);
-  const int64_t need = kScratchBytesPerPixel * run.width * static_cast<int64_t>(run.height);
-  if (have >= 0 && have < need) {
+  if (have >= 0 && have < estimate.scratch) {
     return failure_line(dir, kCauseTempFull,
-                        free_text(have) + ", about " + byte_count_text(need) + " needed");
+                        free_text(have) + ", about " + byte_count_text(estimate.scratch) +
+                            " needed");
   }
   return "";
 }
@@ -51,6 +55,8 @@ std::string run_failure_line(const FailedRun& run) {
     return failure_line(run.output, run.code, "");
   }
   const bool scratchCode = run.code == LFTM_ERR_FILE || run.code == LFTM_ERR_IO ||
+                           run.code == LFTM_ERR_TEMP_MISSING ||
+                           run.code == LFTM_ERR_TEMP_NOT_WRITABLE ||
                            (run.method == LFTM_METHOD_TEXTURE_BOOSTER &&
                             run.code == LFTM_ERR_SOLVER_SCRATCH);
   if (run.disk && scratchCode) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "lftm_host.h"
+
 namespace lftm_cli {
 
 struct FailedRun {
@@ -13,9 +15,8 @@ struct FailedRun {
   std::string output;
   int32_t method = 0;
   bool disk = false;
-  int32_t width = 0;   // the input's size, for the space the scratch files need
-  int32_t height = 0;
-  int32_t code = 0;    // the driver's result
+  const lftm_run_estimate* estimate = nullptr;  // the run's needs and the scratch folder
+  int32_t code = 0;    // the run's result
 };
 
 // "FILE: sentence (details)" for stderr.

@@ -68,7 +68,7 @@ void print_usage(std::FILE* out) {
       "  --disk                         keep the large planes in temporary files (for images\n"
       "                                 larger than memory; Texture Booster, not TIFF input)\n"
       "  --memory-limit SIZE            refuse a run whose estimate passes SIZE (e.g. 4G,\n"
-      "                                 256M; default 90% of the memory available now);\n"
+      "                                 256M; default the memory available now);\n"
       "                                 with --disk, what the run may keep in memory\n"
       "                                 (default a third of the memory available)\n"
       "  --overwrite                    replace existing outputs that lftm did not write (an\n"
