@@ -9,8 +9,7 @@
 #include "diag_routing.h"
 #include "foreign_option.h"
 #include "image_source.h"
-#include "host/luminance_range.h"
-#include "lftm.h"
+#include "lftm_host.h"
 #include "messages.h"
 #include "options.h"
 #include "platform/resources.h"
@@ -36,22 +35,16 @@ void print_format(const SourceImage& image) {
 }
 
 // The image's own log-luminance range, measured by the library as lftm_read_info does.
-lftm::LuminanceRange measure(const SourceImage& image) {
-  if (!image.rgbe.empty()) return lftm::measure_rgbe(image.rgbe.data(), image.width, image.height);
-  std::vector<float> linear = linear_values(image);
-  return lftm::measure_linear(linear.data(), linear.size(), image.spp);
-}
-
-void print_statistics(const lftm::LuminanceRange& range) {
-  if (range.count == 0) {
+void print_statistics(const lftm_photo_info& range) {
+  if (range.has_stats == 0) {
     std::printf("log luminance:  no pixel has any light\n");
     return;
   }
-  std::printf("log luminance:  min %.3f  max %.3f  mean %.3f\n", range.logMin, range.logMax,
-              range.logMean);
+  std::printf("log luminance:  min %.3f  max %.3f  mean %.3f\n", range.log_min, range.log_max,
+              range.log_mean);
   std::printf("luminance:      min %.4g  max %.4g  geometric mean %.4g\n",
-              std::exp(range.logMin), std::exp(range.logMax), std::exp(range.logMean));
-  std::printf("dynamic range:  %.1f stops\n", (range.logMax - range.logMin) / std::log(2.0));
+              std::exp(range.log_min), std::exp(range.log_max), std::exp(range.log_mean));
+  std::printf("dynamic range:  %.1f stops\n", (range.log_max - range.log_min) / std::log(2.0));
 }
 
 // What tone mapping the image takes with the default settings and 8-bit output, in memory
@@ -126,12 +119,17 @@ int info_one(const std::string& path, TiffEncoding encoding) {
   }
   print_needs(image);
   std::fflush(stdout);
-  result = load_image(path, encoding, &image);
+  lftm_photo* photo = nullptr;
+  result = open_photo(path, encoding, &image, &photo);
   if (result < 0) {
     std::fprintf(stderr, "lftm: %s\n", failure_line(path, result, image.detail).c_str());
     return kExitFailed;
   }
-  print_statistics(measure(image));
+  PhotoCloser closer(photo);
+  lftm_photo_info measured;
+  measured.struct_size = sizeof measured;
+  lftm_photo_get_info(photo, 1, &measured);
+  print_statistics(measured);
   return kExitOk;
 }
 
