@@ -62,7 +62,7 @@ int32_t ExportJob::on_progress(void* user, float fraction, const char* step) {
   ExportJob* job = static_cast<ExportJob*>(user);
   std::lock_guard<std::mutex> lock(job->mutex_);
   if (fraction > job->status_.fraction) job->status_.fraction = fraction;
-  job->status_.message = step;
+  if (step != nullptr) job->status_.message = step;
   return 0;  // the cancel flag stops the run
 }
 
