@@ -1,45 +1,27 @@
-// The tuner's answer to a changed setting: the preview render of a 24-megapixel photograph
-// (a bundled sample tiled to 6000 x 4000), as the page waits for it. The CPU column is the
-// time of all threads: on a busy machine it tells what the render costs two free cores.
+// The tuner's answer to a changed setting: the preview render (at most 1200 x 1200 pixels,
+// whatever the photograph's size) as the page waits for it. The CPU column is the time of all
+// threads: on a busy machine it tells what the render costs two free cores.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <memory>
 
-#include "imageio/rgbe_reader.h"
 #include "photo.h"
 #include "tune_session.h"
 
 namespace {
 
-constexpr int32_t kWidth = 6000, kHeight = 4000;
-
-// The sample tiled to kWidth x kHeight, as RGBE planar bytes.
-std::unique_ptr<lftm_tune::Photo> tiled_photo() {
-  lftm_tune::Photo sample;
+// A bundled sample, decoded and reduced as the tuner does it.
+std::unique_ptr<lftm_tune::Photo> sample_photo() {
+  auto photo = std::make_unique<lftm_tune::Photo>();
   if (lftm_tune::load_photo(LFTM_SAMPLES_DIR "/golden_gate.hdr", lftm_cli::TiffEncoding::kAuto,
-                            64, &sample) < 0) {
+                            lftm_tune::kPreviewSide, photo.get()) < 0) {
     return nullptr;
   }
-  const int32_t sw = sample.full.width, sh = sample.full.height;
-  auto photo = std::make_unique<lftm_tune::Photo>();
-  photo->full.width = kWidth;
-  photo->full.height = kHeight;
-  photo->full.extType = LFTM_EXT_HDR;
-  photo->full.rgbe.resize(4 * static_cast<size_t>(kWidth) * kHeight);
-  for (int32_t y = 0; y < kHeight; ++y) {
-    const uint8_t* from = sample.full.rgbe.data() + 4 * static_cast<size_t>(y % sh) * sw;
-    uint8_t* to = photo->full.rgbe.data() + 4 * static_cast<size_t>(y) * kWidth;
-    for (int plane = 0; plane < 4; ++plane) {
-      for (int32_t x = 0; x < kWidth; ++x) to[plane * kWidth + x] = from[plane * sw + x % sw];
-    }
-  }
-  if (lftm_tune::prepare_photo(lftm_tune::kPreviewSide, photo.get()) < 0) return nullptr;
   return photo;
 }
 
 void BM_TunePreview(benchmark::State& state) {
-  auto photo = tiled_photo();
+  auto photo = sample_photo();
   if (!photo) {
     state.SkipWithError("the sample cannot be read");
     return;

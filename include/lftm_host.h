@@ -406,6 +406,161 @@ LFTM_EXPORT int32_t lftm_set_message_sink(lftm_message_fn message, void* user);
 
 /** @} */
 
+/** @defgroup photo Photos
+ *  A photograph decoded once in the library's own form (RGBE planar bytes for Radiance,
+ *  OpenEXR and float TIFF files; 16-bit samples for other TIFF files), which a host reduces
+ *  to a preview, tone maps as often as it likes with other settings, and writes. This is
+ *  how the command-line tool makes its previews and how its browser tuner renders.
+ *  @{ */
+
+/** Result codes of the photo functions (added in 0.5). */
+enum {
+  LFTM_ERR_PHOTO_TRUNCATED = -80, /**< the Radiance pixel data ends before the last row */
+  LFTM_ERR_PHOTO_ROW_WIDTH = -81  /**< a run-length row of a Radiance file announces
+                                       another width than its header */
+};
+
+/** A decoded photograph (added in 0.5): opaque, made by lftm_photo_open,
+ *  lftm_photo_open_reduced, lftm_photo_reduce or lftm_photo_crop, released by
+ *  lftm_photo_close. It is never changed once made, so any number of threads may read it. */
+typedef struct lftm_photo lftm_photo;
+
+/** What a photograph is (added in 0.5). */
+typedef struct lftm_photo_info {
+  uint32_t struct_size;  /**< sizeof(lftm_photo_info), set by the caller */
+  int32_t format;        /**< LFTM_FORMAT_* */
+  int32_t ext_type;      /**< the LFTM_EXT_* kind tonemap and tms would be given */
+  int32_t width;         /**< pixels per row (of the reduced or cropped image) */
+  int32_t height;        /**< rows */
+  int32_t channels;      /**< samples per pixel of the decoded image and of its renders:
+                              3 for RGBE, the TIFF's count (4 taken as 3, 2 as 1) */
+  int32_t file_channels; /**< samples per pixel in the file (OpenEXR: colour channels) */
+  int32_t file_bits;     /**< bits per sample in the file; 0 for Radiance */
+  int32_t tiff_layout[4]; /**< TIFF: samples, bits, photometric and sample format as the TIFF
+                               reader reports them, also when it refuses the layout */
+  int32_t has_primaries; /**< 1 when the Radiance header names its primaries */
+  float primaries[8];    /**< red, green, blue and white x, y */
+  int32_t full_width;    /**< the whole photograph's width (a reduced one was made from) */
+  int32_t full_height;   /**< the whole photograph's height */
+  int32_t has_stats;     /**< lftm_photo_get_info with want_stats: 1 when a pixel has light */
+  double log_min;        /**< natural log of the least non-zero luminance */
+  double log_max;        /**< natural log of the largest luminance */
+  double log_mean;       /**< mean of the log luminance */
+} lftm_photo_info;
+
+/** The format of a file by its first bytes (the extension only for a Radiance file without
+ *  its "#?" line), without reading its header (added in 0.5). A TIFF file is reported as
+ *  LFTM_FORMAT_TIFF_16 whatever its samples: only its header tells.
+ *  @param path the file.
+ *  @return LFTM_FORMAT_RADIANCE, LFTM_FORMAT_OPENEXR, LFTM_FORMAT_TIFF_16, or 0 when it
+ *          cannot be read or is none of them. */
+LFTM_EXPORT int32_t lftm_file_format(const char* path);
+
+/** Reads the header of a photograph, not its pixels (added in 0.5).
+ *  @param path the HDR file.
+ *  @param tiff_input LFTM_EXT_TIF_LINEAR or LFTM_EXT_TIF_GAMMA, or 0: linear for 16-bit and
+ *         float samples, gamma-encoded for 8-bit ones.
+ *  @param info [out] struct_size set by the caller; also filled as far as it was read when
+ *         the call fails (tiff_layout for a TIFF the reader refuses).
+ *  @return 0, an LFTM_ERR_INPUT_* cause (see lftm_check_input), LFTM_ERR_UNKNOWN_FORMAT,
+ *          LFTM_ERR_ARGUMENT, a sibling library's load code, LFTM_ERR_IO for a TIFF the
+ *          reader cannot deliver, or LFTM_ERR_INFO. */
+LFTM_EXPORT int32_t lftm_photo_probe(const char* path, int32_t tiff_input,
+                                     lftm_photo_info* info);
+
+/** Decodes a whole photograph (added in 0.5).
+ *  @param path the HDR file.
+ *  @param tiff_input as for lftm_photo_probe.
+ *  @param photo [out] the new photograph, or null on failure.
+ *  @return 0, a code of lftm_photo_probe, LFTM_ERR_TOO_LARGE, LFTM_ERR_NO_MEMORY,
+ *          LFTM_ERR_PHOTO_TRUNCATED, LFTM_ERR_PHOTO_ROW_WIDTH, an LFTM_ERR_RGBE_* or sibling
+ *          reader code, or LFTM_ERR_READ. */
+LFTM_EXPORT int32_t lftm_photo_open(const char* path, int32_t tiff_input, lftm_photo** photo);
+
+/** Decodes a photograph straight at a reduced size, as the quick view of a file (added in
+ *  0.5): a Radiance file is reduced while it is read (qv_from_file), the others are decoded
+ *  and reduced (extract_qv). The result is a photograph of its own: its statistics and the
+ *  level of its TIFF samples are those of the reduced pixels.
+ *  @param path the HDR file.
+ *  @param tiff_input as for lftm_photo_probe.
+ *  @param width pixels per row of the result, at least 5.
+ *  @param height rows of the result, at least 5.
+ *  @param photo [out] the new photograph, or null on failure.
+ *  @return as lftm_photo_open, LFTM_ERR_TOO_SMALL for a photograph below 5 pixels a side, or
+ *          LFTM_ERR_ARGUMENT. */
+LFTM_EXPORT int32_t lftm_photo_open_reduced(const char* path, int32_t tiff_input,
+                                            int32_t width, int32_t height,
+                                            lftm_photo** photo);
+
+/** A reduced copy of a photograph by the quick view (extract_qv) (added in 0.5). It is
+ *  tone mapped as the whole photograph is: the Range Squeezer uses the whole photograph's
+ *  statistics, and TIFF samples keep the whole photograph's level.
+ *  @param photo [in] the photograph.
+ *  @param width pixels per row of the copy, 5 to the photograph's width.
+ *  @param height rows of the copy, 5 to the photograph's height.
+ *  @param reduced [out] the new photograph, or null on failure.
+ *  @return 0, LFTM_ERR_ARGUMENT or LFTM_ERR_NO_MEMORY. */
+LFTM_EXPORT int32_t lftm_photo_reduce(const lftm_photo* photo, int32_t width, int32_t height,
+                                      lftm_photo** reduced);
+
+/** A window of a photograph at full resolution (added in 0.5), tone mapped with the whole
+ *  photograph's statistics: the Range Squeezer gives the window's pixels of the whole
+ *  result.
+ *  @param photo [in] the photograph.
+ *  @param x first column; the window lies inside the photograph.
+ *  @param y first row.
+ *  @param width pixels per row of the window, at least 5.
+ *  @param height rows of the window, at least 5.
+ *  @param window [out] the new photograph, or null on failure.
+ *  @return 0, LFTM_ERR_ARGUMENT or LFTM_ERR_NO_MEMORY. */
+LFTM_EXPORT int32_t lftm_photo_crop(const lftm_photo* photo, int32_t x, int32_t y,
+                                    int32_t width, int32_t height, lftm_photo** window);
+
+/** Tells what a photograph is (added in 0.5).
+ *  @param photo [in] the photograph.
+ *  @param want_stats non-zero: measure the log-luminance range of its pixels too.
+ *  @param info [out] struct_size set by the caller.
+ *  @return 0 or LFTM_ERR_ARGUMENT. */
+LFTM_EXPORT int32_t lftm_photo_get_info(const lftm_photo* photo, int32_t want_stats,
+                                        lftm_photo_info* info);
+
+/** Tone maps a photograph into 8-bit samples (added in 0.5), in memory with the stages the
+ *  drivers run: the method, settings, threads, messages, cancel and progress of `options`.
+ *  @param photo [in] the photograph.
+ *  @param options how to run; must not be null (disk, bits and the writer fields unused).
+ *  @param output [out] LFTM_SAMPLE_UINT8, the photograph's width, height and channels.
+ *  @return 0, LFTM_ERR_CANCELLED (output incomplete), LFTM_ERR_ARGUMENT, LFTM_ERR_NO_MEMORY
+ *          or a code of the stages or of tm_simple. */
+LFTM_EXPORT int32_t lftm_photo_render(const lftm_photo* photo, const lftm_options* options,
+                                      lftm_image* output);
+
+/** The photograph as it is, before tone mapping (added in 0.5): exposed so that its
+ *  geometric mean luminance (of its statistics) lands on middle grey, with a 2.2 gamma.
+ *  @param photo [in] the photograph.
+ *  @param output [out] LFTM_SAMPLE_UINT8, 3 channels, the photograph's width and height.
+ *  @return 0 or LFTM_ERR_ARGUMENT. */
+LFTM_EXPORT int32_t lftm_photo_render_exposure(const lftm_photo* photo, lftm_image* output);
+
+/** Releases a photograph (added in 0.5); null is ignored.
+ *  @param photo the photograph.
+ *  @return 0. */
+LFTM_EXPORT int32_t lftm_photo_close(lftm_photo* photo);
+
+/** Writes 8-bit samples through the library's writers (added in 0.5): JPEG when the name
+ *  ends in ".jpg" or ".jpeg" (any case), otherwise TIFF, with the method and settings of
+ *  `options` embedded as tonemap embeds them, written under a temporary name and renamed when
+ *  whole.
+ *  @param path the file to write.
+ *  @param image [in] LFTM_SAMPLE_UINT8, 1 or 3 channels.
+ *  @param options method, settings, jpeg_quality, save and overwrite (see
+ *         lftm_check_output); must not be null.
+ *  @return 0, LFTM_ERR_ARGUMENT, LFTM_ERR_OUTPUT_EXISTS, a sibling library's load code or a
+ *          writer's code. */
+LFTM_EXPORT int32_t lftm_write_image(const char* path, const lftm_image* image,
+                                     const lftm_options* options);
+
+/** @} */
+
 #ifdef __cplusplus
 }
 #endif

@@ -22,6 +22,9 @@ class HostCall {
   // LFTM_ERR_CANCELLED for a failure that a cancel request caused.
   int32_t finish(int32_t result);
 
+  // True once the host's flag or progress callback asked the call to stop.
+  bool cancelled() const { return run_.cancelled(); }
+
  private:
   RunContext run_;
   RunScope scope_;

@@ -1,20 +1,23 @@
-// Input images for the commands that look at pixels themselves (info, preview): the kind of
-// file, its layout and its pixels, read through the same readers as the drivers.
+// Input images for the commands that look at pixels themselves (info, preview, tune): the
+// kind of file and its layout, and the photograph decoded by the library, with the tool's own
+// sentences for what goes wrong.
 #ifndef LFTM_TOOLS_IMAGE_SOURCE_H_
 #define LFTM_TOOLS_IMAGE_SOURCE_H_
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "input_format.h"
-#include "lftm.h"
+#include "lftm_host.h"
 
 namespace lftm_cli {
 
 // How TIFF samples are to be read: linear or gamma-encoded (2.2). kAuto takes 16-bit files as
 // linear and 8-bit files as gamma-encoded, as cameras and raw converters write them.
 enum class TiffEncoding { kAuto, kLinear, kGamma };
+
+// The tiff_input of the library's photo and tone-mapping calls for an encoding.
+int32_t tiff_input_of(TiffEncoding encoding);
 
 struct SourceImage {
   std::string path;
@@ -28,8 +31,6 @@ struct SourceImage {
   bool floatSamples = false;  // a TIFF of floats, read like an OpenEXR file
   bool hasPrimaries = false;
   float primaries[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-  std::vector<uint8_t> rgbe;   // RGBE planar bytes (.hdr, .exr and float TIFF)
-  std::vector<uint16_t> samples;  // interleaved 16-bit samples, spp a pixel (TIFF)
   std::string detail;  // after a failure: what the tool measured, for the message
 };
 
@@ -37,13 +38,27 @@ struct SourceImage {
 // messages.h (with image->detail).
 int32_t probe_image(const std::string& path, TiffEncoding encoding, SourceImage* image);
 
-// Probes and reads the pixels. Returns as probe_image; a failed read gives the reader's own
-// code, so that a truncated file is told from a damaged one.
-int32_t load_image(const std::string& path, TiffEncoding encoding, SourceImage* image);
+// Probes and decodes the whole photograph into *photo (the caller closes it). Returns as
+// probe_image; a failed read gives the reader's own cause, so that a truncated file is told
+// from a damaged one.
+int32_t open_photo(const std::string& path, TiffEncoding encoding, SourceImage* image,
+                   lftm_photo** photo);
 
-// The TIFF samples as interleaved linear values, decoded and levelled as the Range Squeezer
-// driver does it for the image's kind.
-std::vector<float> linear_values(const SourceImage& image);
+// Decodes the quick view of width x height pixels of a probed image into *photo.
+int32_t open_reduced_photo(SourceImage* image, TiffEncoding encoding, int32_t width,
+                           int32_t height, lftm_photo** photo);
+
+// Closes the photograph at the end of a scope.
+class PhotoCloser {
+ public:
+  explicit PhotoCloser(lftm_photo* photo) : photo_(photo) {}
+  ~PhotoCloser() { lftm_photo_close(photo_); }
+  PhotoCloser(const PhotoCloser&) = delete;
+  PhotoCloser& operator=(const PhotoCloser&) = delete;
+
+ private:
+  lftm_photo* photo_;
+};
 
 }  // namespace lftm_cli
 

@@ -10,12 +10,9 @@
 #include "diag_routing.h"
 #include "foreign_option.h"
 #include "image_source.h"
-#include "host/luminance_range.h"
-#include "lftm.h"
+#include "lftm_host.h"
 #include "messages.h"
 #include "options.h"
-#include "platform/resources.h"
-#include "platform/scratch_file.h"
 #include "run_estimate.h"
 
 namespace lftm_cli {
@@ -37,22 +34,16 @@ void print_format(const SourceImage& image) {
 }
 
 // The image's own log-luminance range, measured by the library as lftm_read_info does.
-lftm::LuminanceRange measure(const SourceImage& image) {
-  if (!image.rgbe.empty()) return lftm::measure_rgbe(image.rgbe.data(), image.width, image.height);
-  std::vector<float> linear = linear_values(image);
-  return lftm::measure_linear(linear.data(), linear.size(), image.spp);
-}
-
-void print_statistics(const lftm::LuminanceRange& range) {
-  if (range.count == 0) {
+void print_statistics(const lftm_photo_info& range) {
+  if (range.has_stats == 0) {
     std::printf("log luminance:  no pixel has any light\n");
     return;
   }
-  std::printf("log luminance:  min %.3f  max %.3f  mean %.3f\n", range.logMin, range.logMax,
-              range.logMean);
+  std::printf("log luminance:  min %.3f  max %.3f  mean %.3f\n", range.log_min, range.log_max,
+              range.log_mean);
   std::printf("luminance:      min %.4g  max %.4g  geometric mean %.4g\n",
-              std::exp(range.logMin), std::exp(range.logMax), std::exp(range.logMean));
-  std::printf("dynamic range:  %.1f stops\n", (range.logMax - range.logMin) / std::log(2.0));
+              std::exp(range.log_min), std::exp(range.log_max), std::exp(range.log_mean));
+  std::printf("dynamic range:  %.1f stops\n", (range.log_max - range.log_min) / std::log(2.0));
 }
 
 struct RunEstimate {
@@ -61,6 +52,9 @@ struct RunEstimate {
     int64_t memory = 0;
     int64_t scratch = 0;
   } needs;
+  int64_t available = -1;     // memory that can be had now, -1 when unknown
+  int64_t scratchFree = -1;   // free space in the scratch folder, -1 when unknown
+  std::string scratchFolder;
 };
 
 // The library's estimate of a run of the image with the default settings and 8-bit output
@@ -77,6 +71,9 @@ RunEstimate estimate_run(const SourceImage& image, int32_t method, bool disk, in
   run.tooLarge = estimate.too_large != 0;
   run.needs.memory = estimate.memory;
   run.needs.scratch = estimate.scratch;
+  run.available = estimate.memory_available;
+  run.scratchFree = estimate.scratch_free;
+  run.scratchFolder = estimate.scratch_folder;
   return run;
 }
 
@@ -99,32 +96,32 @@ void print_needs(const SourceImage& image) {
     // A large image can take less memory with disk mode's output buffer in a file.
     const std::string diskRange =
         lean.needs.memory < disk.needs.memory
-            ? lftm::byte_count_text(lean.needs.memory) + " to " +
-                  lftm::byte_count_text(disk.needs.memory)
-            : "about " + lftm::byte_count_text(disk.needs.memory);
+            ? byte_count_text(lean.needs.memory) + " to " +
+                  byte_count_text(disk.needs.memory)
+            : "about " + byte_count_text(disk.needs.memory);
     std::printf("memory needed:  Texture Booster about %s, with --disk %s (fastest with\n"
                 "                %s, when the limit allows it)\n",
-                lftm::byte_count_text(memory.needs.memory).c_str(), diskRange.c_str(),
-                lftm::byte_count_text(disk.needs.memory + vectors).c_str());
+                byte_count_text(memory.needs.memory).c_str(), diskRange.c_str(),
+                byte_count_text(disk.needs.memory + vectors).c_str());
   }
   if (!squeezer.tooLarge) {
     std::printf("                Range Squeezer about %s\n",
-                lftm::byte_count_text(squeezer.needs.memory).c_str());
+                byte_count_text(squeezer.needs.memory).c_str());
   }
-  const int64_t available = lftm::available_memory_bytes();
+  const int64_t available = squeezer.available;
   if (available >= 0) {
-    std::printf("                %s available now\n", lftm::byte_count_text(available).c_str());
+    std::printf("                %s available now\n", byte_count_text(available).c_str());
   }
   if (memory.tooLarge) return;
-  std::string dir;
-  const int64_t space = lftm::temp_directory(&dir) ? lftm::free_disk_bytes(dir) : -1;
+  const std::string& dir = disk.scratchFolder;
+  const int64_t space = disk.scratchFree;
   std::printf("scratch space:  about %s with --disk",
-              lftm::byte_count_text(disk.needs.scratch).c_str());
+              byte_count_text(disk.needs.scratch).c_str());
   if (lean.needs.memory < disk.needs.memory) {
-    std::printf(", %s with the least memory", lftm::byte_count_text(lean.needs.scratch).c_str());
+    std::printf(", %s with the least memory", byte_count_text(lean.needs.scratch).c_str());
   }
   if (space >= 0) {
-    std::printf(" (%s free in %s)", lftm::byte_count_text(space).c_str(), dir.c_str());
+    std::printf(" (%s free in %s)", byte_count_text(space).c_str(), dir.c_str());
   }
   std::printf("\n");
 }
@@ -149,12 +146,17 @@ int info_one(const std::string& path, TiffEncoding encoding) {
   }
   print_needs(image);
   std::fflush(stdout);
-  result = load_image(path, encoding, &image);
+  lftm_photo* photo = nullptr;
+  result = open_photo(path, encoding, &image, &photo);
   if (result < 0) {
     std::fprintf(stderr, "lftm: %s\n", failure_line(path, result, image.detail).c_str());
     return kExitFailed;
   }
-  print_statistics(measure(image));
+  PhotoCloser closer(photo);
+  lftm_photo_info measured;
+  measured.struct_size = sizeof measured;
+  lftm_photo_get_info(photo, 1, &measured);
+  print_statistics(measured);
   return kExitOk;
 }
 

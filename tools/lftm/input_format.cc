@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "host/file_format.h"
+#include "lftm_host.h"
 
 namespace lftm_cli {
 
@@ -17,11 +17,11 @@ std::string lower_extension(const std::string& path) {
 
 InputFormat detect_input_format(const std::string& path) {
   // The library's rule, so that the tool and lftm_tonemap_file take a file for the same kind.
-  switch (lftm::detect_file_format(path.c_str())) {
-    case lftm::FileFormat::kRadiance: return InputFormat::kRadiance;
-    case lftm::FileFormat::kOpenExr: return InputFormat::kOpenExr;
-    case lftm::FileFormat::kTiff: return InputFormat::kTiff;
-    case lftm::FileFormat::kUnknown: break;
+  switch (lftm_file_format(path.c_str())) {
+    case LFTM_FORMAT_RADIANCE: return InputFormat::kRadiance;
+    case LFTM_FORMAT_OPENEXR: return InputFormat::kOpenExr;
+    case LFTM_FORMAT_TIFF_16: return InputFormat::kTiff;
+    default: break;
   }
   return InputFormat::kUnknown;
 }

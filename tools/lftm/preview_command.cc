@@ -9,10 +9,8 @@
 #include "diag_routing.h"
 #include "file_guard.h"
 #include "foreign_option.h"
-#include "frame/driver_io.h"
 #include "image_source.h"
-#include "imageio/rgbe_reader.h"
-#include "lftm.h"
+#include "lftm_host.h"
 #include "messages.h"
 #include "options.h"
 
@@ -20,6 +18,7 @@ namespace lftm_cli {
 namespace {
 
 constexpr int32_t kSmallestSide = 5;  // the quick view refuses anything smaller
+constexpr int kHelpShown = -1;  // parse_preview_args printed the usage: nothing to do
 
 constexpr const char* kUsage =
     "usage: lftm preview FILE OUT.jpg [--size WxH] [--tiff-linear|--tiff-gamma] [--verbose] "
@@ -59,9 +58,16 @@ void print_clipping(const std::vector<int32_t>& hist, int32_t pixels) {
   std::printf("clipped:  %.1f%% black, %.1f%% white\n", dark, bright);
 }
 
-}  // namespace
+// The size and output given on the command line.
+struct PreviewRequest {
+  CliOptions options;
+  int32_t width = 320;
+  int32_t height = 240;
+};
 
-int run_preview(const std::vector<std::string>& args) {
+// Takes --size out of the arguments and parses the rest. Returns kExitOk to go on,
+// kHelpShown, or the exit status after printing the problem.
+int parse_preview_args(const std::vector<std::string>& args, PreviewRequest* request) {
   std::string foreign = first_foreign_option(
       args, {"--tiff-linear", "--tiff-gamma", "-v", "--verbose", "-h", "--help", "--overwrite"},
       {"--size", "--log"});
@@ -71,10 +77,9 @@ int run_preview(const std::vector<std::string>& args) {
     return kExitUsage;
   }
   std::vector<std::string> rest;
-  int32_t outW = 320, outH = 240;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--size" && i + 1 < args.size()) {
-      if (!parse_size(args[++i], &outW, &outH)) {
+      if (!parse_size(args[++i], &request->width, &request->height)) {
         std::fprintf(stderr, "lftm preview: --size takes WxH, each from 5 to 16384\n");
         return kExitUsage;
       }
@@ -82,11 +87,11 @@ int run_preview(const std::vector<std::string>& args) {
       rest.push_back(args[i]);
     }
   }
-  CliOptions options;
+  CliOptions& options = request->options;
   std::string problem = parse_options(rest, &options);
   if (problem.empty() && options.help) {
     std::printf("%s", kUsage);
-    return kExitOk;
+    return kHelpShown;
   }
   if (problem.empty() && options.positionals.size() != 2) problem = "give FILE and OUT.jpg";
   if (problem.empty() && lower_extension(options.positionals[1]) != "jpg") {
@@ -96,94 +101,77 @@ int run_preview(const std::vector<std::string>& args) {
     std::fprintf(stderr, "lftm preview: %s\n%s", problem.c_str(), kUsage);
     return kExitUsage;
   }
-  const std::string& path = options.positionals[0];
-  DiagRouting routing;
-  if (!routing.start(options.diag, options.logPath, false)) return kExitUsage;
-  // The JPEG is written beside its name and renamed when whole; a folder that cannot take it
-  // fails before the image is read.
-  const std::string& outPath = options.positionals[1];
-  const std::string refused = check_image_target(outPath, options.overwrite);
-  if (!refused.empty()) {
-    std::fprintf(stderr, "lftm preview: %s\n", refused.c_str());
-    return kExitUsage;
-  }
-  lftm::StagedOutput target;
-  int32_t result = lftm::stage_output(outPath.c_str(), &target);
-  if (result < 0) return fail(outPath, result);
+  return kExitOk;
+}
 
+// The Range Squeezer with its default settings on one thread, as a host previews.
+lftm_options preview_run() {
+  lftm_options run;
+  lftm_options_init(&run, sizeof run, LFTM_METHOD_RANGE_SQUEEZER);
+  run.threads = 1;
+  run.messages = LFTM_MESSAGES_STANDARD;  // the library's lines go where the tool routes them
+  run.overwrite = 1;  // the target was checked with --overwrite before any work
+  return run;
+}
+
+// Renders the quick view, writes it and reports its size and clipping.
+int render_and_write(const lftm_photo* photo, const SourceImage& image,
+                     const std::string& outPath) {
+  lftm_photo_info info;
+  info.struct_size = sizeof info;
+  lftm_photo_get_info(photo, 0, &info);
+  const lftm_options run = preview_run();
+  std::vector<uint8_t> out(static_cast<size_t>(info.width) * info.height * info.channels);
+  lftm_image view;
+  lftm_image_init(&view, sizeof view, LFTM_SAMPLE_UINT8, info.channels, info.width,
+                  info.height, out.data());
+  int32_t result = lftm_photo_render(photo, &run, &view);
+  if (result < 0) return fail(image.path, result);
+  std::vector<int32_t> hist(1024, 0);
+  histo4preview(info.width, info.height, info.channels, out.data(), hist.data());
+  result = lftm_write_image(outPath.c_str(), &view, &run);
+  if (result < 0) return fail(outPath, result);
+  std::printf("preview:  %s, %d x %d from %d x %d\n", outPath.c_str(), info.width,
+              info.height, image.width, image.height);
+  print_clipping(hist, info.width * info.height);
+  return kExitOk;
+}
+
+// Reads the file's quick view at the box's size and makes the preview of it.
+int make_preview(const PreviewRequest& request) {
+  const std::string& path = request.options.positionals[0];
   SourceImage image;
-  result = probe_image(path, options.tiff, &image);
+  int32_t result = probe_image(path, request.options.tiff, &image);
   if (result < 0) return fail(path, result, image.detail);
   if (image.width < kSmallestSide || image.height < kSmallestSide) {
     return fail(path, LFTM_ERR_TOO_SMALL);
   }
-  fit_in_box(image.width, image.height, &outW, &outH);
+  int32_t width = request.width, height = request.height;
+  fit_in_box(image.width, image.height, &width, &height);
+  lftm_photo* photo = nullptr;
+  result = open_reduced_photo(&image, request.options.tiff, width, height, &photo);
+  if (result < 0) return fail(path, result, image.detail);
+  PhotoCloser closer(photo);
+  return render_and_write(photo, image, request.options.positionals[1]);
+}
 
-  // The quick view: RGBE planar bytes for .hdr (straight from the file), .exr and float TIFF,
-  // linear floats for other TIFF.
-  const int32_t spp = image.format == InputFormat::kTiff ? image.spp : 3;
-  std::vector<uint8_t> quickRgbe;
-  std::vector<float> quickLinear;
-  if (image.format == InputFormat::kRadiance) {
-    quickRgbe.resize(4 * static_cast<size_t>(outW) * outH);
-    result = qv_from_file(outW, outH, path.c_str(), quickRgbe.data());
-  } else {
-    result = load_image(path, options.tiff, &image);
-    if (result < 0) return fail(path, result, image.detail);
-    if (!image.rgbe.empty()) {  // .exr and float TIFF
-      quickRgbe.resize(4 * static_cast<size_t>(outW) * outH);
-      result = extract_qv(0, image.width, image.height, 3, 3 * image.width, 3 * outW, outW,
-                          outH, image.rgbe.data(), quickRgbe.data());
-    } else {
-      SourceImage quick = image;
-      quick.width = outW;
-      quick.height = outH;
-      quick.samples.assign(static_cast<size_t>(outW) * outH * spp, 0);
-      result = extract_qv(1, image.width, image.height, spp, image.width * spp, outW * spp,
-                          outW, outH, image.samples.data(), quick.samples.data());
-      quickLinear = linear_values(quick);
-    }
+}  // namespace
+
+int run_preview(const std::vector<std::string>& args) {
+  PreviewRequest request;
+  const int parsed = parse_preview_args(args, &request);
+  if (parsed != kExitOk) return parsed == kHelpShown ? kExitOk : parsed;
+  const CliOptions& options = request.options;
+  DiagRouting routing;
+  if (!routing.start(options.diag, options.logPath, false)) return kExitUsage;
+  // The JPEG is written beside its name and renamed when whole; a name that must not be
+  // replaced fails before the image is read.
+  const std::string refused = check_image_target(options.positionals[1], options.overwrite);
+  if (!refused.empty()) {
+    std::fprintf(stderr, "lftm preview: %s\n", refused.c_str());
+    return kExitUsage;
   }
-  if (result < 0) return fail(path, result);
-
-  float expTable[256];
-  lftm::build_exp_table(expTable);
-  LogStats stats = {0, 0, 0, 0};
-  const int32_t isFP = quickLinear.empty() ? 0 : spp;
-  const void* pixels = isFP == 0 ? static_cast<const void*>(quickRgbe.data())
-                                 : static_cast<const void*>(quickLinear.data());
-  logMinMaxMoy(isFP, outW, outH, expTable, pixels, &stats);
-
-  ImageDesc desc;
-  init_dim_param(&desc);
-  desc.width = outW;
-  desc.height = outH;
-  desc.spp = spp;
-  desc.bits = 8;
-  desc.rowSamples = desc.rowStride = outW * spp;
-  TmParam params;
-  tmparam_default(LFTM_METHOD_RANGE_SQUEEZER, 0, &params);
-  const int32_t threads = 1;
-  std::vector<uint8_t> out(static_cast<size_t>(outW) * outH * spp);
-  result = tm_simple(isFP, &desc, &params, &stats, expTable, &threads,
-                     const_cast<void*>(pixels), out.data());
-  if (result < 0) return fail(path, result);
-
-  std::vector<int32_t> hist(1024, 0);
-  histo4preview(outW, outH, spp, out.data(), hist.data());
-
-  lftm::SiblingSet siblings;
-  result = siblings.load_for_run(lftm::default_sibling_names(), true, LFTM_EXT_HDR);
-  if (result < 0) return fail(outPath, result);
-  HdrFileInfo info = lftm::writer_info(outW, outH, spp, 8, nullptr, false);
-  lftm::WriterArgs writerArgs = {90, 0, 0, 0, 0, 0};
-  result = lftm::write_output(siblings, outPath.c_str(), &target, info, outW * spp, 1,
-                              writerArgs, LFTM_METHOD_RANGE_SQUEEZER, &params, out.data());
-  if (result < 0) return fail(outPath, result);
-  std::printf("preview:  %s, %d x %d from %d x %d\n", outPath.c_str(), outW,
-              outH, image.width, image.height);
-  print_clipping(hist, outW * outH);
-  return kExitOk;
+  return make_preview(request);
 }
 
 }  // namespace lftm_cli

@@ -1,16 +1,16 @@
-// A full-resolution export, run as the command line runs it: the tool itself in a child
-// process, with the settings in a sidecar. The file is then the one the command line writes
-// for that sidecar, a cancelled export is the tool's own interrupted run (it removes its
-// unfinished output), and the tool's progress lines drive the page's progress bar.
+// A full-resolution export, run in the tuner itself: lftm_tonemap_file on a worker thread,
+// with the settings that the export's sidecar holds, so that the file is the one the command
+// line writes for that sidecar. The library's progress drives the page's progress bar and its
+// cancel flag stops the run (the library then leaves the output as it was).
 #ifndef LFTM_TOOLS_TUNE_EXPORT_JOB_H_
 #define LFTM_TOOLS_TUNE_EXPORT_JOB_H_
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
+
+#include "lftm_host.h"
 
 namespace lftm_tune {
 
@@ -21,7 +21,18 @@ struct ExportStatus {
   bool cancelled = false;
   double fraction = 0;     // 0..1
   std::string output;      // the file being or last written
-  std::string message;     // the last line the tool printed
+  std::string message;     // the current step, or how the run ended
+};
+
+struct ExportRequest {
+  std::string input;
+  std::string output;
+  std::string sidecar;     // the settings are saved here and read back for the run
+  int32_t method = LFTM_METHOD_TEXTURE_BOOSTER;
+  TmParam params = {};
+  int32_t bits = 8;
+  int32_t tiffInput = 0;   // lftm_options.tiff_input
+  bool overwrite = false;
 };
 
 class ExportJob {
@@ -31,30 +42,26 @@ class ExportJob {
   ExportJob(const ExportJob&) = delete;
   ExportJob& operator=(const ExportJob&) = delete;
 
-  // Runs `tool` with `args` (after the program name) writing `output`. Returns "" or why it
-  // cannot start (one export at a time).
-  std::string start(const std::string& tool, const std::vector<std::string>& args,
-                    const std::string& output);
+  // Saves the settings and starts the export. Returns "" or why it cannot start: *busy when
+  // an export is running (one at a time), else the sidecar could not be written or read back.
+  std::string start(const ExportRequest& request, bool* busy);
 
   ExportStatus status();
 
-  // Stops a running export and waits for the tool to have removed its unfinished file.
+  // Stops a running export and waits for the library to have left the output as it was.
   void cancel();
 
  private:
-  void follow(int fd);
-  void on_line(const std::string& line);
+  void run(lftm_options options, std::string input, std::string output);
+  static int32_t on_progress(void* user, float fraction, const char* step);
   void join();
 
   std::mutex mutex_;
-  std::mutex joinMutex_;  // one thread at a time waits for the follower
-  std::thread follower_;
-  pid_t child_ = -1;
+  std::mutex joinMutex_;  // one thread at a time waits for the worker
+  std::thread worker_;
+  volatile int32_t cancel_ = 0;
   ExportStatus status_;
 };
-
-// The progress a line of the tool tells, or -1 when it tells none.
-double progress_of_line(const std::string& line);
 
 }  // namespace lftm_tune
 

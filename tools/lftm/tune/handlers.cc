@@ -199,16 +199,18 @@ Reply start_export(TuneSession* session, const Request& request) {
   if (session->exports().status().running) {
     return error_reply(409, "an export is running; wait for it or cancel it");
   }
-  const std::string sidecar = setup.scratchFolder + "/export.xmp";
-  if (lftm_save_settings(sidecar.c_str(), method, &params, LFTM_SAVE_OVERWRITE) != 0) {
-    return error_reply(500, "cannot write the export's settings into " + setup.scratchFolder);
-  }
-  std::vector<std::string> args = setup.toolFlags;
-  if (overwrite != 0) args.push_back("--overwrite");
-  args.insert(args.end(), {"--settings", sidecar, "--bits", std::to_string(bits),
-                           setup.paths.input, path});
-  problem = session->exports().start(setup.tool, args, path);
-  if (!problem.empty()) return error_reply(409, problem);
+  ExportRequest job;
+  job.input = setup.paths.input;
+  job.output = path;
+  job.sidecar = setup.scratchFolder + "/export.xmp";
+  job.method = method;
+  job.params = params;
+  job.bits = static_cast<int32_t>(bits);
+  job.tiffInput = setup.tiffInput;
+  job.overwrite = overwrite != 0;
+  bool busy = false;
+  problem = session->exports().start(job, &busy);
+  if (!problem.empty()) return error_reply(busy ? 409 : 500, problem);
   return json_reply(202, "{\"exporting\":" + json_string(path) + "}");
 }
 

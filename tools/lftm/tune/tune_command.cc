@@ -22,7 +22,6 @@
 #include "foreign_option.h"
 #include "messages.h"
 #include "options.h"
-#include "program_folder.h"
 #include "tune_server.h"
 #include "tune_session.h"
 
@@ -124,10 +123,7 @@ int run_tune(const std::vector<std::string>& args) {
   setup.verbose = options.diag == DiagMode::kVerbose;
   setup.token = lftm_tune::make_access_token();
   setup.code = lftm_tune::make_access_token();
-  // Exports run the lftm installed with this tuner, not whichever one PATH finds first.
-  setup.tool = companion_program("lftm");
-  if (options.tiff == TiffEncoding::kLinear) setup.toolFlags.push_back("--tiff-linear");
-  if (options.tiff == TiffEncoding::kGamma) setup.toolFlags.push_back("--tiff-gamma");
+  setup.tiffInput = tiff_input_of(options.tiff);
   if (setup.token.empty() || setup.code.empty()) {
     std::fprintf(stderr, "lftm tune: the system gives no random numbers for the token\n");
     return kExitFailed;
@@ -148,7 +144,7 @@ int run_tune(const std::vector<std::string>& args) {
   if (!problem.empty()) return usage(problem);
 
   // The stop signals are taken by this thread alone, with sigwait: the server's threads and
-  // the export's tool then stop in order instead of dying mid-write.
+  // the export then stop in order instead of dying mid-write.
   sigset_t stops;
   sigemptyset(&stops);
   for (int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, number);

@@ -5,7 +5,6 @@
 
 #include "lftm_host.h"
 #include "options.h"
-#include "platform/run_context.h"
 
 namespace lftm_tune {
 namespace {
@@ -14,44 +13,18 @@ void raise_flag(volatile int32_t* flag, int32_t value) {
   __atomic_store_n(flag, value, __ATOMIC_RELAXED);
 }
 
-// Renders under a run context of its own, which the library's workers share: setting *stop
-// from another thread cancels the render (LFTM_ERR_CANCELLED, the picture incomplete), and
-// the library's lines reach the terminal only when `verbose`.
-int32_t render_method(int32_t method, const HdrView& booster, const SqueezerView& squeezer,
-                      const TmParam& params, int32_t threads, const volatile int32_t* stop,
-                      bool verbose, Picture* out) {
-  lftm::RunHooks hooks;
-  hooks.cancelFlag = stop;
-  hooks.messages = verbose ? LFTM_MESSAGES_STANDARD : LFTM_MESSAGES_SILENT;
-  lftm::RunContext run(hooks);
-  lftm::RunScope scope(&run);
-  const int32_t result = method == LFTM_METHOD_RANGE_SQUEEZER
-                             ? render_squeezer(squeezer, params, threads, out)
-                             : render_booster(booster, params, threads, out);
-  // A cancelled Range Squeezer returns early without a code of its own.
-  return run.cancelled() ? LFTM_ERR_CANCELLED : result;
-}
-
-// The Range Squeezer's input inside the window, as a view of `store`.
-SqueezerView squeezer_window(const SqueezerView& full, int32_t x0, int32_t y0, int32_t size,
-                             std::vector<uint8_t>* rgbe, std::vector<float>* linear) {
-  SqueezerView window = full;
-  window.width = window.height = size;
-  if (full.rgbe != nullptr) {
-    rgbe->resize(4 * static_cast<size_t>(size) * size);
-    extract_zoom(0, full.width, full.height, 3, 3 * full.width, 3 * size, size, size, x0, y0,
-                 full.rgbe, rgbe->data());
-    window.rgbe = rgbe->data();
-    return window;
-  }
-  const size_t spp = static_cast<size_t>(full.spp);
-  linear->resize(static_cast<size_t>(size) * size * spp);
-  for (int32_t i = 0; i < size; ++i) {
-    const float* from = full.linear + ((static_cast<size_t>(y0) + i) * full.width + x0) * spp;
-    std::copy(from, from + size * spp, linear->data() + static_cast<size_t>(i) * size * spp);
-  }
-  window.linear = linear->data();
-  return window;
+// The Range Squeezer on a 1:1 window of the whole photograph: the response curve is per
+// pixel, so the window alone, with the statistics of the whole image, gives the pixels of the
+// full result.
+int32_t render_squeezer_window(const lftm_photo* whole, int32_t x0, int32_t y0, int32_t size,
+                               const TmParam& params, Picture* out) {
+  lftm_photo* window = nullptr;
+  const int32_t cropped = lftm_photo_crop(whole, x0, y0, size, size, &window);
+  if (cropped < 0) return cropped;
+  const int32_t result =
+      render_photo(window, LFTM_METHOD_RANGE_SQUEEZER, params, RenderRun(), out);
+  lftm_photo_close(window);
+  return result;
 }
 
 }  // namespace
@@ -111,9 +84,8 @@ bool TuneSession::preview(uint64_t generation, std::shared_ptr<const Render>* re
   }
   auto made = std::make_shared<Render>();
   made->generation = generation;
-  made->code = render_method(method, photo_->booster_preview(), photo_->squeezer_preview(),
-                             params, setup_.threads, &previewStop_, setup_.verbose,
-                             &made->picture);
+  made->code = render_photo(photo_->preview, method, params, render_run(&previewStop_),
+                            &made->picture);
   if (made->code >= 0) {
     made->histogram.assign(1024, 0);
     histo4preview(made->picture.width, made->picture.height, made->picture.spp,
@@ -131,7 +103,7 @@ std::shared_ptr<const Picture> TuneSession::before() {
   std::lock_guard<std::mutex> renderLock(renderMutex_);
   if (!before_) {
     auto made = std::make_shared<Picture>();
-    render_exposure(photo_->squeezer_preview(), made.get());
+    render_exposure(photo_->preview, made.get());
     before_ = made;
   }
   return before_;
@@ -156,12 +128,7 @@ bool TuneSession::zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool
   uint64_t generation;
   settings(&method, &params, &generation);
   if (method == LFTM_METHOD_RANGE_SQUEEZER) {
-    // The response curve is per pixel: the window alone, with the statistics of the whole
-    // image, gives the pixels of the full result.
-    std::vector<uint8_t> rgbe;
-    std::vector<float> linear;
-    SqueezerView view = squeezer_window(photo_->squeezer_full(), x0, y0, size, &rgbe, &linear);
-    *result = render_squeezer(view, params, 1, window);
+    *result = render_squeezer_window(photo_->whole, x0, y0, size, params, window);
     return *result >= 0;
   }
   std::lock_guard<std::mutex> lock(mutex_);
@@ -188,11 +155,19 @@ bool TuneSession::zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool
   return *result >= 0;
 }
 
+RenderRun TuneSession::render_run(const volatile int32_t* stop) const {
+  RenderRun run;
+  run.threads = setup_.threads;
+  run.stop = stop;
+  run.verbose = setup_.verbose;
+  return run;
+}
+
 void TuneSession::full_render(uint64_t generation, int32_t method, TmParam params) {
   auto made = std::make_shared<Render>();
   made->generation = generation;
-  made->code = render_method(method, photo_->booster_full(), photo_->squeezer_full(), params,
-                             setup_.threads, &fullStop_, setup_.verbose, &made->picture);
+  made->code = render_photo(photo_->whole, method, params, render_run(&fullStop_),
+                            &made->picture);
   std::lock_guard<std::mutex> lock(mutex_);
   fullRender_ = made;
   fullRunning_ = false;

@@ -23,8 +23,7 @@ struct SessionSetup {
   std::string token;                  // the value of the session's cookie
   std::string code;                   // the one-time code that gives the cookie
   PathRules paths;
-  std::string tool;                   // the lftm program that exports
-  std::vector<std::string> toolFlags;  // options of the export's command line (--tiff-gamma)
+  int32_t tiffInput = 0;              // how exports read a TIFF (lftm_options.tiff_input)
   std::string scratchFolder;          // private folder for the export's sidecar
   int32_t threads = 0;                // 0: every core
   bool verbose = false;               // the library's lines of the renders on the terminal
@@ -75,6 +74,8 @@ class TuneSession {
 
  private:
   void full_render(uint64_t generation, int32_t method, TmParam params);
+  // The session's threads and verbosity, cancelled by *stop.
+  RenderRun render_run(const volatile int32_t* stop) const;
 
   SessionSetup setup_;
   std::unique_ptr<Photo> photo_;

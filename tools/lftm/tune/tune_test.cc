@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <memory>
@@ -289,7 +290,7 @@ TEST_F(TuneHandlersTest, SqueezerZoomIsTheWindowOfTheFullResult) {
   uint64_t g;
   session_->settings(&method, &params, &g);
   Picture full;
-  ASSERT_EQ(render_squeezer(session_->photo().squeezer_full(), params, 1, &full), 0);
+  ASSERT_EQ(render_photo(session_->photo().whole, method, params, RenderRun(), &full), 0);
   // Near the right edge: the window is moved inside the image.
   Picture window;
   bool pending = true;
@@ -324,7 +325,7 @@ TEST_F(TuneHandlersTest, BoosterZoomIsCutFromTheFullRenderOfTheCurrentSettings) 
   uint64_t g;
   session_->settings(&method, &params, &g);
   Picture full;
-  ASSERT_EQ(render_booster(session_->photo().booster_full(), params, 1, &full), 0);
+  ASSERT_EQ(render_photo(session_->photo().whole, method, params, RenderRun(), &full), 0);
   // Centred on (10, 60) and moved inside the image: columns 2.., rows 48..
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16 * 3; ++x) {
@@ -332,6 +333,30 @@ TEST_F(TuneHandlersTest, BoosterZoomIsCutFromTheFullRenderOfTheCurrentSettings) 
           << x << "," << y;
     }
   }
+}
+
+// The export runs in the tuner and must write the file the command line writes for the
+// settings of its sidecar, byte for byte; its progress ends at 1.
+TEST_F(TuneHandlersTest, ExportWritesTheCommandLinesFile) {
+  ASSERT_EQ(ask("POST", "/api/settings", {{"Strength", "33.3"}}).status,
+            200);
+  const std::string exported = dir_.file("exported.jpg");
+  ASSERT_EQ(ask("POST", "/api/export", {{"path", exported}}).status, 202);
+  ExportStatus status = session_->exports().status();
+  for (int i = 0; i < 3000 && !status.finished; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    status = session_->exports().status();
+  }
+  ASSERT_TRUE(status.succeeded) << status.message;
+  EXPECT_EQ(status.fraction, 1.0);
+  const std::string byTool = dir_.file("tool.jpg");
+  const std::string command = std::string(LFTM_TOOL_PATH) + " --settings " +
+                              dir_.file("export.xmp") + " --bits 8 " + input_ + " " + byTool +
+                              " > /dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::vector<uint8_t> ours = lftm_test::read_file(exported);
+  ASSERT_FALSE(ours.empty());
+  EXPECT_TRUE(ours == lftm_test::read_file(byTool));
 }
 
 int connect_to(int port) {
