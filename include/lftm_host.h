@@ -411,6 +411,16 @@ LFTM_EXPORT int32_t lftm_setting_find(int32_t method, const char* name, int32_t 
 LFTM_EXPORT int32_t lftm_format_number(float value, int32_t decimals, char* text,
                                        size_t text_size);
 
+/** Reads a number written as the settings text writes it: the whole text must be one
+ *  number (leading white space allowed; a period for the decimals whatever the locale;
+ *  decimal or "0x" hexadecimal, "inf", "infinity" or "nan"). Values beyond the float range
+ *  become infinity or 0.
+ *  @param text the number (NUL-terminated).
+ *  @param value [out] the number; written only on success.
+ *  @return 0; LFTM_ERR_SETTING_VALUE for text that is not one number; LFTM_ERR_ARGUMENT for
+ *          a null pointer. */
+LFTM_EXPORT int32_t lftm_parse_number(const char* text, float* value);
+
 /** Writes a setting of a block as the sidecar does: its word, or its number (the gamma
  *  value for Gamma) with `decimals`.
  *  @param method LFTM_METHOD_*.

@@ -65,6 +65,12 @@ extern "C" int32_t lftm_format_number(float value, int32_t decimals, char* text,
   return static_cast<int32_t>(written.size());
 }
 
+extern "C" int32_t lftm_parse_number(const char* text, float* value) {
+  if (text == nullptr || value == nullptr) return LFTM_ERR_ARGUMENT;
+  return lftm::scan_whole_float(text, text + std::strlen(text), value) ? 0
+                                                                        : LFTM_ERR_SETTING_VALUE;
+}
+
 extern "C" int32_t lftm_setting_text(int32_t method, int32_t index, const TmParam* params,
                                      int32_t decimals, char* text, size_t text_size) {
   const lftm::Setting* setting = lftm::setting_of(method, index);
