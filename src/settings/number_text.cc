@@ -85,8 +85,8 @@ void append_shortest(std::string* out, float value) {
     text.clear();
     append_fixed(&text, value, decimals);
     float back = 0;
-    if (!std::isfinite(value) || (scan_whole_float(text.data(), text.data() + text.size(), &back) &&
-                                  back == value)) {
+    if (!std::isfinite(value) ||
+        (scan_whole_float(text.data(), text.data() + text.size(), &back) && back == value)) {
       out->append(text);
       return;
     }

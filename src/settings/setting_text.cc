@@ -9,7 +9,9 @@
 namespace lftm {
 namespace {
 
-bool slider_mode(const float* slots) { return truncate_setting(slots[kBoosterSmoothingMode]) == 1; }
+bool slider_mode(const float* slots) {
+  return truncate_setting(slots[kBoosterSmoothingMode]) == 1;
+}
 
 // Presets outside 0 to 4 are written as the nearest preset, so that the file stays readable.
 int smoothing_preset(float slot) {
@@ -153,8 +155,9 @@ FitResult parse_setting(const Setting& setting, const std::string& text, FitRule
                         float* slots) {
   if (store_word(setting, text, slots)) return FitResult::kKept;
   float number = 0;
-  if (!takes_number(setting) || !scan_whole_float(text.data(), text.data() + text.size(), &number) ||
-      !std::isfinite(number) || (setting.form == SettingForm::kGamma && !(number > 0))) {
+  const bool read = takes_number(setting) &&
+                    scan_whole_float(text.data(), text.data() + text.size(), &number);
+  if (!read || !std::isfinite(number) || (setting.form == SettingForm::kGamma && !(number > 0))) {
     return FitResult::kUnusable;
   }
   return store_fitted(setting, number, rules, slots);
