@@ -6,27 +6,26 @@ namespace {
 // Room for any setting's text (lftm_format_number's bound).
 constexpr size_t kTextSize = 64;
 
-// The tool runs the Texture Booster and the Range Squeezer; any other code
-// reads as the Texture Booster.
+// The tool runs the Texture Booster and the Range Squeezer; any other code reads as the
+// Texture Booster.
 int32_t tool_method(int32_t method) {
   return method == LFTM_METHOD_RANGE_SQUEEZER ? LFTM_METHOD_RANGE_SQUEEZER
                                               : LFTM_METHOD_TEXTURE_BOOSTER;
 }
 
-// The setting's number in `params` in its shortest text, or "" when it is held
-// as a word.
-std::string number_now(int32_t method, int32_t index, const TmParam &params) {
+// The setting's number in `params` in its shortest text, or "" when it is held as a word.
+std::string number_now(int32_t method, int32_t index, const TmParam& params) {
   char text[kTextSize];
   return lftm_setting_text(method, index, &params, LFTM_TEXT_SHORTEST, text, sizeof text) == 1
              ? text
              : "";
 }
 
-std::string range_text(const lftm_setting_info &info) {
+std::string range_text(const lftm_setting_info& info) {
   return shortest_number(info.minimum) + " to " + shortest_number(info.maximum);
 }
 
-std::string refusal(const lftm_setting_info &info, const std::string &value) {
+std::string refusal(const lftm_setting_info& info, const std::string& value) {
   const std::string quoted = "\"" + value + "\"";
   switch (info.kind) {
     case LFTM_SETTING_GAMMA:
@@ -34,7 +33,8 @@ std::string refusal(const lftm_setting_info &info, const std::string &value) {
              " (1 leaves the tones as they are), not " + quoted;
     case LFTM_SETTING_CHOICE:
       return std::string(info.name) + " takes Light or Slider, not " + quoted;
-    case LFTM_SETTING_YES_NO: return std::string(info.name) + " takes Yes or No, not " + quoted;
+    case LFTM_SETTING_YES_NO:
+      return std::string(info.name) + " takes Yes or No, not " + quoted;
     case LFTM_SETTING_SMOOTHING:
       return "Smoothing takes a number from " + range_text(info) +
              " or Very High, High, Medium, Low, Very Low, not " + quoted;
@@ -59,8 +59,8 @@ std::string list_settings(int32_t method, bool withRanges) {
 }
 
 // Brings each number into its range; each change adds a note.
-std::string fit_ranges(int32_t method, const std::string &where, TmParam *params,
-                       std::vector<std::string> *notes) {
+std::string fit_ranges(int32_t method, const std::string& where, TmParam* params,
+                       std::vector<std::string>* notes) {
   for (int32_t i = 0; i < lftm_settings_count(method); ++i) {
     const std::string asked = number_now(method, i, *params);
     const int32_t fitted = lftm_setting_fit(method, i, params, LFTM_SETTING_INTO_RANGE);
@@ -81,8 +81,8 @@ std::string fit_ranges(int32_t method, const std::string &where, TmParam *params
 
 }  // namespace
 
-std::string apply_setting(int32_t method, const std::string &name, const std::string &value,
-                          TmParam *params) {
+std::string apply_setting(int32_t method, const std::string& name, const std::string& value,
+                          TmParam* params) {
   method = tool_method(method);
   const int32_t index = lftm_setting_find(method, name.c_str(), 1);
   if (index < 0) {
@@ -94,13 +94,13 @@ std::string apply_setting(int32_t method, const std::string &name, const std::st
   return "";
 }
 
-std::string fit_settings(int32_t method, const std::string &where, TmParam *params,
-                         std::vector<std::string> *notes) {
+std::string fit_settings(int32_t method, const std::string& where, TmParam* params,
+                         std::vector<std::string>* notes) {
   method = tool_method(method);
   std::string problem = fit_ranges(method, where, params, notes);
   if (!problem.empty()) return problem;
-  // Slots the sidecar does not hold go back to the defaults, as a run from the
-  // sidecar has them.
+  // Slots the sidecar does not hold go back to the defaults, as a run from the sidecar has
+  // them.
   TmParam stored = *params;
   lftm_settings_as_stored(method, &stored);
   for (int32_t i = 0; i < lftm_settings_count(method); ++i) {
