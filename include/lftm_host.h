@@ -559,6 +559,168 @@ LFTM_EXPORT int32_t lftm_photo_close(lftm_photo* photo);
 LFTM_EXPORT int32_t lftm_write_image(const char* path, const lftm_image* image,
                                      const lftm_options* options);
 
+/** @name Settings table (added in 0.5)
+ *  The settings of each method as the settings sidecar names and holds them, so that a host
+ *  can build its settings controls and read and show values exactly as the library, the
+ *  command-line tool, the tuner and the Python module do. Numbers are written and read with
+ *  a period whatever the locale. These functions keep no state and print nothing; any host
+ *  thread may call them at any time.
+ *  @{ */
+
+/** Kinds of setting (lftm_setting_info.kind). */
+enum {
+  LFTM_SETTING_NUMBER = 1,    /**< a number, stored in `slot` as it is given */
+  LFTM_SETTING_GAMMA = 2,     /**< a gamma value g > 0 (1 leaves the tones as they are);
+                                   `slot` holds the slider 50 (1 - log2 g) */
+  LFTM_SETTING_CHOICE = 3,    /**< one of `choices`; `slot` holds its index (an integer) */
+  LFTM_SETTING_YES_NO = 4,    /**< "No" or "Yes" (also "0" or "1"); `slot` holds 0 or 1 */
+  LFTM_SETTING_SMOOTHING = 5  /**< under SmoothingMode "Light" one of `choices` (the
+                                   preset, in `slot`), under "Slider" a number (in
+                                   `number_slot`); giving either selects its mode */
+};
+
+/** Ways of writing a number (the `decimals` of lftm_format_number and lftm_setting_text). */
+enum {
+  LFTM_TEXT_SHORTEST = -1,  /**< the fewest decimals (0 to 9) that read back as the same
+                                 float ("55.55", not "55.549999"), as values are shown */
+  LFTM_TEXT_AS_SIDECAR = -2 /**< lftm_setting_text only: the setting's `decimals`, as the
+                                 sidecar writes it */
+};
+
+/** Flags of lftm_setting_parse and lftm_setting_fit. */
+enum {
+  LFTM_SETTING_INTO_RANGE = 1, /**< bring a number outside minimum..maximum to the nearer
+                                    end (the value as the user sees it, the gamma value for
+                                    Gamma) */
+  LFTM_SETTING_AS_STORED = 2   /**< keep a number only as precisely as the sidecar stores it:
+                                    `decimals` digits behind the period, the gamma as a
+                                    gamma value */
+};
+
+/** One setting of a method. Fill `struct_size` and call lftm_setting_describe. */
+typedef struct lftm_setting_info {
+  uint32_t struct_size;  /**< sizeof(lftm_setting_info), set by the caller */
+  int32_t kind;          /**< LFTM_SETTING_* */
+  const char* name;      /**< the sidecar element, which the tool takes as --name; static */
+  int32_t slot;          /**< the TmParam slot of its value (Gamma: the slider; Smoothing:
+                              the preset) */
+  int32_t number_slot;   /**< the slot of its number (Smoothing: the slider), or -1 for a
+                              setting that is only ever a word */
+  int32_t decimals;      /**< digits the sidecar keeps behind the period */
+  float minimum;         /**< the range the tool fits a number into, as the user sees it
+                              (Gamma: the gamma value); no range when equal to maximum */
+  float maximum;         /**< see minimum */
+  float default_value;   /**< the value of `slot` after tmparam_default (variant 0) */
+  int32_t choice_count;  /**< words of a choice (Smoothing: its presets); 0 for numbers */
+  const char* const* choices; /**< `choice_count` static words, index = slot value */
+} lftm_setting_info;
+
+/** The method's name as the sidecar writes it ("Texture Booster", "Range Squeezer",
+ *  "Blend/Tune", "Blend/Strong").
+ *  @param method LFTM_METHOD_*.
+ *  @return a static string, or null for a method that has no settings. */
+LFTM_EXPORT const char* lftm_settings_method_name(int32_t method);
+
+/** The number of settings of a method; their indices run from 0, in the order the tool
+ *  lists them.
+ *  @param method LFTM_METHOD_*.
+ *  @return the count, or LFTM_ERR_ARGUMENT for a method that has no settings. */
+LFTM_EXPORT int32_t lftm_settings_count(int32_t method);
+
+/** Describes one setting.
+ *  @param method LFTM_METHOD_*.
+ *  @param index 0 .. lftm_settings_count(method) - 1.
+ *  @param info [out] struct_size set by the caller; every field is filled.
+ *  @return 0, or LFTM_ERR_ARGUMENT for another method or index, a null record or a
+ *          struct_size smaller than this version's record. */
+LFTM_EXPORT int32_t lftm_setting_describe(int32_t method, int32_t index,
+                                          lftm_setting_info* info);
+
+/** Finds a setting by name. Names match as in the sidecar, case and all, unless `any_case`
+ *  is non-zero (ASCII letters only, whatever the locale), as the tool's options do.
+ *  @param method LFTM_METHOD_*.
+ *  @param name the setting's name (NUL-terminated).
+ *  @param any_case non-zero: ignore the case of letters.
+ *  @return the setting's index, or LFTM_ERR_ARGUMENT for a null name, another method or a
+ *          name the method has no setting of. */
+LFTM_EXPORT int32_t lftm_setting_find(int32_t method, const char* name, int32_t any_case);
+
+/** Writes a number as the settings text does: "%.Nf" of the C locale for `decimals` N, or
+ *  LFTM_TEXT_SHORTEST (a value too small for nine decimals takes the shortest scientific
+ *  form, "1e-10"). NaN and infinity are written "nan", "-nan", "inf" and "-inf".
+ *  @param value the number.
+ *  @param decimals 0 to 20, or LFTM_TEXT_SHORTEST.
+ *  @param text [out] room for the text and its NUL; 64 bytes always suffice.
+ *  @param text_size bytes at `text`.
+ *  @return the length of the text, or LFTM_ERR_ARGUMENT (nothing written) for a null or
+ *          too small buffer or other decimals. */
+LFTM_EXPORT int32_t lftm_format_number(float value, int32_t decimals, char* text,
+                                       size_t text_size);
+
+/** Reads a number written as the settings text writes it: the whole text must be one
+ *  number (leading white space allowed; a period for the decimals whatever the locale;
+ *  decimal or "0x" hexadecimal, "inf", "infinity" or "nan"). Values beyond the float range
+ *  become infinity or 0.
+ *  @param text the number (NUL-terminated).
+ *  @param value [out] the number; written only on success.
+ *  @return 0; LFTM_ERR_SETTING_VALUE for text that is not one number; LFTM_ERR_ARGUMENT for
+ *          a null pointer. */
+LFTM_EXPORT int32_t lftm_parse_number(const char* text, float* value);
+
+/** Writes a setting of a block as the sidecar does: its word, or its number (the gamma
+ *  value for Gamma) with `decimals`.
+ *  @param method LFTM_METHOD_*.
+ *  @param index the setting.
+ *  @param params [in] the block.
+ *  @param decimals LFTM_TEXT_AS_SIDECAR, LFTM_TEXT_SHORTEST or 0 to 20.
+ *  @param text [out] room for the text and its NUL; 64 bytes always suffice.
+ *  @param text_size bytes at `text`.
+ *  @return 1 when the text is a number, 2 when it is a word, or LFTM_ERR_ARGUMENT (nothing
+ *          written) for a null pointer, another method or index, other decimals or a buffer
+ *          that is too small. */
+LFTM_EXPORT int32_t lftm_setting_text(int32_t method, int32_t index, const TmParam* params,
+                                      int32_t decimals, char* text, size_t text_size);
+
+/** Reads a setting's value from text into a block, as the tool reads its options: a number
+ *  that is the whole text (a period for the decimals, whatever the locale; finite; a gamma
+ *  above 0) or one of the setting's words in any case. A Smoothing preset word selects the
+ *  Light mode, a Smoothing number the Slider mode.
+ *  @param method LFTM_METHOD_*.
+ *  @param index the setting.
+ *  @param text the value (NUL-terminated).
+ *  @param params [in,out] the block; changed only on success.
+ *  @param flags 0, or LFTM_SETTING_INTO_RANGE and LFTM_SETTING_AS_STORED or-ed together,
+ *         applied to the number read.
+ *  @return 0; 1 when the number was brought into the range; LFTM_ERR_SETTING_VALUE for text
+ *          that is no value of the setting; LFTM_ERR_ARGUMENT for a null pointer, another
+ *          method, index or unknown flags. */
+LFTM_EXPORT int32_t lftm_setting_parse(int32_t method, int32_t index, const char* text,
+                                       TmParam* params, int32_t flags);
+
+/** Applies `flags` to the number a block holds for a setting now, as the tool does with
+ *  every setting of a sidecar it reads. A setting held as a word is left as it is.
+ *  @param method LFTM_METHOD_*.
+ *  @param index the setting.
+ *  @param params [in,out] the block.
+ *  @param flags LFTM_SETTING_INTO_RANGE and LFTM_SETTING_AS_STORED or-ed together, or 0.
+ *  @return 0; 1 when the number was brought into the range; LFTM_ERR_SETTING_VALUE (block
+ *          untouched) for NaN or infinity; LFTM_ERR_ARGUMENT for a null block, another
+ *          method, index or unknown flags. */
+LFTM_EXPORT int32_t lftm_setting_fit(int32_t method, int32_t index, TmParam* params,
+                                     int32_t flags);
+
+/** Replaces a block by what parse_xmp reads back from the sidecar that write_xmp writes for
+ *  it, so that rendering the block gives exactly the image its saved sidecar gives: each
+ *  setting at the sidecar's precision, every slot the sidecar does not hold at the method's
+ *  default (tmparam_default, variant 0). Values are not checked.
+ *  @param method LFTM_METHOD_*.
+ *  @param params [in,out] the block.
+ *  @return 0, or LFTM_ERR_ARGUMENT for a null block or a method that has no settings;
+ *          LFTM_ERR_NO_MEMORY. */
+LFTM_EXPORT int32_t lftm_settings_as_stored(int32_t method, TmParam* params);
+
+/** @} */
+
 /** @} */
 
 #ifdef __cplusplus

@@ -1,6 +1,7 @@
 // Tone-mapping settings by their sidecar names, checked against the library's settings table
-// and kept as precisely as a settings sidecar stores them, so that a block rendered here, the
-// sidecar saved from it and the command-line tool given the same values all agree.
+// (the public settings functions of lftm_host.h) and kept as precisely as a settings sidecar
+// stores them, so that a block rendered here, the sidecar saved from it and the command-line
+// tool given the same values all agree.
 #ifndef LFTM_PYTHON_SETTINGS_H_
 #define LFTM_PYTHON_SETTINGS_H_
 
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "lftm.h"
-#include "settings/settings_table.h"
 
 namespace lftm_py {
 
@@ -39,16 +39,15 @@ class MethodBlock {
   explicit MethodBlock(int32_t method);
 
   int32_t method() const { return method_; }
-  const lftm::MethodSettings& table() const { return *table_; }
 
-  // The setting called exactly `name`, or nullptr.
-  const lftm::Setting* find(const std::string& name) const;
-  // Every name, in the order the tool lists them.
+  // The index of the setting called exactly `name`, or -1.
+  int32_t find(const std::string& name) const;
+  // Every name, in the order the tool lists them (by index).
   std::vector<std::string> names() const;
 
-  SettingValue get(const lftm::Setting& setting) const;
+  SettingValue get(int32_t index) const;
   // Checks `value` and stores it as a sidecar would keep it; nothing changes when refused.
-  SetResult set(const lftm::Setting& setting, const SettingValue& value);
+  SetResult set(int32_t index, const SettingValue& value);
 
   // Replaces the settings by those of a block read from a sidecar. Numbers outside their
   // range are brought into it, as the command-line tool does; each such change adds a note.
@@ -59,8 +58,10 @@ class MethodBlock {
   TmParam block() const;
 
  private:
+  // Whether the block holds setting `index` as a number now (else as a word).
+  bool holds_number(int32_t index) const;
+
   int32_t method_;
-  const lftm::MethodSettings* table_;
   TmParam slots_;
 };
 

@@ -1,5 +1,6 @@
 #include "settings_binding.h"
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,8 @@ py::object python_value(const SettingValue& value) {
 // attribute) or a value of the wrong kind, ValueError for one out of range.
 void set_named(MethodBlock* block, const std::string& name, const py::handle& value,
                bool as_attribute) {
-  const lftm::Setting* setting = block->find(name);
-  if (setting == nullptr) {
+  const int32_t index = block->find(name);
+  if (index < 0) {
     if (as_attribute) throw py::attribute_error(unknown_text(*block, name));
     throw py::type_error(unknown_text(*block, name));
   }
@@ -62,7 +63,7 @@ void set_named(MethodBlock* block, const std::string& name, const py::handle& va
       Py_DECREF(number);
     }
   }
-  const SetResult result = block->set(*setting, given);
+  const SetResult result = block->set(index, given);
   if (result.refusal == Refusal::kWrongKind) throw py::type_error(result.message);
   if (result.refusal == Refusal::kOutOfRange) throw py::value_error(result.message);
 }
@@ -73,8 +74,9 @@ void set_all(MethodBlock* block, const py::kwargs& named) {
 
 py::dict as_dict(const MethodBlock& block) {
   py::dict values;
-  for (const lftm::Setting* s = block.table().begin; s != block.table().end; ++s) {
-    values[s->name] = python_value(block.get(*s));
+  const std::vector<std::string> names = block.names();
+  for (size_t i = 0; i < names.size(); ++i) {
+    values[py::str(names[i])] = python_value(block.get(static_cast<int32_t>(i)));
   }
   return values;
 }
@@ -82,15 +84,17 @@ py::dict as_dict(const MethodBlock& block) {
 std::string repr_of(const MethodBlock& block) {
   std::string text = std::string("lftm.Settings(\"") + name_of_method(block.method()) + "\"";
   std::string odd;  // names that are no identifiers go into a ** dict
-  for (const lftm::Setting* s = block.table().begin; s != block.table().end; ++s) {
-    const SettingValue value = block.get(*s);
+  const std::vector<std::string> names = block.names();
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
+    const SettingValue value = block.get(static_cast<int32_t>(i));
     const std::string shown = value.is_text
                                   ? "\"" + value.text + "\""
                                   : shortest_text(static_cast<float>(value.number));
-    if (py::str(s->name).attr("isidentifier")().cast<bool>()) {
-      text += std::string(", ") + s->name + "=" + shown;
+    if (py::str(name).attr("isidentifier")().cast<bool>()) {
+      text += ", " + name + "=" + shown;
     } else {
-      odd += std::string(odd.empty() ? "" : ", ") + "\"" + s->name + "\": " + shown;
+      odd += std::string(odd.empty() ? "" : ", ") + "\"" + name + "\": " + shown;
     }
   }
   if (!odd.empty()) text += ", **{" + odd + "}";
@@ -107,7 +111,7 @@ MethodBlock load_sidecar(const std::string& path, int32_t method) {
   if (result < 0) throw_error_sentence(result, why);
   if (read_method != LFTM_METHOD_TEXTURE_BOOSTER && read_method != LFTM_METHOD_RANGE_SQUEEZER) {
     throw_error_sentence(LFTM_ERR_XMP_METHOD,
-                         path + " holds " + lftm::method_settings(read_method)->name +
+                         path + " holds " + lftm_settings_method_name(read_method) +
                              " settings, not Texture Booster or Range Squeezer ones");
   }
   MethodBlock block(read_method);
@@ -174,7 +178,7 @@ py::object equals(const MethodBlock& a, const py::object& other) {
   const TmParam x = a.block();
   const TmParam y = b.block();
   bool same = a.method() == b.method();
-  for (int i = 0; same && i < lftm::kSettingsSlots; ++i) same = x.tmParam[i] == y.tmParam[i];
+  for (size_t i = 0; same && i < std::size(x.tmParam); ++i) same = x.tmParam[i] == y.tmParam[i];
   return py::bool_(same);
 }
 
@@ -198,9 +202,9 @@ void add_settings_type(py::module_& module) {
       .def("__deepcopy__", [](const MethodBlock& b, const py::object&) { return b; })
       .def("__getattr__",
            [](const MethodBlock& b, const std::string& name) {
-             const lftm::Setting* setting = b.find(name);
-             if (setting == nullptr) throw py::attribute_error(unknown_text(b, name));
-             return python_value(b.get(*setting));
+             const int32_t index = b.find(name);
+             if (index < 0) throw py::attribute_error(unknown_text(b, name));
+             return python_value(b.get(index));
            })
       .def("__setattr__",
            [](MethodBlock& b, const std::string& name, const py::object& value) {

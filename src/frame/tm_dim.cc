@@ -1,11 +1,13 @@
 // Working dimensions of the Texture Booster: the depth and size of the multigrid pyramid
 // (stage 2 and the multi-level right-hand sides) and of the attenuation pyramid (stage 1).
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
 #include "lftm.h"
 #include "platform/diag.h"
+#include "platform/setting_value.h"
 #include "settings/settings_table.h"
 
 namespace {
@@ -15,13 +17,11 @@ constexpr int64_t kMaxFloats = std::numeric_limits<int32_t>::max();
 // Beyond any preset: a setting is clamped to +-kSettingBound before it is used as a depth.
 constexpr int kSettingBound = 1000000;
 
-// A setting stored in a float slot, truncated toward zero. Values far outside any preset
-// (and NaN) are clamped so that the conversion stays defined.
-int slot_as_int(float value) {
-  if (!(value == value)) return 0;
-  if (value > kSettingBound) return kSettingBound;
-  if (value < -kSettingBound) return -kSettingBound;
-  return static_cast<int>(value);
+// A preset stored in a float slot, truncated toward zero, then bounded far beyond any preset
+// so that the depth arithmetic on it cannot overflow.
+int preset_as_int(float value) {
+  const int32_t preset = lftm::truncate_setting(value);
+  return std::clamp(preset, -kSettingBound, kSettingBound);
 }
 
 // log2(size / 32), rounded to single precision, then to the nearest integer with halves going
@@ -91,7 +91,7 @@ extern "C" int32_t tm_dim(int32_t width, int32_t height, const TmParam* tmParam,
   int baseDepth = 0;
   int secondDepth = 0;
   if (tmParam->tmParam[lftm::kBoosterSmoothingMode] == 0.0f) {
-    baseDepth = 2 - slot_as_int(tmParam->tmParam[lftm::kBoosterSmoothingPreset]);
+    baseDepth = 2 - preset_as_int(tmParam->tmParam[lftm::kBoosterSmoothingPreset]);
     secondDepth = 4;
   }
   if (width < 10 || height < 10) return LFTM_ERR_FILE;

@@ -78,6 +78,31 @@ void append_fixed(std::string* out, double value, int decimals) {
   if (r.ec == std::errc()) out->append(text, r.ptr);
 }
 
+void append_shortest(std::string* out, float value) {
+  constexpr int kMostDecimals = 9;
+  std::string text;
+  for (int decimals = 0; decimals <= kMostDecimals; ++decimals) {
+    text.clear();
+    append_fixed(&text, value, decimals);
+    float back = 0;
+    if (!std::isfinite(value) ||
+        (scan_whole_float(text.data(), text.data() + text.size(), &back) && back == value)) {
+      out->append(text);
+      return;
+    }
+  }
+  char shortest[64];
+  std::to_chars_result r = std::to_chars(shortest, shortest + sizeof shortest, value);
+  out->append(shortest, r.ptr);
+}
+
+bool scan_whole_float(const char* begin, const char* end, float* value) {
+  float read = 0;
+  if (scan_float(begin, end, &read) != end) return false;
+  *value = read;
+  return true;
+}
+
 const char* scan_float(const char* begin, const char* end, float* value) {
   bool negative;
   const char* p = skip_space_and_sign(begin, end, &negative);
@@ -180,12 +205,6 @@ bool scan_version(const char* begin, const char* end, int32_t* major, int32_t* m
   *major = first;
   *minor = second;
   return true;
-}
-
-int32_t truncate_slot(float value) {
-  const double v = value;
-  if (!(v > -2147483649.0 && v < 2147483648.0)) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(v);
 }
 
 }  // namespace lftm

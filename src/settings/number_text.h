@@ -13,6 +13,16 @@ namespace lftm {
 // "%.<decimals>f" prints it in the C locale ("nan", "-nan", "inf" and "-inf" included).
 void append_fixed(std::string* out, double value, int decimals);
 
+// Appends the shortest text that reads back as `value`: fixed notation with the fewest
+// decimals (0 to 9) that do, as the settings are shown to users ("55.55", not "55.549999").
+// A value too small for nine decimals takes the shortest scientific form ("1e-10"); NaN and
+// infinity are written as append_fixed writes them.
+void append_shortest(std::string* out, float value);
+
+// Reads the whole of [begin, end) as one number with scan_float: true and *value set only
+// when nothing but the number is there.
+bool scan_whole_float(const char* begin, const char* end, float* value);
+
 // Reads a number from [begin, end) as "%f" of scanf does in the C locale: white space is
 // skipped, then an optional sign and a decimal or "0x" hexadecimal number, "inf", "infinity"
 // or "nan". Values beyond the float range become infinity or zero. Returns the position
@@ -26,10 +36,6 @@ const char* scan_int(const char* begin, const char* end, int32_t* value);
 
 // Reads "%d.%d"; true, with both numbers stored, only when both were read.
 bool scan_version(const char* begin, const char* end, int32_t* major, int32_t* minor);
-
-// Truncates a slot that holds an integer setting toward zero. NaN and values outside the
-// 32-bit range give INT32_MIN, which matches no setting.
-int32_t truncate_slot(float value);
 
 }  // namespace lftm
 

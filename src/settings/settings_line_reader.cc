@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "lftm.h"
+#include "platform/setting_value.h"
 #include "settings/number_text.h"
 
 namespace lftm {
@@ -115,7 +116,7 @@ bool read_element(const Setting& element, const char* text, const char* end,
       *slot = static_cast<float>(word_value);
       return true;
     case SettingForm::kSmoothing: {
-      const int32_t mode = truncate_slot(slots[kBoosterSmoothingMode]);
+      const int32_t mode = truncate_setting(slots[kBoosterSmoothingMode]);
       if (mode == 1) return read_number(text, end, false, &slots[kBoosterSmoothingSlider]);
       if (mode != 0) return true;  // no mode this element belongs to: nothing to read
       if (!lookup_index(text, end, kSmoothingPresetWords, &word_value)) return false;
@@ -147,7 +148,7 @@ void read_elements(const char* line, int length, SettingsReadState* state) {
     int flag = e->slot;
     // The smoothing element fills the slider slot in "Slider" mode, the preset otherwise.
     if (e->form == SettingForm::kSmoothing &&
-        truncate_slot(state->slots[kBoosterSmoothingMode]) == 1) {
+        truncate_setting(state->slots[kBoosterSmoothingMode]) == 1) {
       flag = kBoosterSmoothingSlider;
     }
     if (state->found[flag]) continue;

@@ -203,6 +203,8 @@ inline constexpr const char* kSmoothingPresetWords[] = {"Very High", "High", "Me
                                                         "Very Low"};
 // SmoothingMode words by slot value.
 inline constexpr const char* kSmoothingModeWords[] = {"Light", "Slider"};
+// 360DegreeImage words by slot value.
+inline constexpr const char* kYesNoWords[] = {"No", "Yes"};
 
 // The gamma value of the slider s, 2^((50 - s) / 50), computed in double as the sidecar has
 // always written it.

@@ -3,64 +3,18 @@
 #include <cmath>
 
 #include "settings/number_text.h"
+#include "settings/setting_text.h"
 #include "settings/settings_table.h"
 
 namespace lftm {
 namespace {
 
-// Presets outside 0 to 4 are written as the nearest preset, so that the file stays readable.
-const char* smoothing_word(float slot) {
-  const int32_t preset = truncate_slot(slot);
-  if (preset <= 0) return kSmoothingPresetWords[0];
-  if (preset >= 4) return kSmoothingPresetWords[4];
-  return kSmoothingPresetWords[preset];
-}
-
-// Any mode other than "Slider" is written as "Light", with the preset of its slot.
-bool slider_mode(const float* slots) { return truncate_slot(slots[kBoosterSmoothingMode]) == 1; }
-
-// The number an element writes, or false when it writes a word.
-bool written_number(const Setting& element, const float* slots, float* number) {
-  switch (element.form) {
-    case SettingForm::kNumber:
-    case SettingForm::kMicrocontrast:
-      *number = slots[element.slot];
-      return true;
-    case SettingForm::kGamma:
-      *number = gamma_of_slider(slots[element.slot]);
-      return true;
-    case SettingForm::kSmoothing:
-      if (!slider_mode(slots)) return false;
-      *number = slots[kBoosterSmoothingSlider];
-      return true;
-    case SettingForm::kSmoothingMode:
-    case SettingForm::kYesNo:
-      break;
-  }
-  return false;
-}
-
 void append_value(std::string* text, const Setting& element, const float* slots) {
   float number = 0;
-  if (written_number(element, slots, &number)) {
+  if (setting_number(element, slots, &number)) {
     append_fixed(text, number, element.decimals);
-    return;
-  }
-  const float value = slots[element.slot];
-  switch (element.form) {
-    case SettingForm::kSmoothingMode:
-      text->append(kSmoothingModeWords[slider_mode(slots) ? 1 : 0]);
-      break;
-    case SettingForm::kSmoothing:
-      text->append(smoothing_word(value));
-      break;
-    case SettingForm::kYesNo:
-      text->append(truncate_slot(value) == 1 ? "Yes" : "No");
-      break;
-    case SettingForm::kNumber:
-    case SettingForm::kMicrocontrast:
-    case SettingForm::kGamma:
-      break;  // written as numbers above
+  } else {
+    text->append(setting_word(element, slots));
   }
 }
 
@@ -73,7 +27,7 @@ bool settings_are_finite(int32_t method, const TmParam& params) {
   if (settings == nullptr) return true;
   for (const Setting* e = settings->begin; e != settings->end; ++e) {
     float written = 0;
-    if (written_number(*e, params.tmParam, &written) && !std::isfinite(written)) return false;
+    if (setting_number(*e, params.tmParam, &written) && !std::isfinite(written)) return false;
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "lftm.h"
+#include "lftm_host.h"
 #include "support/diag_capture.h"
 #include "support/files.h"
 #include "support/sidecar_text.h"
@@ -72,6 +73,30 @@ TEST(XmpLocaleTest, CommaLocaleWritesAndReadsTheSameFile) {
   for (int i = 0; i < 20; ++i) EXPECT_EQ(comma_read.tmParam[i], c_read.tmParam[i]) << i;
   EXPECT_EQ(comma_read.tmParam[1], 12.5f);
   EXPECT_EQ(comma_read.tmParam[3], 0.125f);
+}
+
+// The settings text of the public functions ignores the locale too: a front end shows and
+// reads "55.55" whatever LC_NUMERIC says.
+TEST(XmpLocaleTest, CommaLocaleShowsAndReadsSettingsWithAPeriod) {
+  CommaNumericLocale comma;
+  if (!comma.active()) {
+    GTEST_SKIP() << "no locale with a decimal comma is installed (e.g. de_DE.UTF-8)";
+  }
+  char text[64];
+  EXPECT_EQ(lftm_format_number(55.55f, LFTM_TEXT_SHORTEST, text, sizeof text), 5);
+  EXPECT_STREQ(text, "55.55");
+  float value = 0;
+  EXPECT_EQ(lftm_parse_number("0.125", &value), 0);
+  EXPECT_EQ(value, 0.125f);
+  EXPECT_EQ(lftm_parse_number("0,125", &value), LFTM_ERR_SETTING_VALUE);
+  TmParam p;
+  tmparam_default(LFTM_METHOD_TEXTURE_BOOSTER, 0, &p);
+  const int32_t gamma = lftm_setting_find(LFTM_METHOD_TEXTURE_BOOSTER, "Gamma", 0);
+  ASSERT_EQ(lftm_setting_parse(LFTM_METHOD_TEXTURE_BOOSTER, gamma, "1.5", &p, 0), 0);
+  EXPECT_EQ(lftm_setting_text(LFTM_METHOD_TEXTURE_BOOSTER, gamma, &p, LFTM_TEXT_AS_SIDECAR, text,
+                              sizeof text),
+            1);
+  EXPECT_STREQ(text, "1.5");
 }
 
 }  // namespace

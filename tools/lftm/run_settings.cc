@@ -2,7 +2,6 @@
 
 #include "lftm_host.h"
 #include "setting_names.h"
-#include "settings/settings_table.h"
 
 namespace lftm_cli {
 namespace {
@@ -19,7 +18,7 @@ std::string read_sidecar(const std::string& path, CliOptions* options, TmParam* 
   }
   if (read < 0) return why;
   if (method != LFTM_METHOD_TEXTURE_BOOSTER && method != LFTM_METHOD_RANGE_SQUEEZER) {
-    return path + " holds " + lftm::method_settings(method)->name +
+    return path + " holds " + lftm_settings_method_name(method) +
            " settings, not Texture Booster or Range Squeezer ones";
   }
   options->method = method;

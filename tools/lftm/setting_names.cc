@@ -1,219 +1,132 @@
 #include "setting_names.h"
 
-#include <strings.h>
-
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-
-#include "platform/setting_value.h"
-#include "settings/settings_table.h"
-#include "settings/stored_settings.h"
-
 namespace lftm_cli {
 namespace {
 
-using lftm::kBoosterSmoothingMode;
-using lftm::kBoosterSmoothingPreset;
-using lftm::kBoosterSmoothingSlider;
-using lftm::MethodSettings;
-using lftm::Setting;
-using lftm::SettingForm;
+// Room for any setting's text (lftm_format_number's bound).
+constexpr size_t kTextSize = 64;
 
 // The tool runs the Texture Booster and the Range Squeezer; any other code reads as the
 // Texture Booster.
-const MethodSettings& table_of(int32_t method) {
-  return *lftm::method_settings(method == LFTM_METHOD_RANGE_SQUEEZER
-                                    ? LFTM_METHOD_RANGE_SQUEEZER
-                                    : LFTM_METHOD_TEXTURE_BOOSTER);
+int32_t tool_method(int32_t method) {
+  return method == LFTM_METHOD_RANGE_SQUEEZER ? LFTM_METHOD_RANGE_SQUEEZER
+                                              : LFTM_METHOD_TEXTURE_BOOSTER;
 }
 
-// The slot that holds the setting's number: Smoothing's is the slider.
-int number_slot(const Setting& setting) {
-  return setting.form == SettingForm::kSmoothing ? kBoosterSmoothingSlider : setting.slot;
+// The setting's number in `params` in its shortest text, or "" when it is held as a word.
+std::string number_now(int32_t method, int32_t index, const TmParam& params) {
+  char text[kTextSize];
+  return lftm_setting_text(method, index, &params, LFTM_TEXT_SHORTEST, text, sizeof text) == 1
+             ? text
+             : "";
 }
 
-const Setting* find(int32_t method, const std::string& name) {
-  const MethodSettings& table = table_of(method);
-  for (const Setting* s = table.begin; s != table.end; ++s) {
-    if (strcasecmp(s->name, name.c_str()) == 0) return s;
+std::string range_text(const lftm_setting_info& info) {
+  return shortest_number(info.minimum) + " to " + shortest_number(info.maximum);
+}
+
+std::string refusal(const lftm_setting_info& info, const std::string& value) {
+  const std::string quoted = "\"" + value + "\"";
+  switch (info.kind) {
+    case LFTM_SETTING_GAMMA:
+      return "Gamma takes a gamma value from " + range_text(info) +
+             " (1 leaves the tones as they are), not " + quoted;
+    case LFTM_SETTING_CHOICE:
+      return std::string(info.name) + " takes Light or Slider, not " + quoted;
+    case LFTM_SETTING_YES_NO:
+      return std::string(info.name) + " takes Yes or No, not " + quoted;
+    case LFTM_SETTING_SMOOTHING:
+      return "Smoothing takes a number from " + range_text(info) +
+             " or Very High, High, Medium, Low, Very Low, not " + quoted;
+    default:
+      return std::string(info.name) + " takes a number from " + range_text(info) + ", not " +
+             quoted;
   }
-  return nullptr;
-}
-
-// The shortest text that reads back as the same float ("55.55", not "55.549999").
-std::string number_text(double value) {
-  const float wanted = static_cast<float>(value);
-  char text[64];
-  for (int decimals = 0; decimals <= 9; ++decimals) {
-    std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(wanted));
-    if (std::strtof(text, nullptr) == wanted) break;
-  }
-  return text;
-}
-
-std::string range_text(const Setting& setting) {
-  return number_text(setting.low) + " to " + number_text(setting.high);
-}
-
-// What a number means to the user: the gamma value for Gamma, the slot itself otherwise.
-double user_value(const Setting& setting, const float* slots) {
-  const float slot = slots[number_slot(setting)];
-  if (setting.form == SettingForm::kGamma) return lftm::gamma_of_slider(slot);
-  return slot;
-}
-
-// The gamma value g is kept as the slider 50 (1 - log2 g), as the sidecar reader stores it.
-void set_user_value(const Setting& setting, double value, float* slots) {
-  slots[number_slot(setting)] = setting.form == SettingForm::kGamma
-                                    ? lftm::slider_of_gamma(value)
-                                    : static_cast<float>(value);
-}
-
-// Whether the setting is held as a number now: words have no range, and the smoothing slider
-// counts only in the "Slider" mode.
-bool is_number_now(const Setting& setting, const float* slots) {
-  switch (setting.form) {
-    case SettingForm::kNumber:
-    case SettingForm::kMicrocontrast:
-    case SettingForm::kGamma:
-      return true;
-    case SettingForm::kSmoothing:
-      return lftm::truncate_setting(slots[kBoosterSmoothingMode]) == 1;
-    case SettingForm::kSmoothingMode:
-    case SettingForm::kYesNo:
-      break;
-  }
-  return false;
-}
-
-bool parse_number(const std::string& text, float* value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  double v = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || !std::isfinite(v)) return false;
-  *value = static_cast<float>(v);
-  return true;
-}
-
-std::string takes_number(const Setting& setting, const std::string& value) {
-  if (setting.form == SettingForm::kGamma) {
-    return "Gamma takes a gamma value from " + range_text(setting) +
-           " (1 leaves the tones as they are), not \"" + value + "\"";
-  }
-  return std::string(setting.name) + " takes a number from " + range_text(setting) +
-         ", not \"" + value + "\"";
-}
-
-std::string apply(const Setting& setting, const std::string& value, TmParam* params) {
-  float* slots = params->tmParam;
-  float number = 0;
-  switch (setting.form) {
-    case SettingForm::kNumber:
-    case SettingForm::kMicrocontrast:
-      if (!parse_number(value, &number)) return takes_number(setting, value);
-      slots[setting.slot] = number;
-      return "";
-    case SettingForm::kGamma:
-      if (!parse_number(value, &number) || number <= 0) return takes_number(setting, value);
-      set_user_value(setting, number, slots);
-      return "";
-    case SettingForm::kSmoothingMode:
-      for (int mode = 0; mode < 2; ++mode) {
-        if (strcasecmp(value.c_str(), lftm::kSmoothingModeWords[mode]) == 0) {
-          slots[kBoosterSmoothingMode] = static_cast<float>(mode);
-          return "";
-        }
-      }
-      return "SmoothingMode takes Light or Slider, not \"" + value + "\"";
-    case SettingForm::kSmoothing:
-      for (int preset = 0; preset < 5; ++preset) {
-        if (strcasecmp(value.c_str(), lftm::kSmoothingPresetWords[preset]) == 0) {
-          slots[kBoosterSmoothingPreset] = static_cast<float>(preset);
-          slots[kBoosterSmoothingMode] = 0;
-          return "";
-        }
-      }
-      if (!parse_number(value, &number)) {
-        return "Smoothing takes a number from " + range_text(setting) +
-               " or Very High, High, Medium, Low, Very Low, not \"" + value + "\"";
-      }
-      slots[kBoosterSmoothingSlider] = number;
-      slots[kBoosterSmoothingMode] = 1;
-      return "";
-    case SettingForm::kYesNo:
-      if (strcasecmp(value.c_str(), "Yes") == 0 || value == "1") {
-        slots[setting.slot] = 1;
-      } else if (strcasecmp(value.c_str(), "No") == 0 || value == "0") {
-        slots[setting.slot] = 0;
-      } else {
-        return std::string(setting.name) + " takes Yes or No, not \"" + value + "\"";
-      }
-      return "";
-  }
-  return "";
 }
 
 std::string list_settings(int32_t method, bool withRanges) {
-  const MethodSettings& table = table_of(method);
+  method = tool_method(method);
   std::string text;
-  for (const Setting* s = table.begin; s != table.end; ++s) {
+  for (int32_t i = 0; i < lftm_settings_count(method); ++i) {
+    const lftm_setting_info info = setting_info(method, i);
     if (!text.empty()) text += ", ";
-    text += s->name;
-    if (withRanges && s->low < s->high) {
-      text += " " + number_text(s->low) + ".." + number_text(s->high);
+    text += info.name;
+    if (withRanges && info.minimum < info.maximum) {
+      text += " " + shortest_number(info.minimum) + ".." + shortest_number(info.maximum);
     }
   }
   return text;
+}
+
+// Brings each number into its range; each change adds a note.
+std::string fit_ranges(int32_t method, const std::string& where, TmParam* params,
+                       std::vector<std::string>* notes) {
+  for (int32_t i = 0; i < lftm_settings_count(method); ++i) {
+    const std::string asked = number_now(method, i, *params);
+    const int32_t fitted = lftm_setting_fit(method, i, params, LFTM_SETTING_INTO_RANGE);
+    const lftm_setting_info info = setting_info(method, i);
+    if (fitted < 0) {
+      return where + info.name + " is " + asked + ", not a number from " + range_text(info);
+    }
+    if (fitted == 1) {
+      float wanted = 0;
+      lftm_parse_number(asked.c_str(), &wanted);
+      const float used = wanted < info.minimum ? info.minimum : info.maximum;
+      notes->push_back(where + info.name + " " + asked + " is outside " + range_text(info) + "; " +
+                       shortest_number(used) + " is used");
+    }
+  }
+  return "";
 }
 
 }  // namespace
 
 std::string apply_setting(int32_t method, const std::string& name, const std::string& value,
                           TmParam* params) {
-  const Setting* setting = find(method, name);
-  if (setting == nullptr) {
-    return "no setting \"" + name + "\" for this method; its settings are " +
-           setting_names(method);
+  method = tool_method(method);
+  const int32_t index = lftm_setting_find(method, name.c_str(), 1);
+  if (index < 0) {
+    return "no setting \"" + name + "\" for this method; its settings are " + setting_names(method);
   }
-  return apply(*setting, value, params);
+  if (lftm_setting_parse(method, index, value.c_str(), params, 0) < 0) {
+    return refusal(setting_info(method, index), value);
+  }
+  return "";
 }
 
 std::string fit_settings(int32_t method, const std::string& where, TmParam* params,
                          std::vector<std::string>* notes) {
-  const MethodSettings& table = table_of(method);
-  float* slots = params->tmParam;
-  for (const Setting* s = table.begin; s != table.end; ++s) {
-    if (!is_number_now(*s, slots)) continue;
-    const double value = user_value(*s, slots);
-    if (!std::isfinite(value)) {
-      return where + s->name + " is " + number_text(value) + ", not a number from " +
-             range_text(*s);
-    }
-    const float wanted = static_cast<float>(value);
-    const float fitted = wanted < s->low ? s->low : (wanted > s->high ? s->high : wanted);
-    if (fitted != wanted) {
-      notes->push_back(where + s->name + " " + number_text(value) + " is outside " +
-                       range_text(*s) + "; " + number_text(fitted) + " is used");
-      set_user_value(*s, fitted, slots);
-    }
-  }
+  method = tool_method(method);
+  std::string problem = fit_ranges(method, where, params, notes);
+  if (!problem.empty()) return problem;
   // Slots the sidecar does not hold go back to the defaults, as a run from the sidecar has
   // them.
-  TmParam defaults;
-  tmparam_default(method, 0, &defaults);
-  const TmParam stored = lftm::settings_as_stored(method, *params, defaults);
-  for (const Setting* s = table.begin; s != table.end; ++s) {
-    if (!is_number_now(*s, slots)) continue;
-    const std::string asked = number_text(user_value(*s, slots));
-    const std::string kept = number_text(user_value(*s, stored.tmParam));
+  TmParam stored = *params;
+  lftm_settings_as_stored(method, &stored);
+  for (int32_t i = 0; i < lftm_settings_count(method); ++i) {
+    const std::string asked = number_now(method, i, *params);
+    if (asked.empty()) continue;
+    const std::string kept = number_now(method, i, stored);
     if (asked != kept) {
-      notes->push_back(where + s->name + " " + asked + " is kept as " + kept +
+      notes->push_back(where + setting_info(method, i).name + " " + asked + " is kept as " + kept +
                        ", as precisely as settings files store it");
     }
   }
   *params = stored;
   return "";
+}
+
+lftm_setting_info setting_info(int32_t method, int32_t index) {
+  lftm_setting_info info{};
+  info.struct_size = sizeof info;
+  lftm_setting_describe(method, index, &info);
+  return info;
+}
+
+std::string shortest_number(float value) {
+  char text[kTextSize];
+  lftm_format_number(value, LFTM_TEXT_SHORTEST, text, sizeof text);
+  return text;
 }
 
 std::string setting_ranges(int32_t method) { return list_settings(method, true); }

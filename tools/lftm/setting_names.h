@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lftm.h"
+#include "lftm_host.h"
 
 namespace lftm_cli {
 
@@ -33,6 +34,14 @@ std::string setting_ranges(int32_t method);
 
 // The names a method accepts, separated by ", ", for error texts.
 std::string setting_names(int32_t method);
+
+// The description of a setting (lftm_setting_describe); an index that is none gives an empty
+// record.
+lftm_setting_info setting_info(int32_t method, int32_t index);
+
+// The shortest text that reads back as the same float ("55.55", not "55.549999"), whatever
+// the locale.
+std::string shortest_number(float value);
 
 }  // namespace lftm_cli
 

@@ -4,70 +4,57 @@
 
 #include <cstdio>
 
-#include "platform/setting_value.h"
+#include "lftm_host.h"
 #include "setting_names.h"
-#include "settings/number_text.h"
-#include "settings/settings_table.h"
 
 namespace lftm_tune {
 namespace {
 
-using lftm::Setting;
-using lftm::SettingForm;
+// Room for any setting's text (lftm_format_number's bound).
+constexpr size_t kTextSize = 64;
 
-// The fewest decimals that read back as the same float, never in the host's locale.
-std::string number_json(float value) {
-  std::string text;
-  for (int decimals = 0; decimals <= 9; ++decimals) {
-    text.clear();
-    lftm::append_fixed(&text, value, decimals);
-    float back = 0;
-    if (lftm::scan_float(text.data(), text.data() + text.size(), &back) != nullptr &&
-        back == value) {
-      break;
-    }
-  }
-  return text;
+// A setting of `block` as JSON: a number, or a word as a string. Sets *is_word.
+std::string value_json(int32_t method, int32_t index, const TmParam& block, bool* is_word) {
+  char text[kTextSize];
+  *is_word = lftm_setting_text(method, index, &block, LFTM_TEXT_SHORTEST, text, sizeof text) == 2;
+  return *is_word ? json_string(text) : std::string(text);
 }
 
-std::string choices_json(const char* const* words, int count) {
+std::string choices_json(const lftm_setting_info& info) {
   std::string out = "[";
-  for (int i = 0; i < count; ++i) out += (i ? "," : "") + json_string(words[i]);
+  for (int i = 0; i < info.choice_count; ++i) out += (i ? "," : "") + json_string(info.choices[i]);
   return out + "]";
 }
 
-constexpr const char* kYesNoWords[] = {"No", "Yes"};
-
-// A choice's word for the slot's value, clamped into the list.
-std::string word_json(const char* const* words, int count, float slot) {
-  int index = lftm::truncate_setting(slot);
-  if (index < 0) index = 0;
-  if (index >= count) index = count - 1;
-  return json_string(words[index]);
+// The defaults, with Smoothing read in the mode `params` has, so that its default is shown
+// as the same kind (a preset word or a slider number) as its value.
+TmParam defaults_as_shown(int32_t method, const lftm_setting_info& info, const TmParam& params) {
+  TmParam defaults;
+  tmparam_default(method, 0, &defaults);
+  const int32_t mode = lftm_setting_find(method, "SmoothingMode", 0);
+  if (info.kind == LFTM_SETTING_SMOOTHING && mode >= 0) {
+    const int32_t modeSlot = lftm_cli::setting_info(method, mode).slot;
+    defaults.tmParam[modeSlot] = params.tmParam[modeSlot];
+  }
+  return defaults;
 }
 
-// "value":..,"default":.. and the kind's own fields of one setting.
-std::string setting_fields(const Setting& s, const float* slots, const float* defaults) {
-  const bool lightSmoothing = s.form == SettingForm::kSmoothing &&
-                              lftm::truncate_setting(slots[lftm::kBoosterSmoothingMode]) == 0;
-  if (s.form == SettingForm::kSmoothingMode || s.form == SettingForm::kYesNo || lightSmoothing) {
-    const char* const* words = s.form == SettingForm::kSmoothingMode ? lftm::kSmoothingModeWords
-                               : s.form == SettingForm::kYesNo       ? kYesNoWords
-                                                                     : lftm::kSmoothingPresetWords;
-    const int count = s.form == SettingForm::kSmoothing ? 5 : 2;
-    return "\"kind\":\"choice\",\"value\":" + word_json(words, count, slots[s.slot]) +
-           ",\"default\":" + word_json(words, count, defaults[s.slot]) +
-           ",\"choices\":" + choices_json(words, count);
+// "kind":..,"value":..,"default":.. and the kind's own fields of one setting.
+std::string setting_fields(int32_t method, int32_t index, const TmParam& params) {
+  const lftm_setting_info info = lftm_cli::setting_info(method, index);
+  bool isWord = false;
+  bool defaultIsWord = false;  // the same kind: defaults_as_shown reads it in the same mode
+  const std::string value = value_json(method, index, params, &isWord);
+  const std::string fallback =
+      value_json(method, index, defaults_as_shown(method, info, params), &defaultIsWord);
+  if (isWord) {
+    return "\"kind\":\"choice\",\"value\":" + value + ",\"default\":" + fallback +
+           ",\"choices\":" + choices_json(info);
   }
-  const int slot = s.form == SettingForm::kSmoothing ? lftm::kBoosterSmoothingSlider : s.slot;
-  float value = slots[slot], fallback = defaults[slot];
-  if (s.form == SettingForm::kGamma) {
-    value = lftm::gamma_of_slider(value);
-    fallback = lftm::gamma_of_slider(fallback);
-  }
-  return "\"kind\":\"number\",\"value\":" + number_json(value) + ",\"default\":" +
-         number_json(fallback) + ",\"low\":" + number_json(s.low) + ",\"high\":" +
-         number_json(s.high) + ",\"decimals\":" + std::to_string(s.decimals);
+  return "\"kind\":\"number\",\"value\":" + value + ",\"default\":" + fallback +
+         ",\"low\":" + lftm_cli::shortest_number(info.minimum) +
+         ",\"high\":" + lftm_cli::shortest_number(info.maximum) +
+         ",\"decimals\":" + std::to_string(info.decimals);
 }
 
 }  // namespace
@@ -91,7 +78,7 @@ std::string json_string(const std::string& text) {
 
 int32_t method_of(const std::string& name) {
   for (int32_t method : {LFTM_METHOD_TEXTURE_BOOSTER, LFTM_METHOD_RANGE_SQUEEZER}) {
-    if (strcasecmp(name.c_str(), lftm::method_settings(method)->name) == 0 ||
+    if (strcasecmp(name.c_str(), lftm_settings_method_name(method)) == 0 ||
         name == std::to_string(method)) {
       return method;
     }
@@ -100,16 +87,14 @@ int32_t method_of(const std::string& name) {
 }
 
 std::string settings_json(int32_t method, const TmParam& params) {
-  const lftm::MethodSettings& table = *lftm::method_settings(method);
-  TmParam defaults;
-  tmparam_default(method, 0, &defaults);
-  std::string out = "{\"method\":" + json_string(table.name) + ",\"methods\":[" +
-                    json_string(lftm::method_settings(LFTM_METHOD_TEXTURE_BOOSTER)->name) + "," +
-                    json_string(lftm::method_settings(LFTM_METHOD_RANGE_SQUEEZER)->name) +
-                    "],\"settings\":[";
-  for (const Setting* s = table.begin; s != table.end; ++s) {
-    out += (s == table.begin ? "{" : ",{") + std::string("\"name\":") + json_string(s->name) +
-           "," + setting_fields(*s, params.tmParam, defaults.tmParam) + "}";
+  std::string out =
+      "{\"method\":" + json_string(lftm_settings_method_name(method)) + ",\"methods\":[" +
+      json_string(lftm_settings_method_name(LFTM_METHOD_TEXTURE_BOOSTER)) + "," +
+      json_string(lftm_settings_method_name(LFTM_METHOD_RANGE_SQUEEZER)) + "],\"settings\":[";
+  for (int32_t i = 0; i < lftm_settings_count(method); ++i) {
+    out += (i == 0 ? "{" : ",{") + std::string("\"name\":") +
+           json_string(lftm_cli::setting_info(method, i).name) + "," +
+           setting_fields(method, i, params) + "}";
   }
   return out + "]}";
 }
@@ -119,25 +104,21 @@ std::string settings_from_form(const FormFields& form, int32_t* method, TmParam*
   auto methodField = form.find("method");
   const int32_t chosen = methodField == form.end() ? *method : method_of(methodField->second);
   if (chosen == 0) return "method takes Texture Booster or Range Squeezer";
-  const lftm::MethodSettings& table = *lftm::method_settings(chosen);
   for (const auto& field : form) {
-    if (field.first == "method") continue;
-    bool known = false;
-    for (const Setting* s = table.begin; s != table.end; ++s) {
-      known = known || strcasecmp(s->name, field.first.c_str()) == 0;
+    if (field.first == "method" || lftm_setting_find(chosen, field.first.c_str(), 1) >= 0) {
+      continue;
     }
-    if (!known) {
-      return "\"" + field.first + "\" is no setting of the " + table.name + "; it has " +
-             lftm_cli::setting_names(chosen);
-    }
+    return "\"" + field.first + "\" is no setting of the " + lftm_settings_method_name(chosen) +
+           "; it has " + lftm_cli::setting_names(chosen);
   }
   TmParam block;
   tmparam_default(chosen, 0, &block);
   // In the table's order, so that SmoothingMode is set before the Smoothing it governs.
-  for (const Setting* s = table.begin; s != table.end; ++s) {
+  for (int32_t i = 0; i < lftm_settings_count(chosen); ++i) {
+    const char* name = lftm_cli::setting_info(chosen, i).name;
     for (const auto& field : form) {
-      if (strcasecmp(s->name, field.first.c_str()) != 0) continue;
-      std::string problem = lftm_cli::apply_setting(chosen, s->name, field.second, &block);
+      if (strcasecmp(name, field.first.c_str()) != 0) continue;
+      std::string problem = lftm_cli::apply_setting(chosen, name, field.second, &block);
       if (!problem.empty()) return problem;
     }
   }
