@@ -89,11 +89,11 @@ TEST(ExrReaderTest, ReadsHalfAndFloatScanlinesAndTilesInRgbRgbaAndLuminance) {
     write_exr(path, c.type, c.channels, c.tiled, c.x0, c.y0);
     HdrFileInfo info = {};
     ASSERT_EQ(lfexr_dim(path.c_str(), &info), 1) << c.name;
-    EXPECT_EQ(info.infos[0], kW);
-    EXPECT_EQ(info.infos[1], kH);
-    EXPECT_EQ(info.infos[2], c.channels.size() == 1 ? 1 : 3);
-    EXPECT_EQ(info.infos[3], c.type == Imf::HALF ? 16 : 32);
-    EXPECT_EQ(info.infos[4], c.tiled ? 1 : 0);
+    EXPECT_EQ(info.infos[LFTM_INFO_WIDTH], kW);
+    EXPECT_EQ(info.infos[LFTM_INFO_HEIGHT], kH);
+    EXPECT_EQ(info.infos[LFTM_INFO_SPP], c.channels.size() == 1 ? 1 : 3);
+    EXPECT_EQ(info.infos[LFTM_INFO_BITS], c.type == Imf::HALF ? 16 : 32);
+    EXPECT_EQ(info.infos[LFTM_INFO_TILED], c.tiled ? 1 : 0);
     std::vector<uint8_t> rgbe(static_cast<size_t>(4) * kW * kH);
     float work[4] = {0, 0, 0, 0};
     ASSERT_EQ(lfexr_read(path.c_str(), work, rgbe.data()), kH) << c.name;
@@ -117,7 +117,7 @@ TEST(ExrReaderTest, ReadsLuminanceChromaFiles) {
   }
   HdrFileInfo info = {};
   ASSERT_EQ(lfexr_dim(path.c_str(), &info), 1);
-  EXPECT_EQ(info.infos[2], 3);
+  EXPECT_EQ(info.infos[LFTM_INFO_SPP], 3);
   std::vector<uint8_t> rgbe(static_cast<size_t>(4) * w * h);
   ASSERT_EQ(lfexr_read(path.c_str(), nullptr, rgbe.data()), h);
   // Chroma is stored coarsely; a flat colour comes back within a few percent.

@@ -132,11 +132,11 @@ extern "C" int32_t lfexr_dim(const char* path, HdrFileInfo* info) {
     if (!size_of(file.header(), &size)) return LFTM_ERR_SIB_LAYOUT;
     ChannelSet set = channel_set(file.header());
     if (set == ChannelSet::kNone) return LFTM_ERR_SIB_LAYOUT;
-    info->infos[0] = size.width;
-    info->infos[1] = size.height;
-    info->infos[2] = set == ChannelSet::kLuminance ? 1 : 3;
-    info->infos[3] = widest_bits(file.header());
-    info->infos[4] = file.header().hasTileDescription() ? 1 : 0;
+    info->infos[LFTM_INFO_WIDTH] = size.width;
+    info->infos[LFTM_INFO_HEIGHT] = size.height;
+    info->infos[LFTM_INFO_SPP] = set == ChannelSet::kLuminance ? 1 : 3;
+    info->infos[LFTM_INFO_BITS] = widest_bits(file.header());
+    info->infos[LFTM_INFO_TILED] = file.header().hasTileDescription() ? 1 : 0;
     return 1;
   } catch (...) {
     return LFTM_ERR_SIB_OPEN;

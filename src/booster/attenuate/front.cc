@@ -9,6 +9,7 @@
 #include "booster/attenuate/log_store.h"
 #include "booster/attenuate/plane_stats.h"
 #include "booster/attenuate/pyramid.h"
+#include "imageio/rgbe_reader.h"
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
@@ -84,8 +85,10 @@ int stage1_log_plane(Stage1Front& f) {
   const PyramidDims& d = f.dims;
   int result;
   if (f.disk) {
-    result = log_plane_from_disk(f.docType, f.img.width, f.img.height, f.stats, f.expTable,
-                                 f.info, f.files.inFile, f.files.scratch1, f.buf, f.threads);
+    // The reader's codes reach the host as calc_tm1 has always reported them.
+    result = rgbe_classic_code(log_plane_from_disk(f.docType, f.img.width, f.img.height, f.stats,
+                                                   f.expTable, f.info, f.files.inFile,
+                                                   f.files.scratch1, f.buf, f.threads));
   } else {
     result = log_plane_in_memory(f.docType, f.img.spp, f.img.width, f.img.height,
                                  f.img.rowStride, d.W0, d.H0, d.W, d.H, f.stats, f.expTable,
