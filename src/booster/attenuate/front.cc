@@ -111,7 +111,7 @@ int stage1_log_plane(Stage1Front& f) {
 
 int stage1_pyramid_and_copy(Stage1Front& f, bool multiLevel, int32_t* hist) {
   const bool printSums = prints_sums(multiLevel);
-  build_log_pyramid(f.buf, f.levels, f.settings.is360 != 0, printSums);
+  build_log_pyramid(f.buf, f.levels, f.settings.is360, printSums);
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   HeapBuffer<int32_t> counts;
@@ -156,7 +156,7 @@ int stage1_attenuate(Stage1Front& f, bool multiLevel, float* rows) {
     } else if (!rowSpace.allocate(3 * static_cast<size_t>(w))) {
       return LFTM_ERR_NO_MEMORY;
     }
-    const float sum = gradient_level(f.buf + offset, w, h, s.is360 != 0, scale, rowSpace.get());
+    const float sum = gradient_level(f.buf + offset, w, h, s.is360, scale, rowSpace.get());
     rowSpace.release();
     if (printSums) diag_out("t1new sum1: %1.6f  \n ", plane_sum(f.buf, imagePixels));
 
