@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "common/rgbe_encode.h"
+#include "imageio/rgbe_encode.h"
 #include "imageio/sibling_api.h"
 #include "support/files.h"
 #include "support/image_files.h"
@@ -168,26 +168,26 @@ TEST(ExrReaderTest, NegativeNanAndInfinityStayLocalAndBadFilesAreRefused) {
 TEST(RgbeEncodeTest, RoundsToTheNearestMantissaAcrossTheExponentRange) {
   uint8_t px[4];
   // Exactly representable: 200 x 2^(130 - 136).
-  lftm_sibling::encode_rgbe(200.0f / 64, 100.0f / 64, 1.0f / 64, px);
+  lftm::encode_rgbe(200.0f / 64, 100.0f / 64, 1.0f / 64, px);
   EXPECT_EQ(px[0], 200);
   EXPECT_EQ(px[1], 100);
   EXPECT_EQ(px[2], 1);
   EXPECT_EQ(px[3], 130);
   // 255.6 rounds up past the mantissa range: the exponent grows by one.
-  lftm_sibling::encode_rgbe(255.6f, 0, 0, px);
+  lftm::encode_rgbe(255.6f, 0, 0, px);
   EXPECT_EQ(px[0], 128);
   EXPECT_EQ(px[3], 137);
   // Exponent 136 gives mantissas as they are.
-  lftm_sibling::encode_rgbe(129.4f, 0, 0, px);
+  lftm::encode_rgbe(129.4f, 0, 0, px);
   EXPECT_EQ(px[0], 129);
   EXPECT_EQ(px[3], 136);
   // Too bright for RGBE: the largest value; too dark: black.
-  lftm_sibling::encode_rgbe(3e38f, 1.0f, 0, px);
+  lftm::encode_rgbe(3e38f, 1.0f, 0, px);
   EXPECT_EQ(px[0], 255);
   EXPECT_EQ(px[3], 255);
-  lftm_sibling::encode_rgbe(1e-44f, 0, 0, px);
+  lftm::encode_rgbe(1e-44f, 0, 0, px);
   EXPECT_EQ(px[3], 0);
-  lftm_sibling::encode_rgbe(0, 0, 0, px);
+  lftm::encode_rgbe(0, 0, 0, px);
   EXPECT_EQ(px[0] | px[1] | px[2] | px[3], 0);
 }
 

@@ -11,12 +11,12 @@
 #include <ImfRgbaFile.h>
 #include <ImfTestFile.h>
 
-#include "common/rgbe_encode.h"
+#include "imageio/rgbe_encode.h"
 #include "imageio/sibling_api.h"
 
 namespace {
 
-using lftm_sibling::RgbeRowEncoder;
+using lftm::RgbeRowEncoder;
 
 constexpr int kBandRows = 64;  // rows decoded at a time, to keep the float copy small
 
@@ -155,7 +155,7 @@ extern "C" int32_t lfexr_read(const char* path, float* work, uint8_t* dst) {
         return LFTM_ERR_SIB_LAYOUT;
       }
     }
-    const lftm_sibling::RgbeEncodeReport report = lftm_sibling::encode_rgbe_image(
+    const lftm::RgbeEncodeReport report = lftm::encode_rgbe_image(
         size.width, dst, [&](RgbeRowEncoder* encoder) {
           if (set == ChannelSet::kLuminanceChroma) {
             read_rgba(path, size, encoder);
@@ -163,7 +163,7 @@ extern "C" int32_t lfexr_read(const char* path, float* work, uint8_t* dst) {
             read_channels(path, set, size, encoder);
           }
         });
-    lftm_sibling::write_work(report, work);
+    lftm::write_work(report, work);
     return size.height;
   } catch (...) {
     return LFTM_ERR_SIB_DECODE;
