@@ -126,6 +126,7 @@ enum {
  *  | -111, -126, -127, -131, -132, -165 | LFTM_ERR_ENTRY_* | tonemap, tms | a sibling library lacks an entry point: reinstall it |
  *  | **Radiance RGBE reader** ||||
  *  | -2000 .. -2007 | LFTM_ERR_RGBE_* | calc_tm1 and tonemap in disk mode | the .hdr file cannot be opened or is damaged (see each name) |
+ *  | -4201 | LFTM_ERR_RGBE_ROW_WIDTH | the library's own RGBE reader (calc_tm1 and tonemap report it as -4) | a run-length row of the .hdr file announces another width than its header: the file is damaged |
  *  | **Sibling writers** (passed on by the drivers) ||||
  *  | -3001 .. -3003 | LFTM_ERR_WRITER_* | tonemap, tms | the output cannot be written; no partial file is left: check the layout, the folder and the free space |
  *  | **Sibling readers** (their own entry points only; the drivers report -1000, -1001 or -2) ||||
@@ -201,7 +202,10 @@ enum {
   LFTM_ERR_RGBE_NO_SIZE = -2004,   /**< no usable resolution line in the RGBE header */
   LFTM_ERR_RGBE_BAD_SIZE = -2005,  /**< RGBE resolution line missing or different */
   LFTM_ERR_RGBE_RUN = -2006,       /**< RGBE run passes the end of its component */
-  LFTM_ERR_RGBE_LITERAL = -2007    /**< RGBE literal empty or past the end of its component */
+  LFTM_ERR_RGBE_LITERAL = -2007,   /**< RGBE literal empty or past the end of its component */
+  LFTM_ERR_RGBE_ROW_WIDTH = -4201  /**< an RGBE run-length row header announces another width
+                                        than the resolution line (added in 0.5; calc_tm1 and
+                                        tonemap return -4 for it, as before) */
 };
 
 /** Codes of the sibling libraries' own entry points. */
@@ -340,12 +344,35 @@ typedef struct PyramidDims {
 } PyramidDims;
 
 /** Per-file information filled by the readers and, for the writers, by the drivers.
- *  Slots: 0 width, 1 height, 2 file length (RGBE) or samples per pixel (TIFF) or spp
- *  (writers), 3 output bits, 4 and 5 output options 1 and 2, 6 output option 0 (32 after
- *  an RGBE PRIMARIES line), 7 1 when 16-bit samples are written as 8-bit, 10 option 10. */
+ *  The slots are named by LFTM_INFO_*; a slot with several names means one thing to each
+ *  party that fills or reads it. */
 typedef struct HdrFileInfo {
-  int32_t infos[11]; /**< the slots listed above; the others are 0 */
+  int32_t infos[11]; /**< indexed by LFTM_INFO_*; the other slots are 0 */
 } HdrFileInfo;
+
+/** Slots of HdrFileInfo.infos. */
+enum {
+  LFTM_INFO_WIDTH = 0,            /**< infos[0]: image width in pixels */
+  LFTM_INFO_HEIGHT = 1,           /**< infos[1]: image height in pixels */
+  LFTM_INFO_FILE_LENGTH = 2,      /**< infos[2], RGBE reader: the file's length in bytes
+                                       (2^31 - 1 for a longer file) */
+  LFTM_INFO_SPP = 2,              /**< infos[2], TIFF and EXR readers, writers: samples per
+                                       pixel */
+  LFTM_INFO_BITS = 3,             /**< infos[3], TIFF and EXR readers: bits per sample;
+                                       writers: bits per output sample */
+  LFTM_INFO_TILED = 4,            /**< infos[4], TIFF and EXR readers: 1 for a tiled file */
+  LFTM_INFO_DPI = 4,              /**< infos[4], writers: options[LFTM_SAVE_DPI] */
+  LFTM_INFO_FILE_COMPRESSION = 5, /**< infos[5], TIFF reader: the file's compression tag */
+  LFTM_INFO_ICC = 5,              /**< infos[5], writers: options[LFTM_SAVE_ICC] */
+  LFTM_INFO_PRIMARIES = 6,        /**< infos[6], RGBE reader: 32 after a PRIMARIES line,
+                                       else 0 */
+  LFTM_INFO_PHOTOMETRIC = 6,      /**< infos[6], TIFF reader: the file's photometric tag */
+  LFTM_INFO_COMPRESSION = 6,      /**< infos[6], writers: options[LFTM_SAVE_COMPRESSION] */
+  LFTM_INFO_SAMPLE_FORMAT = 7,    /**< infos[7], TIFF reader: the file's sample format tag */
+  LFTM_INFO_WIDENED = 7,          /**< infos[7], writers: 1 when the samples are 16-bit and
+                                       are written as 8-bit */
+  LFTM_INFO_METADATA = 10         /**< infos[10], writers: options[LFTM_SAVE_METADATA] */
+};
 
 /** Output options of the drivers; options 0, 1, 2 and 10 are handed to the writers.
  *  A zero-filled record gives the defaults. */

@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "common/rgbe_encode.h"
+#include "imageio/rgbe_encode.h"
 #include "imageio/sibling_api.h"
 #include "support/files.h"
 #include "support/image_files.h"
@@ -89,11 +89,11 @@ TEST(ExrReaderTest, ReadsHalfAndFloatScanlinesAndTilesInRgbRgbaAndLuminance) {
     write_exr(path, c.type, c.channels, c.tiled, c.x0, c.y0);
     HdrFileInfo info = {};
     ASSERT_EQ(lfexr_dim(path.c_str(), &info), 1) << c.name;
-    EXPECT_EQ(info.infos[0], kW);
-    EXPECT_EQ(info.infos[1], kH);
-    EXPECT_EQ(info.infos[2], c.channels.size() == 1 ? 1 : 3);
-    EXPECT_EQ(info.infos[3], c.type == Imf::HALF ? 16 : 32);
-    EXPECT_EQ(info.infos[4], c.tiled ? 1 : 0);
+    EXPECT_EQ(info.infos[LFTM_INFO_WIDTH], kW);
+    EXPECT_EQ(info.infos[LFTM_INFO_HEIGHT], kH);
+    EXPECT_EQ(info.infos[LFTM_INFO_SPP], c.channels.size() == 1 ? 1 : 3);
+    EXPECT_EQ(info.infos[LFTM_INFO_BITS], c.type == Imf::HALF ? 16 : 32);
+    EXPECT_EQ(info.infos[LFTM_INFO_TILED], c.tiled ? 1 : 0);
     std::vector<uint8_t> rgbe(static_cast<size_t>(4) * kW * kH);
     float work[4] = {0, 0, 0, 0};
     ASSERT_EQ(lfexr_read(path.c_str(), work, rgbe.data()), kH) << c.name;
@@ -117,7 +117,7 @@ TEST(ExrReaderTest, ReadsLuminanceChromaFiles) {
   }
   HdrFileInfo info = {};
   ASSERT_EQ(lfexr_dim(path.c_str(), &info), 1);
-  EXPECT_EQ(info.infos[2], 3);
+  EXPECT_EQ(info.infos[LFTM_INFO_SPP], 3);
   std::vector<uint8_t> rgbe(static_cast<size_t>(4) * w * h);
   ASSERT_EQ(lfexr_read(path.c_str(), nullptr, rgbe.data()), h);
   // Chroma is stored coarsely; a flat colour comes back within a few percent.
@@ -168,26 +168,26 @@ TEST(ExrReaderTest, NegativeNanAndInfinityStayLocalAndBadFilesAreRefused) {
 TEST(RgbeEncodeTest, RoundsToTheNearestMantissaAcrossTheExponentRange) {
   uint8_t px[4];
   // Exactly representable: 200 x 2^(130 - 136).
-  lftm_sibling::encode_rgbe(200.0f / 64, 100.0f / 64, 1.0f / 64, px);
+  lftm::encode_rgbe(200.0f / 64, 100.0f / 64, 1.0f / 64, px);
   EXPECT_EQ(px[0], 200);
   EXPECT_EQ(px[1], 100);
   EXPECT_EQ(px[2], 1);
   EXPECT_EQ(px[3], 130);
   // 255.6 rounds up past the mantissa range: the exponent grows by one.
-  lftm_sibling::encode_rgbe(255.6f, 0, 0, px);
+  lftm::encode_rgbe(255.6f, 0, 0, px);
   EXPECT_EQ(px[0], 128);
   EXPECT_EQ(px[3], 137);
   // Exponent 136 gives mantissas as they are.
-  lftm_sibling::encode_rgbe(129.4f, 0, 0, px);
+  lftm::encode_rgbe(129.4f, 0, 0, px);
   EXPECT_EQ(px[0], 129);
   EXPECT_EQ(px[3], 136);
   // Too bright for RGBE: the largest value; too dark: black.
-  lftm_sibling::encode_rgbe(3e38f, 1.0f, 0, px);
+  lftm::encode_rgbe(3e38f, 1.0f, 0, px);
   EXPECT_EQ(px[0], 255);
   EXPECT_EQ(px[3], 255);
-  lftm_sibling::encode_rgbe(1e-44f, 0, 0, px);
+  lftm::encode_rgbe(1e-44f, 0, 0, px);
   EXPECT_EQ(px[3], 0);
-  lftm_sibling::encode_rgbe(0, 0, 0, px);
+  lftm::encode_rgbe(0, 0, 0, px);
   EXPECT_EQ(px[0] | px[1] | px[2] | px[3], 0);
 }
 

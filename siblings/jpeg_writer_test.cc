@@ -74,11 +74,11 @@ Decoded decode(const std::string& path) {
 
 HdrFileInfo info_for(int w, int h, int spp, bool widened = false) {
   HdrFileInfo info = {};
-  info.infos[0] = w;
-  info.infos[1] = h;
-  info.infos[2] = spp;
-  info.infos[3] = 8;
-  info.infos[7] = widened ? 1 : 0;
+  info.infos[LFTM_INFO_WIDTH] = w;
+  info.infos[LFTM_INFO_HEIGHT] = h;
+  info.infos[LFTM_INFO_SPP] = spp;
+  info.infos[LFTM_INFO_BITS] = 8;
+  info.infos[LFTM_INFO_WIDENED] = widened ? 1 : 0;
   return info;
 }
 
@@ -107,7 +107,7 @@ TEST(JpegWriterTest, ColourAndGreyRoundTripWithTheirMarkers) {
   const int w = 64, h = 40;
   const std::vector<uint8_t> px = gradient(w, h);
   HdrFileInfo info = info_for(w, h, 3);
-  info.infos[4] = 300;
+  info.infos[LFTM_INFO_DPI] = 300;
   const std::string out = dir.file("c.jpg");
   const char* comment = "tone mapped";
   ASSERT_EQ(LFwritejpg(out.c_str(), 100, &info, w * 3, 0, reinterpret_cast<intptr_t>(comment),
@@ -193,7 +193,7 @@ TEST(JpegWriterTest, TextsInExifAndSettingsInXmpLeaveThePixelsAlone) {
             lftm::render_settings_xmp(LFTM_METHOD_TEXTURE_BOOSTER, params));
 
   // The settings can be declined; the texts stay.
-  info.infos[10] = LFTM_META_NO_SETTINGS;
+  info.infos[LFTM_INFO_METADATA] = LFTM_META_NO_SETTINGS;
   ASSERT_EQ(LFwritejpgmeta(full.c_str(), 90, &info, w * 3, 0, 0, text(artist), 0, 0,
                            LFTM_METHOD_TEXTURE_BOOSTER, &params, px.data()),
             1);

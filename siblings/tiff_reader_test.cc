@@ -101,11 +101,11 @@ TEST(TiffReaderTest, ReadsStripsTilesPlanesAndCompressions) {
     write_tiff(path, c.layout);
     HdrFileInfo info = {};
     ASSERT_EQ(infotif(path.c_str(), 0, &info), 16) << c.name;
-    EXPECT_EQ(info.infos[0], 37);
-    EXPECT_EQ(info.infos[1], 23);
-    EXPECT_EQ(info.infos[2], c.layout.spp) << c.name;
-    EXPECT_EQ(info.infos[3], c.layout.bits);
-    EXPECT_EQ(info.infos[4], c.layout.tile > 0 ? 1 : 0);
+    EXPECT_EQ(info.infos[LFTM_INFO_WIDTH], 37);
+    EXPECT_EQ(info.infos[LFTM_INFO_HEIGHT], 23);
+    EXPECT_EQ(info.infos[LFTM_INFO_SPP], c.layout.spp) << c.name;
+    EXPECT_EQ(info.infos[LFTM_INFO_BITS], c.layout.bits);
+    EXPECT_EQ(info.infos[LFTM_INFO_TILED], c.layout.tile > 0 ? 1 : 0);
     const TiffLayout layout = c.layout;
     expect_read(path, layout, c.spp, [&](uint32_t x, uint32_t y, int s) {
       uint32_t v = value(layout, x, y, static_cast<uint16_t>(s));
@@ -130,7 +130,7 @@ TEST(TiffReaderTest, InvertsMinIsWhiteExpandsPalettesAndNarrowsOnRequest) {
   write_tiff(dir.file("palette.tif"), palette);
   HdrFileInfo info = {};
   ASSERT_EQ(infotif(dir.file("palette.tif").c_str(), 0, &info), 16);
-  EXPECT_EQ(info.infos[2], 3) << "a palette image is delivered as RGB";
+  EXPECT_EQ(info.infos[LFTM_INFO_SPP], 3) << "a palette image is delivered as RGB";
   expect_read(dir.file("palette.tif"), palette, 3, [&](uint32_t x, uint32_t y, int) {
     return static_cast<uint16_t>(value(palette, x, y, 0) * 200);
   });
@@ -153,9 +153,9 @@ TEST(TiffReaderTest, ReportsWhatItCannotDeliver) {
   write_tiff(dir.file("signed.tif"), signed16);
   HdrFileInfo info = {};
   EXPECT_EQ(infotif(dir.file("float.tif").c_str(), 0, &info), lftm::kInfotifFloat);
-  EXPECT_EQ(info.infos[7], SAMPLEFORMAT_IEEEFP);
+  EXPECT_EQ(info.infos[LFTM_INFO_SAMPLE_FORMAT], SAMPLEFORMAT_IEEEFP);
   EXPECT_EQ(infotif(dir.file("signed.tif").c_str(), 0, &info), 0);
-  EXPECT_EQ(info.infos[7], SAMPLEFORMAT_INT);
+  EXPECT_EQ(info.infos[LFTM_INFO_SAMPLE_FORMAT], SAMPLEFORMAT_INT);
   TiffLayout int32 = floats;
   int32.format = SAMPLEFORMAT_UINT;
   write_tiff(dir.file("int32.tif"), int32);
@@ -179,7 +179,7 @@ TEST(TiffReaderTest, ReportsWhatItCannotDeliver) {
   EXPECT_EQ(LFreadtifflat(twoPages.c_str(), 0, 37, 23, 3, 12, out.data()), LFTM_ERR_SIB_LAYOUT);
   // The second directory is one row taller.
   ASSERT_EQ(infotif(twoPages.c_str(), 1, &info), 16);
-  EXPECT_EQ(info.infos[1], 24);
+  EXPECT_EQ(info.infos[LFTM_INFO_HEIGHT], 24);
   EXPECT_EQ(LFreadtifflat(twoPages.c_str(), 1, 37, 24, 3, 16, out.data()), 24);
   EXPECT_EQ(infotif(twoPages.c_str(), 2, &info), LFTM_ERR_SIB_OPEN);
 

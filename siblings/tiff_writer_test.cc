@@ -64,11 +64,11 @@ Written read_back(const std::string& path) {
 
 HdrFileInfo info_for(int w, int h, int spp, int bits, bool widened = false) {
   HdrFileInfo info = {};
-  info.infos[0] = w;
-  info.infos[1] = h;
-  info.infos[2] = spp;
-  info.infos[3] = bits;
-  info.infos[7] = widened ? 1 : 0;
+  info.infos[LFTM_INFO_WIDTH] = w;
+  info.infos[LFTM_INFO_HEIGHT] = h;
+  info.infos[LFTM_INFO_SPP] = spp;
+  info.infos[LFTM_INFO_BITS] = bits;
+  info.infos[LFTM_INFO_WIDENED] = widened ? 1 : 0;
   return info;
 }
 
@@ -120,10 +120,10 @@ TEST(TiffWriterTest, EightAndSixteenBitImagesRoundTripWithTheirTags) {
   EXPECT_EQ(back.tmParam[1], 55.0f);
 
   info = info_for(w, h, 3, 16);
-  info.infos[6] = LFTM_TIFF_LZW;
-  info.infos[4] = 300;
-  info.infos[5] = LFTM_ICC_NONE;
-  info.infos[10] = LFTM_META_NO_SETTINGS;
+  info.infos[LFTM_INFO_COMPRESSION] = LFTM_TIFF_LZW;
+  info.infos[LFTM_INFO_DPI] = 300;
+  info.infos[LFTM_INFO_ICC] = LFTM_ICC_NONE;
+  info.infos[LFTM_INFO_METADATA] = LFTM_META_NO_SETTINGS;
   const std::string out16 = dir.file("a16.tif");
   ASSERT_EQ(buf2tif(rgb16.data(), &info, w * 6, 0, 0, 0, 0, 0, LFTM_METHOD_RANGE_SQUEEZER,
                     &params, out16.c_str()),

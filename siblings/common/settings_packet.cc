@@ -5,7 +5,7 @@
 namespace lftm_sibling {
 
 std::string settings_packet(const HdrFileInfo* info, int32_t method, const TmParam* params) {
-  if (params == nullptr || (info->infos[10] & LFTM_META_NO_SETTINGS) != 0 ||
+  if (params == nullptr || (info->infos[LFTM_INFO_METADATA] & LFTM_META_NO_SETTINGS) != 0 ||
       !lftm::is_sidecar_method(method)) {
     return std::string();
   }

@@ -6,24 +6,24 @@ namespace lftm_sibling {
 
 bool read_layout(const HdrFileInfo* info, WriterLayout* layout) {
   if (info == nullptr) return false;
-  layout->width = info->infos[0];
-  layout->height = info->infos[1];
-  layout->spp = info->infos[2];
-  layout->outBits = info->infos[3];
-  layout->samples16 = info->infos[7] == 1 || layout->outBits == 16;
+  layout->width = info->infos[LFTM_INFO_WIDTH];
+  layout->height = info->infos[LFTM_INFO_HEIGHT];
+  layout->spp = info->infos[LFTM_INFO_SPP];
+  layout->outBits = info->infos[LFTM_INFO_BITS];
+  layout->samples16 = info->infos[LFTM_INFO_WIDENED] == 1 || layout->outBits == 16;
   layout->outChannels = layout->spp >= 3 ? 3 : 1;
   return layout->width > 0 && layout->height > 0 && layout->spp >= 1 && layout->spp <= 64 &&
          (layout->outBits == 8 || layout->outBits == 16);
 }
 
 int32_t dots_per_inch(const HdrFileInfo* info) {
-  int32_t dpi = info->infos[4];
+  int32_t dpi = info->infos[LFTM_INFO_DPI];
   if (dpi <= 0) return 72;
   return dpi > 65535 ? 65535 : dpi;
 }
 
 bool wants_srgb_profile(const HdrFileInfo* info, const WriterLayout& layout) {
-  return layout.outChannels == 3 && info->infos[5] == LFTM_ICC_SRGB;
+  return layout.outChannels == 3 && info->infos[LFTM_INFO_ICC] == LFTM_ICC_SRGB;
 }
 
 const char* text_argument(intptr_t value) {

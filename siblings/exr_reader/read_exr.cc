@@ -11,12 +11,12 @@
 #include <ImfRgbaFile.h>
 #include <ImfTestFile.h>
 
-#include "common/rgbe_encode.h"
+#include "imageio/rgbe_encode.h"
 #include "imageio/sibling_api.h"
 
 namespace {
 
-using lftm_sibling::RgbeRowEncoder;
+using lftm::RgbeRowEncoder;
 
 constexpr int kBandRows = 64;  // rows decoded at a time, to keep the float copy small
 
@@ -132,11 +132,11 @@ extern "C" int32_t lfexr_dim(const char* path, HdrFileInfo* info) {
     if (!size_of(file.header(), &size)) return LFTM_ERR_SIB_LAYOUT;
     ChannelSet set = channel_set(file.header());
     if (set == ChannelSet::kNone) return LFTM_ERR_SIB_LAYOUT;
-    info->infos[0] = size.width;
-    info->infos[1] = size.height;
-    info->infos[2] = set == ChannelSet::kLuminance ? 1 : 3;
-    info->infos[3] = widest_bits(file.header());
-    info->infos[4] = file.header().hasTileDescription() ? 1 : 0;
+    info->infos[LFTM_INFO_WIDTH] = size.width;
+    info->infos[LFTM_INFO_HEIGHT] = size.height;
+    info->infos[LFTM_INFO_SPP] = set == ChannelSet::kLuminance ? 1 : 3;
+    info->infos[LFTM_INFO_BITS] = widest_bits(file.header());
+    info->infos[LFTM_INFO_TILED] = file.header().hasTileDescription() ? 1 : 0;
     return 1;
   } catch (...) {
     return LFTM_ERR_SIB_OPEN;
@@ -155,7 +155,7 @@ extern "C" int32_t lfexr_read(const char* path, float* work, uint8_t* dst) {
         return LFTM_ERR_SIB_LAYOUT;
       }
     }
-    const lftm_sibling::RgbeEncodeReport report = lftm_sibling::encode_rgbe_image(
+    const lftm::RgbeEncodeReport report = lftm::encode_rgbe_image(
         size.width, dst, [&](RgbeRowEncoder* encoder) {
           if (set == ChannelSet::kLuminanceChroma) {
             read_rgba(path, size, encoder);
@@ -163,7 +163,7 @@ extern "C" int32_t lfexr_read(const char* path, float* work, uint8_t* dst) {
             read_channels(path, set, size, encoder);
           }
         });
-    lftm_sibling::write_work(report, work);
+    lftm::write_work(report, work);
     return size.height;
   } catch (...) {
     return LFTM_ERR_SIB_DECODE;

@@ -128,14 +128,14 @@ extern "C" int32_t infotif(const char* path, int32_t directory, HdrFileInfo* inf
   if (!tif) return LFTM_ERR_SIB_OPEN;
   const Layout l = lftm_sibling::read_layout(tif.get());
   if (l.width > 0x7fffffffu || l.height > 0x7fffffffu) return LFTM_ERR_SIB_LAYOUT;
-  info->infos[0] = static_cast<int32_t>(l.width);
-  info->infos[1] = static_cast<int32_t>(l.height);
-  info->infos[2] = delivered_spp(l);
-  info->infos[3] = l.bits;
-  info->infos[4] = l.tiled ? 1 : 0;
-  info->infos[5] = l.compression;
-  info->infos[6] = l.photometric;
-  info->infos[7] = l.format;
+  info->infos[LFTM_INFO_WIDTH] = static_cast<int32_t>(l.width);
+  info->infos[LFTM_INFO_HEIGHT] = static_cast<int32_t>(l.height);
+  info->infos[LFTM_INFO_SPP] = delivered_spp(l);
+  info->infos[LFTM_INFO_BITS] = l.bits;
+  info->infos[LFTM_INFO_TILED] = l.tiled ? 1 : 0;
+  info->infos[LFTM_INFO_FILE_COMPRESSION] = l.compression;
+  info->infos[LFTM_INFO_PHOTOMETRIC] = l.photometric;
+  info->infos[LFTM_INFO_SAMPLE_FORMAT] = l.format;
   if (readable(l)) return lftm::kInfotifReadable;
   if (lftm_sibling::float_readable(l)) return lftm::kInfotifFloat;
   // A depth other than 8 or 16 is reported as such; an 8- or 16-bit layout that cannot be

@@ -5,14 +5,14 @@
 #include <cstring>
 #include <vector>
 
-#include "common/rgbe_encode.h"
+#include "imageio/rgbe_encode.h"
 #include "imageio/sibling_api.h"
 #include "tiff_reader/tiff_layout.h"
 
 namespace {
 
 using lftm_sibling::Layout;
-using lftm_sibling::RgbeRowEncoder;
+using lftm::RgbeRowEncoder;
 
 // Whole rows of the image as interleaved RGB floats, decoded a strip or a row of tiles at a
 // time, so that only one band is held besides the destination.
@@ -128,11 +128,11 @@ extern "C" int32_t LFreadtiffrgbe(const char* path, int32_t directory, int32_t w
     return LFTM_ERR_SIB_SIZE;
   }
   bool ok = true;
-  const lftm_sibling::RgbeEncodeReport report =
-      lftm_sibling::encode_rgbe_image(width, dst, [&](RgbeRowEncoder* encoder) {
+  const lftm::RgbeEncodeReport report =
+      lftm::encode_rgbe_image(width, dst, [&](RgbeRowEncoder* encoder) {
         ok = ok && decode_rows(tif.get(), l, encoder);
       });
   if (!ok) return LFTM_ERR_SIB_DECODE;
-  lftm_sibling::write_work(report, work);
+  lftm::write_work(report, work);
   return height;
 }

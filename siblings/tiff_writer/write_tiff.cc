@@ -26,7 +26,7 @@ bool set_text(TIFF* tif, uint32_t tag, const char* text) {
 
 bool write_tags(TIFF* tif, const lftm_sibling::WriterLayout& layout, const HdrFileInfo* info,
                 intptr_t w6, intptr_t w7, intptr_t w9, intptr_t w10, const std::string& xmp) {
-  const uint16_t compression = compression_of(info->infos[6]);
+  const uint16_t compression = compression_of(info->infos[LFTM_INFO_COMPRESSION]);
   const float dpi = static_cast<float>(lftm_sibling::dots_per_inch(info));
   bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(layout.width)) == 1 &&
             TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(layout.height)) == 1 &&

@@ -165,7 +165,7 @@ int32_t read_image_info(int32_t extType, const SiblingSet& siblings, const char*
     // A file the reader cannot open is an information failure; a readable file that cannot
     // be delivered as 16-bit samples is the reader's refusal.
     if (result >= 0 && result != kInfotifReadable) return LFTM_ERR_IO;
-    int32_t fileSpp = info->infos[2];
+    int32_t fileSpp = info->infos[LFTM_INFO_SPP];
     *spp = fileSpp == 4 ? 3 : (fileSpp == 2 ? 1 : fileSpp);
   }
   if (result < 0) return LFTM_ERR_INFO;
@@ -180,10 +180,11 @@ int32_t read_image(int32_t extType, const SiblingSet& siblings, const char* path
   }
   if (extType == LFTM_EXT_EXR) return siblings.exr_read(path, work, static_cast<uint8_t*>(dst));
   if (extType == kExtTiffFloat) {
-    return siblings.read_tiff_rgbe(path, 0, info.infos[0], info.infos[1], work,
-                                   static_cast<uint8_t*>(dst));
+    return siblings.read_tiff_rgbe(path, 0, info.infos[LFTM_INFO_WIDTH],
+                                   info.infos[LFTM_INFO_HEIGHT], work, static_cast<uint8_t*>(dst));
   }
-  return siblings.read_tiff(path, 0, info.infos[0], info.infos[1], spp, 16, dst);
+  return siblings.read_tiff(path, 0, info.infos[LFTM_INFO_WIDTH], info.infos[LFTM_INFO_HEIGHT],
+                            spp, 16, dst);
 }
 
 bool image_bytes(int32_t extType, int32_t width, int32_t height, int32_t spp, size_t* bytes) {
@@ -205,17 +206,17 @@ HdrFileInfo writer_info(int32_t width, int32_t height, int32_t spp, int32_t bits
                         const SaveOptions* save, bool widenedSamples) {
   HdrFileInfo info;
   std::memset(&info, 0, sizeof info);
-  info.infos[0] = width;
-  info.infos[1] = height;
-  info.infos[2] = spp;
-  info.infos[3] = bits;
+  info.infos[LFTM_INFO_WIDTH] = width;
+  info.infos[LFTM_INFO_HEIGHT] = height;
+  info.infos[LFTM_INFO_SPP] = spp;
+  info.infos[LFTM_INFO_BITS] = bits;
   if (save != nullptr) {
-    info.infos[4] = save->options[1];
-    info.infos[5] = save->options[2];
-    info.infos[6] = save->options[0];
-    info.infos[10] = save->options[10];
+    info.infos[LFTM_INFO_DPI] = save->options[LFTM_SAVE_DPI];
+    info.infos[LFTM_INFO_ICC] = save->options[LFTM_SAVE_ICC];
+    info.infos[LFTM_INFO_COMPRESSION] = save->options[LFTM_SAVE_COMPRESSION];
+    info.infos[LFTM_INFO_METADATA] = save->options[LFTM_SAVE_METADATA];
   }
-  info.infos[7] = widenedSamples ? 1 : 0;
+  info.infos[LFTM_INFO_WIDENED] = widenedSamples ? 1 : 0;
   return info;
 }
 

@@ -106,6 +106,8 @@ constexpr CodeText kCodes[] = {
     {LFTM_ERR_RGBE_RUN, "the .hdr data holds a run longer than its row: the file is damaged"},
     {LFTM_ERR_RGBE_LITERAL,
      "the .hdr data holds an empty or overlong literal: the file is damaged"},
+    {LFTM_ERR_RGBE_ROW_WIDTH,
+     "a row of the .hdr data announces another width than the header: the file is damaged"},
     {LFTM_ERR_WRITER_ARGS,
      "the writer cannot store this layout (size, samples per pixel or depth): JPEG holds at "
      "most 65500 pixels a side"},

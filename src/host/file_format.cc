@@ -47,8 +47,8 @@ int32_t probe_file(const char* path, int32_t tiffInput, SiblingSet* siblings, Fi
   if (infoResult < 0) return infoResult;
   probe->extType = probeType;
   if (probe->format != FileFormat::kRadiance) {
-    probe->fileChannels = probe->info.infos[2];
-    probe->fileBits = probe->info.infos[3];
+    probe->fileChannels = probe->info.infos[LFTM_INFO_SPP];
+    probe->fileBits = probe->info.infos[LFTM_INFO_BITS];
   }
   if (probe->format == FileFormat::kTiff) {
     probe->extType = tiffInput != 0 ? tiffInput
@@ -56,7 +56,8 @@ int32_t probe_file(const char* path, int32_t tiffInput, SiblingSet* siblings, Fi
                                                            : LFTM_EXT_TIF_GAMMA);
   }
   probe->kind = input_kind(probe->extType, infoResult);
-  if (probe->info.infos[0] < 1 || probe->info.infos[1] < 1) return LFTM_ERR_INFO;
+  const int32_t* slots = probe->info.infos;
+  if (slots[LFTM_INFO_WIDTH] < 1 || slots[LFTM_INFO_HEIGHT] < 1) return LFTM_ERR_INFO;
   return 0;
 }
 

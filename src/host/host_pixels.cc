@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/rgbe_encode.h"
+#include "imageio/rgbe_encode.h"
 #include "imageio/rgbe_reader.h"
 #include "platform/run_context.h"
 
@@ -31,8 +31,8 @@ int32_t encode_host_pixels(const ImageView& in, uint8_t* rgbe, float work[4]) {
   const size_t w = static_cast<size_t>(in.width);
   const size_t c = static_cast<size_t>(in.channels);
   bool stopped = false;
-  const lftm_sibling::RgbeEncodeReport report = lftm_sibling::encode_rgbe_image(
-      static_cast<int>(in.width), rgbe, [&](lftm_sibling::RgbeRowEncoder* encoder) {
+  const RgbeEncodeReport report = encode_rgbe_image(
+      static_cast<int>(in.width), rgbe, [&](RgbeRowEncoder* encoder) {
         std::vector<float> samples(w * c);
         std::vector<float> rgb(3 * w);
         for (int64_t y = 0; y < in.height; ++y) {
@@ -54,7 +54,7 @@ int32_t encode_host_pixels(const ImageView& in, uint8_t* rgbe, float work[4]) {
         }
       });
   if (stopped) return LFTM_ERR_CANCELLED;
-  lftm_sibling::write_work(report, work);
+  write_work(report, work);
   return 0;
 }
 

@@ -22,8 +22,8 @@ struct FilePixels {
   FileProbe probe;
   HeapBuffer<uint8_t> bytes;
   bool rgbe() const { return doc_type_for(probe.kind) == LFTM_DOC_RGBE; }
-  int32_t width() const { return probe.info.infos[0]; }
-  int32_t height() const { return probe.info.infos[1]; }
+  int32_t width() const { return probe.info.infos[LFTM_INFO_WIDTH]; }
+  int32_t height() const { return probe.info.infos[LFTM_INFO_HEIGHT]; }
 };
 
 int32_t read_pixels(const char* path, SiblingSet* siblings, FilePixels* pixels) {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "imageio/rgbe_reader.h"
 #include "lftm.h"
 
 namespace lftm {
@@ -65,7 +64,7 @@ int decode_run_length_rows(const uint8_t* data, size_t size, int width, int heig
   for (int y = 0; y < height; ++y) {
     if (size - pos < 4) return LFTM_ERR_RGBE_SHORT;
     int row_width = data[pos + 2] * 256 + data[pos + 3];
-    if (row_width != width) return kRgbeRowWidth;
+    if (row_width != width) return LFTM_ERR_RGBE_ROW_WIDTH;
     pos += 4;
     unsigned char* row = dst == nullptr ? nullptr : dst + row_bytes * y;
     for (int c = 0; c < 4; ++c) {

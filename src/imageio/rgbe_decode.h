@@ -8,16 +8,17 @@
 namespace lftm {
 
 // Decodes `height` rows of `width` pixels from data[0..size) (flat or run-length rows, as the
-// first bytes say) into dst. Never reads outside data. Returns height, or kRgbeRowWidth (a row
-// header announces another width), -2006 (a run passes the end of its component), -2007 (an empty
-// literal or one past the end of its component), -2003 (the data ends early).
+// first bytes say) into dst. Never reads outside data. Returns height, or LFTM_ERR_RGBE_ROW_WIDTH
+// (a row header announces another width), LFTM_ERR_RGBE_RUN (a run passes the end of its
+// component), LFTM_ERR_RGBE_LITERAL (an empty literal or one past the end of its component),
+// LFTM_ERR_RGBE_SHORT (the data ends early).
 int decode_rgbe_pixels(const uint8_t* data, size_t size, int width, int height,
                        unsigned char* dst);
 
 // The two row layouts on their own, for callers that already know which one the data holds.
-// Flat: `height` rows of 4 x width bytes; returns height or -2003. Run-length: returns as
-// decode_rgbe_pixels; dst may be null (the rows are then only checked), and `end`, when not
-// null, receives the offset in data just past the last row after a success.
+// Flat: `height` rows of 4 x width bytes; returns height or LFTM_ERR_RGBE_SHORT. Run-length:
+// returns as decode_rgbe_pixels; dst may be null (the rows are then only checked), and `end`, when
+// not null, receives the offset in data just past the last row after a success.
 int decode_flat_rows(const uint8_t* data, size_t size, int width, int height,
                      unsigned char* dst);
 int decode_run_length_rows(const uint8_t* data, size_t size, int width, int height,

@@ -55,7 +55,7 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
     }
     float values[8];
     int matched = match_primaries(line, values);
-    if (matched == 8) info->infos[6] = 32;
+    if (matched == 8) info->infos[LFTM_INFO_PRIMARIES] = 32;
     for (int k = 0; k < matched; ++k) prim[k] = values[k];
     if (match_resolution(line, &height, &width)) {
       found = i;
@@ -73,10 +73,11 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
   std::fclose(file);
   if (!fits) return LFTM_ERR_RGBE_SHORT;
 
-  info->infos[0] = width;
-  info->infos[1] = height;
-  info->infos[2] = length >= kRgbeLongFile ? kRgbeLongFile : static_cast<int>(length);
-  for (int k = 0; k < 8; ++k) primaries[k] = info->infos[6] > 0 ? prim[k] : 0.0f;
+  info->infos[LFTM_INFO_WIDTH] = width;
+  info->infos[LFTM_INFO_HEIGHT] = height;
+  info->infos[LFTM_INFO_FILE_LENGTH] =
+      length >= kRgbeLongFile ? kRgbeLongFile : static_cast<int>(length);
+  for (int k = 0; k < 8; ++k) primaries[k] = info->infos[LFTM_INFO_PRIMARIES] > 0 ? prim[k] : 0.0f;
   return found;
 }
 

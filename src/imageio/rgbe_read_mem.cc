@@ -106,11 +106,11 @@ long long rgbe_read_mem_bytes(long long length, int width, int height) {
 }
 
 int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst, int threads) {
-  const int width = info->infos[0];
-  const int height = info->infos[1];
+  const int width = info->infos[LFTM_INFO_WIDTH];
+  const int height = info->infos[LFTM_INFO_HEIGHT];
   std::FILE* file = open_regular_file(path);
   if (file == nullptr) return LFTM_ERR_RGBE_OPEN;
-  const long long length = rgbe_file_length(file, info->infos[2]);
+  const long long length = rgbe_file_length(file, info->infos[LFTM_INFO_FILE_LENGTH]);
   if (!rgbe_size_ok(width, height) || length <= 0) {
     std::fclose(file);
     return LFTM_ERR_RGBE_BAD_SIZE;

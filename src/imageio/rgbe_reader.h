@@ -8,18 +8,21 @@
 
 namespace lftm {
 
-// Parses the header: fills info slots 0, 1, 2 (width, height, file length) and slot 6 (32 when
-// a PRIMARIES line was found), and the eight chromaticities (zeros without a PRIMARIES line).
-// The resolution line must be among the first 100 lines (a shorter file is examined whole).
-// Returns the 0-based index of the resolution line, or -2000, -2001, -2004 (no usable
-// resolution line), -2003 (a read error, or a file too short for the pixels it declares:
-// fewer bytes after the resolution line than the most compact encoding of that size needs).
+// Parses the header: fills the info slots LFTM_INFO_WIDTH, LFTM_INFO_HEIGHT,
+// LFTM_INFO_FILE_LENGTH and LFTM_INFO_PRIMARIES (32 when a PRIMARIES line was found), and the eight
+// chromaticities (zeros without a PRIMARIES line). The resolution line must be among the first 100
+// lines (a shorter file is examined whole). Returns the 0-based index of the resolution line, or
+// -2000, -2001, -2004 (no usable resolution line), -2003 (a read error, or a file too short for the
+// pixels it declares: fewer bytes after the resolution line than the most compact encoding of that
+// size needs).
 int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info);
 
 // Decodes the whole file from memory into dst (4 x width x height bytes), using info slots
-// 0, 1, 2 from rgbe_read_header. Returns the height, or -2000, -2003, -2005, -2006, -2007,
-// -4, or (when the file cannot be held in memory) a code of rgbe_read_stream. Decodes on up
-// to `threads` workers, with the same result for every count.
+// LFTM_INFO_WIDTH, LFTM_INFO_HEIGHT and LFTM_INFO_FILE_LENGTH from rgbe_read_header. Returns
+// the height or a public code: LFTM_ERR_RGBE_OPEN, LFTM_ERR_RGBE_SHORT, LFTM_ERR_RGBE_BAD_SIZE,
+// LFTM_ERR_RGBE_RUN, LFTM_ERR_RGBE_LITERAL, LFTM_ERR_RGBE_ROW_WIDTH or LFTM_ERR_NO_MEMORY (the
+// last only when the file cannot be held in memory and rgbe_read_stream takes over). Decodes
+// on up to `threads` workers, with the same result for every count.
 int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst,
                   int threads = 1);
 
@@ -27,19 +30,20 @@ int rgbe_read_mem(const char* path, const HdrFileInfo* info, unsigned char* dst,
 // whole file, or one block of rows for a large flat file (which it decodes as it reads).
 long long rgbe_read_mem_bytes(long long length, int width, int height);
 
-// Results of rgbe_read_stream, a reader with numbers of its own.
-enum RgbeStreamCode : int {
-  kRgbeOpenOrCode = -1,   // cannot open; end of file where a code byte is expected
-  kRgbeShort = -2,        // end of file in the header or a short read
-  kRgbeSizeDiffers = -3,  // resolution missing or different from the record
-  kRgbeRowWidth = -4,     // a row header announces another width; no row buffer
-  kRgbeRunPastEnd = -5,   // a run passes the end of its component
-  kRgbeBadLiteral = -6,   // bad row header byte; an empty literal or one past the end
-};
-
-// Same contract, decoding straight from the open file. Returns the height or a
-// RgbeStreamCode.
+// Same contract, decoding straight from the open file with one row buffer; the same file
+// gives the same code as rgbe_read_mem, except that no extra line feed after the resolution
+// line is skipped.
 int rgbe_read_stream(const char* path, const HdrFileInfo* info, unsigned char* dst);
+
+// The number the classic functions (calc_tm1, tonemap) have always returned for a row header
+// that announces another width.
+constexpr int kClassicRowWidthCode = -4;
+
+// A reader's code as the classic functions report it: LFTM_ERR_RGBE_ROW_WIDTH becomes
+// kClassicRowWidthCode, other codes pass unchanged.
+inline int rgbe_classic_code(int code) {
+  return code == LFTM_ERR_RGBE_ROW_WIDTH ? kClassicRowWidthCode : code;
+}
 
 // Fills the 256-entry exponent table, entry e = 2^(e - 136). Returns 256.
 int build_exp_table(float table[256]);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "imageio/rgbe_decode.h"
 #include "imageio/rgbe_text.h"
 #include "support/files.h"
 #include "support/rgbe_images.h"
@@ -43,11 +44,12 @@ Decoded decode_both(const std::string& path, const int* declared = nullptr) {
   d.header = rgbe_read_header(path.c_str(), prim, &d.info);
   if (d.header < 0 && declared == nullptr) return d;
   if (d.header < 0) {
-    d.info.infos[0] = declared[0];
-    d.info.infos[1] = declared[1];
-    d.info.infos[2] = static_cast<int>(lftm_test::read_file(path).size());
+    d.info.infos[LFTM_INFO_WIDTH] = declared[0];
+    d.info.infos[LFTM_INFO_HEIGHT] = declared[1];
+    d.info.infos[LFTM_INFO_FILE_LENGTH] = static_cast<int>(lftm_test::read_file(path).size());
   }
-  size_t n = static_cast<size_t>(4) * d.info.infos[0] * d.info.infos[1];
+  size_t n =
+      static_cast<size_t>(4) * d.info.infos[LFTM_INFO_WIDTH] * d.info.infos[LFTM_INFO_HEIGHT];
   d.mem_pixels.assign(n, 0xEE);
   d.stream_pixels.assign(n, 0xDD);
   d.mem = rgbe_read_mem(path.c_str(), &d.info, d.mem_pixels.data());
@@ -63,10 +65,10 @@ TEST(RgbeHeaderTest, ResolutionLineGivesWidthHeightAndLength) {
   HdrFileInfo info{};
   float prim[8] = {1, 1, 1, 1, 1, 1, 1, 1};
   EXPECT_EQ(rgbe_read_header(dir.file("a.hdr").c_str(), prim, &info), 3);
-  EXPECT_EQ(info.infos[0], 640);
-  EXPECT_EQ(info.infos[1], 480);
-  EXPECT_EQ(info.infos[2], static_cast<int>(file.size()));
-  EXPECT_EQ(info.infos[6], 0);
+  EXPECT_EQ(info.infos[LFTM_INFO_WIDTH], 640);
+  EXPECT_EQ(info.infos[LFTM_INFO_HEIGHT], 480);
+  EXPECT_EQ(info.infos[LFTM_INFO_FILE_LENGTH], static_cast<int>(file.size()));
+  EXPECT_EQ(info.infos[LFTM_INFO_PRIMARIES], 0);
   for (float p : prim) EXPECT_EQ(p, 0.0f);
 
   // A panorama's file passes the 32-bit length slot: the readers measure it (sparse file).
@@ -76,11 +78,11 @@ TEST(RgbeHeaderTest, ResolutionLineGivesWidthHeightAndLength) {
   ASSERT_EQ(truncate(dir.file("big.hdr").c_str(), length), 0);
   HdrFileInfo big{};
   EXPECT_EQ(rgbe_read_header(dir.file("big.hdr").c_str(), prim, &big), 2);
-  EXPECT_EQ(big.infos[0], 42000);
-  EXPECT_EQ(big.infos[2], kRgbeLongFile);
+  EXPECT_EQ(big.infos[LFTM_INFO_WIDTH], 42000);
+  EXPECT_EQ(big.infos[LFTM_INFO_FILE_LENGTH], kRgbeLongFile);
   std::FILE* f = std::fopen(dir.file("big.hdr").c_str(), "rb");
   ASSERT_NE(f, nullptr);
-  EXPECT_EQ(rgbe_file_length(f, big.infos[2]), length);
+  EXPECT_EQ(rgbe_file_length(f, big.infos[LFTM_INFO_FILE_LENGTH]), length);
   EXPECT_EQ(ftello(f), 0);
   std::fclose(f);
 }
@@ -95,7 +97,7 @@ TEST(RgbeHeaderTest, PrimariesLineReplacesDefaults) {
   HdrFileInfo info{};
   float prim[8];
   ASSERT_GE(rgbe_read_header(dir.file("p.hdr").c_str(), prim, &info), 0);
-  EXPECT_EQ(info.infos[6], 32);
+  EXPECT_EQ(info.infos[LFTM_INFO_PRIMARIES], 32);
   EXPECT_FLOAT_EQ(prim[0], 0.64f);
   EXPECT_FLOAT_EQ(prim[7], 0.3290f);
 
@@ -104,7 +106,7 @@ TEST(RgbeHeaderTest, PrimariesLineReplacesDefaults) {
                          encode_rgbe_file(img, false, "PRIMARIES= 0.64 0.33\n")));
   HdrFileInfo info2{};
   ASSERT_GE(rgbe_read_header(dir.file("q.hdr").c_str(), prim, &info2), 0);
-  EXPECT_EQ(info2.infos[6], 0);
+  EXPECT_EQ(info2.infos[LFTM_INFO_PRIMARIES], 0);
   EXPECT_EQ(prim[0], 0.0f);
 }
 
@@ -245,8 +247,8 @@ TEST(RgbeReaderTest, BothReadersDecodeFlatAndRunLengthFilesIdentically) {
 TEST(RgbeReaderTest, BundledSampleReadsTheSameWithBothReaders) {
   Decoded d = decode_both(lftm_test::sample_path("golden_gate.hdr"));
   ASSERT_GE(d.header, 0);
-  EXPECT_EQ(d.info.infos[0], 1262);
-  EXPECT_EQ(d.info.infos[1], 860);
+  EXPECT_EQ(d.info.infos[LFTM_INFO_WIDTH], 1262);
+  EXPECT_EQ(d.info.infos[LFTM_INFO_HEIGHT], 860);
   EXPECT_EQ(d.mem, 860);
   EXPECT_EQ(d.stream, 860);
   EXPECT_TRUE(d.mem_pixels == d.stream_pixels);
@@ -281,8 +283,19 @@ TEST(RgbeReaderTest, RowHeaderWithOtherWidthFailsInBothReaders) {
   file[head.size() + 3] = 21;
   ASSERT_TRUE(write_file(dir.file("w.hdr"), file));
   Decoded d = decode_both(dir.file("w.hdr"));
-  EXPECT_EQ(d.mem, -4);
-  EXPECT_EQ(d.stream, -4);
+  EXPECT_EQ(d.mem, LFTM_ERR_RGBE_ROW_WIDTH);
+  EXPECT_EQ(d.stream, LFTM_ERR_RGBE_ROW_WIDTH);
+  // A later row header whose width byte has its high bit set is no row of this width either.
+  file[head.size() + 3] = 20;
+  size_t secondRow = 0;
+  ASSERT_EQ(decode_run_length_rows(file.data() + head.size(), file.size() - head.size(), 20, 1,
+                                   nullptr, &secondRow),
+            1);
+  file[head.size() + secondRow + 2] = 0x80;
+  ASSERT_TRUE(write_file(dir.file("w.hdr"), file));
+  d = decode_both(dir.file("w.hdr"));
+  EXPECT_EQ(d.mem, LFTM_ERR_RGBE_ROW_WIDTH);
+  EXPECT_EQ(d.stream, LFTM_ERR_RGBE_ROW_WIDTH);
 }
 
 TEST(RgbeReaderTest, TruncatedAndCorruptDataAreRefusedWithoutOverrun) {
@@ -298,14 +311,14 @@ TEST(RgbeReaderTest, TruncatedAndCorruptDataAreRefusedWithoutOverrun) {
   Decoded d = decode_both(path, size);
   EXPECT_EQ(d.header, LFTM_ERR_RGBE_SHORT);
   EXPECT_EQ(d.mem, LFTM_ERR_RGBE_SHORT);
-  EXPECT_EQ(d.stream, -2);
+  EXPECT_EQ(d.stream, LFTM_ERR_RGBE_SHORT);
 
   std::vector<uint8_t> rle = encode_rgbe_file(img, true);
   rle.resize(rle.size() - 5);
   ASSERT_TRUE(write_file(path, rle));
   d = decode_both(path);
   EXPECT_EQ(d.mem, LFTM_ERR_RGBE_SHORT);
-  EXPECT_EQ(d.stream, -1);
+  EXPECT_EQ(d.stream, LFTM_ERR_RGBE_SHORT);
 
   // A run longer than the component, then an empty literal.
   std::vector<uint8_t> run = encode_rgbe_file(img, true);
@@ -313,14 +326,14 @@ TEST(RgbeReaderTest, TruncatedAndCorruptDataAreRefusedWithoutOverrun) {
   ASSERT_TRUE(write_file(path, run));
   d = decode_both(path);
   EXPECT_EQ(d.mem, LFTM_ERR_RGBE_RUN);
-  EXPECT_EQ(d.stream, -5);
+  EXPECT_EQ(d.stream, LFTM_ERR_RGBE_RUN);
 
   std::vector<uint8_t> lit = encode_rgbe_file(img, true);
   lit[head.size() + 4] = 0;
   ASSERT_TRUE(write_file(path, lit));
   d = decode_both(path);
   EXPECT_EQ(d.mem, LFTM_ERR_RGBE_LITERAL);
-  EXPECT_EQ(d.stream, -6);
+  EXPECT_EQ(d.stream, LFTM_ERR_RGBE_LITERAL);
 }
 
 TEST(RgbeReaderTest, MutatedFilesNeverReadOutOfBounds) {

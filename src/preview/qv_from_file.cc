@@ -17,8 +17,8 @@ extern "C" int32_t qv_from_file(int32_t outWidth, int32_t outHeight, const char*
   // A file too short for its declared size is refused before the image is allocated.
   if (header == LFTM_ERR_RGBE_SHORT) return LFTM_ERR_READ;
   if (header < 0) return LFTM_ERR_INFO;
-  const int32_t width = info.infos[0];
-  const int32_t height = info.infos[1];
+  const int32_t width = info.infos[LFTM_INFO_WIDTH];
+  const int32_t height = info.infos[LFTM_INFO_HEIGHT];
   if (width < 1 || height < 1) return LFTM_ERR_INFO;
 
   // An image whose planar bytes cannot be counted in 32 bits cannot be held either.

@@ -36,8 +36,8 @@ TEST(QvFromFile, BundledSampleMatchesAQuickViewOfTheWholeImage) {
   HdrFileInfo info{};
   float primaries[8];
   ASSERT_GE(lftm::rgbe_read_header(path.c_str(), primaries, &info), 0);
-  ASSERT_EQ(info.infos[0], 1262);
-  ASSERT_EQ(info.infos[1], 860);
+  ASSERT_EQ(info.infos[LFTM_INFO_WIDTH], 1262);
+  ASSERT_EQ(info.infos[LFTM_INFO_HEIGHT], 860);
   std::vector<uint8_t> image(4 * 1262 * 860);
   ASSERT_EQ(lftm::rgbe_read_mem(path.c_str(), &info, image.data()), 860);
   std::vector<uint8_t> want(4 * 320 * 240);

@@ -5,8 +5,8 @@
 
 namespace lftm {
 
-void daylight_xyz(int T, float xyz[3]) {
-  float t = static_cast<float>(T);
+void daylight_xyz(int kelvin, float xyz[3]) {
+  float t = static_cast<float>(kelvin);
   float t3 = t * t * t;
   float t2 = t * t;
   float x;

@@ -4,9 +4,9 @@
 
 namespace lftm {
 
-// White point of the daylight locus at temperature T kelvin as (X, 1, Z); xyz is left
+// White point of the daylight locus at a temperature of `kelvin` as (X, 1, Z); xyz is left
 // unchanged when the locus gives y = 0.
-void daylight_xyz(int T, float xyz[3]);
+void daylight_xyz(int kelvin, float xyz[3]);
 
 // RGB with values in 0..s to hue, saturation and lightness in 0..1, and back.
 void rgb_to_hsl(int s, const float rgb[3], float hsl[3]);

@@ -46,129 +46,167 @@ inline Sample to_sample(float o, float ldrMax) {
 // every value goes through exactly the operations of the pixel-by-pixel description.
 constexpr int kChunk = 256;
 
+// One chunk of a row on its way through the passes: the channel values as read (after white
+// balance, before the exponent), the exponent scale, the adaptation level, its power term
+// and the output values.
+struct Chunk {
+  alignas(16) float rIn[kChunk], gIn[kChunk], bIn[kChunk], unit[kChunk], A[kChunk];
+  alignas(16) float oR[kChunk], oG[kChunk], oB[kChunk];
+  alignas(16) double power[kChunk];
+  uint8_t black[kChunk];  // RGBE pixels with exponent 0, which are written as 0
+  int x0;                 // first column of the chunk
+  int n;                  // pixels in the chunk
+};
+
+// The passes are inlined into the row loop, which then compiles as one loop nest. Left out of
+// line, g++ 12.2 at -O2 drops the call of a pass whose only effect is on the chunk (its mod/ref
+// analysis misses the later reads), and the output would be wrong.
+#define LFTM_PASS [[gnu::always_inline]] inline
+
+// RGBE planar bytes of row y: the mantissas, the exponent's scale and the black flags.
+LFTM_PASS void read_rgbe_chunk(Chunk* ch, const InputLayout& in, ptrdiff_t w, int y,
+                     const float* expTable) {
+  const uint8_t* mr = in.rgbe + 4 * w * y + ch->x0;
+  const uint8_t* mg = mr + w;
+  const uint8_t* mb = mr + 2 * w;
+  const uint8_t* ex = mr + 3 * w;
+  for (int i = 0; i < ch->n; ++i) {
+    ch->rIn[i] = mr[i];
+    ch->gIn[i] = mg[i];
+    ch->bIn[i] = mb[i];
+    ch->unit[i] = expTable[ex[i]];
+    ch->black[i] = ex[i] == 0;
+  }
+}
+
+// Interleaved floats of row y, taken from the channel positions of the layout.
+LFTM_PASS void read_float_chunk(Chunk* ch, const InputLayout& in, ptrdiff_t w, int y) {
+  const float* px = in.floats + y * w * in.spp + ch->x0 * in.spp;
+  for (int i = 0; i < ch->n; ++i, px += in.spp) {
+    ch->rIn[i] = px[in.red];
+    ch->gIn[i] = px[in.green];
+    ch->bIn[i] = px[in.blue];
+  }
+}
+
+// The adaptation level of each pixel from its luminance, with the white balance applied to
+// the channel values on the way (the luminance is taken before it).
+template <bool kRgbe, bool kWhiteBalance>
+LFTM_PASS void adaptation_levels(Chunk* ch, const SqueezerCurve& c) {
+  const float globalPart = (1 - c.blend) * c.Lav;
+  const float blend = c.blend;
+  const float m00 = c.wb[0][0], m01 = c.wb[0][1], m02 = c.wb[0][2];
+  const float m10 = c.wb[1][0], m11 = c.wb[1][1], m12 = c.wb[1][2];
+  const float m20 = c.wb[2][0], m21 = c.wb[2][1], m22 = c.wb[2][2];
+  for (int i = 0; i < ch->n; ++i) {
+    const float r = ch->rIn[i], g = ch->gIn[i], b = ch->bIn[i];
+    float Y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    if constexpr (kWhiteBalance) {
+      ch->rIn[i] = m00 * r + m01 * g + m02 * b;
+      ch->gIn[i] = m10 * r + m11 * g + m12 * b;
+      ch->bIn[i] = m20 * r + m21 * g + m22 * b;
+    }
+    if constexpr (kRgbe) Y *= ch->unit[i];
+    ch->A[i] = globalPart + blend * Y;
+  }
+}
+
+// The power term (k A)^e of each pixel, shared by its three channels.
+LFTM_PASS void power_terms(Chunk* ch, const SqueezerCurve& c) {
+  const double kD = c.k;
+  const double eD = c.e;
+  for (int i = 0; i < ch->n; ++i) ch->power[i] = kD * ch->A[i];
+  pow_array(ch->power, eD, ch->power, static_cast<size_t>(ch->n));
+}
+
+// The response of each channel, mapped onto the output range.
+template <bool kRgbe>
+LFTM_PASS void responses(Chunk* ch, const SqueezerCurve& c) {
+  const double ldrMaxD = c.ldrMax;
+  const float lo = c.lo;
+  const float scale = c.scale;
+  for (int i = 0; i < ch->n; ++i) {
+    float r = ch->rIn[i], g = ch->gIn[i], b = ch->bIn[i];
+    if constexpr (kRgbe) {
+      r *= ch->unit[i];
+      g *= ch->unit[i];
+      b *= ch->unit[i];
+    }
+    const double rd = r, gd = g, bd = b, p = ch->power[i];
+    ch->oR[i] = (static_cast<float>(rd * ldrMaxD / (1e-20 + rd + p)) - lo) * scale;
+    ch->oG[i] = (static_cast<float>(gd * ldrMaxD / (1e-20 + gd + p)) - lo) * scale;
+    ch->oB[i] = (static_cast<float>(bd * ldrMaxD / (1e-20 + bd + p)) - lo) * scale;
+  }
+}
+
+// Saturation scaled in HSL space, capped at 1.
+LFTM_PASS void saturate_chunk(Chunk* ch, const SqueezerCurve& c) {
+  const int hslScale = static_cast<int>(c.ldrMax);
+  for (int i = 0; i < ch->n; ++i) {
+    float o[3] = {ch->oR[i], ch->oG[i], ch->oB[i]};
+    float hsl[3];
+    rgb_to_hsl(hslScale, o, hsl);
+    hsl[1] = hsl[1] * c.satFactor;
+    if (hsl[1] > 1) hsl[1] = 1;
+    hsl_to_rgb(hslScale, hsl, o);
+    ch->oR[i] = o[0];
+    ch->oG[i] = o[1];
+    ch->oB[i] = o[2];
+  }
+}
+
+// The sample lines of a probe row: every colPeriod-th pixel that is not black.
+template <bool kRgbe>
+void print_probes(const Chunk& ch, int y, int colPeriod) {
+  for (int i = 0; i < ch.n; ++i) {
+    const int x = ch.x0 + i;
+    if (x % colPeriod != 0 || (kRgbe && ch.black[i])) continue;
+    diag_out("in:  %1.2f  %1.2f  %1.2f    out: %1.2f  %1.2f  %1.2f  %d,%d\n", ch.rIn[i],
+             ch.gIn[i], ch.bIn[i], ch.oR[i], ch.oG[i], ch.oB[i], x, y);
+  }
+}
+
+template <typename Sample, bool kRgbe>
+LFTM_PASS void store_chunk(const Chunk& ch, const OutputLayout<Sample>& out, int y,
+                           float ldrMax) {
+  const ptrdiff_t step = out.step;
+  Sample* outR = out.red + y * out.row + ch.x0 * step;
+  Sample* outG = out.green + y * out.row + ch.x0 * step;
+  Sample* outB = out.blue + y * out.row + ch.x0 * step;
+  for (int i = 0; i < ch.n; ++i) {
+    const bool keep = !kRgbe || !ch.black[i];
+    // Written in this order so that a one-sample pixel keeps the blue result.
+    outR[i * step] = keep ? to_sample<Sample>(ch.oR[i], ldrMax) : 0;
+    outG[i * step] = keep ? to_sample<Sample>(ch.oG[i], ldrMax) : 0;
+    outB[i * step] = keep ? to_sample<Sample>(ch.oB[i], ldrMax) : 0;
+  }
+}
+
 template <typename Sample, bool kRgbe, bool kWhiteBalance, bool kSaturate>
 void squeeze_rows(const SqueezerCurve& c, int width, int height, RowBand span,
                   const InputLayout& in, const float* expTable, const OutputLayout<Sample>& out) {
   constexpr bool kProbe = sizeof(Sample) == 2;  // 16-bit output prints sample lines
-  const double ldrMaxD = c.ldrMax;
-  const double kD = c.k;
-  const double eD = c.e;
-  const float globalPart = (1 - c.blend) * c.Lav;
-  const float blend = c.blend;
-  const float lo = c.lo;
-  const float scale = c.scale;
-  const float ldrMax = c.ldrMax;
-  const int hsl_scale = static_cast<int>(c.ldrMax);
   const int rowPeriod = height / 4;
   const int colPeriod = width / 2;
-  const float m00 = c.wb[0][0], m01 = c.wb[0][1], m02 = c.wb[0][2];
-  const float m10 = c.wb[1][0], m11 = c.wb[1][1], m12 = c.wb[1][2];
-  const float m20 = c.wb[2][0], m21 = c.wb[2][1], m22 = c.wb[2][2];
-  const ptrdiff_t w = width;
-  const ptrdiff_t step = out.step;
-
-  // Channel values as read (after white balance, before the exponent), the exponent scale,
-  // the adaptation level, its power term and the output values of one chunk.
-  alignas(16) float rIn[kChunk], gIn[kChunk], bIn[kChunk], unit[kChunk], A[kChunk];
-  alignas(16) float oR[kChunk], oG[kChunk], oB[kChunk];
-  alignas(16) double power[kChunk];
-  uint8_t black[kChunk];
-
+  Chunk ch;
   for (int y = span.first; y < span.first + span.rows; ++y) {
     // A cancelled run stops here; the driver discards the samples.
     if (run_cancelled()) return;
     run_progress(static_cast<double>(y) / height);
     const bool probeRow = kProbe && rowPeriod > 0 && colPeriod > 0 && y % rowPeriod == 0;
-    const uint8_t* rgbeRow = kRgbe ? in.rgbe + 4 * w * y : nullptr;
-    const float* floatRow = kRgbe ? nullptr : in.floats + y * w * in.spp;
-
-    for (int x0 = 0; x0 < width; x0 += kChunk) {
-      const int n = width - x0 < kChunk ? width - x0 : kChunk;
-
+    for (ch.x0 = 0; ch.x0 < width; ch.x0 += kChunk) {
+      ch.n = width - ch.x0 < kChunk ? width - ch.x0 : kChunk;
       if constexpr (kRgbe) {
-        const uint8_t* mr = rgbeRow + x0;
-        const uint8_t* mg = mr + w;
-        const uint8_t* mb = mr + 2 * w;
-        const uint8_t* ex = mr + 3 * w;
-        for (int i = 0; i < n; ++i) {
-          rIn[i] = mr[i];
-          gIn[i] = mg[i];
-          bIn[i] = mb[i];
-          unit[i] = expTable[ex[i]];
-          black[i] = ex[i] == 0;
-        }
+        read_rgbe_chunk(&ch, in, width, y, expTable);
       } else {
-        const float* px = floatRow + x0 * in.spp;
-        for (int i = 0; i < n; ++i, px += in.spp) {
-          rIn[i] = px[in.red];
-          gIn[i] = px[in.green];
-          bIn[i] = px[in.blue];
-        }
+        read_float_chunk(&ch, in, width, y);
       }
-
-      for (int i = 0; i < n; ++i) {
-        const float r = rIn[i], g = gIn[i], b = bIn[i];
-        float Y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
-        if constexpr (kWhiteBalance) {
-          rIn[i] = m00 * r + m01 * g + m02 * b;
-          gIn[i] = m10 * r + m11 * g + m12 * b;
-          bIn[i] = m20 * r + m21 * g + m22 * b;
-        }
-        if constexpr (kRgbe) Y *= unit[i];
-        A[i] = globalPart + blend * Y;
-      }
-
-      for (int i = 0; i < n; ++i) power[i] = kD * A[i];
-      pow_array(power, eD, power, static_cast<size_t>(n));
-
-      for (int i = 0; i < n; ++i) {
-        float r = rIn[i], g = gIn[i], b = bIn[i];
-        if constexpr (kRgbe) {
-          r *= unit[i];
-          g *= unit[i];
-          b *= unit[i];
-        }
-        const double rd = r, gd = g, bd = b, p = power[i];
-        oR[i] = (static_cast<float>(rd * ldrMaxD / (1e-20 + rd + p)) - lo) * scale;
-        oG[i] = (static_cast<float>(gd * ldrMaxD / (1e-20 + gd + p)) - lo) * scale;
-        oB[i] = (static_cast<float>(bd * ldrMaxD / (1e-20 + bd + p)) - lo) * scale;
-      }
-
-      if constexpr (kSaturate) {
-        for (int i = 0; i < n; ++i) {
-          float o[3] = {oR[i], oG[i], oB[i]};
-          float hsl[3];
-          rgb_to_hsl(hsl_scale, o, hsl);
-          hsl[1] = hsl[1] * c.satFactor;
-          if (hsl[1] > 1) hsl[1] = 1;
-          hsl_to_rgb(hsl_scale, hsl, o);
-          oR[i] = o[0];
-          oG[i] = o[1];
-          oB[i] = o[2];
-        }
-      }
-
-      if constexpr (kProbe) {
-        if (probeRow) {
-          for (int i = 0; i < n; ++i) {
-            const int x = x0 + i;
-            if (x % colPeriod != 0 || (kRgbe && black[i])) continue;
-            diag_out("in:  %1.2f  %1.2f  %1.2f    out: %1.2f  %1.2f  %1.2f  %d,%d\n", rIn[i],
-                     gIn[i], bIn[i], oR[i], oG[i], oB[i], x, y);
-          }
-        }
-      }
-
-      Sample* outR = out.red + y * out.row + x0 * step;
-      Sample* outG = out.green + y * out.row + x0 * step;
-      Sample* outB = out.blue + y * out.row + x0 * step;
-      for (int i = 0; i < n; ++i) {
-        const bool keep = !kRgbe || !black[i];
-        // Written in this order so that a one-sample pixel keeps the blue result.
-        outR[i * step] = keep ? to_sample<Sample>(oR[i], ldrMax) : 0;
-        outG[i * step] = keep ? to_sample<Sample>(oG[i], ldrMax) : 0;
-        outB[i * step] = keep ? to_sample<Sample>(oB[i], ldrMax) : 0;
-      }
+      adaptation_levels<kRgbe, kWhiteBalance>(&ch, c);
+      power_terms(&ch, c);
+      responses<kRgbe>(&ch, c);
+      if constexpr (kSaturate) saturate_chunk(&ch, c);
+      if (probeRow) print_probes<kRgbe>(ch, y, colPeriod);
+      store_chunk<Sample, kRgbe>(ch, out, y, c.ldrMax);
     }
   }
 }

@@ -96,7 +96,9 @@ int log_plane_from_disk(int docType, int width, int height, LumStats* stats, con
   if (inPath == nullptr || scratchPath == nullptr) return LFTM_ERR_FILE;
   // The reader fills 4 x info width x info height bytes: they must be the ones buf was
   // sized for.
-  if (info->infos[0] != width || info->infos[1] != height) return LFTM_ERR_FILE;
+  if (info->infos[LFTM_INFO_WIDTH] != width || info->infos[LFTM_INFO_HEIGHT] != height) {
+    return LFTM_ERR_FILE;
+  }
 
   auto* bytes = reinterpret_cast<unsigned char*>(buf);
   // A file that cannot be decoded leaves buf undefined: nothing is parked or measured.

@@ -40,9 +40,11 @@ HdrFile write_hdr(const TempDir& dir, const std::string& name, const RgbePlanar&
 
 int disk_plane(const HdrFile& f, const std::string& scratch, LumStats* stats,
                std::vector<float>* buf) {
-  buf->assign(static_cast<size_t>(f.info.infos[0]) * f.info.infos[1], -7.0f);
-  return log_plane_from_disk(LFTM_DOC_RGBE, f.info.infos[0], f.info.infos[1], stats, kExp.data(),
-                             &f.info, f.path.c_str(), scratch.c_str(), buf->data());
+  buf->assign(static_cast<size_t>(f.info.infos[LFTM_INFO_WIDTH]) * f.info.infos[LFTM_INFO_HEIGHT],
+              -7.0f);
+  return log_plane_from_disk(LFTM_DOC_RGBE, f.info.infos[LFTM_INFO_WIDTH],
+                             f.info.infos[LFTM_INFO_HEIGHT], stats, kExp.data(), &f.info,
+                             f.path.c_str(), scratch.c_str(), buf->data());
 }
 
 int memory_plane(const RgbePlanar& img, LumStats* stats, std::vector<float>* plane) {
@@ -83,7 +85,8 @@ TEST(LogPlaneFromDiskTest, BundledSampleAgreesWithTheInMemoryPath) {
   f.path = lftm_test::sample_path("golden_gate.hdr");
   float primaries[8];
   ASSERT_GE(rgbe_read_header(f.path.c_str(), primaries, &f.info), 0);
-  RgbePlanar img = lftm_test::blank_rgbe(f.info.infos[0], f.info.infos[1]);
+  RgbePlanar img =
+      lftm_test::blank_rgbe(f.info.infos[LFTM_INFO_WIDTH], f.info.infos[LFTM_INFO_HEIGHT]);
   ASSERT_EQ(rgbe_read_mem(f.path.c_str(), &f.info, img.bytes.data()), img.height);
 
   TempDir dir;
@@ -151,7 +154,7 @@ TEST(LogPlaneFromDiskTest, FailureCodesLeaveNoStrayFiles) {
   EXPECT_EQ(call(1, 12, 10, f.info, f.path, scratch), -3);
   EXPECT_EQ(call(0, 70000, 70000, f.info, f.path, scratch), -1) << "size past 32 bits";
   HdrFileInfo larger = f.info;
-  larger.infos[1] = 11;  // would decode more rows than buf holds
+  larger.infos[LFTM_INFO_HEIGHT] = 11;  // would decode more rows than buf holds
   EXPECT_EQ(call(0, 12, 10, larger, f.path, scratch), -1);
   EXPECT_EQ(call(0, 12, 10, f.info, dir.file("missing.hdr"), scratch), LFTM_ERR_RGBE_OPEN);
   EXPECT_EQ(log_plane_from_disk(0, 12, 10, &stats, kExp.data(), &f.info, f.path.c_str(), nullptr,
@@ -167,7 +170,7 @@ TEST(LogPlaneFromDiskTest, FailureCodesLeaveNoStrayFiles) {
   ASSERT_GE(rgbe_read_header(corrupt.path.c_str(), primaries, &corrupt.info), 0);
   cut.resize(cut.size() - 30);
   ASSERT_TRUE(lftm_test::write_file(corrupt.path, cut));
-  corrupt.info.infos[2] = static_cast<int>(cut.size());
+  corrupt.info.infos[LFTM_INFO_FILE_LENGTH] = static_cast<int>(cut.size());
   EXPECT_LE(call(0, 40, 30, corrupt.info, corrupt.path, scratch), LFTM_ERR_RGBE_OPEN);
   EXPECT_EQ(lftm_test::directory_entries(dir.path()),
             (std::vector<std::string>{"corrupt.hdr", "in.hdr"}))

@@ -323,6 +323,23 @@ TEST(CalcTm1Test, UnusableArgumentsAndFailuresLeaveNoScratchFiles) {
     EXPECT_FALSE(exists(s1));
     EXPECT_FALSE(exists(s2ok));
   }
+  {
+    // A run-length row that announces another width keeps the number calc_tm1 always gave.
+    std::vector<uint8_t> bad = lftm_test::encode_rgbe_file(s.image, true);
+    const std::string head = "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 30 +X 40\n";
+    ASSERT_EQ(std::string(bad.begin(), bad.begin() + head.size()), head);
+    bad[head.size() + 3] = 41;
+    const std::string badPath = dir.file("badrow.hdr");
+    lftm_test::write_file(badPath, bad);
+    files.inFile = badPath.c_str();
+    HdrFileInfo badInfo{};
+    ASSERT_GE(lftm::rgbe_read_header(badPath.c_str(), primaries, &badInfo), 0);
+    lftm_test::DiagCapture capture;
+    EXPECT_EQ(calc_tm1(0, &s.desc, &s.param, &s.dims, &stats, s.expTable, nullptr, &badInfo,
+                       &files, nullptr, nullptr, buf.data()),
+              -4);
+    EXPECT_NE(capture.out().find("retour calc_tm0=-4"), std::string::npos);
+  }
 
   // A pyramid record that does not belong to the image is refused before any work.
   std::vector<float> raw(std::max(s.saved, s.image.bytes.size() / 4));

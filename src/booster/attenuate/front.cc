@@ -9,6 +9,7 @@
 #include "booster/attenuate/log_store.h"
 #include "booster/attenuate/plane_stats.h"
 #include "booster/attenuate/pyramid.h"
+#include "imageio/rgbe_reader.h"
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
@@ -84,8 +85,10 @@ int stage1_log_plane(Stage1Front& f) {
   const PyramidDims& d = f.dims;
   int result;
   if (f.disk) {
-    result = log_plane_from_disk(f.docType, f.img.width, f.img.height, f.stats, f.expTable,
-                                 f.info, f.files.inFile, f.files.scratch1, f.buf, f.threads);
+    // The reader's codes reach the host as calc_tm1 has always reported them.
+    result = rgbe_classic_code(log_plane_from_disk(f.docType, f.img.width, f.img.height, f.stats,
+                                                   f.expTable, f.info, f.files.inFile,
+                                                   f.files.scratch1, f.buf, f.threads));
   } else {
     result = log_plane_in_memory(f.docType, f.img.spp, f.img.width, f.img.height,
                                  f.img.rowStride, d.W0, d.H0, d.W, d.H, f.stats, f.expTable,
@@ -108,7 +111,7 @@ int stage1_log_plane(Stage1Front& f) {
 
 int stage1_pyramid_and_copy(Stage1Front& f, bool multiLevel, int32_t* hist) {
   const bool printSums = prints_sums(multiLevel);
-  build_log_pyramid(f.buf, f.levels, f.settings.is360 != 0, printSums);
+  build_log_pyramid(f.buf, f.levels, f.settings.is360, printSums);
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
 
   HeapBuffer<int32_t> counts;
@@ -153,7 +156,7 @@ int stage1_attenuate(Stage1Front& f, bool multiLevel, float* rows) {
     } else if (!rowSpace.allocate(3 * static_cast<size_t>(w))) {
       return LFTM_ERR_NO_MEMORY;
     }
-    const float sum = gradient_level(f.buf + offset, w, h, s.is360 != 0, scale, rowSpace.get());
+    const float sum = gradient_level(f.buf + offset, w, h, s.is360, scale, rowSpace.get());
     rowSpace.release();
     if (printSums) diag_out("t1new sum1: %1.6f  \n ", plane_sum(f.buf, imagePixels));
 

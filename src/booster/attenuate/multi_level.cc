@@ -20,11 +20,11 @@ int stage1_multi_level(Stage1Front& f, float* work) {
   float* buf = f.buf;
   const Stage1Settings& s = f.settings;
   const PyramidDims& d = f.dims;
-  diag_out("is360: %d  _comp=%1.2f  sldAlpha=%1.2f  %1.2f  %1.3f   %d x %d\n", s.is360, s.comp,
+  diag_out("is360: %d  _comp=%1.2f  sldAlpha=%1.2f  %1.2f  %1.3f   %d x %d\n", s.is360Slot, s.comp,
            s.sldAlpha, s.detail, s.alphaScale, d.minW, d.minH);
   // The printed text keeps this worker's old name, calc_tm1new.
   diag_out("calc_tm1new: %d   %d x %d    is360: %d  readFromDisk: %d    %d x %d\n", d.levels2,
-           f.img.width, f.img.height, s.is360, f.files.readFromDisk, d.minW, d.minH);
+           f.img.width, f.img.height, s.is360Slot, f.files.readFromDisk, d.minW, d.minH);
 
   // Stage 2 takes a right-hand side for every multigrid level but the coarsest. A pyramid
   // that stopped halving before the last of them cannot supply them all.
@@ -53,7 +53,6 @@ int stage1_multi_level(Stage1Front& f, float* work) {
   diag_out("allocation tempBuf  %d x %d    %d\n", levels.width[1], levels.height[1],
            static_cast<int>(level1));
 
-  const bool is360 = s.is360 != 0;
   for (int t = 0; t <= lastTarget; ++t) {
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
     // Level t is about a quarter of level t - 1: level 0 takes three quarters of the part.
@@ -62,7 +61,7 @@ int stage1_multi_level(Stage1Front& f, float* work) {
     // The window ends at the coarsest level built when the pyramid is shallower.
     int k0 = t + s.windowLevels;
     if (k0 > levels.count - 1) k0 = levels.count - 1;
-    window_product(buf, levels, t, k0, is360, temp.get(), level1);
+    window_product(buf, levels, t, k0, s.is360, temp.get(), level1);
 
     const int w = levels.width[t];
     const int h = levels.height[t];

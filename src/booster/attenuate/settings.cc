@@ -23,8 +23,9 @@ Stage1Settings derive_stage1_settings(const TmParam& param) {
                                                  : smoothing / 15.0);
 
   s.clipFraction = (100.0f - p[kBoosterWhiteClip]) / 100.0f;
-  s.is360 = truncate_setting(p[kBooster360DegreeImage]);
-  s.multiLevel = truncate_setting(p[kBoosterSmoothingMode]);
+  s.is360Slot = truncate_setting(p[kBooster360DegreeImage]);
+  s.is360 = s.is360Slot != 0;
+  s.multiLevel = truncate_setting(p[kBoosterSmoothingMode]) != 0;
   s.windowLevels = p[kBoosterToleranceClass] > 0.0f ? 4 : 5;
   return s;
 }

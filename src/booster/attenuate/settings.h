@@ -13,8 +13,9 @@ struct Stage1Settings {
   double alphaScale;  // a: the level's mean gradient times a is the power-law divisor
   float detail;       // d: the level's mean gradient times d is added before the division
   float clipFraction; // fraction of the pixels below the white clip, (100 - WhiteClip) / 100
-  int is360;          // non-zero: the image wraps around at its left and right edges
-  int multiLevel;     // non-zero: one right-hand side per multigrid level
+  bool is360;         // the image wraps around at its left and right edges
+  int is360Slot;      // the 360-degree setting, truncated, as the diagnostic lines print it
+  bool multiLevel;    // one right-hand side per multigrid level
   int windowLevels;   // multi-level worker: levels above the target in each window product
 };
 

@@ -23,7 +23,7 @@ int stage1_single_level(Stage1Front& f) {
   const Stage1Settings& s = f.settings;
   const PyramidDims& d = f.dims;
   diag_out("readFromDisk: %d  is360: %d  _comp=%1.2f  sldAlpha=%1.0f  %1.2f  %1.3f   %d x %d\n",
-           f.files.readFromDisk, s.is360, s.comp, s.sldAlpha, s.detail, s.alphaScale, d.minW,
+           f.files.readFromDisk, s.is360Slot, s.comp, s.sldAlpha, s.detail, s.alphaScale, d.minW,
            d.minH);
 
   ScratchCleanup cleanup(f);
@@ -42,8 +42,7 @@ int stage1_single_level(Stage1Front& f) {
            level_probe(buf, n, 20 * w + 20));
   if ((result = stage1_attenuate(f, false, nullptr)) < 0) return result;
 
-  const bool is360 = s.is360 != 0;
-  phi_product(buf, f.levels, is360);
+  phi_product(buf, f.levels, s.is360);
   if (run_cancelled()) return LFTM_ERR_CANCELLED;
   phase.move_to(0.7, 1.0, "divergence");
   const size_t imagePixels = static_cast<size_t>(d.W0) * d.H0;

@@ -5,18 +5,18 @@
 
 namespace lftm {
 
-void upsample_multiply_row(const float* q, int cw, int fw, int fh, int y, bool is360,
-                           const float* factor, float* out) {
-  const float* above = q + static_cast<size_t>(y / 2) * cw;
-  const bool evenLastRow = (fh % 2 == 0) && y == fh - 1;
+void upsample_multiply_row(const float* coarse, int coarseWidth, int fineWidth, int fineHeight,
+                           int y, bool is360, const float* factor, float* out) {
+  const float* above = coarse + static_cast<size_t>(y / 2) * coarseWidth;
+  const bool evenLastRow = (fineHeight % 2 == 0) && y == fineHeight - 1;
   const bool oddRow = (y % 2 == 1) && !evenLastRow;
-  const float* below = oddRow ? above + cw : nullptr;
+  const float* below = oddRow ? above + coarseWidth : nullptr;
   // First pixels of the coarse rows, kept before this row can overwrite them.
   const float wrapAbove = above[0];
   const float wrapBelow = below != nullptr ? below[0] : 0.0f;
-  const int wrapColumn = (fw % 2 == 0) ? fw - 1 : -1;
+  const int wrapColumn = (fineWidth % 2 == 0) ? fineWidth - 1 : -1;
 
-  for (int x = 0; x < fw; ++x) {
+  for (int x = 0; x < fineWidth; ++x) {
     const int i = x / 2;
     float u;
     if (evenLastRow) {
@@ -57,17 +57,18 @@ void phi_product(float* buf, const LevelTable& levels, bool is360) {
   }
 }
 
-void window_product(float* buf, const LevelTable& levels, int t, int k0, bool is360,
+void window_product(float* buf, const LevelTable& levels, int target, int top, bool is360,
                     float* temp, size_t tempSize) {
-  if (k0 <= t) return;
-  float* coarse = temp + (tempSize - levels.size(k0));
-  std::memcpy(coarse, buf + levels.offset[k0], levels.size(k0) * sizeof(float));
-  for (int k = k0; k > t; --k) {
+  if (top <= target) return;
+  float* coarse = temp + (tempSize - levels.size(top));
+  std::memcpy(coarse, buf + levels.offset[top], levels.size(top) * sizeof(float));
+  for (int k = top; k > target; --k) {
     const int f = k - 1;
     const int fw = levels.width[f];
     const int fh = levels.height[f];
     const float* factor = buf + levels.offset[f];
-    float* fine = (f == t) ? buf + levels.offset[t] : temp + (tempSize - levels.size(f));
+    float* fine =
+        (f == target) ? buf + levels.offset[target] : temp + (tempSize - levels.size(f));
     for (int y = 0; y < fh; ++y) {
       if (run_cancelled()) return;  // the caller reports the cancel
       const size_t row = static_cast<size_t>(y) * fw;

@@ -30,8 +30,8 @@ Booster run_booster(int threads) {
   HdrFileInfo info{};
   float primaries[8];
   EXPECT_GE(lftm::rgbe_read_header(path.c_str(), primaries, &info), 0);
-  const int w = b.width = info.infos[0];
-  const int h = b.height = info.infos[1];
+  const int w = b.width = info.infos[LFTM_INFO_WIDTH];
+  const int h = b.height = info.infos[LFTM_INFO_HEIGHT];
   const size_t pixels = static_cast<size_t>(w) * h;
 
   TmParam param;

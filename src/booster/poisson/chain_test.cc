@@ -30,7 +30,7 @@ Pyramid stage_one(const TmParam& param) {
   HdrFileInfo info{};
   float primaries[8];
   EXPECT_GE(lftm::rgbe_read_header(path.c_str(), primaries, &info), 0);
-  const int w = info.infos[0], h = info.infos[1];
+  const int w = info.infos[LFTM_INFO_WIDTH], h = info.infos[LFTM_INFO_HEIGHT];
   const size_t pixels = static_cast<size_t>(w) * h;
   p.desc = ImageDesc{w, h, 3, 8, 8, 3 * w, 3 * w, 0, 0};
   EXPECT_GT(tm_dim(w, h, &p.param, &p.dims), 0);

@@ -1,20 +1,21 @@
 // Linear RGB values to RGBE planar bytes, for a decoder that reads a channel as mantissa x
-// 2^(exponent - 136) (no half-step added to the mantissa). Shared by the readers of
-// floating-point files (OpenEXR, float TIFF), so that the same pixels give the same bytes.
+// 2^(exponent - 136) (no half-step added to the mantissa). Shared by the library (a host's
+// float pixels) and the sibling readers of floating-point files (OpenEXR, float TIFF), which
+// all link this one component, so that the same pixels give the same bytes.
 //
 // Values a file may hold that light cannot have are made local: negative values and NaN
 // become 0; +infinity becomes the largest finite value of the image (1 when the image has
 // none), so that a blown highlight stays the brightest part of the picture without dragging
 // the whole image's statistics to the top of the RGBE range.
-#ifndef LFTM_SIBLINGS_COMMON_RGBE_ENCODE_H_
-#define LFTM_SIBLINGS_COMMON_RGBE_ENCODE_H_
+#ifndef LFTM_IMAGEIO_RGBE_ENCODE_H_
+#define LFTM_IMAGEIO_RGBE_ENCODE_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-namespace lftm_sibling {
+namespace lftm {
 
 // Encodes one pixel of non-negative finite values: the shared exponent is that of the largest
 // channel, mantissas are rounded to nearest; a pixel too dark for the smallest exponent is
@@ -68,6 +69,6 @@ void write_work(const RgbeEncodeReport& report, float* work);
 RgbeEncodeReport encode_rgbe_image(int width, uint8_t* dst,
                                    const std::function<void(RgbeRowEncoder*)>& decode);
 
-}  // namespace lftm_sibling
+}  // namespace lftm
 
-#endif  // LFTM_SIBLINGS_COMMON_RGBE_ENCODE_H_
+#endif  // LFTM_IMAGEIO_RGBE_ENCODE_H_

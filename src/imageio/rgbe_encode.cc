@@ -1,8 +1,8 @@
-#include "common/rgbe_encode.h"
+#include "imageio/rgbe_encode.h"
 
 #include <cmath>
 
-namespace lftm_sibling {
+namespace lftm {
 namespace {
 
 constexpr int kExponentBias = 136;  // value = mantissa x 2^(E - 136)
@@ -99,4 +99,4 @@ RgbeEncodeReport encode_rgbe_image(int width, uint8_t* dst,
   return report;
 }
 
-}  // namespace lftm_sibling
+}  // namespace lftm
