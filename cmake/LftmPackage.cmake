@@ -4,11 +4,10 @@
 set(CPACK_PACKAGE_NAME lftm)
 set(CPACK_PACKAGE_VENDOR "lftm developers")
 set(CPACK_PACKAGE_CONTACT "${LFTM_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "tone mapping of high-dynamic-range photographs into JPEG or TIFF images")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-# Installed under DESTDIR, so that the prefix the files see (lftm.pc) is /usr.
+# Installed for /usr under DESTDIR, so that the prefix the files see (lftm.pc) is /usr.
 set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_COMPONENTS_ALL runtime tool dev)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -65,22 +64,25 @@ endif()
 if(TARGET lftm_python)
   lftm_install_package_docs(python3-lftm python)
 endif()
-# A summary line, then the long description (lines indented by one space in the control file).
-set(about "lftm tone maps high-dynamic-range photographs (Radiance, OpenEXR, TIFF) into 8-bit\n\
- or 16-bit JPEG and TIFF images with two methods, a gradient-domain Texture Booster and a\n\
- single-pass Range Squeezer.")
+# Each package's description: its summary line, then the long description, whose lines CPack
+# indents and whose empty lines it writes as " .".
+set(about "lftm tone maps high-dynamic-range photographs (Radiance, OpenEXR, TIFF)
+into 8-bit or 16-bit JPEG and TIFF images with two methods, a gradient-domain
+Texture Booster and a single-pass Range Squeezer.
+")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
-    "tone mapping library for high-dynamic-range photographs\n ${about}\n .\n This package \
-holds the shared library and its private TIFF, JPEG and OpenEXR plug-ins.")
+    "tone mapping library for high-dynamic-range photographs\n${about}
+This package holds the shared library and its private TIFF, JPEG and OpenEXR
+plug-ins.")
 set(CPACK_COMPONENT_TOOL_DESCRIPTION
-    "command-line tone mapping of high-dynamic-range photographs\n ${about}\n .\n This package \
-holds the lftm program and the lftm-tune browser tuner.")
+    "command-line tone mapping of high-dynamic-range photographs\n${about}
+This package holds the lftm program and the lftm-tune browser tuner.")
 set(CPACK_COMPONENT_DEV_DESCRIPTION
-    "tone mapping library for high-dynamic-range photographs (development files)\n ${about}\n \
-.\n This package holds the headers, pkg-config and CMake package files.")
+    "tone mapping library for high-dynamic-range photographs (development files)\n${about}
+This package holds the headers, the pkg-config file and the CMake package.")
 set(CPACK_COMPONENT_PYTHON_DESCRIPTION
-    "tone mapping of high-dynamic-range photographs for Python 3\n ${about}\n .\n This package \
-holds the Python 3 module lftm (numpy arrays and files).")
+    "tone mapping of high-dynamic-range photographs for Python 3\n${about}
+This package holds the Python 3 module lftm (numpy arrays and files).")
 # The tool loads the sibling libraries of the runtime package; the headers and the module
 # need the library (of the same version).
 set(CPACK_COMPONENT_TOOL_DEPENDS runtime)

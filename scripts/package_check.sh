@@ -18,13 +18,16 @@ mkdir -p "$work/debs"
 fail() { echo "package check: $*" >&2; exit 1; }
 
 echo "== Debian packages"
-(cd "$build" && cpack -G DEB -B "$work/debs" >"$work/cpack.log") || { cat "$work/cpack.log"; fail "cpack"; }
+if ! (cd "$build" && cpack -G DEB -B "$work/debs" >"$work/cpack.log"); then
+  cat "$work/cpack.log"
+  fail "cpack"
+fi
 debs=("$work"/debs/*.deb)
 [ ${#debs[@]} -ge 3 ] || fail "cpack made ${#debs[@]} packages"
 ls -1 "$work"/debs/*.deb
 
 echo "== lintian (no error allowed)"
-lintian --fail-on error --no-tag-display-limit "${debs[@]}"
+lintian --fail-on error --tag-display-limit 0 "${debs[@]}"
 
 runtime=$(ls "$work"/debs/liblftm0_*.deb)
 root="$work/shlibdeps"
@@ -40,13 +43,13 @@ echo "== symbols file against the exported functions"
   fail "packaging/liblftm0.symbols does not list exactly what liblftm.so.0 exports"
 
 echo "== dpkg-shlibdeps: a program's dependency follows the functions it uses"
-printf 'Source: consumer\n\nPackage: consumer\nArchitecture: any\n\nPackage: liblftm0\nArchitecture: any\n' \
+{ echo "Source: consumer"; printf '\nPackage: %s\nArchitecture: any\n' consumer liblftm0; } \
   >"$root/debian/control"
 # $1: a function the program calls; $2: the dependency dpkg-shlibdeps must give.
 expect_dependency() {
   local program="$root/debian/consumer/usr/bin/uses_$1"
   printf '#include <lftm.h>\n#include <lftm_host.h>\nint main(void) { return (int)(long)&%s; }\n' \
-    "$1" | cc -x c - -Iinclude "$library" -o "$program"
+    "$1" | cc -Iinclude -x c - -x none "$library" -o "$program"
   local deps
   deps=$(cd "$root" && dpkg-shlibdeps -O -l"$libdir" "debian/consumer/usr/bin/uses_$1" 2>&1)
   echo "$1: $deps"
@@ -57,11 +60,14 @@ expect_dependency lftm_tonemap_image ">= 0.4.0"
 
 echo "== hardening"
 check_hardened() {
-  local file=$1
-  readelf -d "$file" | grep -q 'BIND_NOW\|FLAGS.*NOW' || fail "$file is not bind-now"
-  readelf -l "$file" | grep -q GNU_RELRO || fail "$file has no read-only relocations"
-  readelf --dyn-syms -W "$file" | grep -q '__stack_chk_fail' || fail "$file lacks stack protector"
-  readelf --dyn-syms -W "$file" | grep -q '__[a-z_]*_chk@' || fail "$file has no fortified calls"
+  local file=$1 dynamic segments symbols
+  dynamic=$(readelf -d "$file")
+  segments=$(readelf -l "$file")
+  symbols=$(readelf --dyn-syms -W "$file")
+  grep -q 'BIND_NOW\|FLAGS.*NOW' <<<"$dynamic" || fail "$file is not bind-now"
+  grep -q GNU_RELRO <<<"$segments" || fail "$file has no read-only relocations"
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "$file lacks the stack protector"
+  grep -q '__[a-z_]*_chk@' <<<"$symbols" || fail "$file has no fortified calls"
   echo "hardened: $(basename "$file")"
 }
 check_hardened "$library"

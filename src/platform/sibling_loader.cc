@@ -1,7 +1,10 @@
 #include "platform/sibling_loader.h"
 
 #include <dlfcn.h>
+#include <limits.h>
+#include <link.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -73,6 +76,24 @@ void* open_private_locked(const std::string& folder, const char* dll_name, bool*
   return *found ? open_checked(path, true) : nullptr;
 }
 
+// The file that holds this code: liblftm.so as the dynamic linker opened it, or the program
+// that links the library statically. The program's link map has no name (dladdr would give
+// argv[0], which a program started through PATH or /proc/self/exe does not locate), so its
+// file is read from /proc/self/exe.
+std::string code_file() {
+  Dl_info info;
+  struct link_map* map = nullptr;
+  if (dladdr1(reinterpret_cast<void*>(&library_directory), &info, reinterpret_cast<void**>(&map),
+              RTLD_DL_LINKMAP) == 0) {
+    return std::string();
+  }
+  if (map != nullptr && map->l_name != nullptr && map->l_name[0] != '\0') return map->l_name;
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+  if (length <= 0 || static_cast<size_t>(length) >= sizeof path) return std::string();
+  return std::string(path, static_cast<size_t>(length));
+}
+
 }  // namespace
 
 std::string sibling_file_name(const char* dll_name) {
@@ -86,12 +107,7 @@ std::string sibling_file_name(const char* dll_name) {
 }
 
 std::string library_directory() {
-  Dl_info info;
-  if (dladdr(reinterpret_cast<void*>(&library_directory), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return std::string();
-  }
-  std::string path(info.dli_fname);
+  std::string path = code_file();
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return std::string();
   return path.substr(0, slash);
