@@ -11,6 +11,10 @@ find_program(LFTM_GZIP gzip REQUIRED)
 file(STRINGS ${PROJECT_SOURCE_DIR}/NEWS.md release_heading
      REGEX "^## ${PROJECT_VERSION} \\([0-9-]+\\)$")
 string(REGEX REPLACE ".*\\(([0-9-]+)\\)$" "\\1" LFTM_RELEASE_DATE "${release_heading}")
+if(NOT LFTM_RELEASE_DATE)
+  message(WARNING "NEWS.md has no section \"## ${PROJECT_VERSION} (YYYY-MM-DD)\": the manual pages "
+                  "carry no date and the Debian changelog ends before this version")
+endif()
 
 # copyright: the licence text of LICENSE, each line indented, blank lines as " .".
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)

@@ -59,6 +59,10 @@ expect_dependency tonemap ">= 0.1.0"
 expect_dependency lftm_tonemap_image ">= 0.4.0"
 
 echo "== hardening"
+# Fortifiable calls that stay unchecked only without _FORTIFY_SOURCE (memcpy and its kin stay
+# plain wherever a size is unknown, so they prove nothing).
+fortifiable="strcpy|strcat|strncpy|strncat|sprintf|snprintf|vsprintf|vsnprintf|printf|fprintf|\
+vfprintf|fgets|realpath|getcwd"
 check_hardened() {
   local file=$1 dynamic segments symbols
   dynamic=$(readelf -d "$file")
@@ -67,10 +71,16 @@ check_hardened() {
   grep -q 'BIND_NOW\|FLAGS.*NOW' <<<"$dynamic" || fail "$file is not bind-now"
   grep -q GNU_RELRO <<<"$segments" || fail "$file has no read-only relocations"
   grep -q '__stack_chk_fail' <<<"$symbols" || fail "$file lacks the stack protector"
-  grep -q '__[a-z_]*_chk@' <<<"$symbols" || fail "$file has no fortified calls"
+  # A file that calls functions of the fortified kind must call some checked ones.
+  if ! grep -q '__[a-z_]*_chk@' <<<"$symbols" &&
+     grep -qE " ($fortifiable)@" <<<"$symbols"; then
+    fail "$file calls only unchecked string and memory functions"
+  fi
   echo "hardened: $(basename "$file")"
 }
-check_hardened "$library"
+while IFS= read -r -d '' elf; do
+  check_hardened "$elf"
+done < <(find "$root/debian/liblftm0" -name '*.so*' -type f -print0)
 for program in "$build"/bin/lftm "$build"/bin/lftm-tune; do
   [ -x "$program" ] && check_hardened "$program"
 done
