@@ -28,7 +28,7 @@ function(lftm_define_shared_library)
   target_include_directories(lftm PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
                                          $<INSTALL_INTERFACE:include>)
   target_link_libraries(lftm PRIVATE Threads::Threads ${CMAKE_DL_LIBS} m PkgConfig::HWY)
-  set_target_properties(lftm PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 0
+  set_target_properties(lftm PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${LFTM_SOVERSION}
                         PUBLIC_HEADER "${PROJECT_SOURCE_DIR}/include/lftm.h;${PROJECT_SOURCE_DIR}/include/lftm_host.h")
   target_link_options(lftm PRIVATE
                       -Wl,--version-script=${PROJECT_SOURCE_DIR}/src/lftm.map

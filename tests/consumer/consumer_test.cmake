@@ -4,7 +4,8 @@
 # LD_LIBRARY_PATH.
 #
 # cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... -DC_COMPILER=... -DGENERATOR=...
-#       [-DPKG_CONFIG=...] [-DTUNER=1] -P consumer_test.cmake
+#       -DLIBDIR=lib/<triplet> -DPLUGIN_DIR=lib/<triplet>/lftm0 [-DPKG_CONFIG=...] [-DTUNER=1]
+#       -P consumer_test.cmake
 set(sample ${SOURCE_DIR}/samples/golden_gate.hdr)
 set(staging ${WORK_DIR}/staging)
 set(prefix ${WORK_DIR}/prefix)
@@ -27,13 +28,17 @@ endfunction()
 
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
-run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${staging})
-file(RENAME ${staging} ${prefix})
+# Installed for /opt/lftm under DESTDIR, as a package is made, then moved elsewhere.
+run("install" ${CMAKE_COMMAND} -E env DESTDIR=${staging}
+    ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /opt/lftm)
+file(RENAME ${staging}/opt/lftm ${prefix})
 
-foreach(f lib/liblftm.so lib/liblftm.so.0 include/lftm.h include/lftm_host.h bin/lftm share/man/man1/lftm.1
-          lib/pkgconfig/lftm.pc lib/cmake/lftm/lftmConfig.cmake
-          lib/cmake/lftm/lftmConfigVersion.cmake lib/lftm/libLumenforge_Tiff.so
-          lib/lftm/libLumenforge32Lib1.so lib/lftm/libLumenforge32_jpg.so lib/lftm/liblfexr.so)
+foreach(f ${LIBDIR}/liblftm.so ${LIBDIR}/liblftm.so.0 include/lftm.h include/lftm_host.h
+          bin/lftm share/man/man1/lftm.1.gz share/doc/liblftm0/copyright
+          share/doc/liblftm0/changelog.Debian.gz ${LIBDIR}/pkgconfig/lftm.pc
+          ${LIBDIR}/cmake/lftm/lftmConfig.cmake ${LIBDIR}/cmake/lftm/lftmConfigVersion.cmake
+          ${PLUGIN_DIR}/libLumenforge_Tiff.so ${PLUGIN_DIR}/libLumenforge32Lib1.so
+          ${PLUGIN_DIR}/libLumenforge32_jpg.so ${PLUGIN_DIR}/liblfexr.so)
   expect_file(${prefix}/${f})
 endforeach()
 
@@ -54,7 +59,7 @@ foreach(f IN LISTS installed)
   endif()
 endforeach()
 
-# The installed tool finds the sibling libraries in lib/lftm through its run path.
+# The installed tool finds the sibling libraries in its plug-in folder by full path.
 run("installed lftm tool" ${prefix}/bin/lftm -q ${sample} ${WORK_DIR}/tool.tif)
 expect_file(${WORK_DIR}/tool.tif)
 # A build with the tuner installs lftm-tune beside lftm, where `lftm tune` finds it.
@@ -69,14 +74,14 @@ run("configure the CMake consumer" ${CMAKE_COMMAND} -S ${CMAKE_CURRENT_LIST_DIR}
 run("build the CMake consumer" ${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-consumer)
 run("CMake consumer" ${WORK_DIR}/cmake-consumer/consumer ${sample} ${WORK_DIR}/cmake.tif)
 
-# pkg-config: as for any library outside the linker's search path, the program is linked
-# with a run path to it.
+# pkg-config, told where the tree now is: as for any library outside the linker's search
+# path, the program is linked with a run path to it.
 if(NOT PKG_CONFIG)
   message(STATUS "SKIPPED: the pkg-config consumer needs pkg-config (apt-get install pkg-config)")
   return()
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/lib/pkgconfig
-                        ${PKG_CONFIG} --cflags --libs lftm
+execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
+                        ${PKG_CONFIG} --define-variable=prefix=${prefix} --cflags --libs lftm
                 RESULT_VARIABLE rc OUTPUT_VARIABLE flags ERROR_VARIABLE err
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(NOT rc EQUAL 0)
@@ -84,5 +89,5 @@ if(NOT rc EQUAL 0)
 endif()
 separate_arguments(flags UNIX_COMMAND "${flags}")
 run("build the pkg-config consumer" ${C_COMPILER} ${CMAKE_CURRENT_LIST_DIR}/consumer.c ${flags}
-    -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/pc-consumer)
+    -Wl,-rpath,${prefix}/${LIBDIR} -o ${WORK_DIR}/pc-consumer)
 run("pkg-config consumer" ${WORK_DIR}/pc-consumer ${sample} ${WORK_DIR}/pc.tif)
