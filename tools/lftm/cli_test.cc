@@ -632,20 +632,26 @@ TEST(CliTest, FloatTiffIsReadAndOtherTiffLayoutsAreNamed) {
 }
 
 TEST(CliTest, AMissingSiblingLibraryIsNamed) {
-  // A copy of the program in a folder without the libraries beside it.
+  // A copy of the program and of liblftm.so.0 (which it finds through its run path) in a
+  // tree without the imaging libraries.
   lftm_test::TempDir dir;
-  const std::string bin = dir.file("bin");
+  const std::string bin = dir.file("bin"), lib = dir.file("lib");
   mkdir(bin.c_str(), 0700);
-  const std::string copy = bin + "/lftm";
+  mkdir(lib.c_str(), 0700);
+  const std::string copy = bin + "/lftm", library = lib + "/liblftm.so.0";
   lftm_test::write_file(copy, lftm_test::read_file(kTool));
   chmod(copy.c_str(), 0700);
+  lftm_test::write_file(library, lftm_test::read_file(directory_of(directory_of(kTool)) +
+                                                      "/lib/liblftm.so.0"));
   Result r =
       run({lftm_test::sample_path("golden_gate_linear16.tif"), dir.file("o.jpg")}, copy, false);
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.err, "libLumenforge")) << r.err;
   EXPECT_TRUE(has(r.err, "was not found")) << r.err;
   unlink(copy.c_str());
+  unlink(library.c_str());
   rmdir(bin.c_str());
+  rmdir(lib.c_str());
 }
 
 TEST(CliTest, AnInterruptedDiskRunLeavesNoScratchFileAndNoOutput) {
