@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (path == nullptr) return 0;
   HdrFileInfo info{};
   if (lfexr_dim(path, &info) != 1) return 0;
-  const int32_t w = info.infos[0];
-  const int32_t h = info.infos[1];
+  const int32_t w = info.infos[LFTM_INFO_WIDTH];
+  const int32_t h = info.infos[LFTM_INFO_HEIGHT];
   if (w < 1 || h < 1) abort();  // a successful information call promises an image
   if (int64_t{w} * h > kMaxPixels) return 0;
   std::vector<uint8_t> dst(static_cast<size_t>(4) * w * h);

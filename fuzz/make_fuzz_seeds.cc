@@ -241,7 +241,7 @@ std::vector<uint8_t> reduced_photo(const char* path, int w, int h) {
   float primaries[8];
   std::vector<uint8_t> out(static_cast<size_t>(4) * w * h);
   if (lftm::rgbe_read_header(path, primaries, &info) < 0) return out;
-  const int W = info.infos[0], H = info.infos[1];
+  const int W = info.infos[LFTM_INFO_WIDTH], H = info.infos[LFTM_INFO_HEIGHT];
   std::vector<uint8_t> full(static_cast<size_t>(4) * W * H);
   if (lftm::rgbe_read_mem(path, &info, full.data()) < 0) return out;
   for (int y = 0; y < h; ++y) {

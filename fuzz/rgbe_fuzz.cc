@@ -14,11 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   float primaries[8];
   if (lftm::rgbe_read_header(path, primaries, &info) < 0) return 0;
   // The header may announce any size up to the library's limit; keep each run small.
-  const size_t bytes = static_cast<size_t>(4) * info.infos[0] * info.infos[1];
+  const size_t bytes =
+      static_cast<size_t>(4) * info.infos[LFTM_INFO_WIDTH] * info.infos[LFTM_INFO_HEIGHT];
   if (bytes > (size_t{1} << 20)) return 0;
   std::vector<unsigned char> pixels(bytes);
   int mem = lftm::rgbe_read_mem(path, &info, pixels.data());
   int stream = lftm::rgbe_read_stream(path, &info, pixels.data());
-  if ((mem >= 0 && mem != info.infos[1]) || (stream >= 0 && stream != info.infos[1])) abort();
+  const int32_t rows = info.infos[LFTM_INFO_HEIGHT];
+  if ((mem >= 0 && mem != rows) || (stream >= 0 && stream != rows)) abort();
   return 0;
 }

@@ -19,8 +19,8 @@ void read_directory(const char* path, int32_t directory) {
   HdrFileInfo info{};
   const int32_t answer = infotif(path, directory, &info);
   if (answer == lftm::kInfotifFloat) {
-    const int32_t w = info.infos[0];
-    const int32_t h = info.infos[1];
+    const int32_t w = info.infos[LFTM_INFO_WIDTH];
+    const int32_t h = info.infos[LFTM_INFO_HEIGHT];
     if (w < 1 || h < 1) abort();  // promised readable
     if (int64_t{w} * h * 4 > kMaxSamples) return;
     std::vector<uint8_t> rgbe(static_cast<size_t>(w) * h * 4);
@@ -29,9 +29,9 @@ void read_directory(const char* path, int32_t directory) {
     return;
   }
   if (answer != lftm::kInfotifReadable) return;
-  const int32_t w = info.infos[0];
-  const int32_t h = info.infos[1];
-  const int32_t spp = info.infos[2];
+  const int32_t w = info.infos[LFTM_INFO_WIDTH];
+  const int32_t h = info.infos[LFTM_INFO_HEIGHT];
+  const int32_t spp = info.infos[LFTM_INFO_SPP];
   if (w < 1 || h < 1 || spp < 1 || spp > 4) abort();  // promised readable
   const int64_t samples = int64_t{w} * h * spp;
   if (samples > kMaxSamples) return;

@@ -51,7 +51,8 @@ int32_t estimate_run(const char* path, const lftm_options& options,
     const int32_t probed = probe_file(path, options.tiff_input, &siblings, &probe);
     if (probed < 0) return probed;
   }
-  const int32_t width = probe.info.infos[0], height = probe.info.infos[1];
+  const int32_t width = probe.info.infos[LFTM_INFO_WIDTH];
+  const int32_t height = probe.info.infos[LFTM_INFO_HEIGHT];
   estimate->width = width;
   estimate->height = height;
   estimate->budget = memory_budget_for(memory_limit_of(&options));

@@ -26,7 +26,7 @@ void read_primaries(const char* path, lftm_photo_info* info) {
   float primaries[8] = {0, 0, 0, 0, 0, 0, 0, 0};
   HdrFileInfo header = {};
   rgbe_read_header(path, primaries, &header);
-  info->has_primaries = header.infos[6] == 32 ? 1 : 0;
+  info->has_primaries = header.infos[LFTM_INFO_PRIMARIES] == 32 ? 1 : 0;
   std::memcpy(info->primaries, primaries, sizeof primaries);
 }
 

@@ -35,10 +35,10 @@ int32_t RunStart::open_sink(const SiblingNames& names) {
 // Describes decoded pixels as a reader describes its file: size, channels and sample bits.
 void RunStart::describe_pixels(const DecodedPixels& pixels) {
   const bool samples = doc_type_for(pixels.kind) == LFTM_DOC_U16;
-  info.infos[0] = width = pixels.width;
-  info.infos[1] = height = pixels.height;
-  info.infos[2] = spp = samples ? pixels.spp : 3;
-  info.infos[3] = samples ? 16 : 32;
+  info.infos[LFTM_INFO_WIDTH] = width = pixels.width;
+  info.infos[LFTM_INFO_HEIGHT] = height = pixels.height;
+  info.infos[LFTM_INFO_SPP] = spp = samples ? pixels.spp : 3;
+  info.infos[LFTM_INFO_BITS] = samples ? 16 : 32;
   kind = pixels.kind;
 }
 
@@ -53,8 +53,8 @@ int32_t RunStart::open(const SiblingNames& names) {
   infoResult = read_image_info(source.extType, siblings, source.path, &info, &spp);
   if (infoResult < 0) return infoResult;
   kind = input_kind(source.extType, infoResult);
-  width = info.infos[0];
-  height = info.infos[1];
+  width = info.infos[LFTM_INFO_WIDTH];
+  height = info.infos[LFTM_INFO_HEIGHT];
   return 0;
 }
 

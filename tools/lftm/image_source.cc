@@ -21,10 +21,10 @@ int32_t recognise(const std::string& path, SourceImage* image) {
 // A TIFF the reader takes neither as 16-bit samples nor as floats: the code of its layout.
 int32_t tiff_refusal(const lftm_photo_info& info) {
   HdrFileInfo slots = {};
-  slots.infos[2] = info.tiff_layout[0];
-  slots.infos[3] = info.tiff_layout[1];
-  slots.infos[6] = info.tiff_layout[2];
-  slots.infos[7] = info.tiff_layout[3];
+  slots.infos[LFTM_INFO_SPP] = info.tiff_layout[0];
+  slots.infos[LFTM_INFO_BITS] = info.tiff_layout[1];
+  slots.infos[LFTM_INFO_PHOTOMETRIC] = info.tiff_layout[2];
+  slots.infos[LFTM_INFO_SAMPLE_FORMAT] = info.tiff_layout[3];
   return tiff_layout_code(slots);
 }
 

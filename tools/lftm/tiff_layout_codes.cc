@@ -13,10 +13,10 @@ constexpr int32_t kSignedInt = 2, kFloat = 3;
 }  // namespace
 
 int32_t tiff_layout_code(const HdrFileInfo& info) {
-  const int32_t spp = info.infos[2];
-  const int32_t bits = info.infos[3];
-  const int32_t photometric = info.infos[6];
-  const int32_t format = info.infos[7];
+  const int32_t spp = info.infos[LFTM_INFO_SPP];
+  const int32_t bits = info.infos[LFTM_INFO_BITS];
+  const int32_t photometric = info.infos[LFTM_INFO_PHOTOMETRIC];
+  const int32_t format = info.infos[LFTM_INFO_SAMPLE_FORMAT];
   if (photometric == kSeparated) return kTiffCmyk;
   if (photometric == kLogL || photometric == kLogLuv) return kTiffLogLuv;
   if (photometric != kMinIsWhite && photometric != kMinIsBlack && photometric != kRgb &&
