@@ -21,6 +21,9 @@ set(cxx_runtime "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
 find_program(LFTM_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(LFTM_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The tool links liblftm.so.0, which is in its sibling package, not on the system: the
+  # search is pointed at the built library, and the component dependency names liblftm0.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})
 else()
   set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
       "${cxx_runtime}, libhwy1 (>= 1.0.3), libtiff6 (>= 4.5.0), libjpeg62-turbo (>= 1:2.0.2), libopenexr-3-1-30 (>= 3.1.5), libimath-3-1-29 (>= 3.1.6)")

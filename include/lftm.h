@@ -46,10 +46,10 @@
 /** Major version: changes when a function, record or result code changes incompatibly. */
 #define LFTM_VERSION_MAJOR 0
 /** Minor version: changes when something is added (a function, a code, a setting). */
-#define LFTM_VERSION_MINOR 4
+#define LFTM_VERSION_MINOR 5
 /** Patch version: changes for fixes that keep the interface. */
 #define LFTM_VERSION_PATCH 0
-/** The version as one number: MAJOR x 1000000 + MINOR x 1000 + PATCH (4000 for 0.4.0). */
+/** The version as one number: MAJOR x 1000000 + MINOR x 1000 + PATCH (5000 for 0.5.0). */
 #define LFTM_VERSION \
   (LFTM_VERSION_MAJOR * 1000000 + LFTM_VERSION_MINOR * 1000 + LFTM_VERSION_PATCH)
 
@@ -927,7 +927,7 @@ LFTM_EXPORT int32_t parse_xmp(const char* path, int32_t method, TmParam* tmParam
 
 /** The version of the library that is loaded, for comparison with LFTM_VERSION of the header
  *  a host was built with. Never fails; any thread may call it.
- *  @return MAJOR x 1000000 + MINOR x 1000 + PATCH of the library (4000 for 0.4.0). */
+ *  @return MAJOR x 1000000 + MINOR x 1000 + PATCH of the library (5000 for 0.5.0). */
 LFTM_EXPORT int32_t lftm_version(void);
 
 /** @} */

@@ -9,13 +9,17 @@ news=$1
 revision=$2
 maintainer=$3
 
-# The date line of an entry: noon UTC of the release day, in the changelog's RFC 2822 form.
+# The date line of an entry, in the changelog's RFC 2822 form: noon UTC of the release day,
+# plus ten minutes per minor version and one per patch, so that versions released on one day
+# still have dates in their order.
 changelog_date() {
-  LC_ALL=C date -u -R -d "$1 12:00:00 UTC"
+  local minor patch
+  IFS=. read -r _ minor patch <<< "$2"
+  LC_ALL=C date -u -R -d "$1 12:00:00 UTC + $((10 * ${minor:-0} + ${patch:-0})) minutes"
 }
 
 entry_end() {
-  printf '\n -- %s  %s\n' "$maintainer" "$(changelog_date "$1")"
+  printf '\n -- %s  %s\n' "$maintainer" "$(changelog_date "$1" "$version")"
 }
 
 # The item being read, printed folded within 80 columns once it is complete: a bullet of its

@@ -56,7 +56,7 @@ expect_dependency() {
   grep -q "liblftm0 ($2)" <<<"$deps" || fail "$1 should give liblftm0 ($2)"
 }
 expect_dependency tonemap ">= 0.1.0"
-expect_dependency lftm_tonemap_image ">= 0.4.0"
+expect_dependency lftm_tonemap_image ">= 0.5.0"
 
 echo "== hardening"
 # Fortifiable calls that stay unchecked only without _FORTIFY_SOURCE (memcpy and its kin stay
