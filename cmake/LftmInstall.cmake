@@ -20,7 +20,7 @@ install(EXPORT lftmTargets NAMESPACE lftm:: DESTINATION ${LFTM_CMAKE_DIR} COMPON
 
 # The drivers load the siblings by their fixed file names from lftm/ beside liblftm.so.
 if(TARGET Lumenforge_Tiff)
-  install(TARGETS Lumenforge_Tiff Lumenforge32Lib1 Lumenforge32_jpg lfexr
+  install(TARGETS Lumenforge_Tiff Lumenforge32Lib1 Lumenforge32_jpg lfexr lfframe
           LIBRARY DESTINATION ${LFTM_SIBLING_DIR} COMPONENT runtime)
 endif()
 
