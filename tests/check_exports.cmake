@@ -15,9 +15,9 @@ endforeach()
 list(LENGTH declared n_declared)
 # The 22 functions of version node LFTM_0, lftm_version and lftm_strerror of LFTM_1, the
 # six functions of lftm_host.h of LFTM_2, and the four file checks and settings functions of
-# LFTM_3.
-if(NOT n_declared EQUAL 34)
-  message(FATAL_ERROR "lftm.h and lftm_host.h declare ${n_declared} functions, expected 34")
+# LFTM_3, and the three merging functions of LFTM_4.
+if(NOT n_declared EQUAL 37)
+  message(FATAL_ERROR "lftm.h and lftm_host.h declare ${n_declared} functions, expected 37")
 endif()
 string(REGEX MATCHALL "[0-9a-f]+ [TtDdBbRrVvWw] [A-Za-z_0-9@.]+" lines "${nm_out}")
 set(exported)

@@ -1,0 +1,41 @@
+// A bracket: the frames of one scene at different exposures, decoded upright as interleaved
+// RGB samples of their own depth (8 or 16 bits; they stay that small until merged).
+#ifndef LFTM_MERGE_BRACKET_H_
+#define LFTM_MERGE_BRACKET_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lftm {
+
+struct Frame {
+  std::string path;
+  double exposure = 0;  // relative exposure: seconds x ISO/100 / f-number^2
+  std::vector<uint8_t> samples8;    // 8-bit frames
+  std::vector<uint16_t> samples16;  // 16-bit frames
+
+  // Sample i (pixel x 3 + channel) as a level of 0 .. levels - 1.
+  uint32_t level(size_t i) const { return samples8.empty() ? samples16[i] : samples8[i]; }
+};
+
+struct Bracket {
+  int width = 0;
+  int height = 0;
+  int bits = 8;  // of every frame
+  std::vector<Frame> frames;
+
+  uint32_t levels() const { return bits == 16 ? 65536u : 256u; }
+  size_t pixels() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
+};
+
+// Indices of the frames from the shortest exposure to the longest (stable for equal ones).
+std::vector<size_t> by_exposure(const Bracket& bracket);
+
+// The frame the others are measured against: the middle exposure.
+size_t reference_frame(const Bracket& bracket);
+
+}  // namespace lftm
+
+#endif  // LFTM_MERGE_BRACKET_H_
