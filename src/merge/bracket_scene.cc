@@ -1,0 +1,120 @@
+#include "merge/bracket_scene.h"
+
+#include <libexif/exif-data.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+namespace lftm_test {
+namespace {
+
+void add_rational(ExifData* exif, ExifIfd ifd, ExifTag tag, ExifRational value) {
+  ExifEntry* entry = exif_entry_new();
+  exif_content_add_entry(exif->ifd[ifd], entry);
+  exif_entry_initialize(entry, tag);
+  exif_set_rational(entry->data, exif_data_get_byte_order(exif), value);
+  exif_entry_unref(entry);
+}
+
+void add_short(ExifData* exif, ExifIfd ifd, ExifTag tag, uint16_t value) {
+  ExifEntry* entry = exif_entry_new();
+  exif_content_add_entry(exif->ifd[ifd], entry);
+  exif_entry_initialize(entry, tag);
+  exif_set_short(entry->data, exif_data_get_byte_order(exif), value);
+  exif_entry_unref(entry);
+}
+
+// The APP1 payload ("Exif\0\0" and the block).
+std::vector<uint8_t> exif_payload(double seconds, int orientation) {
+  ExifData* exif = exif_data_new();
+  exif_data_set_byte_order(exif, EXIF_BYTE_ORDER_INTEL);
+  if (seconds > 0) {
+    const ExifRational time = {static_cast<ExifLong>(std::lround(seconds * 100000)), 100000};
+    add_rational(exif, EXIF_IFD_EXIF, EXIF_TAG_EXPOSURE_TIME, time);
+    add_rational(exif, EXIF_IFD_EXIF, EXIF_TAG_FNUMBER, {4, 1});
+    add_short(exif, EXIF_IFD_EXIF, EXIF_TAG_ISO_SPEED_RATINGS, 100);
+  }
+  if (orientation != 1) {
+    add_short(exif, EXIF_IFD_0, EXIF_TAG_ORIENTATION, static_cast<uint16_t>(orientation));
+  }
+  unsigned char* data = nullptr;
+  unsigned int size = 0;
+  exif_data_save_data(exif, &data, &size);
+  std::vector<uint8_t> payload(data, data + size);
+  std::free(data);
+  exif_data_unref(exif);
+  return payload;
+}
+
+}  // namespace
+
+Scene ramp_scene() {
+  Scene s;
+  s.radiance.resize(static_cast<size_t>(s.width) * s.height * 3);
+  const float tint[3] = {1.0f, 0.8f, 0.6f};
+  for (int y = 0; y < s.height; ++y) {
+    for (int x = 0; x < s.width; ++x) {
+      float v = std::exp2(12.0f * x / (s.width - 1) - 9.0f) * (1.0f + 0.3f * y / s.height);
+      if (x == s.width - 1) v = 1e6f;  // clipped in every frame
+      if (x == 0) v = 0.0f;            // black in every frame
+      for (int k = 0; k < 3; ++k) s.radiance[(static_cast<size_t>(y) * s.width + x) * 3 + k] = v * tint[k];
+    }
+  }
+  return s;
+}
+
+uint8_t camera_level(float light) {
+  const double v = 255.0 * std::pow(std::min(std::max(light, 0.0f), 1.0f), 1.0 / 2.2);
+  return static_cast<uint8_t>(std::lround(v));
+}
+
+double camera_inverse(uint32_t z) { return std::pow(z / 255.0, 2.2); }
+
+lftm::Bracket shoot(const Scene& scene, const std::vector<double>& exposures) {
+  lftm::Bracket b;
+  b.width = scene.width;
+  b.height = scene.height;
+  b.bits = 8;
+  for (double t : exposures) {
+    lftm::Frame f;
+    f.exposure = t;
+    for (float r : scene.radiance) f.samples8.push_back(camera_level(static_cast<float>(r * t)));
+    b.frames.push_back(f);
+  }
+  return b;
+}
+
+bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int width, int height,
+                      double seconds, int orientation) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  jpeg_compress_struct info;
+  jpeg_error_mgr err;
+  info.err = jpeg_std_error(&err);
+  jpeg_create_compress(&info);
+  jpeg_stdio_dest(&info, file);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 98, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  if (seconds > 0 || orientation != 1) {
+    const std::vector<uint8_t> exif = exif_payload(seconds, orientation);
+    jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
+  }
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(frame.samples8.data() +
+                                        static_cast<size_t>(info.next_scanline) * width * 3);
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  return std::fclose(file) == 0;
+}
+
+}  // namespace lftm_test
