@@ -323,7 +323,11 @@ LFTM_EXPORT int32_t lftm_load_settings(const char* path, int32_t* method, TmPara
  *  frames' estimates weighted by how well each level measures light (clipped and black
  *  samples not at all) and by exposure (longer exposures hold less noise); a pixel clipped
  *  in every frame takes the shortest exposure's estimate, one black in every frame the
- *  longest's. Every value is finite and >= 0. Frames are merged as they lie (no alignment).
+ *  longest's. Every value is finite and >= 0.
+ *  Alignment (on by default) follows handheld frames to the middle exposure: a whole-pixel
+ *  translation found by median threshold bitmaps over a pyramid (independent of exposure),
+ *  refined to a fraction of a pixel and a small rotation by Gauss-Newton on the frames'
+ *  grey ranks; a frame that moved by less than a twentieth of a pixel is left as it is.
  *  Failures also leave one sentence naming the file and the cause in
  *  lftm_merge_options.message and on the call's messages.
  *  @{ */
@@ -364,9 +368,12 @@ typedef struct lftm_merge_options {
   int32_t exposure_count;    /**< values at `exposures`; must be the count of frames */
   char* message;             /**< optional: receives the sentence of a failure ("" else) */
   size_t message_size;       /**< bytes at `message`, NUL included */
+  int32_t align;             /**< non-zero (the default): align every frame to the middle
+                                  exposure before merging */
 } lftm_merge_options;
 
-/** Fills `merge` with the defaults: recovered response, exposures from EXIF, no message.
+/** Fills `merge` with the defaults: recovered response, exposures from EXIF, aligned, no
+ *  message.
  *  (added in 0.5)
  *  @param merge [out] the record to fill.
  *  @param struct_size sizeof(lftm_merge_options) as the host sees it.

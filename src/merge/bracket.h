@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "merge/frame_motion.h"
+
 namespace lftm {
 
 struct Frame {
@@ -15,9 +17,21 @@ struct Frame {
   double exposure = 0;  // relative exposure: seconds x ISO/100 / f-number^2
   std::vector<uint8_t> samples8;    // 8-bit frames
   std::vector<uint16_t> samples16;  // 16-bit frames
+  // Set when the frame was resampled onto the reference: its pixel (x, y) then came from
+  // motion.map(x, y) of the frame as shot, and holds nothing where that lies outside it.
+  bool moved = false;
+  FrameMotion motion;
 
   // Sample i (pixel x 3 + channel) as a level of 0 .. levels - 1.
   uint32_t level(size_t i) const { return samples8.empty() ? samples16[i] : samples8[i]; }
+
+  // Whether pixel (x, y) holds what the frame saw (always, unless it was moved).
+  bool covers(int x, int y, int width, int height) const {
+    if (!moved) return true;
+    double fx = 0, fy = 0;
+    motion.map(x, y, &fx, &fy);
+    return fx >= 0 && fy >= 0 && fx <= width - 1 && fy <= height - 1;
+  }
 };
 
 struct Bracket {

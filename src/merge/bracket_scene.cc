@@ -87,6 +87,40 @@ lftm::Bracket shoot(const Scene& scene, const std::vector<double>& exposures) {
   return b;
 }
 
+namespace {
+
+float textured_radiance(double x, double y) {
+  const double e = 3.0 * std::sin(x / 9.0) * std::cos(y / 13.0) + 1.5 * std::sin((x + 2 * y) / 17.0);
+  return static_cast<float>(std::exp2(e - 2.0));
+}
+
+}  // namespace
+
+lftm::Bracket shoot_moving(int width, int height, const std::vector<double>& exposures,
+                           const std::vector<lftm::FrameMotion>& motions) {
+  lftm::Bracket b;
+  b.width = width;
+  b.height = height;
+  b.bits = 8;
+  for (size_t i = 0; i < exposures.size(); ++i) {
+    lftm::Frame f;
+    f.exposure = exposures[i];
+    const lftm::FrameMotion& m = motions[i];
+    const double c = std::cos(-m.angle), s = std::sin(-m.angle);
+    for (int v = 0; v < height; ++v) {
+      for (int u = 0; u < width; ++u) {
+        const double px = u - m.cx - m.dx, py = v - m.cy - m.dy;
+        const float light = textured_radiance(m.cx + c * px - s * py, m.cy + s * px + c * py);
+        for (int k = 0; k < 3; ++k) {
+          f.samples8.push_back(camera_level(static_cast<float>(light * exposures[i])));
+        }
+      }
+    }
+    b.frames.push_back(f);
+  }
+  return b;
+}
+
 bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int width, int height,
                       double seconds, int orientation) {
   std::FILE* file = std::fopen(path.c_str(), "wb");

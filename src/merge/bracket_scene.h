@@ -21,6 +21,11 @@ struct Scene {
 // any exposure and one that is black.
 Scene ramp_scene();
 
+// A textured scene (smooth blobs over about 8 stops) seen by frames that moved: frame i of
+// `exposures` shows at its pixel (u, v) the scene point that motions[i] maps onto (u, v).
+lftm::Bracket shoot_moving(int width, int height, const std::vector<double>& exposures,
+                           const std::vector<lftm::FrameMotion>& motions);
+
 // What the test camera records: 255 x (radiance x exposure)^(1/2.2), clipped, rounded.
 uint8_t camera_level(float light);
 // The camera's true inverse response at level z.

@@ -121,6 +121,7 @@ extern "C" int32_t lftm_merge_options_init(lftm_merge_options* merge, size_t str
   std::memset(merge, 0, sizeof *merge);
   merge->struct_size = sizeof(lftm_merge_options);
   merge->response = LFTM_RESPONSE_RECOVER;
+  merge->align = 1;
   return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "merge/merge_bracket.h"
 
+#include "merge/align_bracket.h"
 #include "merge/camera_response.h"
 #include "merge/radiance_merge.h"
 #include "merge/response_fit.h"
@@ -33,6 +34,7 @@ MergeSettings merge_settings_of(const lftm_merge_options* options) {
   settings.response = options->response;
   settings.responsePath = options->response_path;
   settings.saveResponsePath = options->save_response;
+  settings.align = options->align != 0;
   return settings;
 }
 
@@ -43,8 +45,12 @@ int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settin
   int32_t result = check_bracket(request, library, report, &bracket);
   if (result < 0) return result;
   {
-    ProgressPhase phase(0.0, 0.5, "reading the frames");
+    ProgressPhase phase(0.0, 0.4, "reading the frames");
     if ((result = decode_bracket(library, report, &bracket)) < 0) return result;
+  }
+  if (settings.align) {
+    ProgressPhase phase(0.4, 0.6, "aligning the frames");
+    if ((result = align_bracket(&bracket, threads)) < 0) return result;
   }
   CameraResponse response;
   if ((result = find_response(bracket, settings, report, &response)) < 0) return result;
@@ -53,7 +59,7 @@ int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settin
   merged->rgb.resize(bracket.pixels() * 3);
   MergeCounts counts;
   {
-    ProgressPhase phase(0.5, 1.0, "merging");
+    ProgressPhase phase(0.6, 1.0, "merging");
     if ((result = merge_radiance(bracket, response, threads, merged->rgb.data(), &counts)) < 0) {
       return result;
     }

@@ -24,6 +24,7 @@ struct MergeSettings {
   int32_t response = LFTM_RESPONSE_RECOVER;
   const char* responsePath = nullptr;
   const char* saveResponsePath = nullptr;
+  bool align = true;
 };
 
 MergeSettings merge_settings_of(const lftm_merge_options* options);

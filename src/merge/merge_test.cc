@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lftm_host.h"
+#include "merge/align_bracket.h"
 #include "merge/bracket_scene.h"
 #include "merge/camera_response.h"
 #include "merge/radiance_merge.h"
@@ -60,6 +61,37 @@ TEST(MergeTest, RecoversTheCameraCurveAndMergesTheRadiance) {
   EXPECT_EQ(rgb[0], response.inverse[0][0] / 16.0f);
   const size_t last = 3 * static_cast<size_t>(scene.width - 1);
   EXPECT_EQ(rgb[last], response.inverse[0][255] * 16.0f);
+}
+
+TEST(MergeTest, AlignsShiftedAndTurnedFramesAndLeavesATripodSetAlone) {
+  const int w = 256, h = 192;
+  lftm::FrameMotion still, first, last;
+  still.cx = first.cx = last.cx = 0.5 * (w - 1);
+  still.cy = first.cy = last.cy = 0.5 * (h - 1);
+  first.dx = 12.3;
+  first.dy = -7.6;
+  first.angle = 0.3 * M_PI / 180;
+  last.dx = -4.45;
+  last.dy = 9.2;
+  last.angle = -0.2 * M_PI / 180;
+  lftm::Bracket moved = lftm_test::shoot_moving(w, h, {0.25, 1, 4}, {first, still, last});
+  ASSERT_EQ(lftm::align_bracket(&moved, 2), 0);
+  const lftm::FrameMotion* expected[3] = {&first, &still, &last};
+  for (int i : {0, 2}) {
+    const lftm::FrameMotion& found = moved.frames[i].motion;
+    EXPECT_TRUE(moved.frames[i].moved);
+    EXPECT_NEAR(found.dx, expected[i]->dx, 0.05) << i;
+    EXPECT_NEAR(found.dy, expected[i]->dy, 0.05) << i;
+    EXPECT_NEAR(found.angle * 180 / M_PI, expected[i]->angle * 180 / M_PI, 0.01) << i;
+  }
+  EXPECT_FALSE(moved.frames[1].moved);
+  lftm::Bracket tripod = lftm_test::shoot_moving(w, h, {0.25, 1, 4}, {still, still, still});
+  const lftm::Bracket before = tripod;
+  ASSERT_EQ(lftm::align_bracket(&tripod, 2), 0);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_FALSE(tripod.frames[i].moved) << i;
+    EXPECT_EQ(tripod.frames[i].samples8, before.frames[i].samples8) << i;
+  }
 }
 
 // Bracket files on disk, and the public calls on them.

@@ -18,8 +18,7 @@ struct MergePlan {
   const Bracket* bracket;
   const CameraResponse* response;
   LevelTrust trust;
-  size_t shortest;
-  size_t longest;
+  std::vector<size_t> order;  // frames from the shortest exposure to the longest
 };
 
 uint32_t brightest(const Frame& f, size_t at) {
@@ -31,12 +30,31 @@ void frame_estimate(const MergePlan& plan, const Frame& f, size_t at, float* out
   for (size_t k = 0; k < 3; ++k) out[k] = plan.response->inverse[k][f.level(at + k)] * scale;
 }
 
+// The estimate of a pixel no frame measured: the shortest exposure's when it is clipped
+// there, otherwise the longest's (of the frames that cover the pixel; the reference does).
+void unmeasured_pixel(const MergePlan& plan, int x, int y, size_t at, float* out) {
+  const Bracket& b = *plan.bracket;
+  const Frame* shortest = nullptr;
+  const Frame* longest = nullptr;
+  for (size_t i : plan.order) {
+    if (!b.frames[i].covers(x, y, b.width, b.height)) continue;
+    if (shortest == nullptr) shortest = &b.frames[i];
+    longest = &b.frames[i];
+  }
+  const bool bright = brightest(*shortest, at) >= plan.trust.clipHigh;
+  frame_estimate(plan, bright ? *shortest : *longest, at, out);
+}
+
 // Returns true when some frame measured the pixel.
 bool merge_pixel(const MergePlan& plan, size_t pixel, float* out) {
+  const Bracket& b = *plan.bracket;
+  const int x = static_cast<int>(pixel % static_cast<size_t>(b.width));
+  const int y = static_cast<int>(pixel / static_cast<size_t>(b.width));
   const size_t at = 3 * pixel;
   float sum[3] = {0, 0, 0};
   float weight = 0;
-  for (const Frame& f : plan.bracket->frames) {
+  for (const Frame& f : b.frames) {
+    if (!f.covers(x, y, b.width, b.height)) continue;
     const float trust = plan.trust.weight[brightest(f, at)];
     if (trust <= 0) continue;
     // trust x exposure is the weight; the estimate is inverse / exposure, so the exposure
@@ -48,9 +66,7 @@ bool merge_pixel(const MergePlan& plan, size_t pixel, float* out) {
     for (size_t k = 0; k < 3; ++k) out[k] = sum[k] / weight;
     return true;
   }
-  const Frame& shortest = plan.bracket->frames[plan.shortest];
-  const bool bright = brightest(shortest, at) >= plan.trust.clipHigh;
-  frame_estimate(plan, bright ? shortest : plan.bracket->frames[plan.longest], at, out);
+  unmeasured_pixel(plan, x, y, at, out);
   return false;
 }
 
@@ -58,9 +74,8 @@ bool merge_pixel(const MergePlan& plan, size_t pixel, float* out) {
 
 int32_t merge_radiance(const Bracket& bracket, const CameraResponse& response, int threads,
                        float* rgb, MergeCounts* counts) {
-  const std::vector<size_t> order = by_exposure(bracket);
-  const MergePlan plan{&bracket, &response, level_trust(bracket.levels()), order.front(),
-                       order.back()};
+  const MergePlan plan{&bracket, &response, level_trust(bracket.levels()),
+                       by_exposure(bracket)};
   const int workers = clamp_workers(threads);
   std::vector<size_t> unmeasured(static_cast<size_t>(workers), 0);
   std::atomic<bool> stopped{false};

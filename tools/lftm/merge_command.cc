@@ -21,6 +21,7 @@ struct MergeArgs {
   bool exposuresGiven = false;
   std::string response;  // "", "linear" or a file
   std::string saveResponse;
+  bool align = true;
   std::vector<std::string> rest;  // for the tone-mapping parser
 };
 
@@ -49,6 +50,10 @@ bool parse_exposures(const std::string& text, std::vector<double>* out) {
 std::string take_merge_options(const std::vector<std::string>& args, MergeArgs* merge) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (arg == "--no-align") {
+      merge->align = false;
+      continue;
+    }
     const bool own = arg == "--exposures" || arg == "--response" || arg == "--save-response";
     if (!own) {
       merge->rest.push_back(arg);
@@ -141,6 +146,7 @@ int run_merge(const std::vector<std::string>& args) {
     mo.response_path = merge.response.c_str();
   }
   if (!merge.saveResponse.empty()) mo.save_response = merge.saveResponse.c_str();
+  mo.align = merge.align ? 1 : 0;
   const lftm_options options = run_options(cli, params);
   const int32_t result = lftm_merge_file(frames.data(), static_cast<int32_t>(frames.size()),
                                          &mo, output.c_str(), &options);
