@@ -13,6 +13,11 @@ namespace lftm {
 namespace {
 
 constexpr double kStill = 0.05;  // pixels: a smaller motion is no motion
+// A refinement that strays further than this from the bitmaps' translation, or turns more,
+// found no true optimum (a scene without texture in one direction): the bitmaps' whole-pixel
+// answer is kept.
+constexpr double kStray = 2.0;                     // pixels
+constexpr double kLargestTurn = M_PI / 180;        // radians
 
 bool moves_pixels(const FrameMotion& m, const Bracket& b) {
   const double corner = std::hypot(b.width, b.height) / 2;
@@ -76,7 +81,11 @@ int32_t align_bracket(Bracket* bracket, int threads) {
     bitmap_translation(ref, levels, &dx, &dy);
     motion.dx = dx;
     motion.dy = dy;
-    motion = refine_motion(ref, levels, motion);
+    const FrameMotion refined = refine_motion(ref, levels, motion);
+    if (std::fabs(refined.dx - dx) <= kStray && std::fabs(refined.dy - dy) <= kStray &&
+        std::fabs(refined.angle) <= kLargestTurn) {
+      motion = refined;
+    }
     if (!moves_pixels(motion, *bracket)) continue;
     frame.moved = true;
     frame.motion = motion;
