@@ -62,38 +62,50 @@ void resample(const Bracket& b, Frame* frame, std::vector<Sample>* samples, int 
   });
 }
 
+// Aligns `frame` to `guide`, a frame already on the reference's pixels (the reference, or
+// an aligned neighbour of closer exposure, whose light the frame shares more of).
+void align_frame(Bracket* bracket, const Frame& guide, Frame* frame, int threads) {
+  const std::vector<GreyImage> ref = grey_pyramid(rank_grey(*bracket, guide));
+  const std::vector<GreyImage> levels = grey_pyramid(rank_grey(*bracket, *frame));
+  const float cut = shared_threshold(ref.front(), levels.front());
+  if (cut < 0) return;  // too little light in common: merged as it lies
+  FrameMotion motion;
+  motion.cx = 0.5 * (bracket->width - 1);
+  motion.cy = 0.5 * (bracket->height - 1);
+  int dx = 0, dy = 0;
+  bitmap_translation(ref, levels, cut, &dx, &dy);
+  motion.dx = dx;
+  motion.dy = dy;
+  const FrameMotion refined = refine_motion(ref, levels, motion);
+  if (std::fabs(refined.dx - dx) <= kStray && std::fabs(refined.dy - dy) <= kStray &&
+      std::fabs(refined.angle) <= kLargestTurn) {
+    motion = refined;
+  }
+  if (!moves_pixels(motion, *bracket)) return;
+  frame->moved = true;
+  frame->motion = motion;
+  if (bracket->bits == 16) {
+    resample(*bracket, frame, &frame->samples16, threads);
+  } else {
+    resample(*bracket, frame, &frame->samples8, threads);
+  }
+}
+
 }  // namespace
 
 int32_t align_bracket(Bracket* bracket, int threads) {
   if (bracket->width < 8 || bracket->height < 8) return 0;
-  const size_t reference = reference_frame(*bracket);
-  const std::vector<GreyImage> ref = grey_pyramid(rank_grey(*bracket, bracket->frames[reference]));
-  for (size_t i = 0; i < bracket->frames.size(); ++i) {
-    if (i == reference) continue;
+  // Outward from the reference, each frame to its neighbour toward it.
+  const std::vector<size_t> order = by_exposure(*bracket);
+  const size_t middle = order.size() / 2;
+  std::vector<std::pair<size_t, size_t>> steps;  // (frame, guide) positions in `order`
+  for (size_t k = middle; k-- > 0;) steps.push_back({k, k + 1});
+  for (size_t k = middle + 1; k < order.size(); ++k) steps.push_back({k, k - 1});
+  for (size_t i = 0; i < steps.size(); ++i) {
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
-    run_progress(static_cast<double>(i) / static_cast<double>(bracket->frames.size()));
-    Frame& frame = bracket->frames[i];
-    const std::vector<GreyImage> levels = grey_pyramid(rank_grey(*bracket, frame));
-    FrameMotion motion;
-    motion.cx = 0.5 * (bracket->width - 1);
-    motion.cy = 0.5 * (bracket->height - 1);
-    int dx = 0, dy = 0;
-    bitmap_translation(ref, levels, &dx, &dy);
-    motion.dx = dx;
-    motion.dy = dy;
-    const FrameMotion refined = refine_motion(ref, levels, motion);
-    if (std::fabs(refined.dx - dx) <= kStray && std::fabs(refined.dy - dy) <= kStray &&
-        std::fabs(refined.angle) <= kLargestTurn) {
-      motion = refined;
-    }
-    if (!moves_pixels(motion, *bracket)) continue;
-    frame.moved = true;
-    frame.motion = motion;
-    if (bracket->bits == 16) {
-      resample(*bracket, &frame, &frame.samples16, threads);
-    } else {
-      resample(*bracket, &frame, &frame.samples8, threads);
-    }
+    run_progress(static_cast<double>(i) / static_cast<double>(steps.size()));
+    Frame& frame = bracket->frames[order[steps[i].first]];
+    align_frame(bracket, bracket->frames[order[steps[i].second]], &frame, threads);
   }
   return 0;
 }

@@ -1,4 +1,5 @@
 // The median threshold bitmap search (part of motion_search.h).
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -18,14 +19,25 @@ struct Bitmap {
   std::vector<uint8_t> sure;  // 1 when far enough from the median to count
 };
 
-Bitmap threshold(const GreyImage& g) {
+Bitmap threshold(const GreyImage& g, float cut) {
   Bitmap b{g.width, g.height, std::vector<uint8_t>(g.rank.size()),
            std::vector<uint8_t>(g.rank.size())};
   for (size_t i = 0; i < g.rank.size(); ++i) {
-    b.bit[i] = g.rank[i] > 0.5f;
-    b.sure[i] = std::abs(g.rank[i] - 0.5f) > kNearMedian;
+    b.bit[i] = g.rank[i] > cut;
+    b.sure[i] = std::abs(g.rank[i] - cut) > kNearMedian && measured_grey(g.grey[i]);
   }
   return b;
+}
+
+// The fractions of an image's pixels that are black and that are not clipped.
+void measured_ranks(const GreyImage& g, double* low, double* high) {
+  size_t black = 0, clipped = 0;
+  for (uint8_t v : g.grey) {
+    black += v <= 4;
+    clipped += v >= 250;
+  }
+  *low = static_cast<double>(black) / g.grey.size();
+  *high = 1.0 - static_cast<double>(clipped) / g.grey.size();
 }
 
 // Pixels that differ where both bitmaps are sure, with `frame` shifted by (dx, dy).
@@ -43,14 +55,22 @@ uint64_t differences(const Bitmap& ref, const Bitmap& frame, int dx, int dy) {
 
 }  // namespace
 
+float shared_threshold(const GreyImage& a, const GreyImage& b) {
+  double lowA = 0, highA = 0, lowB = 0, highB = 0;
+  measured_ranks(a, &lowA, &highA);
+  measured_ranks(b, &lowB, &highB);
+  const double low = std::max(lowA, lowB), high = std::min(highA, highB);
+  return high - low < 0.05 ? -1.0f : static_cast<float>(0.5 * (low + high));
+}
+
 void bitmap_translation(const std::vector<GreyImage>& ref, const std::vector<GreyImage>& frame,
-                        int* dx, int* dy) {
+                        float cut, int* dx, int* dy) {
   int sx = 0, sy = 0;
   for (size_t level = ref.size(); level-- > 0;) {
     sx *= 2;
     sy *= 2;
     if (ref[level].width > kWidestBitmap) continue;
-    const Bitmap r = threshold(ref[level]), f = threshold(frame[level]);
+    const Bitmap r = threshold(ref[level], cut), f = threshold(frame[level], cut);
     uint64_t best = std::numeric_limits<uint64_t>::max();
     int bx = sx, by = sy;
     for (int j = -1; j <= 1; ++j) {
