@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include <jpeglib.h>
+#include <png.h>
+#include <tiffio.h>
 
 namespace lftm_test {
 namespace {
@@ -149,6 +151,36 @@ bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int wid
   jpeg_finish_compress(&info);
   jpeg_destroy_compress(&info);
   return std::fclose(file) == 0;
+}
+
+bool write_tiff16(const std::string& path, const std::vector<uint16_t>& rgb, int width,
+                  int height) {
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  if (tif == nullptr) return false;
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  bool ok = true;
+  for (int y = 0; y < height && ok; ++y) {
+    ok = TIFFWriteScanline(tif, const_cast<uint16_t*>(&rgb[static_cast<size_t>(y) * width * 3]),
+                           static_cast<uint32_t>(y), 0) >= 0;
+  }
+  TIFFClose(tif);
+  return ok;
+}
+
+bool write_png16(const std::string& path, const std::vector<uint16_t>& rgb, int width,
+                 int height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  // The simplified writer takes linear 16-bit samples and stores them unchanged.
+  image.format = PNG_FORMAT_LINEAR_RGB;
+  return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
 }
 
 }  // namespace lftm_test

@@ -39,6 +39,12 @@ lftm::Bracket shoot(const Scene& scene, const std::vector<double>& exposures);
 bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int width, int height,
                       double seconds, int orientation = 1);
 
+// Writes 16-bit RGB samples (width x height x 3, machine order) as a TIFF or a PNG file.
+bool write_tiff16(const std::string& path, const std::vector<uint16_t>& rgb, int width,
+                  int height);
+bool write_png16(const std::string& path, const std::vector<uint16_t>& rgb, int width,
+                 int height);
+
 }  // namespace lftm_test
 
 #endif  // LFTM_MERGE_BRACKET_SCENE_H_

@@ -179,6 +179,42 @@ TEST_F(MergeFilesTest, TurnsFramesUprightByTheirOrientation) {
   EXPECT_GT(rgb[3 * (2 * 64 + 10)], 10 * rgb[3 * 10]);
 }
 
+TEST_F(MergeFilesTest, ReadsSixteenBitTiffAndPngFramesAlike) {
+  // Linear 16-bit frames of a known radiance at exposures 1 and 8 seconds: with a linear
+  // response the merge gives the radiance back, from TIFF and from PNG alike.
+  const int w = 40, h = 20;
+  std::vector<float> radiance(static_cast<size_t>(w) * h * 3);
+  for (size_t i = 0; i < radiance.size(); ++i) radiance[i] = 0.001f * (1 + i % 97) * (1 + i % 5);
+  const double seconds[2] = {1, 8};
+  std::vector<std::string> tiffs, pngs;
+  for (int f = 0; f < 2; ++f) {
+    std::vector<uint16_t> levels;
+    for (float r : radiance) {
+      levels.push_back(static_cast<uint16_t>(std::lround(std::min(r * seconds[f], 1.0) * 65535)));
+    }
+    tiffs.push_back(dir_.file("t" + std::to_string(f) + ".tif"));
+    pngs.push_back(dir_.file("p" + std::to_string(f) + ".png"));
+    ASSERT_TRUE(lftm_test::write_tiff16(tiffs.back(), levels, w, h));
+    ASSERT_TRUE(lftm_test::write_png16(pngs.back(), levels, w, h));
+  }
+  merge_.response = LFTM_RESPONSE_LINEAR;
+  merge_.exposures = seconds;
+  merge_.exposure_count = 2;
+  merge_.align = 0;
+  std::vector<float> fromTiff(radiance.size()), fromPng(radiance.size());
+  for (auto* run : {&tiffs, &pngs}) {
+    const char* p[2] = {(*run)[0].c_str(), (*run)[1].c_str()};
+    lftm_image out;
+    std::vector<float>& rgb = run == &tiffs ? fromTiff : fromPng;
+    lftm_image_init(&out, sizeof out, LFTM_SAMPLE_FLOAT32, 3, w, h, rgb.data());
+    ASSERT_EQ(lftm_merge_image(p, 2, &merge_, &out, nullptr), 0) << message_;
+  }
+  EXPECT_EQ(fromTiff, fromPng);
+  for (size_t i = 0; i < radiance.size(); ++i) {
+    ASSERT_NEAR(fromTiff[i], radiance[i], 1e-4f + 0.002f * radiance[i]) << i;
+  }
+}
+
 TEST_F(MergeFilesTest, RefusesBadInputNamingTheFile) {
   const std::string out = dir_.file("out.exr");
   expect_refused({paths_[0]}, LFTM_ERR_MERGE_TOO_FEW, "two frames", out);
