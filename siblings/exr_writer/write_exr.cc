@@ -1,16 +1,15 @@
 // lfexr_write: float RGB pixels into an OpenEXR file of 32-bit float channels, ZIP-compressed
 // (lossless, so that reading it back gives the same values).
-#include <exception>
-
 #include <ImfChannelList.h>
 #include <ImfFrameBuffer.h>
 #include <ImfHeader.h>
 #include <ImfOutputFile.h>
 
+#include <exception>
+
 #include "imageio/frame_sibling_api.h"
 
-extern "C" int32_t lfexr_write(const char* path, int32_t width, int32_t height,
-                               const float* rgb) {
+extern "C" int32_t lfexr_write(const char* path, int32_t width, int32_t height, const float* rgb) {
   if (path == nullptr || rgb == nullptr || width < 1 || height < 1) return LFTM_ERR_WRITER_ARGS;
   Imf::Header header(width, height);
   header.compression() = Imf::ZIP_COMPRESSION;

@@ -10,11 +10,11 @@
 namespace lftm_sibling {
 
 struct DecodedFrame {
-  int width = 0;        // as stored
-  int height = 0;       // as stored
-  int channels = 0;     // 1 or 3
-  int bits = 0;         // 8 or 16
-  int orientation = 1;  // EXIF orientation 1..8
+  int width = 0;               // as stored
+  int height = 0;              // as stored
+  int channels = 0;            // 1 or 3
+  int bits = 0;                // 8 or 16
+  int orientation = 1;         // EXIF orientation 1..8
   double exif[3] = {0, 0, 0};  // exposure time, f-number, ISO (lfframe_info's slots)
   // width x height x channels samples, rows packed; 16-bit ones in machine order. Empty
   // when only the header was asked for.

@@ -30,8 +30,8 @@ int short_value(ExifEntry* entry, ExifByteOrder order) {
 
 size_t frame_bytes(int width, int height, int channels, int bits) {
   if (width < 1 || height < 1) return 0;
-  const unsigned __int128 n = static_cast<unsigned __int128>(width) * height * channels *
-                              (bits > 8 ? 2 : 1);
+  const unsigned __int128 n =
+      static_cast<unsigned __int128>(width) * height * channels * (bits > 8 ? 2 : 1);
   return n > (static_cast<unsigned __int128>(1) << 40) ? 0 : static_cast<size_t>(n);
 }
 

@@ -42,14 +42,38 @@ bool swaps_sides(int orientation) { return orientation >= 5; }
 void stored_position(const DecodedFrame& f, int x, int y, int* sx, int* sy) {
   const int w = f.width, h = f.height;
   switch (f.orientation) {
-    case 2: *sx = w - 1 - x; *sy = y; break;
-    case 3: *sx = w - 1 - x; *sy = h - 1 - y; break;
-    case 4: *sx = x; *sy = h - 1 - y; break;
-    case 5: *sx = y; *sy = x; break;
-    case 6: *sx = y; *sy = h - 1 - x; break;
-    case 7: *sx = w - 1 - y; *sy = h - 1 - x; break;
-    case 8: *sx = w - 1 - y; *sy = x; break;
-    default: *sx = x; *sy = y; break;
+    case 2:
+      *sx = w - 1 - x;
+      *sy = y;
+      break;
+    case 3:
+      *sx = w - 1 - x;
+      *sy = h - 1 - y;
+      break;
+    case 4:
+      *sx = x;
+      *sy = h - 1 - y;
+      break;
+    case 5:
+      *sx = y;
+      *sy = x;
+      break;
+    case 6:
+      *sx = y;
+      *sy = h - 1 - x;
+      break;
+    case 7:
+      *sx = w - 1 - y;
+      *sy = h - 1 - x;
+      break;
+    case 8:
+      *sx = w - 1 - y;
+      *sy = x;
+      break;
+    default:
+      *sx = x;
+      *sy = y;
+      break;
   }
 }
 

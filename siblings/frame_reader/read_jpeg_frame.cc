@@ -1,8 +1,10 @@
 // JPEG frames through libjpeg. Every warning of the decoder counts as damage: a file cut
 // short is otherwise completed with grey, which would merge as a wrong exposure.
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
 
+// jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
 #include "frame_reader/decoded_frame.h"

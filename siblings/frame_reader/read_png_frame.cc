@@ -36,8 +36,8 @@ void take_exif(png_structp png, png_infop info, DecodedFrame* frame) {
   }
 }
 
-int32_t decode(std::FILE* file, bool pixels, png_structp png, png_infop info,
-               DecodedFrame* frame, std::vector<png_bytep>* rows) {
+int32_t decode(std::FILE* file, bool pixels, png_structp png, png_infop info, DecodedFrame* frame,
+               std::vector<png_bytep>* rows) {
   if (setjmp(png_jmpbuf(png)) != 0) return LFTM_ERR_SIB_DECODE;
   png_init_io(png, file);
   png_read_info(png, info);
@@ -64,12 +64,11 @@ int32_t decode(std::FILE* file, bool pixels, png_structp png, png_infop info,
 int32_t decode_png_frame(const char* path, bool pixels, DecodedFrame* frame) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return LFTM_ERR_SIB_OPEN;
-  png_structp png =
-      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   std::vector<png_bytep> rows;
-  int32_t result = info != nullptr ? decode(file, pixels, png, info, frame, &rows)
-                                   : LFTM_ERR_SIB_DECODE;
+  int32_t result =
+      info != nullptr ? decode(file, pixels, png, info, frame, &rows) : LFTM_ERR_SIB_DECODE;
   png_destroy_read_struct(&png, &info, nullptr);
   std::fclose(file);
   if (result < 0) frame->samples.clear();

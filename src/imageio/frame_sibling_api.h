@@ -49,8 +49,7 @@ LFTM_EXPORT int32_t lfframe_read(const char* path, int32_t width, int32_t height
 // Writes width x height interleaved RGB floats as an OpenEXR file of 32-bit float channels
 // R, G and B with lossless ZIP compression, so that lfexr_read gives back the same values.
 // Returns 1, or LFTM_ERR_WRITER_ARGS, LFTM_ERR_WRITER_CREATE or LFTM_ERR_WRITER_IO.
-LFTM_EXPORT int32_t lfexr_write(const char* path, int32_t width, int32_t height,
-                                const float* rgb);
+LFTM_EXPORT int32_t lfexr_write(const char* path, int32_t width, int32_t height, const float* rgb);
 
 }  // extern "C"
 

@@ -16,8 +16,8 @@ constexpr double kStill = 0.05;  // pixels: a smaller motion is no motion
 // A refinement that strays further than this from the bitmaps' translation, or turns more,
 // found no true optimum (a scene without texture in one direction): the bitmaps' whole-pixel
 // answer is kept.
-constexpr double kStray = 2.0;                     // pixels
-constexpr double kLargestTurn = M_PI / 180;        // radians
+constexpr double kStray = 2.0;               // pixels
+constexpr double kLargestTurn = M_PI / 180;  // radians
 
 bool moves_pixels(const FrameMotion& m, const Bracket& b) {
   const double corner = std::hypot(b.width, b.height) / 2;

@@ -14,7 +14,7 @@ namespace lftm {
 
 struct Frame {
   std::string path;
-  double exposure = 0;  // relative exposure: seconds x ISO/100 / f-number^2
+  double exposure = 0;              // relative exposure: seconds x ISO/100 / f-number^2
   std::vector<uint8_t> samples8;    // 8-bit frames
   std::vector<uint16_t> samples16;  // 16-bit frames
   // Set when the frame was resampled onto the reference: its pixel (x, y) then came from

@@ -1,14 +1,16 @@
 #include "merge/bracket_scene.h"
 
 #include <libexif/exif-data.h>
+#include <png.h>
+#include <tiffio.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 
+// jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
-#include <png.h>
-#include <tiffio.h>
 
 namespace lftm_test {
 namespace {
@@ -62,7 +64,8 @@ Scene ramp_scene() {
       float v = std::exp2(12.0f * x / (s.width - 1) - 9.0f) * (1.0f + 0.3f * y / s.height);
       if (x == s.width - 1) v = 1e6f;  // clipped in every frame
       if (x == 0) v = 0.0f;            // black in every frame
-      for (int k = 0; k < 3; ++k) s.radiance[(static_cast<size_t>(y) * s.width + x) * 3 + k] = v * tint[k];
+      for (int k = 0; k < 3; ++k)
+        s.radiance[(static_cast<size_t>(y) * s.width + x) * 3 + k] = v * tint[k];
     }
   }
   return s;
@@ -92,7 +95,8 @@ lftm::Bracket shoot(const Scene& scene, const std::vector<double>& exposures) {
 namespace {
 
 float textured_radiance(double x, double y) {
-  const double e = 3.0 * std::sin(x / 9.0) * std::cos(y / 13.0) + 1.5 * std::sin((x + 2 * y) / 17.0);
+  const double e =
+      3.0 * std::sin(x / 9.0) * std::cos(y / 13.0) + 1.5 * std::sin((x + 2 * y) / 17.0);
   return static_cast<float>(std::exp2(e - 2.0));
 }
 
@@ -172,8 +176,7 @@ bool write_tiff16(const std::string& path, const std::vector<uint16_t>& rgb, int
   return ok;
 }
 
-bool write_png16(const std::string& path, const std::vector<uint16_t>& rgb, int width,
-                 int height) {
+bool write_png16(const std::string& path, const std::vector<uint16_t>& rgb, int width, int height) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);

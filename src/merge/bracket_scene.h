@@ -40,10 +40,8 @@ bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int wid
                       double seconds, int orientation = 1);
 
 // Writes 16-bit RGB samples (width x height x 3, machine order) as a TIFF or a PNG file.
-bool write_tiff16(const std::string& path, const std::vector<uint16_t>& rgb, int width,
-                  int height);
-bool write_png16(const std::string& path, const std::vector<uint16_t>& rgb, int width,
-                 int height);
+bool write_tiff16(const std::string& path, const std::vector<uint16_t>& rgb, int width, int height);
+bool write_png16(const std::string& path, const std::vector<uint16_t>& rgb, int width, int height);
 
 }  // namespace lftm_test
 

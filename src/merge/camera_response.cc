@@ -94,16 +94,15 @@ int32_t load_response(const char* path, uint32_t levels, CameraResponse* respons
   if (ok && fileLevels != levels) {
     std::fclose(file);
     return report->fail(LFTM_ERR_MERGE_RESPONSE,
-                        "the response %s is for %u levels but the frames have %u", path,
-                        fileLevels, levels);
+                        "the response %s is for %u levels but the frames have %u", path, fileLevels,
+                        levels);
   }
   response->levels = levels;
   for (auto& curve : response->inverse) curve.assign(levels, 0.0f);
   for (uint32_t z = 0; ok && z < levels; ++z) {
     double v[4];
     ++lineNumber;
-    ok = std::fgets(line, sizeof line, file) != nullptr && parse_numbers(line, v, 4) &&
-         v[0] == z;
+    ok = std::fgets(line, sizeof line, file) != nullptr && parse_numbers(line, v, 4) && v[0] == z;
     for (int k = 0; ok && k < 3; ++k) response->inverse[k][z] = static_cast<float>(v[k + 1]);
   }
   std::fclose(file);

@@ -11,8 +11,8 @@
 namespace lftm {
 
 struct CameraResponse {
-  uint32_t levels = 256;           // 256 for 8-bit frames, 65536 for 16-bit ones
-  std::vector<float> inverse[3];   // per channel, `levels` finite values >= 0, non-decreasing
+  uint32_t levels = 256;          // 256 for 8-bit frames, 65536 for 16-bit ones
+  std::vector<float> inverse[3];  // per channel, `levels` finite values >= 0, non-decreasing
 };
 
 // The response of linear frames: level z is z / (levels - 1).

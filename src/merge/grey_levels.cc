@@ -11,8 +11,10 @@ GreyImage rank_grey(const Bracket& bracket, const Frame& frame) {
   g.grey.resize(n);
   uint64_t histogram[256] = {0};
   for (size_t i = 0; i < n; ++i) {
-    const uint32_t v = (54 * (frame.level(3 * i) >> shift) + 183 * (frame.level(3 * i + 1) >> shift) +
-                        19 * (frame.level(3 * i + 2) >> shift)) >> 8;
+    const uint32_t v =
+        (54 * (frame.level(3 * i) >> shift) + 183 * (frame.level(3 * i + 1) >> shift) +
+         19 * (frame.level(3 * i + 2) >> shift)) >>
+        8;
     g.grey[i] = static_cast<uint8_t>(v);
     ++histogram[v];
   }

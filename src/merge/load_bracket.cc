@@ -1,9 +1,12 @@
 #include "merge/load_bracket.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "lftm_host.h"
 #include "platform/run_context.h"
+#include "platform/workers.h"
 
 namespace lftm {
 namespace {
@@ -15,17 +18,14 @@ struct FrameLayout {
 
 int32_t refuse_unreadable(const char* path, int32_t code, MergeReport* report) {
   switch (code) {
-    case LFTM_ERR_SIB_OPEN:
-      return report->fail(code, "%s is not a JPEG, PNG or TIFF frame", path);
+    case LFTM_ERR_SIB_OPEN: return report->fail(code, "%s is not a JPEG, PNG or TIFF frame", path);
     case LFTM_ERR_SIB_LAYOUT:
       return report->fail(code,
                           "%s has a layout the merge does not read (only 8- or 16-bit grey "
                           "or RGB samples)",
                           path);
-    case LFTM_ERR_SIB_DECODE:
-      return report->fail(code, "%s is damaged or cut short", path);
-    default:
-      return report->fail(code, "%s cannot be read: %s", path, lftm_strerror(code, 0));
+    case LFTM_ERR_SIB_DECODE: return report->fail(code, "%s is damaged or cut short", path);
+    default: return report->fail(code, "%s cannot be read: %s", path, lftm_strerror(code, 0));
   }
 }
 
@@ -56,8 +56,7 @@ int32_t frame_exposure(const BracketRequest& request, int32_t i, const FrameLayo
     *exposure = request.exposures[i];
     if (!(*exposure > 0) || !std::isfinite(*exposure)) {
       return report->fail(LFTM_ERR_ARGUMENT,
-                          "the exposure given for %s is not a positive number of seconds",
-                          path);
+                          "the exposure given for %s is not a positive number of seconds", path);
     }
     return 0;
   }
@@ -74,13 +73,13 @@ int32_t check_same_layout(const Bracket& bracket, const char* path, const FrameL
   const Frame& first = bracket.frames.front();
   const int32_t w = layout.slots[LFFRAME_WIDTH], h = layout.slots[LFFRAME_HEIGHT];
   if (w != bracket.width || h != bracket.height) {
-    return report->fail(LFTM_ERR_MERGE_SIZE, "%s is %dx%d but %s is %dx%d: frames must match",
-                        path, w, h, first.path.c_str(), bracket.width, bracket.height);
+    return report->fail(LFTM_ERR_MERGE_SIZE, "%s is %dx%d but %s is %dx%d: frames must match", path,
+                        w, h, first.path.c_str(), bracket.width, bracket.height);
   }
   if (layout.slots[LFFRAME_BITS] != bracket.bits) {
     return report->fail(LFTM_ERR_MERGE_SIZE,
-                        "%s has %d-bit samples but %s has %d-bit ones: frames must match",
-                        path, layout.slots[LFFRAME_BITS], first.path.c_str(), bracket.bits);
+                        "%s has %d-bit samples but %s has %d-bit ones: frames must match", path,
+                        layout.slots[LFFRAME_BITS], first.path.c_str(), bracket.bits);
   }
   return 0;
 }
@@ -121,23 +120,34 @@ int32_t check_bracket(const BracketRequest& request, FrameLibrary* library, Merg
   return 0;
 }
 
-int32_t decode_bracket(FrameLibrary* library, MergeReport* report, Bracket* bracket) {
+int32_t decode_bracket(FrameLibrary* library, MergeReport* report, Bracket* bracket, int threads) {
   const size_t samples = bracket->pixels() * 3;
-  for (size_t i = 0; i < bracket->frames.size(); ++i) {
-    if (run_cancelled()) return LFTM_ERR_CANCELLED;
-    run_progress(static_cast<double>(i) / static_cast<double>(bracket->frames.size()));
-    Frame& frame = bracket->frames[i];
-    void* dst = nullptr;
+  std::vector<void*> destinations;
+  for (Frame& frame : bracket->frames) {
     if (bracket->bits == 16) {
       frame.samples16.resize(samples);
-      dst = frame.samples16.data();
+      destinations.push_back(frame.samples16.data());
     } else {
       frame.samples8.resize(samples);
-      dst = frame.samples8.data();
+      destinations.push_back(frame.samples8.data());
     }
-    const int32_t read = library->read(frame.path.c_str(), bracket->width, bracket->height,
-                                       bracket->bits, dst);
-    if (read < 0) return refuse_unreadable(frame.path.c_str(), read, report);
+  }
+  // Frames decode side by side, worker k taking frames k, k + workers, ...; a failure is
+  // told for the first failing frame in the frames' order, whatever the timing.
+  const size_t count = bracket->frames.size();
+  const int workers = clamp_workers(std::min(threads, static_cast<int>(count)));
+  std::vector<int32_t> results(count, 0);
+  run_tiles(workers, [&](int index) {
+    for (size_t i = static_cast<size_t>(index); i < count; i += static_cast<size_t>(workers)) {
+      if (run_cancelled()) return;
+      results[i] = library->read(bracket->frames[i].path.c_str(), bracket->width, bracket->height,
+                                 bracket->bits, destinations[i]);
+    }
+  });
+  if (run_cancelled()) return LFTM_ERR_CANCELLED;
+  for (size_t i = 0; i < count; ++i) {
+    if (results[i] < 0)
+      return refuse_unreadable(bracket->frames[i].path.c_str(), results[i], report);
   }
   return 0;
 }

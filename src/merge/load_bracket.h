@@ -27,8 +27,9 @@ double exif_exposure(const double exif[3]);
 int32_t check_bracket(const BracketRequest& request, FrameLibrary* library, MergeReport* report,
                       Bracket* bracket);
 
-// Decodes the pixels of every frame of a checked bracket. Returns 0 or a code.
-int32_t decode_bracket(FrameLibrary* library, MergeReport* report, Bracket* bracket);
+// Decodes the pixels of every frame of a checked bracket, up to `threads` frames at once.
+// Returns 0 or a code.
+int32_t decode_bracket(FrameLibrary* library, MergeReport* report, Bracket* bracket, int threads);
 
 }  // namespace lftm
 

@@ -90,8 +90,8 @@ int32_t check_merge_output(const BracketRequest& request, const char* outPath,
   }
   for (int32_t i = 0; request.paths != nullptr && i < request.count; ++i) {
     if (is_same_file(request.paths[i], outPath)) {
-      return report->fail(LFTM_ERR_SAME_FILE, "the output %s is the frame %s; it was not "
-                          "touched", outPath, request.paths[i]);
+      return report->fail(LFTM_ERR_SAME_FILE,
+                          "the output %s is the frame %s; it was not touched", outPath, request.paths[i]);
     }
   }
   const int32_t checked = lftm_check_output(outPath, nullptr, overwrite_of(&options));
@@ -103,8 +103,8 @@ int32_t merge_to_file(const BracketRequest& request, const MergeSettings& settin
                       const char* outPath, const lftm_options& options, MergeReport* report) {
   FrameLibrary library;
   MergedImage merged;
-  int32_t result = merge_bracket(request, settings, worker_count(options.threads), &library,
-                                 report, &merged);
+  int32_t result =
+      merge_bracket(request, settings, worker_count(options.threads), &library, report, &merged);
   if (result < 0) return result;
   result = write_merge_output(merged, merge_output_of(outPath), outPath, options, &library);
   if (result < 0 && result != LFTM_ERR_CANCELLED) {
@@ -169,8 +169,7 @@ extern "C" int32_t lftm_merge_file(const char* const* paths, int32_t count,
   if (checked < 0) return call.finish(checked);
   try {
     return call.finish(
-        lftm::merge_to_file(request, lftm::merge_settings_of(merge), out_path, *options,
-                            &report));
+        lftm::merge_to_file(request, lftm::merge_settings_of(merge), out_path, *options, &report));
   } catch (const std::bad_alloc&) {
     return call.finish(report.fail(LFTM_ERR_NO_MEMORY, "not enough memory for the merge"));
   }

@@ -9,13 +9,12 @@
 namespace lftm {
 namespace {
 
-int32_t find_response(const Bracket& bracket, const MergeSettings& settings,
-                      MergeReport* report, CameraResponse* response) {
+int32_t find_response(const Bracket& bracket, const MergeSettings& settings, MergeReport* report,
+                      CameraResponse* response) {
   if (settings.response == LFTM_RESPONSE_LINEAR) {
     *response = linear_response(bracket.levels());
   } else if (settings.response == LFTM_RESPONSE_FILE) {
-    const int32_t loaded =
-        load_response(settings.responsePath, bracket.levels(), response, report);
+    const int32_t loaded = load_response(settings.responsePath, bracket.levels(), response, report);
     if (loaded < 0) return loaded;
   } else if (fit_response(bracket, response) < 0) {
     return report->fail(LFTM_ERR_MERGE_RESPONSE,
@@ -38,15 +37,14 @@ MergeSettings merge_settings_of(const lftm_merge_options* options) {
   return settings;
 }
 
-int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settings,
-                      int threads, FrameLibrary* library, MergeReport* report,
-                      MergedImage* merged) {
+int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settings, int threads,
+                      FrameLibrary* library, MergeReport* report, MergedImage* merged) {
   Bracket bracket;
   int32_t result = check_bracket(request, library, report, &bracket);
   if (result < 0) return result;
   {
     ProgressPhase phase(0.0, 0.4, "reading the frames");
-    if ((result = decode_bracket(library, report, &bracket)) < 0) return result;
+    if ((result = decode_bracket(library, report, &bracket, threads)) < 0) return result;
   }
   if (settings.align) {
     ProgressPhase phase(0.4, 0.6, "aligning the frames");
@@ -65,8 +63,9 @@ int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settin
     }
   }
   if (counts.unmeasured == bracket.pixels()) {
-    report->warn("every frame is clipped or black everywhere: the result holds no more "
-                 "than one frame");
+    report->warn(
+        "every frame is clipped or black everywhere: the result holds no more "
+        "than one frame");
   }
   return 0;
 }

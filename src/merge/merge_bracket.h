@@ -30,9 +30,8 @@ struct MergeSettings {
 MergeSettings merge_settings_of(const lftm_merge_options* options);
 
 // The whole merge. Returns 0 or a code; the report holds the sentence of a failure.
-int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settings,
-                      int threads, FrameLibrary* library, MergeReport* report,
-                      MergedImage* merged);
+int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settings, int threads,
+                      FrameLibrary* library, MergeReport* report, MergedImage* merged);
 
 }  // namespace lftm
 

@@ -62,8 +62,7 @@ int32_t write_exr(const MergedImage& merged, const char* path, const lftm_option
   return result < 0 ? result : staging_code(out.commit());
 }
 
-int32_t write_radiance(const MergedImage& merged, const char* path,
-                       const lftm_options& options) {
+int32_t write_radiance(const MergedImage& merged, const char* path, const lftm_options& options) {
   HeapBuffer<uint8_t> rgbe;
   DecodedPixels pixels;
   int32_t result = encode_merge(merged, &rgbe, &pixels);
@@ -85,8 +84,7 @@ int32_t write_tone_mapped(const MergedImage& merged, bool jpeg, const char* path
   const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
   RunRequest request;
   request.source = pixel_source(&pixels, kMergeName);
-  request.sink = file_sink(path, jpeg ? WriterKind::kJpeg : WriterKind::kTiff,
-                           replace_of(options));
+  request.sink = file_sink(path, jpeg ? WriterKind::kJpeg : WriterKind::kTiff, replace_of(options));
   request.method = booster ? LFTM_METHOD_TEXTURE_BOOSTER : LFTM_METHOD_RANGE_SQUEEZER;
   request.params = &options.settings;
   request.bits = jpeg ? 8 : options.bits;

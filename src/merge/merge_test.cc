@@ -45,7 +45,8 @@ TEST(MergeTest, RecoversTheCameraCurveAndMergesTheRadiance) {
   ASSERT_EQ(lftm::merge_radiance(bracket, response, 1, single.data(), &counts), 0);
   EXPECT_EQ(rgb, single);
   std::vector<double> errors;
-  const double scale = rgb[3 * (32 * scene.width + 48) + 1] / scene.radiance[3 * (32 * scene.width + 48) + 1];
+  const double scale =
+      rgb[3 * (32 * scene.width + 48) + 1] / scene.radiance[3 * (32 * scene.width + 48) + 1];
   for (size_t i = 0; i < rgb.size(); ++i) {
     ASSERT_TRUE(std::isfinite(rgb[i]) && rgb[i] >= 0) << i;
     const size_t x = (i / 3) % scene.width;
@@ -135,12 +136,15 @@ class MergeFilesTest : public ::testing::Test {
 TEST_F(MergeFilesTest, OneGoWritesTheBytesOfMergeThenToneMap) {
   ASSERT_EQ(merge_to(paths_, dir_.file("one.jpg")), 0) << message_;
   ASSERT_EQ(merge_to(paths_, dir_.file("x.exr")), 0) << message_;
-  ASSERT_EQ(lftm_tonemap_file(dir_.file("x.exr").c_str(), dir_.file("two.jpg").c_str(), &options_), 0);
+  ASSERT_EQ(lftm_tonemap_file(dir_.file("x.exr").c_str(), dir_.file("two.jpg").c_str(), &options_),
+            0);
   EXPECT_EQ(lftm_test::read_file(dir_.file("one.jpg")), lftm_test::read_file(dir_.file("two.jpg")));
   // The Radiance output holds the RGBE bytes the tone mapping starts from.
   ASSERT_EQ(merge_to(paths_, dir_.file("x.hdr")), 0) << message_;
-  ASSERT_EQ(lftm_tonemap_file(dir_.file("x.hdr").c_str(), dir_.file("three.jpg").c_str(), &options_), 0);
-  EXPECT_EQ(lftm_test::read_file(dir_.file("one.jpg")), lftm_test::read_file(dir_.file("three.jpg")));
+  ASSERT_EQ(
+      lftm_tonemap_file(dir_.file("x.hdr").c_str(), dir_.file("three.jpg").c_str(), &options_), 0);
+  EXPECT_EQ(lftm_test::read_file(dir_.file("one.jpg")),
+            lftm_test::read_file(dir_.file("three.jpg")));
   // A saved response, loaded again, gives the same merge.
   merge_.save_response = nullptr;
   const std::string curve = dir_.file("cam.txt");
@@ -150,7 +154,8 @@ TEST_F(MergeFilesTest, OneGoWritesTheBytesOfMergeThenToneMap) {
   merge_.response = LFTM_RESPONSE_FILE;
   merge_.response_path = curve.c_str();
   ASSERT_EQ(merge_to(paths_, dir_.file("loaded.exr")), 0) << message_;
-  EXPECT_EQ(lftm_test::read_file(dir_.file("saved.exr")), lftm_test::read_file(dir_.file("loaded.exr")));
+  EXPECT_EQ(lftm_test::read_file(dir_.file("saved.exr")),
+            lftm_test::read_file(dir_.file("loaded.exr")));
 }
 
 TEST_F(MergeFilesTest, TurnsFramesUprightByTheirOrientation) {

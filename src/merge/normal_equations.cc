@@ -7,8 +7,7 @@ namespace lftm {
 NormalEquations::NormalEquations(size_t unknowns)
     : n_(unknowns), m_(unknowns * unknowns, 0.0), rhs_(unknowns, 0.0) {}
 
-void NormalEquations::add_row(const size_t* index, const double* coef, size_t terms,
-                              double rhs) {
+void NormalEquations::add_row(const size_t* index, const double* coef, size_t terms, double rhs) {
   for (size_t a = 0; a < terms; ++a) {
     rhs_[index[a]] += coef[a] * rhs;
     for (size_t b = 0; b < terms; ++b) m_[index[a] * n_ + index[b]] += coef[a] * coef[b];

@@ -10,8 +10,8 @@ namespace lftm {
 int32_t write_radiance_file(const char* path, const uint8_t* rgbe, int width, int height) {
   std::FILE* file = std::fopen(path, "wb");
   if (file == nullptr) return LFTM_ERR_WRITER_CREATE;
-  std::fprintf(file, "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\nSOFTWARE=lftm\n\n-Y %d +X %d\n",
-               height, width);
+  std::fprintf(file, "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\nSOFTWARE=lftm\n\n-Y %d +X %d\n", height,
+               width);
   const size_t w = static_cast<size_t>(width);
   std::vector<uint8_t> row(4 * w);
   bool written = true;

@@ -74,8 +74,7 @@ bool merge_pixel(const MergePlan& plan, size_t pixel, float* out) {
 
 int32_t merge_radiance(const Bracket& bracket, const CameraResponse& response, int threads,
                        float* rgb, MergeCounts* counts) {
-  const MergePlan plan{&bracket, &response, level_trust(bracket.levels()),
-                       by_exposure(bracket)};
+  const MergePlan plan{&bracket, &response, level_trust(bracket.levels()), by_exposure(bracket)};
   const int workers = clamp_workers(threads);
   std::vector<size_t> unmeasured(static_cast<size_t>(workers), 0);
   std::atomic<bool> stopped{false};

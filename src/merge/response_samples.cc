@@ -6,9 +6,9 @@
 namespace lftm {
 namespace {
 
-constexpr int kGrid = 96;          // candidates per side
-constexpr int kBins = 64;          // brightness bins over the level range
-constexpr size_t kPerBin = 3;      // samples kept per bin
+constexpr int kGrid = 96;      // candidates per side
+constexpr int kBins = 64;      // brightness bins over the level range
+constexpr size_t kPerBin = 3;  // samples kept per bin
 
 struct Candidate {
   size_t pixel;
@@ -50,11 +50,10 @@ std::vector<size_t> choose_response_samples(const Bracket& bracket) {
   std::vector<size_t> samples;
   for (auto& bin : bins) {
     const size_t keep = std::min(kPerBin, bin.size());
-    std::partial_sort(bin.begin(), bin.begin() + keep, bin.end(),
-                      [](const Candidate& a, const Candidate& b) {
-                        return a.gradient != b.gradient ? a.gradient < b.gradient
-                                                        : a.pixel < b.pixel;
-                      });
+    std::partial_sort(
+        bin.begin(), bin.begin() + keep, bin.end(), [](const Candidate& a, const Candidate& b) {
+          return a.gradient != b.gradient ? a.gradient < b.gradient : a.pixel < b.pixel;
+        });
     for (size_t i = 0; i < keep; ++i) samples.push_back(bin[i].pixel);
   }
   return samples;

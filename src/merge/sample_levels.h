@@ -8,8 +8,8 @@
 namespace lftm {
 
 struct LevelTrust {
-  uint32_t clipLow = 0;   // levels at or below: black, no light measured
-  uint32_t clipHigh = 0;  // levels at or above: clipped, the light may be anything brighter
+  uint32_t clipLow = 0;       // levels at or below: black, no light measured
+  uint32_t clipHigh = 0;      // levels at or above: clipped, the light may be anything brighter
   std::vector<float> weight;  // per level: 0 when clipped, rising to 1 at mid-grey
 
   // Whether a pixel whose brightest channel has level `z` is measured (not clipped).

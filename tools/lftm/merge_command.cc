@@ -64,8 +64,8 @@ std::string take_merge_options(const std::vector<std::string>& args, MergeArgs* 
     if (arg == "--exposures") {
       merge->exposuresGiven = true;
       if (!parse_exposures(value, &merge->exposures)) {
-        return "--exposures takes positive times in seconds separated by commas, not '" +
-               value + "'";
+        return "--exposures takes positive times in seconds separated by commas, not '" + value +
+               "'";
       }
     } else if (arg == "--response") {
       merge->response = value;
@@ -148,8 +148,8 @@ int run_merge(const std::vector<std::string>& args) {
   if (!merge.saveResponse.empty()) mo.save_response = merge.saveResponse.c_str();
   mo.align = merge.align ? 1 : 0;
   const lftm_options options = run_options(cli, params);
-  const int32_t result = lftm_merge_file(frames.data(), static_cast<int32_t>(frames.size()),
-                                         &mo, output.c_str(), &options);
+  const int32_t result = lftm_merge_file(frames.data(), static_cast<int32_t>(frames.size()), &mo,
+                                         output.c_str(), &options);
   if (result < 0) {
     std::fprintf(stderr, "lftm merge: %s\n",
                  message[0] != '\0' ? message : lftm_strerror(result, cli.method));
