@@ -362,7 +362,9 @@ typedef struct lftm_merge_options {
   int32_t response;          /**< LFTM_RESPONSE_* */
   const char* response_path; /**< with LFTM_RESPONSE_FILE: a curve written through
                                   `save_response` for frames of the same depth */
-  const char* save_response; /**< optional: the curve used is saved there as plain text */
+  const char* save_response; /**< optional: the curve used is saved there as plain text;
+                                  a file already there is replaced only when it is a saved
+                                  curve (else LFTM_ERR_OUTPUT_EXISTS) */
   const double* exposures;   /**< optional: each frame's exposure time in seconds, in the
                                   frames' order; overrides EXIF */
   int32_t exposure_count;    /**< values at `exposures`; must be the count of frames */
@@ -391,7 +393,8 @@ LFTM_EXPORT int32_t lftm_merge_options_init(lftm_merge_options* merge, size_t st
  *  @param options threads, progress, cancel and messages, or null.
  *  @return 0; LFTM_ERR_MERGE_*; an LFTM_ERR_INPUT_* cause or LFTM_ERR_SIB_OPEN,
  *          LFTM_ERR_SIB_LAYOUT or LFTM_ERR_SIB_DECODE (a damaged or cut frame) naming the
- *          frame; LFTM_ERR_FILE (the response cannot be saved); LFTM_ERR_ARGUMENT;
+ *          frame; LFTM_ERR_FILE or LFTM_ERR_OUTPUT_EXISTS (the response cannot be
+ *          saved); LFTM_ERR_ARGUMENT;
  *          LFTM_ERR_NO_MEMORY; LFTM_ERR_CANCELLED. */
 LFTM_EXPORT int32_t lftm_merge_image(const char* const* paths, int32_t count,
                                      const lftm_merge_options* merge, lftm_image* output,

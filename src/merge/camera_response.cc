@@ -60,7 +60,23 @@ void make_monotone(CameraResponse* response) {
   }
 }
 
+// True when nothing is at `path`, or a response saved earlier: any other file (a frame, an
+// image) is never replaced by a curve.
+bool may_replace(const char* path) {
+  std::FILE* old = std::fopen(path, "r");
+  if (old == nullptr) return errno == ENOENT;
+  char line[sizeof kHeader + 1] = "";
+  const bool saved = std::fgets(line, sizeof line, old) != nullptr &&
+                     std::strncmp(line, kHeader, std::strlen(kHeader)) == 0;
+  std::fclose(old);
+  return saved;
+}
+
 int32_t save_response(const char* path, const CameraResponse& response, MergeReport* report) {
+  if (!may_replace(path)) {
+    return report->fail(LFTM_ERR_OUTPUT_EXISTS,
+                        "%s exists and is no saved response; it was not touched", path);
+  }
   std::FILE* file = std::fopen(path, "w");
   if (file == nullptr) {
     return report->fail(LFTM_ERR_FILE, "%s cannot be written: %s", path, std::strerror(errno));

@@ -23,7 +23,9 @@ CameraResponse linear_response(uint32_t levels);
 void make_monotone(CameraResponse* response);
 
 // Writes the curve as plain text: a header line, "levels N", then one line per level with
-// the level and the three channels' values (C number format). Returns 0 or LFTM_ERR_FILE.
+// the level and the three channels' values (C number format). A file that is there already
+// is replaced only when it is a saved response. Returns 0, LFTM_ERR_OUTPUT_EXISTS or
+// LFTM_ERR_FILE.
 int32_t save_response(const char* path, const CameraResponse& response, MergeReport* report);
 
 // Reads a curve written by save_response for frames of `levels` levels. Returns 0, or

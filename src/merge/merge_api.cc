@@ -10,6 +10,7 @@
 #include "lftm_host.h"
 #include "merge/merge_bracket.h"
 #include "merge/merge_output.h"
+#include "platform/run_context.h"
 
 namespace lftm {
 namespace {
@@ -103,10 +104,15 @@ int32_t merge_to_file(const BracketRequest& request, const MergeSettings& settin
                       const char* outPath, const lftm_options& options, MergeReport* report) {
   FrameLibrary library;
   MergedImage merged;
+  const MergeOutput kind = merge_output_of(outPath);
+  const bool toneMapped = kind == MergeOutput::kJpeg || kind == MergeOutput::kTiff;
+  // Progress runs once from 0 to 1 over the merge and the writing (or tone mapping).
+  ProgressPhase phase(0.0, toneMapped ? 0.5 : 0.9, "merging");
   int32_t result =
       merge_bracket(request, settings, worker_count(options.threads), &library, report, &merged);
   if (result < 0) return result;
-  result = write_merge_output(merged, merge_output_of(outPath), outPath, options, &library);
+  phase.move_to(toneMapped ? 0.5 : 0.9, 1.0, toneMapped ? "tone mapping" : "writing");
+  result = write_merge_output(merged, kind, outPath, options, &library);
   if (result < 0 && result != LFTM_ERR_CANCELLED) {
     return report->fail(result, "%s cannot be written: %s", outPath, lftm_strerror(result, 0));
   }

@@ -251,6 +251,11 @@ TEST_F(MergeFilesTest, RefusesBadInputNamingTheFile) {
   const std::vector<uint8_t> before = lftm_test::read_file(paths_[1]);
   EXPECT_EQ(merge_to({paths_[0], paths_[1]}, paths_[1]), LFTM_ERR_SAME_FILE);
   EXPECT_EQ(lftm_test::read_file(paths_[1]), before);
+  // A curve is never saved over a frame.
+  merge_.save_response = paths_[2].c_str();
+  expect_refused({paths_[0], paths_[1]}, LFTM_ERR_OUTPUT_EXISTS, paths_[2], dir_.file("c.exr"));
+  EXPECT_TRUE(lftm_test::starts_with_jpeg_marker(paths_[2]));
+  merge_.save_response = nullptr;
   // A response file that is no saved curve.
   ASSERT_TRUE(lftm_test::write_text(dir_.file("bad.txt"), "levels 256\n"));
   const std::string bad = dir_.file("bad.txt");
