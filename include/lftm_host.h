@@ -372,6 +372,10 @@ typedef struct lftm_merge_options {
   size_t message_size;       /**< bytes at `message`, NUL included */
   int32_t align;             /**< non-zero (the default): align every frame to the middle
                                   exposure before merging */
+  int32_t deghost;           /**< non-zero: where a frame shows what the middle exposure
+                                  does not (beyond what noise explains, where both measure
+                                  the light), that region comes from the middle exposure,
+                                  with soft edges; 0 (the default): every frame counts */
 } lftm_merge_options;
 
 /** Fills `merge` with the defaults: recovered response, exposures from EXIF, aligned, no

@@ -21,6 +21,14 @@ struct Frame {
   // motion.map(x, y) of the frame as shot, and holds nothing where that lies outside it.
   bool moved = false;
   FrameMotion motion;
+  // Set by ghost removal: per pixel, how much the merge may take of this frame (255 all,
+  // 0 nothing: it shows something the reference does not). Empty: everywhere all.
+  std::vector<uint8_t> consistent;
+
+  // The share of pixel i the merge may take, 0..1.
+  float share(size_t pixel) const {
+    return consistent.empty() ? 1.0f : consistent[pixel] * (1.0f / 255.0f);
+  }
 
   // Sample i (pixel x 3 + channel) as a level of 0 .. levels - 1.
   uint32_t level(size_t i) const { return samples8.empty() ? samples16[i] : samples8[i]; }

@@ -127,6 +127,16 @@ lftm::Bracket shoot_moving(int width, int height, const std::vector<double>& exp
   return b;
 }
 
+void add_object(lftm::Bracket* bracket, size_t index, int x, int y, int side, float light) {
+  lftm::Frame& f = bracket->frames[index];
+  const uint8_t level = camera_level(static_cast<float>(light * f.exposure));
+  for (int j = y; j < y + side; ++j) {
+    for (int i = x; i < x + side; ++i) {
+      for (int k = 0; k < 3; ++k) f.samples8[(static_cast<size_t>(j) * bracket->width + i) * 3 + k] = level;
+    }
+  }
+}
+
 bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int width, int height,
                       double seconds, int orientation) {
   std::FILE* file = std::fopen(path.c_str(), "wb");

@@ -26,6 +26,10 @@ Scene ramp_scene();
 lftm::Bracket shoot_moving(int width, int height, const std::vector<double>& exposures,
                            const std::vector<lftm::FrameMotion>& motions);
 
+// Paints a bright square of side `side` at (x, y) into frame `index` as the camera would
+// record an object of light `light` there.
+void add_object(lftm::Bracket* bracket, size_t index, int x, int y, int side, float light);
+
 // What the test camera records: 255 x (radiance x exposure)^(1/2.2), clipped, rounded.
 uint8_t camera_level(float light);
 // The camera's true inverse response at level z.

@@ -2,6 +2,7 @@
 
 #include "merge/align_bracket.h"
 #include "merge/camera_response.h"
+#include "merge/ghost_mask.h"
 #include "merge/radiance_merge.h"
 #include "merge/response_fit.h"
 #include "platform/run_context.h"
@@ -34,6 +35,7 @@ MergeSettings merge_settings_of(const lftm_merge_options* options) {
   settings.responsePath = options->response_path;
   settings.saveResponsePath = options->save_response;
   settings.align = options->align != 0;
+  settings.deghost = options->deghost != 0;
   return settings;
 }
 
@@ -52,6 +54,9 @@ int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settin
   }
   CameraResponse response;
   if ((result = find_response(bracket, settings, report, &response)) < 0) return result;
+  if (settings.deghost && (result = mark_ghosts(response, threads, &bracket)) < 0) {
+    return result;
+  }
   merged->width = bracket.width;
   merged->height = bracket.height;
   merged->rgb.resize(bracket.pixels() * 3);

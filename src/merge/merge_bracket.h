@@ -25,6 +25,7 @@ struct MergeSettings {
   const char* responsePath = nullptr;
   const char* saveResponsePath = nullptr;
   bool align = true;
+  bool deghost = false;
 };
 
 MergeSettings merge_settings_of(const lftm_merge_options* options);

@@ -11,6 +11,7 @@
 #include "merge/align_bracket.h"
 #include "merge/bracket_scene.h"
 #include "merge/camera_response.h"
+#include "merge/ghost_mask.h"
 #include "merge/radiance_merge.h"
 #include "merge/response_fit.h"
 #include "support/files.h"
@@ -93,6 +94,46 @@ TEST(MergeTest, AlignsShiftedAndTurnedFramesAndLeavesATripodSetAlone) {
     EXPECT_FALSE(tripod.frames[i].moved) << i;
     EXPECT_EQ(tripod.frames[i].samples8, before.frames[i].samples8) << i;
   }
+}
+
+TEST(MergeTest, TakesWhatMovedFromTheReferenceOnlyWithGhostRemoval) {
+  // A grey object crosses a still scene: frame 0 shows it at x 20, the reference (frame 1)
+  // at x 60, frame 2 at x 100. Merged without ghost removal it shows three times, faintly.
+  const int w = 160, h = 64;
+  lftm::FrameMotion still;
+  lftm::Bracket clean = lftm_test::shoot_moving(w, h, {0.25, 1, 4}, {still, still, still});
+  lftm::Bracket ghosts = clean;
+  const float object = 0.12f;  // measured by every frame
+  for (size_t i = 0; i < 3; ++i) lftm_test::add_object(&ghosts, i, 20 + 40 * static_cast<int>(i), 24, 16, object);
+  lftm::CameraResponse response = lftm::linear_response(256);
+  for (auto& curve : response.inverse) {
+    for (uint32_t z = 0; z < 256; ++z) curve[z] = static_cast<float>(lftm_test::camera_inverse(z));
+  }
+  std::vector<float> plain(static_cast<size_t>(w) * h * 3), kept(plain.size()), truth(plain.size());
+  lftm::MergeCounts counts;
+  lftm::Bracket reference = clean;
+  lftm_test::add_object(&reference, 0, 60, 24, 16, object);
+  lftm_test::add_object(&reference, 1, 60, 24, 16, object);
+  lftm_test::add_object(&reference, 2, 60, 24, 16, object);
+  ASSERT_EQ(lftm::merge_radiance(reference, response, 2, truth.data(), &counts), 0);
+  ASSERT_EQ(lftm::merge_radiance(ghosts, response, 2, plain.data(), &counts), 0);
+  ASSERT_EQ(lftm::mark_ghosts(response, 2, &ghosts), 0);
+  ASSERT_EQ(lftm::merge_radiance(ghosts, response, 2, kept.data(), &counts), 0);
+  auto worst = [&](const std::vector<float>& rgb, int x0) {
+    double e = 0;
+    for (int y = 26; y < 38; ++y) {
+      for (int x = x0 + 2; x < x0 + 14; ++x) {
+        const size_t i = 3 * (static_cast<size_t>(y) * w + x) + 1;
+        e = std::max(e, stops(rgb[i], truth[i]));
+      }
+    }
+    return e;
+  };
+  for (int x0 : {20, 60, 100}) {
+    EXPECT_GT(worst(plain, x0), 0.3) << x0;  // the ghost is there without removal
+    EXPECT_LT(worst(kept, x0), 0.1) << x0;
+  }
+  EXPECT_TRUE(ghosts.frames[1].consistent.empty());  // the reference counts everywhere
 }
 
 // Bracket files on disk, and the public calls on them.

@@ -55,7 +55,7 @@ bool merge_pixel(const MergePlan& plan, size_t pixel, float* out) {
   float weight = 0;
   for (const Frame& f : b.frames) {
     if (!f.covers(x, y, b.width, b.height)) continue;
-    const float trust = plan.trust.weight[brightest(f, at)];
+    const float trust = plan.trust.weight[brightest(f, at)] * f.share(pixel);
     if (trust <= 0) continue;
     // trust x exposure is the weight; the estimate is inverse / exposure, so the exposure
     // cancels in the weighted sum.

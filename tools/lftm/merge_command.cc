@@ -22,6 +22,7 @@ struct MergeArgs {
   std::string response;  // "", "linear" or a file
   std::string saveResponse;
   bool align = true;
+  bool deghost = false;
   std::vector<std::string> rest;  // for the tone-mapping parser
 };
 
@@ -52,6 +53,10 @@ std::string take_merge_options(const std::vector<std::string>& args, MergeArgs* 
     const std::string& arg = args[i];
     if (arg == "--no-align") {
       merge->align = false;
+      continue;
+    }
+    if (arg == "--deghost") {
+      merge->deghost = true;
       continue;
     }
     const bool own = arg == "--exposures" || arg == "--response" || arg == "--save-response";
@@ -147,6 +152,7 @@ int run_merge(const std::vector<std::string>& args) {
   }
   if (!merge.saveResponse.empty()) mo.save_response = merge.saveResponse.c_str();
   mo.align = merge.align ? 1 : 0;
+  mo.deghost = merge.deghost ? 1 : 0;
   const lftm_options options = run_options(cli, params);
   const int32_t result = lftm_merge_file(frames.data(), static_cast<int32_t>(frames.size()), &mo,
                                          output.c_str(), &options);

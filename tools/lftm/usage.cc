@@ -101,6 +101,8 @@ void print_usage(std::FILE* out) {
       "                                 (default: recovered from the frames)\n"
       "  --save-response FILE           save the camera response used, as plain text\n"
       "  --no-align                     merge the frames as they lie (a tripod set)\n"
+      "  --deghost                      what moved between the shots comes from the middle\n"
+      "                                 exposure alone, never half-transparent\n"
       "\n"
       "No output, sidecar or log may be one of the input images, and two inputs may not\n"
       "share an output name; such runs are refused before anything is written.\n"
