@@ -132,7 +132,8 @@ void add_object(lftm::Bracket* bracket, size_t index, int x, int y, int side, fl
   const uint8_t level = camera_level(static_cast<float>(light * f.exposure));
   for (int j = y; j < y + side; ++j) {
     for (int i = x; i < x + side; ++i) {
-      for (int k = 0; k < 3; ++k) f.samples8[(static_cast<size_t>(j) * bracket->width + i) * 3 + k] = level;
+      for (int k = 0; k < 3; ++k)
+        f.samples8[(static_cast<size_t>(j) * bracket->width + i) * 3 + k] = level;
     }
   }
 }

@@ -59,8 +59,8 @@ void find_disagreement(const Bracket& b, const Frame& ref, const Frame& frame,
       const float allowed =
           kNoiseStops + kLevelsOfDoubt * (light.stepStops[zr] + light.stepStops[zf]);
       for (size_t k = 0; k < 3; ++k) {
-        const float d = light.log2Light[k][frame.level(at + k)] + shift -
-                        light.log2Light[k][ref.level(at + k)];
+        const float d =
+            light.log2Light[k][frame.level(at + k)] + shift - light.log2Light[k][ref.level(at + k)];
         if (std::fabs(d) > allowed) (*out)[p] = 1;
       }
     }
@@ -78,7 +78,8 @@ void box_pass(const std::vector<float>& in, int w, int h, int r, bool columns, b
       float acc = 0;
       const int lo = std::max(0, i - r), hi = std::min(along - 1, i + r);
       for (int j = lo; j <= hi; ++j) {
-        const float v = in[columns ? static_cast<size_t>(j) * w + a : static_cast<size_t>(a) * w + j];
+        const float v =
+            in[columns ? static_cast<size_t>(j) * w + a : static_cast<size_t>(a) * w + j];
         acc = maximum ? std::max(acc, v) : acc + v;
       }
       (*out)[columns ? static_cast<size_t>(i) * w + a : static_cast<size_t>(a) * w + i] =

@@ -91,8 +91,8 @@ int32_t check_merge_output(const BracketRequest& request, const char* outPath,
   }
   for (int32_t i = 0; request.paths != nullptr && i < request.count; ++i) {
     if (is_same_file(request.paths[i], outPath)) {
-      return report->fail(LFTM_ERR_SAME_FILE,
-                          "the output %s is the frame %s; it was not touched", outPath, request.paths[i]);
+      return report->fail(LFTM_ERR_SAME_FILE, "the output %s is the frame %s; it was not touched",
+                          outPath, request.paths[i]);
     }
   }
   const int32_t checked = lftm_check_output(outPath, nullptr, overwrite_of(&options));

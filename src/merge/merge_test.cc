@@ -104,7 +104,8 @@ TEST(MergeTest, TakesWhatMovedFromTheReferenceOnlyWithGhostRemoval) {
   lftm::Bracket clean = lftm_test::shoot_moving(w, h, {0.25, 1, 4}, {still, still, still});
   lftm::Bracket ghosts = clean;
   const float object = 0.12f;  // measured by every frame
-  for (size_t i = 0; i < 3; ++i) lftm_test::add_object(&ghosts, i, 20 + 40 * static_cast<int>(i), 24, 16, object);
+  for (size_t i = 0; i < 3; ++i)
+    lftm_test::add_object(&ghosts, i, 20 + 40 * static_cast<int>(i), 24, 16, object);
   lftm::CameraResponse response = lftm::linear_response(256);
   for (auto& curve : response.inverse) {
     for (uint32_t z = 0; z < 256; ++z) curve[z] = static_cast<float>(lftm_test::camera_inverse(z));
