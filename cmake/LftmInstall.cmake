@@ -20,7 +20,7 @@ install(EXPORT lftmTargets NAMESPACE lftm:: DESTINATION ${LFTM_CMAKE_DIR} COMPON
 
 # The library loads the siblings by full path from its plug-in folder.
 if(TARGET Lumenforge_Tiff)
-  install(TARGETS Lumenforge_Tiff Lumenforge32Lib1 Lumenforge32_jpg lfexr
+  install(TARGETS Lumenforge_Tiff Lumenforge32Lib1 Lumenforge32_jpg lfexr lfframe
           LIBRARY DESTINATION ${LFTM_PLUGIN_INSTALL_DIR} COMPONENT runtime)
 endif()
 

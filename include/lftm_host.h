@@ -723,6 +723,121 @@ LFTM_EXPORT int32_t lftm_settings_as_stored(int32_t method, TmParam* params);
 
 /** @} */
 
+/** @addtogroup host
+ *  @{ */
+
+/** @name Merging brackets (added in 0.5)
+ *  Makes the HDR photograph from bracketed exposures of one scene: JPEG, PNG or 8/16-bit
+ *  TIFF frames (grey or RGB, turned upright as their EXIF orientation says), of one size and
+ *  depth, in any order. Each frame's relative exposure is time x ISO/100 / f-number^2 from
+ *  its EXIF data, or the host gives the times. The camera response is recovered from the
+ *  frames (the least-squares fit of Debevec and Malik over flat, well-spread pixels), taken
+ *  as linear, or loaded from a curve saved earlier. Per pixel, the result is the mean of the
+ *  frames' estimates weighted by how well each level measures light (clipped and black
+ *  samples not at all) and by exposure (longer exposures hold less noise); a pixel clipped
+ *  in every frame takes the shortest exposure's estimate, one black in every frame the
+ *  longest's. Every value is finite and >= 0.
+ *  Alignment (on by default) follows handheld frames to the middle exposure: a whole-pixel
+ *  translation found by median threshold bitmaps over a pyramid (independent of exposure),
+ *  refined to a fraction of a pixel and a small rotation by Gauss-Newton on the frames'
+ *  grey ranks; a frame that moved by less than a twentieth of a pixel is left as it is.
+ *  Failures also leave one sentence naming the file and the cause in
+ *  lftm_merge_options.message and on the call's messages.
+ *  @{ */
+
+/** Result codes of merging. */
+enum {
+  LFTM_ERR_MERGE_TOO_FEW = -70,        /**< fewer than two frames */
+  LFTM_ERR_MERGE_SIZE = -71,           /**< the frames differ in size or sample depth */
+  LFTM_ERR_MERGE_NO_EXPOSURE = -72,    /**< a frame has no exposure time in its EXIF data
+                                            and the host gave none */
+  LFTM_ERR_MERGE_EXPOSURE_COUNT = -73, /**< the count of exposures given is not the count
+                                            of frames */
+  LFTM_ERR_MERGE_RESPONSE = -74,       /**< the response file is missing or no saved curve
+                                            for frames of this depth, or the frames hold
+                                            too little to recover one */
+  LFTM_ERR_MERGE_OUTPUT_KIND = -75,    /**< lftm_merge_file: the output name ends in none
+                                            of .exr, .hdr, .jpg, .jpeg, .tif, .tiff */
+  LFTM_ERR_MERGE_LIBRARY = -76         /**< the frame reader library (lfframe) or the
+                                            OpenEXR writer entry cannot be loaded */
+};
+
+/** Where the camera response comes from (lftm_merge_options.response). */
+enum {
+  LFTM_RESPONSE_RECOVER = 0, /**< recovered from the frames (the default) */
+  LFTM_RESPONSE_LINEAR = 1,  /**< linear frames (e.g. 16-bit linear TIFF) */
+  LFTM_RESPONSE_FILE = 2     /**< loaded from `response_path` */
+};
+
+/** How a merge runs. Fill it with lftm_merge_options_init, then change what you need. */
+typedef struct lftm_merge_options {
+  uint32_t struct_size;      /**< sizeof(lftm_merge_options), set by lftm_merge_options_init */
+  int32_t response;          /**< LFTM_RESPONSE_* */
+  const char* response_path; /**< with LFTM_RESPONSE_FILE: a curve written through
+                                  `save_response` for frames of the same depth */
+  const char* save_response; /**< optional: the curve used is saved there as plain text;
+                                  a file already there is replaced only when it is a saved
+                                  curve (else LFTM_ERR_OUTPUT_EXISTS) */
+  const double* exposures;   /**< optional: each frame's exposure time in seconds, in the
+                                  frames' order; overrides EXIF */
+  int32_t exposure_count;    /**< values at `exposures`; must be the count of frames */
+  char* message;             /**< optional: receives the sentence of a failure ("" else) */
+  size_t message_size;       /**< bytes at `message`, NUL included */
+  int32_t align;             /**< non-zero (the default): align every frame to the middle
+                                  exposure before merging */
+  int32_t deghost;           /**< non-zero: where a frame shows what the middle exposure
+                                  does not (beyond what noise explains, where both measure
+                                  the light), that region comes from the middle exposure,
+                                  with soft edges; 0 (the default): every frame counts */
+} lftm_merge_options;
+
+/** Fills `merge` with the defaults: recovered response, exposures from EXIF, aligned, no
+ *  message.
+ *  (added in 0.5)
+ *  @param merge [out] the record to fill.
+ *  @param struct_size sizeof(lftm_merge_options) as the host sees it.
+ *  @return 0, or LFTM_ERR_ARGUMENT for a null record or a size that is too small. */
+LFTM_EXPORT int32_t lftm_merge_options_init(lftm_merge_options* merge, size_t struct_size);
+
+/** Merges the frames into float radiance. `output` must be LFTM_SAMPLE_FLOAT32 with 3
+ *  channels and the frames' upright size; with `output->pixels` null, the call only reads
+ *  the frames' headers and writes that size into `output->width` and `output->height`.
+ *  (added in 0.5)
+ *  @param paths the frames' paths.
+ *  @param count how many; at least 2.
+ *  @param merge the merge's options, or null for the defaults.
+ *  @param output [in,out] the host's float RGB buffer.
+ *  @param options threads, progress, cancel and messages, or null.
+ *  @return 0; LFTM_ERR_MERGE_*; an LFTM_ERR_INPUT_* cause or LFTM_ERR_SIB_OPEN,
+ *          LFTM_ERR_SIB_LAYOUT or LFTM_ERR_SIB_DECODE (a damaged or cut frame) naming the
+ *          frame; LFTM_ERR_FILE or LFTM_ERR_OUTPUT_EXISTS (the response cannot be
+ *          saved); LFTM_ERR_ARGUMENT;
+ *          LFTM_ERR_NO_MEMORY; LFTM_ERR_CANCELLED. */
+LFTM_EXPORT int32_t lftm_merge_image(const char* const* paths, int32_t count,
+                                     const lftm_merge_options* merge, lftm_image* output,
+                                     const lftm_options* options);
+
+/** Merges the frames into `out_path`: OpenEXR of 32-bit float RGB (ZIP-compressed) for
+ *  ".exr", Radiance RGBE for ".hdr", or, for ".jpg", ".jpeg", ".tif" and ".tiff", the merge
+ *  tone mapped as lftm_tonemap_file does with `options`. The tone-mapped file has the bytes
+ *  lftm_tonemap_file writes for the ".exr" (or ".hdr") of the same merge. An output that is
+ *  one of the frames is refused before any work; the output is written whole or not at all.
+ *  (added in 0.5)
+ *  @param paths the frames' paths.
+ *  @param count how many; at least 2.
+ *  @param merge the merge's options, or null for the defaults.
+ *  @param out_path the file to write.
+ *  @param options how to tone map and run; must not be null.
+ *  @return 0, the codes of lftm_merge_image, LFTM_ERR_SAME_FILE, the output codes of
+ *          lftm_tonemap_file, or a writer's code. */
+LFTM_EXPORT int32_t lftm_merge_file(const char* const* paths, int32_t count,
+                                    const lftm_merge_options* merge, const char* out_path,
+                                    const lftm_options* options);
+
+/** @} */
+
+/** @} */
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libtiff-dev libjpeg62-turbo-dev libhwy-dev libopenexr-dev libclang-rt-14-dev locales doxygen time
+          libtiff-dev libjpeg62-turbo-dev libhwy-dev libopenexr-dev libpng-dev libexif-dev libclang-rt-14-dev locales doxygen time
           libcpp-httplib-dev chromium chromium-driver python3-selenium
           pybind11-dev python3-dev python3-numpy python3-pytest python3-dask python3-distributed
           lintian dpkg-dev)

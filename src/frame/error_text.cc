@@ -138,6 +138,19 @@ constexpr CodeText kCodes[] = {
     {LFTM_ERR_SAME_FILE,
      "the output file is the input file: choose another output name, or the photograph "
      "would be lost"},
+    {LFTM_ERR_MERGE_TOO_FEW, "a merge needs at least two frames of the scene"},
+    {LFTM_ERR_MERGE_SIZE, "the frames differ in size or sample depth: merge frames of one bracket"},
+    {LFTM_ERR_MERGE_NO_EXPOSURE,
+     "a frame has no exposure time in its EXIF data: give the exposures of every frame"},
+    {LFTM_ERR_MERGE_EXPOSURE_COUNT, "the count of exposures given is not the count of frames"},
+    {LFTM_ERR_MERGE_RESPONSE,
+     "the camera response cannot be loaded or recovered: check the response file, or give "
+     "another response"},
+    {LFTM_ERR_MERGE_OUTPUT_KIND,
+     "the output of a merge must end in .exr, .hdr, .jpg, .jpeg, .tif or .tiff"},
+    {LFTM_ERR_MERGE_LIBRARY,
+     "the frame reader library (lfframe) or the OpenEXR writer cannot be loaded: reinstall "
+     "lftm"},
     {LFTM_ERR_INPUT_MISSING, "there is no such file: check the name and the folder"},
     {LFTM_ERR_INPUT_NO_PERMISSION, "the file cannot be read: permission denied"},
     {LFTM_ERR_INPUT_FOLDER, "this is a folder, not an image file: name an image file in it"},

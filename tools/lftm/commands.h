@@ -16,6 +16,8 @@ constexpr int kExitUsage = 2;
 int run_convert(const std::vector<std::string>& args);
 int run_info(const std::vector<std::string>& args);
 int run_preview(const std::vector<std::string>& args);
+// lftm merge: the HDR image from bracketed exposures (merge_command.cc).
+int run_merge(const std::vector<std::string>& args);
 // The browser tuner, the program lftm-tune (built when the HTTP server library is available).
 int run_tune(const std::vector<std::string>& args);
 // lftm's tune command: replaces the process by the lftm-tune beside it, or says why it cannot.

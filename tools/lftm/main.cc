@@ -13,6 +13,7 @@ int run_command(const std::vector<std::string>& args) {
   const std::string command = args.front();
   if (command == "info") return lftm_cli::run_info({args.begin() + 1, args.end()});
   if (command == "preview") return lftm_cli::run_preview({args.begin() + 1, args.end()});
+  if (command == "merge") return lftm_cli::run_merge({args.begin() + 1, args.end()});
   if (command == "tune") return lftm_cli::exec_tune({args.begin() + 1, args.end()});
   if (command == "help") {
     lftm_cli::print_usage(stdout);

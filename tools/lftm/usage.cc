@@ -38,6 +38,7 @@ void print_usage(std::FILE* out) {
       "  lftm info [--tiff-linear|--tiff-gamma] FILE...\n"
       "                                         size, format and luminance statistics\n"
       "  lftm preview FILE OUT.jpg [--size WxH] a quick preview (default 320x240)\n"
+      "  lftm merge [options] FRAME... OUTPUT   the HDR image from bracketed exposures\n"
       "  lftm tune PHOTO [--port N] [--output-dir DIR]... [--no-browser]\n"
       "                                         tune the settings in the browser\n"
       "\n"
@@ -89,6 +90,20 @@ void print_usage(std::FILE* out) {
       "  --version                      the version of lftm\n"
       "  -h, --help                     this text\n"
       "\n"
+      "merge: FRAMEs are bracketed exposures of one scene (JPEG, PNG, 8/16-bit TIFF; any\n"
+      "order; turned upright by their EXIF orientation), aligned to the middle exposure.\n"
+      "OUTPUT ending"
+      " in .exr (32-bit float) or .hdr holds the radiance; .jpg or .tif is tone\n"
+      "mapped with the options above, the bytes that tone mapping the .exr would give.\n"
+      "  --exposures T1,T2,...          exposure times in seconds (1/250 allowed), in the\n"
+      "                                 frames' order (default: EXIF time x ISO/100 / f^2)\n"
+      "  --response linear|FILE         linear frames, or a curve saved with --save-response\n"
+      "                                 (default: recovered from the frames)\n"
+      "  --save-response FILE           save the camera response used, as plain text\n"
+      "  --no-align                     merge the frames as they lie (a tripod set)\n"
+      "  --deghost                      what moved between the shots comes from the middle\n"
+      "                                 exposure alone, never half-transparent\n"
+      "\n"
       "No output, sidecar or log may be one of the input images, and two inputs may not\n"
       "share an output name; such runs are refused before anything is written.\n"
       "\n"
@@ -97,7 +112,8 @@ void print_usage(std::FILE* out) {
       "  lftm --method squeezer --Brightness 2 --quality 95 desk.exr desk.jpg\n"
       "  lftm --bits 16 --Strength 60 --save-settings look.xmp scan.tif out/scan.tif\n"
       "  lftm --settings look.xmp shots/*.hdr out/\n"
-      "  lftm info samples/golden_gate.hdr\n",
+      "  lftm info samples/golden_gate.hdr\n"
+      "  lftm merge --save-response cam.txt dark.jpg mid.jpg bright.jpg scene.exr\n",
       out);
 }
 

@@ -1,0 +1,113 @@
+#include "merge/align_bracket.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "lftm_host.h"
+#include "merge/motion_search.h"
+#include "platform/run_context.h"
+#include "platform/workers.h"
+
+namespace lftm {
+namespace {
+
+constexpr double kStill = 0.05;  // pixels: a smaller motion is no motion
+// A refinement that strays further than this from the bitmaps' translation, or turns more,
+// found no true optimum (a scene without texture in one direction): the bitmaps' whole-pixel
+// answer is kept.
+constexpr double kStray = 2.0;               // pixels
+constexpr double kLargestTurn = M_PI / 180;  // radians
+
+bool moves_pixels(const FrameMotion& m, const Bracket& b) {
+  const double corner = std::hypot(b.width, b.height) / 2;
+  return std::fabs(m.dx) >= kStill || std::fabs(m.dy) >= kStill ||
+         std::fabs(m.angle) * corner >= kStill;
+}
+
+// Bilinear samples of the frame as shot at (fx, fy), rounded to its levels.
+template <typename Sample>
+void resample_row(const Bracket& b, const Frame& frame, const std::vector<Sample>& shot, int y,
+                  Sample* out) {
+  for (int x = 0; x < b.width; ++x) {
+    Sample* px = out + 3 * static_cast<size_t>(x);
+    double fx = 0, fy = 0;
+    frame.motion.map(x, y, &fx, &fy);
+    if (!frame.covers(x, y, b.width, b.height)) {
+      px[0] = px[1] = px[2] = 0;
+      continue;
+    }
+    const int ix = std::min(static_cast<int>(fx), b.width - 2);
+    const int iy = std::min(static_cast<int>(fy), b.height - 2);
+    const double tx = fx - ix, ty = fy - iy;
+    const size_t at = 3 * (static_cast<size_t>(iy) * b.width + ix);
+    const size_t below = at + 3 * static_cast<size_t>(b.width);
+    for (size_t k = 0; k < 3; ++k) {
+      const double top = shot[at + k] + (shot[at + 3 + k] - double(shot[at + k])) * tx;
+      const double bottom = shot[below + k] + (shot[below + 3 + k] - double(shot[below + k])) * tx;
+      px[k] = static_cast<Sample>(std::lround(top + (bottom - top) * ty));
+    }
+  }
+}
+
+template <typename Sample>
+void resample(const Bracket& b, Frame* frame, std::vector<Sample>* samples, int threads) {
+  const std::vector<Sample> shot = *samples;
+  const int workers = clamp_workers(threads);
+  run_tiles(workers, [&](int index) {
+    const RowBand band = tile_rows(index, workers, b.height);
+    for (int y = band.first; y < band.first + band.rows; ++y) {
+      resample_row(b, *frame, shot, y, samples->data() + 3 * static_cast<size_t>(y) * b.width);
+    }
+  });
+}
+
+// Aligns `frame` to `guide`, a frame already on the reference's pixels (the reference, or
+// an aligned neighbour of closer exposure, whose light the frame shares more of).
+void align_frame(Bracket* bracket, const Frame& guide, Frame* frame, int threads) {
+  const std::vector<GreyImage> ref = grey_pyramid(rank_grey(*bracket, guide));
+  const std::vector<GreyImage> levels = grey_pyramid(rank_grey(*bracket, *frame));
+  const float cut = shared_threshold(ref.front(), levels.front());
+  if (cut < 0) return;  // too little light in common: merged as it lies
+  FrameMotion motion;
+  motion.cx = 0.5 * (bracket->width - 1);
+  motion.cy = 0.5 * (bracket->height - 1);
+  int dx = 0, dy = 0;
+  bitmap_translation(ref, levels, cut, &dx, &dy);
+  motion.dx = dx;
+  motion.dy = dy;
+  const FrameMotion refined = refine_motion(ref, levels, motion);
+  if (std::fabs(refined.dx - dx) <= kStray && std::fabs(refined.dy - dy) <= kStray &&
+      std::fabs(refined.angle) <= kLargestTurn) {
+    motion = refined;
+  }
+  if (!moves_pixels(motion, *bracket)) return;
+  frame->moved = true;
+  frame->motion = motion;
+  if (bracket->bits == 16) {
+    resample(*bracket, frame, &frame->samples16, threads);
+  } else {
+    resample(*bracket, frame, &frame->samples8, threads);
+  }
+}
+
+}  // namespace
+
+int32_t align_bracket(Bracket* bracket, int threads) {
+  if (bracket->width < 8 || bracket->height < 8) return 0;
+  // Outward from the reference, each frame to its neighbour toward it.
+  const std::vector<size_t> order = by_exposure(*bracket);
+  const size_t middle = order.size() / 2;
+  std::vector<std::pair<size_t, size_t>> steps;  // (frame, guide) positions in `order`
+  for (size_t k = middle; k-- > 0;) steps.push_back({k, k + 1});
+  for (size_t k = middle + 1; k < order.size(); ++k) steps.push_back({k, k - 1});
+  for (size_t i = 0; i < steps.size(); ++i) {
+    if (run_cancelled()) return LFTM_ERR_CANCELLED;
+    run_progress(static_cast<double>(i) / static_cast<double>(steps.size()));
+    Frame& frame = bracket->frames[order[steps[i].first]];
+    align_frame(bracket, bracket->frames[order[steps[i].second]], &frame, threads);
+  }
+  return 0;
+}
+
+}  // namespace lftm

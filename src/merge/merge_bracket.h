@@ -1,0 +1,39 @@
+// One merge from frame paths to float radiance: check and decode the frames, find the
+// response (recovered, linear or loaded), merge. Every entry point of merging runs this.
+#ifndef LFTM_MERGE_MERGE_BRACKET_H_
+#define LFTM_MERGE_MERGE_BRACKET_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "lftm_host.h"
+#include "merge/frame_library.h"
+#include "merge/load_bracket.h"
+#include "merge/merge_report.h"
+
+namespace lftm {
+
+struct MergedImage {
+  int width = 0;
+  int height = 0;
+  std::vector<float> rgb;  // width x height interleaved RGB, linear, finite, >= 0
+};
+
+// What the host asked for, taken from its lftm_merge_options (null: the defaults).
+struct MergeSettings {
+  int32_t response = LFTM_RESPONSE_RECOVER;
+  const char* responsePath = nullptr;
+  const char* saveResponsePath = nullptr;
+  bool align = true;
+  bool deghost = false;
+};
+
+MergeSettings merge_settings_of(const lftm_merge_options* options);
+
+// The whole merge. Returns 0 or a code; the report holds the sentence of a failure.
+int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settings, int threads,
+                      FrameLibrary* library, MergeReport* report, MergedImage* merged);
+
+}  // namespace lftm
+
+#endif  // LFTM_MERGE_MERGE_BRACKET_H_
