@@ -1,5 +1,6 @@
 // lftm_set_message_sink: the process-wide routing of diagnostic lines, handed to the host in
 // whole lines although the library prints them in pieces.
+#include <mutex>
 #include <string>
 
 #include "lftm_host.h"
@@ -14,8 +15,10 @@ struct LineSink {
   std::string partial[2];  // the unfinished line of each stream
 };
 
-// The diag sink calls in under its own lock, one piece at a time.
+// The diag sink calls in under its own lock, one piece at a time; hosts that change the sink
+// from several threads take turns on g_lines_mutex.
 LineSink g_lines;
+std::mutex g_lines_mutex;
 
 void take_piece(DiagStream stream, const char* text, void* context) {
   auto* sink = static_cast<LineSink*>(context);
@@ -36,6 +39,7 @@ void take_piece(DiagStream stream, const char* text, void* context) {
 
 extern "C" int32_t lftm_set_message_sink(lftm_message_fn message, void* user) {
   using lftm::g_lines;
+  const std::lock_guard<std::mutex> turn(lftm::g_lines_mutex);
   lftm::set_diag_sink(nullptr, nullptr);
   for (int32_t s = 1; s <= 2; ++s) {
     std::string& partial = g_lines.partial[s - 1];
