@@ -138,6 +138,8 @@ enum {
  *  | -4004 | LFTM_ERR_INPUT_NOT_REGULAR | the same | a pipe, socket or device, which is never read (a pipe would wait for a writer): save the image to a file |
  *  | -4005 | LFTM_ERR_INPUT_CANNOT_OPEN | the same | the file cannot be opened for another reason (too many open files, a loop of links): see the system's reason |
  *  | -4006 | LFTM_ERR_INPUT_EMPTY | the same | the file holds no byte: it was not written whole |
+ *  | -4007 | LFTM_ERR_INPUT_ORIENTATION (lftm_host.h) | lftm_diagnose_input | the Radiance header stores its rows in another order than top to bottom, left to right: rotate or flip the image in the program that wrote it |
+ *  | -4008 | LFTM_ERR_INPUT_TRUNCATED (lftm_host.h) | lftm_diagnose_input | the file holds fewer bytes than its Radiance header's size needs: it was not written whole |
  *  | **Limits and the temporary folder** (runs of the host functions; tonemap and tms alone return -4, -1 or -2) ||||
  *  | -4101 | LFTM_ERR_OVER_LIMIT | lftm_tonemap_file, lftm_tonemap_image | the run needs more memory than the limit the caller set (lftm_options.memory_limit; a line says how much): raise the limit or use disk mode |
  *  | -4102 | LFTM_ERR_TEMP_MISSING | lftm_tonemap_file, lftm_tonemap_image | disk mode: the temporary folder ($TMPDIR, else /tmp) does not exist (a line names it): set TMPDIR to an existing folder |

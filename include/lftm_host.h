@@ -404,6 +404,76 @@ LFTM_EXPORT int32_t lftm_set_message_sink(lftm_message_fn message, void* user);
 
 /** @} */
 
+/** @name Input diagnosis (added in 0.5)
+ *  Why an input file cannot be read, with what was measured, so that a host can tell its
+ *  user the cause in its own words before any reader allocates the image.
+ *  @{ */
+
+/** Result codes of lftm_diagnose_input (added in 0.5). */
+enum {
+  LFTM_ERR_INPUT_ORIENTATION = -4007, /**< the Radiance header stores its rows in another
+                                           order than "-Y height +X width", the only one
+                                           the readers take */
+  LFTM_ERR_INPUT_TRUNCATED = -4008    /**< the file holds fewer bytes after its Radiance
+                                           header than any encoding of the pixels it
+                                           declares takes */
+};
+
+/** What a file that is no HDR image seems to be, by its first bytes
+ *  (lftm_input_report.other_kind; added in 0.5). */
+enum {
+  LFTM_INPUT_KIND_UNKNOWN = 0, /**< none of the kinds below */
+  LFTM_INPUT_KIND_TEXT = 1,    /**< text: no control character but tab, line and page breaks
+                                    in its first 4096 bytes */
+  LFTM_INPUT_KIND_PNG = 2,     /**< a PNG image */
+  LFTM_INPUT_KIND_JPEG = 3,    /**< a JPEG image */
+  LFTM_INPUT_KIND_GIF = 4,     /**< a GIF image */
+  LFTM_INPUT_KIND_PDF = 5,     /**< a PDF document */
+  LFTM_INPUT_KIND_ZIP = 6      /**< a ZIP archive (also office documents) */
+};
+
+/** What lftm_diagnose_input found (added in 0.5). Fields that the call did not measure are
+ *  0 (strings empty). */
+typedef struct lftm_input_report {
+  uint32_t struct_size;      /**< sizeof(lftm_input_report), set by the caller */
+  int32_t code;              /**< what the call returned */
+  int32_t format;            /**< LFTM_FORMAT_RADIANCE, LFTM_FORMAT_OPENEXR or
+                                  LFTM_FORMAT_TIFF_16 as lftm_file_format says, or 0 */
+  int32_t other_kind;        /**< LFTM_INPUT_KIND_*, with LFTM_ERR_UNKNOWN_FORMAT */
+  int32_t system_error;      /**< the errno value, with LFTM_ERR_INPUT_CANNOT_OPEN */
+  int32_t reserved;          /**< 0 */
+  int64_t file_bytes;        /**< the file's length */
+  int64_t width;             /**< pixels per row declared by the resolution line */
+  int64_t height;            /**< rows declared by the resolution line */
+  int64_t data_bytes;        /**< bytes after the "-Y height +X width" line */
+  int64_t least_data_bytes;  /**< the fewest bytes any encoding of the declared pixels takes:
+                                  4 a pixel flat, or a 4-byte header a row and one 2-byte run
+                                  per 127 pixels of each of the four components */
+  char resolution_line[128]; /**< the Radiance resolution line as written (without its line
+                                  feed): the "-Y height +X width" line, or else the first line
+                                  of another orientation */
+} lftm_input_report;
+
+/** Says why `path` cannot be read as an input image, as lftm_check_input does, and looks
+ *  further into the file: whether it is a Radiance, OpenEXR or TIFF file at all (and if not,
+ *  what it seems to be), and for a Radiance file whether the readers take its resolution
+ *  line and whether the file holds enough bytes for the pixels that line declares. Reads
+ *  the Radiance header as the readers do and at most the first 4096 bytes of other files;
+ *  never blocks; prints nothing. A file it passes may still be damaged: the readers tell.
+ *  Any host thread may call it. (added in 0.5)
+ *  @param path the file.
+ *  @param report [out] struct_size set by the caller; filled with what was measured.
+ *  @return 0; an LFTM_ERR_INPUT_* cause of lftm_check_input; LFTM_ERR_UNKNOWN_FORMAT (with
+ *          other_kind) for a file of none of the three formats, a Radiance-named file
+ *          among them when it holds neither the "#?" line nor a resolution line;
+ *          LFTM_ERR_INPUT_ORIENTATION (with resolution_line); LFTM_ERR_TOO_LARGE for a
+ *          declared size over LFTM_MAX_IMAGE_PIXELS (with width and height);
+ *          LFTM_ERR_INPUT_TRUNCATED (with data_bytes and least_data_bytes); or
+ *          LFTM_ERR_ARGUMENT for a null path or report or a smaller struct_size. */
+LFTM_EXPORT int32_t lftm_diagnose_input(const char* path, lftm_input_report* report);
+
+/** @} */
+
 /** @} */
 
 /** @defgroup photo Photos

@@ -159,6 +159,12 @@ constexpr CodeText kCodes[] = {
     {LFTM_ERR_INPUT_CANNOT_OPEN,
      "the file cannot be opened (too many open files, a loop of links or a failing disk)"},
     {LFTM_ERR_INPUT_EMPTY, "the file is empty: it holds no image"},
+    {LFTM_ERR_INPUT_ORIENTATION,
+     "the Radiance file stores its rows in another order than \"-Y height +X width\", the "
+     "only one the readers take: rotate or flip it into that order"},
+    {LFTM_ERR_INPUT_TRUNCATED,
+     "the file is cut short: it holds fewer bytes after its header than the pixels it "
+     "declares take"},
     {LFTM_ERR_OVER_LIMIT,
      "the run needs more memory than the limit that was set (the messages say how much): "
      "raise the limit or use disk mode"},

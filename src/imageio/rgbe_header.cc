@@ -9,10 +9,6 @@
 namespace lftm {
 namespace {
 
-// Chromaticities assumed when the header names none.
-constexpr float kDefaultPrimaries[8] = {0.648431f, 0.330856f, 0.321152f, 0.597871f,
-                                        0.155886f, 0.066044f, 0.3101f,   0.3162f};
-
 // True when the bytes after the resolution line (the file is positioned there) can hold the
 // pixels, flat or run-length as their first bytes say. The whole-file reader may skip one
 // line feed before run-length rows, so that case is looked at too.
@@ -29,11 +25,6 @@ bool data_can_fit(std::FILE* file, long long length, int width, int height) {
 }  // namespace
 
 int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
-  float prim[8];
-  for (int i = 0; i < 8; ++i) prim[i] = kDefaultPrimaries[i];
-  int width = 0;
-  int height = 0;
-
   std::FILE* file = open_regular_file(path);
   if (file == nullptr) return LFTM_ERR_RGBE_OPEN;
   long long length = -1;
@@ -45,25 +36,17 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
 
   // The first lines are examined, or the whole file when it ends sooner: a file that ends
   // without a resolution line has none.
-  int found = -1;
-  char line[kRgbeLineMax + 1];
-  for (int i = 0; i < kRgbeHeaderLines; ++i) {
-    if (!read_header_line(file, line)) {
-      const bool failed = std::ferror(file) != 0;
-      std::fclose(file);
-      return failed ? LFTM_ERR_RGBE_SHORT : LFTM_ERR_RGBE_NO_SIZE;
-    }
-    float values[8];
-    int matched = match_primaries(line, values);
-    if (matched == 8) info->infos[LFTM_INFO_PRIMARIES] = 32;
-    for (int k = 0; k < matched; ++k) prim[k] = values[k];
-    if (match_resolution(line, &height, &width)) {
-      found = i;
-      break;
-    }
+  RgbeHeaderLines header;
+  const bool read = scan_rgbe_header(file, &header);
+  if (header.allPrimaries) info->infos[LFTM_INFO_PRIMARIES] = 32;
+  if (!read) {
+    std::fclose(file);
+    return LFTM_ERR_RGBE_SHORT;
   }
+  const int width = header.width;
+  const int height = header.height;
   // A size that is zero, negative or too large for the library's buffers is no usable size.
-  if (found < 0 || !rgbe_size_ok(width, height)) {
+  if (header.sizeIndex < 0 || !rgbe_size_ok(width, height)) {
     std::fclose(file);
     return LFTM_ERR_RGBE_NO_SIZE;
   }
@@ -77,8 +60,10 @@ int rgbe_read_header(const char* path, float primaries[8], HdrFileInfo* info) {
   info->infos[LFTM_INFO_HEIGHT] = height;
   info->infos[LFTM_INFO_FILE_LENGTH] =
       length >= kRgbeLongFile ? kRgbeLongFile : static_cast<int>(length);
-  for (int k = 0; k < 8; ++k) primaries[k] = info->infos[LFTM_INFO_PRIMARIES] > 0 ? prim[k] : 0.0f;
-  return found;
+  for (int k = 0; k < 8; ++k) {
+    primaries[k] = info->infos[LFTM_INFO_PRIMARIES] > 0 ? header.primaries[k] : 0.0f;
+  }
+  return header.sizeIndex;
 }
 
 }  // namespace lftm

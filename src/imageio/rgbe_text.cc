@@ -16,17 +16,40 @@ const char* skip_space(const char* p) {
   return p;
 }
 
-// A decimal integer after optional white space, as "%d" reads it.
-bool read_int(const char** p, int* value) {
+// A decimal integer after optional white space, as "%lld" reads it.
+bool read_size(const char** p, long long* value) {
   const char* s = skip_space(*p);
   char* end = nullptr;
-  long v = std::strtol(s, &end, 10);
+  const long long v = std::strtoll(s, &end, 10);
   if (end == s) return false;
-  if (v > INT_MAX) v = INT_MAX;
-  if (v < INT_MIN) v = INT_MIN;
-  *value = static_cast<int>(v);
+  *value = v;
   *p = end;
   return true;
+}
+
+// One axis of a resolution line: a sign, 'X' or 'Y', and a size.
+bool read_axis(const char** p, char* sign, char* axis, long long* size) {
+  const char* s = *p;
+  if ((s[0] != '-' && s[0] != '+') || (s[1] != 'X' && s[1] != 'Y')) return false;
+  *sign = s[0];
+  *axis = s[1];
+  s += 2;
+  if (!read_size(&s, size)) return false;
+  *p = s;
+  return true;
+}
+
+// Keeps `line` as the header's resolution line, without its line feed.
+void keep_size_line(const char* line, RgbeHeaderLines* header) {
+  const size_t length = std::strcspn(line, "\n");  // at most kRgbeLineMax
+  std::memcpy(header->sizeLine, line, length);
+  header->sizeLine[length] = '\0';
+}
+
+int clamp_to_int(long long v) {
+  if (v > INT_MAX) return INT_MAX;
+  if (v < INT_MIN) return INT_MIN;
+  return static_cast<int>(v);
 }
 
 }  // namespace
@@ -39,19 +62,31 @@ long long rgbe_least_data_bytes(int width, int height, bool runLength) {
   return height * (4 + 4 * 2 * runs);
 }
 
-bool match_resolution(const char* text, int* height, int* width) {
+long long rgbe_fewest_data_bytes(int width, int height) {
+  const long long flat = rgbe_least_data_bytes(width, height, false);
+  const long long runLength = rgbe_least_data_bytes(width, height, true);
+  return flat < runLength ? flat : runLength;
+}
+
+bool match_any_resolution(const char* text, RgbeResolution* resolution) {
   const char* p = text;
-  if (p[0] != '-' || p[1] != 'Y') return false;
-  p += 2;
-  int h = 0;
-  if (!read_int(&p, &h)) return false;
+  char sign[2], axis[2];
+  long long size[2];
+  if (!read_axis(&p, &sign[0], &axis[0], &size[0])) return false;
   p = skip_space(p);
-  if (p[0] != '+' || p[1] != 'X') return false;
-  p += 2;
-  int w = 0;
-  if (!read_int(&p, &w)) return false;
-  *height = h;
-  *width = w;
+  if (!read_axis(&p, &sign[1], &axis[1], &size[1]) || axis[0] == axis[1]) return false;
+  const bool yFirst = axis[0] == 'Y';
+  resolution->standard = yFirst && sign[0] == '-' && sign[1] == '+';
+  resolution->height = yFirst ? size[0] : size[1];
+  resolution->width = yFirst ? size[1] : size[0];
+  return true;
+}
+
+bool match_resolution(const char* text, int* height, int* width) {
+  RgbeResolution resolution;
+  if (!match_any_resolution(text, &resolution) || !resolution.standard) return false;
+  *height = clamp_to_int(resolution.height);
+  *width = clamp_to_int(resolution.width);
   return true;
 }
 
@@ -84,6 +119,28 @@ long long rgbe_file_length(std::FILE* file, int slot) {
 
 bool read_header_line(std::FILE* file, char* line) {
   return std::fgets(line, kRgbeLineMax + 1, file) != nullptr;
+}
+
+bool scan_rgbe_header(std::FILE* file, RgbeHeaderLines* header) {
+  char line[kRgbeLineMax + 1];
+  for (int i = 0; i < kRgbeHeaderLines; ++i) {
+    if (!read_header_line(file, line)) return std::ferror(file) == 0;
+    float values[8];
+    const int matched = match_primaries(line, values);
+    if (matched == 8) header->allPrimaries = true;
+    for (int k = 0; k < matched; ++k) header->primaries[k] = values[k];
+    if (match_resolution(line, &header->height, &header->width)) {
+      header->sizeIndex = i;
+      header->dataStart = ftello(file);
+      keep_size_line(line, header);
+      return true;
+    }
+    RgbeResolution other;
+    if (header->sizeLine[0] == '\0' && match_any_resolution(line, &other)) {
+      keep_size_line(line, header);
+    }
+  }
+  return true;
 }
 
 }  // namespace lftm

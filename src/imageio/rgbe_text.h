@@ -19,6 +19,23 @@ constexpr int kRgbeHeaderLines = 100;
 // the four components. No valid file has less.
 long long rgbe_least_data_bytes(int width, int height, bool runLength);
 
+// The fewest bytes that any encoding of a width x height image takes (flat or run-length,
+// whichever is smaller): a file with less data after its header is cut short, whatever its
+// first bytes say.
+long long rgbe_fewest_data_bytes(int width, int height);
+
+// A resolution line: two axes with a sign and a size each, in any of the eight orientations.
+struct RgbeResolution {
+  bool standard = false;  // "-Y height +X width": rows top to bottom, the one order read
+  long long width = 0;
+  long long height = 0;
+};
+
+// Matches "[+-][XY] <n> [+-][XY] <m>" (two different axes) at the start of `text`
+// (NUL-terminated). Sizes are read as strtoll reads them: a sign is allowed, a size outside
+// the range of long long is clamped.
+bool match_any_resolution(const char* text, RgbeResolution* resolution);
+
 // Matches "-Y <height> +X <width>" at the start of `text` (NUL-terminated). Numbers outside
 // the int range are clamped, so that the size check that follows refuses them.
 bool match_resolution(const char* text, int* height, int* width);
@@ -44,6 +61,27 @@ long long rgbe_file_length(std::FILE* file, int slot);
 // Reads one header line of at most kRgbeLineMax characters into `line` (size kRgbeLineMax+1).
 // Returns false at end of file or on a read error.
 bool read_header_line(std::FILE* file, char* line);
+
+// What the header lines of a Radiance file say.
+struct RgbeHeaderLines {
+  int sizeIndex = -1;          // 0-based index of the "-Y h +X w" line; -1 when there is none
+  int width = 0;               // its sizes, as match_resolution reads them
+  int height = 0;
+  long long dataStart = -1;    // the offset just after it
+  // That line as written (without its line feed), or else the first resolution line of
+  // another orientation, which the reader skips; "" when there is neither.
+  char sizeLine[kRgbeLineMax + 1] = {};
+  // The chromaticities of the PRIMARIES lines before the resolution line, over the ones
+  // assumed when the header names none.
+  float primaries[8] = {0.648431f, 0.330856f, 0.321152f, 0.597871f,
+                        0.155886f, 0.066044f, 0.3101f,   0.3162f};
+  bool allPrimaries = false;   // a PRIMARIES line held all eight numbers
+};
+
+// Reads the header lines of `file` from where it stands until the "-Y h +X w" line, among the
+// first kRgbeHeaderLines (the whole file when it ends sooner), and leaves the file just after
+// that line. Returns false on a read error.
+bool scan_rgbe_header(std::FILE* file, RgbeHeaderLines* header);
 
 }  // namespace lftm
 

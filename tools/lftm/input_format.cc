@@ -15,15 +15,19 @@ std::string lower_extension(const std::string& path) {
   return ext;
 }
 
-InputFormat detect_input_format(const std::string& path) {
-  // The library's rule, so that the tool and lftm_tonemap_file take a file for the same kind.
-  switch (lftm_file_format(path.c_str())) {
+InputFormat input_format_of(int32_t libraryFormat) {
+  switch (libraryFormat) {
     case LFTM_FORMAT_RADIANCE: return InputFormat::kRadiance;
     case LFTM_FORMAT_OPENEXR: return InputFormat::kOpenExr;
     case LFTM_FORMAT_TIFF_16: return InputFormat::kTiff;
     default: break;
   }
   return InputFormat::kUnknown;
+}
+
+InputFormat detect_input_format(const std::string& path) {
+  // The library's rule, so that the tool and lftm_tonemap_file take a file for the same kind.
+  return input_format_of(lftm_file_format(path.c_str()));
 }
 
 const char* format_name(InputFormat format) {

@@ -2,6 +2,7 @@
 #ifndef LFTM_TOOLS_INPUT_FORMAT_H_
 #define LFTM_TOOLS_INPUT_FORMAT_H_
 
+#include <cstdint>
 #include <string>
 
 namespace lftm_cli {
@@ -10,6 +11,9 @@ enum class InputFormat { kUnknown, kRadiance, kOpenExr, kTiff };
 
 // The format of the file at `path`; kUnknown when it cannot be read or is none of the three.
 InputFormat detect_input_format(const std::string& path);
+
+// The format of a library format code (LFTM_FORMAT_*, as lftm_file_format gives it).
+InputFormat input_format_of(int32_t libraryFormat);
 
 const char* format_name(InputFormat format);
 

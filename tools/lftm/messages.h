@@ -8,9 +8,10 @@
 
 namespace lftm_cli {
 
-// Causes the tool finds itself by looking at the files, with codes of their own below every
-// library code. They are never printed as codes, nor are the library's input causes
-// (LFTM_ERR_INPUT_*, found by lftm_check_input), which count as causes too.
+// Causes the tool names in its own words (the library finds most of them: lftm_diagnose_input,
+// the photo reader), with codes of their own below every library code. They are never printed
+// as codes, nor are the library's opening causes LFTM_ERR_INPUT_MISSING to _EMPTY, which
+// count as causes too.
 enum Cause : int32_t {
   kCauseTruncated = -9007,
   kCauseOrientation = -9008,
