@@ -46,7 +46,7 @@ void BM_TunePreview(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(render->picture.samples.data());
   }
-  const lftm_tune::Photo& p = session.photo();
+  const lftm_tune::Photo& p = *session.photo();
   state.SetItemsProcessed(state.iterations() * p.previewWidth * p.previewHeight);
   state.counters["preview_pixels"] = p.previewWidth * p.previewHeight;
 }

@@ -6,6 +6,7 @@
 namespace lftm_tune {
 
 Photo::~Photo() {
+  lftm_photo_close(coarse);
   lftm_photo_close(preview);
   lftm_photo_close(whole);
 }
@@ -24,8 +25,13 @@ int32_t load_photo(const std::string& path, lftm_cli::TiffEncoding encoding,
   if (result < 0) return result;
   preview_size(photo->full.width, photo->full.height, previewSide, &photo->previewWidth,
                &photo->previewHeight);
-  return lftm_photo_reduce(photo->whole, photo->previewWidth, photo->previewHeight,
-                           &photo->preview);
+  const int32_t reduced = lftm_photo_reduce(photo->whole, photo->previewWidth,
+                                            photo->previewHeight, &photo->preview);
+  if (reduced < 0) return reduced;
+  int32_t coarseWidth, coarseHeight;
+  preview_size(photo->previewWidth, photo->previewHeight, std::min(previewSide, kCoarseSide),
+               &coarseWidth, &coarseHeight);
+  return lftm_photo_reduce(photo->whole, coarseWidth, coarseHeight, &photo->coarse);
 }
 
 }  // namespace lftm_tune

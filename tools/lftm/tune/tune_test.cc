@@ -252,7 +252,7 @@ TEST_F(TuneHandlersTest, OnlyTheNewestSettingsAreRendered) {
       ask("GET", "/api/preview", {{"generation", std::to_string(generation())}});
   ASSERT_EQ(preview.status, 200);
   EXPECT_EQ(preview.type, "image/bmp");
-  const Photo& photo = session_->photo();
+  const Photo& photo = *session_->photo();
   // The preview is the reduced copy, within the budget the session was given.
   EXPECT_LE(photo.previewWidth * photo.previewHeight, 40 * 40);
   const size_t rowBytes = (3 * photo.previewWidth + 3) / 4 * 4;
@@ -290,7 +290,7 @@ TEST_F(TuneHandlersTest, SqueezerZoomIsTheWindowOfTheFullResult) {
   uint64_t g;
   session_->settings(&method, &params, &g);
   Picture full;
-  ASSERT_EQ(render_photo(session_->photo().whole, method, params, RenderRun(), &full), 0);
+  ASSERT_EQ(render_photo(session_->photo()->whole, method, params, RenderRun(), &full), 0);
   // Near the right edge: the window is moved inside the image.
   Picture window;
   bool pending = true;
@@ -325,7 +325,7 @@ TEST_F(TuneHandlersTest, BoosterZoomIsCutFromTheFullRenderOfTheCurrentSettings) 
   uint64_t g;
   session_->settings(&method, &params, &g);
   Picture full;
-  ASSERT_EQ(render_photo(session_->photo().whole, method, params, RenderRun(), &full), 0);
+  ASSERT_EQ(render_photo(session_->photo()->whole, method, params, RenderRun(), &full), 0);
   // Centred on (10, 60) and moved inside the image: columns 2.., rows 48..
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16 * 3; ++x) {
