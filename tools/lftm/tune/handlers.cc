@@ -317,7 +317,7 @@ Reply export_status(TuneSession* session) {
 Reply page(const std::string& path) {
   if (path != "/" && path != "/index.html") return error_reply(404, "no such page: " + path);
   std::string html = find_page_asset("index.html")->text;
-  for (const char* name : {"tune.css", "tune.js"}) {
+  for (const char* name : {"tune.css", "tune.js", "picture.js", "folder.js"}) {
     const std::string marker = std::string("/*") + name + "*/";
     const size_t at = html.find(marker);
     if (at != std::string::npos) html.replace(at, marker.size(), find_page_asset(name)->text);
