@@ -4,6 +4,12 @@
 #include <cmath>
 
 namespace lftm_tune {
+namespace {
+
+// The smallest budget side of a coarse copy: the Texture Booster's pyramids need some room.
+constexpr int32_t kSmallestCoarseSide = 64;
+
+}  // namespace
 
 Photo::~Photo() {
   lftm_photo_close(coarse);
@@ -29,8 +35,9 @@ int32_t load_photo(const std::string& path, lftm_cli::TiffEncoding encoding,
                                             photo->previewHeight, &photo->preview);
   if (reduced < 0) return reduced;
   int32_t coarseWidth, coarseHeight;
-  preview_size(photo->previewWidth, photo->previewHeight, std::min(previewSide, kCoarseSide),
-               &coarseWidth, &coarseHeight);
+  const int32_t coarseSide = std::max(kSmallestCoarseSide, std::min(previewSide / 2, kCoarseSide));
+  preview_size(photo->previewWidth, photo->previewHeight, coarseSide, &coarseWidth,
+               &coarseHeight);
   return lftm_photo_reduce(photo->whole, coarseWidth, coarseHeight, &photo->coarse);
 }
 

@@ -32,7 +32,8 @@ struct Photo {
 };
 
 // Reads `path` and makes its preview copy, at most `previewSide` squared pixels, and its
-// coarse copy, at most kCoarseSide squared and never larger than the preview. Returns 0 or a
+// coarse copy, at most kCoarseSide squared and a quarter of the preview (but never below
+// 64 x 64 pixels of budget, nor larger than the preview). Returns 0 or a
 // code of open_photo (with photo->full.detail).
 int32_t load_photo(const std::string& path, lftm_cli::TiffEncoding encoding,
                    int32_t previewSide, Photo* photo);

@@ -18,10 +18,13 @@ bool has_photo_extension(const std::string& name) {
   return ext == "hdr" || ext == "exr" || ext == "tif" || ext == "tiff";
 }
 
-bool is_photo(const std::string& path) {
+// A regular file whose header the library reads.
+bool is_photo(const std::string& path, int32_t tiffInput) {
   struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-         lftm_file_format(path.c_str()) > 0;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  lftm_photo_info info;
+  info.struct_size = sizeof info;
+  return lftm_photo_probe(path.c_str(), tiffInput, &info) >= 0;
 }
 
 }  // namespace
@@ -35,7 +38,7 @@ std::vector<std::string> PhotoFolder::files() const {
   if (dir == nullptr) return names;
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name[0] != '.' && has_photo_extension(name) && is_photo(folder_ + "/" + name)) {
+    if (name[0] != '.' && has_photo_extension(name) && is_photo(folder_ + "/" + name, tiffInput_)) {
       names.push_back(name);
     }
   }

@@ -1,5 +1,6 @@
 // One tuning session: the photograph (one of a folder's, which the page may switch between),
-// the settings the page shows, the renders made from them and the export in progress. Every method may be called from any server thread.
+// the settings the page shows, the renders made from them and the export in progress. Every
+// method may be called from any server thread.
 #ifndef LFTM_TOOLS_TUNE_TUNE_SESSION_H_
 #define LFTM_TOOLS_TUNE_TUNE_SESSION_H_
 
