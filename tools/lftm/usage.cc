@@ -38,7 +38,7 @@ void print_usage(std::FILE* out) {
       "  lftm info [--tiff-linear|--tiff-gamma] FILE...\n"
       "                                         size, format and luminance statistics\n"
       "  lftm preview FILE OUT.jpg [--size WxH] a quick preview (default 320x240)\n"
-      "  lftm tune PHOTO [--port N] [--output-dir DIR]... [--no-browser]\n"
+      "  lftm tune PHOTO|FOLDER [--port N] [--output-dir DIR]... [--no-browser]\n"
       "                                         tune the settings in the browser\n"
       "\n"
       "INPUT is a Radiance .hdr, an OpenEXR .exr or a TIFF (8, 16 bits or float). OUTPUT ending in\n"
