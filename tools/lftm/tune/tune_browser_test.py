@@ -203,13 +203,24 @@ def type_number(driver, name, text):
 
 
 def drag_slider(driver, name, values):
-    """Moves a slider as a hand does: input events on the way, a change when let go."""
+    """Moves a slider as a hand does: input events on the way, a change when let go. The hand
+    goes on moving (back and forth over `values`) until a coarse preview has shown, as it would
+    on a busy machine, then stops at the last value."""
     slider = driver.find_element(By.NAME, name)
-    for value in values:
+    values = list(values)
+
+    def move(value):
         driver.execute_script(
             "arguments[0].value = arguments[1];"
             "arguments[0].dispatchEvent(new Event('input'));", slider, value)
         time.sleep(0.05)
+
+    for step in range(600):
+        if step >= len(values) and driver.execute_script(
+                "return qualities.includes('coarse');"):
+            break
+        move(values[step % len(values)])
+    move(values[-1])
     driver.execute_script("arguments[0].dispatchEvent(new Event('change'));", slider)
 
 
@@ -296,7 +307,7 @@ def main():
             "new MutationObserver(() => qualities.push(arguments[0].dataset.quality))"
             ".observe(arguments[0], {attributes: true, attributeFilter: ['data-quality']});",
             preview)
-        drag_slider(driver, "ColorSaturation", (10, 20, 30, 40, 55))
+        drag_slider(driver, "ColorSaturation", range(10, 56, 5))
         wait.until(lambda d: value_of(tuner, "ColorSaturation") == 55)
         wait.until(shows_current)
         assert "coarse" in driver.execute_script("return qualities;")

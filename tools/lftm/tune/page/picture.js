@@ -77,13 +77,16 @@ function settled() {
   if (state && requestedQuality === 'coarse') loadPreview('fine');
 }
 
+// Renders the settings shown. While a slider moves, returns the coarse preview's promise: the
+// next change waits for it, so that each move shows a picture instead of cancelling the last.
 function render() {
-  if (!state) return;
+  if (!state) return null;
   const coarse = performance.now() - lastDrag < PAUSE_MS;
   clearTimeout(settleTimer);
   if (coarse) settleTimer = setTimeout(settled, PAUSE_MS);
-  loadPreview(coarse ? 'coarse' : 'fine');
+  const loading = loadPreview(coarse ? 'coarse' : 'fine');
   if (zoomLevel !== 'fit') loadWindow();
+  return coarse ? loading : null;
 }
 
 async function loadPreview(quality) {

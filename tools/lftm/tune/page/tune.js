@@ -12,6 +12,8 @@ let queued = null;       // the fields to send once it is answered
 let rememberWanted = false;  // a change the user finished: keep it in the history once sent
 let history = [];        // the settings the user had, for undo and redo
 let historyAt = -1;      // where in the history the shown settings are
+let clickTimer = null;   // a slider's change waiting to be kept in the history
+const DOUBLE_CLICK_MS = 400;
 
 const GROUPS = [['tone', 'Tone'], ['detail', 'Detail'], ['colour', 'Colour'],
                 ['advanced', 'Advanced']];
@@ -63,8 +65,10 @@ function numberControls(setting, row) {
   // The hand let go: the change is done, for the history and for the full preview.
   range.addEventListener('change', () => {
     settled();
-    if (sending) rememberWanted = true;
-    else remember();
+    // Kept a moment first: the first click of a double-click moves the slider, and the
+    // default the double-click gives replaces that move in the history.
+    clearTimeout(clickTimer);
+    clickTimer = setTimeout(keepSliderMove, DOUBLE_CLICK_MS);
   });
   range.addEventListener('dblclick', () => toDefault(setting));
   number.addEventListener('change', () => {
@@ -144,6 +148,8 @@ function buildControls(s) {
 }
 
 function toDefault(setting) {
+  clearTimeout(clickTimer);
+  clickTimer = null;
   const control = form.elements[setting.name];
   control.value = setting.default;
   const number = form.querySelector(`input.number[data-for="${setting.name}"]`);
@@ -158,7 +164,7 @@ function sameControls(a, b) {
 }
 
 // Shows what the server holds, rebuilding the rows only when they differ; the control being
-// dragged keeps its position.
+// dragged keeps its position. Returns the coarse preview's promise while a slider moves.
 function show(s) {
   const methods = form.elements.method;
   if (methods.options.length === 0) {
@@ -180,7 +186,7 @@ function show(s) {
   $('file').textContent = `${s.file} (${s.width} x ${s.height})`;
   if (s.notes && s.notes.length) say(s.notes.join('; '), false);
   if (photoChanged) photoShown();
-  render();
+  return render();
 }
 
 function fields(skip) {
@@ -205,7 +211,7 @@ async function send(f) {
   try {
     const s = await call('POST', '/api/settings', f);
     if (!queued) say('', false);
-    show(s);
+    await show(s);
   } catch (e) {
     say(e.message, true);
   } finally {
@@ -239,12 +245,20 @@ function remember() {
 }
 
 // Marked unavailable rather than disabled, so that the keyboard still reaches them.
+function keepSliderMove() {
+  clearTimeout(clickTimer);
+  clickTimer = null;
+  if (sending) rememberWanted = true;
+  else remember();
+}
+
 function historyButtons() {
   $('undo').setAttribute('aria-disabled', String(historyAt <= 0));
   $('redo').setAttribute('aria-disabled', String(historyAt >= history.length - 1));
 }
 
 function goBack(step) {
+  if (clickTimer !== null) keepSliderMove();
   const to = historyAt + step;
   if (to < 0 || to >= history.length) return;
   historyAt = to;
