@@ -39,7 +39,7 @@ void print_usage(std::FILE* out) {
       "                                         size, format and luminance statistics\n"
       "  lftm preview FILE OUT.jpg [--size WxH] a quick preview (default 320x240)\n"
       "  lftm merge [options] FRAME... OUTPUT   the HDR image from bracketed exposures\n"
-      "  lftm tune PHOTO [--port N] [--output-dir DIR]... [--no-browser]\n"
+      "  lftm tune PHOTO|FOLDER [--port N] [--output-dir DIR]... [--no-browser]\n"
       "                                         tune the settings in the browser\n"
       "\n"
       "INPUT is a Radiance .hdr, an OpenEXR .exr or a TIFF (8, 16 bits or float). OUTPUT ending in\n"

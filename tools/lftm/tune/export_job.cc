@@ -1,5 +1,7 @@
 #include "export_job.h"
 
+#include <algorithm>
+
 #include "messages.h"
 
 namespace lftm_tune {
@@ -52,35 +54,64 @@ std::string ExportJob::start(const ExportRequest& request, bool* busy) {
   __atomic_store_n(&cancel_, 0, __ATOMIC_RELAXED);
   status_ = ExportStatus();
   status_.running = true;
-  status_.output = request.output;
+  status_.total = static_cast<int32_t>(request.files.size());
   status_.message = "starting";
-  worker_ = std::thread(&ExportJob::run, this, options, request.input, request.output);
+  worker_ = std::thread(&ExportJob::run, this, options, request.files);
   return "";
 }
 
 int32_t ExportJob::on_progress(void* user, float fraction, const char* step) {
   ExportJob* job = static_cast<ExportJob*>(user);
   std::lock_guard<std::mutex> lock(job->mutex_);
-  if (fraction > job->status_.fraction) job->status_.fraction = fraction;
-  if (step != nullptr) job->status_.message = step;
+  ExportStatus& status = job->status_;
+  job->fileFraction_ = std::max<double>(job->fileFraction_, fraction);
+  status.fraction = (status.done + job->fileFraction_) / std::max(1, status.total);
+  if (step != nullptr) {
+    status.message = status.total > 1 ? "photograph " + std::to_string(status.done + 1) +
+                                            " of " + std::to_string(status.total) + ": " + step
+                                      : std::string(step);
+  }
   return 0;  // the cancel flag stops the run
 }
 
-void ExportJob::run(lftm_options options, std::string input, std::string output) {
-  const int32_t result = lftm_tonemap_file(input.c_str(), output.c_str(), &options);
+void ExportJob::run(lftm_options options, std::vector<lftm_cli::Job> files) {
+  for (const lftm_cli::Job& file : files) {
+    if (!export_one(options, file)) break;
+  }
   std::lock_guard<std::mutex> lock(mutex_);
   status_.running = false;
   status_.finished = true;
-  status_.succeeded = result >= 0;
-  if (status_.succeeded) {
+  if (status_.done == status_.total) {
+    status_.succeeded = true;
     status_.fraction = 1.0;
-    status_.message = "wrote " + output;
-  } else if (result == LFTM_ERR_CANCELLED) {
-    status_.cancelled = true;
-    status_.message = "cancelled; nothing was written";
-  } else {
-    status_.message = lftm_cli::failure_line(input, result, "");
+    status_.message = status_.total == 1 ? "wrote " + status_.output
+                                         : "wrote " + std::to_string(status_.total) + " files";
   }
+}
+
+bool ExportJob::export_one(const lftm_options& options, const lftm_cli::Job& file) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.output = file.output;
+    fileFraction_ = 0;
+  }
+  const int32_t result = lftm_tonemap_file(file.input.c_str(), file.output.c_str(), &options);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (result >= 0) {
+    ++status_.done;
+    return true;
+  }
+  const std::string kept =
+      status_.done == 0 ? "" : " (the " + std::to_string(status_.done) + " written before stay)";
+  if (result == LFTM_ERR_CANCELLED) {
+    status_.cancelled = true;
+    status_.message = (status_.done == 0 ? "cancelled; nothing was written"
+                                         : "cancelled; " + file.output + " was not written") +
+                      kept;
+  } else {
+    status_.message = lftm_cli::failure_line(file.input, result, "") + kept;
+  }
+  return false;
 }
 
 ExportStatus ExportJob::status() {

@@ -1,7 +1,9 @@
-// A full-resolution export, run in the tuner itself: lftm_tonemap_file on a worker thread,
-// with the settings that the export's sidecar holds, so that the file is the one the command
-// line writes for that sidecar. The library's progress drives the page's progress bar and its
-// cancel flag stops the run (the library then leaves the output as it was).
+// Full-resolution exports of one photograph or of a folder's, run in the tuner itself:
+// lftm_tonemap_file on a worker thread, one file after the other, with the settings that the
+// export's sidecar holds, so that each file is the one the command line writes for that
+// sidecar. The library's progress drives the page's progress bar and its cancel flag stops
+// the run (the library then leaves the output being written as it was; the files finished
+// before stay).
 #ifndef LFTM_TOOLS_TUNE_EXPORT_JOB_H_
 #define LFTM_TOOLS_TUNE_EXPORT_JOB_H_
 
@@ -10,6 +12,9 @@
 #include <string>
 #include <thread>
 
+#include <vector>
+
+#include "file_guard.h"
 #include "lftm_host.h"
 
 namespace lftm_tune {
@@ -19,14 +24,15 @@ struct ExportStatus {
   bool finished = false;   // a run ended (finished, failed or cancelled)
   bool succeeded = false;
   bool cancelled = false;
-  double fraction = 0;     // 0..1
+  double fraction = 0;     // 0..1, of all the files
+  int32_t done = 0;        // files written
+  int32_t total = 0;       // files to write
   std::string output;      // the file being or last written
   std::string message;     // the current step, or how the run ended
 };
 
 struct ExportRequest {
-  std::string input;
-  std::string output;
+  std::vector<lftm_cli::Job> files;  // each photograph and the file it is exported into
   std::string sidecar;     // the settings are saved here and read back for the run
   int32_t method = LFTM_METHOD_TEXTURE_BOOSTER;
   TmParam params = {};
@@ -52,7 +58,9 @@ class ExportJob {
   void cancel();
 
  private:
-  void run(lftm_options options, std::string input, std::string output);
+  void run(lftm_options options, std::vector<lftm_cli::Job> files);
+  // Exports one file; false when the run is to stop (a failure or a cancel).
+  bool export_one(const lftm_options& options, const lftm_cli::Job& file);
   static int32_t on_progress(void* user, float fraction, const char* step);
   void join();
 
@@ -61,6 +69,7 @@ class ExportJob {
   std::thread worker_;
   volatile int32_t cancel_ = 0;
   ExportStatus status_;
+  double fileFraction_ = 0;  // of the file being written
 };
 
 }  // namespace lftm_tune

@@ -6,6 +6,7 @@
 
 #include "access_token.h"
 #include "bmp_image.h"
+#include "clipping.h"
 #include "file_guard.h"
 #include "lftm_host.h"
 #include "messages.h"
@@ -68,17 +69,17 @@ Reply settings_reply(TuneSession* session, const std::vector<std::string>& notes
   TmParam params;
   uint64_t generation;
   session->settings(&method, &params, &generation);
-  const Photo& photo = session->photo();
+  const std::shared_ptr<const Photo> photo = session->photo();
   std::string list;
   for (const std::string& note : notes) list += (list.empty() ? "" : ",") + json_string(note);
   const std::string fields = settings_json(method, params);
   return json_reply(200, "{\"generation\":" + std::to_string(generation) + ",\"width\":" +
-                             std::to_string(photo.full.width) + ",\"height\":" +
-                             std::to_string(photo.full.height) + ",\"previewWidth\":" +
-                             std::to_string(photo.previewWidth) + ",\"previewHeight\":" +
-                             std::to_string(photo.previewHeight) + ",\"file\":" +
-                             json_string(session->setup().paths.input) + ",\"notes\":[" + list +
-                             "]," + fields.substr(1));
+                             std::to_string(photo->full.width) + ",\"height\":" +
+                             std::to_string(photo->full.height) + ",\"previewWidth\":" +
+                             std::to_string(photo->previewWidth) + ",\"previewHeight\":" +
+                             std::to_string(photo->previewHeight) + ",\"file\":" +
+                             json_string(session->paths().input) + ",\"notes\":[" + list + "]," +
+                             fields.substr(1));
 }
 
 Reply change_settings(TuneSession* session, const Request& request) {
@@ -106,30 +107,46 @@ Reply reset_settings(TuneSession* session, const Request& request) {
   return settings_reply(session, {});
 }
 
-// The preview render of the generation the page asks for; 409 once newer settings came.
+// A picture, with clipped pixels painted when the page asks for the warning.
+Reply shown_picture(const Request& request, const Picture& picture) {
+  if (field(request, "clipping") == "1") return picture_reply(with_clipping_warning(picture));
+  return picture_reply(picture);
+}
+
+Reply histogram_reply(uint64_t generation, const Render& render) {
+  std::string counts;
+  for (int32_t c : render.histogram) counts += (counts.empty() ? "" : ",") + std::to_string(c);
+  const ClipShares clipped = clip_shares(render.picture);
+  return json_reply(200, "{\"generation\":" + std::to_string(generation) + ",\"counts\":[" +
+                             counts + "],\"clippedWhite\":" + std::to_string(clipped.white) +
+                             ",\"clippedBlack\":" + std::to_string(clipped.black) + "}");
+}
+
+// The preview render of the generation the page asks for (quality=coarse: from the coarse
+// copy); 409 once newer settings came.
 Reply preview_or_histogram(TuneSession* session, const Request& request, bool histogram) {
-  if (!histogram && field(request, "view") == "before") return picture_reply(*session->before());
+  if (!histogram && field(request, "view") == "before") {
+    return shown_picture(request, *session->before());
+  }
   long generation = 0;
   std::string problem = int_field(request, "generation", 1, 0x7fffffffL, false, &generation);
   if (!problem.empty()) return error_reply(400, problem);
+  const bool coarse = field(request, "quality") == "coarse";
   std::shared_ptr<const Render> render;
   int32_t result = 0;
-  if (!session->preview(static_cast<uint64_t>(generation), &render, &result)) {
+  if (!session->preview(static_cast<uint64_t>(generation), &render, &result, coarse)) {
     return error_reply(409, "newer settings replaced these");
   }
   if (result < 0) return error_reply(422, library_failure(result));
-  if (!histogram) return picture_reply(render->picture);
-  std::string counts;
-  for (int32_t c : render->histogram) counts += (counts.empty() ? "" : ",") + std::to_string(c);
-  return json_reply(200, "{\"generation\":" + std::to_string(generation) + ",\"counts\":[" +
-                             counts + "]}");
+  if (histogram) return histogram_reply(static_cast<uint64_t>(generation), *render);
+  return shown_picture(request, render->picture);
 }
 
 Reply zoom(TuneSession* session, const Request& request) {
-  const Photo& photo = session->photo();
+  const std::shared_ptr<const Photo> photo = session->photo();
   long x = 0, y = 0, size = 256;
-  std::string problem = int_field(request, "x", 0, photo.full.width - 1, false, &x);
-  if (problem.empty()) problem = int_field(request, "y", 0, photo.full.height - 1, false, &y);
+  std::string problem = int_field(request, "x", 0, photo->full.width - 1, false, &x);
+  if (problem.empty()) problem = int_field(request, "y", 0, photo->full.height - 1, false, &y);
   if (problem.empty()) problem = int_field(request, "size", 16, 1024, true, &size);
   if (!problem.empty()) return error_reply(400, problem);
   Picture window;
@@ -137,7 +154,7 @@ Reply zoom(TuneSession* session, const Request& request) {
   int32_t result = 0;
   if (session->zoom(static_cast<int32_t>(x), static_cast<int32_t>(y),
                     static_cast<int32_t>(size), &window, &pending, &result)) {
-    return picture_reply(window);
+    return shown_picture(request, window);
   }
   if (pending) return json_reply(202, "{\"pending\":\"rendering the whole image\"}");
   return error_reply(422, library_failure(result));
@@ -145,7 +162,7 @@ Reply zoom(TuneSession* session, const Request& request) {
 
 Reply load_sidecar(TuneSession* session, const Request& request) {
   std::string path;
-  std::string problem = sidecar_to_read(session->setup().paths, field(request, "path"), &path);
+  std::string problem = sidecar_to_read(session->paths(), field(request, "path"), &path);
   if (!problem.empty()) return error_reply(400, problem);
   lftm_cli::CliOptions options;
   options.settingsIn = path;
@@ -159,7 +176,7 @@ Reply load_sidecar(TuneSession* session, const Request& request) {
 
 Reply save_sidecar(TuneSession* session, const Request& request) {
   std::string path;
-  std::string problem = sidecar_to_write(session->setup().paths, field(request, "path"), &path);
+  std::string problem = sidecar_to_write(session->paths(), field(request, "path"), &path);
   if (!problem.empty()) return error_reply(400, problem);
   int32_t method;
   TmParam params;
@@ -174,44 +191,113 @@ Reply save_sidecar(TuneSession* session, const Request& request) {
   return json_reply(200, "{\"saved\":" + json_string(path) + "}");
 }
 
-Reply start_export(TuneSession* session, const Request& request) {
+// Reads the export's "bits" and "overwrite" fields. Returns "" or what is wrong.
+std::string export_fields(const Request& request, long* bits, long* overwrite) {
+  std::string problem = int_field(request, "bits", 8, 16, true, bits);
+  return problem.empty() ? int_field(request, "overwrite", 0, 1, true, overwrite) : problem;
+}
+
+// Starts exporting `files` with the current settings, once every output may be written as the
+// command line would write it.
+Reply run_exports(TuneSession* session, const std::vector<lftm_cli::Job>& files, long bits,
+                  long overwrite) {
+  for (const lftm_cli::Job& file : files) {
+    if (lftm_check_output(file.output.c_str(), nullptr, static_cast<int32_t>(overwrite)) >= 0) {
+      continue;
+    }
+    const std::string problem = lftm_cli::check_image_target(file.output, true);
+    return error_reply(409, !problem.empty() ? problem  // a file no export may replace
+                                             : file.output + " exists and was not written by "
+                                                             "lftm: tick \"overwrite existing "
+                                                             "files\" to replace it");
+  }
   const SessionSetup& setup = session->setup();
-  long bits = 8;
-  long overwrite = 0;
-  std::string problem = int_field(request, "bits", 8, 16, true, &bits);
-  if (problem.empty()) problem = int_field(request, "overwrite", 0, 1, true, &overwrite);
-  std::string path;
-  if (problem.empty()) {
-    problem = export_target(setup.paths, field(request, "path"), static_cast<int>(bits), &path);
-  }
-  if (!problem.empty()) return error_reply(400, problem);
-  if (lftm_check_output(path.c_str(), nullptr, static_cast<int32_t>(overwrite)) < 0) {
-    problem = lftm_cli::check_image_target(path, true);  // a file no export may replace
-    return error_reply(409, !problem.empty() ? problem
-                                             : path + " exists and was not written by lftm: "
-                                                      "tick \"overwrite existing files\" to "
-                                                      "replace it");
-  }
-  int32_t method;
-  TmParam params;
+  ExportRequest job;
   uint64_t generation;
-  session->settings(&method, &params, &generation);
+  session->settings(&job.method, &job.params, &generation);
   if (session->exports().status().running) {
     return error_reply(409, "an export is running; wait for it or cancel it");
   }
-  ExportRequest job;
-  job.input = setup.paths.input;
-  job.output = path;
+  job.files = files;
   job.sidecar = setup.scratchFolder + "/export.xmp";
-  job.method = method;
-  job.params = params;
   job.bits = static_cast<int32_t>(bits);
   job.tiffInput = setup.tiffInput;
   job.overwrite = overwrite != 0;
   bool busy = false;
-  problem = session->exports().start(job, &busy);
+  const std::string problem = session->exports().start(job, &busy);
   if (!problem.empty()) return error_reply(busy ? 409 : 500, problem);
-  return json_reply(202, "{\"exporting\":" + json_string(path) + "}");
+  return json_reply(202, "{\"exporting\":" + json_string(files.front().output) + ",\"files\":" +
+                             std::to_string(files.size()) + "}");
+}
+
+Reply start_export(TuneSession* session, const Request& request) {
+  long bits = 8, overwrite = 0;
+  const PathRules rules = session->paths();
+  std::string path;
+  std::string problem = export_fields(request, &bits, &overwrite);
+  if (problem.empty()) {
+    problem = export_target(rules, field(request, "path"), static_cast<int>(bits), &path);
+  }
+  if (!problem.empty()) return error_reply(400, problem);
+  return run_exports(session, {{rules.input, path}}, bits, overwrite);
+}
+
+// Every photograph of the folder into the folder the page names, as NAME.jpg (8 bits) or
+// NAME.tif (16 bits).
+Reply export_all(TuneSession* session, const Request& request) {
+  long bits = 8, overwrite = 0;
+  PathRules rules = session->paths();
+  std::string folder;
+  std::string problem = export_fields(request, &bits, &overwrite);
+  if (problem.empty()) problem = export_folder(rules, field(request, "folder"), &folder);
+  std::vector<lftm_cli::Job> files;
+  for (const std::string& name : session->folder().files()) {
+    if (!problem.empty()) break;
+    rules.input = rules.base + "/" + name;
+    const std::string stem = name.substr(0, name.find_last_of('.'));
+    std::string path;
+    problem = export_target(rules, folder + "/" + stem + (bits == 16 ? ".tif" : ".jpg"),
+                            static_cast<int>(bits), &path);
+    files.push_back({rules.input, path});
+  }
+  if (problem.empty() && files.empty()) problem = "the folder holds no photograph to export";
+  if (problem.empty()) problem = lftm_cli::check_job_files(files);
+  if (!problem.empty()) return error_reply(400, problem);
+  return run_exports(session, files, bits, overwrite);
+}
+
+// The photographs of the folder and the one shown.
+Reply photo_list(TuneSession* session) {
+  std::string list;
+  for (const std::string& name : session->folder().files()) {
+    list += (list.empty() ? "" : ",") + json_string(name);
+  }
+  const std::string input = session->paths().input;
+  return json_reply(200, "{\"files\":[" + list + "],\"current\":" +
+                             json_string(input.substr(input.find_last_of('/') + 1)) + "}");
+}
+
+Reply thumbnail(TuneSession* session, const Request& request) {
+  std::shared_ptr<const Picture> picture;
+  const int32_t result = session->folder().thumbnail(field(request, "file"), &picture);
+  if (result == LFTM_ERR_ARGUMENT) return error_reply(404, "no such photograph in the folder");
+  if (result < 0) return error_reply(422, library_failure(result));
+  return picture_reply(*picture);
+}
+
+// Shows another photograph of the folder, with the current settings.
+Reply open_photo(TuneSession* session, const Request& request) {
+  const std::string name = field(request, "file");
+  const std::string path = session->folder().path_of(name);
+  if (path.empty()) return error_reply(400, "no photograph " + name + " in this folder");
+  auto photo = std::make_unique<Photo>();
+  const int32_t result =
+      load_photo(path, session->setup().tiff, session->setup().previewSide, photo.get());
+  if (result < 0) {
+    return error_reply(422, lftm_cli::failure_line(path, result, photo->full.detail));
+  }
+  session->switch_photo(std::move(photo), path);
+  return settings_reply(session, {});
 }
 
 Reply export_status(TuneSession* session) {
@@ -220,7 +306,8 @@ Reply export_status(TuneSession* session) {
   return json_reply(200, "{\"running\":" + flag(s.running) + ",\"finished\":" +
                              flag(s.finished) + ",\"succeeded\":" + flag(s.succeeded) +
                              ",\"cancelled\":" + flag(s.cancelled) + ",\"fraction\":" +
-                             std::to_string(s.fraction) + ",\"output\":" +
+                             std::to_string(s.fraction) + ",\"done\":" + std::to_string(s.done) +
+                             ",\"total\":" + std::to_string(s.total) + ",\"output\":" +
                              json_string(s.output) + ",\"message\":" + json_string(s.message) +
                              "}");
 }
@@ -230,7 +317,7 @@ Reply export_status(TuneSession* session) {
 Reply page(const std::string& path) {
   if (path != "/" && path != "/index.html") return error_reply(404, "no such page: " + path);
   std::string html = find_page_asset("index.html")->text;
-  for (const char* name : {"tune.css", "tune.js"}) {
+  for (const char* name : {"tune.css", "tune.js", "picture.js", "folder.js"}) {
     const std::string marker = std::string("/*") + name + "*/";
     const size_t at = html.find(marker);
     if (at != std::string::npos) html.replace(at, marker.size(), find_page_asset(name)->text);
@@ -282,7 +369,7 @@ Reply enter(TuneSession* session, const Request& request, bool signedIn) {
 // Requests that write, or start work on the server's processors.
 bool changes_something(const Request& request) {
   if (request.method != "GET" && request.method != "HEAD") return true;
-  for (const char* path : {"/api/preview", "/api/histogram", "/api/zoom"}) {
+  for (const char* path : {"/api/preview", "/api/histogram", "/api/zoom", "/api/thumbnail"}) {
     if (request.path == path) return true;
   }
   return false;
@@ -330,13 +417,18 @@ Reply handle_request(TuneSession* session, const Request& request) {
   if (p == "/api/save" && post) return save_sidecar(session, request);
   if (p == "/api/export" && post) return start_export(session, request);
   if (p == "/api/export" && get) return export_status(session);
+  if (p == "/api/export-all" && post) return export_all(session, request);
   if (p == "/api/cancel" && post) {
     session->exports().cancel();
     return export_status(session);
   }
+  if (p == "/api/photos" && get) return photo_list(session);
+  if (p == "/api/thumbnail" && get) return thumbnail(session, request);
+  if (p == "/api/open" && post) return open_photo(session, request);
   for (const char* known : {"/api/settings", "/api/reset", "/api/preview", "/api/histogram",
                             "/api/zoom", "/api/load", "/api/save", "/api/export",
-                            "/api/cancel"}) {
+                            "/api/export-all", "/api/cancel", "/api/photos", "/api/thumbnail",
+                            "/api/open"}) {
     if (p == known) return error_reply(405, p + " does not take " + request.method);
   }
   return error_reply(404, "no such request: " + p);

@@ -4,8 +4,15 @@
 #include <cmath>
 
 namespace lftm_tune {
+namespace {
+
+// The smallest budget side of a coarse copy: the Texture Booster's pyramids need some room.
+constexpr int32_t kSmallestCoarseSide = 64;
+
+}  // namespace
 
 Photo::~Photo() {
+  lftm_photo_close(coarse);
   lftm_photo_close(preview);
   lftm_photo_close(whole);
 }
@@ -24,8 +31,14 @@ int32_t load_photo(const std::string& path, lftm_cli::TiffEncoding encoding,
   if (result < 0) return result;
   preview_size(photo->full.width, photo->full.height, previewSide, &photo->previewWidth,
                &photo->previewHeight);
-  return lftm_photo_reduce(photo->whole, photo->previewWidth, photo->previewHeight,
-                           &photo->preview);
+  const int32_t reduced = lftm_photo_reduce(photo->whole, photo->previewWidth,
+                                            photo->previewHeight, &photo->preview);
+  if (reduced < 0) return reduced;
+  int32_t coarseWidth, coarseHeight;
+  const int32_t coarseSide = std::max(kSmallestCoarseSide, std::min(previewSide / 2, kCoarseSide));
+  preview_size(photo->previewWidth, photo->previewHeight, coarseSide, &coarseWidth,
+               &coarseHeight);
+  return lftm_photo_reduce(photo->whole, coarseWidth, coarseHeight, &photo->coarse);
 }
 
 }  // namespace lftm_tune

@@ -6,6 +6,7 @@
 
 #include "lftm_host.h"
 #include "setting_names.h"
+#include "setting_words.h"
 
 namespace lftm_tune {
 namespace {
@@ -57,6 +58,16 @@ std::string setting_fields(int32_t method, int32_t index, const TmParam& params)
          ",\"decimals\":" + std::to_string(info.decimals);
 }
 
+// "label", "unit", "help" and "group" of a setting in plain words; its own name when the
+// tuner has no words for it, in the advanced group.
+std::string words_fields(const char* name) {
+  const SettingWords plain = {name, name, "", "", "advanced"};
+  const SettingWords* words = setting_words(name);
+  if (words == nullptr) words = &plain;
+  return "\"label\":" + json_string(words->label) + ",\"unit\":" + json_string(words->unit) +
+         ",\"help\":" + json_string(words->help) + ",\"group\":" + json_string(words->group);
+}
+
 }  // namespace
 
 std::string json_string(const std::string& text) {
@@ -92,9 +103,9 @@ std::string settings_json(int32_t method, const TmParam& params) {
       json_string(lftm_settings_method_name(LFTM_METHOD_TEXTURE_BOOSTER)) + "," +
       json_string(lftm_settings_method_name(LFTM_METHOD_RANGE_SQUEEZER)) + "],\"settings\":[";
   for (int32_t i = 0; i < lftm_settings_count(method); ++i) {
-    out += (i == 0 ? "{" : ",{") + std::string("\"name\":") +
-           json_string(lftm_cli::setting_info(method, i).name) + "," +
-           setting_fields(method, i, params) + "}";
+    const char* name = lftm_cli::setting_info(method, i).name;
+    out += (i == 0 ? "{" : ",{") + std::string("\"name\":") + json_string(name) + "," +
+           words_fields(name) + "," + setting_fields(method, i, params) + "}";
   }
   return out + "]}";
 }

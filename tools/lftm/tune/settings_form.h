@@ -15,9 +15,10 @@ namespace lftm_tune {
 
 using FormFields = std::map<std::string, std::string>;
 
-// {"method": "...", "methods": [...], "settings": [{"name", "kind" ("number" or "choice"),
-// "value", "default", and "low", "high", "decimals" or "choices"}, ...]}. Numbers are
-// written with the fewest digits that read back as the same float.
+// {"method": "...", "methods": [...], "settings": [{"name", "label", "unit", "help", "group",
+// "kind" ("number" or "choice"), "value", "default", and "low", "high", "decimals" or
+// "choices"}, ...]}. Numbers are written with the fewest digits that read back as the same
+// float.
 std::string settings_json(int32_t method, const TmParam& params);
 
 // Reads a method ("method": its name or code) and its settings from `form`, on top of the

@@ -1,4 +1,5 @@
-// lftm tune PHOTO: tunes the settings of a photograph in the browser. The page is served on
+// lftm tune PHOTO|FOLDER: tunes the settings of a photograph in the browser, with the other
+// photographs of its folder a click away. The page is served on
 // the loopback interface; the address printed holds a one-time code that the server trades
 // for a cookie. Ctrl-C stops the server and removes the session's temporary folder.
 #include <signal.h>
@@ -6,6 +7,7 @@
 #include <pthread.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,7 +33,7 @@ namespace lftm_cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lftm tune PHOTO [--port N] [--output-dir DIR]... [--no-browser] "
+    "usage: lftm tune PHOTO|FOLDER [--port N] [--output-dir DIR]... [--no-browser] "
     "[--tiff-linear|--tiff-gamma] [--threads N] [--verbose]\n";
 
 int usage(const std::string& problem) {
@@ -78,6 +80,20 @@ void open_browser(const std::string& file) {
   posix_spawn_file_actions_destroy(&actions);
 }
 
+// The photograph to open first: `input` itself, or the first photograph of the folder it
+// names. Returns "" or what is wrong.
+std::string first_photo(const std::string& input, int32_t tiffInput, std::string* photo) {
+  struct stat st;
+  if (stat(input.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    *photo = input;
+    return "";
+  }
+  const std::vector<std::string> names = lftm_tune::PhotoFolder(input, tiffInput).files();
+  if (names.empty()) return input + " holds no HDR photograph (.hdr, .exr, .tif)";
+  *photo = input + "/" + names.front();
+  return "";
+}
+
 // Removes the session's temporary folder and what lies in it.
 void remove_scratch(const std::string& folder) {
   unlink((folder + "/export.xmp").c_str());
@@ -114,9 +130,12 @@ int run_tune(const std::vector<std::string>& args) {
     std::printf("%s", kUsage);
     return kExitOk;
   }
-  if (problem.empty() && options.positionals.size() != 1) problem = "give one PHOTO";
+  if (problem.empty() && options.positionals.size() != 1) problem = "give one PHOTO or FOLDER";
+  std::string input;
+  if (problem.empty()) {
+    problem = first_photo(options.positionals[0], tiff_input_of(options.tiff), &input);
+  }
   if (!problem.empty()) return usage(problem);
-  const std::string& input = options.positionals[0];
 
   lftm_tune::SessionSetup setup;
   setup.threads = options.threads;
@@ -124,6 +143,7 @@ int run_tune(const std::vector<std::string>& args) {
   setup.token = lftm_tune::make_access_token();
   setup.code = lftm_tune::make_access_token();
   setup.tiffInput = tiff_input_of(options.tiff);
+  setup.tiff = options.tiff;
   if (setup.token.empty() || setup.code.empty()) {
     std::fprintf(stderr, "lftm tune: the system gives no random numbers for the token\n");
     return kExitFailed;

@@ -30,7 +30,10 @@ int32_t render_squeezer_window(const lftm_photo* whole, int32_t x0, int32_t y0, 
 }  // namespace
 
 TuneSession::TuneSession(SessionSetup setup, std::unique_ptr<Photo> photo)
-    : setup_(std::move(setup)), photo_(std::move(photo)), entryCode_(setup_.code) {
+    : setup_(std::move(setup)),
+      photo_(std::move(photo)),
+      folder_(setup_.paths.base, setup_.tiffInput),
+      entryCode_(setup_.code) {
   setup_.threads = lftm_cli::resolve_threads(setup_.threads);
   tmparam_default(method_, 0, &params_);
 }
@@ -46,6 +49,27 @@ void TuneSession::stop_renders() {
   stopping_ = true;
   raise_flag(&previewStop_, 1);
   raise_flag(&fullStop_, 1);
+}
+
+std::shared_ptr<const Photo> TuneSession::photo() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return photo_;
+}
+
+PathRules TuneSession::paths() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return setup_.paths;
+}
+
+void TuneSession::switch_photo(std::unique_ptr<Photo> photo, const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  photo_ = std::move(photo);
+  setup_.paths.input = path;
+  before_.reset();
+  // The renders of the previous photograph are stale as those of older settings are.
+  raise_flag(&previewStop_, 1);
+  raise_flag(&fullStop_, 1);
+  ++generation_;
 }
 
 void TuneSession::settings(int32_t* method, TmParam* params, uint64_t* generation) {
@@ -66,26 +90,29 @@ uint64_t TuneSession::set_settings(int32_t method, const TmParam& params) {
 }
 
 bool TuneSession::preview(uint64_t generation, std::shared_ptr<const Render>* render,
-                          int32_t* result) {
+                          int32_t* result, bool coarse) {
   std::lock_guard<std::mutex> renderLock(renderMutex_);
+  std::shared_ptr<const Render>& last = lastPreview_[coarse ? 1 : 0];
   int32_t method;
   TmParam params;
+  std::shared_ptr<const Photo> photo;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (generation != generation_) return false;
-    if (lastPreview_ && lastPreview_->generation == generation) {
-      *render = lastPreview_;
-      *result = lastPreview_->code;
+    if (last && last->generation == generation) {
+      *render = last;
+      *result = last->code;
       return true;
     }
     method = method_;
     params = params_;
+    photo = photo_;
     raise_flag(&previewStop_, stopping_ ? 1 : 0);
   }
   auto made = std::make_shared<Render>();
   made->generation = generation;
-  made->code = render_photo(photo_->preview, method, params, render_run(&previewStop_),
-                            &made->picture);
+  made->code = render_photo(coarse ? photo->coarse : photo->preview, method, params,
+                            render_run(&previewStop_), &made->picture);
   if (made->code >= 0) {
     made->histogram.assign(1024, 0);
     histo4preview(made->picture.width, made->picture.height, made->picture.spp,
@@ -93,7 +120,7 @@ bool TuneSession::preview(uint64_t generation, std::shared_ptr<const Render>* re
   }
   std::lock_guard<std::mutex> lock(mutex_);
   if (made->code == LFTM_ERR_CANCELLED && generation != generation_) return false;
-  if (made->code != LFTM_ERR_CANCELLED) lastPreview_ = made;
+  if (made->code != LFTM_ERR_CANCELLED) last = made;
   *render = made;
   *result = made->code;
   return true;
@@ -101,19 +128,25 @@ bool TuneSession::preview(uint64_t generation, std::shared_ptr<const Render>* re
 
 std::shared_ptr<const Picture> TuneSession::before() {
   std::lock_guard<std::mutex> renderLock(renderMutex_);
-  if (!before_) {
-    auto made = std::make_shared<Picture>();
-    render_exposure(photo_->preview, made.get());
-    before_ = made;
+  std::shared_ptr<const Photo> shown;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (before_) return before_;
+    shown = photo_;
   }
-  return before_;
+  auto made = std::make_shared<Picture>();
+  render_exposure(shown->preview, made.get());
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (shown == photo_) before_ = made;  // not kept for a photograph switched from meanwhile
+  return made;
 }
 
 bool TuneSession::zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool* pending,
                        int32_t* result) {
   *pending = false;
   *result = 0;
-  const int32_t w = photo_->full.width, h = photo_->full.height;
+  const std::shared_ptr<const Photo> photo = this->photo();
+  const int32_t w = photo->full.width, h = photo->full.height;
   // The window lies inside the image: a photograph narrower than the smallest view (5 x 5)
   // has no 1:1 view.
   size = std::min({size, w, h});
@@ -128,17 +161,18 @@ bool TuneSession::zoom(int32_t x, int32_t y, int32_t size, Picture* window, bool
   uint64_t generation;
   settings(&method, &params, &generation);
   if (method == LFTM_METHOD_RANGE_SQUEEZER) {
-    *result = render_squeezer_window(photo_->whole, x0, y0, size, params, window);
+    *result = render_squeezer_window(photo->whole, x0, y0, size, params, window);
     return *result >= 0;
   }
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!fullRender_ || fullRender_->generation != generation_) {
+  if (!fullRender_ || fullRender_->generation != generation_ || photo != photo_) {
     *pending = true;
     if (!fullRunning_ && !stopping_) {
       if (fullThread_.joinable()) fullThread_.join();  // done: it cleared fullRunning_
       fullRunning_ = true;
       raise_flag(&fullStop_, 0);
-      fullThread_ = std::thread(&TuneSession::full_render, this, generation_, method_, params_);
+      fullThread_ =
+          std::thread(&TuneSession::full_render, this, photo_, generation_, method_, params_);
     }
     return false;
   }
@@ -163,10 +197,11 @@ RenderRun TuneSession::render_run(const volatile int32_t* stop) const {
   return run;
 }
 
-void TuneSession::full_render(uint64_t generation, int32_t method, TmParam params) {
+void TuneSession::full_render(std::shared_ptr<const Photo> photo, uint64_t generation,
+                              int32_t method, TmParam params) {
   auto made = std::make_shared<Render>();
   made->generation = generation;
-  made->code = render_photo(photo_->whole, method, params, render_run(&fullStop_),
+  made->code = render_photo(photo->whole, method, params, render_run(&fullStop_),
                             &made->picture);
   std::lock_guard<std::mutex> lock(mutex_);
   fullRender_ = made;

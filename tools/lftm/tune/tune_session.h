@@ -1,5 +1,6 @@
-// One tuning session: the photograph, the settings the page shows, the renders made from
-// them and the export in progress. Every method may be called from any server thread.
+// One tuning session: the photograph (one of a folder's, which the page may switch between),
+// the settings the page shows, the renders made from them and the export in progress. Every
+// method may be called from any server thread.
 #ifndef LFTM_TOOLS_TUNE_TUNE_SESSION_H_
 #define LFTM_TOOLS_TUNE_TUNE_SESSION_H_
 
@@ -14,6 +15,7 @@
 #include "lftm.h"
 #include "one_time_code.h"
 #include "photo.h"
+#include "photo_folder.h"
 #include "render.h"
 #include "user_paths.h"
 
@@ -22,8 +24,10 @@ namespace lftm_tune {
 struct SessionSetup {
   std::string token;                  // the value of the session's cookie
   std::string code;                   // the one-time code that gives the cookie
-  PathRules paths;
+  PathRules paths;                    // paths.input: the photograph the session opens with
   int32_t tiffInput = 0;              // how exports read a TIFF (lftm_options.tiff_input)
+  lftm_cli::TiffEncoding tiff = lftm_cli::TiffEncoding::kAuto;  // the same, for the tool
+  int32_t previewSide = kPreviewSide; // of the photographs the page switches to
   std::string scratchFolder;          // private folder for the export's sidecar
   int32_t threads = 0;                // 0: every core
   bool verbose = false;               // the library's lines of the renders on the terminal
@@ -46,7 +50,15 @@ class TuneSession {
   TuneSession& operator=(const TuneSession&) = delete;
 
   const SessionSetup& setup() const { return setup_; }
-  const Photo& photo() const { return *photo_; }
+  // The photograph shown now, kept alive for the caller across a switch.
+  std::shared_ptr<const Photo> photo();
+  // The path rules, with the photograph shown now as their input.
+  PathRules paths();
+  // The HDR photographs of the photograph's folder.
+  PhotoFolder& folder() { return folder_; }
+  // Shows `photo` (read from `path`) with the current settings; renders of the previous one
+  // become stale.
+  void switch_photo(std::unique_ptr<Photo> photo, const std::string& path);
   // The one-time code, issued when the session was made.
   OneTimeCode& entry_code() { return entryCode_; }
 
@@ -55,9 +67,11 @@ class TuneSession {
   // Replaces the settings; returns the new generation.
   uint64_t set_settings(int32_t method, const TmParam& params);
 
-  // The preview of `generation`: false when newer settings came meanwhile (the render is
-  // stale: skipped, or cancelled when it was running). Returns the library's code in *result.
-  bool preview(uint64_t generation, std::shared_ptr<const Render>* render, int32_t* result);
+  // The preview of `generation`, from the coarse copy when `coarse`: false when newer
+  // settings came meanwhile (the render is stale: skipped, or cancelled when it was running).
+  // Returns the library's code in *result.
+  bool preview(uint64_t generation, std::shared_ptr<const Render>* render, int32_t* result,
+               bool coarse = false);
   // The photograph before tone mapping, at the preview's size.
   std::shared_ptr<const Picture> before();
 
@@ -73,14 +87,17 @@ class TuneSession {
   void stop_renders();
 
  private:
-  void full_render(uint64_t generation, int32_t method, TmParam params);
+  void full_render(std::shared_ptr<const Photo> photo, uint64_t generation, int32_t method,
+                   TmParam params);
   // The session's threads and verbosity, cancelled by *stop.
   RenderRun render_run(const volatile int32_t* stop) const;
 
   SessionSetup setup_;
-  std::unique_ptr<Photo> photo_;
+  std::shared_ptr<const Photo> photo_;
+  PhotoFolder folder_;
   OneTimeCode entryCode_;
-  std::mutex mutex_;         // settings, generation, cached renders, stopping_
+  std::mutex mutex_;         // photo_, setup_.paths.input, settings, generation, cached
+                             // renders, stopping_
   std::mutex renderMutex_;   // one preview render at a time
   // Set (atomically) to cancel the running preview or full render: every settings change
   // makes them stale.
@@ -90,7 +107,7 @@ class TuneSession {
   int32_t method_ = LFTM_METHOD_TEXTURE_BOOSTER;
   TmParam params_;
   uint64_t generation_ = 1;
-  std::shared_ptr<const Render> lastPreview_;
+  std::shared_ptr<const Render> lastPreview_[2];  // the last preview, fine and coarse
   std::shared_ptr<const Picture> before_;
   std::shared_ptr<const Render> fullRender_;
   bool fullRunning_ = false;

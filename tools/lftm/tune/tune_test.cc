@@ -2,6 +2,7 @@
 // values, stale previews, the settings' JSON round trip and the 1:1 windows; and the server
 // itself, under idle connections.
 #include <arpa/inet.h>
+#include <sys/stat.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -15,8 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include "clipping.h"
 #include "handlers.h"
 #include "lftm_host.h"
+#include "setting_words.h"
 #include "settings/settings_table.h"
 #include "support/files.h"
 #include "support/image_files.h"
@@ -252,7 +255,7 @@ TEST_F(TuneHandlersTest, OnlyTheNewestSettingsAreRendered) {
       ask("GET", "/api/preview", {{"generation", std::to_string(generation())}});
   ASSERT_EQ(preview.status, 200);
   EXPECT_EQ(preview.type, "image/bmp");
-  const Photo& photo = session_->photo();
+  const Photo& photo = *session_->photo();
   // The preview is the reduced copy, within the budget the session was given.
   EXPECT_LE(photo.previewWidth * photo.previewHeight, 40 * 40);
   const size_t rowBytes = (3 * photo.previewWidth + 3) / 4 * 4;
@@ -260,6 +263,25 @@ TEST_F(TuneHandlersTest, OnlyTheNewestSettingsAreRendered) {
   const Reply histogram =
       ask("GET", "/api/histogram", {{"generation", std::to_string(generation())}});
   EXPECT_EQ(histogram.status, 200);
+}
+
+// The coarse previews of a drag and the fine ones are cached apart: a fine request after a
+// coarse one of the same settings must not get the coarse picture.
+TEST_F(TuneHandlersTest, CoarseAndFinePreviewsAreKeptApart) {
+  // A photograph large enough for a coarse copy smaller than its preview.
+  const std::string larger = lftm_test::write_hdr(dir_.file("larger.hdr"), 300, 200);
+  auto photo = std::make_unique<Photo>();
+  ASSERT_EQ(load_photo(larger, lftm_cli::TiffEncoding::kAuto, 160, photo.get()), 0);
+  session_->switch_photo(std::move(photo), larger);
+  ASSERT_EQ(ask("POST", "/api/settings", {{"Strength", "25"}}).status, 200);
+  const std::string g = std::to_string(generation());
+  const Reply coarse = ask("GET", "/api/preview", {{"generation", g}, {"quality", "coarse"}});
+  const Reply fine = ask("GET", "/api/preview", {{"generation", g}});
+  ASSERT_EQ(coarse.status, 200) << coarse.body;
+  ASSERT_EQ(fine.status, 200) << fine.body;
+  EXPECT_LT(coarse.body.size(), fine.body.size());
+  EXPECT_EQ(ask("GET", "/api/preview", {{"generation", g}, {"quality", "coarse"}}).body,
+            coarse.body);
 }
 
 // A cancelled render leaves an incomplete picture; it must come back as cancelled, never as
@@ -290,7 +312,7 @@ TEST_F(TuneHandlersTest, SqueezerZoomIsTheWindowOfTheFullResult) {
   uint64_t g;
   session_->settings(&method, &params, &g);
   Picture full;
-  ASSERT_EQ(render_photo(session_->photo().whole, method, params, RenderRun(), &full), 0);
+  ASSERT_EQ(render_photo(session_->photo()->whole, method, params, RenderRun(), &full), 0);
   // Near the right edge: the window is moved inside the image.
   Picture window;
   bool pending = true;
@@ -325,7 +347,7 @@ TEST_F(TuneHandlersTest, BoosterZoomIsCutFromTheFullRenderOfTheCurrentSettings) 
   uint64_t g;
   session_->settings(&method, &params, &g);
   Picture full;
-  ASSERT_EQ(render_photo(session_->photo().whole, method, params, RenderRun(), &full), 0);
+  ASSERT_EQ(render_photo(session_->photo()->whole, method, params, RenderRun(), &full), 0);
   // Centred on (10, 60) and moved inside the image: columns 2.., rows 48..
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16 * 3; ++x) {
@@ -357,6 +379,97 @@ TEST_F(TuneHandlersTest, ExportWritesTheCommandLinesFile) {
   const std::vector<uint8_t> ours = lftm_test::read_file(exported);
   ASSERT_FALSE(ours.empty());
   EXPECT_TRUE(ours == lftm_test::read_file(byTool));
+}
+
+// A folder of photographs: only what the library reads is listed and may be opened or
+// thumbnailed; switching keeps the settings; Export all writes NAME.jpg for each photograph,
+// and follows the tool's rules for files that exist or that are photographs themselves.
+TEST_F(TuneHandlersTest, FolderPhotosSwitchAndExportAll) {
+  lftm_test::write_hdr(dir_.file("second.hdr"), 48, 32, 7);
+  ASSERT_TRUE(lftm_test::write_file(dir_.file("notes.hdr"), {'n', 'o'}));
+  ASSERT_TRUE(lftm_test::write_file(dir_.file("old.jpg"), {0xff, 0xd8}));
+  EXPECT_EQ(session_->folder().files(), (std::vector<std::string>{"photo.hdr", "second.hdr"}));
+  for (const char* name : {"notes.hdr", "../photo.hdr", "old.jpg"}) {
+    EXPECT_EQ(ask("GET", "/api/thumbnail", {{"file", name}}).status, 404) << name;
+    EXPECT_EQ(ask("POST", "/api/open", {{"file", name}}).status, 400) << name;
+  }
+  EXPECT_EQ(ask("GET", "/api/thumbnail", {{"file", "second.hdr"}}).type, "image/bmp");
+
+  ASSERT_EQ(ask("POST", "/api/settings", {{"Strength", "33"}}).status, 200);
+  const uint64_t before = generation();
+  const Reply opened = ask("POST", "/api/open", {{"file", "second.hdr"}});
+  ASSERT_EQ(opened.status, 200);
+  EXPECT_NE(opened.body.find("\"width\":48"), std::string::npos);
+  EXPECT_GT(generation(), before);
+  EXPECT_EQ(session_->photo()->full.width, 48);
+  int32_t method;
+  TmParam params;
+  uint64_t g;
+  session_->settings(&method, &params, &g);
+  EXPECT_EQ(params.tmParam[1], 33.0f);
+
+  // A file lftm did not write is replaced only when asked to.
+  ASSERT_EQ(mkdir(dir_.file("out").c_str(), 0700), 0);
+  ASSERT_TRUE(lftm_test::write_file(dir_.file("out/photo.jpg"), {'x'}));
+  EXPECT_EQ(ask("POST", "/api/export-all", {{"folder", "out"}}).status, 409);
+  ASSERT_EQ(ask("POST", "/api/export-all", {{"folder", "out"}, {"overwrite", "1"}}).status, 202);
+  ExportStatus status = session_->exports().status();
+  for (int i = 0; i < 3000 && !status.finished; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    status = session_->exports().status();
+  }
+  ASSERT_TRUE(status.succeeded) << status.message;
+  EXPECT_EQ(status.total, 2);
+  EXPECT_GT(lftm_test::read_file(dir_.file("out/photo.jpg")).size(), 100u);
+  EXPECT_FALSE(lftm_test::read_file(dir_.file("out/second.jpg")).empty());
+  // 16 bits into the photographs' own folder: second.tif would replace a photograph.
+  lftm_test::TiffLayout layout;
+  layout.width = layout.height = 8;
+  ASSERT_TRUE(lftm_test::write_tiff(dir_.file("second.tif"), layout,
+                                    [](int, int, int) { return 1000.0; }));
+  const Reply refused = ask("POST", "/api/export-all", {{"folder", ""}, {"bits", "16"}});
+  EXPECT_EQ(refused.status, 400);
+  EXPECT_NE(refused.body.find("second.tif"), std::string::npos) << refused.body;
+}
+
+// The settings in words: a setting the tuner has no words for would show its sidecar name.
+TEST(TuneSettingWords, EverySettingOfBothMethodsHasWords) {
+  for (int32_t method : {LFTM_METHOD_TEXTURE_BOOSTER, LFTM_METHOD_RANGE_SQUEEZER}) {
+    for (int32_t i = 0; i < lftm_settings_count(method); ++i) {
+      lftm_setting_info info;
+      info.struct_size = sizeof info;
+      ASSERT_EQ(lftm_setting_describe(method, i, &info), 0);
+      const SettingWords* words = setting_words(info.name);
+      ASSERT_NE(words, nullptr) << info.name;
+      EXPECT_NE(std::string(words->help), "") << info.name;
+      EXPECT_NE(std::string("tone detail colour advanced").find(words->group),
+                std::string::npos)
+          << info.name;
+    }
+  }
+}
+
+// Clipped pixels: a channel at 255 is clipped to white, else a channel at 0 to black, in
+// colour and in grey pictures alike.
+TEST(TuneClipping, WarningsAndSharesAgree) {
+  Picture colour;
+  colour.width = 4;
+  colour.height = 1;
+  colour.samples = {255, 10, 10, 0, 0, 0, 40, 0, 90, 50, 60, 70};
+  const ClipShares shares = clip_shares(colour);
+  EXPECT_DOUBLE_EQ(shares.white, 0.25);
+  EXPECT_DOUBLE_EQ(shares.black, 0.5);
+  const Picture painted = with_clipping_warning(colour);
+  EXPECT_EQ(painted.samples, (std::vector<uint8_t>{255, 0, 0, 0, 64, 255, 0, 64, 255, 50, 60,
+                                                   70}));
+  Picture grey;
+  grey.width = 3;
+  grey.height = 1;
+  grey.spp = 1;
+  grey.samples = {0, 128, 255};
+  EXPECT_DOUBLE_EQ(clip_shares(grey).white, 1.0 / 3);
+  EXPECT_EQ(with_clipping_warning(grey).samples,
+            (std::vector<uint8_t>{0, 64, 255, 128, 128, 128, 255, 0, 0}));
 }
 
 int connect_to(int port) {

@@ -85,6 +85,27 @@ std::string sidecar_to_write(const PathRules& rules, const std::string& name, st
   return problem.empty() ? lftm_cli::check_sidecar_target(*path) : problem;
 }
 
+std::string export_folder(const PathRules& rules, const std::string& name, std::string* path) {
+  std::string absolute = name.empty()  ? rules.base
+                         : name[0] == '/' ? name
+                                          : rules.base + "/" + name;
+  while (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
+  std::string resolved = real_path(absolute);
+  if (resolved.empty()) {
+    // Named as a file would be: its parent inside the session's folders.
+    std::string problem = resolve(rules, absolute, &resolved);
+    if (!problem.empty()) return problem;
+    if (mkdir(resolved.c_str(), 0777) != 0) return "cannot make the folder " + name;
+  }
+  struct stat st;
+  if (stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return name + " is not a folder";
+  bool allowed = false;
+  for (const std::string& root : rules.roots) allowed = allowed || is_within(resolved, root);
+  if (!allowed) return name + " lies outside the folders this session may use";
+  *path = resolved;
+  return "";
+}
+
 std::string export_target(const PathRules& rules, const std::string& name, int bits,
                           std::string* path) {
   std::string problem = resolve(rules, name, path);

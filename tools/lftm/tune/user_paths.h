@@ -30,6 +30,10 @@ std::string sidecar_to_read(const PathRules& rules, const std::string& name, std
 // A sidecar the page asks to write. Same convention.
 std::string sidecar_to_write(const PathRules& rules, const std::string& name, std::string* path);
 
+// A folder the page asks to export into, made when it does not exist yet (its parent must).
+// "" names the photograph's folder. Same convention.
+std::string export_folder(const PathRules& rules, const std::string& name, std::string* path);
+
 // An image the page asks to export, `bits` 8 or 16. Same convention.
 std::string export_target(const PathRules& rules, const std::string& name, int bits,
                           std::string* path);

@@ -1,19 +1,22 @@
-// The tuner's page: controls built from the settings the server describes, previews rendered
-// by the server. Only the newest settings are rendered: while a change is on its way, further
-// changes are gathered into one.
+// The tuner's page: controls built from the settings the server describes, in words, grouped;
+// undo and redo of setting changes; the keyboard's shortcuts. Only the newest settings are
+// rendered: while a change is on its way, further changes are gathered into one.
 'use strict';
 
 const $ = (id) => document.getElementById(id);
 const form = $('settings');
-const preview = $('preview');
 
 let state = null;        // the last settings the server confirmed
 let sending = false;     // a settings change is on its way
 let queued = null;       // the fields to send once it is answered
-let showBefore = false;
-let zoomPoint = null;     // the full image's pixel the 1:1 view is around
-let zoomRequest = 0;      // grows with every 1:1 request; older answers are dropped
-let zoomGeneration = 0;   // the settings the last 1:1 request was for
+let rememberWanted = false;  // a change the user finished: keep it in the history once sent
+let history = [];        // the settings the user had, for undo and redo
+let historyAt = -1;      // where in the history the shown settings are
+let clickTimer = null;   // a slider's change waiting to be kept in the history
+const DOUBLE_CLICK_MS = 400;
+
+const GROUPS = [['tone', 'Tone'], ['detail', 'Detail'], ['colour', 'Colour'],
+                ['advanced', 'Advanced']];
 
 function say(text, isError) {
   $('message').textContent = text || '';
@@ -36,57 +39,123 @@ function decimalsStep(decimals) {
   return decimals > 3 ? 'any' : String(Math.pow(10, -decimals));
 }
 
-// One row per setting: a slider and a number for numbers, a list for words.
+function numberControls(setting, row) {
+  const range = document.createElement('input');
+  range.type = 'range';
+  range.name = setting.name;
+  range.min = setting.low;
+  range.max = setting.high;
+  range.step = setting.decimals > 3 ? String((setting.high - setting.low) / 1000)
+                                     : decimalsStep(setting.decimals);
+  range.value = setting.value;
+  const number = document.createElement('input');
+  number.type = 'number';
+  number.className = 'number';
+  number.dataset.for = setting.name;
+  number.min = setting.low;
+  number.max = setting.high;
+  number.step = decimalsStep(setting.decimals);
+  number.value = setting.value;
+  number.setAttribute('aria-label', `${setting.label}, value`);
+  range.addEventListener('input', () => {
+    number.value = range.value;
+    dragged();
+    changed(setting.name);
+  });
+  // The hand let go: the change is done, for the history and for the full preview.
+  range.addEventListener('change', () => {
+    settled();
+    // Kept a moment first: the first click of a double-click moves the slider, and the
+    // default the double-click gives replaces that move in the history.
+    clearTimeout(clickTimer);
+    clickTimer = setTimeout(keepSliderMove, DOUBLE_CLICK_MS);
+  });
+  range.addEventListener('dblclick', () => toDefault(setting));
+  number.addEventListener('change', () => {
+    // An emptied or unreadable box is not a value: it shows the last one again.
+    if (number.value === '' || !number.checkValidity()) {
+      number.value = range.value;
+      return;
+    }
+    range.value = number.value;
+    rememberWanted = true;
+    changed(setting.name);
+  });
+  row.append(range, number);
+}
+
+function choiceControl(setting, row) {
+  const select = document.createElement('select');
+  select.name = setting.name;
+  for (const choice of setting.choices) select.add(new Option(choice, choice));
+  select.value = setting.value;
+  select.addEventListener('change', () => { rememberWanted = true; changed(setting.name); });
+  row.append(select, document.createElement('span'));
+}
+
+// One row: the label in words with its unit, the controls, and a button back to the default.
+// The explanation shows on hover and focus; the sidecar name stays in the tooltip.
+function settingRow(setting) {
+  const row = document.createElement('div');
+  row.className = 'setting';
+  row.title = `${setting.help} (${setting.name}; double-click the slider for the default)`;
+  const label = document.createElement('label');
+  label.htmlFor = setting.name;
+  label.textContent = setting.label;
+  const unit = document.createElement('span');
+  unit.className = 'unit';
+  unit.textContent = setting.unit;
+  label.appendChild(unit);
+  row.appendChild(label);
+  if (setting.kind === 'choice') choiceControl(setting, row);
+  else numberControls(setting, row);
+  const control = row.querySelector(`[name="${setting.name}"]`);
+  control.id = setting.name;
+  const help = document.createElement('span');
+  help.className = 'sr-only';
+  help.id = `help-${setting.name}`;
+  help.textContent = setting.help;
+  row.appendChild(help);
+  control.setAttribute('aria-describedby', help.id);
+  const reset = document.createElement('button');
+  reset.type = 'button';
+  reset.className = 'default';
+  reset.textContent = '↺';
+  reset.title = `${setting.label} back to its default`;
+  reset.setAttribute('aria-label', reset.title);
+  reset.addEventListener('click', () => toDefault(setting));
+  row.appendChild(reset);
+  const explain = () => { $('help').textContent = `${setting.label}: ${setting.help}`; };
+  row.addEventListener('mouseenter', explain);
+  row.addEventListener('focusin', explain);
+  return row;
+}
+
+// The rows, grouped as photographers look for them.
 function buildControls(s) {
   const box = $('controls');
   box.textContent = '';
-  for (const setting of s.settings) {
-    const row = document.createElement('div');
-    row.className = 'setting';
-    const label = document.createElement('label');
-    label.textContent = setting.name;
-    row.appendChild(label);
-    if (setting.kind === 'choice') {
-      const select = document.createElement('select');
-      select.name = setting.name;
-      for (const choice of setting.choices) select.add(new Option(choice, choice));
-      select.value = setting.value;
-      select.addEventListener('change', () => changed(setting.name));
-      row.appendChild(select);
-      row.appendChild(document.createElement('span'));
-    } else {
-      const range = document.createElement('input');
-      range.type = 'range';
-      range.name = setting.name;
-      range.min = setting.low;
-      range.max = setting.high;
-      range.step = setting.decimals > 3 ? String((setting.high - setting.low) / 1000)
-                                         : decimalsStep(setting.decimals);
-      range.value = setting.value;
-      const number = document.createElement('input');
-      number.type = 'number';
-      number.className = 'number';
-      number.dataset.for = setting.name;
-      number.min = setting.low;
-      number.max = setting.high;
-      number.step = decimalsStep(setting.decimals);
-      number.value = setting.value;
-      range.addEventListener('input', () => { number.value = range.value; changed(setting.name); });
-      number.addEventListener('change', () => {
-        // An emptied or unreadable box is not a value: it shows the last one again.
-        if (number.value === '' || !number.checkValidity()) {
-          number.value = range.value;
-          return;
-        }
-        range.value = number.value;
-        changed(setting.name);
-      });
-      row.appendChild(range);
-      row.appendChild(number);
-    }
-    label.htmlFor = setting.name;
-    box.appendChild(row);
+  for (const [group, title] of GROUPS) {
+    const members = s.settings.filter((setting) => setting.group === group);
+    if (members.length === 0) continue;
+    const fieldset = document.createElement('fieldset');
+    const legend = document.createElement('legend');
+    legend.textContent = title;
+    fieldset.appendChild(legend);
+    for (const setting of members) fieldset.appendChild(settingRow(setting));
+    box.appendChild(fieldset);
   }
+}
+
+function toDefault(setting) {
+  clearTimeout(clickTimer);
+  clickTimer = null;
+  const control = form.elements[setting.name];
+  control.value = setting.default;
+  const number = form.querySelector(`input.number[data-for="${setting.name}"]`);
+  if (number) number.value = setting.default;
+  rememberWanted = true;
+  changed(setting.name);
 }
 
 function sameControls(a, b) {
@@ -95,7 +164,7 @@ function sameControls(a, b) {
 }
 
 // Shows what the server holds, rebuilding the rows only when they differ; the control being
-// dragged keeps its position.
+// dragged keeps its position. Returns the coarse preview's promise while a slider moves.
 function show(s) {
   const methods = form.elements.method;
   if (methods.options.length === 0) {
@@ -112,10 +181,12 @@ function show(s) {
       if (number && number !== document.activeElement) number.value = setting.value;
     }
   }
+  const photoChanged = !state || state.file !== s.file;
   state = s;
   $('file').textContent = `${s.file} (${s.width} x ${s.height})`;
   if (s.notes && s.notes.length) say(s.notes.join('; '), false);
-  render();
+  if (photoChanged) photoShown();
+  return render();
 }
 
 function fields(skip) {
@@ -140,7 +211,7 @@ async function send(f) {
   try {
     const s = await call('POST', '/api/settings', f);
     if (!queued) say('', false);
-    show(s);
+    await show(s);
   } catch (e) {
     say(e.message, true);
   } finally {
@@ -149,174 +220,112 @@ async function send(f) {
       const next = queued;
       queued = null;
       send(next);
+    } else if (rememberWanted) {
+      rememberWanted = false;
+      remember();
     }
   }
 }
 
-function render() {
+// Undo and redo: the history holds whole sets of settings, each sent back as it was.
+function snapshot(s) {
+  const out = { method: s.method };
+  for (const setting of s.settings) out[setting.name] = String(setting.value);
+  return out;
+}
+
+function remember() {
   if (!state) return;
-  const generation = state.generation;
-  const view = showBefore ? 'before' : 'after';
-  preview.onload = () => {
-    preview.dataset.generation = generation;
-    preview.dataset.view = view;
-    if (!showBefore) drawHistogram(generation);
-  };
-  const address = `/api/preview?generation=${generation}&view=${view}`;
-  preview.onerror = async () => {
-    // A render that failed says why; one that newer settings replaced says nothing.
-    const response = await fetch(address);
-    if (response.status !== 409 && !response.ok) {
-      const json = await response.json().catch(() => ({}));
-      say(json.error || response.statusText, true);
-    }
-  };
-  preview.src = address;
-  if (zoomPoint && zoomGeneration !== generation) refreshZoom();
+  const now = snapshot(state);
+  if (historyAt >= 0 && JSON.stringify(history[historyAt]) === JSON.stringify(now)) return;
+  history = history.slice(0, historyAt + 1);
+  history.push(now);
+  historyAt = history.length - 1;
+  historyButtons();
 }
 
-async function drawHistogram(generation) {
-  let h;
+// Marked unavailable rather than disabled, so that the keyboard still reaches them.
+function keepSliderMove() {
+  clearTimeout(clickTimer);
+  clickTimer = null;
+  if (sending) rememberWanted = true;
+  else remember();
+}
+
+function historyButtons() {
+  $('undo').setAttribute('aria-disabled', String(historyAt <= 0));
+  $('redo').setAttribute('aria-disabled', String(historyAt >= history.length - 1));
+}
+
+function goBack(step) {
+  if (clickTimer !== null) keepSliderMove();
+  const to = historyAt + step;
+  if (to < 0 || to >= history.length) return;
+  historyAt = to;
+  historyButtons();
+  send(history[to]);
+}
+
+async function replaceSettings(path, fields, done) {
   try {
-    h = await call('GET', `/api/histogram?generation=${generation}`);
+    show(await call('POST', path, fields));
+    remember();
+    if (done) say(done, false);
   } catch (e) {
-    return;  // newer settings came; their histogram follows
+    say(e.message, true);
   }
-  const canvas = $('histogram');
-  const g = canvas.getContext('2d');
-  g.clearRect(0, 0, canvas.width, canvas.height);
-  const colours = ['rgba(255,80,80,0.6)', 'rgba(80,255,80,0.6)', 'rgba(80,120,255,0.6)', '#ddd'];
-  const offsets = [256, 512, 768, 0];
-  let top = 1;
-  for (let i = 1; i < 255; i++) top = Math.max(top, h.counts[i]);
-  offsets.forEach((offset, k) => {
-    g.fillStyle = colours[k];
-    for (let i = 0; i < 256; i++) {
-      const v = Math.min(1, h.counts[offset + i] / top);
-      g.fillRect(i, canvas.height * (1 - v), 1, canvas.height * v);
+}
+
+// Shortcuts, except while typing into a text box.
+function onKey(event) {
+  const typing = event.target.matches('input[type=text], input[type=number]');
+  const key = event.key.toLowerCase();
+  if ((event.ctrlKey || event.metaKey) && key === 'z' && !typing) {
+    event.preventDefault();
+    goBack(event.shiftKey ? 1 : -1);
+  } else if ((event.ctrlKey || event.metaKey) && key === 'y' && !typing) {
+    event.preventDefault();
+    goBack(1);
+  } else if (typing || event.ctrlKey || event.metaKey || event.altKey) {
+    return;
+  } else if (event.key === '\\') {
+    event.preventDefault();
+    toggleWholeBefore();
+  } else if (key === 'j') {
+    event.preventDefault();
+    $('clipping').click();
+  }
+}
+
+function start() {
+  form.elements.method.addEventListener('change', () => {
+    rememberWanted = true;
+    send({ method: form.elements.method.value });
+  });
+  form.addEventListener('submit', (e) => e.preventDefault());
+  $('reset').addEventListener('click',
+                              () => replaceSettings('/api/reset',
+                                                    { method: form.elements.method.value }));
+  $('undo').addEventListener('click', () => goBack(-1));
+  $('redo').addEventListener('click', () => goBack(1));
+  $('load').addEventListener('click', () => {
+    state = null;
+    replaceSettings('/api/load', { path: $('sidecar-path').value },
+                    'loaded ' + $('sidecar-path').value);
+  });
+  $('save').addEventListener('click', async () => {
+    try {
+      const r = await call('POST', '/api/save', { path: $('sidecar-path').value });
+      say('saved ' + r.saved, false);
+    } catch (e) {
+      say(e.message, true);
     }
   });
-  canvas.dataset.generation = generation;
+  document.addEventListener('keydown', onKey);
+  startPicture();
+  startFolder();
+  call('GET', '/api/settings').then((s) => { show(s); remember(); })
+                              .catch((e) => say(e.message, true));
 }
 
-function zoomAt(event) {
-  if (!state) return;
-  zoomPoint = {
-    x: Math.floor(event.offsetX / preview.clientWidth * state.width),
-    y: Math.floor(event.offsetY / preview.clientHeight * state.height),
-  };
-  refreshZoom();
-}
-
-// Asks for the 1:1 view of the current settings around zoomPoint. The view shown until it
-// comes is marked stale; an answer for settings that changed meanwhile is dropped, and the
-// newer settings' request follows.
-function refreshZoom() {
-  const { x, y } = zoomPoint;
-  const request = ++zoomRequest;
-  const generation = state.generation;
-  zoomGeneration = generation;
-  $('zoom').classList.add('stale');
-  const current = () => request === zoomRequest && state.generation === generation;
-  const ask = async () => {
-    const response = await fetch(`/api/zoom?x=${x}&y=${y}&size=256`);
-    if (!current()) return;
-    if (response.status === 202) {
-      $('zoom-status').textContent = 'rendering the whole image...';
-      setTimeout(ask, 500);
-      return;
-    }
-    if (!response.ok) {
-      const json = await response.json().catch(() => ({}));
-      $('zoom-status').textContent = json.error || response.statusText;
-      return;
-    }
-    const blob = await response.blob();
-    if (!current()) return;
-    const old = $('zoom').src;
-    $('zoom').src = URL.createObjectURL(blob);
-    if (old.startsWith('blob:')) URL.revokeObjectURL(old);
-    $('zoom').dataset.generation = generation;
-    $('zoom').classList.remove('stale');
-    $('zoom-status').textContent = `around ${x}, ${y}`;
-  };
-  ask();
-}
-
-async function pollExport() {
-  let s;
-  try {
-    s = await call('GET', '/api/export');
-  } catch (e) {
-    $('export-status').textContent = e.message;
-    return;
-  }
-  $('progress').value = s.fraction;
-  $('export-status').textContent = s.message;
-  $('export-status').className = s.finished && !s.succeeded ? 'error' : '';
-  $('cancel').disabled = !s.running;
-  $('export').disabled = s.running;
-  if (s.running) setTimeout(pollExport, 200);
-}
-
-form.elements.method.addEventListener('change', () => send({ method: form.elements.method.value }));
-form.addEventListener('submit', (e) => e.preventDefault());
-preview.addEventListener('click', zoomAt);
-
-$('reset').addEventListener('click', async () => {
-  try {
-    show(await call('POST', '/api/reset', { method: form.elements.method.value }));
-  } catch (e) {
-    say(e.message, true);
-  }
-});
-
-$('before-after').addEventListener('click', () => {
-  showBefore = !showBefore;
-  $('before-after').textContent = showBefore ? 'Show after' : 'Show before';
-  $('before-after').setAttribute('aria-pressed', String(showBefore));
-  render();
-});
-
-$('load').addEventListener('click', async () => {
-  try {
-    state = null;
-    show(await call('POST', '/api/load', { path: $('sidecar-path').value }));
-    say('loaded ' + $('sidecar-path').value, false);
-  } catch (e) {
-    say(e.message, true);
-  }
-});
-
-$('save').addEventListener('click', async () => {
-  try {
-    const r = await call('POST', '/api/save', { path: $('sidecar-path').value });
-    say('saved ' + r.saved, false);
-  } catch (e) {
-    say(e.message, true);
-  }
-});
-
-$('export').addEventListener('click', async () => {
-  try {
-    const fields = { path: $('export-path').value, bits: $('export-bits').value,
-                     overwrite: $('export-overwrite').checked ? '1' : '0' };
-    await call('POST', '/api/export', fields);
-    $('progress').value = 0;
-    pollExport();
-  } catch (e) {
-    $('export-status').textContent = e.message;
-    $('export-status').className = 'error';
-  }
-});
-
-$('cancel').addEventListener('click', async () => {
-  try {
-    await call('POST', '/api/cancel');
-  } catch (e) {
-    say(e.message, true);
-  }
-  pollExport();
-});
-
-call('GET', '/api/settings').then(show).catch((e) => say(e.message, true));
+window.addEventListener('DOMContentLoaded', start);
