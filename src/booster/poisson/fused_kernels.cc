@@ -11,7 +11,7 @@
 namespace lftm {
 namespace {
 
-// Pieces short enough that the loads of the next piece overlap the serial sum of this one.
+// Pieces short enough to stay in the first-level cache between the passes over them.
 constexpr int64_t kPiece = 256;
 
 // Calls piece(i, pos, stop) for the pieces of [begin, end) that stay within one row i of w
@@ -44,23 +44,15 @@ void apply_dot_range(int w, int h, bool wrapsAround, const float* p, float* q, i
 }
 
 // x += alpha p, r += -alpha q and the sums of r x r over [begin, end), begin on a block
-// boundary. A block is a whole number of pieces.
-void update_dot_range(float alpha, const float* __restrict p, const float* __restrict q,
-                      float* __restrict x, float* __restrict r, int64_t begin, int64_t end,
-                      BlockSums* sums) {
-  static_assert(kSumBlock % kPiece == 0, "pieces must not cross blocks");
-  const float minus_alpha = -alpha;
-  float s = 0.0f;
+// boundary, a piece at a time so that r is still in cache when its squares are summed.
+void update_dot_range(float alpha, const float* p, const float* q, float* x, float* r,
+                      int64_t begin, int64_t end, BlockSums* sums) {
+  BlockDot dot(sums);
   for (int64_t a = begin; a < end; a += kPiece) {
     const int64_t b = end - a < kPiece ? end : a + kPiece;
-    for (int64_t i = a; i < b; ++i) x[i] = x[i] + alpha * p[i];
-    for (int64_t i = a; i < b; ++i) r[i] = r[i] + minus_alpha * q[i];
-    for (int64_t i = a; i < b; ++i) s += r[i] * r[i];
-    if (b % kSumBlock == 0 || b == end) {
-      sums->put(s);
-      s = 0.0f;
-    }
+    update_span_dot(alpha, p + a, q + a, x + a, r + a, b - a, &dot);
   }
+  dot.finish();
 }
 
 // The sample lines apply_operator prints for the bands of `workers` workers.
