@@ -122,7 +122,7 @@ int plan_levels(int W, int H, int count, const TmParam* tmParam, const TmFiles& 
 }
 
 // Where the levels are solved: `rhs` takes a level's right-hand side (memory levels), the
-// solution pyramid ends at the end of `solution`, and the solver's r and A p go to `scratch`.
+// solution pyramid ends at the end of `solution`, and the solver's r goes to `scratch`.
 struct LevelBuffers {
   HeapBuffer<float> rhsPlane;
   HeapBuffer<float> solutionPlane;

@@ -90,19 +90,39 @@ void operator_image_row(const float* v, int w, int h, bool wrapsAround, int i, i
 }
 
 // The sample lines keep the kernels' old names: tm20mi_orig (band), tm20_streaming (in place).
-void print_band_samples(int w, const float* v, const float* y, int first, int rows) {
+namespace {
+
+// Calls sample(c, r, row) for the sample pixels of band rows [first, first + rows): column c of
+// the row starting at position `row`.
+template <typename Sample>
+void for_each_band_sample(int w, int first, int rows, Sample sample) {
   const int half_rows = rows >> 1;
   const int half_w = w >> 1;
   if (w <= 1000 || half_rows == 0) return;
   for (int r = 0; r < rows; ++r) {
     if (r % half_rows != 1) continue;
     const long long row = static_cast<long long>(first + r) * w;
-    for (int c = 1; c < w - 1; c += half_w) {
-      print_sample(c, r, v + row, v + row - w, v + row + w, y[row + c],
-                   "tm20mi_orig  %d, %d   in:  %1.4f   %1.4f %1.4f %1.4f %1.4f     "
-                   "out: %1.4f\n");
-    }
+    for (int c = 1; c < w - 1; c += half_w) sample(c, r, row);
   }
+}
+
+constexpr const char* kBandSampleFormat =
+    "tm20mi_orig  %d, %d   in:  %1.4f   %1.4f %1.4f %1.4f %1.4f     out: %1.4f\n";
+
+}  // namespace
+
+void print_band_samples(int w, const float* v, const float* y, int first, int rows) {
+  for_each_band_sample(w, first, rows, [&](int c, int r, long long row) {
+    print_sample(c, r, v + row, v + row - w, v + row + w, y[row + c], kBandSampleFormat);
+  });
+}
+
+void print_band_operator_samples(int w, bool wrapsAround, const float* v, int first, int rows) {
+  for_each_band_sample(w, first, rows, [&](int c, int r, long long row) {
+    float y = 0.0f;
+    operator_row(v + row - w, v + row, v + row + w, nullptr, w, wrapsAround, c, c + 1, &y);
+    print_sample(c, r, v + row, v + row - w, v + row + w, y, kBandSampleFormat);
+  });
 }
 
 void apply_operator_band(int w, int h, bool wrapsAround, const float* v, float* y, int first,
