@@ -270,6 +270,11 @@ int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const 
     // A level's solve takes time in proportion to its pixels.
     ProgressPhase levelPhase(static_cast<double>(plan.total - rhsOffset - n) / total,
                              static_cast<double>(plan.total - rhsOffset) / total, nullptr);
+    // The coarser levels' copy buffer is free once they are solved.
+    if (level == 0 && buffers.finestInPlace) {
+      buffers.rhsPlane.release();
+      buffers.rhs = nullptr;
+    }
     const int iterations = solve_level(plan, level, rhsOffset, paths, buffers, out);
     if (iterations < 0) return iterations;
     pass_level_on(plan, level, buffers, out);
