@@ -44,10 +44,11 @@ def run_measured(argvs, at_once=1):
         while waiting and len(running) < at_once:
             argv = waiting.pop(0)
             proc = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            running[proc.pid] = argv
+            running[proc.pid] = (proc, argv)  # kept, so that Popen does not reap it itself
         pid, status, usage = os.wait4(-1, 0)
-        argv = running.pop(pid)
-        if os.waitstatus_to_exitcode(status) != 0:
+        proc, argv = running.pop(pid)
+        proc.returncode = os.waitstatus_to_exitcode(status)
+        if proc.returncode != 0:
             sys.exit("failed: " + " ".join(argv))
         cpu += usage.ru_utime + usage.ru_stime
         rss = max(rss, usage.ru_maxrss / 1024.0)
