@@ -4,10 +4,7 @@
 #ifndef LFTM_PLATFORM_HEAP_BUFFER_H_
 #define LFTM_PLATFORM_HEAP_BUFFER_H_
 
-#include <sys/mman.h>
-
 #include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -20,24 +17,6 @@ struct FreeDeleter {
 
 // One malloc'ed block of any type; null when the allocation failed.
 using MallocPtr = std::unique_ptr<void, FreeDeleter>;
-
-// Asks for transparent huge pages on the whole pages inside a large block: the planes of a
-// photograph are touched in full, and one fault per 2 MB instead of per 4 KB saves the kernel
-// much of its page handling. Only advice: the system may decline, and the contents and the
-// results do not depend on it.
-inline void advise_huge_pages(void* block, size_t bytes) {
-  constexpr size_t kLarge = size_t{8} << 20;
-  constexpr uintptr_t kPage = 4096;
-  if (block == nullptr || bytes < kLarge) return;
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(kPage - 1);
-#ifdef MADV_HUGEPAGE
-  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)begin;
-  (void)end;
-#endif
-}
 
 // A buffer of `count` elements either borrowed from the caller's scratch space or taken from
 // the heap.
@@ -57,7 +36,6 @@ class HeapBuffer {
     void* p = zeroed ? std::calloc(count, sizeof(T)) : std::malloc(count * sizeof(T));
     data_ = static_cast<T*>(p);
     owned_ = data_ != nullptr;
-    advise_huge_pages(p, count * sizeof(T));
     return owned_;
   }
 
