@@ -9,21 +9,12 @@
 #define LFTM_BOOSTER_POISSON_LANE_SUMS_H_
 
 #include <cstdint>
-#include <cstring>
+
+#include "booster/poisson/float_quad.h"
 
 namespace lftm {
 
 constexpr int kSumLanes = 16;
-
-typedef float FloatQuad __attribute__((vector_size(16)));
-
-inline FloatQuad load_quad(const float* at) {
-  FloatQuad v;
-  std::memcpy(&v, at, sizeof v);
-  return v;
-}
-
-inline void store_quad(float* at, FloatQuad v) { std::memcpy(at, &v, sizeof v); }
 
 class LaneSums {
  public:

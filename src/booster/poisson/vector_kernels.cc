@@ -6,7 +6,7 @@ namespace lftm {
 
 // Four elements at a time, each loaded before it is stored, so y may alias a or b.
 void axpy_span(const float* a, float s, const float* b, float* y, int64_t count) {
-  const FloatQuad scale = {s, s, s, s};
+  const FloatQuad scale = quad_of(s);
   int64_t i = 0;
   for (; i + 4 <= count; i += 4) store_quad(y + i, load_quad(a + i) + scale * load_quad(b + i));
   for (; i < count; ++i) y[i] = a[i] + s * b[i];
