@@ -8,7 +8,8 @@ packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev libbe
           libtiff-dev libjpeg62-turbo-dev libhwy-dev libopenexr-dev libpng-dev libexif-dev libclang-rt-14-dev locales doxygen time
           libcpp-httplib-dev chromium chromium-driver python3-selenium
           pybind11-dev python3-dev python3-numpy python3-pytest python3-dask python3-distributed
-          lintian dpkg-dev)
+          lintian dpkg-dev
+          python3-opencv)  # bench/peers.py's Range Squeezer peer and bench/image_differences.py
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -28,9 +28,14 @@ void pow_library(const double* x, double y, double* out, size_t n) {
   for (size_t i = 0; i < n; ++i) out[i] = std::pow(x[i], y);
 }
 
+void exp_library(const double* x, double* out, size_t n) {
+  for (size_t i = 0; i < n; ++i) out[i] = std::exp(x[i]);
+}
+
 using Kernels = VectorKernels;
 
-constexpr Kernels kLibrary = {logf_library, powf_library, powf_pairs_library, pow_library};
+constexpr Kernels kLibrary = {logf_library, powf_library, powf_pairs_library, pow_library,
+                              exp_library};
 
 template <typename T>
 bool same_bits(T a, T b) {
@@ -73,6 +78,12 @@ bool match_library(const Kernels& k) {
       if (!same_bits(gotD[i], std::pow(xd[i], y))) return false;
     }
   }
+  // Arguments of exp from -21 to 21, as the logarithms of luminances are.
+  for (int i = 0; i < kProbes; ++i) xd[i] = std::log(xd[i]);
+  k.exp(xd.data(), gotD.data(), kProbes);
+  for (int i = 0; i < kProbes; ++i) {
+    if (!same_bits(gotD[i], std::exp(xd[i]))) return false;
+  }
   return true;
 }
 
@@ -92,7 +103,8 @@ const Kernels& kernels() {
 }  // namespace
 
 VectorKernels best_vector_kernels() {
-  return {best_logf_kernel(), best_powf_kernel(), best_powf_pairs_kernel(), best_pow_kernel()};
+  return {best_logf_kernel(), best_powf_kernel(), best_powf_pairs_kernel(), best_pow_kernel(),
+          best_exp_kernel()};
 }
 
 bool best_vector_kernels_fuse() {
@@ -132,5 +144,7 @@ void powf_pairs(const float* x, const float* y, float* out, size_t n) {
 }
 
 void pow_array(const double* x, double y, double* out, size_t n) { kernels().pow(x, y, out, n); }
+
+void exp_array(const double* x, double* out, size_t n) { kernels().exp(x, out, n); }
 
 }  // namespace lftm

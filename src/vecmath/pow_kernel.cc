@@ -1,5 +1,5 @@
 // pow on vector lanes: log(x) to about 68 bits as hi + lo from a 128-entry table, its product
-// with y split the same way, then exp(hi + lo) from a 128-entry table.
+// with y split the same way, then exp(hi + lo) from a 128-entry table (exp_lanes-inl.h).
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "vecmath/pow_kernel.cc"
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "hwy/highway.h"
+#include "vecmath/exp_lanes-inl.h"
 #include "vecmath/libm_tables.h"
 #include "vecmath/vector_kernels.h"
 #include "vecmath/table_rows-inl.h"
@@ -60,29 +61,6 @@ HWY_INLINE void log_lanes(VU64 ix, VD* logHi, VD* logLo) {
   *logLo = hn::Add(hn::Sub(hi, *logHi), lo);
 }
 
-// exp(ehi + elo) = 2^(k/128) exp(r), ehi + elo = k ln2/128 + r.
-HWY_INLINE VD exp_lanes(VD ehi, VD elo) {
-  const DU64 du;
-  VD kd = fma(ehi, set(kExpInvLn2N), set(kExpShift));
-  const VU64 ki = hn::BitCast(du, kd);
-  kd = hn::Sub(kd, set(kExpShift));
-  VD r = fma(kd, set(kExpNegLn2HiN), ehi);
-  r = fma(kd, set(kExpNegLn2LoN), r);
-  r = hn::Add(elo, r);
-  const VI64 row = hn::BitCast(DI64(), hn::And(ki, hn::Set(du, 127)));
-  VD tail, scaleBits;
-  TableRows<1>(row).columns(reinterpret_cast<const double*>(kExpTable), 0, &tail, &scaleBits);
-  const VD scale =
-      hn::BitCast(DD(), hn::Add(hn::BitCast(du, scaleBits), hn::ShiftLeft<45>(ki)));
-  const VD c23 = fma(r, set(kExpPoly[1]), set(kExpPoly[0]));
-  const VD rTail = hn::Add(r, tail);
-  const VD r2 = hn::Mul(r, r);
-  const VD c45 = fma(r, set(kExpPoly[3]), set(kExpPoly[2]));
-  VD t = fma(c23, r2, rTail);
-  t = fma(c45, hn::Mul(r2, r2), t);
-  return fma(scale, t, scale);
-}
-
 // pow of the lanes of x and y. Lanes set in *scalar need the scalar call: x zero, negative,
 // subnormal, infinite or NaN, and |y log x| below 2^-54 or from 512 up (where the library rounds
 // tiny results, or decides overflow and underflow). y itself is checked by the caller.
@@ -96,12 +74,8 @@ HWY_INLINE VD pow_lanes(VD x, VD y, uint64_t* scalar) {
   log_lanes(ix, &logHi, &logLo);
   const VD ehi = hn::Mul(y, logHi);
   const VD elo = fma(y, logLo, fms(logHi, y, ehi));
-  // 2^-54 <= |ehi| < 512: 0x3c9... <= |ehi| bits < 0x408...
-  const VU64 absE = hn::BitCast(du, hn::Abs(ehi));
-  const auto badE = hn::Not(hn::Lt(hn::Sub(absE, hn::Set(du, 0x3c90000000000000u)),
-                                   hn::Set(du, 0x03f0000000000000u)));
-  *scalar = mask_bits(du, hn::Or(badX, badE));
-  return exp_lanes(ehi, elo);
+  *scalar = mask_bits(du, hn::Or(badX, exp_needs_call(ehi)));
+  return exp_lanes<true>(ehi, elo);
 }
 
 // Vectors [begin, end) of x to the power y[0], noting the lanes the table path leaves out. Not

@@ -1,4 +1,4 @@
-// Whole-array logf, powf and pow for the per-pixel loops. Every result has the bits that the
+// Whole-array logf, powf, pow and exp for the per-pixel loops. Every result has the bits that the
 // C library's scalar call gives for the same arguments on the running machine; where the
 // processor has vectors with fused multiply-adds (AVX2 and FMA, AVX-512, 64-bit Arm), and the
 // library computes the way the vector kernels do, several pixels are done at once. Outputs may be the inputs (in place); arrays need no alignment.
@@ -20,6 +20,9 @@ void powf_pairs(const float* x, const float* y, float* out, size_t n);
 
 // out[i] = pow(x[i], y)
 void pow_array(const double* x, double y, double* out, size_t n);
+
+// out[i] = exp(x[i])
+void exp_array(const double* x, double* out, size_t n);
 
 // True when the calls above use the vector kernels, false when they call the library.
 bool vecmath_uses_vectors();

@@ -179,6 +179,38 @@ TEST_F(VecMathTest, PowOverStageArgumentsMatchesTheLibrary) {
   }
 }
 
+// exp of every float from -2^9 to 2^9 (widened to double, as the solved log luminances are),
+// every stride-th one of the bit patterns, and of doubles with full mantissas; outside that
+// range, and at the special values, the scalar call decides.
+TEST_F(VecMathTest, ExpOverFloatArgumentsMatchesTheLibrary) {
+  constexpr uint64_t stride = 13 * kSparse;
+  const uint64_t bad = sweep((uint64_t{1} << 32) / stride, [](uint64_t first, uint64_t count) {
+    std::vector<double> x(count), got(count), want(count);
+    for (uint64_t i = 0; i < count; ++i) {
+      const uint64_t j = first + i;
+      const double f = float_bits(static_cast<uint32_t>(j * stride));
+      x[i] = j % 3 ? f : f * (1.0 + static_cast<double>(j * 0x9E3779B97F4A7C15ull >> 12) * 0x1p-53);
+      want[i] = std::exp(x[i]);
+    }
+    uint64_t n = 0;
+    for (const Kernels& k : all_kernels()) {
+      k.exp(x.data(), got.data(), count);
+      n += mismatches(got, want);
+    }
+    return n;
+  });
+  EXPECT_EQ(bad, 0u);
+  std::vector<double> special = {0.0, -0.0, 0x1p-54, -0x1p-54, 0x1p-55, 511.9, 512.0, -745.2,
+                                 -708.5, 709.8, 1e300, -1e300, 1.0 / 0.0, -1.0 / 0.0, 0.0 / 0.0};
+  for (const Kernels& k : all_kernels()) {
+    std::vector<double> got = special;
+    k.exp(got.data(), got.data(), got.size());
+    for (size_t i = 0; i < special.size(); ++i) {
+      EXPECT_EQ(bits_of(got[i]), bits_of(std::exp(special[i]))) << special[i];
+    }
+  }
+}
+
 // Zeros, negatives, subnormals, infinities, NaNs, 1, and results at the edges of the range,
 // computed in place (out == x) where the kernels must keep the inputs for the scalar lanes.
 TEST_F(VecMathTest, SpecialArgumentsInPlaceMatchTheLibrary) {

@@ -15,6 +15,7 @@ using LogfKernel = void (*)(const float* x, float* out, size_t n);
 using PowfKernel = void (*)(const float* x, float y, float* out, size_t n);
 using PowfPairsKernel = void (*)(const float* x, const float* y, float* out, size_t n);
 using PowKernel = void (*)(const double* x, double y, double* out, size_t n);
+using ExpKernel = void (*)(const double* x, double* out, size_t n);
 
 // The kernels of one instruction set.
 struct VectorKernels {
@@ -22,6 +23,7 @@ struct VectorKernels {
   PowfKernel powf;
   PowfPairsKernel powf_pairs;
   PowKernel pow;
+  ExpKernel exp;
 };
 
 // Each kernel for the best instruction set the processor runs (from its own file).
@@ -29,6 +31,7 @@ LogfKernel best_logf_kernel();
 PowfKernel best_powf_kernel();
 PowfPairsKernel best_powf_pairs_kernel();
 PowKernel best_pow_kernel();
+ExpKernel best_exp_kernel();
 
 // The kernels of the best instruction set the processor runs (or the one that
 // hwy::SetSupportedTargetsForTest leaves).

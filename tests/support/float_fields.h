@@ -40,14 +40,20 @@ inline bool same_bits(const std::vector<float>& a, const std::vector<float>& b) 
 
 inline bool same_bits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// The solver's dot product written out plainly: a float sum per block of kSumBlock positions,
-// the block sums added in block order.
+// The solver's dot product written out plainly: per block of kSumBlock positions, 16 float
+// sums, offset k of the block going to sum k mod 16 in position order; the 16 folded in
+// halves (sum k plus sum k + 8, then k + 4, k + 2, k + 1); the block sums added in block order.
 inline float reference_dot(const std::vector<float>& a, const std::vector<float>& b) {
   float total = 0.0f;
   for (size_t block = 0; block < a.size(); block += lftm::kSumBlock) {
-    float s = 0.0f;
-    for (size_t i = block; i < a.size() && i < block + lftm::kSumBlock; ++i) s += a[i] * b[i];
-    total += s;
+    float lane[16] = {};
+    for (size_t i = block; i < a.size() && i < block + lftm::kSumBlock; ++i) {
+      lane[(i - block) % 16] += a[i] * b[i];
+    }
+    for (int half = 8; half >= 1; half /= 2) {
+      for (int k = 0; k < half; ++k) lane[k] += lane[k + half];
+    }
+    total += lane[0];
   }
   return total;
 }

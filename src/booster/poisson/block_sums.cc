@@ -51,23 +51,20 @@ void BlockDot::add(const float* a, const float* b, int64_t count) {
   while (i < count) {
     const int64_t room = kSumBlock - position_ % kSumBlock;
     const int64_t stop = count - i < room ? count : i + room;
-    float s = open_;
-    for (int64_t k = i; k < stop; ++k) s += a[k] * b[k];
+    open_.add(static_cast<int>(position_ % kSumLanes), a + i, b + i, stop - i);
     position_ += stop - i;
     i = stop;
     if (position_ % kSumBlock == 0) {
-      sums_->put(s);
-      open_ = 0.0f;
-    } else {
-      open_ = s;
+      sums_->put(open_.fold());
+      open_.clear();
     }
   }
 }
 
 void BlockDot::finish() {
   if (!has_open()) return;
-  sums_->put(open_);
-  open_ = 0.0f;
+  sums_->put(open_.fold());
+  open_.clear();
   position_ += kSumBlock - position_ % kSumBlock;
 }
 

@@ -1,7 +1,7 @@
 // The summation order of every dot product of the solver. A vector of n positions is cut into
-// blocks of kSumBlock positions counted from position 0; each block is a float sum in
-// position order starting from 0, and the block sums are added in block order to a float
-// total starting from 0. Workers take runs of whole blocks and the disk form streams its
+// blocks of kSumBlock positions counted from position 0; each block is summed in the fixed
+// lanes of lane_sums.h, and the block sums are added in block order to a float total
+// starting from 0. Workers take runs of whole blocks and the disk form streams its
 // strips through the same blocks, so a dot product has the same bits whatever the worker
 // count and in memory or on disk.
 #ifndef LFTM_BOOSTER_POISSON_BLOCK_SUMS_H_
@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <functional>
 
+#include "booster/poisson/lane_sums.h"
 #include "platform/heap_buffer.h"
 
 namespace lftm {
 
 constexpr int64_t kSumBlock = 4096;
+static_assert(kSumBlock % kSumLanes == 0, "blocks hold whole groups of lanes");
 
 struct VecChunk {
   int64_t begin;
@@ -83,13 +85,13 @@ class BlockDot {
   // Puts the sum of the partial block at the end, if there is one.
   void finish();
   // The sum of the open block so far and whether it has any position.
-  float open() const { return open_; }
+  float open() const { return open_.fold(); }
   bool has_open() const { return position_ % kSumBlock != 0; }
 
  private:
   BlockSums* sums_;
   int64_t position_ = 0;
-  float open_ = 0.0f;
+  LaneSums open_;
 };
 
 // A dot product over the pieces of a vector given one after another (the strips of the disk

@@ -47,8 +47,8 @@ struct SolveOutcome {
 };
 
 // Solves the level described by `options`, starting from x. In memory, b is overwritten (it
-// becomes the search direction) and `scratch` (2n floats, or null to allocate) holds r and
-// A p. Streamed, b and scratch are unused: x (n floats) stays in memory, and r and p are kept
+// becomes the search direction) and `scratch` (n floats, or null to allocate) holds r.
+// Streamed, b and scratch are unused: x (n floats) stays in memory, and r and p are kept
 // in memory as far as options.solverHeadroom allows, else in paths.r and paths.p (paths.x and
 // paths.t are not used). Returns the completed iterations, -4 when memory cannot be had, -20
 // when a scratch file cannot be opened, positioned, read or written, or kResidualNotANumber

@@ -122,13 +122,16 @@ int plan_levels(int W, int H, int count, const TmParam* tmParam, const TmFiles& 
 }
 
 // Where the levels are solved: `rhs` takes a level's right-hand side (memory levels), the
-// solution pyramid ends at the end of `solution`, and the solver's r and A p go to `scratch`.
+// solution pyramid ends at the end of `solution`, and the solver's r goes to `scratch`.
 struct LevelBuffers {
   HeapBuffer<float> rhsPlane;
   HeapBuffer<float> solutionPlane;
   float* rhs = nullptr;
   float* solution = nullptr;
   float* scratch = nullptr;
+  // The finest level solves on its right-hand side where it lies in the pyramid, which no
+  // level reads after it: `rhs` then only has to hold the coarser levels.
+  bool finestInPlace = false;
 };
 
 // Disk levels: the pyramid goes to its file and `out` becomes the solution. Else the caller's
@@ -148,9 +151,16 @@ int take_level_buffers(const LevelPlan& plan, const TmFiles& files, float* work1
     buffers->solutionPlane.borrow(work1);
     std::memset(work1, 0, planeBytes);
     std::memset(work2, 0, planeBytes);
-  } else if (!buffers->rhsPlane.allocate(static_cast<size_t>(plan.plane), true) ||
-             !buffers->solutionPlane.allocate(static_cast<size_t>(plan.plane), true)) {
-    return LFTM_ERR_NO_MEMORY;
+  } else {
+    buffers->finestInPlace = plan.count > 1;
+    const size_t rhsFloats =
+        buffers->finestInPlace
+            ? static_cast<size_t>(plan.widths.get()[1]) * static_cast<size_t>(plan.heights.get()[1])
+            : static_cast<size_t>(plan.plane);
+    if (!buffers->rhsPlane.allocate(rhsFloats, true) ||
+        !buffers->solutionPlane.allocate(static_cast<size_t>(plan.plane), true)) {
+      return LFTM_ERR_NO_MEMORY;
+    }
   }
   buffers->rhs = buffers->rhsPlane.get();
   buffers->solution = buffers->solutionPlane.get();
@@ -179,7 +189,7 @@ float tolerance_factor(const LevelPlan& plan, int level, int w, int h, const flo
 // coarser level left there. Returns the iterations or a negative code.
 // The printed texts keep the old names: tm2new2, nivo (level), positPyram (rhsOffset).
 int solve_level(const LevelPlan& plan, int level, int64_t rhsOffset, const CgPaths& paths,
-                const LevelBuffers& buffers, const float* out) {
+                const LevelBuffers& buffers, float* out) {
   SolveOptions options;
   options.width = plan.widths.get()[level];
   options.height = plan.heights.get()[level];
@@ -191,22 +201,27 @@ int solve_level(const LevelPlan& plan, int level, int64_t rhsOffset, const CgPat
   options.finestLevel = level == 0;
   options.solverHeadroom = plan.solverHeadroom;
   options.rhsOffset = rhsOffset;
+  float* rhs = buffers.rhs;
   if (!options.streamed) {
     for (int i = 0; i < 7; ++i) {
       diag_out("tmPyram[positPyram+i]: %1.2f     for: %d\n", sample(out + rhsOffset, n, i), i);
     }
-    std::memcpy(buffers.rhs, out + rhsOffset, static_cast<size_t>(n) * sizeof(float));
+    if (level == 0 && buffers.finestInPlace) {
+      rhs = out + rhsOffset;
+    } else {
+      std::memcpy(rhs, out + rhsOffset, static_cast<size_t>(n) * sizeof(float));
+    }
   }
   const int64_t initTempCoarse = plan.plane - n;
   float* x = buffers.solution + initTempCoarse;
   diag_out("initTempCoarse :%d     positPyram: %d\n", static_cast<int>(initTempCoarse),
            static_cast<int>(rhsOffset));
   options.tolerance = plan.tolerance * tolerance_factor(plan, level, options.width,
-                                                        options.height, x, buffers.rhs);
+                                                        options.height, x, rhs);
   diag_out("-- tm2new2 - nivo: %d  LS: %1.0f   method: %d   %d: %d x %d     positPyram: %d\n",
            level, plan.printedPreset, plan.printedMethod, (options.width + options.height) >> 1,
            options.width, options.height, static_cast<int>(rhsOffset));
-  return cg_solve(options, paths, buffers.scratch, buffers.rhs, x);
+  return cg_solve(options, paths, buffers.scratch, rhs, x);
 }
 
 // Hands a solved level on: prolongated as the start of the next finer level, or, for level
@@ -255,6 +270,11 @@ int solve_coarse_to_fine(int W, int H, int count, const TmParam* tmParam, const 
     // A level's solve takes time in proportion to its pixels.
     ProgressPhase levelPhase(static_cast<double>(plan.total - rhsOffset - n) / total,
                              static_cast<double>(plan.total - rhsOffset) / total, nullptr);
+    // The coarser levels' copy buffer is free once they are solved.
+    if (level == 0 && buffers.finestInPlace) {
+      buffers.rhsPlane.release();
+      buffers.rhs = nullptr;
+    }
     const int iterations = solve_level(plan, level, rhsOffset, paths, buffers, out);
     if (iterations < 0) return iterations;
     pass_level_on(plan, level, buffers, out);

@@ -1,6 +1,7 @@
 // The fused passes of a conjugate-gradient iteration: each dot product is summed in the pass
 // that produces its operands, in the blocks and order of vec_dot (block_sums.h), and every
-// element is computed by the same operations as the plain kernels.
+// element is computed by the same operations as the plain kernels. A p lives only in a piece
+// buffer, made where it is needed.
 #include "booster/poisson/fused_kernels.h"
 
 #include "booster/poisson/poisson_operator.h"
@@ -11,7 +12,7 @@
 namespace lftm {
 namespace {
 
-// Pieces short enough that the loads of the next piece overlap the serial sum of this one.
+// Pieces short enough to stay in the first-level cache between the passes over them.
 constexpr int64_t kPiece = 256;
 
 // Calls piece(i, pos, stop) for the pieces of [begin, end) that stay within one row i of w
@@ -30,50 +31,59 @@ void for_each_piece(int w, int64_t begin, int64_t end, Piece piece) {
   }
 }
 
-// q = A p and the sums of q x p over [begin, end), begin on a block boundary.
-void apply_dot_range(int w, int h, bool wrapsAround, const float* p, float* q, int64_t begin,
-                     int64_t end, BlockSums* sums) {
+// Columns [j0, j1) of row i of A p into out, the rows of p given by row_of(i).
+template <typename RowOf>
+void operator_piece(RowOf row_of, int w, int h, bool wrapsAround, int i, int j0, int j1,
+                    float* out) {
+  const float* cur = row_of(i);
+  const float* pole = (i == 0 && wrapsAround) ? cur + (w >> 1) : nullptr;
+  operator_row(i > 0 ? row_of(i - 1) : nullptr, cur, i < h - 1 ? row_of(i + 1) : nullptr, pole,
+               w, wrapsAround, j0, j1, out);
+}
+
+// The sums of (A p) x p over [begin, end), begin on a block boundary.
+void apply_dot_range(int w, int h, bool wrapsAround, const float* p, int64_t begin, int64_t end,
+                     BlockSums* sums) {
+  auto row_of = [&](int i) { return p + static_cast<int64_t>(i) * w; };
+  float q[kPiece];
   BlockDot dot(sums);
   for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
     const int64_t row = static_cast<int64_t>(i) * w;
-    operator_image_row(p, w, h, wrapsAround, i, static_cast<int>(pos - row),
-                       static_cast<int>(stop - row), q);
-    dot.add(q + pos, p + pos, stop - pos);
+    operator_piece(row_of, w, h, wrapsAround, i, static_cast<int>(pos - row),
+                   static_cast<int>(stop - row), q);
+    dot.add(q, p + pos, stop - pos);
   });
   dot.finish();
 }
 
-// x += alpha p, r += -alpha q and the sums of r x r over [begin, end), begin on a block
-// boundary. A block is a whole number of pieces.
-void update_dot_range(float alpha, const float* __restrict p, const float* __restrict q,
-                      float* __restrict x, float* __restrict r, int64_t begin, int64_t end,
-                      BlockSums* sums) {
-  static_assert(kSumBlock % kPiece == 0, "pieces must not cross blocks");
-  const float minus_alpha = -alpha;
-  float s = 0.0f;
-  for (int64_t a = begin; a < end; a += kPiece) {
-    const int64_t b = end - a < kPiece ? end : a + kPiece;
-    for (int64_t i = a; i < b; ++i) x[i] = x[i] + alpha * p[i];
-    for (int64_t i = a; i < b; ++i) r[i] = r[i] + minus_alpha * q[i];
-    for (int64_t i = a; i < b; ++i) s += r[i] * r[i];
-    if (b % kSumBlock == 0 || b == end) {
-      sums->put(s);
-      s = 0.0f;
-    }
-  }
+// x += alpha p, r += -alpha A p and the sums of r x r over [begin, end), begin on a block
+// boundary. A p is made again piece by piece rather than kept from the operator pass: the
+// stencil costs less than writing and reading back a plane.
+void update_dot_range(int w, int h, bool wrapsAround, float alpha, const float* p, float* x,
+                      float* r, int64_t begin, int64_t end, BlockSums* sums) {
+  auto row_of = [&](int i) { return p + static_cast<int64_t>(i) * w; };
+  float q[kPiece];
+  BlockDot dot(sums);
+  for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
+    const int64_t row = static_cast<int64_t>(i) * w;
+    operator_piece(row_of, w, h, wrapsAround, i, static_cast<int>(pos - row),
+                   static_cast<int>(stop - row), q);
+    update_span_dot(alpha, p + pos, q, x + pos, r + pos, stop - pos, &dot);
+  });
+  dot.finish();
 }
 
 // The sample lines apply_operator prints for the bands of `workers` workers.
-void print_apply_samples(int workers, int w, int h, const float* p, const float* q) {
+void print_apply_samples(int workers, int w, int h, bool wrapsAround, const float* p) {
   if (h < 3 || w <= 1000) return;
   if (workers < 2) {
-    print_band_samples(w, p, q, 1, h - 2);
+    print_band_operator_samples(w, wrapsAround, p, 1, h - 2);
     return;
   }
   for (int t = 0; t < workers; ++t) {
     int first = 0;
     int rows = middle_band(t, workers, h, &first);
-    if (rows > 0) print_band_samples(w, p, q, first, rows);
+    if (rows > 0) print_band_operator_samples(w, wrapsAround, p, first, rows);
   }
 }
 
@@ -110,17 +120,16 @@ void fill_halo(int w, int h, const float* r, float beta, const float* p, int64_t
   }
 }
 
-// p = r + beta p over [begin, end), and q = A p with the sums of q x p over the same
-// positions (begin on a block boundary). The direction is updated a row ahead of the
-// operator.
+// p = r + beta p over [begin, end), and the sums of (A p) x p over the same positions (begin
+// on a block boundary). The direction is updated a row ahead of the operator.
 void update_apply_dot_range(int w, int h, bool wrapsAround, const float* r, float beta, float* p,
-                            float* q, int64_t begin, int64_t end, const HaloRows& halo,
-                            BlockSums* sums) {
+                            int64_t begin, int64_t end, const HaloRows& halo, BlockSums* sums) {
   int64_t updated = begin;
   auto row_of = [&](int i) -> const float* {
     const float* shared = halo.find(i, w);
     return shared != nullptr ? shared : p + static_cast<int64_t>(i) * w;
   };
+  float q[kPiece];
   BlockDot dot(sums);
   for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
     const int64_t needed = stop + w < end ? stop + w : end;
@@ -129,45 +138,42 @@ void update_apply_dot_range(int w, int h, bool wrapsAround, const float* r, floa
       updated = needed;
     }
     const int64_t row = static_cast<int64_t>(i) * w;
-    const float* cur = row_of(i);
-    const float* pole = (i == 0 && wrapsAround) ? cur + (w >> 1) : nullptr;
-    operator_row(i > 0 ? row_of(i - 1) : nullptr, cur, i < h - 1 ? row_of(i + 1) : nullptr,
-                 pole, w, wrapsAround, static_cast<int>(pos - row), static_cast<int>(stop - row),
-                 q + pos);
-    dot.add(q + pos, cur + (pos - row), stop - pos);
+    operator_piece(row_of, w, h, wrapsAround, i, static_cast<int>(pos - row),
+                   static_cast<int>(stop - row), q);
+    dot.add(q, row_of(i) + (pos - row), stop - pos);
   });
   dot.finish();
 }
 
 }  // namespace
 
-float apply_dot(int threads, int w, int h, bool wrapsAround, const float* p, float* q) {
+float apply_dot(int threads, int w, int h, bool wrapsAround, const float* p) {
   if (w <= 0 || h <= 0) return 0.0f;
   const int64_t n = static_cast<int64_t>(w) * h;
   BlockedSum blocked(threads, n);
   blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
-    apply_dot_range(w, h, wrapsAround, p, q, c.begin, c.end, &sums);
+    apply_dot_range(w, h, wrapsAround, p, c.begin, c.end, &sums);
   });
-  print_apply_samples(blocked.workers(), w, h, p, q);
+  print_apply_samples(blocked.workers(), w, h, wrapsAround, p);
   return blocked.total();
 }
 
-float update_dot(int threads, int n, float alpha, const float* p, const float* q, float* x,
-                 float* r) {
-  if (n <= 0) return 0.0f;
-  BlockedSum blocked(threads, n);
+float update_dot(int threads, int w, int h, bool wrapsAround, float alpha, const float* p,
+                 float* x, float* r) {
+  if (w <= 0 || h <= 0) return 0.0f;
+  BlockedSum blocked(threads, static_cast<int64_t>(w) * h);
   blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
-    update_dot_range(alpha, p, q, x, r, c.begin, c.end, &sums);
+    update_dot_range(w, h, wrapsAround, alpha, p, x, r, c.begin, c.end, &sums);
   });
   return blocked.total();
 }
 
 float update_apply_dot(int threads, int w, int h, bool wrapsAround, const float* r, float beta,
-                       float* p, float* q) {
+                       float* p) {
   if (w <= 0 || h <= 0) return 0.0f;
   const int64_t n = static_cast<int64_t>(w) * h;
   BlockedSum blocked(threads, n);
@@ -175,7 +181,7 @@ float update_apply_dot(int threads, int w, int h, bool wrapsAround, const float*
   HeapBuffer<float> rows;
   if (!rows.allocate(static_cast<size_t>(runs) * 4 * w)) {
     vec_axpy(threads, static_cast<int>(n), r, beta, p, p);
-    return apply_dot(threads, w, h, wrapsAround, p, q);
+    return apply_dot(threads, w, h, wrapsAround, p);
   }
   HaloRows halo[kMaxWorkers];
   for (int t = 0; t < runs; ++t) halo[t].data = rows.get() + static_cast<int64_t>(t) * 4 * w;
@@ -187,9 +193,9 @@ float update_apply_dot(int threads, int w, int h, bool wrapsAround, const float*
   blocked.for_each_run([&](int t) {
     VecChunk c = blocked.run(t);
     BlockSums sums = blocked.sums(t);
-    update_apply_dot_range(w, h, wrapsAround, r, beta, p, q, c.begin, c.end, halo[t], &sums);
+    update_apply_dot_range(w, h, wrapsAround, r, beta, p, c.begin, c.end, halo[t], &sums);
   });
-  print_apply_samples(runs, w, h, p, q);
+  print_apply_samples(runs, w, h, wrapsAround, p);
   return blocked.total();
 }
 

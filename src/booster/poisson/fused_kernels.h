@@ -7,17 +7,19 @@
 
 namespace lftm {
 
-// apply_operator(threads, w, h, wrapsAround, p, q), then vec_dot(threads, w x h, q, p).
-float apply_dot(int threads, int w, int h, bool wrapsAround, const float* p, float* q);
+// With q = A p (apply_operator), which none of them stores:
+
+// vec_dot(threads, w x h, q, p), printing apply_operator's sample lines.
+float apply_dot(int threads, int w, int h, bool wrapsAround, const float* p);
 
 // vec_axpy(x += alpha p), vec_axpy(r += -alpha q), then vec_dot(threads, n, r, r).
-float update_dot(int threads, int n, float alpha, const float* p, const float* q, float* x,
-                 float* r);
+float update_dot(int threads, int w, int h, bool wrapsAround, float alpha, const float* p,
+                 float* x, float* r);
 
 // vec_axpy(threads, n, r, beta, p, p) (the new search direction), then
-// apply_dot(threads, ..., p, q).
+// apply_dot(threads, ..., p).
 float update_apply_dot(int threads, int w, int h, bool wrapsAround, const float* r, float beta,
-                       float* p, float* q);
+                       float* p);
 
 }  // namespace lftm
 

@@ -26,7 +26,8 @@ struct Size {
   int w;
   int h;
 };
-const Size kSizes[] = {{1, 1}, {1, 5}, {5, 1}, {2, 2}, {3, 3}, {7, 4}, {4, 9}, {33, 17}, {64, 2}};
+const Size kSizes[] = {{1, 1}, {1, 5}, {5, 1}, {2, 2}, {3, 3}, {7, 4}, {4, 9}, {33, 17}, {64, 2},
+                       {1003, 3}};
 
 TEST(PoissonOperatorTest, ConstantIsInTheKernelWithAndWithoutWrap) {
   lftm_test::DiagCapture quiet;
@@ -70,12 +71,37 @@ TEST(PoissonOperatorTest, CentreCoefficientCountsNeighbours) {
   EXPECT_EQ(y[w + 0], 0.0f);
 }
 
+// The operator written out pixel by pixel: neighbours added in the order pole, up, left,
+// right, down, then the centre subtracted once for each.
+std::vector<float> plain_operator(int w, int h, bool wraps, const std::vector<float>& v) {
+  std::vector<float> y(v.size());
+  for (int i = 0; i < h; ++i) {
+    for (int j = 0; j < w; ++j) {
+      const float* cur = v.data() + static_cast<size_t>(i) * w;
+      float s = 0.0f;
+      int count = 0;
+      auto take = [&](float n) { s += n; ++count; };
+      if (i == 0 && wraps) take(v[w >> 1]);
+      if (i > 0) take(cur[j - w]);
+      if (j > 0) take(cur[j - 1]); else if (wraps) take(cur[w - 1]);
+      if (j < w - 1) take(cur[j + 1]); else if (wraps) take(cur[0]);
+      if (i < h - 1) take(cur[j + w]);
+      for (int k = 0; k < count; ++k) s -= cur[j];
+      y[static_cast<size_t>(i) * w + j] = s;
+    }
+  }
+  return y;
+}
+
+// Every form of the operator against the plain one, bit for bit (widths with and without a
+// whole number of vectors of columns).
 TEST(PoissonOperatorTest, StreamingAndThreadedBandsGiveTheSameBits) {
   lftm_test::DiagCapture quiet;
   for (const Size& s : kSizes) {
     for (bool wraps : {false, true}) {
       std::vector<float> v = random_vector(static_cast<size_t>(s.w) * s.h, 11);
       std::vector<float> single = apply(0, s.w, s.h, wraps, v);
+      EXPECT_TRUE(same_bits(single, plain_operator(s.w, s.h, wraps, v))) << s.w << "x" << s.h;
       std::vector<float> streamed = v;
       ASSERT_EQ(apply_operator_in_place(s.w, s.h, wraps, streamed.data()), 0);
       EXPECT_TRUE(same_bits(single, streamed)) << s.w << "x" << s.h;
@@ -160,11 +186,10 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
     const int n = s.w * s.h;
     for (int threads : {0, 2, 3, 5, 32}) {
       for (bool wraps : {false, true}) {
-        std::vector<float> p = random_vector(n, 21), q_plain(n), q_fused(n);
+        std::vector<float> p = random_vector(n, 21), q_plain(n);
         apply_operator(threads, s.w, s.h, wraps, p.data(), q_plain.data());
         float plain = vec_dot(threads, n, q_plain.data(), p.data());
-        float fused = apply_dot(threads, s.w, s.h, wraps, p.data(), q_fused.data());
-        EXPECT_TRUE(same_bits(q_plain, q_fused));
+        float fused = apply_dot(threads, s.w, s.h, wraps, p.data());
         EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " threads=" << threads;
         EXPECT_TRUE(same_bits(plain, reference_dot(q_plain, p))) << s.w << "x" << s.h;
 
@@ -174,21 +199,20 @@ TEST(VectorKernelsTest, FusedPassesEqualThePlainSequenceBitForBit) {
         vec_axpy(threads, n, x.data(), alpha, p.data(), x.data());
         vec_axpy(threads, n, r.data(), -alpha, q_plain.data(), r.data());
         float plain_rr = vec_dot(threads, n, r.data(), r.data());
-        float fused_rr =
-            update_dot(threads, n, alpha, p.data(), q_plain.data(), x2.data(), r2.data());
+        float fused_rr = update_dot(threads, s.w, s.h, wraps, alpha, p.data(), x2.data(),
+                                    r2.data());
         EXPECT_TRUE(same_bits(x, x2));
         EXPECT_TRUE(same_bits(r, r2));
         EXPECT_TRUE(same_bits(plain_rr, fused_rr)) << s.w << "x" << s.h << " threads=" << threads;
         EXPECT_TRUE(same_bits(plain_rr, reference_dot(r, r))) << s.w << "x" << s.h;
 
         // The next direction made in the operator pass.
-        std::vector<float> p2 = p, q2(n);
+        std::vector<float> p2 = p;
         vec_axpy(threads, n, r.data(), 0.6f, p.data(), p.data());
         apply_operator(threads, s.w, s.h, wraps, p.data(), q_plain.data());
         plain = vec_dot(threads, n, q_plain.data(), p.data());
-        fused = update_apply_dot(threads, s.w, s.h, wraps, r.data(), 0.6f, p2.data(), q2.data());
+        fused = update_apply_dot(threads, s.w, s.h, wraps, r.data(), 0.6f, p2.data());
         EXPECT_TRUE(same_bits(p, p2));
-        EXPECT_TRUE(same_bits(q_plain, q2));
         EXPECT_TRUE(same_bits(plain, fused)) << s.w << "x" << s.h << " threads=" << threads;
         EXPECT_TRUE(same_bits(plain, reference_dot(q_plain, p))) << s.w << "x" << s.h;
       }
@@ -200,33 +224,31 @@ TEST(VectorKernelsTest, FusedPassesSurviveWorkersThatCannotStart) {
   lftm_test::DiagCapture quiet;
   using lftm_test::reference_dot;
   const int w = 130, h = 100, n = w * h;  // four blocks
-  std::vector<float> p = random_vector(n, 31), q_plain(n), q_fused(n);
+  std::vector<float> p = random_vector(n, 31), q_plain(n);
   apply_operator(0, w, h, 0, p.data(), q_plain.data());
   const float whole = reference_dot(q_plain, p);
   simulate_thread_start_failure(1);
-  float fused = apply_dot(3, w, h, 0, p.data(), q_fused.data());
+  float fused = apply_dot(3, w, h, 0, p.data());
   simulate_thread_start_failure(-1);
-  EXPECT_TRUE(same_bits(q_plain, q_fused));
   EXPECT_TRUE(same_bits(fused, whole));
 
   std::vector<float> x = random_vector(n, 32), r = random_vector(n, 33), x2 = x, r2 = r;
   vec_axpy(0, n, x.data(), 0.5f, p.data(), x.data());
   vec_axpy(0, n, r.data(), -0.5f, q_plain.data(), r.data());
   simulate_thread_start_failure(0);
-  float rr = update_dot(4, n, 0.5f, p.data(), q_plain.data(), x2.data(), r2.data());
+  float rr = update_dot(4, w, h, 0, 0.5f, p.data(), x2.data(), r2.data());
   simulate_thread_start_failure(-1);
   EXPECT_TRUE(same_bits(x, x2));
   EXPECT_TRUE(same_bits(r, r2));
   EXPECT_TRUE(same_bits(rr, reference_dot(r, r)));
 
-  std::vector<float> direction = p, q_next(n);
+  std::vector<float> direction = p;
   vec_axpy(0, n, r.data(), 0.3f, p.data(), p.data());
   apply_operator(0, w, h, 0, p.data(), q_plain.data());
   simulate_thread_start_failure(1);
-  float next = update_apply_dot(3, w, h, 0, r.data(), 0.3f, direction.data(), q_next.data());
+  float next = update_apply_dot(3, w, h, 0, r.data(), 0.3f, direction.data());
   simulate_thread_start_failure(-1);
   EXPECT_TRUE(same_bits(direction, p));
-  EXPECT_TRUE(same_bits(q_next, q_plain));
   EXPECT_TRUE(same_bits(next, reference_dot(q_plain, p)));
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "booster/poisson/float_quad.h"
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/heap_buffer.h"
@@ -26,13 +27,29 @@ float edge_pixel(const float* up, const float* cur, const float* down, const flo
   return s;
 }
 
-// Columns that have both horizontal neighbours: the same operations as edge_pixel, written
-// so that the compiler can vectorise them.
+// Columns that have both horizontal neighbours: the same operations as edge_pixel, four
+// columns at a time.
 // out[k] receives column first + k.
 template <bool kPole, bool kUp, bool kDown>
 void inner_columns(const float* up, const float* cur, const float* down, float pole, int j0,
                    int j1, int first, float* out) {
-  for (int j = j0; j < j1; ++j) {
+  int j = j0;
+  for (; j + 4 <= j1; j += 4) {
+    FloatQuad s = quad_of(0.0f);
+    if (kPole) s = s + quad_of(pole);
+    if (kUp) s = s + load_quad(up + j);
+    s = s + load_quad(cur + j - 1);
+    s = s + load_quad(cur + j + 1);
+    if (kDown) s = s + load_quad(down + j);
+    const FloatQuad c = load_quad(cur + j);
+    if (kPole) s = s - c;
+    if (kUp) s = s - c;
+    s = s - c;
+    s = s - c;
+    if (kDown) s = s - c;
+    store_quad(out + (j - first), s);
+  }
+  for (; j < j1; ++j) {
     float s = 0.0f;
     if (kPole) s += pole;
     if (kUp) s += up[j];
@@ -90,19 +107,39 @@ void operator_image_row(const float* v, int w, int h, bool wrapsAround, int i, i
 }
 
 // The sample lines keep the kernels' old names: tm20mi_orig (band), tm20_streaming (in place).
-void print_band_samples(int w, const float* v, const float* y, int first, int rows) {
+namespace {
+
+// Calls sample(c, r, row) for the sample pixels of band rows [first, first + rows): column c of
+// the row starting at position `row`.
+template <typename Sample>
+void for_each_band_sample(int w, int first, int rows, Sample sample) {
   const int half_rows = rows >> 1;
   const int half_w = w >> 1;
   if (w <= 1000 || half_rows == 0) return;
   for (int r = 0; r < rows; ++r) {
     if (r % half_rows != 1) continue;
     const long long row = static_cast<long long>(first + r) * w;
-    for (int c = 1; c < w - 1; c += half_w) {
-      print_sample(c, r, v + row, v + row - w, v + row + w, y[row + c],
-                   "tm20mi_orig  %d, %d   in:  %1.4f   %1.4f %1.4f %1.4f %1.4f     "
-                   "out: %1.4f\n");
-    }
+    for (int c = 1; c < w - 1; c += half_w) sample(c, r, row);
   }
+}
+
+constexpr const char* kBandSampleFormat =
+    "tm20mi_orig  %d, %d   in:  %1.4f   %1.4f %1.4f %1.4f %1.4f     out: %1.4f\n";
+
+}  // namespace
+
+void print_band_samples(int w, const float* v, const float* y, int first, int rows) {
+  for_each_band_sample(w, first, rows, [&](int c, int r, long long row) {
+    print_sample(c, r, v + row, v + row - w, v + row + w, y[row + c], kBandSampleFormat);
+  });
+}
+
+void print_band_operator_samples(int w, bool wrapsAround, const float* v, int first, int rows) {
+  for_each_band_sample(w, first, rows, [&](int c, int r, long long row) {
+    float y = 0.0f;
+    operator_row(v + row - w, v + row, v + row + w, nullptr, w, wrapsAround, c, c + 1, &y);
+    print_sample(c, r, v + row, v + row - w, v + row + w, y, kBandSampleFormat);
+  });
 }
 
 void apply_operator_band(int w, int h, bool wrapsAround, const float* v, float* y, int first,

@@ -26,6 +26,9 @@ void apply_operator_band(int w, int h, bool wrapsAround, const float* v, float* 
 // The sample lines of apply_operator_band for a band already computed into y.
 void print_band_samples(int w, const float* v, const float* y, int first, int rows);
 
+// The same lines with each sample of A v computed from v where it is printed.
+void print_band_operator_samples(int w, bool wrapsAround, const float* v, int first, int rows);
+
 // Rows [first, last] of the middle-row band of `worker` of `workers` (the top and bottom rows
 // are the caller's): worker x floor(h / workers) onwards, clipped to 1..h-2, the last band
 // running to h - 2. Returns the band's row count (0 or less when it is empty).

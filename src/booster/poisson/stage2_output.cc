@@ -8,17 +8,28 @@
 #include "platform/diag.h"
 #include "platform/scratch_file.h"
 #include "platform/workers.h"
+#include "vecmath/vecmath.h"
 
 namespace lftm {
+
+// exp in double precision of [begin, end) of the plane, rounded to float: through the vector
+// kernels a piece at a time, with the library's bits.
+void exponentiate_range(float* plane, int64_t begin, int64_t end) {
+  constexpr int64_t kPiece = 1024;
+  double wide[kPiece];
+  for (int64_t at = begin; at < end; at += kPiece) {
+    const int64_t count = end - at < kPiece ? end - at : kPiece;
+    for (int64_t i = 0; i < count; ++i) wide[i] = static_cast<double>(plane[at + i]);
+    exp_array(wide, wide, static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i) plane[at + i] = static_cast<float>(wide[i]);
+  }
+}
 
 void exponentiate(float* plane, int64_t n, int threads) {
   const int tiles = n >= 65536 ? clamp_workers(threads) : 1;
   run_tiles(tiles, [&](int t) {
     const int64_t step = n / tiles;
-    const int64_t end = t == tiles - 1 ? n : (t + 1) * step;
-    for (int64_t i = t * step; i < end; ++i) {
-      plane[i] = static_cast<float>(std::exp(static_cast<double>(plane[i])));
-    }
+    exponentiate_range(plane, t * step, t == tiles - 1 ? n : (t + 1) * step);
   });
 }
 

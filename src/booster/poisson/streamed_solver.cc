@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "booster/poisson/scratch_io.h"
+#include "booster/poisson/vector_kernels.h"
 #include "lftm.h"
 #include "platform/diag.h"
 #include "platform/run_context.h"
@@ -198,8 +199,6 @@ int StreamedSolver::direction(bool first, float beta, float* dval) {
 }
 
 int StreamedSolver::update(float alpha, float* residual) {
-  static_assert(kSumBlock % 256 == 0, "pieces must not cross blocks");
-  const float minusAlpha = -alpha;
   float total = 0.0f;
   for (int64_t a = 0; a < n_; a += band_) {
     if (int status = check_band()) return status;
@@ -212,23 +211,15 @@ int StreamedSolver::update(float alpha, float* residual) {
     reduce_band(
         threads_, a, band.end, table_.get(),
         [&](int64_t begin, int64_t end, BlockSums* sums) {
-          float s = 0.0f;
+          BlockDot dot(sums);
           float q[256];
           for (int64_t at = begin; at < end; at += 256) {
             const int64_t stop = std::min(end, at + 256);
-            const int64_t count = stop - at;
             operator_span(p, h_, wrapsAround_, at, stop, q);
-            float* __restrict xx = x_ + at;
-            float* __restrict rr = r + (at - a);
-            const float* __restrict pp = pw + (at - windowBegin);
-            for (int64_t i = 0; i < count; ++i) xx[i] = xx[i] + alpha * pp[i];
-            for (int64_t i = 0; i < count; ++i) rr[i] = rr[i] + minusAlpha * q[i];
-            for (int64_t i = 0; i < count; ++i) s += rr[i] * rr[i];
-            if (stop % kSumBlock == 0 || stop == end) {
-              sums->put(s);
-              s = 0.0f;
-            }
+            update_span_dot(alpha, pw + (at - windowBegin), q, x_ + at, r + (at - a), stop - at,
+                            &dot);
           }
+          dot.finish();
         },
         nullptr, &total);
     if (r_.store(a, band.end - a, r) < 0) return LFTM_ERR_SOLVER_SCRATCH;

@@ -4,21 +4,23 @@
 
 namespace lftm {
 
+// Four elements at a time, each loaded before it is stored, so y may alias a or b.
+void axpy_span(const float* a, float s, const float* b, float* y, int64_t count) {
+  const FloatQuad scale = quad_of(s);
+  int64_t i = 0;
+  for (; i + 4 <= count; i += 4) store_quad(y + i, load_quad(a + i) + scale * load_quad(b + i));
+  for (; i < count; ++i) y[i] = a[i] + s * b[i];
+}
+
+void update_span_dot(float alpha, const float* p, const float* q, float* x, float* r,
+                     int64_t count, BlockDot* dot) {
+  axpy_span(x, alpha, p, x, count);
+  axpy_span(r, -alpha, q, r, count);
+  dot->add(r, r, count);
+}
+
 void axpy_range(const float* a, float s, const float* b, float* y, int64_t begin, int64_t end) {
-  if (y == a) {
-    float* __restrict out = y;
-    const float* __restrict in = b;
-    for (int64_t i = begin; i < end; ++i) out[i] = out[i] + s * in[i];
-  } else if (y == b) {
-    float* __restrict out = y;
-    const float* __restrict in = a;
-    for (int64_t i = begin; i < end; ++i) out[i] = in[i] + s * out[i];
-  } else {
-    float* __restrict out = y;
-    const float* __restrict in_a = a;
-    const float* __restrict in_b = b;
-    for (int64_t i = begin; i < end; ++i) out[i] = in_a[i] + s * in_b[i];
-  }
+  if (end > begin) axpy_span(a + begin, s, b + begin, y + begin, end - begin);
 }
 
 

@@ -10,6 +10,13 @@
 
 namespace lftm {
 
+// y[i] = a[i] + s x b[i] for i in [0, count) on the calling thread; y may be a or b.
+void axpy_span(const float* a, float s, const float* b, float* y, int64_t count);
+
+// x += alpha p and r += -alpha q for i in [0, count), the squares of the new r fed to `dot`.
+void update_span_dot(float alpha, const float* p, const float* q, float* x, float* r,
+                     int64_t count, BlockDot* dot);
+
 // y[i] = a[i] + s x b[i] over [begin, end) on the calling thread; y may be a or b.
 void axpy_range(const float* a, float s, const float* b, float* y, int64_t begin, int64_t end);
 
