@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs on a fresh Debian 12 machine (apt-get, as root or with sudo)
-# and configures and builds the normal tree in build/ (and, with --sanitize, build-asan/).
+# and configures and builds the normal tree in build/ (and, with --sanitize, build-asan/;
+# with --bench, also the peers the benchmarks compare with).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,8 +9,10 @@ packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev libbe
           libtiff-dev libjpeg62-turbo-dev libhwy-dev libopenexr-dev libpng-dev libexif-dev libclang-rt-14-dev locales doxygen time
           libcpp-httplib-dev chromium chromium-driver python3-selenium
           pybind11-dev python3-dev python3-numpy python3-pytest python3-dask python3-distributed
-          lintian dpkg-dev
-          python3-opencv)  # bench/peers.py's Range Squeezer peer and bench/image_differences.py
+          lintian dpkg-dev)
+# The benchmarks' side-by-side peers (bench/peers.py, bench/image_differences.py and the
+# merge comparison) need OpenCV; only `setup.sh --bench` installs it.
+[ "${1:-}" = "--bench" ] && packages+=(python3-opencv)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
