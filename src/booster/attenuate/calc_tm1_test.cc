@@ -332,6 +332,9 @@ TEST(CalcTm1Test, UnusableArgumentsAndFailuresLeaveNoScratchFiles) {
     const std::string badPath = dir.file("badrow.hdr");
     lftm_test::write_file(badPath, bad);
     files.inFile = badPath.c_str();
+    // The block above left scratch2 naming a string that is gone.
+    const std::string s2bad = dir.file("tm11bad");
+    files.scratch2 = s2bad.c_str();
     HdrFileInfo badInfo{};
     ASSERT_GE(lftm::rgbe_read_header(badPath.c_str(), primaries, &badInfo), 0);
     lftm_test::DiagCapture capture;
