@@ -16,9 +16,9 @@ list(LENGTH declared n_declared)
 # The 22 functions of version node LFTM_0, lftm_version and lftm_strerror of LFTM_1, the
 # six functions of lftm_host.h of LFTM_2, the four file checks and settings functions of
 # LFTM_3, and in LFTM_4 the five run estimate and file rule functions, the eleven photo
-# functions, the ten settings-table functions and the three merging functions.
-if(NOT n_declared EQUAL 63)
-  message(FATAL_ERROR "lftm.h and lftm_host.h declare ${n_declared} functions, expected 63")
+# functions, the ten settings-table functions and the five merging functions.
+if(NOT n_declared EQUAL 65)
+  message(FATAL_ERROR "lftm.h and lftm_host.h declare ${n_declared} functions, expected 65")
 endif()
 string(REGEX MATCHALL "[0-9a-f]+ [TtDdBbRrVvWw] [A-Za-z_0-9@.]+" lines "${nm_out}")
 set(exported)

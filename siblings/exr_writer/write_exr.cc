@@ -1,9 +1,10 @@
 // lfexr_write: float RGB pixels into an OpenEXR file of 32-bit float channels, ZIP-compressed
-// (lossless, so that reading it back gives the same values).
+// (lossless, so that reading it back gives the same values), marked as lftm's own output.
 #include <ImfChannelList.h>
 #include <ImfFrameBuffer.h>
 #include <ImfHeader.h>
 #include <ImfOutputFile.h>
+#include <ImfStringAttribute.h>
 
 #include <exception>
 
@@ -13,6 +14,8 @@ extern "C" int32_t lfexr_write(const char* path, int32_t width, int32_t height, 
   if (path == nullptr || rgb == nullptr || width < 1 || height < 1) return LFTM_ERR_WRITER_ARGS;
   Imf::Header header(width, height);
   header.compression() = Imf::ZIP_COMPRESSION;
+  // The mark by which lftm knows the file as its own output and may replace it.
+  header.insert("software", Imf::StringAttribute("lftm"));
   const char* names[3] = {"R", "G", "B"};
   Imf::FrameBuffer frame;
   const size_t xStride = 3 * sizeof(float);

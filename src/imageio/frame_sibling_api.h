@@ -28,7 +28,9 @@ enum {
   LFFRAME_EXPOSURE_TIME = 0,  // seconds
   LFFRAME_F_NUMBER = 1,
   LFFRAME_ISO = 2,
-  LFFRAME_EXIF_SLOTS = 3
+  LFFRAME_CAPTURE_TIME = 3,  // DateTimeOriginal (+ SubSecTimeOriginal) as seconds since
+                             // 1970 read as if in UTC: only differences between frames count
+  LFFRAME_EXIF_SLOTS = 4
 };
 
 // Reads the layout and the exposure values of a JPEG, PNG or TIFF frame (found by its first
