@@ -845,7 +845,7 @@ LFTM_EXPORT int32_t lftm_merge_frames(const lftm_image* frames, int32_t count,
  *  (DateTimeOriginal, SubSecTimeOriginal when present; the given order when a frame has no
  *  capture time), and a new set starts when an exposure of the current set comes again
  *  (within a sixth of a stop: the camera began the next bracket) or after a pause of more
- *  than 2 seconds between the end of one exposure and the start of the next. A frame that
+ *  than 2 seconds between the end of one timed exposure and the start of the next. A frame that
  *  cannot be read continues the current set (merging that set then fails, naming it).
  *  (added in 0.5)
  *  @param paths the frames' paths.

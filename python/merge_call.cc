@@ -49,7 +49,7 @@ lftm_image view_frame(const py::handle& frame, size_t index, py::array* kept) {
   lftm_image view;
   if (lftm_image_init(&view, sizeof view, wide ? LFTM_SAMPLE_UINT16 : LFTM_SAMPLE_UINT8,
                       given.ndim() == 2 ? 1 : static_cast<int32_t>(given.shape(2)),
-                      given.shape(1), given.shape(0), kept->mutable_data()) < 0) {
+                      given.shape(1), given.shape(0), const_cast<void*>(kept->data())) < 0) {
     throw py::value_error(name + " is too large");
   }
   return view;

@@ -41,19 +41,22 @@ std::vector<int32_t> sets_by_shots(const std::vector<FrameShot>& shots) {
   std::vector<int32_t> sets(shots.size(), 0);
   std::vector<double> current;  // exposures of the set being gathered
   int32_t set = 0;
-  const FrameShot* previous = nullptr;
+  const FrameShot* previous = nullptr;     // the frame before
+  const FrameShot* lastTimed = nullptr;    // the latest frame with a capture time
   for (size_t i : shooting_order(shots)) {
     const FrameShot& shot = shots[i];
     const bool repeated = std::any_of(current.begin(), current.end(), [&](double e) {
       return same_exposure(e, shot.exposure);
     });
-    if (previous != nullptr && (repeated || paused_between(*previous, shot))) {
+    const bool paused = lastTimed != nullptr && paused_between(*lastTimed, shot);
+    if (previous != nullptr && (repeated || paused)) {
       ++set;
       current.clear();
     }
     if (shot.exposure > 0) current.push_back(shot.exposure);
     sets[i] = set;
     previous = &shot;
+    if (shot.capture > 0) lastTimed = &shot;
   }
   return sets;
 }

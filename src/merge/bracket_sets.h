@@ -24,7 +24,8 @@ std::vector<int32_t> sets_of_size(int32_t count, int32_t size);
 
 // Sets by capture time and exposure pattern, numbered in capture order. Frames are taken in
 // capture-time order when every frame has a capture time, else in the given order (and only
-// the exposure pattern counts). A frame without an exposure continues the current set.
+// the exposure pattern, and pauses between the frames that have times, count). A frame
+// without an exposure continues the current set.
 std::vector<int32_t> sets_by_shots(const std::vector<FrameShot>& shots);
 
 }  // namespace lftm
