@@ -18,6 +18,8 @@ constexpr double kStill = 0.05;  // pixels: a smaller motion is no motion
 // answer is kept.
 constexpr double kStray = 2.0;               // pixels
 constexpr double kLargestTurn = M_PI / 180;  // radians
+// A motion is taken when its rank residual is below this share of no motion's.
+constexpr double kClearGain = 0.95;
 
 bool moves_pixels(const FrameMotion& m, const Bracket& b) {
   const double corner = std::hypot(b.width, b.height) / 2;
@@ -62,6 +64,31 @@ void resample(const Bracket& b, Frame* frame, std::vector<Sample>* samples, int 
   });
 }
 
+// The motion that matches the frame to its guide best: the refinement of the bitmaps'
+// whole-pixel translation, or that translation, or none. A motion must match clearly
+// better than none (kClearGain), so that noise or a frame mostly clipped never moves a
+// tripod frame; a refinement that strays (kStray, kLargestTurn) found no true optimum.
+FrameMotion better_motion(const std::vector<GreyImage>& guide,
+                          const std::vector<GreyImage>& frame, const FrameMotion& still, int dx,
+                          int dy) {
+  FrameMotion motion = still;
+  motion.dx = dx;
+  motion.dy = dy;
+  const FrameMotion refined = refine_motion(guide, frame, motion);
+  double residual = motion_residual(guide.front(), frame.front(), motion);
+  if (std::fabs(refined.dx - dx) <= kStray && std::fabs(refined.dy - dy) <= kStray &&
+      std::fabs(refined.angle) <= kLargestTurn) {
+    const double r = motion_residual(guide.front(), frame.front(), refined);
+    if (r >= 0 && (residual < 0 || r < residual)) {
+      motion = refined;
+      residual = r;
+    }
+  }
+  const double none = motion_residual(guide.front(), frame.front(), still);
+  const bool clearer = residual >= 0 && (none < 0 || residual < kClearGain * none);
+  return clearer ? motion : still;
+}
+
 // Aligns `frame` to `guide`, a frame already on the reference's pixels (the reference, or
 // an aligned neighbour of closer exposure, whose light the frame shares more of).
 void align_frame(Bracket* bracket, const Frame& guide, Frame* frame, int threads) {
@@ -74,13 +101,7 @@ void align_frame(Bracket* bracket, const Frame& guide, Frame* frame, int threads
   motion.cy = 0.5 * (bracket->height - 1);
   int dx = 0, dy = 0;
   bitmap_translation(ref, levels, cut, &dx, &dy);
-  motion.dx = dx;
-  motion.dy = dy;
-  const FrameMotion refined = refine_motion(ref, levels, motion);
-  if (std::fabs(refined.dx - dx) <= kStray && std::fabs(refined.dy - dy) <= kStray &&
-      std::fabs(refined.angle) <= kLargestTurn) {
-    motion = refined;
-  }
+  motion = better_motion(ref, levels, motion, dx, dy);
   if (!moves_pixels(motion, *bracket)) return;
   frame->moved = true;
   frame->motion = motion;
