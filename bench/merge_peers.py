@@ -152,7 +152,9 @@ def accuracy(samples, work, lftm):
 
 
 OPENCV_SCRIPT = """
-import sys, cv2, numpy as np
+import os, sys
+os.environ["OPENCV_IO_ENABLE_OPENEXR"] = "1"  # before cv2 loads, for the .exr run
+import cv2, numpy as np
 paths, out, align = sys.argv[3:], sys.argv[1], sys.argv[2] == "1"
 times = np.array([2.0 ** ev / 100 for ev in (-4, -2, 0, 2, 4)], np.float32)
 frames = [cv2.imread(p) for p in paths]
@@ -163,15 +165,25 @@ cv2.imwrite(out, cv2.createMergeDebevec().process(frames, times, response))
 """
 
 
+# Runs a command from a fresh small process and prints its wall seconds, CPU seconds and peak
+# RSS: a child's peak RSS counts from its parent's size at the fork, and this script's own
+# arrays would hide the command's.
+MEASURE_SCRIPT = """
+import os, subprocess, sys, time
+start = time.monotonic()
+child = subprocess.Popen(sys.argv[1:], stdout=subprocess.DEVNULL)
+_, status, usage = os.wait4(child.pid, 0)
+print(time.monotonic() - start, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024, status)
+"""
+
+
 def run_measured(command):
     """Wall seconds, CPU seconds and peak RSS (MB) of one process."""
-    start = time.monotonic()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    wall = time.monotonic() - start
-    if status != 0:
+    printed = subprocess.run([sys.executable, "-c", MEASURE_SCRIPT, *map(str, command)],
+                             check=True, capture_output=True, text=True).stdout.split()
+    if printed[3] != "0":
         sys.exit(f"failed: {' '.join(map(str, command))}")
-    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
+    return tuple(float(v) for v in printed[:3])
 
 
 def speed_frames(samples, work, lftm):
@@ -197,12 +209,17 @@ def speed(samples, work, tool, lftm, pairs):
         "lftm merge, aligned (.exr)": [tool, "merge", "-q", *paths, work / "lftm_al.exr"],
         "OpenCV with AlignMTB (.hdr)": [sys.executable, "-c", OPENCV_SCRIPT,
                                         work / "cv_al.hdr", "1", *paths],
+        "lftm merge --no-align (.hdr)": [tool, "merge", "-q", "--no-align", *paths,
+                                         work / "lftm.hdr"],
+        "OpenCV calibrate+merge (.exr)": [sys.executable, "-c", OPENCV_SCRIPT,
+                                          work / "cv.exr", "0", *paths],
     }
     results = {name: [] for name in runs}
     for _ in range(pairs):  # alternating, so that other load falls on both alike
         for name, command in runs.items():
             results[name].append(run_measured(command))
     print(f"\nspeed: five 24-MP JPEG frames, median of {pairs} alternating runs")
+    print(f"(load average before: {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores)")
     print(f"{'run':32} {'wall s':>8} {'CPU s':>8} {'peak MB':>8}")
     for name, values in results.items():
         wall, cpu, rss = np.median(np.array(values), axis=0)

@@ -49,9 +49,12 @@ LFTM_EXPORT int32_t lfframe_read(const char* path, int32_t width, int32_t height
                                  void* dst);
 
 // Writes width x height interleaved RGB floats as an OpenEXR file of 32-bit float channels
-// R, G and B with lossless ZIP compression, so that lfexr_read gives back the same values.
-// Returns 1, or LFTM_ERR_WRITER_ARGS, LFTM_ERR_WRITER_CREATE or LFTM_ERR_WRITER_IO.
-LFTM_EXPORT int32_t lfexr_write(const char* path, int32_t width, int32_t height, const float* rgb);
+// R, G and B with lossless PIZ compression, so that lfexr_read gives back the same values,
+// and a "software" string attribute "lftm" (the mark of lftm's own outputs). `threads`
+// compress blocks of rows side by side (0 or 1: the calling thread). Returns 1, or
+// LFTM_ERR_WRITER_ARGS, LFTM_ERR_WRITER_CREATE or LFTM_ERR_WRITER_IO.
+LFTM_EXPORT int32_t lfexr_write(const char* path, int32_t width, int32_t height, const float* rgb,
+                                int32_t threads);
 
 }  // extern "C"
 

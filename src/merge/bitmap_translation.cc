@@ -65,7 +65,7 @@ float shared_threshold(const GreyImage& a, const GreyImage& b) {
   measured_ranks(a, &lowA, &highA);
   measured_ranks(b, &lowB, &highB);
   const double low = std::max(lowA, lowB), high = std::min(highA, highB);
-  return high - low < 0.05 ? -1.0f : static_cast<float>(0.5 * (low + high));
+  return high - low < 0.02 ? -1.0f : static_cast<float>(0.5 * (low + high));
 }
 
 void bitmap_translation(const std::vector<GreyImage>& ref, const std::vector<GreyImage>& frame,
