@@ -859,10 +859,11 @@ LFTM_EXPORT int32_t lftm_merge_sets(const char* const* paths, int32_t count,
                                     int32_t frames_per_set, int32_t* set_of_frame);
 
 /** Merges the frames into `out_path`: OpenEXR of 32-bit float RGB (lossless PIZ
- *  compression) for ".exr", Radiance RGBE for ".hdr", or, for ".jpg", ".jpeg", ".tif" and ".tiff", the merge
- *  tone mapped as lftm_tonemap_file does with `options`. The tone-mapped file has the bytes
- *  lftm_tonemap_file writes for the ".exr" (or ".hdr") of the same merge. An output that is
- *  one of the frames is refused before any work; the output is written whole or not at all.
+ *  compression) for ".exr", Radiance RGBE for ".hdr", or, for ".jpg", ".jpeg", ".tif" and
+ *  ".tiff", the merge tone mapped as lftm_tonemap_file does with `options`. The tone-mapped
+ *  file has the bytes lftm_tonemap_file writes for the ".exr" (or ".hdr") of the same merge.
+ *  An output that is one of the frames is refused before any work; the output is written
+ *  whole or not at all.
  *  (added in 0.5)
  *  @param paths the frames' paths.
  *  @param count how many; at least 2.

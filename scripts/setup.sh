@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs on a fresh Debian 12 machine (apt-get, as root or with sudo)
-# and configures and builds the normal tree in build/ (and, with --sanitize, build-asan/).
+# and configures and builds the normal tree in build/ (and, with --sanitize, build-asan/;
+# with --bench, the optional peers of the merge bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,6 +31,15 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf-\?8$'; then
   $sudo_cmd sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
   $sudo_cmd locale-gen >/dev/null
+fi
+
+# Optional, with --bench: the peers bench/merge_peers.py compares lftm merge with; neither the
+# build nor the tests need them.
+if [ "${1:-}" = "--bench" ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq python3-opencv python3-pil \
+    python3-piexif
 fi
 
 jobs=$(nproc)

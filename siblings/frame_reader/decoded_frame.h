@@ -29,9 +29,9 @@ int32_t decode_jpeg_frame(const char* path, bool pixels, DecodedFrame* frame);
 int32_t decode_png_frame(const char* path, bool pixels, DecodedFrame* frame);
 int32_t decode_tiff_frame(const char* path, bool pixels, DecodedFrame* frame);
 
-// Reads orientation, exposure time, f-number, ISO and capture time from an EXIF block: the payload of a
-// JPEG APP1 segment ("Exif\0\0" and a TIFF header) or of a PNG eXIf chunk (the TIFF header
-// alone). Values the block lacks are left as they are.
+// Reads orientation, exposure time, f-number, ISO and capture time from an EXIF block: the
+// payload of a JPEG APP1 segment ("Exif\0\0" and a TIFF header) or of a PNG eXIf chunk (the
+// TIFF header alone). Values the block lacks are left as they are.
 void read_exif_block(const uint8_t* data, size_t size, DecodedFrame* frame);
 
 // DateTimeOriginal "YYYY:MM:DD HH:MM:SS" and SubSecTimeOriginal digits (may be null) as

@@ -27,15 +27,28 @@ bool moves_pixels(const FrameMotion& m, const Bracket& b) {
          std::fabs(m.angle) * corner >= kStill;
 }
 
-// Bilinear samples of the frame as shot at (fx, fy), rounded to its levels.
+// Where row y of the reference lies in the frame as shot: the point of pixel x is
+// (x0 + x cos, y0 + x sin), the motion's map worked out once per row.
+struct RowLine {
+  double x0, y0, cos, sin;
+};
+
+RowLine row_line(const FrameMotion& m, int y) {
+  const double c = std::cos(m.angle), s = std::sin(m.angle);
+  const double vy = y - m.cy;
+  return RowLine{m.cx - c * m.cx - s * vy + m.dx, m.cy - s * m.cx + c * vy + m.dy, c, s};
+}
+
+// Bilinear samples of the frame as shot along the row's line, rounded to its levels (the
+// values are >= 0, so adding a half and truncating rounds them).
 template <typename Sample>
 void resample_row(const Bracket& b, const Frame& frame, const std::vector<Sample>& shot, int y,
                   Sample* out) {
+  const RowLine line = row_line(frame.motion, y);
   for (int x = 0; x < b.width; ++x) {
     Sample* px = out + 3 * static_cast<size_t>(x);
-    double fx = 0, fy = 0;
-    frame.motion.map(x, y, &fx, &fy);
-    if (!frame.covers(x, y, b.width, b.height)) {
+    const double fx = line.x0 + line.cos * x, fy = line.y0 + line.sin * x;
+    if (!Frame::lies_within(fx, fy, b.width, b.height)) {
       px[0] = px[1] = px[2] = 0;
       continue;
     }
@@ -47,7 +60,7 @@ void resample_row(const Bracket& b, const Frame& frame, const std::vector<Sample
     for (size_t k = 0; k < 3; ++k) {
       const double top = shot[at + k] + (shot[at + 3 + k] - double(shot[at + k])) * tx;
       const double bottom = shot[below + k] + (shot[below + 3 + k] - double(shot[below + k])) * tx;
-      px[k] = static_cast<Sample>(std::lround(top + (bottom - top) * ty));
+      px[k] = static_cast<Sample>(top + (bottom - top) * ty + 0.5);
     }
   }
 }
@@ -105,6 +118,7 @@ void align_frame(Bracket* bracket, const Frame& guide, Frame* frame, int threads
   if (!moves_pixels(motion, *bracket)) return;
   frame->moved = true;
   frame->motion = motion;
+  frame->placement = MotionMap(motion);
   if (bracket->bits == 16) {
     resample(*bracket, frame, &frame->samples16, threads);
   } else {
