@@ -370,6 +370,17 @@ TEST_F(MergeFilesTest, RefusesBadInputNamingTheFile) {
   const std::string cut = dir_.file("cut.jpg");
   ASSERT_TRUE(lftm_test::write_file(cut, bytes));
   expect_refused({paths_[0], cut}, LFTM_ERR_SIB_DECODE, cut, dir_.file("cut_out.exr"));
+  // The curve is saved only once the whole call succeeded: not when the merged image does
+  // not fit the host's buffer.
+  const std::string curve = dir_.file("curve.txt");
+  merge_.save_response = curve.c_str();
+  float one[3];
+  lftm_image tiny;
+  lftm_image_init(&tiny, sizeof tiny, LFTM_SAMPLE_FLOAT32, 3, 1, 1, one);
+  const char* two[2] = {paths_[0].c_str(), paths_[1].c_str()};
+  EXPECT_EQ(lftm_merge_image(two, 2, &merge_, &tiny, nullptr), LFTM_ERR_ARGUMENT);
+  EXPECT_FALSE(lftm_test::file_exists(curve));
+  merge_.save_response = nullptr;
   // An output that is a frame: refused before any work, the frame untouched.
   const std::vector<uint8_t> before = lftm_test::read_file(paths_[1]);
   EXPECT_EQ(merge_to({paths_[0], paths_[1]}, paths_[1]), LFTM_ERR_SAME_FILE);
