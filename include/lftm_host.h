@@ -845,9 +845,10 @@ typedef struct lftm_merge_options {
   int32_t response;          /**< LFTM_RESPONSE_* */
   const char* response_path; /**< with LFTM_RESPONSE_FILE: a curve written through
                                   `save_response` for frames of the same depth */
-  const char* save_response; /**< optional: the curve used is saved there as plain text;
+  const char* save_response; /**< optional: the curve used is saved there as plain text,
+                                  once the merge (and lftm_merge_file's output) succeeded;
                                   a file already there is replaced only when it is a saved
-                                  curve (else LFTM_ERR_OUTPUT_EXISTS) */
+                                  curve (else LFTM_ERR_OUTPUT_EXISTS, before any work) */
   const double* exposures;   /**< optional: each frame's exposure time in seconds, in the
                                   frames' order; overrides EXIF */
   int32_t exposure_count;    /**< values at `exposures`; must be the count of frames */
@@ -887,11 +888,52 @@ LFTM_EXPORT int32_t lftm_merge_image(const char* const* paths, int32_t count,
                                      const lftm_merge_options* merge, lftm_image* output,
                                      const lftm_options* options);
 
-/** Merges the frames into `out_path`: OpenEXR of 32-bit float RGB (ZIP-compressed) for
- *  ".exr", Radiance RGBE for ".hdr", or, for ".jpg", ".jpeg", ".tif" and ".tiff", the merge
- *  tone mapped as lftm_tonemap_file does with `options`. The tone-mapped file has the bytes
- *  lftm_tonemap_file writes for the ".exr" (or ".hdr") of the same merge. An output that is
- *  one of the frames is refused before any work; the output is written whole or not at all.
+/** Merges frames that the host holds in memory into float radiance, as lftm_merge_image
+ *  merges files. Each frame is LFTM_SAMPLE_UINT8 or LFTM_SAMPLE_UINT16 with 1 (grey), 3 (RGB)
+ *  or 4 (RGBA; alpha is ignored) channels, camera-encoded as it came from the camera, and all
+ *  are of one size and sample type. Frames in memory carry no EXIF data: `merge` must give
+ *  every frame's exposure (`exposures`, `exposure_count`). `output` is as for
+ *  lftm_merge_image (null pixels: only its size is written). Failures name the frame by its
+ *  place ("frame 2").
+ *  (added in 0.5)
+ *  @param frames the frames.
+ *  @param count how many; at least 2.
+ *  @param merge the merge's options with the exposures; null gives LFTM_ERR_MERGE_NO_EXPOSURE.
+ *  @param output [in,out] the host's float RGB buffer.
+ *  @param options threads, progress, cancel and messages, or null.
+ *  @return 0; LFTM_ERR_MERGE_TOO_FEW, LFTM_ERR_MERGE_SIZE, LFTM_ERR_MERGE_NO_EXPOSURE,
+ *          LFTM_ERR_MERGE_EXPOSURE_COUNT, LFTM_ERR_MERGE_RESPONSE; LFTM_ERR_FILE or
+ *          LFTM_ERR_OUTPUT_EXISTS (the response cannot be saved); LFTM_ERR_ARGUMENT (a frame
+ *          of another sample type or a bad view); LFTM_ERR_NO_MEMORY; LFTM_ERR_CANCELLED. */
+LFTM_EXPORT int32_t lftm_merge_frames(const lftm_image* frames, int32_t count,
+                                      const lftm_merge_options* merge, lftm_image* output,
+                                      const lftm_options* options);
+
+/** Groups a run of frames into brackets, for merging many sets at once. With
+ *  `frames_per_set` N > 0, every N consecutive frames are one set (the last may be
+ *  shorter). With 0, the frames' EXIF data decides: they are taken in capture-time order
+ *  (DateTimeOriginal, SubSecTimeOriginal when present; the given order when a frame has no
+ *  capture time), and a new set starts when an exposure of the current set comes again
+ *  (within a sixth of a stop: the camera began the next bracket) or after a pause of more
+ *  than 2 seconds between the end of one timed exposure and the start of the next. A frame that
+ *  cannot be read continues the current set (merging that set then fails, naming it).
+ *  (added in 0.5)
+ *  @param paths the frames' paths.
+ *  @param count how many; at least 1.
+ *  @param frames_per_set N, or 0 for grouping by capture time and exposure pattern.
+ *  @param set_of_frame [out] `count` values: the set of each frame, numbered from 0 in
+ *         capture order.
+ *  @return the number of sets; LFTM_ERR_ARGUMENT; LFTM_ERR_MERGE_LIBRARY (the frame reader
+ *          cannot be loaded); LFTM_ERR_NO_MEMORY. */
+LFTM_EXPORT int32_t lftm_merge_sets(const char* const* paths, int32_t count,
+                                    int32_t frames_per_set, int32_t* set_of_frame);
+
+/** Merges the frames into `out_path`: OpenEXR of 32-bit float RGB (lossless PIZ
+ *  compression) for ".exr", Radiance RGBE for ".hdr", or, for ".jpg", ".jpeg", ".tif" and
+ *  ".tiff", the merge tone mapped as lftm_tonemap_file does with `options`. The tone-mapped
+ *  file has the bytes lftm_tonemap_file writes for the ".exr" (or ".hdr") of the same merge.
+ *  An output that is one of the frames is refused before any work; the output is written
+ *  whole or not at all.
  *  (added in 0.5)
  *  @param paths the frames' paths.
  *  @param count how many; at least 2.

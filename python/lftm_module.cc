@@ -3,6 +3,7 @@
 
 #include "calls.h"
 #include "errors.h"
+#include "merge_call.h"
 #include "lftm.h"
 #include "settings_binding.h"
 
@@ -14,4 +15,5 @@ PYBIND11_MODULE(lftm, module) {
   lftm_py::add_error_types(module);
   lftm_py::add_settings_type(module);
   lftm_py::add_calls(module);
+  lftm_py::add_merge_call(module);
 }

@@ -10,9 +10,6 @@ packages=(cmake ninja-build g++ clang pkg-config libgtest-dev libgmock-dev libbe
           libcpp-httplib-dev chromium chromium-driver python3-selenium
           pybind11-dev python3-dev python3-numpy python3-pytest python3-dask python3-distributed
           lintian dpkg-dev)
-# The benchmarks' side-by-side peers (bench/peers.py, bench/image_differences.py and the
-# merge comparison) need OpenCV; only `setup.sh --bench` installs it.
-[ "${1:-}" = "--bench" ] && packages+=(python3-opencv)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -34,6 +31,16 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf-\?8$'; then
   $sudo_cmd sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
   $sudo_cmd locale-gen >/dev/null
+fi
+
+# Optional, with --bench: the peers the benchmarks compare with (OpenCV for bench/peers.py,
+# bench/image_differences.py and bench/merge_peers.py, which also writes EXIF with piexif);
+# neither the build nor the tests need them.
+if [ "${1:-}" = "--bench" ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq python3-opencv python3-pil \
+    python3-piexif
 fi
 
 jobs=$(nproc)

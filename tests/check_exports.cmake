@@ -16,10 +16,10 @@ list(LENGTH declared n_declared)
 # The 22 functions of version node LFTM_0, lftm_version and lftm_strerror of LFTM_1, the
 # six functions of lftm_host.h of LFTM_2, the four file checks and settings functions of
 # LFTM_3, and in LFTM_4 the five run estimate and file rule functions, the eleven photo
-# functions, the ten settings-table functions, the three merging functions and the input
+# functions, the ten settings-table functions, the five merging functions and the input
 # diagnosis.
-if(NOT n_declared EQUAL 64)
-  message(FATAL_ERROR "lftm.h and lftm_host.h declare ${n_declared} functions, expected 64")
+if(NOT n_declared EQUAL 66)
+  message(FATAL_ERROR "lftm.h and lftm_host.h declare ${n_declared} functions, expected 66")
 endif()
 string(REGEX MATCHALL "[0-9a-f]+ [TtDdBbRrVvWw] [A-Za-z_0-9@.]+" lines "${nm_out}")
 set(exported)

@@ -25,9 +25,11 @@ def tool():
         pytest.skip("LFTM_TOOL names no lftm tool")
 
     def run(*args):
+        # A command's options follow its name.
+        command = list(args[:1]) if args[0] in ("info", "merge") else []
         quiet = [] if args[0] == "info" else ["-q"]
-        return subprocess.run([path, *quiet, *map(str, args)], check=True,
-                              capture_output=True, text=True).stdout
+        return subprocess.run([path, *command, *quiet, *map(str, args[len(command):])],
+                              check=True, capture_output=True, text=True).stdout
     return run
 
 

@@ -15,7 +15,8 @@ struct DecodedFrame {
   int channels = 0;            // 1 or 3
   int bits = 0;                // 8 or 16
   int orientation = 1;         // EXIF orientation 1..8
-  double exif[3] = {0, 0, 0};  // exposure time, f-number, ISO (lfframe_info's slots)
+  // exposure time, f-number, ISO, capture time (lfframe_info's slots)
+  double exif[4] = {0, 0, 0, 0};
   // width x height x channels samples, rows packed; 16-bit ones in machine order. Empty
   // when only the header was asked for.
   std::vector<uint8_t> samples;
@@ -28,10 +29,14 @@ int32_t decode_jpeg_frame(const char* path, bool pixels, DecodedFrame* frame);
 int32_t decode_png_frame(const char* path, bool pixels, DecodedFrame* frame);
 int32_t decode_tiff_frame(const char* path, bool pixels, DecodedFrame* frame);
 
-// Reads orientation, exposure time, f-number and ISO from an EXIF block: the payload of a
-// JPEG APP1 segment ("Exif\0\0" and a TIFF header) or of a PNG eXIf chunk (the TIFF header
-// alone). Values the block lacks are left as they are.
+// Reads orientation, exposure time, f-number, ISO and capture time from an EXIF block: the
+// payload of a JPEG APP1 segment ("Exif\0\0" and a TIFF header) or of a PNG eXIf chunk (the
+// TIFF header alone). Values the block lacks are left as they are.
 void read_exif_block(const uint8_t* data, size_t size, DecodedFrame* frame);
+
+// DateTimeOriginal "YYYY:MM:DD HH:MM:SS" and SubSecTimeOriginal digits (may be null) as
+// seconds since 1970 read as UTC; 0 when the date is missing or malformed.
+double capture_seconds(const char* datetime, const char* subsec);
 
 // Bytes of width x height x channels samples of `bits`, or 0 when that does not fit in
 // memory sizes.

@@ -1,7 +1,11 @@
 // The few EXIF values a bracket needs, read with libexif.
 #include <libexif/exif-data.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string>
 #include <vector>
 
 #include "frame_reader/decoded_frame.h"
@@ -26,7 +30,34 @@ int short_value(ExifEntry* entry, ExifByteOrder order) {
   return 0;
 }
 
+// An ASCII entry as text ("" when absent or of another format).
+std::string ascii_value(ExifEntry* entry) {
+  if (entry == nullptr || entry->format != EXIF_FORMAT_ASCII || entry->size == 0) return "";
+  return std::string(reinterpret_cast<const char*>(entry->data),
+                     strnlen(reinterpret_cast<const char*>(entry->data), entry->size));
+}
+
 }  // namespace
+
+double capture_seconds(const char* datetime, const char* subsec) {
+  std::tm t{};
+  char tail = 0;
+  if (datetime == nullptr ||
+      std::sscanf(datetime, "%4d:%2d:%2d %2d:%2d:%2d%c", &t.tm_year, &t.tm_mon, &t.tm_mday,
+                  &t.tm_hour, &t.tm_min, &t.tm_sec, &tail) != 6 ||
+      t.tm_year < 1900 || t.tm_mon < 1 || t.tm_mon > 12 || t.tm_mday < 1) {
+    return 0.0;
+  }
+  t.tm_year -= 1900;
+  t.tm_mon -= 1;
+  const time_t seconds = timegm(&t);
+  if (seconds <= 0) return 0.0;
+  double fraction = 0.0;
+  if (subsec != nullptr && subsec[0] >= '0' && subsec[0] <= '9') {
+    fraction = std::strtod((std::string("0.") + subsec).c_str(), nullptr);
+  }
+  return static_cast<double>(seconds) + fraction;
+}
 
 size_t frame_bytes(int width, int height, int channels, int bits) {
   if (width < 1 || height < 1) return 0;
@@ -55,6 +86,11 @@ void read_exif_block(const uint8_t* data, size_t size, DecodedFrame* frame) {
   if (time > 0) frame->exif[0] = time;
   if (fnumber > 0) frame->exif[1] = fnumber;
   if (iso > 0) frame->exif[2] = iso;
+  const std::string taken = ascii_value(exif_content_get_entry(sub, EXIF_TAG_DATE_TIME_ORIGINAL));
+  const std::string subsec =
+      ascii_value(exif_content_get_entry(sub, EXIF_TAG_SUB_SEC_TIME_ORIGINAL));
+  const double capture = capture_seconds(taken.c_str(), subsec.c_str());
+  if (capture > 0) frame->exif[3] = capture;
   exif_data_unref(exif);
 }
 

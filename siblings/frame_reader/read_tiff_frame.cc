@@ -37,7 +37,7 @@ bool readable(const Layout& l) {
          l.width <= 0x7fffffff && l.height <= 0x7fffffff;
 }
 
-// Exposure time, f-number and ISO of the EXIF directory, when the file has one.
+// Exposure time, f-number, ISO and capture time of the EXIF directory, when the file has one.
 void read_exif_directory(TIFF* tif, DecodedFrame* frame) {
   toff_t offset = 0;
   if (TIFFGetField(tif, TIFFTAG_EXIFIFD, &offset) == 0 || !TIFFReadEXIFDirectory(tif, offset)) {
@@ -50,6 +50,13 @@ void read_exif_directory(TIFF* tif, DecodedFrame* frame) {
   uint16_t* iso = nullptr;
   if (TIFFGetField(tif, EXIFTAG_ISOSPEEDRATINGS, &count, &iso) != 0 && count > 0) {
     frame->exif[2] = iso[0];
+  }
+  const char* taken = nullptr;
+  const char* subsec = nullptr;
+  if (TIFFGetField(tif, EXIFTAG_DATETIMEORIGINAL, &taken) != 0) {
+    if (TIFFGetField(tif, EXIFTAG_SUBSECTIMEORIGINAL, &subsec) == 0) subsec = nullptr;
+    const double capture = capture_seconds(taken, subsec);
+    if (capture > 0) frame->exif[3] = capture;
   }
   TIFFSetDirectory(tif, 0);
 }

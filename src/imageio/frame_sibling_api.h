@@ -28,7 +28,9 @@ enum {
   LFFRAME_EXPOSURE_TIME = 0,  // seconds
   LFFRAME_F_NUMBER = 1,
   LFFRAME_ISO = 2,
-  LFFRAME_EXIF_SLOTS = 3
+  LFFRAME_CAPTURE_TIME = 3,  // DateTimeOriginal (+ SubSecTimeOriginal) as seconds since
+                             // 1970 read as if in UTC: only differences between frames count
+  LFFRAME_EXIF_SLOTS = 4
 };
 
 // Reads the layout and the exposure values of a JPEG, PNG or TIFF frame (found by its first
@@ -47,9 +49,12 @@ LFTM_EXPORT int32_t lfframe_read(const char* path, int32_t width, int32_t height
                                  void* dst);
 
 // Writes width x height interleaved RGB floats as an OpenEXR file of 32-bit float channels
-// R, G and B with lossless ZIP compression, so that lfexr_read gives back the same values.
-// Returns 1, or LFTM_ERR_WRITER_ARGS, LFTM_ERR_WRITER_CREATE or LFTM_ERR_WRITER_IO.
-LFTM_EXPORT int32_t lfexr_write(const char* path, int32_t width, int32_t height, const float* rgb);
+// R, G and B with lossless PIZ compression, so that lfexr_read gives back the same values,
+// and a "software" string attribute "lftm" (the mark of lftm's own outputs). `threads`
+// compress blocks of rows side by side (0 or 1: the calling thread). Returns 1, or
+// LFTM_ERR_WRITER_ARGS, LFTM_ERR_WRITER_CREATE or LFTM_ERR_WRITER_IO.
+LFTM_EXPORT int32_t lfexr_write(const char* path, int32_t width, int32_t height, const float* rgb,
+                                int32_t threads);
 
 }  // extern "C"
 

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 
 #include "merge/motion_search.h"
 
@@ -12,6 +11,7 @@ namespace {
 // The bitmap search stops at this width: below the full size the refinement takes over.
 constexpr int kWidestBitmap = 1024;
 constexpr float kNearMedian = 0.02f;  // ranks this close to the median are left out
+constexpr uint64_t kFewestCompared = 64;
 
 struct Bitmap {
   int width, height;
@@ -40,17 +40,22 @@ void measured_ranks(const GreyImage& g, double* low, double* high) {
   *high = 1.0 - static_cast<double>(clipped) / g.grey.size();
 }
 
-// Pixels that differ where both bitmaps are sure, with `frame` shifted by (dx, dy).
-uint64_t differences(const Bitmap& ref, const Bitmap& frame, int dx, int dy) {
-  uint64_t count = 0;
+// The share of pixels that differ among those both bitmaps are sure of, with `frame` shifted
+// by (dx, dy). A share, not a count: a larger shift overlaps fewer pixels, and a count would
+// favour it wherever few pixels are sure (a frame mostly clipped or black). 1 when fewer
+// than kFewestCompared pixels are compared.
+double differences(const Bitmap& ref, const Bitmap& frame, int dx, int dy) {
+  uint64_t count = 0, compared = 0;
   for (int y = std::max(0, -dy); y < std::min(ref.height, ref.height - dy); ++y) {
     const size_t r = static_cast<size_t>(y) * ref.width;
     const size_t f = static_cast<size_t>(y + dy) * frame.width;
     for (int x = std::max(0, -dx); x < std::min(ref.width, ref.width - dx); ++x) {
-      count += (ref.bit[r + x] ^ frame.bit[f + x + dx]) & ref.sure[r + x] & frame.sure[f + x + dx];
+      const unsigned both = ref.sure[r + x] & frame.sure[f + x + dx];
+      count += (ref.bit[r + x] ^ frame.bit[f + x + dx]) & both;
+      compared += both;
     }
   }
-  return count;
+  return compared < kFewestCompared ? 1.0 : static_cast<double>(count) / compared;
 }
 
 }  // namespace
@@ -60,7 +65,7 @@ float shared_threshold(const GreyImage& a, const GreyImage& b) {
   measured_ranks(a, &lowA, &highA);
   measured_ranks(b, &lowB, &highB);
   const double low = std::max(lowA, lowB), high = std::min(highA, highB);
-  return high - low < 0.05 ? -1.0f : static_cast<float>(0.5 * (low + high));
+  return high - low < 0.02 ? -1.0f : static_cast<float>(0.5 * (low + high));
 }
 
 void bitmap_translation(const std::vector<GreyImage>& ref, const std::vector<GreyImage>& frame,
@@ -71,11 +76,12 @@ void bitmap_translation(const std::vector<GreyImage>& ref, const std::vector<Gre
     sy *= 2;
     if (ref[level].width > kWidestBitmap) continue;
     const Bitmap r = threshold(ref[level], cut), f = threshold(frame[level], cut);
-    uint64_t best = std::numeric_limits<uint64_t>::max();
+    // The current estimate wins ties: a level that tells nothing must not move it.
+    double best = differences(r, f, sx, sy);
     int bx = sx, by = sy;
     for (int j = -1; j <= 1; ++j) {
       for (int i = -1; i <= 1; ++i) {
-        const uint64_t d = differences(r, f, sx + i, sy + j);
+        const double d = differences(r, f, sx + i, sy + j);
         if (d < best) {
           best = d;
           bx = sx + i;

@@ -21,6 +21,7 @@ struct Frame {
   // motion.map(x, y) of the frame as shot, and holds nothing where that lies outside it.
   bool moved = false;
   FrameMotion motion;
+  MotionMap placement;  // `motion`, ready for every pixel
   // Set by ghost removal: per pixel, how much the merge may take of this frame (255 all,
   // 0 nothing: it shows something the reference does not). Empty: everywhere all.
   std::vector<uint8_t> consistent;
@@ -37,7 +38,12 @@ struct Frame {
   bool covers(int x, int y, int width, int height) const {
     if (!moved) return true;
     double fx = 0, fy = 0;
-    motion.map(x, y, &fx, &fy);
+    placement.map(x, y, &fx, &fy);
+    return lies_within(fx, fy, width, height);
+  }
+
+  // Whether the point (fx, fy) of the frame as shot lies within its pixels.
+  static bool lies_within(double fx, double fy, int width, int height) {
     return fx >= 0 && fy >= 0 && fx <= width - 1 && fy <= height - 1;
   }
 };

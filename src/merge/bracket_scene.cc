@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
@@ -31,8 +32,22 @@ void add_short(ExifData* exif, ExifIfd ifd, ExifTag tag, uint16_t value) {
   exif_entry_unref(entry);
 }
 
+void add_ascii(ExifData* exif, ExifIfd ifd, ExifTag tag, const char* text) {
+  ExifEntry* entry = exif_entry_new();
+  exif_content_add_entry(exif->ifd[ifd], entry);
+  const size_t size = std::strlen(text) + 1;
+  entry->tag = tag;
+  entry->format = EXIF_FORMAT_ASCII;
+  entry->components = size;
+  entry->size = static_cast<unsigned int>(size);
+  entry->data = static_cast<unsigned char*>(std::malloc(size));  // libexif's default allocator
+  std::memcpy(entry->data, text, size);
+  exif_entry_unref(entry);
+}
+
 // The APP1 payload ("Exif\0\0" and the block).
-std::vector<uint8_t> exif_payload(double seconds, int orientation) {
+std::vector<uint8_t> exif_payload(double seconds, int orientation, const char* taken,
+                                  const char* subsec) {
   ExifData* exif = exif_data_new();
   exif_data_set_byte_order(exif, EXIF_BYTE_ORDER_INTEL);
   if (seconds > 0) {
@@ -44,6 +59,8 @@ std::vector<uint8_t> exif_payload(double seconds, int orientation) {
   if (orientation != 1) {
     add_short(exif, EXIF_IFD_0, EXIF_TAG_ORIENTATION, static_cast<uint16_t>(orientation));
   }
+  if (taken != nullptr) add_ascii(exif, EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL, taken);
+  if (subsec != nullptr) add_ascii(exif, EXIF_IFD_EXIF, EXIF_TAG_SUB_SEC_TIME_ORIGINAL, subsec);
   unsigned char* data = nullptr;
   unsigned int size = 0;
   exif_data_save_data(exif, &data, &size);
@@ -139,7 +156,7 @@ void add_object(lftm::Bracket* bracket, size_t index, int x, int y, int side, fl
 }
 
 bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int width, int height,
-                      double seconds, int orientation) {
+                      double seconds, int orientation, const char* taken, const char* subsec) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   jpeg_compress_struct info;
@@ -154,8 +171,8 @@ bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int wid
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 98, TRUE);
   jpeg_start_compress(&info, TRUE);
-  if (seconds > 0 || orientation != 1) {
-    const std::vector<uint8_t> exif = exif_payload(seconds, orientation);
+  if (seconds > 0 || orientation != 1 || taken != nullptr) {
+    const std::vector<uint8_t> exif = exif_payload(seconds, orientation, taken, subsec);
     jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
   }
   while (info.next_scanline < info.image_height) {

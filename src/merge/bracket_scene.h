@@ -39,9 +39,11 @@ double camera_inverse(uint32_t z);
 lftm::Bracket shoot(const Scene& scene, const std::vector<double>& exposures);
 
 // Writes one frame as a baseline JPEG of quality 98, with EXIF exposure time `seconds` (and
-// f/4, ISO 100) when seconds > 0, and orientation `orientation` when not 1.
+// f/4, ISO 100) when seconds > 0, orientation `orientation` when not 1, and the capture time
+// `taken` ("YYYY:MM:DD HH:MM:SS", with `subsec` digits) when not null.
 bool write_jpeg_frame(const std::string& path, const lftm::Frame& frame, int width, int height,
-                      double seconds, int orientation = 1);
+                      double seconds, int orientation = 1, const char* taken = nullptr,
+                      const char* subsec = nullptr);
 
 // Writes 16-bit RGB samples (width x height x 3, machine order) as a TIFF or a PNG file.
 bool write_tiff16(const std::string& path, const std::vector<uint16_t>& rgb, int width, int height);

@@ -10,6 +10,7 @@
 
 #include "lftm_host.h"
 #include "platform/c_locale.h"
+#include "platform/staged_output.h"
 
 namespace lftm {
 namespace {
@@ -72,12 +73,18 @@ bool may_replace(const char* path) {
   return saved;
 }
 
+int32_t check_response_target(const char* path, MergeReport* report) {
+  if (may_replace(path)) return 0;
+  return report->fail(LFTM_ERR_OUTPUT_EXISTS,
+                      "%s exists and is no saved response; it was not touched", path);
+}
+
 int32_t save_response(const char* path, const CameraResponse& response, MergeReport* report) {
-  if (!may_replace(path)) {
-    return report->fail(LFTM_ERR_OUTPUT_EXISTS,
-                        "%s exists and is no saved response; it was not touched", path);
-  }
-  std::FILE* file = std::fopen(path, "w");
+  int32_t result = check_response_target(path, report);
+  if (result < 0) return result;
+  // Written beside the final name and moved onto it whole.
+  StagedOutput staged;
+  std::FILE* file = staged.create(path) == 0 ? std::fopen(staged.path(), "w") : nullptr;
   if (file == nullptr) {
     return report->fail(LFTM_ERR_FILE, "%s cannot be written: %s", path, std::strerror(errno));
   }
@@ -87,7 +94,7 @@ int32_t save_response(const char* path, const CameraResponse& response, MergeRep
                  number(response.inverse[1][z]).c_str(), number(response.inverse[2][z]).c_str());
   }
   const bool written = std::ferror(file) == 0;
-  if (std::fclose(file) != 0 || !written) {
+  if (std::fclose(file) != 0 || !written || staged.commit() != 0) {
     return report->fail(LFTM_ERR_FILE, "%s could not be written whole", path);
   }
   return 0;

@@ -22,10 +22,14 @@ CameraResponse linear_response(uint32_t levels);
 // scarce), so that a brighter sample never means less light.
 void make_monotone(CameraResponse* response);
 
+// Whether a curve may be saved at `path`: nothing is there, or a saved response. Returns 0
+// or LFTM_ERR_OUTPUT_EXISTS, so that a merge refuses before any work.
+int32_t check_response_target(const char* path, MergeReport* report);
+
 // Writes the curve as plain text: a header line, "levels N", then one line per level with
-// the level and the three channels' values (C number format). A file that is there already
-// is replaced only when it is a saved response. Returns 0, LFTM_ERR_OUTPUT_EXISTS or
-// LFTM_ERR_FILE.
+// the level and the three channels' values (C number format), whole or not at all. A file
+// that is there already is replaced only when it is a saved response. Returns 0,
+// LFTM_ERR_OUTPUT_EXISTS or LFTM_ERR_FILE.
 int32_t save_response(const char* path, const CameraResponse& response, MergeReport* report);
 
 // Reads a curve written by save_response for frames of `levels` levels. Returns 0, or

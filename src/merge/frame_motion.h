@@ -14,7 +14,11 @@ struct FrameMotion {
   double cx = 0, cy = 0;  // centre of the rotation
 
   void map(double x, double y, double* fx, double* fy) const {
-    const double c = std::cos(angle), s = std::sin(angle);
+    map_turned(std::cos(angle), std::sin(angle), x, y, fx, fy);
+  }
+
+  // map() with the rotation's cosine and sine given (MotionMap works them out once).
+  void map_turned(double c, double s, double x, double y, double* fx, double* fy) const {
     const double vx = x - cx, vy = y - cy;
     *fx = cx + c * vx - s * vy + dx;
     *fy = cy + s * vx + c * vy + dy;
@@ -29,6 +33,23 @@ struct FrameMotion {
     m.cy *= factor;
     return m;
   }
+};
+
+// A fixed motion with its rotation's cosine and sine worked out once, for loops over every
+// pixel; it maps exactly as FrameMotion::map does.
+class MotionMap {
+ public:
+  MotionMap() = default;
+  explicit MotionMap(const FrameMotion& m)
+      : motion_(m), cos_(std::cos(m.angle)), sin_(std::sin(m.angle)) {}
+
+  void map(double x, double y, double* fx, double* fy) const {
+    motion_.map_turned(cos_, sin_, x, y, fx, fy);
+  }
+
+ private:
+  FrameMotion motion_;
+  double cos_ = 1, sin_ = 0;
 };
 
 }  // namespace lftm

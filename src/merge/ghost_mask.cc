@@ -41,28 +41,74 @@ LevelLight level_light(const CameraResponse& response) {
   return l;
 }
 
-// 1 where `frame` disagrees with `ref`, both measuring the pixel.
-void find_disagreement(const Bracket& b, const Frame& ref, const Frame& frame,
-                       const LevelLight& light, const LevelTrust& trust, int threads,
+// The frames a pixel is judged against where the reference does not measure it: toward the
+// shorter exposures where it is clipped, toward the longer ones where it is black, each list
+// from the exposure nearest the reference's outward.
+struct StandIns {
+  std::vector<const Frame*> shorter, longer;
+};
+
+StandIns stand_ins(const Bracket& b, size_t reference) {
+  StandIns s;
+  const std::vector<size_t> order = by_exposure(b);
+  const size_t middle = static_cast<size_t>(
+      std::find(order.begin(), order.end(), reference) - order.begin());
+  for (size_t k = middle; k-- > 0;) s.shorter.push_back(&b.frames[order[k]]);
+  for (size_t k = middle + 1; k < order.size(); ++k) s.longer.push_back(&b.frames[order[k]]);
+  return s;
+}
+
+struct GhostJudge {
+  const Bracket* bracket;
+  const Frame* ref;
+  const LevelLight* light;
+  LevelTrust trust;
+  StandIns standIns;
+
+  uint32_t brightest(const Frame& f, size_t at) const {
+    return std::max({f.level(at), f.level(at + 1), f.level(at + 2)});
+  }
+
+  // Where the reference measures the pixel: itself. Elsewhere the nearest frame beyond it
+  // that does, unless that is `frame` (which then stands for the reference); null: none.
+  const Frame* judge_of(const Frame& frame, size_t at) const {
+    const uint32_t zr = brightest(*ref, at);
+    if (trust.usable(zr)) return ref;
+    for (const Frame* f : zr >= trust.clipHigh ? standIns.shorter : standIns.longer) {
+      if (trust.usable(brightest(*f, at))) return f == &frame ? nullptr : f;
+    }
+    return nullptr;
+  }
+
+  // Whether `frame` disagrees with its judge at pixel p, both measuring it.
+  bool disagrees(const Frame& frame, size_t p) const {
+    const size_t at = 3 * p;
+    const Frame* judge = judge_of(frame, at);
+    if (judge == nullptr) return false;
+    const uint32_t zr = brightest(*judge, at), zf = brightest(frame, at);
+    if (!trust.usable(zf)) return false;
+    const float shift = static_cast<float>(std::log2(judge->exposure / frame.exposure));
+    const float allowed =
+        kNoiseStops + kLevelsOfDoubt * (light->stepStops[zr] + light->stepStops[zf]);
+    for (size_t k = 0; k < 3; ++k) {
+      const float d = light->log2Light[k][frame.level(at + k)] + shift -
+                      light->log2Light[k][judge->level(at + k)];
+      if (std::fabs(d) > allowed) return true;
+    }
+    return false;
+  }
+};
+
+// 1 where `frame` disagrees with the reference (or the frame that stands for it).
+void find_disagreement(const GhostJudge& judge, const Frame& frame, int threads,
                        std::vector<uint8_t>* out) {
-  const float shift = static_cast<float>(std::log2(ref.exposure / frame.exposure));
+  const Bracket& b = *judge.bracket;
   const int workers = clamp_workers(threads);
   run_tiles(workers, [&](int index) {
     const RowBand band = tile_rows(index, workers, b.height);
     const size_t end = static_cast<size_t>(band.first + band.rows) * b.width;
     for (size_t p = static_cast<size_t>(band.first) * b.width; p < end; ++p) {
-      const size_t at = 3 * p;
-      const uint32_t zr = std::max({ref.level(at), ref.level(at + 1), ref.level(at + 2)});
-      const uint32_t zf = std::max({frame.level(at), frame.level(at + 1), frame.level(at + 2)});
-      (*out)[p] = 0;
-      if (!trust.usable(zr) || !trust.usable(zf)) continue;
-      const float allowed =
-          kNoiseStops + kLevelsOfDoubt * (light.stepStops[zr] + light.stepStops[zf]);
-      for (size_t k = 0; k < 3; ++k) {
-        const float d =
-            light.log2Light[k][frame.level(at + k)] + shift - light.log2Light[k][ref.level(at + k)];
-        if (std::fabs(d) > allowed) (*out)[p] = 1;
-      }
+      (*out)[p] = judge.disagrees(frame, p) ? 1 : 0;
     }
   });
 }
@@ -105,15 +151,15 @@ void soften(const std::vector<uint8_t>& disagree, int w, int h, std::vector<uint
 
 int32_t mark_ghosts(const CameraResponse& response, int threads, Bracket* bracket) {
   const size_t reference = reference_frame(*bracket);
-  const Frame& ref = bracket->frames[reference];
   const LevelLight light = level_light(response);
-  const LevelTrust trust = level_trust(bracket->levels());
+  const GhostJudge judge{bracket, &bracket->frames[reference], &light,
+                         level_trust(bracket->levels()), stand_ins(*bracket, reference)};
   std::vector<uint8_t> disagree(bracket->pixels());
   for (size_t i = 0; i < bracket->frames.size(); ++i) {
     if (i == reference) continue;
     if (run_cancelled()) return LFTM_ERR_CANCELLED;
     Frame& frame = bracket->frames[i];
-    find_disagreement(*bracket, ref, frame, light, trust, threads, &disagree);
+    find_disagreement(judge, frame, threads, &disagree);
     soften(disagree, bracket->width, bracket->height, &frame.consistent);
   }
   return 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lftm_host.h"
+#include "merge/memory_bracket.h"
 #include "platform/run_context.h"
 #include "platform/workers.h"
 
@@ -30,9 +31,10 @@ int32_t refuse_unreadable(const char* path, int32_t code, MergeReport* report) {
 }
 
 int32_t check_counts(const BracketRequest& request, MergeReport* report) {
-  if (request.paths == nullptr || request.count < 2) {
+  const bool none = request.paths == nullptr && request.images == nullptr;
+  if (none || request.count < 2) {
     return report->fail(LFTM_ERR_MERGE_TOO_FEW, "a merge needs at least two frames; %d given",
-                        request.paths == nullptr ? 0 : request.count);
+                        none ? 0 : request.count);
   }
   if (request.exposures != nullptr && request.exposureCount != request.count) {
     return report->fail(LFTM_ERR_MERGE_EXPOSURE_COUNT, "%d exposures given for %d frames",
@@ -97,6 +99,7 @@ int32_t check_bracket(const BracketRequest& request, FrameLibrary* library, Merg
                       Bracket* bracket) {
   int32_t result = check_counts(request, report);
   if (result < 0) return result;
+  if (request.images != nullptr) return check_image_bracket(request, report, bracket);
   if (!library->load_reader()) {
     return report->fail(LFTM_ERR_MERGE_LIBRARY, "the frame reader library cannot be loaded");
   }

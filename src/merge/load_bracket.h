@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "lftm_host.h"
 #include "merge/bracket.h"
 #include "merge/frame_library.h"
 #include "merge/merge_report.h"
@@ -13,6 +14,7 @@ namespace lftm {
 
 struct BracketRequest {
   const char* const* paths = nullptr;
+  const lftm_image* images = nullptr;  // frames in memory instead of `paths`
   int32_t count = 0;
   const double* exposures = nullptr;  // seconds in the frames' order, or null: from EXIF
   int32_t exposureCount = 0;
@@ -23,7 +25,8 @@ struct BracketRequest {
 // f-number as 1 (the same for every frame of a bracket, so the ratios hold). 0 without a time.
 double exif_exposure(const double exif[3]);
 
-// Fills `bracket` (frames, size, depth, exposures) without pixels. Returns 0 or a code.
+// Fills `bracket` (frames, size, depth, exposures) without pixels, from the files or from the
+// images in memory. Returns 0 or a code.
 int32_t check_bracket(const BracketRequest& request, FrameLibrary* library, MergeReport* report,
                       Bracket* bracket);
 

@@ -1,5 +1,5 @@
-// The merging functions of the host interface: lftm_merge_options_init, lftm_merge_image and
-// lftm_merge_file, each a thin adapter around merge_bracket.
+// The merging functions of the host interface: lftm_merge_options_init, lftm_merge_image,
+// lftm_merge_frames and lftm_merge_file, each a thin adapter around merge_bracket.
 #include <sys/stat.h>
 
 #include <cstring>
@@ -71,7 +71,7 @@ int32_t merge_into(const BracketRequest& request, const MergeSettings& settings,
     std::memcpy(out.row(y), merged.rgb.data() + 3 * static_cast<size_t>(merged.width) * y,
                 rowBytes);
   }
-  return 0;
+  return save_merged_response(settings, merged, report);
 }
 
 bool is_same_file(const char* a, const char* b) {
@@ -116,7 +116,34 @@ int32_t merge_to_file(const BracketRequest& request, const MergeSettings& settin
   if (result < 0 && result != LFTM_ERR_CANCELLED) {
     return report->fail(result, "%s cannot be written: %s", outPath, lftm_strerror(result, 0));
   }
-  return result;
+  return result < 0 ? result : save_merged_response(settings, merged, report);
+}
+
+// lftm_merge_image and lftm_merge_frames: the merge into the host's float buffer, or only its
+// size when the buffer has no pixels.
+int32_t merge_to_image(const BracketRequest& request, const lftm_merge_options* merge,
+                       lftm_image* output, const lftm_options* options) {
+  int32_t checked = check_merge_options(merge);
+  if (checked == 0 && options != nullptr) checked = check_options(options);
+  if (checked == 0 && (output == nullptr || output->struct_size < sizeof(lftm_image))) {
+    checked = LFTM_ERR_ARGUMENT;
+  }
+  if (checked < 0) return checked;
+  MergeReport report = report_of(merge);
+  HostCall call(options);
+  try {
+    if (output->pixels == nullptr) return call.finish(measure(request, &report, output));
+    ImageView out;
+    checked = view_image(output, &out);
+    if (checked == 0 && (out.sampleType != LFTM_SAMPLE_FLOAT32 || out.channels != 3)) {
+      checked = LFTM_ERR_ARGUMENT;
+    }
+    if (checked < 0) return call.finish(checked);
+    const int threads = worker_count(options != nullptr ? options->threads : 0);
+    return call.finish(merge_into(request, merge_settings_of(merge), out, threads, &report));
+  } catch (const std::bad_alloc&) {
+    return call.finish(report.fail(LFTM_ERR_NO_MEMORY, "not enough memory for the merge"));
+  }
 }
 
 }  // namespace
@@ -134,29 +161,15 @@ extern "C" int32_t lftm_merge_options_init(lftm_merge_options* merge, size_t str
 extern "C" int32_t lftm_merge_image(const char* const* paths, int32_t count,
                                     const lftm_merge_options* merge, lftm_image* output,
                                     const lftm_options* options) {
-  int32_t checked = lftm::check_merge_options(merge);
-  if (checked == 0 && options != nullptr) checked = lftm::check_options(options);
-  if (checked == 0 && (output == nullptr || output->struct_size < sizeof(lftm_image))) {
-    checked = LFTM_ERR_ARGUMENT;
-  }
-  if (checked < 0) return checked;
-  lftm::MergeReport report = lftm::report_of(merge);
-  const lftm::BracketRequest request = lftm::request_of(paths, count, merge);
-  lftm::HostCall call(options);
-  try {
-    if (output->pixels == nullptr) return call.finish(lftm::measure(request, &report, output));
-    lftm::ImageView out;
-    checked = lftm::view_image(output, &out);
-    if (checked == 0 && (out.sampleType != LFTM_SAMPLE_FLOAT32 || out.channels != 3)) {
-      checked = LFTM_ERR_ARGUMENT;
-    }
-    if (checked < 0) return call.finish(checked);
-    const int threads = lftm::worker_count(options != nullptr ? options->threads : 0);
-    return call.finish(
-        lftm::merge_into(request, lftm::merge_settings_of(merge), out, threads, &report));
-  } catch (const std::bad_alloc&) {
-    return call.finish(report.fail(LFTM_ERR_NO_MEMORY, "not enough memory for the merge"));
-  }
+  return lftm::merge_to_image(lftm::request_of(paths, count, merge), merge, output, options);
+}
+
+extern "C" int32_t lftm_merge_frames(const lftm_image* frames, int32_t count,
+                                     const lftm_merge_options* merge, lftm_image* output,
+                                     const lftm_options* options) {
+  lftm::BracketRequest request = lftm::request_of(nullptr, count, merge);
+  request.images = frames;
+  return lftm::merge_to_image(request, merge, output, options);
 }
 
 extern "C" int32_t lftm_merge_file(const char* const* paths, int32_t count,

@@ -3,6 +3,7 @@
 #include "merge/align_bracket.h"
 #include "merge/camera_response.h"
 #include "merge/ghost_mask.h"
+#include "merge/memory_bracket.h"
 #include "merge/radiance_merge.h"
 #include "merge/response_fit.h"
 #include "platform/run_context.h"
@@ -22,8 +23,18 @@ int32_t find_response(const Bracket& bracket, const MergeSettings& settings, Mer
                         "the camera response cannot be recovered from these frames (too "
                         "small, or no pixel measured by two of them); give a response");
   }
-  if (settings.saveResponsePath == nullptr) return 0;
-  return save_response(settings.saveResponsePath, *response, report);
+  return 0;
+}
+
+// Checks the frames, then decodes them (files) or copies them (images in memory).
+int32_t read_frames(const BracketRequest& request, int threads, FrameLibrary* library,
+                    MergeReport* report, Bracket* bracket) {
+  const int32_t result = check_bracket(request, library, report, bracket);
+  if (result < 0) return result;
+  ProgressPhase phase(0.0, 0.4, "reading the frames");
+  if (request.images == nullptr) return decode_bracket(library, report, bracket, threads);
+  copy_image_bracket(request, threads, bracket);
+  return run_cancelled() ? LFTM_ERR_CANCELLED : 0;
 }
 
 }  // namespace
@@ -42,17 +53,18 @@ MergeSettings merge_settings_of(const lftm_merge_options* options) {
 int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settings, int threads,
                       FrameLibrary* library, MergeReport* report, MergedImage* merged) {
   Bracket bracket;
-  int32_t result = check_bracket(request, library, report, &bracket);
-  if (result < 0) return result;
-  {
-    ProgressPhase phase(0.0, 0.4, "reading the frames");
-    if ((result = decode_bracket(library, report, &bracket, threads)) < 0) return result;
+  int32_t result = 0;
+  if (settings.saveResponsePath != nullptr &&
+      (result = check_response_target(settings.saveResponsePath, report)) < 0) {
+    return result;
   }
+  result = read_frames(request, threads, library, report, &bracket);
+  if (result < 0) return result;
   if (settings.align) {
     ProgressPhase phase(0.4, 0.6, "aligning the frames");
     if ((result = align_bracket(&bracket, threads)) < 0) return result;
   }
-  CameraResponse response;
+  CameraResponse& response = merged->response;
   if ((result = find_response(bracket, settings, report, &response)) < 0) return result;
   if (settings.deghost && (result = mark_ghosts(response, threads, &bracket)) < 0) {
     return result;
@@ -73,6 +85,12 @@ int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settin
         "than one frame");
   }
   return 0;
+}
+
+int32_t save_merged_response(const MergeSettings& settings, const MergedImage& merged,
+                             MergeReport* report) {
+  if (settings.saveResponsePath == nullptr) return 0;
+  return save_response(settings.saveResponsePath, merged.response, report);
 }
 
 }  // namespace lftm

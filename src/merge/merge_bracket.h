@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lftm_host.h"
+#include "merge/camera_response.h"
 #include "merge/frame_library.h"
 #include "merge/load_bracket.h"
 #include "merge/merge_report.h"
@@ -17,6 +18,7 @@ struct MergedImage {
   int width = 0;
   int height = 0;
   std::vector<float> rgb;  // width x height interleaved RGB, linear, finite, >= 0
+  CameraResponse response;  // the curve the merge used
 };
 
 // What the host asked for, taken from its lftm_merge_options (null: the defaults).
@@ -30,9 +32,15 @@ struct MergeSettings {
 
 MergeSettings merge_settings_of(const lftm_merge_options* options);
 
-// The whole merge. Returns 0 or a code; the report holds the sentence of a failure.
+// The whole merge. A response file to save is checked first but written only by
+// save_merged_response, once the caller has its result. Returns 0 or a code; the report
+// holds the sentence of a failure.
 int32_t merge_bracket(const BracketRequest& request, const MergeSettings& settings, int threads,
                       FrameLibrary* library, MergeReport* report, MergedImage* merged);
+
+// Saves the merge's curve when the settings ask for it. Returns 0 or a code.
+int32_t save_merged_response(const MergeSettings& settings, const MergedImage& merged,
+                             MergeReport* report);
 
 }  // namespace lftm
 

@@ -58,7 +58,8 @@ int32_t write_exr(const MergedImage& merged, const char* path, const lftm_option
   StagedOutput out;
   int32_t result = staging_code(out.create(path, ".exr", replace_of(options)));
   if (result < 0) return result;
-  result = library->write_exr(out.path(), merged.width, merged.height, merged.rgb.data());
+  result = library->write_exr(out.path(), merged.width, merged.height, merged.rgb.data(),
+                              worker_count(options.threads));
   return result < 0 ? result : staging_code(out.commit());
 }
 

@@ -187,6 +187,9 @@ TEST_F(MergeFilesTest, OneGoWritesTheBytesOfMergeThenToneMap) {
       lftm_tonemap_file(dir_.file("x.hdr").c_str(), dir_.file("three.jpg").c_str(), &options_), 0);
   EXPECT_EQ(lftm_test::read_file(dir_.file("one.jpg")),
             lftm_test::read_file(dir_.file("three.jpg")));
+  // Both carry lftm's mark: a later merge may replace them without `overwrite`.
+  EXPECT_EQ(lftm_check_output(dir_.file("x.exr").c_str(), nullptr, 0), 1);
+  EXPECT_EQ(lftm_check_output(dir_.file("x.hdr").c_str(), nullptr, 0), 1);
   // A saved response, loaded again, gives the same merge.
   merge_.save_response = nullptr;
   const std::string curve = dir_.file("cam.txt");
@@ -262,6 +265,84 @@ TEST_F(MergeFilesTest, ReadsSixteenBitTiffAndPngFramesAlike) {
   }
 }
 
+TEST_F(MergeFilesTest, GroupsFramesIntoSetsByCaptureTimeAndExposures) {
+  // Three brackets: b starts when 1/400 s comes again, c after a pause of 7 s. Given out of
+  // order, they are grouped in capture order.
+  struct Shot {
+    const char* name;
+    double seconds;
+    const char* taken;
+    const char* subsec;
+  };
+  const Shot shots[] = {{"b1", 0.01, "2024:05:01 10:00:02", nullptr},
+                        {"a0", 0.0025, "2024:05:01 10:00:00", "0"},
+                        {"c1", 0.01, "2024:05:01 10:00:09", "5"},
+                        {"a2", 0.04, "2024:05:01 10:00:01", nullptr},
+                        {"b0", 0.0025, "2024:05:01 10:00:01", "50"},
+                        {"a1", 0.01, "2024:05:01 10:00:00", "5"},
+                        {"c0", 0.04, "2024:05:01 10:00:09", nullptr}};
+  const lftm::Bracket bracket = lftm_test::shoot(lftm_test::ramp_scene(), {1.0});
+  std::vector<std::string> names;
+  std::vector<const char*> p;
+  for (const Shot& shot : shots) {
+    names.push_back(dir_.file(std::string(shot.name) + ".jpg"));
+    ASSERT_TRUE(lftm_test::write_jpeg_frame(names.back(), bracket.frames[0], bracket.width,
+                                            bracket.height, shot.seconds, 1, shot.taken,
+                                            shot.subsec));
+  }
+  for (const std::string& name : names) p.push_back(name.c_str());
+  std::vector<int32_t> sets(p.size(), -1);
+  ASSERT_EQ(lftm_merge_sets(p.data(), 7, 0, sets.data()), 3);
+  EXPECT_EQ(sets, (std::vector<int32_t>{1, 0, 2, 0, 1, 0, 2}));
+  // Without a capture time on one frame: the given order; the pause still counts between
+  // the frames that have times.
+  p = {names[1].c_str(), names[5].c_str(), names[3].c_str(), names[4].c_str(),
+       paths_[0].c_str(), names[6].c_str(), names[2].c_str()};
+  ASSERT_EQ(lftm_merge_sets(p.data(), 7, 0, sets.data()), 3);
+  EXPECT_EQ(sets, (std::vector<int32_t>{0, 0, 0, 1, 1, 2, 2}));
+  ASSERT_EQ(lftm_merge_sets(p.data(), 7, 3, sets.data()), 3);
+  EXPECT_EQ(sets, (std::vector<int32_t>{0, 0, 0, 1, 1, 1, 2}));
+}
+
+TEST_F(MergeFilesTest, MergesFramesInMemoryAsTheirFiles) {
+  // 16-bit PNG frames (lossless) and the same samples in memory, grey and RGBA too.
+  const int w = 40, h = 24;
+  const double seconds[2] = {0.5, 4};
+  std::vector<std::vector<uint16_t>> rgb(2), rgba(2);
+  std::vector<std::string> names;
+  for (int f = 0; f < 2; ++f) {
+    for (int i = 0; i < w * h * 3; ++i) {
+      const double light = 0.01 * (1 + i % 89) * (1 + (i / 3) % 7);
+      rgb[f].push_back(static_cast<uint16_t>(65535 * std::min(1.0, std::sqrt(light * seconds[f]))));
+      rgba[f].push_back(rgb[f].back());
+      if (i % 3 == 2) rgba[f].push_back(7);
+    }
+    names.push_back(dir_.file("m" + std::to_string(f) + ".png"));
+    ASSERT_TRUE(lftm_test::write_png16(names.back(), rgb[f], w, h));
+  }
+  merge_.exposures = seconds;
+  merge_.exposure_count = 2;
+  merge_.align = 0;
+  const char* p[2] = {names[0].c_str(), names[1].c_str()};
+  std::vector<float> fromFiles(w * h * 3), fromMemory(w * h * 3);
+  lftm_image out, frames[2];
+  lftm_image_init(&out, sizeof out, LFTM_SAMPLE_FLOAT32, 3, w, h, fromFiles.data());
+  ASSERT_EQ(lftm_merge_image(p, 2, &merge_, &out, nullptr), 0) << message_;
+  for (int f = 0; f < 2; ++f) {
+    lftm_image_init(&frames[f], sizeof frames[f], LFTM_SAMPLE_UINT16, 4, w, h, rgba[f].data());
+  }
+  out.pixels = fromMemory.data();
+  ASSERT_EQ(lftm_merge_frames(frames, 2, &merge_, &out, nullptr), 0) << message_;
+  EXPECT_EQ(fromMemory, fromFiles);
+  // Refusals name the frame: another sample type, no exposures.
+  std::vector<uint8_t> small(w * h);
+  lftm_image_init(&frames[1], sizeof frames[1], LFTM_SAMPLE_UINT8, 1, w, h, small.data());
+  EXPECT_EQ(lftm_merge_frames(frames, 2, &merge_, &out, nullptr), LFTM_ERR_MERGE_SIZE);
+  EXPECT_NE(std::string(message_).find("frame 2"), std::string::npos) << message_;
+  merge_.exposures = nullptr;
+  EXPECT_EQ(lftm_merge_frames(frames, 2, &merge_, &out, nullptr), LFTM_ERR_MERGE_NO_EXPOSURE);
+}
+
 TEST_F(MergeFilesTest, RefusesBadInputNamingTheFile) {
   const std::string out = dir_.file("out.exr");
   expect_refused({paths_[0]}, LFTM_ERR_MERGE_TOO_FEW, "two frames", out);
@@ -289,6 +370,17 @@ TEST_F(MergeFilesTest, RefusesBadInputNamingTheFile) {
   const std::string cut = dir_.file("cut.jpg");
   ASSERT_TRUE(lftm_test::write_file(cut, bytes));
   expect_refused({paths_[0], cut}, LFTM_ERR_SIB_DECODE, cut, dir_.file("cut_out.exr"));
+  // The curve is saved only once the whole call succeeded: not when the merged image does
+  // not fit the host's buffer.
+  const std::string curve = dir_.file("curve.txt");
+  merge_.save_response = curve.c_str();
+  float one[3];
+  lftm_image tiny;
+  lftm_image_init(&tiny, sizeof tiny, LFTM_SAMPLE_FLOAT32, 3, 1, 1, one);
+  const char* two[2] = {paths_[0].c_str(), paths_[1].c_str()};
+  EXPECT_EQ(lftm_merge_image(two, 2, &merge_, &tiny, nullptr), LFTM_ERR_ARGUMENT);
+  EXPECT_FALSE(lftm_test::file_exists(curve));
+  merge_.save_response = nullptr;
   // An output that is a frame: refused before any work, the frame untouched.
   const std::vector<uint8_t> before = lftm_test::read_file(paths_[1]);
   EXPECT_EQ(merge_to({paths_[0], paths_[1]}, paths_[1]), LFTM_ERR_SAME_FILE);

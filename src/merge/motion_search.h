@@ -31,6 +31,10 @@ void bitmap_translation(const std::vector<GreyImage>& ref, const std::vector<Gre
 FrameMotion refine_motion(const std::vector<GreyImage>& ref, const std::vector<GreyImage>& frame,
                           FrameMotion motion);
 
+// The mean squared rank difference between `ref` and `frame` under `m` (full-size levels),
+// over pixels both measure; negative when too few are.
+double motion_residual(const GreyImage& ref, const GreyImage& frame, const FrameMotion& m);
+
 }  // namespace lftm
 
 #endif  // LFTM_MERGE_MOTION_SEARCH_H_

@@ -45,25 +45,39 @@ void unmeasured_pixel(const MergePlan& plan, int x, int y, size_t at, float* out
   frame_estimate(plan, bright ? *shortest : *longest, at, out);
 }
 
-// Returns true when some frame measured the pixel.
-bool merge_pixel(const MergePlan& plan, size_t pixel, float* out) {
-  const Bracket& b = *plan.bracket;
-  const int x = static_cast<int>(pixel % static_cast<size_t>(b.width));
-  const int y = static_cast<int>(pixel / static_cast<size_t>(b.width));
-  const size_t at = 3 * pixel;
+// The weighted sums of one pixel over the frames that measure it.
+struct PixelSums {
   float sum[3] = {0, 0, 0};
   float weight = 0;
-  for (const Frame& f : b.frames) {
-    if (!f.covers(x, y, b.width, b.height)) continue;
-    const float trust = plan.trust.weight[brightest(f, at)] * f.share(pixel);
-    if (trust <= 0) continue;
+
+  void add(float trust, const MergePlan& plan, const Frame& f, size_t at) {
     // trust x exposure is the weight; the estimate is inverse / exposure, so the exposure
     // cancels in the weighted sum.
     weight += trust * static_cast<float>(f.exposure);
     for (size_t k = 0; k < 3; ++k) sum[k] += trust * plan.response->inverse[k][f.level(at + k)];
   }
-  if (weight > 0) {
-    for (size_t k = 0; k < 3; ++k) out[k] = sum[k] / weight;
+};
+
+// Returns true when some frame measured the pixel. Where ghost removal took away every frame
+// that measures it (the reference is clipped or black there), the frames count as they are:
+// a ghost is better than a value from a clipped or black sample, stops away.
+bool merge_pixel(const MergePlan& plan, size_t pixel, float* out) {
+  const Bracket& b = *plan.bracket;
+  const int x = static_cast<int>(pixel % static_cast<size_t>(b.width));
+  const int y = static_cast<int>(pixel / static_cast<size_t>(b.width));
+  const size_t at = 3 * pixel;
+  PixelSums kept, all;
+  for (const Frame& f : b.frames) {
+    if (!f.covers(x, y, b.width, b.height)) continue;
+    const float trust = plan.trust.weight[brightest(f, at)];
+    if (trust <= 0) continue;
+    const float share = f.share(pixel);
+    if (share > 0) kept.add(trust * share, plan, f, at);
+    if (share < 1) all.add(trust, plan, f, at);
+  }
+  const PixelSums& used = kept.weight > 0 ? kept : all;
+  if (used.weight > 0) {
+    for (size_t k = 0; k < 3; ++k) out[k] = used.sum[k] / used.weight;
     return true;
   }
   unmeasured_pixel(plan, x, y, at, out);

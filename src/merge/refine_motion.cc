@@ -68,6 +68,25 @@ bool step(const GreyImage& ref, const GreyImage& frame, FrameMotion* m) {
 
 }  // namespace
 
+double motion_residual(const GreyImage& ref, const GreyImage& frame, const FrameMotion& m) {
+  const size_t pixels = ref.rank.size();
+  const int stride = std::max(1, static_cast<int>(std::sqrt(pixels / kSamplesWanted)));
+  double sum = 0;
+  size_t used = 0;
+  for (int y = kMargin; y < ref.height - kMargin; y += stride) {
+    for (int x = kMargin; x < ref.width - kMargin; x += stride) {
+      if (!measured_grey(ref.grey[static_cast<size_t>(y) * ref.width + x])) continue;
+      double fx = 0, fy = 0;
+      m.map(x, y, &fx, &fy);
+      if (!inside(frame, fx, fy) || !measured_around(frame, fx, fy)) continue;
+      const double d = ref.at(x, y) - sample(frame, fx, fy);
+      sum += d * d;
+      ++used;
+    }
+  }
+  return used < 64 ? -1.0 : sum / static_cast<double>(used);
+}
+
 FrameMotion refine_motion(const std::vector<GreyImage>& ref, const std::vector<GreyImage>& frame,
                           FrameMotion motion) {
   // Coarse levels bring a rotation within a pixel at the corners, fine ones make it exact;

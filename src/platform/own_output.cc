@@ -1,5 +1,7 @@
 #include "platform/own_output.h"
 
+#include "platform/own_output_hdr.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,6 +16,8 @@ namespace {
 // The writers put their metadata segments right after the JPEG's first markers; a settings
 // packet is a few kilobytes, an EXIF block at most one segment.
 constexpr size_t kJpegHead = 256 * 1024;
+// An OpenEXR or Radiance header that lftm wrote is a few hundred bytes.
+constexpr size_t kHdrHead = 64 * 1024;
 // Longer texts are not the writers' own.
 constexpr uint64_t kLongestText = 1 << 20;
 // A first directory with more entries than this is not one the writers made.
@@ -167,6 +171,14 @@ bool jpeg_has_mark(std::string_view head, const Marks& marks) {
   return false;
 }
 
+// Up to `size` first bytes of the file.
+std::string file_head(int fd, size_t size) {
+  std::string head(size, '\0');
+  const ssize_t got = pread(fd, &head[0], head.size(), 0);
+  head.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return head;
+}
+
 }  // namespace
 
 bool is_own_output(const char* path, const char* software) {
@@ -178,10 +190,11 @@ bool is_own_output(const char* path, const char* software) {
   std::string head;
   bool own = false;
   if (file.read(0, 2, &head) && head == "\xFF\xD8") {
-    head.resize(kJpegHead);
-    const ssize_t got = pread(fd, &head[0], head.size(), 0);
-    head.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    own = jpeg_has_mark(head, marks);
+    own = jpeg_has_mark(file_head(fd, kJpegHead), marks);
+  } else if (head == "#?") {
+    own = radiance_has_mark(file_head(fd, kHdrHead));
+  } else if (head == "\x76\x2f") {
+    own = exr_has_mark(file_head(fd, kHdrHead));
   } else {
     own = tiff_has_mark(file, marks);
   }

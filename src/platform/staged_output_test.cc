@@ -161,6 +161,24 @@ TEST(OwnOutputTest, FindsTheWritersMarkInEachLayout) {
   xmp.insert(xmp.end(), packet.begin(), packet.end());
   EXPECT_TRUE(own(jpeg_with_app1(xmp)));
   EXPECT_FALSE(own(jpeg_with_app1({'A', 'B'})));
+  // OpenEXR: attributes up to the "software" string; Radiance: a SOFTWARE line.
+  auto exr = [](const std::string& software) {
+    std::string bytes("\x76\x2f\x31\x01\x02\0\0\0", 8);
+    bytes += std::string("compression\0compression\0\x01\0\0\0\x03", 29);
+    bytes += std::string("software\0string\0", 16);
+    bytes += std::string(1, static_cast<char>(software.size())) + std::string(3, '\0');
+    bytes += software + std::string(1, '\0');
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+  };
+  auto text = [](const std::string& t) { return std::vector<uint8_t>(t.begin(), t.end()); };
+  EXPECT_TRUE(own(exr("lftm")));
+  EXPECT_FALSE(own(exr("lftmx")));
+  EXPECT_FALSE(own(exr("other")));
+  EXPECT_TRUE(own(text("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\nSOFTWARE=lftm\n\n-Y 1 +X 1\n")));
+  EXPECT_TRUE(own(text("#?RADIANCE\nSOFTWARE=lftm 0.5.0\n\n-Y 1 +X 1\n")));
+  EXPECT_FALSE(own(text("#?RADIANCE\nSOFTWARE=lftmx\n\n-Y 1 +X 1\n")));
+  // A SOFTWARE line after the header's end is pixel data, not a mark.
+  EXPECT_FALSE(own(text("#?RADIANCE\n\n-Y 1 +X 1\nSOFTWARE=lftm\n")));
   // A directory offset far past the end, and text, are simply not lftm's.
   EXPECT_FALSE(own({'I', 'I', 42, 0, 0xFF, 0xFF, 0xFF, 0x7F}));
   EXPECT_FALSE(own({'n', 'o', 't', 'e', 's'}));
