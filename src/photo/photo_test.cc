@@ -83,12 +83,17 @@ TEST(Photo, DamagedFilesAndUnusableRequestsGetTheirCodes) {
   info.struct_size = sizeof info;
   EXPECT_EQ(lftm_photo_probe(dir.file("notes.hdr.txt").c_str(), 0, &info),
             LFTM_ERR_UNKNOWN_FORMAT);
+  EXPECT_EQ(lftm_photo_probe(nullptr, 0, &info), LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(info.struct_size, sizeof info);  // the record stays usable for the next call
 
   const std::string path = lftm_test::write_hdr(dir.file("photo.hdr"), 40, 30);
   ASSERT_EQ(lftm_photo_open(path.c_str(), 0, &photo), 0);
   lftm_photo* window = nullptr;
   EXPECT_EQ(lftm_photo_crop(photo, 30, 0, 16, 16, &window), LFTM_ERR_ARGUMENT);  // past the edge
   EXPECT_EQ(lftm_photo_reduce(photo, 80, 30, &window), LFTM_ERR_ARGUMENT);  // larger, not less
+  EXPECT_EQ(lftm_photo_open_reduced(path.c_str(), 0, 41, 30, &window), LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(lftm_photo_open_reduced(path.c_str(), 0, INT32_MAX, INT32_MAX, &window),
+            LFTM_ERR_ARGUMENT);
   EXPECT_EQ(window, nullptr);
   lftm_options options;
   lftm_options_init(&options, sizeof options, LFTM_METHOD_RANGE_SQUEEZER);

@@ -389,11 +389,20 @@ TEST_F(TuneHandlersTest, FolderPhotosSwitchAndExportAll) {
   ASSERT_TRUE(lftm_test::write_file(dir_.file("notes.hdr"), {'n', 'o'}));
   ASSERT_TRUE(lftm_test::write_file(dir_.file("old.jpg"), {0xff, 0xd8}));
   EXPECT_EQ(session_->folder().files(), (std::vector<std::string>{"photo.hdr", "second.hdr"}));
-  for (const char* name : {"notes.hdr", "../photo.hdr", "old.jpg"}) {
+  for (const std::string name : {"notes.hdr", "../photo.hdr", "old.jpg", ".", ""}) {
     EXPECT_EQ(ask("GET", "/api/thumbnail", {{"file", name}}).status, 404) << name;
     EXPECT_EQ(ask("POST", "/api/open", {{"file", name}}).status, 400) << name;
   }
+  const std::string cut("photo.hdr\0.hdr", 14);  // the system would read up to the NUL
+  EXPECT_EQ(ask("GET", "/api/thumbnail", {{"file", cut}}).status, 404);
   EXPECT_EQ(ask("GET", "/api/thumbnail", {{"file", "second.hdr"}}).type, "image/bmp");
+  // However many photographs the strip shows, the thumbnails kept stay bounded.
+  PhotoFolder few(dir_.path(), 0, 1);
+  std::shared_ptr<const Picture> thumbnail;
+  for (const char* name : {"photo.hdr", "second.hdr", "photo.hdr"}) {
+    EXPECT_EQ(few.thumbnail(name, &thumbnail), 0) << name;
+  }
+  EXPECT_EQ(few.thumbnails_kept(), 1u);
 
   ASSERT_EQ(ask("POST", "/api/settings", {{"Strength", "33"}}).status, 200);
   const uint64_t before = generation();
