@@ -399,7 +399,9 @@ LFTM_EXPORT int32_t lftm_remove_temporaries(void);
  *  standard error, after handing over any unfinished line. (added in 0.5)
  *  @param message the receiver, or null.
  *  @param user handed to `message`.
- *  @return 0. The receiver is called from any thread, one line at a time. */
+ *  @return 0. The receiver is called from any thread, one line at a time. It may call the
+ *          library: the lines those calls print go to standard output and standard error.
+ *          It must not call lftm_set_message_sink. */
 LFTM_EXPORT int32_t lftm_set_message_sink(lftm_message_fn message, void* user);
 
 /** @} */
