@@ -62,15 +62,21 @@ size_t PhotoFolder::thumbnails_kept() {
   return thumbnails_.size();
 }
 
+bool PhotoFolder::kept_thumbnail(const std::string& name,
+                                 std::shared_ptr<const Picture>* picture) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = thumbnails_.find(name);
+  if (found == thumbnails_.end()) return false;
+  *picture = found->second;
+  return true;
+}
+
 int32_t PhotoFolder::thumbnail(const std::string& name, std::shared_ptr<const Picture>* picture) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto found = thumbnails_.find(name);
-    if (found != thumbnails_.end()) {
-      *picture = found->second;
-      return 0;
-    }
-  }
+  if (kept_thumbnail(name, picture)) return 0;
+  // One photograph decoded at a time: an OpenEXR or TIFF file is decoded whole before it is
+  // reduced, and requests from reloaded or several pages would hold many of them at once.
+  std::lock_guard<std::mutex> making(makingMutex_);
+  if (kept_thumbnail(name, picture)) return 0;  // made while this request waited
   const std::string path = path_of(name);
   if (path.empty()) return LFTM_ERR_ARGUMENT;
   lftm_photo_info info;

@@ -39,10 +39,14 @@ class PhotoFolder {
   int32_t thumbnail(const std::string& name, std::shared_ptr<const Picture>* picture);
 
  private:
+  // The kept thumbnail of `name` into *picture, if there is one.
+  bool kept_thumbnail(const std::string& name, std::shared_ptr<const Picture>* picture);
+
   std::string folder_;
   int32_t tiffInput_;
   size_t mostThumbnails_;
-  std::mutex mutex_;  // thumbnails_
+  std::mutex makingMutex_;  // one thumbnail made at a time
+  std::mutex mutex_;        // thumbnails_
   std::map<std::string, std::shared_ptr<const Picture>> thumbnails_;
 };
 

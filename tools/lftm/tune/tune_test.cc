@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -403,6 +404,22 @@ TEST_F(TuneHandlersTest, FolderPhotosSwitchAndExportAll) {
     EXPECT_EQ(few.thumbnail(name, &thumbnail), 0) << name;
   }
   EXPECT_EQ(few.thumbnails_kept(), 1u);
+  // Requests for a thumbnail at once decode its photograph once, not once each.
+  ASSERT_EQ(mkdir(dir_.file("large").c_str(), 0700), 0);
+  lftm_test::write_hdr(dir_.file("large/large.hdr"), 1200, 800);
+  PhotoFolder shared(dir_.file("large"), 0);
+  std::vector<std::shared_ptr<const Picture>> got(6);
+  std::vector<std::thread> askers;
+  std::atomic<bool> go(false);
+  for (auto& picture : got) {
+    askers.emplace_back([&shared, &picture, &go] {
+      while (!go.load()) std::this_thread::yield();
+      shared.thumbnail("large.hdr", &picture);
+    });
+  }
+  go.store(true);
+  for (std::thread& asker : askers) asker.join();
+  for (const auto& picture : got) EXPECT_EQ(picture, got[0]);
 
   ASSERT_EQ(ask("POST", "/api/settings", {{"Strength", "33"}}).status, 200);
   const uint64_t before = generation();
