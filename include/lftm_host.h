@@ -601,8 +601,9 @@ LFTM_EXPORT int32_t lftm_photo_get_info(const lftm_photo* photo, int32_t want_st
  *  @param photo [in] the photograph.
  *  @param options how to run; must not be null (disk, bits and the writer fields unused).
  *  @param output [out] LFTM_SAMPLE_UINT8, the photograph's width, height and channels.
- *  @return 0, LFTM_ERR_CANCELLED (output incomplete), LFTM_ERR_ARGUMENT, LFTM_ERR_NO_MEMORY
- *          or a code of the stages or of tm_simple. */
+ *  @return 0, LFTM_ERR_CANCELLED (output incomplete), LFTM_ERR_ARGUMENT, LFTM_ERR_NO_MEMORY,
+ *          LFTM_ERR_TOO_SMALL (Texture Booster, below 10 pixels a side, as the drivers) or a
+ *          code of the stages or of tm_simple. */
 LFTM_EXPORT int32_t lftm_photo_render(const lftm_photo* photo, const lftm_options* options,
                                       lftm_image* output);
 
