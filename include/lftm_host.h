@@ -399,7 +399,9 @@ LFTM_EXPORT int32_t lftm_remove_temporaries(void);
  *  standard error, after handing over any unfinished line. (added in 0.5)
  *  @param message the receiver, or null.
  *  @param user handed to `message`.
- *  @return 0. The receiver is called from any thread, one line at a time. */
+ *  @return 0. The receiver is called from any thread, one line at a time. It may call the
+ *          library: the lines those calls print go to standard output and standard error.
+ *          It must not call lftm_set_message_sink. */
 LFTM_EXPORT int32_t lftm_set_message_sink(lftm_message_fn message, void* user);
 
 /** @} */
@@ -553,11 +555,11 @@ LFTM_EXPORT int32_t lftm_photo_open(const char* path, int32_t tiff_input, lftm_p
  *  level of its TIFF samples are those of the reduced pixels.
  *  @param path the HDR file.
  *  @param tiff_input as for lftm_photo_probe.
- *  @param width pixels per row of the result, at least 5.
- *  @param height rows of the result, at least 5.
+ *  @param width pixels per row of the result, 5 to the photograph's width.
+ *  @param height rows of the result, 5 to the photograph's height.
  *  @param photo [out] the new photograph, or null on failure.
  *  @return as lftm_photo_open, LFTM_ERR_TOO_SMALL for a photograph below 5 pixels a side, or
- *          LFTM_ERR_ARGUMENT. */
+ *          LFTM_ERR_ARGUMENT (also for a size larger than the photograph's). */
 LFTM_EXPORT int32_t lftm_photo_open_reduced(const char* path, int32_t tiff_input,
                                             int32_t width, int32_t height,
                                             lftm_photo** photo);
@@ -599,8 +601,9 @@ LFTM_EXPORT int32_t lftm_photo_get_info(const lftm_photo* photo, int32_t want_st
  *  @param photo [in] the photograph.
  *  @param options how to run; must not be null (disk, bits and the writer fields unused).
  *  @param output [out] LFTM_SAMPLE_UINT8, the photograph's width, height and channels.
- *  @return 0, LFTM_ERR_CANCELLED (output incomplete), LFTM_ERR_ARGUMENT, LFTM_ERR_NO_MEMORY
- *          or a code of the stages or of tm_simple. */
+ *  @return 0, LFTM_ERR_CANCELLED (output incomplete), LFTM_ERR_ARGUMENT, LFTM_ERR_NO_MEMORY,
+ *          LFTM_ERR_TOO_SMALL (Texture Booster, below 10 pixels a side, as the drivers) or a
+ *          code of the stages or of tm_simple. */
 LFTM_EXPORT int32_t lftm_photo_render(const lftm_photo* photo, const lftm_options* options,
                                       lftm_image* output);
 
@@ -624,8 +627,9 @@ LFTM_EXPORT int32_t lftm_photo_close(lftm_photo* photo);
  *  @param image [in] LFTM_SAMPLE_UINT8, 1 or 3 channels.
  *  @param options method, settings, jpeg_quality, save and overwrite (see
  *         lftm_check_output); must not be null.
- *  @return 0, LFTM_ERR_ARGUMENT, LFTM_ERR_OUTPUT_EXISTS, a sibling library's load code or a
- *          writer's code. */
+ *  @return 0, LFTM_ERR_ARGUMENT, LFTM_ERR_TOO_LARGE (more than 2^31 - 1 rows or samples
+ *          in a row), LFTM_ERR_OUTPUT_EXISTS, a sibling library's load code or a writer's
+ *          code. */
 LFTM_EXPORT int32_t lftm_write_image(const char* path, const lftm_image* image,
                                      const lftm_options* options);
 

@@ -626,6 +626,9 @@ TEST(HostApiTest, UnusableArgumentsAreRefusedBeforeAnyWork) {
   huge.width = bad.width;
   EXPECT_EQ(lftm_tonemap_image(&bad, &huge, &options), LFTM_ERR_TOO_LARGE);
   lftm_test::TempDir dir;
+  huge.width = (int64_t{1} << 31) / 3 + 1;  // a row of more samples than 32 bits count
+  EXPECT_EQ(lftm_write_image(dir.file("wide.tif").c_str(), &huge, &options), LFTM_ERR_TOO_LARGE);
+  EXPECT_TRUE(lftm_test::directory_entries(dir.path()).empty());
   const std::string text = dir.file("notes.txt");
   ASSERT_TRUE(lftm_test::write_text(text, "not an image\n"));
   EXPECT_EQ(lftm_tonemap_file(text.c_str(), dir.file("out.tif").c_str(), &options),

@@ -101,6 +101,8 @@ extern "C" int32_t lftm_photo_probe(const char* path, int32_t tiff_input,
   lftm_photo probed;
   lftm::SiblingSet siblings;
   const int32_t result = lftm::probe_photo(path, tiff_input, &siblings, &probed);
+  // Refused before the header was looked at, the record is still the caller's to reuse.
+  probed.info.struct_size = sizeof(lftm_photo_info);
   *info = probed.info;
   return result;
 }

@@ -83,6 +83,9 @@ int32_t open_reduced(const char* path, int32_t tiffInput, int32_t width, int32_t
   if (whole.width() < kSmallestSide || whole.height() < kSmallestSide) {
     return LFTM_ERR_TOO_SMALL;
   }
+  // A quick view only reduces; a larger size would also size buffers from the caller's
+  // numbers alone.
+  if (width > whole.width() || height > whole.height()) return LFTM_ERR_ARGUMENT;
   derive(whole, width, height, photo);
   int32_t result;
   if (whole.info.format == LFTM_FORMAT_RADIANCE) {

@@ -90,14 +90,17 @@ int32_t render_booster(const lftm_photo& photo, const TmParam& params, int32_t t
                     memory_run(threads), {}, {}, {}, {}, {}};
   std::memset(&run.dims, 0, sizeof run.dims);
   std::memset(&run.stats, 0, sizeof run.stats);
-  int32_t result = tm_dim(photo.width(), photo.height(), &params, &run.dims);
-  if (result < 0) return result;
+  if (photo.width() < 10 || photo.height() < 10) return LFTM_ERR_TOO_SMALL;
+  // tm_dim returns the pyramid's depth, which is negative for small images that the stages
+  // take all the same; a pyramid too large to count leaves the record unfilled.
+  tm_dim(photo.width(), photo.height(), &params, &run.dims);
+  if (run.dims.total == 0) return LFTM_ERR_TOO_LARGE;
   build_exp_table(run.expTable);
   if (!photo.is_rgbe()) {
     run.lut.resize(65536);
     build_lut(photo.info.ext_type, run.lut.data());
   }
-  result = attenuate(&run);
+  int32_t result = attenuate(&run);
   if (result >= 0) result = reconstruct(&run);
   if (result >= 0) result = finish_colour(&run);
   if (result < 0 || run_cancelled()) return result;

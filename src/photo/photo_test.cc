@@ -36,23 +36,29 @@ std::vector<uint8_t> tonemap_file_pixels(const std::string& path, const lftm_opt
   return out;
 }
 
+// Also for photographs so small that the Texture Booster's pyramid has no depth of its own.
 TEST(Photo, RendersThePixelsOfTheDriversWithAnyThreadCount) {
   lftm_test::TempDir dir;
-  const std::string path = lftm_test::write_hdr(dir.file("photo.hdr"), 72, 50);
-  lftm_photo* photo = nullptr;
-  ASSERT_EQ(lftm_photo_open(path.c_str(), 0, &photo), 0);
-  for (int32_t method : {LFTM_METHOD_TEXTURE_BOOSTER, LFTM_METHOD_RANGE_SQUEEZER}) {
-    lftm_options options;
-    lftm_options_init(&options, sizeof options, method);
-    options.settings.tmParam[1] += 7;  // not only the defaults
-    options.threads = 1;
-    const std::vector<uint8_t> expected = tonemap_file_pixels(path, options, 72, 50);
-    for (int32_t threads : {1, 3}) {
-      options.threads = threads;
-      EXPECT_TRUE(render(photo, options, 72, 50) == expected) << method << " " << threads;
+  for (const int64_t width : {72, 16}) {
+    const int64_t height = width == 72 ? 50 : 12;
+    const std::string path =
+        lftm_test::write_hdr(dir.file("photo" + std::to_string(width) + ".hdr"), width, height);
+    lftm_photo* photo = nullptr;
+    ASSERT_EQ(lftm_photo_open(path.c_str(), 0, &photo), 0);
+    for (int32_t method : {LFTM_METHOD_TEXTURE_BOOSTER, LFTM_METHOD_RANGE_SQUEEZER}) {
+      lftm_options options;
+      lftm_options_init(&options, sizeof options, method);
+      options.settings.tmParam[1] += 7;  // not only the defaults
+      options.threads = 1;
+      const std::vector<uint8_t> expected = tonemap_file_pixels(path, options, width, height);
+      for (int32_t threads : {1, 3}) {
+        options.threads = threads;
+        EXPECT_TRUE(render(photo, options, width, height) == expected)
+            << width << " " << method << " " << threads;
+      }
     }
+    lftm_photo_close(photo);
   }
-  lftm_photo_close(photo);
 }
 
 TEST(Photo, DamagedFilesAndUnusableRequestsGetTheirCodes) {
@@ -83,16 +89,29 @@ TEST(Photo, DamagedFilesAndUnusableRequestsGetTheirCodes) {
   info.struct_size = sizeof info;
   EXPECT_EQ(lftm_photo_probe(dir.file("notes.hdr.txt").c_str(), 0, &info),
             LFTM_ERR_UNKNOWN_FORMAT);
+  EXPECT_EQ(lftm_photo_probe(nullptr, 0, &info), LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(info.struct_size, sizeof info);  // the record stays usable for the next call
 
   const std::string path = lftm_test::write_hdr(dir.file("photo.hdr"), 40, 30);
   ASSERT_EQ(lftm_photo_open(path.c_str(), 0, &photo), 0);
   lftm_photo* window = nullptr;
   EXPECT_EQ(lftm_photo_crop(photo, 30, 0, 16, 16, &window), LFTM_ERR_ARGUMENT);  // past the edge
   EXPECT_EQ(lftm_photo_reduce(photo, 80, 30, &window), LFTM_ERR_ARGUMENT);  // larger, not less
+  EXPECT_EQ(lftm_photo_open_reduced(path.c_str(), 0, 41, 30, &window), LFTM_ERR_ARGUMENT);
+  EXPECT_EQ(lftm_photo_open_reduced(path.c_str(), 0, INT32_MAX, INT32_MAX, &window),
+            LFTM_ERR_ARGUMENT);
   EXPECT_EQ(window, nullptr);
   lftm_options options;
   lftm_options_init(&options, sizeof options, LFTM_METHOD_RANGE_SQUEEZER);
   EXPECT_TRUE(render(photo, options, 40, 29).empty());  // another size than the photograph's
+  lftm_photo* narrow = nullptr;
+  ASSERT_EQ(lftm_photo_crop(photo, 0, 0, 9, 30, &narrow), 0);
+  std::vector<uint8_t> samples(9 * 30 * 3);
+  lftm_image image;
+  lftm_image_init(&image, sizeof image, LFTM_SAMPLE_UINT8, 3, 9, 30, samples.data());
+  lftm_options_init(&options, sizeof options, LFTM_METHOD_TEXTURE_BOOSTER);
+  EXPECT_EQ(lftm_photo_render(narrow, &options, &image), LFTM_ERR_TOO_SMALL);  // as the drivers
+  lftm_photo_close(narrow);
   lftm_photo_close(photo);
 }
 

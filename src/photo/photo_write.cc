@@ -2,6 +2,7 @@
 // drivers use, with the settings embedded and the file renamed into place when whole.
 #include <strings.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -59,6 +60,10 @@ extern "C" int32_t lftm_write_image(const char* path, const lftm_image* image,
   if (path == nullptr || lftm::view_image(image, &view) < 0 ||
       view.sampleType != LFTM_SAMPLE_UINT8 || (view.channels != 1 && view.channels != 3)) {
     return LFTM_ERR_ARGUMENT;
+  }
+  // The writers count rows and the samples of a row in 32 bits.
+  if (view.height > INT32_MAX || view.width > INT32_MAX / view.channels) {
+    return LFTM_ERR_TOO_LARGE;
   }
   lftm::HostCall call(options);
   try {

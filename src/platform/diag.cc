@@ -65,14 +65,25 @@ RunContext* routing_run() {
   return run != nullptr && run->takes_messages() ? run : nullptr;
 }
 
+// Set while this thread runs the process's sink.
+thread_local bool t_in_sink = false;
+
 void deliver(DiagStream stream, const char* text) {
   if (RunContext* run = routing_run()) {
     run->take_text(stream, text);
     return;
   }
+  // A sink that calls the library (a host's receiver) would wait for its own lock: what it
+  // prints goes to the standard stream.
+  if (t_in_sink) {
+    std::fputs(text, standard_stream(stream));
+    return;
+  }
   std::lock_guard<std::mutex> lock(g_sink_mutex);
   if (g_sink.sink != nullptr) {
+    t_in_sink = true;
     g_sink.sink(stream, text, g_sink.context);
+    t_in_sink = false;
   } else {
     std::fputs(text, standard_stream(stream));
   }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
+#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +23,23 @@ TEST(DiagTest, SinkReceivesLinesByStream) {
   diag_err("tile %d\n", 3);
   EXPECT_EQ(capture.out(), "w=12 x\n");
   EXPECT_EQ(capture.err(), "tile 3\n");
+}
+
+// A sink that prints through the library, as a host's receiver that calls it may, does not
+// wait for itself: what it prints goes to the standard stream.
+TEST(DiagTest, ASinkThatPrintsDoesNotWaitForItself) {
+  std::vector<std::string> received;
+  set_diag_sink([](DiagStream, const char* text, void* context) {
+    static_cast<std::vector<std::string>*>(context)->push_back(text);
+    diag_err("printed by the sink\n");
+  }, &received);
+  auto printed = std::async(std::launch::async, [] { diag_out("to the sink\n"); });
+  if (printed.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "the sink waits for itself";
+    std::_Exit(1);  // the printing thread can be neither joined nor left behind
+  }
+  set_diag_sink(nullptr, nullptr);
+  EXPECT_EQ(received, std::vector<std::string>{"to the sink\n"});
 }
 
 TEST(DiagTest, LongLinesArriveWhole) {

@@ -29,8 +29,8 @@ bool is_photo(const std::string& path, int32_t tiffInput) {
 
 }  // namespace
 
-PhotoFolder::PhotoFolder(std::string folder, int32_t tiffInput)
-    : folder_(std::move(folder)), tiffInput_(tiffInput) {}
+PhotoFolder::PhotoFolder(std::string folder, int32_t tiffInput, size_t mostThumbnails)
+    : folder_(std::move(folder)), tiffInput_(tiffInput), mostThumbnails_(mostThumbnails) {}
 
 std::vector<std::string> PhotoFolder::files() const {
   std::vector<std::string> names;
@@ -48,20 +48,35 @@ std::vector<std::string> PhotoFolder::files() const {
 }
 
 std::string PhotoFolder::path_of(const std::string& name) const {
-  const std::vector<std::string> names = files();
-  const bool known = std::find(names.begin(), names.end(), name) != names.end();
-  return known ? folder_ + "/" + name : std::string();
+  // The listing's rule for this one name: reading every header of a large folder at each
+  // thumbnail would make the strip's requests quadratic in the folder's size.
+  const bool plainName = !name.empty() && name[0] != '.' && name.find('/') == std::string::npos &&
+                         name.find('\0') == std::string::npos;
+  if (!plainName || !has_photo_extension(name)) return "";
+  const std::string path = folder_ + "/" + name;
+  return is_photo(path, tiffInput_) ? path : std::string();
+}
+
+size_t PhotoFolder::thumbnails_kept() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return thumbnails_.size();
+}
+
+bool PhotoFolder::kept_thumbnail(const std::string& name,
+                                 std::shared_ptr<const Picture>* picture) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = thumbnails_.find(name);
+  if (found == thumbnails_.end()) return false;
+  *picture = found->second;
+  return true;
 }
 
 int32_t PhotoFolder::thumbnail(const std::string& name, std::shared_ptr<const Picture>* picture) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto found = thumbnails_.find(name);
-    if (found != thumbnails_.end()) {
-      *picture = found->second;
-      return 0;
-    }
-  }
+  if (kept_thumbnail(name, picture)) return 0;
+  // One photograph decoded at a time: an OpenEXR or TIFF file is decoded whole before it is
+  // reduced, and requests from reloaded or several pages would hold many of them at once.
+  std::lock_guard<std::mutex> making(makingMutex_);
+  if (kept_thumbnail(name, picture)) return 0;  // made while this request waited
   const std::string path = path_of(name);
   if (path.empty()) return LFTM_ERR_ARGUMENT;
   lftm_photo_info info;
@@ -77,6 +92,8 @@ int32_t PhotoFolder::thumbnail(const std::string& name, std::shared_ptr<const Pi
   render_exposure(reduced, made.get());
   lftm_photo_close(reduced);
   std::lock_guard<std::mutex> lock(mutex_);
+  // A bounded memory for any folder: past the limit one kept thumbnail makes room.
+  if (thumbnails_.size() >= mostThumbnails_) thumbnails_.erase(thumbnails_.begin());
   thumbnails_[name] = made;
   *picture = made;
   return 0;

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -389,11 +390,36 @@ TEST_F(TuneHandlersTest, FolderPhotosSwitchAndExportAll) {
   ASSERT_TRUE(lftm_test::write_file(dir_.file("notes.hdr"), {'n', 'o'}));
   ASSERT_TRUE(lftm_test::write_file(dir_.file("old.jpg"), {0xff, 0xd8}));
   EXPECT_EQ(session_->folder().files(), (std::vector<std::string>{"photo.hdr", "second.hdr"}));
-  for (const char* name : {"notes.hdr", "../photo.hdr", "old.jpg"}) {
+  for (const std::string name : {"notes.hdr", "../photo.hdr", "old.jpg", ".", ""}) {
     EXPECT_EQ(ask("GET", "/api/thumbnail", {{"file", name}}).status, 404) << name;
     EXPECT_EQ(ask("POST", "/api/open", {{"file", name}}).status, 400) << name;
   }
+  const std::string cut("photo.hdr\0.hdr", 14);  // the system would read up to the NUL
+  EXPECT_EQ(ask("GET", "/api/thumbnail", {{"file", cut}}).status, 404);
   EXPECT_EQ(ask("GET", "/api/thumbnail", {{"file", "second.hdr"}}).type, "image/bmp");
+  // However many photographs the strip shows, the thumbnails kept stay bounded.
+  PhotoFolder few(dir_.path(), 0, 1);
+  std::shared_ptr<const Picture> thumbnail;
+  for (const char* name : {"photo.hdr", "second.hdr", "photo.hdr"}) {
+    EXPECT_EQ(few.thumbnail(name, &thumbnail), 0) << name;
+  }
+  EXPECT_EQ(few.thumbnails_kept(), 1u);
+  // Requests for a thumbnail at once decode its photograph once, not once each.
+  ASSERT_EQ(mkdir(dir_.file("large").c_str(), 0700), 0);
+  lftm_test::write_hdr(dir_.file("large/large.hdr"), 1200, 800);
+  PhotoFolder shared(dir_.file("large"), 0);
+  std::vector<std::shared_ptr<const Picture>> got(6);
+  std::vector<std::thread> askers;
+  std::atomic<bool> go(false);
+  for (auto& picture : got) {
+    askers.emplace_back([&shared, &picture, &go] {
+      while (!go.load()) std::this_thread::yield();
+      shared.thumbnail("large.hdr", &picture);
+    });
+  }
+  go.store(true);
+  for (std::thread& asker : askers) asker.join();
+  for (const auto& picture : got) EXPECT_EQ(picture, got[0]);
 
   ASSERT_EQ(ask("POST", "/api/settings", {{"Strength", "33"}}).status, 200);
   const uint64_t before = generation();
