@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Wall times of the lftm tool where users wait: a batch of one-megapixel Radiance files into a
 # folder, against the same files as two single-threaded processes at a time, and one
 # 24.5-megapixel Radiance file to JPEG. The images are made from a bundled sample in a

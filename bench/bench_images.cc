@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "bench_images.h"
 
 #include <algorithm>

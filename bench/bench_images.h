@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Large benchmark images made from the bundled samples.
 #ifndef LFTM_BENCH_BENCH_IMAGES_H_
 #define LFTM_BENCH_BENCH_IMAGES_H_

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Tone maps a synthesised panorama and reports what it cost: wall time, peak memory, scratch
 # space and bytes moved. Not part of the test suite (a gigapixel run takes many minutes).
 #

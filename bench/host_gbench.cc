@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The host interface on a 24-megapixel image: how many progress reports a Texture Booster
 // run makes, and how soon a cancel request ends the call at different moments of the run.
 #include <benchmark/benchmark.h>

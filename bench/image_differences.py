@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: BSD-3-Clause
 """How far two builds' images lie apart, for the release notes when an output moves.
 
 image_differences.py OLD_BUILD NEW_BUILD [--method booster|squeezer] [--disk]

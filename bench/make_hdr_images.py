@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Writes run-length Radiance files made from a bundled sample, for the batch benchmarks.
 
 make_hdr_images.py SAMPLE OUT_DIR COUNT WIDTH HEIGHT

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: BSD-3-Clause
 """lftm merge against OpenCV's pipeline (AlignMTB, CalibrateDebevec, MergeDebevec).
 
 Accuracy: bracket sets made from the real HDR images of samples/ (-4, -2, 0, +2, +4 EV through a

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Whole-process timings of the lftm tool where users wait, side by side with its peers.
 
 peers.py BUILD_DIR [OTHER_BUILD_DIR] [--rounds N] [--only CASE,...]

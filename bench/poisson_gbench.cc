@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Stage 2: one conjugate-gradient iteration on a 6000 x 4000 level, the whole calc_tm2 on a
 // 24-megapixel image, and the memory bandwidth that bounds them (a STREAM-like triad).
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: BSD-3-Clause
 """The Range Squeezer's peer for bench/peers.py: a global Reinhard operator, file to file.
 
 reinhard_peer.py IN.hdr OUT.jpg

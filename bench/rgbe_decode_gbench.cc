@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoding of Radiance pixel data (flat and run-length) on a 24-megapixel image, by worker
 // count.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Range Squeezer throughput on a 24-megapixel RGBE image, by worker count.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Synthesises a large Radiance file by tiling a small one: tile_rgbe IN.hdr WIDTH HEIGHT OUT.hdr
 // Every other tile is mirrored, so that the panorama has no seams. The output is written as
 // flat (not run-length) rows, which every width allows. Used by the gigapixel benchmark.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tuner's answer to a changed setting, as the page waits for it: the fine preview (at most
 // 1200 x 1200 pixels, whatever the photograph's size) once the hand rests, and the coarse one
 // (at most 400 x 400) that follows each move of a slider. Measured on the bundled sample and

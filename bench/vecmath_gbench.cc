@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The array logf, powf and pow against the library's scalar calls on one core, and the whole
 // Texture Booster (stages 1 to 3) on a 24-megapixel image with and without the vectors.
 #include <benchmark/benchmark.h>

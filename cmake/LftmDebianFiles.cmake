@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # The files a distribution wants beside the programs: the licence as a machine-readable
 # copyright file, the changelog made from NEWS.md, compressed and dated manual pages, and the
 # control files of liblftm0 (symbols with each function's minimum version, shlibs, the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # lftm_docs: the reference documentation of include/, built with Doxygen into build/docs/html.
 # Not part of ALL. Every undocumented public item or parameter is a warning, and any warning
 # fails the target, so the header cannot lose its documentation unnoticed.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # The hardening a distribution builds its packages with, in optimised builds: checked string
 # and memory calls, stack protectors, and a read-only relocation table bound at load time.
 # Sanitizer and fuzz builds keep their own instrumentation and are left alone; none of these

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # What `cmake --install` puts where, and the Debian packages CPack makes of it.
 #
 # Components: runtime (liblftm.so.0 and its plug-ins, the sibling libraries, in the private

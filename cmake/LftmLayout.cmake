@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Where an installed tree puts things, decided before any target is defined.
 #
 # On a multiarch system (Debian and its derivatives) the library goes to lib/<triplet>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Debian packages, one per component: liblftm0, lftm (the tool), liblftm-dev and python3-lftm,
 # stripped like a distribution's, each with its copyright file and changelog. dpkg-shlibdeps
 # finds the run-time packages of the linked libraries; without it, they are those of Debian 12.

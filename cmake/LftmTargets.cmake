@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # How every part of liblftm is defined.
 #
 # lftm_component(<name> SOURCES ...) makes the OBJECT library lftm_<name>; liblftm.so is built

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Tone maps every HDR file of an archive on a Dask cluster, one task per file.
 
     dask_batch.py [options] INPUT... OUTPUT_FOLDER

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Drives the three Texture Booster stages in a chain, as a host calls them: a small image
 // (10 to 33 pixels a side, sized from the input) in any of the stage-1 layouts, any 20
 // settings, 0 to 4 worker threads, caller-supplied or library-allocated work buffers and both

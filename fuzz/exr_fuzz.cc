@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Drives the OpenEXR reader of the sibling library with arbitrary files, as the drivers call
 // it: the information call, then a read into RGBE planar bytes of exactly the announced size.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "fuzz_file.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The readers under test take file paths: each fuzz input is written to a scratch file.
 #ifndef LFTM_FUZZ_FUZZ_FILE_H_
 #define LFTM_FUZZ_FUZZ_FILE_H_

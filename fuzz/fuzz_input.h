@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Turns a fuzz input into the values a target needs: small integers, flags, floats and the
 // 20 settings of a TmParam block, each drawn from the front of the input in turn. Past the end
 // of the input every value reads as 0, so any input, the empty one included, decodes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Drives lftm_tonemap_image with records a host might pass, sane or not: any sample types and
 // channel counts, sizes from 1 to 40 pixels or far beyond any image, packed, padded (odd too),
 // short, negative or huge row strides, short and long struct_size values, both methods and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes the seed corpora of the fuzz targets: sidecars of every method, small TIFF and
 // OpenEXR files in the layouts the sibling readers handle (and some they refuse), and encoded
 // inputs of the tone-mapping targets built around a reduced photograph.

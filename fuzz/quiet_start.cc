@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The start of the fuzz targets that drive the library: its diagnostic lines go nowhere (the
 // targets would spend their time printing).
 #include "platform/diag.h"

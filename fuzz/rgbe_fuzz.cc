@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Drives the RGBE header parser and both pixel readers with arbitrary files.
 #include <cstdint>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Drives the Range Squeezer with a small image (up to 64 x 64, sized from the input), RGBE or
 // float input, every output layout, any 20 settings, statistics computed from the image or
 // taken from the input, and 0 to 4 worker threads. The output buffer has exactly the size the

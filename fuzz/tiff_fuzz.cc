@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Drives the TIFF reader of the sibling library with arbitrary files, as the drivers call it:
 // the information call, then a read into a buffer of exactly the announced size (16-bit
 // samples, as the drivers ask, and 8-bit ones), and reads that must be refused; float files

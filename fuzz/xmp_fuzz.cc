@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Drives the settings sidecar reader with arbitrary files, for every kind of request, and the
 // writer with any 20 settings: a request may change only the slots of its method (and the
 // gamma slot), and whatever the writer wrote must read back.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Writes the Debian changelog of the packages from NEWS.md to standard output: one entry per
 # released version (a heading "## VERSION (YYYY-MM-DD)"; the unreleased section is left out),
 # newest first, each item of the notes a bullet, the notes' subheadings as group lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The functions of the module: read, info, tonemap and tonemap_file.
 #ifndef LFTM_PYTHON_CALLS_H_
 #define LFTM_PYTHON_CALLS_H_

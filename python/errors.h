@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm.Error (a RuntimeError carrying the library's result code and its sentence) and
 // lftm.Cancelled, the error of a run that the progress callback stopped.
 #ifndef LFTM_PYTHON_ERRORS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // numpy arrays as the library's image views: the HDR input (float32 or float64; H x W grey,
 // H x W x 3 RGB or H x W x 4 RGBA) and the tone-mapped output (uint8 or uint16, same shape).
 #ifndef LFTM_PYTHON_IMAGE_ARRAYS_H_

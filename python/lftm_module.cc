@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Python module lftm: tone mapping of HDR images held in numpy arrays or files.
 #include <pybind11/pybind11.h>
 

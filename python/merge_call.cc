@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "merge_call.h"
 
 #include <pybind11/numpy.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm.merge: the HDR radiance of bracketed frames, given as paths or as numpy arrays.
 #ifndef LFTM_PYTHON_MERGE_CALL_H_
 #define LFTM_PYTHON_MERGE_CALL_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The progress hook every run installs: it hands the fraction done to the caller's Python
 // callback and stops the run when the callback returns True, raises, or when Ctrl-C
 // (a pending KeyboardInterrupt) arrives. The library calls it on the thread that made the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Chooses the Python 3 that the module is built for: the one named by Python3_EXECUTABLE, or
 # else the first python3 on PATH that can import numpy (a version manager's interpreter earlier
 # on PATH often lacks the distribution's numpy, and the tests must run where the module works).

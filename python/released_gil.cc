@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "released_gil.h"
 
 #include <unistd.h>

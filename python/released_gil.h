@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The GIL released for the time of a library call, in a way that survives the interpreter
 // shutting down meanwhile. Once the interpreter finalizes, a thread that asks for the GIL
 // is ended by pthread_exit, a forced unwind that aborts the process when it leaves a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Tone-mapping settings by their sidecar names, checked against the library's settings table
 // (the public settings functions of lftm_host.h) and kept as precisely as a settings sidecar
 // stores them, so that a block rendered here, the sidecar saved from it and the command-line

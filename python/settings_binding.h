@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm.Settings: a method's settings by their sidecar names, with defaults, checks on
 // assignment, sidecar load and save, pickling and a repr that lists the values.
 #ifndef LFTM_PYTHON_SETTINGS_BINDING_H_

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Builds the libFuzzer targets with clang (AddressSanitizer + UBSan) in build-fuzz/ and runs
 # them from their seed corpora and the inputs that once failed. New inputs go to a scratch
 # corpus, not into the repository. A crash stops the script with the reproducer's path.

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Checks the Debian packages of a built tree as a distribution would, without a chroot:
+#   - every source file carries the SPDX licence line;
 #   - cpack makes the packages, and lintian finds no error in any of them;
 #   - liblftm0's symbols file lists every function liblftm.so.0 exports, and dpkg-shlibdeps
 #     gives a program built against it a dependency on the version its functions need;
@@ -16,6 +18,9 @@ rm -rf "$work"
 mkdir -p "$work/debs"
 
 fail() { echo "package check: $*" >&2; exit 1; }
+
+echo "== every source file names its licence"
+scripts/spdx_check.sh || fail "source files without the SPDX line"
 
 echo "== Debian packages"
 if ! (cd "$build" && cpack -G DEB -B "$work/debs" >"$work/cpack.log"); then

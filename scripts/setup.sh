@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Installs what the build needs on a fresh Debian 12 machine (apt-get, as root or with sudo)
 # and configures and builds the normal tree in build/ (and, with --sanitize, build-asan/;
 # with --bench, also the peers the benchmarks compare with).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Command two: set up, build normally and with AddressSanitizer + UBSan, run every test both ways,
 # and check the Debian packages of the normal build.
 set -euo pipefail

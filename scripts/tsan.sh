@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Builds the tree with ThreadSanitizer in build-tsan/ and runs every test there once.
 set -euo pipefail
 cd "$(dirname "$0")/.."

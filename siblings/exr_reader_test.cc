@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lfexr_dim and lfexr_read on files written here with OpenEXR, and the RGBE encoding.
 #include <ImfRgbaFile.h>
 #include <half.h>

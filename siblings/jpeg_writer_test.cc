@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // LFwritejpg and LFwritejpgmeta, read back with libjpeg.
 #include <cstdio>
 #include <jpeglib.h>

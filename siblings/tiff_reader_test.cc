@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // infotif and LFreadtifflat on files written here with libtiff in many layouts.
 #include <tiffio.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // buf2tif, read back with libtiff.
 #include <tiffio.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 /* Uses the library from plain C through the public header only. */
 #include <lftm.h>
 #include <stdio.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Compares the dynamic symbols that liblftm.so defines with the functions of lftm.h.
 execute_process(COMMAND nm -D --defined-only ${LIB} OUTPUT_VARIABLE nm_out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Compares the images two builds of the lftm tool make, bit for bit: every bundled sample with
 # both methods, 8-bit JPEG and 16-bit TIFF, memory and (Texture Booster, non-TIFF) disk mode,
 # and one run with non-default settings. Used around changes that must not change any result:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Four host threads tone map four different images at the same time, with both methods,
 // through the stages and through the drivers; each result must be the one the same run gives
 // alone. (Run under ThreadSanitizer as well.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Replays the fuzz targets' seeds and the inputs that once made a target fail through the
 // target's own entry point, so that every build (plain, sanitized, threads) checks them. The
 // target aborts when an input breaks one of its checks.

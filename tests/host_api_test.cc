@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The host interface against the file-to-file drivers and the command-line tool: the same
 // bits for the same pixels, with the host's layouts, progress, cancel and messages.
 #include <gtest/gtest.h>

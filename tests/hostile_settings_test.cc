@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Any float in any settings slot (NaN, infinities, +-1e30, negative counts) must leave every
 // entry point defined: no crash, no hang, no write past a buffer, and a negative code when
 // the value leaves no work that can be done.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Images at the edges of the float range, through the host interface: tones never change
 // places, a flat image comes out uniform at every level, and the Texture Booster's picture
 // does not depend on the overall scale. Memory and disk mode and any worker count agree.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Every way a driver run can fail, and a run interrupted part-way, must leave nothing behind:
 // no scratch file in the temporary directory, no output file (and no temporary beside it),
 // no open file descriptor; an earlier file of the output's name stays as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The same settings give the same image whatever the number of worker threads, and the
 // Texture Booster's disk mode gives the image of its memory mode: a picture must not depend
 // on the machine it was made on.

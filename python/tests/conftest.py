@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """Shared fixtures: the sample images, the lftm tool of the same build, and a writer of small
 Radiance files."""
 import os

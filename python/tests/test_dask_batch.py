@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """The Dask batch example on a local cluster of two worker processes: every good file comes
 out as the module makes it with the same settings (and the module as the tool, see
 test_same_as_tool.py), and a damaged one is reported without stopping the batch."""

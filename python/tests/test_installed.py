@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """An installed prefix, moved after installing, imports the module without any library
 path: the module finds liblftm.so, and liblftm.so its sibling libraries, inside the prefix."""
 import os

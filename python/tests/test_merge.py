@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """lftm.merge: frames as paths or as arrays give the same radiance, which is the radiance of the
 tool's .exr, and bad frames are refused with the library's sentence."""
 import struct

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """The module's functions on their own: reading, array layouts, refusals, settings and
 progress. Comparisons with the tool are in test_same_as_tool.py."""
 import _thread

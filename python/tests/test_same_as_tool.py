@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """The module gives the bits of the lftm tool for the same file and settings, from a file and
 from pixels in memory, and several Python threads may tone map at once."""
 import threading

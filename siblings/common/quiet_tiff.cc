@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "common/quiet_tiff.h"
 
 namespace lftm_sibling {

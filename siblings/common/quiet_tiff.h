@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opens TIFF files with libtiff's messages kept to the handle, so that a sibling library never
 // prints and never changes the process-wide handlers of a host that uses libtiff itself.
 #ifndef LFTM_SIBLINGS_COMMON_QUIET_TIFF_H_

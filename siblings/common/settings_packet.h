@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The run's settings as the writers embed them in an image: the sidecar text wrapped as an
 // XMP packet.
 #ifndef LFTM_SIBLINGS_COMMON_SETTINGS_PACKET_H_

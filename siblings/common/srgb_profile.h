@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // An ICC version 2 display profile for sRGB, built in code so that the writers can embed it
 // without shipping a data file.
 #ifndef LFTM_SIBLINGS_COMMON_SRGB_PROFILE_H_

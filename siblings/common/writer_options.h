@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How the writers read the options and arguments that the drivers pass through to them.
 #ifndef LFTM_SIBLINGS_COMMON_WRITER_OPTIONS_H_
 #define LFTM_SIBLINGS_COMMON_WRITER_OPTIONS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lfexr: lfexr_dim and lfexr_read, OpenEXR input (scanline or tiled, half, float or unsigned
 // int, RGB, RGBA, luminance-only and luminance/chroma files) turned into RGBE planar bytes.
 #include <algorithm>

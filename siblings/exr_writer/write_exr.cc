@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lfexr_write: float RGB pixels into an OpenEXR file of 32-bit float channels, PIZ-compressed
 // (lossless, so that reading it back gives the same values), marked as lftm's own output.
 // PIZ rather than ZIP: on merged radiance, whose low mantissa bits are noise, it makes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A bracket frame as one of the three decoders leaves it: samples as stored in the file
 // (before the EXIF orientation), plus what its EXIF block says.
 #ifndef LFTM_SIBLINGS_FRAME_READER_DECODED_FRAME_H_

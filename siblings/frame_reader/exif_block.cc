@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The few EXIF values a bracket needs, read with libexif.
 #include <libexif/exif-data.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lfframe_info and lfframe_read: a bracket frame (JPEG, PNG or TIFF, found by its first
 // bytes) delivered upright as interleaved RGB samples of its own depth.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // JPEG frames through libjpeg. Every warning of the decoder counts as damage: a file cut
 // short is otherwise completed with grey, which would merge as a wrong exposure.
 #include <csetjmp>

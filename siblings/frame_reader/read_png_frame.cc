@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // PNG frames through libpng: grey or colour, 8 or 16 bits (palettes and lower depths widened
 // to 8), alpha dropped. The eXIf chunk is read where an encoder puts it, before the image
 // data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // TIFF frames through libtiff: unsigned 8- or 16-bit samples, grey or colour (extra samples
 // such as alpha dropped), pixels interleaved. EXIF values come from the EXIF directory.
 #include <tiffio.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "jpeg_writer/exif_segment.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The EXIF block of the JPEG writer: the texts the TIFF writer stores as tags (description,
 // artist, copyright, software) with the usual minimal tags, as the payload of an APP1 segment.
 #ifndef LFTM_SIBLINGS_JPEG_WRITER_EXIF_SEGMENT_H_

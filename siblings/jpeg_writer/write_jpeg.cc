@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Lumenforge32_jpg: LFwritejpg and LFwritejpgmeta, baseline JPEG output through libjpeg, with
 // the texts in an EXIF block and the run's settings in an XMP packet; LFjpgopen, LFjpgrows and
 // LFjpgclose write the same file a few rows at a time, and the whole-image calls go through

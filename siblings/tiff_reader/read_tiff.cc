@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Lumenforge_Tiff: infotif and LFreadtifflat, 8- and 16-bit TIFF input through libtiff
 // (1 to 4 samples per pixel, palette images, strips or tiles, contiguous or separate planes,
 // any compression libtiff decodes). Floating-point files: read_tiff_float.cc.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Lumenforge_Tiff: LFreadtiffrgbe, 32-bit floating-point TIFF input (grey or RGB, with or
 // without alpha; strips or tiles; contiguous or separate planes; any compression and
 // predictor libtiff decodes) turned into RGBE planar bytes with the OpenEXR reader's encoding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tiff_reader/tiff_layout.h"
 
 #include "common/quiet_tiff.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What the TIFF reader learns about one directory of a file, shared by its 16-bit and its
 // floating-point decoders.
 #ifndef LFTM_SIBLINGS_TIFF_READER_TIFF_LAYOUT_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Lumenforge32Lib1: buf2tif, 8- or 16-bit RGB or grey TIFF output through libtiff, with the
 // run's settings embedded as an XMP packet; LFtifopen, LFtifrows and LFtifclose write the same
 // file a few rows at a time, and buf2tif goes through them, so that both give the same bytes.

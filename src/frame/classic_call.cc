@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "frame/drivers.h"
 #include "platform/memory_budget.h"
 

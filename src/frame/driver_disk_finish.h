@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Disk mode's finishing step in the driver: the memory-mode finishing of stage 3 fed from the
 // scratch copy of the image band by band, on the workers, so that the samples are those of
 // memory mode for every worker count. Stage 3's own disk path finishes on one thread.

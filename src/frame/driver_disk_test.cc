@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Disk mode of the Texture Booster driver against memory mode, and its scratch files.
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The drivers on TIFF and OpenEXR input: samples per pixel, the Range Squeezer on TIFF, float
 // TIFF, and values light cannot have.
 #include <tiffio.h>

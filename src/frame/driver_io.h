@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Pieces shared by the two file-to-file drivers (and the command-line tool): the input kinds,
 // the choice of writer, loading the sibling libraries, reading the image, the 16-bit lookup
 // table and the writer's information record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes RGBE planar bytes as a Radiance file, so that an image decoded by a sibling reader
 // can be handed to the stages that read Radiance files themselves (disk mode).
 #ifndef LFTM_FRAME_DRIVER_RGBE_FILE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The scratch files of one disk-mode run. Whatever is left of them when the run ends, by
 // success or failure, is removed, so no run leaves files in the temporary directory.
 #ifndef LFTM_FRAME_DRIVER_SCRATCH_H_

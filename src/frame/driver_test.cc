@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The drivers' input checks, writer choice, library loading codes and refusals.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The two classic file-to-file drivers behind the exported tonemap and tms: each checks its
 // call and hands the one run a request; the sibling library names are a parameter so that
 // tests can make libraries go missing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Sentences for the library's result codes, for hosts that show them to people: what went
 // wrong and what to do about it.
 #include "lftm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Defaults of the parameter, layout and run records, and two small memory helpers.
 #include <cstring>
 

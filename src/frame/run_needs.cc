@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "frame/run_needs.h"
 
 #include <sys/stat.h>

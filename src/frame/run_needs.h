@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a file-to-file run needs of the machine, estimated from the image and pyramid sizes
 // before anything is allocated, and the refusals when the image or the run cannot fit.
 #ifndef LFTM_FRAME_RUN_NEEDS_H_

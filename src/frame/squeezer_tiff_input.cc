@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "frame/squeezer_tiff_input.h"
 
 #include <cmath>

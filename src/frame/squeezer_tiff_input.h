@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // TIFF samples as the Range Squeezer's linear float input.
 #ifndef LFTM_FRAME_SQUEEZER_TIFF_INPUT_H_
 #define LFTM_FRAME_SQUEEZER_TIFF_INPUT_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Working dimensions of the Texture Booster: the depth and size of the multigrid pyramid
 // (stage 2 and the multi-level right-hand sides) and of the attenuation pyramid (stage 1).
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // tms: the Range Squeezer from one HDR file to one TIFF or JPEG file (src/run).
 #include "frame/drivers.h"
 

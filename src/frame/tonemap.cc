@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // tonemap: the Texture Booster from one HDR file to one TIFF or JPEG file (src/run).
 #include "frame/drivers.h"
 

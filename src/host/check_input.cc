@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_check_input: why a file cannot be read as an input, before any reader tries it.
 #include "lftm_host.h"
 #include "platform/input_file.h"

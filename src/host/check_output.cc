@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_check_output: whether an image may be written at a name, by what stands there now.
 #include "lftm_host.h"
 #include "platform/staged_output.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_diagnose_input: why a file cannot be read as an input, with what was measured, so
 // that a host can name the cause in its own words before a reader allocates the image. The
 // Radiance header is read by the readers' own header scan, so that both agree on its lines.

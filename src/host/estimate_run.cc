@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_estimate_run: what a file-to-file run would need of the machine, from the file's
 // header and the estimates the drivers check themselves, and what the machine has.
 #include <cstring>

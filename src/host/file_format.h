@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The kind of an HDR file, recognised by its first bytes (the extension only for Radiance
 // files without their "#?" line), and what the drivers need to read it.
 #ifndef LFTM_HOST_FILE_FORMAT_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The rules on file names that every front end shares: which output format a name asks for,
 // and when two names are one file.
 #ifndef LFTM_HOST_FILE_RULES_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "host/host_call.h"
 
 #include "host/host_records.h"

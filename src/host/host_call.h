@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The context of one host call: made from the caller's options and installed on the calling
 // thread (and, through run_tiles, on its workers) for the life of the object.
 #ifndef LFTM_HOST_HOST_CALL_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The host's pixels in and out of the drivers' layouts.
 #ifndef LFTM_HOST_HOST_PIXELS_H_
 #define LFTM_HOST_HOST_PIXELS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Checks of the host's records: options, image views and the run context a call installs.
 #ifndef LFTM_HOST_HOST_RECORDS_H_
 #define LFTM_HOST_HOST_RECORDS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_load_settings: the one strict reading of a settings sidecar. A value the reader
 // cannot take refuses the file with a sentence naming the setting, so that the tool, the
 // tuner and the Python module render a sidecar alike or not at all.

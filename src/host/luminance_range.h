@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Log-luminance extremes and mean of an image over the pixels that have light, with the
 // image's own values (the Range Squeezer's statistics start their maximum at 0, so they cannot
 // report a maximum luminance below 1).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_set_message_sink: the process-wide routing of diagnostic lines, handed to the host in
 // whole lines although the library prints them in pieces.
 #include <mutex>

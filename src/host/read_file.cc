@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_read_info and lftm_read_image: an HDR file's kind, size and statistics, and its pixels
 // as linear floats, read by the drivers' readers.
 #include <cmath>

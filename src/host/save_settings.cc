@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_save_settings: the settings sidecar written whole, and never over a file that is not
 // a sidecar unless the host asks for it. The tool, the tuner and the Python module all save
 // through here, so a photograph cannot be replaced by its settings from any of them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The setting a public settings call names by method and index, checked once for all of them.
 #ifndef LFTM_HOST_SETTINGS_LOOKUP_H_
 #define LFTM_HOST_SETTINGS_LOOKUP_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The settings table as public API: methods, their settings and what each one is, so that
 // hosts build their controls from the one table the sidecar reader and writer use.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Settings values as text, as public API: the one formatter and the one parser of settings
 // numbers, which the sidecar writer and reader use too, and the fitting of values into their
 // range and the sidecar's precision that the tool applies.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_remove_temporaries: the signal path of a host that ends the process.
 #include "lftm_host.h"
 #include "platform/live_files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_tonemap_file: the one run (the method of tonemap or tms) on a file whose kind is found
 // by its content, into a JPEG or TIFF file chosen by the output name, with the writer
 // arguments of the command-line tool, so that both write the same file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_tonemap_image: the one run on pixels a host holds in memory. The pixels are encoded
 // into RGBE planar bytes as the OpenEXR reader encodes a file's and handed to the run as
 // decoded pixels, so a file's pixels give the samples tonemap or tms would write for that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include <cmath>
 
 #include "imageio/rgbe_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The entry points of the bracket-frame reader (lfframe.dll) and of the OpenEXR writer entry
 // of lfexr.dll, as the merge calls them and as the libraries define them. Both sides include
 // this header, so a change of signature breaks the build on both sides at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoding of RGBE pixel data held in memory into RGBE planar bytes.
 #ifndef LFTM_IMAGEIO_RGBE_DECODE_H_
 #define LFTM_IMAGEIO_RGBE_DECODE_H_

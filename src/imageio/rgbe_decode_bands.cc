@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // RGBE pixel data decoded in bands of rows on the library's workers.
 #include <condition_variable>
 #include <mutex>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "imageio/rgbe_encode.h"
 
 #include <cmath>

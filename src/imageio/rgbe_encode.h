@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Linear RGB values to RGBE planar bytes, for a decoder that reads a channel as mantissa x
 // 2^(exponent - 136) (no half-step added to the mantissa). Shared by the library (a host's
 // float pixels) and the sibling readers of floating-point files (OpenEXR, float TIFF), which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The header parser: finds the resolution line and the optional chromaticities.
 #include <cstdio>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The whole-file RGBE reader: loads the file into memory and decodes it there.
 #include <cstdio>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The streaming RGBE reader: decodes straight from the open file, with one row buffer for flat
 // files and byte-by-byte reads for run-length files. It needs no memory of the file's size.
 #include <cstdio>

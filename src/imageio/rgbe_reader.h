@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Radiance RGBE files: the header parser, the two pixel readers and the exponent table.
 // The readers deliver RGBE planar bytes: per row, `width` red mantissas, then green, blue
 // and exponent bytes (4 x width bytes a row, rows top to bottom, no padding).

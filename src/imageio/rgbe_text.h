@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Text matching shared by the RGBE header parser and the pixel readers.
 #ifndef LFTM_IMAGEIO_RGBE_TEXT_H_
 #define LFTM_IMAGEIO_RGBE_TEXT_H_

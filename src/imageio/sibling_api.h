@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The entry points of the four sibling imaging libraries, as the drivers call them and as the
 // libraries define them. Both sides include this header, so a change of signature breaks the
 // build on both sides at once.

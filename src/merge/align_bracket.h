@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Aligns every frame of a bracket to the reference (the middle exposure): finds its motion
 // (motion_search.h) and resamples it onto the reference's pixels. A frame whose motion moves
 // no pixel by as much as a twentieth is left untouched, so that a tripod set comes out as it

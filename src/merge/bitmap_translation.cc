@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The median threshold bitmap search (part of motion_search.h).
 #include <algorithm>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A bracket: the frames of one scene at different exposures, decoded upright as interleaved
 // RGB samples of their own depth (8 or 16 bits; they stay that small until merged).
 #ifndef LFTM_MERGE_BRACKET_H_

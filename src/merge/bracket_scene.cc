@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "merge/bracket_scene.h"
 
 #include <libexif/exif-data.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Test scenes for the merge: a known radiance seen through a gamma camera at several
 // exposures, as 8-bit frames in memory or as JPEG files with EXIF exposure values.
 #ifndef LFTM_MERGE_BRACKET_SCENE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "merge/bracket_sets.h"
 
 #include <algorithm>

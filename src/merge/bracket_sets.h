@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Groups a run of frames into brackets (sets), either every N frames or by how they were
 // shot: frames in capture-time order, and a new set starts when an exposure of the current
 // set comes again (the camera began the next bracket) or after a pause of more than

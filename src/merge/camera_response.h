@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A camera's response, inverted: for each channel and each sample level, the relative
 // linear light that gave that level. A merge divides it by a frame's exposure.
 #ifndef LFTM_MERGE_CAMERA_RESPONSE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "merge/frame_library.h"
 
 #include "imageio/sibling_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The run-time libraries a merge calls: the frame reader, and the OpenEXR writer entry of the
 // OpenEXR library. Each is loaded when first asked for and released with the object.
 #ifndef LFTM_MERGE_FRAME_LIBRARY_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where a frame lies against the reference: a small rotation about the image centre and a
 // translation, in pixels. A pixel (x, y) of the reference shows what the frame holds at
 // map(x, y).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Ghost removal: where a frame shows something the reference (the middle exposure) does not
 // (a person, a car, a branch that moved between the shots), the merge takes that region from
 // the reference alone. A frame disagrees at a pixel when, both measuring it, their estimates

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Exposure-independent grey images of the frames, for alignment: each frame's grey is
 // replaced by its rank among the frame's pixels (0..1), which a brighter exposure through
 // the same monotone camera leaves unchanged wherever neither frame is clipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reads a bracket's frames: checks every frame, its size and its exposure before any pixel
 // is decoded, then decodes them. Each refusal names the frame and the cause.
 #ifndef LFTM_MERGE_LOAD_BRACKET_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "merge/memory_bracket.h"
 
 #include <cmath>

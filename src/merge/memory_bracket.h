@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A bracket whose frames the host holds in memory (8- or 16-bit lftm_images) instead of files:
 // checked like frames read from files, then copied into the bracket's RGB samples.
 #ifndef LFTM_MERGE_MEMORY_BRACKET_H_

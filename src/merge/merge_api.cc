@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The merging functions of the host interface: lftm_merge_options_init, lftm_merge_image,
 // lftm_merge_frames and lftm_merge_file, each a thin adapter around merge_bracket.
 #include <sys/stat.h>

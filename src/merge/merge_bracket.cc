@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "merge/merge_bracket.h"
 
 #include "merge/align_bracket.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One merge from frame paths to float radiance: check and decode the frames, find the
 // response (recovered, linear or loaded), merge. Every entry point of merging runs this.
 #ifndef LFTM_MERGE_MERGE_BRACKET_H_

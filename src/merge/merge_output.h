@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where a merge goes in a file: OpenEXR or Radiance as it is, or tone mapped into JPEG or
 // TIFF through the one run, from the same RGBE bytes the run would read from the merge's
 // OpenEXR file, so that one go and two steps write the same bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How a merge tells what went wrong: a result code and one sentence that names the file and
 // the cause, printed on the diagnostic stream and handed to the caller's buffer.
 #ifndef LFTM_MERGE_MERGE_REPORT_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_merge_sets: which bracket each frame of a run belongs to.
 #include <algorithm>
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The merge: a response recovered from synthetic frames, a known radiance merged back, and
 // the public calls on JPEG frames (EXIF, orientation, one go against two steps, bad input).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Finding how a frame lies against the reference, on exposure-independent grey ranks:
 // first a whole-pixel translation by threshold bitmaps over a pyramid (each bit says whether
 // a pixel is above the median of the light both frames measure, the same rank in both;

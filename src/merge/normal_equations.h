@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A small dense least-squares problem built row by row as its normal equations (AᵀA x = Aᵀb)
 // and solved by Cholesky factorisation, in double precision.
 #ifndef LFTM_MERGE_NORMAL_EQUATIONS_H_

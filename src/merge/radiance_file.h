@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes RGBE planar bytes as a Radiance .hdr file (flat scanlines), whose reader gives back
 // the same bytes.
 #ifndef LFTM_MERGE_RADIANCE_FILE_H_

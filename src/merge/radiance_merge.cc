@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "merge/radiance_merge.h"
 
 #include <algorithm>

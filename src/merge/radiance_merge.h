@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The merge proper: per pixel, the frames' estimates of the light (inverse response over
 // exposure) averaged with weights that trust mid-tones and the longer exposures (whose
 // shadows hold more signal over the noise: the weight is the level's trust times the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Gauss-Newton refinement of translation and rotation (part of motion_search.h).
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The camera response recovered from the frames themselves, by the least-squares fit of
 // Debevec and Malik: per channel, the log inverse response g at 256 levels and the log
 // radiance of each sample pixel solve g(z_ij) - ln E_i = ln t_j, weighted by the trust of

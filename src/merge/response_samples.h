@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where a response fit looks: pixels spread over the whole range of the reference frame's
 // levels, each the flattest of its neighbourhood, so that a slight misregistration or the
 // blur of an edge does not pass for a different response.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "merge/sample_levels.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How much a merge trusts a sample level: clipped levels not at all, mid-tones most.
 #ifndef LFTM_MERGE_SAMPLE_LEVELS_H_
 #define LFTM_MERGE_SAMPLE_LEVELS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The decoded photograph behind the opaque lftm_photo handle: its pixels in the form the
 // stages read, the Range Squeezer's levelled input and the statistics a render uses.
 #ifndef LFTM_PHOTO_PHOTO_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_photo_render_exposure: the photograph before tone mapping, exposed so that its
 // geometric mean luminance lands on middle grey and encoded with a 2.2 gamma.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_photo_get_info and lftm_photo_close.
 #include "host/luminance_range.h"
 #include "photo/photo.h"

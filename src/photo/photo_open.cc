@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_file_format, lftm_photo_probe and lftm_photo_open: a photograph's kind and header, and
 // its pixels decoded whole by the drivers' readers.
 #include <cstring>

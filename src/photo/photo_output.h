@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The host's 8-bit buffer that a render of a photograph fills.
 #ifndef LFTM_PHOTO_PHOTO_OUTPUT_H_
 #define LFTM_PHOTO_PHOTO_OUTPUT_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A probed photograph's pixels, read whole as the drivers read them, and the Range Squeezer's
 // input and statistics made from them.
 #include "frame/squeezer_tiff_input.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reading a photograph's header and pixels through the drivers' readers.
 #ifndef LFTM_PHOTO_PHOTO_READ_H_
 #define LFTM_PHOTO_PHOTO_READ_H_

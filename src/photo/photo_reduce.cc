@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Smaller photographs: the quick view of a file, a reduced copy and a 1:1 window of a decoded
 // photograph.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_photo_render: a decoded photograph tone mapped in memory, each method by the stages its
 // file driver runs, into the host's 8-bit buffer.
 #include <algorithm>

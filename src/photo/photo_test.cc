@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoded photos: a render gives the pixels the drivers give for the file, with any thread
 // count, and damaged files and unusable requests get their own codes.
 #include <cstdint>

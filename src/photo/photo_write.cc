@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm_write_image: 8-bit samples of the host written as JPEG or TIFF by the writers the
 // drivers use, with the settings embedded and the file renamed into place when whole.
 #include <strings.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The C locale's number format, for text whose numbers are always written and read with a
 // period, whatever locale the host has set.
 #ifndef LFTM_PLATFORM_C_LOCALE_H_

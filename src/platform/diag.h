@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Diagnostic lines of the library. Every line the library prints goes through diag_out or
 // diag_err, so that a host, the command-line tool or a test can route them in one place.
 #ifndef LFTM_PLATFORM_DIAG_H_

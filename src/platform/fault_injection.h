@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Simulated failures, for tests. Code that takes a system resource which can run out (a
 // thread, a scratch buffer) asks fault_allows() first and behaves as if the resource were
 // refused when it says no; a test arms a fault to see that every caller copes. All faults are

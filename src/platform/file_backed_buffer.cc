@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/file_backed_buffer.h"
 
 #include <fcntl.h>

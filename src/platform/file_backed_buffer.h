@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A large buffer whose pages live in a scratch file instead of the process's memory. The file
 // is mapped shared and, while the buffer is in use, a PeriodicTask hands the pages the process
 // has touched back every few milliseconds: their contents stay in the file (the kernel's page

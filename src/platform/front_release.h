@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A large buffer whose rows are used up from the front while later rows are still in use:
 // the whole memory pages of the used-up share go back to the system as it grows, so that an
 // input shrinks while the output it is turned into grows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Owned heap memory for the library. Buffers come from malloc, so that a failed allocation is
 // a result code (-4) instead of an exception crossing the C interface, and are released by
 // their owner on every return path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/input_file.h"
 
 #include <fcntl.h>

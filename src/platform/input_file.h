@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opening a file that a caller names as input. A path may name a folder, a pipe or a device,
 // and opening a pipe for reading blocks until some other process writes to it: every input is
 // opened without blocking and refused unless it is a regular file.

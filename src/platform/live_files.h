@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The files this process has made and must not leave behind: scratch files of disk mode and
 // temporary outputs. They are recorded when made and forgotten when removed or renamed, so
 // that a signal handler can remove whatever a run still owns before the process dies.

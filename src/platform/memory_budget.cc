@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/memory_budget.h"
 
 #include "platform/resources.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How much memory a run may take. Whoever starts a run (the tool's --memory-limit, a host's
 // memory_limit option) passes the budget down with the run; without a request, a run may take
 // a third of the memory that can be had when it asks, which leaves the rest of the machine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/own_output.h"
 
 #include "platform/own_output_hdr.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Recognises the images lftm writes by what its writers store in them: the Software text
 // ("lftm" unless the caller gave another) in a JPEG's EXIF block or a TIFF's first directory,
 // the settings packet with the lftm namespace, or the software mark of an OpenEXR or

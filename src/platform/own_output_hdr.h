@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The marks lftm's HDR writers leave: a "software" string attribute "lftm" in an OpenEXR
 // header, a "SOFTWARE=lftm" line (alone or followed by a space and more) in a Radiance
 // header. Only the header is read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/resources.h"
 
 #include <sys/statvfs.h>

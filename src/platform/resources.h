@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What the machine has for a run: memory that can be had now, and free space in a folder.
 #ifndef LFTM_PLATFORM_RESOURCES_H_
 #define LFTM_PLATFORM_RESOURCES_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The rows of a tiled step computed in bands, in row order, and handed in row order to a
 // consumer on the calling thread while the workers compute later bands: a writer encodes the
 // top of the image while the rest is being made. The tiles stay those of run_tiles, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The context of one host call: how it is cancelled, where its progress and its diagnostic
 // lines go. A host call installs one on its thread (RunScope); the workers of that call share
 // it (run_tiles hands it on), so that every piece of work can see a cancel request. Without a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Scratch files of disk mode: uniquely named files in the temporary directory, and the
 // transfers that move a block as four items of a quarter of its bytes each.
 #ifndef LFTM_PLATFORM_SCRATCH_FILE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/scratch_file.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Settings that are integers by nature are stored in float slots and truncated toward zero
 // where they are read. This is the one conversion from a slot to an integer, used by the
 // stages, the sidecar reader and writer and the working dimensions alike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Run-time loading of the sibling imaging libraries, the library's private plug-ins. A library
 // is named as the hosts know it ("Lumenforge_Tiff.dll"); here it is the shared object
 // lib<stem>.so.

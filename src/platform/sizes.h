@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Size arithmetic that cannot overflow: image sizes come from files and hosts, and every
 // buffer size derived from them is checked before anything is allocated.
 #ifndef LFTM_PLATFORM_SIZES_H_

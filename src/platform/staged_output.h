@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // An output file that appears whole or not at all. The writer writes a temporary file
 // "<folder>/.<name>.XXXXXX" beside the final name, which replaces the final name only once
 // the writer has succeeded; otherwise the temporary is removed and an earlier file of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/staged_output.h"
 
 #include <gtest/gtest.h>

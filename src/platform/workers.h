@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The one place where the library creates threads: the workers of run_tiles and the one
 // thread of a PeriodicTask. Work is cut into horizontal tiles, one per worker; workers are
 // joinable, started in index order and joined in index order before any of these functions

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Preview reduced by a power of two n: every n-th pixel of every n-th row.
 #include <cstddef>
 #include <cstdint>

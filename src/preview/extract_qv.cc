@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Quick view of any size by nearest-neighbour sampling.
 #include <algorithm>
 #include <cstddef>

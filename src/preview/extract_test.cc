@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Quick views, reduced previews and zoom windows: which source pixel lands where, which
 // samples are written, the printed lines and the refusals.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A 1:1 window of the image, top-left corner (x0, y0).
 #include <cstddef>
 #include <cstdint>

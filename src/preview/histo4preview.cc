@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Luminance and channel histograms of an 8-bit preview.
 #include <cstddef>
 #include <cstdint>

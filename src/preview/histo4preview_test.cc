@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Preview histograms: bins, sample positions, accumulation and refusals.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Layout checks and pixel copies shared by the preview functions.
 //
 // The preview functions index caller-owned buffers with sizes and strides the host passes in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Quick view straight from a Radiance RGBE file.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Quick views read straight from Radiance files.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Bilinear enlargement of a float plane.
 #include <algorithm>
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Bilinear enlargement: values against hand-worked and linear references, edge repetition,
 // printed lines and refusals.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Texture Booster run up to stage 1: its first lines, the plan of its buffers and the
 // input taken in.
 #include "run/booster_run.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Texture Booster's sequence over a run request: the input taken into memory or scratch
 // files, stages 1, 2 and 3, and the samples handed to the sink. One method per step, called
 // in order by run(); the buffers live in the object so that every return path releases them.

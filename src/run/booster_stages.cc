@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Texture Booster run from stage 1 on: the three stages over the buffers the run took,
 // and the samples handed to the sink.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "run/run_request.h"
 
 #include "run/booster_run.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The one internal run behind every entry point: tonemap and tms, lftm_tonemap_image and
 // lftm_tonemap_file each build a request and hand it over. Progress, cancel and messages come
 // from the run context installed on the calling thread (platform/run_context.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where a run's samples go: a file written by a sibling writer through a staged temporary
 // (which takes the final name only once it is complete), or a function of the caller that
 // receives them in memory, in which case no writer library is loaded and no file is staged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "run/run_source.h"
 
 #include "frame/driver_io.h"

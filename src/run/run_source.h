@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where a run's image comes from: a file that the run reads through its own RGBE reader or
 // the sibling readers, or pixels already decoded in memory in the stages' own form. Library
 // code that holds such pixels (a host's floats once encoded, an editor's preview-sized image)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The start every run shares: the sibling libraries the source and sink need are loaded, a
 // file output is staged (so that an unwritable folder fails before any work) and the image
 // is described. Each method prints its own lines between these steps, so they stay separate

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The run over its sources and sinks: decoded pixels give the samples of the file they were
 // read from, a delivery to memory gets the samples the file sink writes, and disk mode takes
 // decoded pixels too.

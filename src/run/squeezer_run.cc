@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "run/squeezer_run.h"
 
 #include <cstring>

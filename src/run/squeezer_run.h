@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Range Squeezer's sequence over a run request: the whole image in memory, its log
 // statistics, the single-pass response curve, and the samples handed to the sink. One method
 // per step, called in order by run(); the buffers live in the object so that every return

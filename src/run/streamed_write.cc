@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "run/streamed_write.h"
 
 #include "platform/run_context.h"

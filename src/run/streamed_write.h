@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Output encoded while the last stage computes it: the writer takes the rows as the workers
 // finish them, into the staged temporary, which takes the final name only once the whole file
 // is written. The file is the one the whole-image writer call makes of the same samples.

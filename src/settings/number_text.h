@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Numbers of the settings file as text. The file always uses a period as the decimal
 // separator, so these routines never consult the locale: a host that set LC_NUMERIC to a
 // comma locale writes and reads the same file as one in the C locale.

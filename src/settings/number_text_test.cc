@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The locale-free number routines must agree bit for bit with printf and scanf in the C
 // locale, which defines the file format. The test process runs in the C locale, so the C
 // library serves as the reference.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "settings/setting_text.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One setting of a TmParam block as users see it: a number (the gamma value for Gamma) or a
 // word, read from text and fitted into its range exactly as the sidecar writer, the sidecar
 // reader and every front end take it. The public settings functions are thin shims on this.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The settings table as hosts see it: values read from text, fitted and written back exactly
 // as the tool, the tuner, the Python module and the sidecar take them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "settings/settings_line_reader.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What the sidecar reader takes from one line of a settings file: the end marker, the
 // format version, the method, and the elements of the requested method. It looks for known
 // start tags anywhere in the line and reads the number or word behind each, so files of

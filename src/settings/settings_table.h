@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The one table of settings. For every method the settings sidecar knows, each setting's slot
 // in TmParam, its name (the sidecar element and the command-line option --Name), how its value
 // is written and read, the precision the sidecar keeps, the range the command-line tool fits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "settings/sidecar_lines.h"
 
 #include <sys/types.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Line-by-line access to a settings file for the sidecar reader. Line ends are found one
 // byte at a time; each line is then read back whole, together with the byte that follows it,
 // into a fixed 256-byte buffer. A line that would not fit ends the scan, so the buffer is

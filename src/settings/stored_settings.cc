@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "settings/stored_settings.h"
 
 #include <string>

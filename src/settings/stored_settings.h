@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Settings as a sidecar keeps them. The file stores most values with one decimal, the clips
 // with six and the gamma as a one-decimal gamma value, so a block read back from a sidecar
 // can differ from the block that was written. A host that renders with the stored block

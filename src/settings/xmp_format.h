@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The settings sidecar: a small XMP text file that holds one TmParam block and the method it
 // belongs to. write_xmp stores the text made here; the drivers embed the same text in the
 // images they write.

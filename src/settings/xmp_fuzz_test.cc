@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Feeds thousands of random and mutated sidecars to the reader. Besides the sanitizers
 // watching every byte it touches, each run must end with a defined result and may change
 // only the slots of the requested method.

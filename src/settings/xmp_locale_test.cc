@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A host that set LC_NUMERIC to a locale with a decimal comma must write and read the same
 // sidecar as one in the C locale.
 #include <gtest/gtest.h>

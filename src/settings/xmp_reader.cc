@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // parse_xmp: restores a TmParam block from a settings sidecar, or tells which method a
 // sidecar holds.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The settings reader behind parse_xmp and lftm_load_settings: the latter also needs to know
 // which elements of a file held values it could not read (it refuses them instead of
 // silently keeping the defaults) and reads without printing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // write_xmp: stores the settings sidecar of one method.
 #include <cstdio>
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Colour routines shared by the Range Squeezer and stage 3 of the Texture Booster. The
 // arithmetic follows the float/double mix of the original routines so that both paths give
 // the same samples bit for bit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Colour routines shared by the Range Squeezer and stage 3 of the Texture Booster.
 #ifndef LFTM_SQUEEZER_COLOUR_H_
 #define LFTM_SQUEEZER_COLOUR_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // In-place conversion of interleaved output samples into three colour planes, through a
 // scratch copy of the interleaved samples.
 #include "squeezer/planar_output.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Rearranges interleaved output samples in place into red, green and blue planes.
 #ifndef LFTM_SQUEEZER_PLANAR_OUTPUT_H_
 #define LFTM_SQUEEZER_PLANAR_OUTPUT_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Per-call constants of the Range Squeezer. Float variables and double literals are mixed on
 // purpose: every value is rounded where the operator has always rounded it, so that outputs
 // stay identical across releases.

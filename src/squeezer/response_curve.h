@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The per-call constants of the Range Squeezer: the photoreceptor-style response curve, its
 // output range, and the optional white balance and saturation settings.
 #ifndef LFTM_SQUEEZER_RESPONSE_CURVE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The exported Range Squeezer entry point: one pass on the calling thread, or one worker per
 // horizontal tile followed, for planar output, by the plane conversion; and the same tiles
 // computed in bands in row order for a caller that takes the rows as they are finished.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Range Squeezer operator: one pass over the pixels, whole image or horizontal tiles.
 #ifndef LFTM_SQUEEZER_TM_SIMPLE_H_
 #define LFTM_SQUEEZER_TM_SIMPLE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "squeezer/tm_simple.h"
 
 #include <gtest/gtest.h>

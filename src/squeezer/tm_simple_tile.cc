@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The per-pixel pass of the Range Squeezer. Everything that depends only on the call is
 // fixed before the loop (response_curve.h); the power term of the response depends only on
 // the pixel's adaptation level, so it is computed once per pixel and shared by the three

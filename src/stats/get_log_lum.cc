@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Packed log-luminance plane and LumStats fields 0-2 of a host's interleaved image.
 #include <cstdint>
 

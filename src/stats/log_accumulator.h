@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The accumulation shared by the log-luminance routines: each log value is computed in double,
 // stored as a float, and that float is what is summed (in double), counted and compared.
 #ifndef LFTM_STATS_LOG_ACCUMULATOR_H_

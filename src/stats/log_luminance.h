@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Log-luminance planes for the Texture Booster (the exported get_log_lum and logMinMaxMoy
 // are declared in lftm.h).
 #ifndef LFTM_STATS_LOG_LUMINANCE_H_

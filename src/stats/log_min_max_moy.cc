@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Log-luminance statistics of the Range Squeezer: extremes, mean and the automatic contrast
 // exponent, from float samples or RGBE planar bytes. No plane is written.
 #include "stats/log_min_max_moy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Range Squeezer's log-luminance statistics (logMinMaxMoy in lftm.h) on workers.
 #ifndef LFTM_STATS_LOG_MIN_MAX_MOY_H_
 #define LFTM_STATS_LOG_MIN_MAX_MOY_H_

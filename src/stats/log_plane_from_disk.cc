@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Log-luminance plane of stage 1 in disk mode: the RGBE bytes are read into the work buffer,
 // parked in a scratch file (which later serves stage 3 as its input), and converted back
 // row by row into the same buffer, on the workers.

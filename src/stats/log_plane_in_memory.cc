@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Level-0 log-luminance plane of stage 1 from an image held in memory, with the geometric
 // mean and extremes of the luminance.
 #include <cstdint>

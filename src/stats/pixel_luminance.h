@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Luminance of one pixel in the layouts the statistics read, with each routine's weights.
 #ifndef LFTM_STATS_PIXEL_LUMINANCE_H_
 #define LFTM_STATS_PIXEL_LUMINANCE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The log luminance of the pixels of one RGBE planar row, as both stage-1 paths compute it.
 #ifndef LFTM_STATS_RGBE_ROW_LOGS_H_
 #define LFTM_STATS_RGBE_ROW_LOGS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Chooses, once per process, between the vector kernels and plain library calls.
 #include <atomic>
 #include <cmath>

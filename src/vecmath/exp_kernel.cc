@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // exp on vector lanes: the library's exp, 2^(k/128) exp(r) from a 128-entry table
 // (exp_lanes-inl.h), for arguments with 2^-54 <= |x| < 512; the others take the scalar call.
 #undef HWY_TARGET_INCLUDE

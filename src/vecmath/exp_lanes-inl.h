@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // exp on vector lanes from the library's 128-entry table, shared by pow and exp (compiled once
 // per instruction set, like vector_lanes-inl.h).
 #if defined(LFTM_VECMATH_EXP_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)

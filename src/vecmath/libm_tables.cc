@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Values copied bit for bit from the tables of the C library's logf, powf and pow, which
 // the vector kernels must reproduce exactly.
 #include "vecmath/libm_tables.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The constants of the C library's table-driven logf, powf and pow (the versions this
 // platform's library runs), so that the vector kernels step through the same numbers.
 #ifndef LFTM_VECMATH_LIBM_TABLES_H_

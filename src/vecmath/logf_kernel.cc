@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // logf on vector lanes: x = 2^k z with z near a table point c, and
 // log(x) = k ln2 + log(c) + log1p(z/c - 1), all in double precision.
 #undef HWY_TARGET_INCLUDE

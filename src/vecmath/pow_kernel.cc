@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // pow on vector lanes: log(x) to about 68 bits as hi + lo from a 128-entry table, its product
 // with y split the same way, then exp(hi + lo) from a 128-entry table (exp_lanes-inl.h).
 #undef HWY_TARGET_INCLUDE

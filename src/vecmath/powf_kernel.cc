@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // powf on vector lanes: log2(x) from a 16-entry table and a polynomial, times y, then
 // 2^(y log2 x) from a 32-entry table and a polynomial, all in double precision.
 #undef HWY_TARGET_INCLUDE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The lanes of one block of an array that a vector loop leaves to the scalar call. The loop only
 // notes them, with their inputs (out may be an input, already overwritten when the block ends),
 // and the calls are made after the block: a call inside the loop would make the compiler keep

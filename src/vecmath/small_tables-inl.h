@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The kernels' small tables (16 or 32 entries a column), once per target (see
 // vector_lanes-inl.h). Where a column fills two or four vectors it is held in registers and read
 // by permutes; otherwise each look-up loads the rows of its lanes (TableRows).

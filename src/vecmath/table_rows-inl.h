@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Table look-ups of the vector kernels, once per target (see vector_lanes-inl.h). Each lane's
 // row is loaded whole, in 128-bit blocks, and interleaving the blocks of even and odd lanes puts
 // the columns in lane order; a single column is loaded lane by lane. On the processors at hand

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Whole-array logf, powf, pow and exp for the per-pixel loops. Every result has the bits that the
 // C library's scalar call gives for the same arguments on the running machine; where the
 // processor has vectors with fused multiply-adds (AVX2 and FMA, AVX-512, 64-bit Arm), and the

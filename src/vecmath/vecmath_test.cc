@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The vector kernels against the library's scalar calls, bit for bit, over the arguments the
 // stages pass (every float for logf) and the special values.
 #include "vecmath/vecmath.h"

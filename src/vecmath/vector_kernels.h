@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The vector kernels behind vecmath.h, each written once and compiled for every instruction set
 // the build targets (Highway's foreach_target). They follow the C library's double-precision
 // steps operation for operation, fusing exactly the multiply-adds that its FMA build fuses, and

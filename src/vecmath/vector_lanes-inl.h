@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What the vector kernels share, compiled once per instruction set (hwy/foreach_target.h
 // includes each kernel, and so this header, once for every target): the lane types, the fused
 // multiply-add of the library's FMA build, table look-ups and the noting of scalar lanes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The version of the library that is loaded, from the project version it was built with.
 #include "lftm.h"
 

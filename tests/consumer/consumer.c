@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 /* A program built against an installed lftm: tone maps an image into a TIFF through the
  * public header and the shared library only. */
 #include <lftm.h>

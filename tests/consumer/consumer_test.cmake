@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Installs a build into a scratch prefix, moves the prefix (an installed tree must not depend
 # on where it was put), then builds tests/consumer twice against it, through pkg-config and
 # through find_package(lftm), and runs both programs and the installed lftm tool without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Inputs of the Texture Booster's finishing stage for its tests: settings, scene statistics,
 // a lut, a luminance plane and image layouts.
 #ifndef LFTM_TESTS_SUPPORT_BOOSTER_INPUTS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Test images whose every pixel tells where it came from, so that a wrong source row or
 // column shows up as a wrong value.
 #ifndef LFTM_TESTS_SUPPORT_COORDINATE_IMAGES_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "support/diag_capture.h"
 
 namespace lftm_test {

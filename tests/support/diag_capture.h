@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The library's diagnostic lines in the tests: collected, or silenced.
 #ifndef LFTM_TESTS_SUPPORT_DIAG_CAPTURE_H_
 #define LFTM_TESTS_SUPPORT_DIAG_CAPTURE_H_

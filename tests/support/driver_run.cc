@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "support/driver_run.h"
 
 namespace lftm_test {

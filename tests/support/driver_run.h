@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A run of a file-to-file driver (tonemap or tms) as a host makes it, with the method's
 // default settings unless others are given.
 #ifndef LFTM_TESTS_SUPPORT_DRIVER_RUN_H_

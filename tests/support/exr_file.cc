@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The OpenEXR writer of image_files.h.
 #include <ImfChannelList.h>
 #include <ImfFrameBuffer.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Files for the tests: bundled samples, whole-file reads and writes, directory listings and
 // the first bytes of written images.
 #ifndef LFTM_TESTS_SUPPORT_FILES_H_

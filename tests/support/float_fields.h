@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Float vectors and fields for the Poisson solver tests, compared bit for bit or up to a
 // constant.
 #ifndef LFTM_TESTS_SUPPORT_FLOAT_FIELDS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Buffers that notice writes past their end.
 #ifndef LFTM_TESTS_SUPPORT_GUARDED_H_
 #define LFTM_TESTS_SUPPORT_GUARDED_H_

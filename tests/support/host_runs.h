@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The two tone-mapping methods run on buffers the way a host runs them, every buffer of
 // exactly the size the interface documents and guarded against writes past its end.
 #ifndef LFTM_TESTS_SUPPORT_HOST_RUNS_H_

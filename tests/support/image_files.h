@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Image files for the tests: Radiance, TIFF (8, 16 and 32-bit integer or float samples, strips
 // or tiles, contiguous or separate planes) and OpenEXR (half or float, scanlines or tiles)
 // written with every sample chosen by the caller; TIFF files read back with libtiff.

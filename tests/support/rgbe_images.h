@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // RGBE images for the tests, as the library holds them (per row, red, green, blue and exponent
 // planes), the Radiance encoding of them, and an exponent table built independently of the
 // library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Stand-ins for sibling libraries that lack entry points, for the driver tests: built once
 // with no entry point and once with only the first entry point of each reader.
 #include <cstdint>

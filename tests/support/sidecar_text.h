@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Sidecar texts and settings blocks for the settings tests.
 #ifndef LFTM_TESTS_SUPPORT_SIDECAR_TEXT_H_
 #define LFTM_TESTS_SUPPORT_SIDECAR_TEXT_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A plain, whole-plane reading of stage 1 for the tests: every level is a separate array,
 // every neighbour is looked up by its coordinates, and nothing is done in place.
 #ifndef LFTM_TESTS_SUPPORT_STAGE1_REFERENCE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Temporary directories for the tests, and TMPDIR pointed elsewhere for a while.
 #ifndef LFTM_TESTS_SUPPORT_TEMP_DIR_H_
 #define LFTM_TESTS_SUPPORT_TEMP_DIR_H_

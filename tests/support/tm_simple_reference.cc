@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Range Squeezer read straight from its description, one step at a time, without the
 // operator's curve record or helpers: the fast path must agree with this byte for byte, so a
 // wrong formula or a wrong rounding in either shows. Every value is a float, as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Test-only: the Range Squeezer written the plain way, pixel by pixel and channel by channel,
 // with no hoisting and no specialisation. The fast operator must match it byte for byte.
 #ifndef LFTM_TESTS_SUPPORT_TM_SIMPLE_REFERENCE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A watchdog that turns a hang into a failure.
 #ifndef LFTM_TESTS_SUPPORT_WATCHDOG_H_
 #define LFTM_TESTS_SUPPORT_WATCHDOG_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How the images of one command are spread over the cores. A small image gains little from
 // several threads (the stages' fixed parts and the writer run on one), so small images run
 // side by side, one per core and each on one thread; a large image runs alone on every core.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "batch_scheduler.h"
 
 #include <gtest/gtest.h>

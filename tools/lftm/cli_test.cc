@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The lftm program as a user runs it: every bundled sample format, options, failures.
 #include <fcntl.h>
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tool's subcommands. Each takes the arguments after its name and returns the process
 // exit status: 0 success, 1 a file could not be processed, 2 a usage error.
 #ifndef LFTM_TOOLS_COMMANDS_H_

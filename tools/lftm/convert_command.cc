@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm [options] INPUT... OUTPUT: tone maps files through lftm_tonemap_file.
 // Nothing is written before every output, the settings sidecar and the log were checked not
 // to land on a file of the run or on a file of another kind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tool's conversion hands every writer option to the run: its file equals what the
 // classic drivers write when given the same arguments.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "diag_routing.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where the library's diagnostic lines go while the tool runs: nowhere (the default), to the
 // terminal (--verbose) or into a log file (--log FILE). The tool's own progress lines are
 // derived from the steps that a run reports. When several images run at once, each run

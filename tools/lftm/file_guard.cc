@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "file_guard.h"
 
 #include <sys/stat.h>

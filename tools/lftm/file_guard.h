@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Guards against writing over the wrong file: an output that is one of the inputs, two
 // outputs with the same name, a settings sidecar or a log that would land on an image.
 #ifndef LFTM_TOOLS_FILE_GUARD_H_

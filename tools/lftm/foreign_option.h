@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Options a subcommand does not use: the shared option parser takes every option of the
 // tone-mapping command, so info and preview look for the ones they would silently ignore.
 #ifndef LFTM_TOOLS_FOREIGN_OPTION_H_

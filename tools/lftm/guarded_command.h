@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Runs a command so that whatever escapes it ends the program with a sentence and the
 // failure status instead of an abort; shared by lftm and lftm-tune.
 #ifndef LFTM_TOOLS_GUARDED_COMMAND_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Input images for the commands that look at pixels themselves (info, preview, tune): the
 // kind of file and its layout, and the photograph decoded by the library, with the tool's own
 // sentences for what goes wrong.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm info FILE...: size, format and log-luminance statistics of HDR images.
 #include <cmath>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Looks at an input file before any reader does, so that the common reasons it cannot be
 // read (missing, unreadable, a folder, empty, another kind of file, a Radiance header the
 // reader refuses, a header that promises more pixels than the file holds) each get their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Recognises the kind of an input file from its first bytes, falling back on its extension.
 #ifndef LFTM_TOOLS_INPUT_FORMAT_H_
 #define LFTM_TOOLS_INPUT_FORMAT_H_

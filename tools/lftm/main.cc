@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm: tone maps high-dynamic-range photographs from the command line.
 #include <cstdio>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm merge [options] FRAME... OUTPUT: the HDR image from bracketed exposures, written as
 // OpenEXR or Radiance, or tone mapped straight into JPEG or TIFF with the tone-mapping
 // options of the main command. With --sets N or --sets auto, the frames are many brackets

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Sentences for the tool's causes and the library's negative result codes, for people reading
 // the tool's output.
 #ifndef LFTM_TOOLS_MESSAGES_H_

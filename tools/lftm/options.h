@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Command-line options of the tone-mapping command (lftm [options] INPUT... OUTPUT).
 #ifndef LFTM_TOOLS_OPTIONS_H_
 #define LFTM_TOOLS_OPTIONS_H_

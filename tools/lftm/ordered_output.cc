@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "ordered_output.h"
 
 namespace lftm_cli {

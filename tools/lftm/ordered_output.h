@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The text of several images that are processed at the same time, printed image by image in
 // input order: the first unfinished image prints at once (so a lone image shows its progress
 // as it goes), the others are held until every image before them has finished.

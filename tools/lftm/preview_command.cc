@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm preview FILE OUT.jpg [--size WxH]: a quick tone-mapped preview, made as a host makes
 // one: a nearest-neighbour quick view, the Range Squeezer on it, and the preview histogram.
 #include <algorithm>

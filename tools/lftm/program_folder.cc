@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "program_folder.h"
 
 #include <unistd.h>

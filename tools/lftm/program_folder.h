@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The folder of the running program, where its companion programs are installed.
 #ifndef LFTM_TOOLS_PROGRAM_FOLDER_H_
 #define LFTM_TOOLS_PROGRAM_FOLDER_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "run_estimate.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a tone-mapping run needs of the machine, as the library estimates it, and whether it
 // fits the memory limit (--memory-limit) and the scratch space.
 #ifndef LFTM_TOOLS_RUN_ESTIMATE_H_

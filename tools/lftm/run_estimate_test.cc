@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The library's run estimate and file rules as the tool uses them, through the public header
 // only.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "run_failure.h"
 
 #include <sys/statvfs.h>

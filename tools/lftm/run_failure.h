@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Why a file-to-file run failed, told about the file concerned: the output for the writers'
 // codes, the temporary directory for the scratch files of --disk, the input otherwise.
 #ifndef LFTM_TOOLS_RUN_FAILURE_H_

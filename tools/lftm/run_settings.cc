@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "run_settings.h"
 
 #include "lftm_host.h"

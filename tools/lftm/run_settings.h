@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The settings block of a tone-mapping run: the method's defaults, then the sidecar given
 // with --settings, then the settings named on the command line, each checked and fitted to
 // its range and to the precision of the settings sidecar.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "setting_names.h"
 
 namespace lftm_cli {

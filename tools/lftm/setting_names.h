@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Tone-mapping settings by the names of the settings sidecar ("Strength", "Gamma", ...), as
 // the command line accepts them, with the range each takes.
 #ifndef LFTM_TOOLS_SETTING_NAMES_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Interrupting the tool (Ctrl-C, kill, a closed terminal) removes the scratch files and the
 // unfinished output of the runs in progress before the process ends.
 #ifndef LFTM_TOOLS_SIGNAL_CLEANUP_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tiff_layout_codes.h"
 
 #include "messages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Picks the tool's own code (messages.h) for a TIFF layout the TIFF reader does not take.
 #ifndef LFTM_TOOLS_TIFF_LAYOUT_CODES_H_
 #define LFTM_TOOLS_TIFF_LAYOUT_CODES_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm tune: the browser tuner is the separate program lftm-tune beside lftm, so that only it
 // maps the HTTP server library and what that library pulls in (TLS, compression); every other
 // run of lftm stays as small as it was. The exec keeps the process, its arguments, streams and

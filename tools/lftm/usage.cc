@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "commands.h"
 #include "lftm.h"
 #include "setting_names.h"

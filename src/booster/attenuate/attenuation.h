@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The power law that turns a level's gradient magnitudes into attenuation factors, and the
 // worker threads that share it out by horizontal bands.
 #ifndef LFTM_BOOSTER_ATTENUATE_ATTENUATION_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Stage 1 of the Texture Booster, as exported: checks and copies the call and runs the worker
 // that the smoothing mode selects.
 #include "booster/attenuate/settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // calc_tm1 as a whole: against the whole-plane reference, and the equivalences that must
 // hold between threads, memory and disk, with and without a work buffer.
 #include <gtest/gtest.h>

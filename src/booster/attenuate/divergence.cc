@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "booster/attenuate/divergence.h"
 
 #include "booster/attenuate/row_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The right-hand side of the Poisson equation: the divergence of the log-luminance gradient
 // weighted by Phi, with forward differences and no wrap-around.
 #ifndef LFTM_BOOSTER_ATTENUATE_DIVERGENCE_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The steps both stage-1 workers share: checks and settings, the log-luminance plane, its
 // Gaussian pyramid, the percentiles, the saved copy of the pyramid, and the per-level
 // gradient magnitudes turned into attenuation factors.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Gradient magnitudes of one pyramid level, written over the level in place.
 #ifndef LFTM_BOOSTER_ATTENUATE_GRADIENTS_H_
 #define LFTM_BOOSTER_ATTENUATE_GRADIENTS_H_

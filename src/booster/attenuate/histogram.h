@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The log-luminance histogram and the percentiles that stage 3 keys on.
 #ifndef LFTM_BOOSTER_ATTENUATE_HISTOGRAM_H_
 #define LFTM_BOOSTER_ATTENUATE_HISTOGRAM_H_

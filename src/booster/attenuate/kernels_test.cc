@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Level kernels on hand-made planes. The whole-plane comparisons with the reference are in
 // calc_tm1_test.cc.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Layout of the attenuation pyramid in the work buffer: level 0 (W x H, row-major) at offset
 // 0, every further level (ceil(w/2) x ceil(h/2)) directly after the previous one, built while
 // the width is above the coarsest width of the pyramid record.

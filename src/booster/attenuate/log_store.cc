@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "booster/attenuate/log_store.h"
 
 #include <cstring>

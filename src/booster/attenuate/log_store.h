@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The copy of the log-luminance pyramid that the divergence reads back: kept in the caller's
 // raw buffer in memory mode, or in a scratch file in disk mode, from which each level is
 // streamed back row by row through a three-row buffer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The multi-level stage-1 worker: for each multigrid level t but the coarsest, Phi is the
 // product of the attenuation factors of a window of levels t..t+4 (or t+5), and the
 // divergence is taken at level t itself. Stage 2 finds these right-hand sides at the level

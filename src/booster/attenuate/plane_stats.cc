@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "booster/attenuate/plane_stats.h"
 
 namespace lftm {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Plane summaries for the diagnostic lines of stage 1.
 #ifndef LFTM_BOOSTER_ATTENUATE_PLANE_STATS_H_
 #define LFTM_BOOSTER_ATTENUATE_PLANE_STATS_H_

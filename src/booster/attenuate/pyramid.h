@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Gaussian pyramid of the log-luminance plane: each level is the previous one smoothed and
 // sampled at its even pixels.
 #ifndef LFTM_BOOSTER_ATTENUATE_PYRAMID_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A three-row window over a level that is rewritten in place row by row: it keeps copies of
 // the original rows y-1, y and y+1 while row y is being replaced. At row 0 it is filled with
 // rows 0 to 2; at row 1 nothing moves; at every later row the rows move up by one and, below

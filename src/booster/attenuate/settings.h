@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The stage-1 settings derived from a parameter block.
 #ifndef LFTM_BOOSTER_ATTENUATE_SETTINGS_H_
 #define LFTM_BOOSTER_ATTENUATE_SETTINGS_H_

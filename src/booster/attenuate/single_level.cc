@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The single-level stage-1 worker: Phi is the product of the attenuation factors of every
 // level, and the right-hand side is the divergence at level 0, limited to [-100, 100].
 #include "booster/attenuate/divergence.h"

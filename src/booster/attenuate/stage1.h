@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The two stage-1 workers behind the exported calc_tm1. Both take the call as checked and
 // copied by stage1_prepare.
 #ifndef LFTM_BOOSTER_ATTENUATE_STAGE1_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "booster/attenuate/upsample.h"
 #include "platform/run_context.h"
 

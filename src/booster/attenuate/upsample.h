@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Products of attenuation factors across pyramid levels: a coarser level is upsampled
 // bilinearly onto the next finer one and multiplied into its factors.
 #ifndef LFTM_BOOSTER_ATTENUATE_UPSAMPLE_H_

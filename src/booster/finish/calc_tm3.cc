@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The exported third stage of the Texture Booster: normalises the reconstructed luminance
 // once, then finishes the image on the calling thread or in horizontal tiles on workers
 // (whose finished rows a caller may take as they come: calc_tm3_feeding).

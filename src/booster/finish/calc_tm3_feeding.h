@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The third stage of the Texture Booster in memory mode on workers, with the finished rows
 // taken in order on the calling thread while later ones are computed.
 #ifndef LFTM_BOOSTER_FINISH_CALC_TM3_FEEDING_H_

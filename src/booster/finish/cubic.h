@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Cubic segments that join two levels smoothly: flat at the start, no curvature at the end,
 // so that two segments built towards the same point from either side form one smooth step.
 #ifndef LFTM_BOOSTER_FINISH_CUBIC_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The three Texture Booster stages in memory on the bundled sample, as the file-to-file
 // driver runs them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Everything the per-pixel finishing needs that does not change from pixel to pixel: the
 // settings as read, the luminance-mix and gamma constants, the shadow-clipping and
 // saturation curves and the white-balance factors.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Disk mode of the finishing step: the source RGBE rows are streamed from a scratch file and
 // the luminance plane lies at the end of the 16-bit output buffer, so that no whole-image
 // input buffer is needed.

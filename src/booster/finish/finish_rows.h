@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The pixel loop of the finishing step, shared by memory and disk mode: rows top to bottom,
 // pixels left to right, one luminance value per pixel.
 #ifndef LFTM_BOOSTER_FINISH_FINISH_ROWS_H_

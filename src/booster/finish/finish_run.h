@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The colour of finished pixels from their source colours and compressed luminances, a run
 // of up to kFinishRun pixels of a row at a time so that the logarithms and powers of the run
 // go through the array functions together.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "booster/finish/finish_tile.h"
 
 #include "booster/finish/finish_constants.h"

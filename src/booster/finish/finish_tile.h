@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Per-pixel finishing of the Texture Booster: compressed luminance, gamma, shadow clipping,
 // white balance, colour with a luminance-dependent saturation, optional smoothing towards a
 // simple global rendition, and quantisation to 8- or 16-bit samples.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Stretching of the stage-2 luminance plane between a black and a white point found on a
 // 65536-bin histogram, so that the finishing step receives values of roughly 0 .. 1.
 #ifndef LFTM_BOOSTER_FINISH_NORMALIZE_H_

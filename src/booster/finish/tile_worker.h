@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One horizontal tile of the finishing step, run on a worker thread.
 #ifndef LFTM_BOOSTER_FINISH_TILE_WORKER_H_
 #define LFTM_BOOSTER_FINISH_TILE_WORKER_H_

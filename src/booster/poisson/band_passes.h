@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bands in which the streamed solver passes over a level: whole blocks of the dot
 // products, with the rows the five-point operator reads around them, and the ways a band's
 // work is spread over the workers.

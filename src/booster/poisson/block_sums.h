@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The summation order of every dot product of the solver. A vector of n positions is cut into
 // blocks of kSumBlock positions counted from position 0; each block is summed in the fixed
 // lanes of lane_sums.h, and the block sums are added in block order to a float total

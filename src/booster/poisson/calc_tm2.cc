@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The exported stage-2 entry: reports which work buffers the caller supplied and hands the
 // Poisson problem to the conjugate-gradient worker or to the multigrid worker.
 #include "booster/poisson/coarse_to_fine.h"

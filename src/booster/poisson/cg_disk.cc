@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The disk-backed form of cg_solve: the streamed passes of streamed_solver.h, with the
 // messages and stopping rules of the solve.
 #include <fcntl.h>

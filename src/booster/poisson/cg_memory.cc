@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The in-memory form of cg_solve: every vector is an array and each pass over them is spread
 // over the worker threads. Each dot product is fused into the pass that produces its
 // operands, the new search direction into the next step's operator pass, and A p is made

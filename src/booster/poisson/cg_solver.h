@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Conjugate-gradient solve of one pyramid level, A x = b, with A the five-point graph
 // Laplacian of poisson_operator.h. The solve starts from the x it is given and stops at the
 // iteration limit, when the squared residual falls below tol times its initial value, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Stage 1 and stage 2 on the bundled sample, as the file-to-file driver runs them.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The default stage-2 worker: conjugate gradients on every level of the right-hand-side
 // pyramid, coarsest first, each level starting from the prolongated solution of the level
 // below it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Four floats operated on element by element (the compiler's vector extension): each element
 // gets exactly the float operations of the scalar code, so a loop over quads gives the bits of
 // the plain loop, on every target (SSE2 at least on x86-64, NEON on 64-bit Arm).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The fused passes of a conjugate-gradient iteration: each dot product is summed in the pass
 // that produces its operands, in the blocks and order of vec_dot (block_sums.h), and every
 // element is computed by the same operations as the plain kernels. A p lives only in a piece

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The passes of one conjugate-gradient iteration with each dot product fused into the pass
 // that produces its operands. They return exactly what the plain sequence of kernels
 // returns (same elements, same blocks, same order of every float sum), with less memory

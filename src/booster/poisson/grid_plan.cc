@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include <cstdint>
 
 #include "booster/poisson/multigrid.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The partial sums of a dot product inside one block of the solver's summation order: a fixed
 // count of kSumLanes float sums, offset k of the block going to lane k mod kSumLanes, each lane
 // summed in position order from 0. A block's sum folds the lanes pairwise, lane k taking

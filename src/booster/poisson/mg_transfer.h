@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Residuals and the transfers between levels of the multigrid worker. Every level above
 // the coarsest has even sides, so that the normal transfers work on exact 2 x 2 blocks;
 // the step between level 0 and level 1 of an image whose sides are not multiples of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The multigrid stage-2 worker: four V-cycles of red-black Gauss-Seidel smoothing with
 // residual restriction and piecewise-constant prolongation of the corrections. Only level
 // 0's right-hand side comes from stage 1; the coarser ones are restricted residuals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The five-point graph Laplacian of one pyramid level: for each pixel, the sum of its
 // neighbours' values minus its own value once per neighbour. Borders reflect (fewer
 // neighbours); with wrapsAround the rows wrap around in x and every top-row pixel also sees the

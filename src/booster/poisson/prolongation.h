@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Bilinear prolongation of a coarse-level solution to the next finer level: the start
 // vector of the finer level's solve.
 #ifndef LFTM_BOOSTER_POISSON_PROLONGATION_H_

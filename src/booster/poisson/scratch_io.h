@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Float transfers between the solver's work area and its scratch files. A transfer moves
 // m floats as four items of m bytes and counts only when all four items were moved.
 #ifndef LFTM_BOOSTER_POISSON_SCRATCH_IO_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "booster/poisson/smoother.h"
 
 #include "booster/poisson/poisson_operator.h"

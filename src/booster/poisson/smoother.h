@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Red-black Gauss-Seidel smoothing of one level of the multigrid worker, for the level
 // equation A u = scale x f (A the five-point graph Laplacian, with the pole and the x
 // wrap-around when wrapsAround is set). A sweep updates every cell whose row + column is even,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One vector of the disk-backed solver: kept whole in memory when the run's budget allows,
 // else in its scratch file, which the passes read and write a band at a time.
 #ifndef LFTM_BOOSTER_POISSON_SOLVER_VECTOR_H_

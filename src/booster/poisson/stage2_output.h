@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The end of stage 2: the log-luminance solution becomes linear luminance, and in disk mode
 // the plane is also written to the first scratch file, where the caller reads it back.
 #ifndef LFTM_BOOSTER_POISSON_STAGE2_OUTPUT_H_

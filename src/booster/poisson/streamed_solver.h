@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The passes of the streamed conjugate-gradient solve (cg_solve_on_disk). x stays in the
 // caller's array; r and p stay in memory as far as the run's budget allows (solverHeadroom)
 // and live in scratch files otherwise; A p is never stored. Each iteration is two passes over

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Vector kernels of the conjugate-gradient solver, in single precision, optionally spread
 // over worker threads. Dot products are summed in the fixed blocks of block_sums.h, so their
 // bits do not depend on the number of workers.

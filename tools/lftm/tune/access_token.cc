@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "access_token.h"
 
 #include <fcntl.h>

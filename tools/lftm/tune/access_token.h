@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The secret that every request to the tuner must carry: whoever else can reach the loopback
 // port (another user, a web page in the browser) cannot know it.
 #ifndef LFTM_TOOLS_TUNE_ACCESS_TOKEN_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "bmp_image.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Pictures as uncompressed BMP files, which every browser shows and which cost nothing to
 // make: the tuner sends its previews over the loopback interface only.
 #ifndef LFTM_TOOLS_TUNE_BMP_IMAGE_H_

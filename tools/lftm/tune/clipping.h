@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Clipped pixels of a rendered picture: a pixel with a channel at 255 has lost highlight
 // detail (clipped to white), one with a channel at 0 and none at 255 has lost shadow detail
 // (clipped to black). The warning overlay paints them red and blue.

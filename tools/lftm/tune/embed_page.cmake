@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Writes OUTPUT, a C++ file holding the page's files (ASSETS: a list of name|type|path) as raw
 # string literals, so that the tool needs nothing installed beside it.
 set(body "// Made by embed_page.cmake from the files of page/.\n#include \"page_assets.h\"\n\n")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Full-resolution exports of one photograph or of a folder's, run in the tuner itself:
 // lftm_tonemap_file on a worker thread, one file after the other, with the settings that the
 // export's sidecar holds, so that each file is the one the command line writes for that

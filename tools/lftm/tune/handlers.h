@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tuner's requests and answers, apart from any socket: the server hands each request
 // here, and the tests call it directly.
 #ifndef LFTM_TOOLS_TUNE_HANDLERS_H_

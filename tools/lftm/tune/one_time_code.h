@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The code in the address that lftm tune prints. It opens the page once, shortly after the
 // start, and is then worth nothing: whoever reads it later (in the process list, in the
 // browser's history) cannot use it.

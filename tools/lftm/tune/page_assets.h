@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The files of the tuner's page, built into the program.
 #ifndef LFTM_TOOLS_TUNE_PAGE_ASSETS_H_
 #define LFTM_TOOLS_TUNE_PAGE_ASSETS_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The photograph a tuning session works on: decoded once at full resolution by the library,
 // with a reduced copy of about one to two megapixels that the previews are rendered from, and
 // a coarse one of about a sixth of a megapixel that renders within a slider's move.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The folder of the photograph a session opened: its HDR photographs, which the page shows
 // as a strip of thumbnails, and those thumbnails, rendered once each.
 #ifndef LFTM_TOOLS_TUNE_PHOTO_FOLDER_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tuner's renders of a photograph: tone mapped by the library with the page's settings,
 // or plainly exposed, as 8-bit interleaved samples.
 #ifndef LFTM_TOOLS_TUNE_RENDER_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "request_guard.h"
 
 namespace lftm_tune {

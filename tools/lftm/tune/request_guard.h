@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Who may talk to the tuner. The page authenticates with a cookie that only this server sets;
 // the Host header must name the loopback server itself (a page whose name was rebound to
 // 127.0.0.1 is refused), and a request that changes something must come from the tuner's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The settings in a photographer's words: for each sidecar name a label, the unit or scale of
 // its value, a one-line explanation of what moving it does to the picture, and the group the
 // page shows it in. The sidecar name itself stays the setting's identity everywhere else.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The settings as the tuner's page sees them: a JSON description of the method's controls
 // (name, kind, value, range) and, coming back, form fields named after the sidecar elements,
 // read with the command line's rules so that a page, a sidecar and an option agree.

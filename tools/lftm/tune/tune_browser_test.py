@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """The tuner in a real browser: headless chromium driven through its WebDriver.
 
 Usage: tune_browser_test.py LFTM PHOTO.hdr SCREENSHOT_FOLDER

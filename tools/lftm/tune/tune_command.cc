@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm tune PHOTO|FOLDER: tunes the settings of a photograph in the browser, with the other
 // photographs of its folder a click away. The page is served on
 // the loopback interface; the address printed holds a one-time code that the server trades

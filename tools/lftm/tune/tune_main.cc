@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // lftm-tune: the browser tuner, the program that `lftm tune` becomes. It is separate so that
 // only it links the HTTP server library; it takes the arguments that follow `lftm tune`.
 #include <string>

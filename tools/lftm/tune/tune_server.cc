@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tune_server.h"
 
 #include <httplib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tuner's web server: the handlers behind HTTP on the loopback interface only (127.0.0.1
 // and, where the system has it, ::1), on one port.
 #ifndef LFTM_TOOLS_TUNE_TUNE_SERVER_H_

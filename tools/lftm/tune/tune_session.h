@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One tuning session: the photograph (one of a folder's, which the page may switch between),
 // the settings the page shows, the renders made from them and the export in progress. Every
 // method may be called from any server thread.

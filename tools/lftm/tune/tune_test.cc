@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tuner's request handlers, mostly without sockets: who may ask, refused paths and
 // values, stale previews, the settings' JSON round trip and the 1:1 windows; and the server
 // itself, under idle connections.

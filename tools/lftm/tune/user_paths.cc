@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "user_paths.h"
 
 #include <limits.h>

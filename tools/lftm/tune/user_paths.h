@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The files a tuning session may touch. The page names sidecars to read and files to write;
 // each name is resolved against the photograph's folder, must lie in that folder or in one
 // named with --output-dir (or below them, symbolic links resolved), and follows the command

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The folder: a strip of thumbnails of its photographs (choosing one keeps the settings), and
 // the exports, of the photograph shown or of all of them, with progress and cancel.
 'use strict';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The picture: previews (coarse while a slider moves, fine once it rests), the before/after
 // split and the whole "before", the clipping warnings, the magnified views with panning, the
 // histogram, and the render indicator.

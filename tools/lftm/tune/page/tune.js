@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tuner's page: controls built from the settings the server describes, in words, grouped;
 // undo and redo of setting changes; the keyboard's shortcuts. Only the newest settings are
 // rendered: while a change is on its way, further changes are gathered into one.
