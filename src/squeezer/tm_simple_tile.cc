@@ -9,6 +9,7 @@
 #include "platform/diag.h"
 #include "squeezer/colour.h"
 #include "squeezer/response_curve.h"
+#include "squeezer/response_lanes.h"
 #include "squeezer/tm_simple.h"
 #include "platform/run_context.h"
 #include "vecmath/vecmath.h"
@@ -122,21 +123,12 @@ LFTM_PASS void power_terms(Chunk* ch, const SqueezerCurve& c) {
 // The response of each channel, mapped onto the output range.
 template <bool kRgbe>
 LFTM_PASS void responses(Chunk* ch, const SqueezerCurve& c) {
-  const double ldrMaxD = c.ldrMax;
-  const float lo = c.lo;
-  const float scale = c.scale;
-  for (int i = 0; i < ch->n; ++i) {
-    float r = ch->rIn[i], g = ch->gIn[i], b = ch->bIn[i];
-    if constexpr (kRgbe) {
-      r *= ch->unit[i];
-      g *= ch->unit[i];
-      b *= ch->unit[i];
-    }
-    const double rd = r, gd = g, bd = b, p = ch->power[i];
-    ch->oR[i] = (static_cast<float>(rd * ldrMaxD / (1e-20 + rd + p)) - lo) * scale;
-    ch->oG[i] = (static_cast<float>(gd * ldrMaxD / (1e-20 + gd + p)) - lo) * scale;
-    ch->oB[i] = (static_cast<float>(bd * ldrMaxD / (1e-20 + bd + p)) - lo) * scale;
-  }
+  const ResponseScale s{c.ldrMax, c.lo, c.scale};
+  const float* unit = kRgbe ? ch->unit : nullptr;
+  const size_t n = static_cast<size_t>(ch->n);
+  channel_responses(ch->rIn, unit, ch->power, n, s, ch->oR);
+  channel_responses(ch->gIn, unit, ch->power, n, s, ch->oG);
+  channel_responses(ch->bIn, unit, ch->power, n, s, ch->oB);
 }
 
 // Saturation scaled in HSL space, capped at 1.
