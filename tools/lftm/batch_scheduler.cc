@@ -24,7 +24,9 @@ class BatchGate {
     if (next_ == costs_.size()) return false;
     const ImageCost& cost = costs_[next_];
     *image = next_++;
-    *threads = cost.large ? limits_.cores : 1;
+    // The last image would end the batch on one core once the others are done: it takes
+    // every core from the start and shares them until then.
+    *threads = cost.large || next_ == costs_.size() ? limits_.cores : 1;
     ++running_;
     memory_ += cost.memory;
     alone_ = cost.large;
