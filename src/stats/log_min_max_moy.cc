@@ -10,6 +10,7 @@
 #include "platform/workers.h"
 #include "stats/log_accumulator.h"
 #include "stats/pixel_luminance.h"
+#include "stats/rgbe_luminance_lanes.h"
 
 namespace lftm {
 namespace {
@@ -51,7 +52,8 @@ struct FloatRows {
   }
 };
 
-// Pixels without light (exponent 0) are skipped.
+// Pixels without light (exponent 0) are skipped. The luminances are taken on vector lanes,
+// the logarithms one by one.
 struct RgbeRows {
   int width;
   const float* expTable;
@@ -59,13 +61,11 @@ struct RgbeRows {
 
   void logs(int y, int x0, int n, float* out, Extremes* ext) const {
     const size_t w = static_cast<size_t>(width);
-    const uint8_t* row = data + 4 * w * y;
-    for (size_t k = static_cast<size_t>(x0); k < static_cast<size_t>(x0) + n; ++k, ++out) {
-      const uint8_t e = row[3 * w + k];
-      *out = 0.0f;
-      if (e == 0) continue;
-      const float lum = luminance_squeezer(row[k], row[w + k], row[2 * w + k]);
-      if (lum > 0) *out = ext->take(log_as_float(lum * expTable[e]));
+    const uint8_t* red = data + 4 * w * y + x0;
+    rgbe_luminances(red, red + w, red + 2 * w, red + 3 * w, expTable, static_cast<size_t>(n),
+                    out);
+    for (int k = 0; k < n; ++k) {
+      if (out[k] > 0) out[k] = ext->take(log_as_float(out[k]));
     }
   }
 };
