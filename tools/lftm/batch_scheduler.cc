@@ -24,9 +24,7 @@ class BatchGate {
     if (next_ == costs_.size()) return false;
     const ImageCost& cost = costs_[next_];
     *image = next_++;
-    // The last image would end the batch on one core once the others are done: it takes
-    // every core from the start and shares them until then.
-    *threads = cost.large || next_ == costs_.size() ? limits_.cores : 1;
+    *threads = cost.large ? limits_.cores : 1;
     ++running_;
     memory_ += cost.memory;
     alone_ = cost.large;

@@ -1,7 +1,6 @@
 // How the images of one command are spread over the cores. A small image gains little from
 // several threads (the stages' fixed parts and the writer run on one), so small images run
-// side by side, one per core and each on one thread; a large image runs alone on every core,
-// and the last image takes every core so that the batch does not end on one.
+// side by side, one per core and each on one thread; a large image runs alone on every core.
 // Images start in input order, and never more at once than the memory allows.
 #ifndef LFTM_TOOLS_BATCH_SCHEDULER_H_
 #define LFTM_TOOLS_BATCH_SCHEDULER_H_
@@ -32,8 +31,7 @@ struct BatchLimits {
 // Calls run_image(image, threads) once for each image, starting them in input order: up to
 // `cores` small images at once on one thread each, as long as their memory together stays
 // within the limit (a lone image always runs, whatever it needs); a large image, or every
-// image when only one can run at a time, alone with `cores` threads; the last image with
-// `cores` threads beside those still running. run_image is called on
+// image when only one can run at a time, alone with `cores` threads. run_image is called on
 // threads of its own and must be safe to call from several at once.
 void run_batch(const std::vector<ImageCost>& costs, const BatchLimits& limits,
                const std::function<void(size_t image, int32_t threads)>& run_image);
