@@ -51,7 +51,6 @@ class BoosterRun {
   int32_t prepare_work();
   int32_t attenuate();  // stage 1
   int32_t solve();      // stage 2
-  int64_t solver_headroom() const;
   // The luminance plane moved out of stage 3's way; the image read again in memory mode.
   int32_t prepare_finish();
   int32_t finish();  // stage 3

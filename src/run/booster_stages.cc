@@ -64,18 +64,6 @@ int32_t BoosterRun::attenuate() {
   return 0;
 }
 
-// What disk mode's solver may keep in memory beside the run's estimate: what a budget the
-// caller set leaves. The default budget (a third of the machine) would let it keep both of
-// its vectors, two planes beyond the estimate; it keeps one plane's worth then, which holds
-// the peak to the estimate and one plane at little cost in time.
-int64_t BoosterRun::solver_headroom() const {
-  if (!disk_) return 0;
-  int64_t headroom = request_.memoryBudget - needs_.memory;
-  const int64_t plane = static_cast<int64_t>(sizes_.plane);
-  if (request_.memoryLimit <= 0 && headroom > plane) headroom = plane;
-  return headroom > 0 ? headroom : 0;
-}
-
 // Stage 2: the Poisson solve, leaving the luminance plane in memory or in "tm11".
 int32_t BoosterRun::solve() {
   TmFiles files = stage_files();
@@ -87,10 +75,12 @@ int32_t BoosterRun::solve() {
     files.scratch5 = scratch_.path(kTm15);
   }
   phase_->move_to(0.4, 0.85, "solving");
+  // The solver keeps in memory what the run's budget leaves beside the estimate.
+  const int64_t headroom = disk_ ? request_.memoryBudget - needs_.memory : 0;
   const int32_t result = stage_outcome(
       calc_tm2_within(desc_, dims_.coarseW, dims_.coarseH, dims_.total, dims_.rang,
                       request_.params, files, nullptr, nullptr, output_.get(),
-                      solver_headroom()));
+                      headroom > 0 ? headroom : 0));
   if (result < 0) return result;
   phase_->move_to(0.85, 0.97, "finishing");
   diag_out("Texture Booster Part 2 completed - 30%% remaining\n");
