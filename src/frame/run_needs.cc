@@ -17,9 +17,10 @@
 namespace lftm {
 namespace {
 
-// Stage 2 in memory holds up to four float planes of the image's size beside the shared
-// output buffer (solution, right-hand side and the solver's vectors).
-constexpr int64_t kStage2Planes = 4;
+// Stage 2 in memory solves the finest level in place in the shared output buffer and holds
+// beside it the solver's two vectors, r and p, and the level below (a quarter of the image):
+// 2.25 float planes of the image's size, counted here in quarter planes.
+constexpr int64_t kStage2QuarterPlanes = 9;
 
 // Disk mode's solver keeps two vectors of the image's size, r and p, in scratch files when the
 // memory budget leaves no room for them.
@@ -85,7 +86,7 @@ RunNeeds booster_needs(const RunImage& image, const PyramidDims& dims, bool disk
     const int64_t input = larger(pyramid, b.raw);
     int64_t peak = input + b.file;                                   // reading
     peak = larger(peak, input + output);                              // stage 1
-    peak = larger(peak, output + kStage2Planes * b.plane);           // stage 2
+    peak = larger(peak, output + kStage2QuarterPlanes * b.plane / 4);  // stage 2
     peak = larger(peak, output + b.plane + b.raw + b.file);          // reading again, stage 3
     needs.memory = peak + kFixedBytes;
   }

@@ -39,7 +39,7 @@ TEST(RunNeedsTest, GigapixelEstimatesAreExactAndLargerImagesAreRefused) {
   runLength.fileBytes = 3 * pixels;
   EXPECT_EQ(booster_needs(runLength, dims, true).memory, 7 * pixels + bands + (32LL << 20));
   const RunNeeds memory = booster_needs(image, dims, false);
-  EXPECT_EQ(memory.memory, pyramid + 16 * pixels + (32LL << 20));
+  EXPECT_EQ(memory.memory, pyramid + 9 * pixels + (32LL << 20));
   EXPECT_EQ(memory.scratch, 0);
   EXPECT_EQ(squeezer_needs(image).memory, 7 * pixels + (32LL << 20));
 

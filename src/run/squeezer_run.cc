@@ -10,6 +10,7 @@
 #include "platform/front_release.h"
 #include "platform/sizes.h"
 #include "platform/workers.h"
+#include "run/huge_pages.h"
 #include "run/streamed_write.h"
 #include "squeezer/tm_simple.h"
 #include "stats/log_min_max_moy.h"
@@ -55,6 +56,7 @@ int32_t SqueezerRun::plan() {
 int32_t SqueezerRun::measure() {
   const int32_t w = start_.width, h = start_.height, spp = start_.spp;
   if (!input_.allocate(imageBytes_)) return LFTM_ERR_NO_MEMORY;
+  ask_huge_pages(input_.get(), imageBytes_);
   phase_.emplace(0.0, 0.3, "reading the image");
   const int32_t readResult = start_.read(spp, reinterpret_cast<float*>(&stats_), input_.get());
   if (readResult < 0) return LFTM_ERR_READ;
@@ -87,6 +89,7 @@ int32_t SqueezerRun::tone_map() {
   const int32_t w = start_.width, spp = start_.spp;
   phase_->move_to(0.4, 0.95, "tone mapping");
   if (!output_.allocate(outputBytes_)) return LFTM_ERR_NO_MEMORY;
+  ask_huge_pages(output_.get(), outputBytes_);
   // The writers take interleaved samples, whatever layout the caller's record asks for.
   ImageDesc descCopy = desc_;
   descCopy.planes = 0;

@@ -8,8 +8,10 @@
 #include <cstdint>
 
 #include "platform/diag.h"
+#include "squeezer/chunk_lanes.h"
 #include "squeezer/colour.h"
 #include "squeezer/response_curve.h"
+#include "squeezer/response_lanes.h"
 #include "squeezer/tm_simple.h"
 #include "platform/run_context.h"
 #include "vecmath/vecmath.h"
@@ -48,15 +50,15 @@ inline Sample to_sample(float o, float ldrMax) {
 constexpr int kChunk = 256;
 
 // One chunk of a row on its way through the passes: the channel values as read (after white
-// balance, before the exponent), the exponent scale, the adaptation level, its power term
+// balance, before the exponent), the exponent scale, the power term of the adaptation level
 // and the output values.
 struct Chunk {
-  alignas(16) float rIn[kChunk], gIn[kChunk], bIn[kChunk], unit[kChunk], A[kChunk];
-  alignas(16) float oR[kChunk], oG[kChunk], oB[kChunk];
-  alignas(16) double power[kChunk];
-  uint8_t black[kChunk];  // RGBE pixels with exponent 0, which are written as 0
-  int x0;                 // first column of the chunk
-  int n;                  // pixels in the chunk
+  alignas(64) float rIn[kChunk], gIn[kChunk], bIn[kChunk], unit[kChunk];
+  alignas(64) float oR[kChunk], oG[kChunk], oB[kChunk];
+  alignas(64) double power[kChunk];
+  const uint8_t* exponent;  // RGBE exponents; pixels with exponent 0 are written as 0
+  int x0;                   // first column of the chunk
+  int n;                    // pixels in the chunk
 };
 
 // The passes are inlined into the row loop, which then compiles as one loop nest. Left out of
@@ -70,14 +72,9 @@ LFTM_PASS void read_rgbe_chunk(Chunk* ch, const InputLayout& in, ptrdiff_t w, in
   const uint8_t* mr = in.rgbe + 4 * w * y + ch->x0;
   const uint8_t* mg = mr + w;
   const uint8_t* mb = mr + 2 * w;
-  const uint8_t* ex = mr + 3 * w;
-  for (int i = 0; i < ch->n; ++i) {
-    ch->rIn[i] = mr[i];
-    ch->gIn[i] = mg[i];
-    ch->bIn[i] = mb[i];
-    ch->unit[i] = expTable[ex[i]];
-    ch->black[i] = ex[i] == 0;
-  }
+  ch->exponent = mr + 3 * w;
+  rgbe_mantissas(mr, mg, mb, ch->exponent, expTable, static_cast<size_t>(ch->n), ch->rIn,
+                 ch->gIn, ch->bIn, ch->unit);
 }
 
 // Interleaved floats of row y, taken from the channel positions of the layout.
@@ -90,54 +87,40 @@ LFTM_PASS void read_float_chunk(Chunk* ch, const InputLayout& in, ptrdiff_t w, i
   }
 }
 
-// The adaptation level of each pixel from its luminance, with the white balance applied to
-// the channel values on the way (the luminance is taken before it).
-template <bool kRgbe, bool kWhiteBalance>
-LFTM_PASS void adaptation_levels(Chunk* ch, const SqueezerCurve& c) {
-  const float globalPart = (1 - c.blend) * c.Lav;
-  const float blend = c.blend;
+// The white balance applied to the channel values as read.
+LFTM_PASS void white_balance_chunk(Chunk* ch, const SqueezerCurve& c) {
   const float m00 = c.wb[0][0], m01 = c.wb[0][1], m02 = c.wb[0][2];
   const float m10 = c.wb[1][0], m11 = c.wb[1][1], m12 = c.wb[1][2];
   const float m20 = c.wb[2][0], m21 = c.wb[2][1], m22 = c.wb[2][2];
   for (int i = 0; i < ch->n; ++i) {
     const float r = ch->rIn[i], g = ch->gIn[i], b = ch->bIn[i];
-    float Y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
-    if constexpr (kWhiteBalance) {
-      ch->rIn[i] = m00 * r + m01 * g + m02 * b;
-      ch->gIn[i] = m10 * r + m11 * g + m12 * b;
-      ch->bIn[i] = m20 * r + m21 * g + m22 * b;
-    }
-    if constexpr (kRgbe) Y *= ch->unit[i];
-    ch->A[i] = globalPart + blend * Y;
+    ch->rIn[i] = m00 * r + m01 * g + m02 * b;
+    ch->gIn[i] = m10 * r + m11 * g + m12 * b;
+    ch->bIn[i] = m20 * r + m21 * g + m22 * b;
   }
 }
 
-// The power term (k A)^e of each pixel, shared by its three channels.
+// The power term (k A)^e of each pixel, shared by its three channels, with A its adaptation
+// level from its luminance; the white balance is applied to the channel values after the
+// luminance was taken.
+template <bool kRgbe, bool kWhiteBalance>
 LFTM_PASS void power_terms(Chunk* ch, const SqueezerCurve& c) {
-  const double kD = c.k;
-  const double eD = c.e;
-  for (int i = 0; i < ch->n; ++i) ch->power[i] = kD * ch->A[i];
-  pow_array(ch->power, eD, ch->power, static_cast<size_t>(ch->n));
+  const AdaptationScale a{(1 - c.blend) * c.Lav, c.blend, c.k};
+  const size_t n = static_cast<size_t>(ch->n);
+  adaptation_products(ch->rIn, ch->gIn, ch->bIn, kRgbe ? ch->unit : nullptr, n, a, ch->power);
+  if constexpr (kWhiteBalance) white_balance_chunk(ch, c);
+  pow_array(ch->power, static_cast<double>(c.e), ch->power, n);
 }
 
 // The response of each channel, mapped onto the output range.
 template <bool kRgbe>
 LFTM_PASS void responses(Chunk* ch, const SqueezerCurve& c) {
-  const double ldrMaxD = c.ldrMax;
-  const float lo = c.lo;
-  const float scale = c.scale;
-  for (int i = 0; i < ch->n; ++i) {
-    float r = ch->rIn[i], g = ch->gIn[i], b = ch->bIn[i];
-    if constexpr (kRgbe) {
-      r *= ch->unit[i];
-      g *= ch->unit[i];
-      b *= ch->unit[i];
-    }
-    const double rd = r, gd = g, bd = b, p = ch->power[i];
-    ch->oR[i] = (static_cast<float>(rd * ldrMaxD / (1e-20 + rd + p)) - lo) * scale;
-    ch->oG[i] = (static_cast<float>(gd * ldrMaxD / (1e-20 + gd + p)) - lo) * scale;
-    ch->oB[i] = (static_cast<float>(bd * ldrMaxD / (1e-20 + bd + p)) - lo) * scale;
-  }
+  const ResponseScale s{c.ldrMax, c.lo, c.scale};
+  const float* unit = kRgbe ? ch->unit : nullptr;
+  const size_t n = static_cast<size_t>(ch->n);
+  channel_responses(ch->rIn, unit, ch->power, n, s, ch->oR);
+  channel_responses(ch->gIn, unit, ch->power, n, s, ch->oG);
+  channel_responses(ch->bIn, unit, ch->power, n, s, ch->oB);
 }
 
 // Saturation scaled in HSL space, capped at 1.
@@ -161,7 +144,7 @@ template <bool kRgbe>
 void print_probes(const Chunk& ch, int y, int colPeriod) {
   for (int i = 0; i < ch.n; ++i) {
     const int x = ch.x0 + i;
-    if (x % colPeriod != 0 || (kRgbe && ch.black[i])) continue;
+    if (x % colPeriod != 0 || (kRgbe && ch.exponent[i] == 0)) continue;
     diag_out("in:  %1.2f  %1.2f  %1.2f    out: %1.2f  %1.2f  %1.2f  %d,%d\n", ch.rIn[i],
              ch.gIn[i], ch.bIn[i], ch.oR[i], ch.oG[i], ch.oB[i], x, y);
   }
@@ -175,7 +158,7 @@ LFTM_PASS void store_chunk(const Chunk& ch, const OutputLayout<Sample>& out, int
   Sample* outG = out.green + y * out.row + ch.x0 * step;
   Sample* outB = out.blue + y * out.row + ch.x0 * step;
   for (int i = 0; i < ch.n; ++i) {
-    const bool keep = !kRgbe || !ch.black[i];
+    const bool keep = !kRgbe || ch.exponent[i] != 0;
     // Written in this order so that a one-sample pixel keeps the blue result.
     outR[i * step] = keep ? to_sample<Sample>(ch.oR[i], ldrMax) : 0;
     outG[i * step] = keep ? to_sample<Sample>(ch.oG[i], ldrMax) : 0;
@@ -202,8 +185,7 @@ void squeeze_rows(const SqueezerCurve& c, int width, int height, RowBand span,
       } else {
         read_float_chunk(&ch, in, width, y);
       }
-      adaptation_levels<kRgbe, kWhiteBalance>(&ch, c);
-      power_terms(&ch, c);
+      power_terms<kRgbe, kWhiteBalance>(&ch, c);
       responses<kRgbe>(&ch, c);
       if constexpr (kSaturate) saturate_chunk(&ch, c);
       if (probeRow) print_probes<kRgbe>(ch, y, colPeriod);

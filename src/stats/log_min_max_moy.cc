@@ -11,6 +11,7 @@
 #include "platform/workers.h"
 #include "stats/log_accumulator.h"
 #include "stats/pixel_luminance.h"
+#include "stats/rgbe_luminance_lanes.h"
 
 namespace lftm {
 namespace {
@@ -52,7 +53,8 @@ struct FloatRows {
   }
 };
 
-// Pixels without light (exponent 0) are skipped.
+// Pixels without light (exponent 0) are skipped. The luminances are taken on vector lanes,
+// the logarithms one by one.
 struct RgbeRows {
   int width;
   const float* expTable;
@@ -60,13 +62,11 @@ struct RgbeRows {
 
   void logs(int y, int x0, int n, float* out, Extremes* ext) const {
     const size_t w = static_cast<size_t>(width);
-    const uint8_t* row = data + 4 * w * y;
-    for (size_t k = static_cast<size_t>(x0); k < static_cast<size_t>(x0) + n; ++k, ++out) {
-      const uint8_t e = row[3 * w + k];
-      *out = 0.0f;
-      if (e == 0) continue;
-      const float lum = luminance_squeezer(row[k], row[w + k], row[2 * w + k]);
-      if (lum > 0) *out = ext->take(log_as_float(lum * expTable[e]));
+    const uint8_t* red = data + 4 * w * y + x0;
+    rgbe_luminances(red, red + w, red + 2 * w, red + 3 * w, expTable, static_cast<size_t>(n),
+                    out);
+    for (int k = 0; k < n; ++k) {
+      if (out[k] > 0) out[k] = ext->take(log_as_float(out[k]));
     }
   }
 };
@@ -79,9 +79,55 @@ struct RgbeRows {
   return sum;
 }
 
-// About this many log values are computed at once, on the workers, before the calling thread
-// adds them up in pixel order: the sum has the bits of a one-thread pass for any thread count.
-constexpr size_t kBlockPixels = size_t{1} << 18;
+// About this many log values are computed at once, on the workers, while the calling thread
+// adds up the block before in pixel order: the sum has the bits of a one-thread pass for any
+// thread count, and its chain of additions runs beside the logarithms.
+constexpr size_t kBlockPixels = size_t{1} << 19;
+
+// The calling thread alone, a short piece of a row at a time.
+template <typename Rows>
+void scan_alone(const Rows& rows, int width, int height, Extremes* all, double* sum) {
+  constexpr int kPiece = 256;
+  float piece[kPiece];
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; x += kPiece) {
+      const int n = width - x < kPiece ? width - x : kPiece;
+      rows.logs(y, x, n, piece, all);
+      *sum = add_in_order(*sum, piece, static_cast<size_t>(n));
+    }
+  }
+}
+
+// Blocks of blockRows rows, filled in turn into the two halves of `values`.
+template <typename Rows>
+void scan_on_workers(const Rows& rows, int width, int height, int workers, int blockRows,
+                     float* values, Extremes* all, double* sum) {
+  const size_t w = static_cast<size_t>(width);
+  const size_t half = w * static_cast<size_t>(blockRows);
+  std::vector<Extremes> perTile(static_cast<size_t>(workers));
+  size_t ready = 0;  // values of the block before, in the other half
+  int parity = 0;
+  for (int first = 0; first < height; first += blockRows, parity ^= 1) {
+    const int count = height - first < blockRows ? height - first : blockRows;
+    const int tiles = workers < count ? workers : count;
+    float* fill = values + half * static_cast<size_t>(parity);
+    const float* before = values + half * static_cast<size_t>(parity ^ 1);
+    run_tiles_beside(
+        tiles,
+        [&](int tile) {
+          const RowBand band = tile_rows(tile, tiles, count);
+          Extremes own;  // counted apart from the other workers, merged once
+          for (int y = band.first; y < band.first + band.rows; ++y) {
+            rows.logs(first + y, 0, width, fill + w * static_cast<size_t>(y), &own);
+          }
+          perTile[static_cast<size_t>(tile)].merge(own);
+        },
+        [&] { *sum = add_in_order(*sum, before, ready); });
+    ready = w * static_cast<size_t>(count);
+  }
+  *sum = add_in_order(*sum, values + half * static_cast<size_t>(parity ^ 1), ready);
+  for (const Extremes& tileExtremes : perTile) all->merge(tileExtremes);
+}
 
 template <typename Rows>
 void scan(const Rows& rows, int width, int height, int threads, LogAccumulator* acc) {
@@ -91,33 +137,10 @@ void scan(const Rows& rows, int width, int height, int threads, LogAccumulator* 
   Extremes all;
   double sum = 0.0;
   HeapBuffer<float> values;
-  if (workers < 2 || !values.allocate(w * static_cast<size_t>(blockRows))) {
-    // The calling thread alone, a short piece of a row at a time.
-    constexpr int kPiece = 256;
-    float piece[kPiece];
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; x += kPiece) {
-        const int n = width - x < kPiece ? width - x : kPiece;
-        rows.logs(y, x, n, piece, &all);
-        sum = add_in_order(sum, piece, static_cast<size_t>(n));
-      }
-    }
+  if (workers < 2 || !values.allocate(2 * w * static_cast<size_t>(blockRows))) {
+    scan_alone(rows, width, height, &all, &sum);
   } else {
-    std::vector<Extremes> perTile(static_cast<size_t>(workers));
-    for (int first = 0; first < height; first += blockRows) {
-      const int count = height - first < blockRows ? height - first : blockRows;
-      const int tiles = workers < count ? workers : count;
-      run_tiles(tiles, [&](int tile) {
-        const RowBand band = tile_rows(tile, tiles, count);
-        Extremes own;  // counted apart from the other workers, merged once
-        for (int y = band.first; y < band.first + band.rows; ++y) {
-          rows.logs(first + y, 0, width, values.get() + w * static_cast<size_t>(y), &own);
-        }
-        perTile[static_cast<size_t>(tile)].merge(own);
-      });
-      sum = add_in_order(sum, values.get(), w * static_cast<size_t>(count));
-    }
-    for (const Extremes& tileExtremes : perTile) all.merge(tileExtremes);
+    scan_on_workers(rows, width, height, workers, blockRows, values.get(), &all, &sum);
   }
   acc->sum = sum;
   acc->count = all.count;

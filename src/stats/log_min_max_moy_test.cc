@@ -89,7 +89,7 @@ TEST(LogMinMaxMoyTest, RgbeAndFloatLayoutsAgree) {
   EXPECT_LT(f.autoContrast, 0.9f);
 }
 
-// Worker runs compute the logs in blocks of rows and add them up afterwards: an image of
+// Worker runs compute the logs in blocks of rows, added up in order beside the next: an image of
 // several blocks, the last one short, with unlit pixels, gives the bits of the one-thread
 // pass in both layouts for any thread count.
 TEST(LogMinMaxMoyTest, WorkersGiveTheBitsOfOneThread) {
