@@ -2,28 +2,14 @@
 // lftm_tonemap_file: the one run (the method of tonemap or tms) on a file whose kind is found
 // by its content, into a JPEG or TIFF file chosen by the output name, with the writer
 // arguments of the command-line tool, so that both write the same file.
-#include <cstddef>
-
 #include "host/file_format.h"
 #include "host/file_rules.h"
 #include "host/host_call.h"
 #include "host/host_records.h"
-#include "platform/memory_budget.h"
-#include "run/run_request.h"
+#include "host/run_options.h"
 
 namespace lftm {
 namespace {
-
-// The writers' texts and JPEG chroma of the host's record; none in a record too old for them.
-WriterArgs writer_args_of(const lftm_options& options) {
-  WriterArgs args = {options.jpeg_quality, 0, 0, 0, 0, 0};
-  if (!holds_field(&options, offsetof(lftm_options, reserved_05), 0)) return args;
-  args.w6 = reinterpret_cast<intptr_t>(options.description);
-  args.w7 = reinterpret_cast<intptr_t>(options.artist);
-  args.w8 = options.jpeg_chroma_444;
-  args.w9 = reinterpret_cast<intptr_t>(options.copyright);
-  return args;
-}
 
 int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options& options) {
   FileProbe probe;
@@ -35,22 +21,11 @@ int32_t tonemap_file(const char* inPath, const char* outPath, const lftm_options
   const int32_t scratchFolder = check_scratch_folder(options);
   if (scratchFolder < 0) return scratchFolder;
   const bool jpeg = output_format_of(outPath) == LFTM_OUTPUT_JPEG;
-  const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
-  RunRequest request;
+  RunRequest request = request_of(options, jpeg);
   request.source = file_source(probe.extType, inPath);
   // Checked again at the rename: a file may have taken the name during the run.
   request.sink = file_sink(outPath, jpeg ? WriterKind::kJpeg : WriterKind::kTiff,
-                           overwrite_of(&options) != 0 ? Replace::kRegularFiles
-                                                       : Replace::kOwnOutputs);
-  request.method = booster ? LFTM_METHOD_TEXTURE_BOOSTER : LFTM_METHOD_RANGE_SQUEEZER;
-  request.params = &options.settings;
-  request.bits = jpeg ? 8 : options.bits;
-  request.threads = worker_count(options.threads);
-  request.disk = booster && options.disk != 0 ? 1 : 0;
-  request.memoryLimit = memory_limit_of(&options);
-  request.memoryBudget = memory_budget_for(request.memoryLimit);
-  request.save = &options.save;
-  request.writer = writer_args_of(options);
+                           replace_of(options));
   const int32_t result = run_tone_mapping(request, default_sibling_names());
   return result < 0 ? result : 0;
 }

@@ -6,9 +6,9 @@
 
 #include "host/host_pixels.h"
 #include "host/host_records.h"
+#include "host/run_options.h"
 #include "merge/radiance_file.h"
 #include "platform/heap_buffer.h"
-#include "platform/memory_budget.h"
 #include "platform/staged_output.h"
 #include "run/run_request.h"
 
@@ -26,10 +26,6 @@ int32_t staging_code(int staged) {
     case kStagingForeign: return LFTM_ERR_OUTPUT_EXISTS;
     default: return LFTM_ERR_WRITER_CREATE;
   }
-}
-
-Replace replace_of(const lftm_options& options) {
-  return overwrite_of(&options) != 0 ? Replace::kRegularFiles : Replace::kOwnOutputs;
 }
 
 // The merge as the stages read it: RGBE planar bytes made by the host's encoder, which is
@@ -83,19 +79,9 @@ int32_t write_tone_mapped(const MergedImage& merged, bool jpeg, const char* path
   HeapBuffer<uint8_t> rgbe;
   DecodedPixels pixels;
   if ((result = encode_merge(merged, &rgbe, &pixels)) < 0) return result;
-  const bool booster = options.method == LFTM_METHOD_TEXTURE_BOOSTER;
-  RunRequest request;
+  RunRequest request = request_of(options, jpeg);
   request.source = pixel_source(&pixels, kMergeName);
   request.sink = file_sink(path, jpeg ? WriterKind::kJpeg : WriterKind::kTiff, replace_of(options));
-  request.method = booster ? LFTM_METHOD_TEXTURE_BOOSTER : LFTM_METHOD_RANGE_SQUEEZER;
-  request.params = &options.settings;
-  request.bits = jpeg ? 8 : options.bits;
-  request.threads = worker_count(options.threads);
-  request.disk = booster && options.disk != 0 ? 1 : 0;
-  request.memoryLimit = memory_limit_of(&options);
-  request.memoryBudget = memory_budget_for(request.memoryLimit);
-  request.save = &options.save;
-  request.writer.jpgQual = options.jpeg_quality;
   result = run_tone_mapping(request, default_sibling_names());
   return result < 0 ? result : 0;
 }

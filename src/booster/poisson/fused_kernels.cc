@@ -42,18 +42,27 @@ void operator_piece(RowOf row_of, int w, int h, bool wrapsAround, int i, int j0,
                w, wrapsAround, j0, j1, out);
 }
 
-// The sums of (A p) x p over [begin, end), begin on a block boundary.
-void apply_dot_range(int w, int h, bool wrapsAround, const float* p, int64_t begin, int64_t end,
-                     BlockSums* sums) {
+// Calls use(pos, q, n) for the pieces of [begin, end) in order, q holding A p over the n
+// positions from pos.
+template <typename Use>
+void for_each_operator_piece(int w, int h, bool wrapsAround, const float* p, int64_t begin,
+                             int64_t end, Use use) {
   auto row_of = [&](int i) { return p + static_cast<int64_t>(i) * w; };
   float q[kPiece];
-  BlockDot dot(sums);
   for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
     const int64_t row = static_cast<int64_t>(i) * w;
     operator_piece(row_of, w, h, wrapsAround, i, static_cast<int>(pos - row),
                    static_cast<int>(stop - row), q);
-    dot.add(q, p + pos, stop - pos);
+    use(pos, q, stop - pos);
   });
+}
+
+// The sums of (A p) x p over [begin, end), begin on a block boundary.
+void apply_dot_range(int w, int h, bool wrapsAround, const float* p, int64_t begin, int64_t end,
+                     BlockSums* sums) {
+  BlockDot dot(sums);
+  for_each_operator_piece(w, h, wrapsAround, p, begin, end,
+                          [&](int64_t pos, const float* q, int64_t n) { dot.add(q, p + pos, n); });
   dot.finish();
 }
 
@@ -62,15 +71,11 @@ void apply_dot_range(int w, int h, bool wrapsAround, const float* p, int64_t beg
 // stencil costs less than writing and reading back a plane.
 void update_dot_range(int w, int h, bool wrapsAround, float alpha, const float* p, float* x,
                       float* r, int64_t begin, int64_t end, BlockSums* sums) {
-  auto row_of = [&](int i) { return p + static_cast<int64_t>(i) * w; };
-  float q[kPiece];
   BlockDot dot(sums);
-  for_each_piece(w, begin, end, [&](int i, int64_t pos, int64_t stop) {
-    const int64_t row = static_cast<int64_t>(i) * w;
-    operator_piece(row_of, w, h, wrapsAround, i, static_cast<int>(pos - row),
-                   static_cast<int>(stop - row), q);
-    update_span_dot(alpha, p + pos, q, x + pos, r + pos, stop - pos, &dot);
-  });
+  for_each_operator_piece(w, h, wrapsAround, p, begin, end,
+                          [&](int64_t pos, const float* q, int64_t n) {
+                            update_span_dot(alpha, p + pos, q, x + pos, r + pos, n, &dot);
+                          });
   dot.finish();
 }
 
